@@ -1,0 +1,28 @@
+#pragma once
+
+#include "reading/DocumentTable.h"
+
+#include <QString>
+
+class INIStorage;
+class TextCoder;
+
+// The template's formats, set at the start of every export and read by every value of it.
+struct FormatSettings {
+    QString DecimalSeparator;
+    QString DateFormat = QStringLiteral("dd.MM.yyyy");
+    QString TimeFormat = QStringLiteral("hh:mm");
+};
+
+struct ExportResult {
+    bool Ok = false;
+    QString Error; // when !Ok: one line naming the path and what failed
+};
+
+// Writes the checked rows of the table, in table order, through the template into a Windows-1251
+// statement. The file is written beside the target and renamed over it only when complete: after
+// any failure an existing file at outputPath is left byte for byte.
+ExportResult BuildExportFile(const QString& outputPath, const DocumentTable& documents,
+                             const QString& templatePath, double exportDateTime,
+                             const INIStorage& settings, const TextCoder& coder,
+                             FormatSettings& formats);

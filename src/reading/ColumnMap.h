@@ -1,0 +1,33 @@
+#pragma once
+
+#include <QString>
+#include <QStringList>
+
+#include <optional>
+#include <vector>
+
+// One column of the document list, from one non-blank line of TAG.INI: "Caption = key;tag;tag".
+struct ColumnDef {
+    QString Caption;
+    QString TagList; // kept whole; split again at each use, pieces never trimmed
+
+    QStringList Pieces() const;        // TagList split at ';' (empty pieces kept)
+    QString FieldKey() const;          // piece 0
+    QStringList ElementNames() const;  // pieces 1..n
+    bool IsAmount() const;             // FieldKey equals AmountKey without regard to case
+};
+
+inline const QString AmountKey = QStringLiteral("Сумма");
+
+using ColumnMap = std::vector<ColumnDef>;
+
+struct ColumnMapLoad {
+    ColumnMap Columns;
+    QStringList Problems; // a missing file, lines skipped: each said in words a user understands
+};
+
+// The whole file as Windows-1251 text; nothing when it cannot be opened or read (error says why).
+std::optional<QString> ReadWholeFile(const QString& path, QString* error = nullptr);
+
+// Parses TAG.INI. A missing or unreadable file gives no columns and one problem naming it.
+ColumnMapLoad LoadColumnMap(const QString& path);

@@ -1,0 +1,28 @@
+#pragma once
+
+#include "reading/ColumnMap.h"
+
+#include <QString>
+
+#include <vector>
+
+struct DocumentCell {
+    QString DisplayText;
+    QString RawValue; // as read from the XML; column 1 keeps none (the export uses DisplayText)
+};
+
+struct DocumentRow {
+    QString SourcePath; // unique key
+    bool Checked = true;
+    std::vector<DocumentCell> Cells; // one per column of the map, in map order
+
+    const QString& DisplayText(int column) const; // 0-based column; empty text when absent
+    // The value the export uses: DisplayText for the first column, RawValue for the others.
+    const QString& ExportValue(int column) const;
+};
+
+// The rows of the document list in display order (a sort reorders Rows itself).
+struct DocumentTable {
+    ColumnMap Columns;
+    std::vector<DocumentRow> Rows;
+};

@@ -1,0 +1,49 @@
+#pragma once
+
+#include "reading/DocumentTable.h"
+
+#include <QString>
+#include <QStringList>
+
+#include <functional>
+#include <optional>
+
+class TextCoder;
+
+// Colours of the status line, 0x00BBGGRR as the window's status texts use them.
+constexpr qint32 StatusColorUnchanged = -1;
+constexpr qint32 StatusColorSuccess = 0x008000;
+constexpr qint32 StatusColorFailure = 0x0000C0;
+
+enum class SourceKind { None, Xml, Zip, Folder };
+
+// A folder when one exists at the path, otherwise by the extension (XML, ZIP in any case).
+SourceKind DetectSourceKind(const QString& path, const TextCoder& coder);
+
+// Russian plural endings: kind 0 participles ("прочитан"), 1 plural nominatives ("Документ"),
+// 2 nouns after a numeral ("документ").
+QString PluralForm(const QString& word, qint64 n, int kind);
+
+QString ReadSuccessText(qint64 count, const QString& path); // "Успешно прочитано 3 документа в '…'"
+QString NotFoundText(const QString& path); // "Не найдено совместимых документов в '…'"
+
+// One document file to one row, or none (no amount, or the file could not be read: problem says).
+std::optional<DocumentRow> ReadDocumentFile(const QString& path, const ColumnMap& columns,
+                                            const TextCoder& coder, QString* problem = nullptr);
+
+// Called after each file with the files done and the files in all; return false to cancel.
+using ReadingProgress = std::function<bool(qint64 done, qint64 total)>;
+
+struct ReadingOutcome {
+    std::vector<DocumentRow> Rows;
+    QString StatusText;   // the success or the not-found text, exactly as the status line shows it
+    qint32 StatusColor = StatusColorFailure;
+    QStringList Problems; // files that could not be read, a broken archive, ...: extra information
+    bool Cancelled = false;
+};
+
+// The whole reading run that the window and the CLI share: decides the source kind, reads a file,
+// a folder or an archive (through a temporary folder that is always removed), and says the outcome.
+// Safe to run on a worker thread: it touches nothing but its arguments and the file system.
+ReadingOutcome RunReading(const QString& path, const ColumnMap& columns, const TextCoder& coder,
+                          const ReadingProgress& progress = {});
