@@ -1,0 +1,66 @@
+#include "text/TextCoder.h"
+
+namespace {
+
+bool HasDigit(QStringView text) {
+    for (const QChar c : text)
+        if (c.isDigit()) return true;
+    return false;
+}
+
+} // namespace
+
+QString TextCoder::LimDigit(qint32 Value, qint32 DigitNumber) const {
+    if (DigitNumber < 0)
+        throw TextCoderError(TextCoderError::InvalidArgument,
+                             QStringLiteral("Invalid procedure call or argument"));
+    return (QString(DigitNumber, QLatin1Char('0')) + QString::number(Value)).right(DigitNumber);
+}
+
+bool TextCoder::IsMultiSeparator(const QString& Value, const QString& separator) const {
+    return Value.indexOf(separator) == Value.lastIndexOf(separator);
+}
+
+bool TextCoder::IsNumber(const QVariant& Value) const {
+    QString text = ValueText(Value);
+    if (text.isEmpty()) return false;
+    const QString point = LocalPoint();
+    const QString group = LocalGrpSpace();
+    const QString currency = LocalCurrency();
+    if (!point.isEmpty()) text.remove(point);
+    if (!group.isEmpty()) text.remove(group);
+    if (!currency.isEmpty()) {
+        text.remove(currency);
+        // The currency mark may also come without its spacing, or with an ordinary space.
+        const QString bare = currency.trimmed();
+        if (!bare.isEmpty()) text.remove(bare);
+    }
+    text.remove(QLatin1Char('.'));
+    text.remove(QLatin1Char(','));
+    text.remove(QLatin1Char(' '));
+    // What remains must be a plain number; the parsers' extras (nan, inf) have no digit.
+    if (text.isEmpty() || !HasDigit(text)) return false;
+    bool ok = false;
+    m_locale.toDouble(text, &ok);
+    if (!ok) QLocale::c().toDouble(text, &ok);
+    return ok;
+}
+
+QString TextCoder::LocalPoint() const {
+    return m_locale.toString(1.1, 'f', 1).mid(1, 1);
+}
+
+QString TextCoder::LocalGrpSpace() const {
+    if (m_locale.numberOptions() & QLocale::OmitGroupSeparator) return {};
+    const QString text = m_locale.toString(qlonglong(1000));
+    // "1<mark>000"; a locale that does not group four digits gives no mark at all.
+    if (text.size() <= 4) return {};
+    const QString mark = text.mid(1, text.size() - 4);
+    return HasDigit(mark) ? QString() : mark;
+}
+
+QString TextCoder::LocalCurrency() const {
+    QString currency = m_locale.toCurrencyString(1.0, QString(), 2);
+    currency.remove(m_locale.toString(1.0, 'f', 2));
+    return currency;
+}
