@@ -38,3 +38,7 @@ private:
     QString m_mainIniFile;
     QString m_userIniFile;
 };
+
+// Whether the saved file is shown in the file manager after a save: the stored GotoAfterSave
+// equals 1 as a number. A missing value or one that is not a number (a word) counts as off.
+bool GotoAfterSaveOn(const INIStorage& settings);

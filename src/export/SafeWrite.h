@@ -1,0 +1,15 @@
+#pragma once
+
+#include <QByteArray>
+#include <QString>
+
+enum class ReadOnlyTarget {
+    Replace, // a statement: the user chose the path and confirmed the replacement
+    Refuse,  // a settings file: a read-only file means the user does not want it changed
+};
+
+// Writes the bytes beside the target and renames the result over it in one step. After any
+// failure the old file (if any) is left byte for byte and no partial file remains; error then
+// holds the reason (it does not repeat the path).
+bool WriteFileAtomically(const QString& path, const QByteArray& bytes, ReadOnlyTarget readOnly,
+                         QString* error = nullptr);
