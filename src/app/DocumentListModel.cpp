@@ -1,0 +1,128 @@
+#include "app/DocumentListModel.h"
+
+#include "text/TextCoder.h"
+
+DocumentListModel::DocumentListModel(DocumentTable& table, const TextCoder& coder, QObject* parent)
+    : QAbstractTableModel(parent), m_table(table), m_coder(coder) {}
+
+int DocumentListModel::rowCount(const QModelIndex& parent) const {
+    return parent.isValid() ? 0 : int(m_table.Rows.size());
+}
+
+int DocumentListModel::columnCount(const QModelIndex& parent) const {
+    return parent.isValid() ? 0 : int(m_table.Columns.size());
+}
+
+QVariant DocumentListModel::data(const QModelIndex& index, int role) const {
+    if (!index.isValid() || index.row() >= rowCount() || index.column() >= columnCount()) {
+        return {};
+    }
+    const DocumentRow& row = m_table.Rows[std::size_t(index.row())];
+    switch (role) {
+    case Qt::DisplayRole:
+    case Qt::ToolTipRole:
+        return row.DisplayText(index.column());
+    case Qt::CheckStateRole:
+        if (index.column() == 0) return row.Checked ? Qt::Checked : Qt::Unchecked;
+        return {};
+    case Qt::BackgroundRole:
+        // Rows at odd positions counted from 1 (the first, the third, ...) are tinted.
+        if (index.row() % 2 == 0) return RowStripeColor;
+        return {};
+    case Qt::TextAlignmentRole:
+        if (m_table.Columns[std::size_t(index.column())].IsAmount()) {
+            return int(Qt::AlignRight | Qt::AlignVCenter);
+        }
+        return int(Qt::AlignLeft | Qt::AlignVCenter);
+    default:
+        return {};
+    }
+}
+
+bool DocumentListModel::setData(const QModelIndex& index, const QVariant& value, int role) {
+    if (!index.isValid() || index.column() != 0 || role != Qt::CheckStateRole ||
+        index.row() >= rowCount()) {
+        return false;
+    }
+    m_table.Rows[std::size_t(index.row())].Checked = Qt::CheckState(value.toInt()) == Qt::Checked;
+    emit dataChanged(index, index, {Qt::CheckStateRole});
+    return true;
+}
+
+Qt::ItemFlags DocumentListModel::flags(const QModelIndex& index) const {
+    if (!index.isValid()) return Qt::ItemIsDropEnabled;
+    Qt::ItemFlags f = Qt::ItemIsEnabled | Qt::ItemIsSelectable;
+    if (index.column() == 0) f |= Qt::ItemIsUserCheckable;
+    return f;
+}
+
+QVariant DocumentListModel::headerData(int section, Qt::Orientation orientation, int role) const {
+    if (orientation != Qt::Horizontal || section < 0 || section >= columnCount()) {
+        return QAbstractTableModel::headerData(section, orientation, role);
+    }
+    if (role == Qt::DisplayRole) return m_table.Columns[std::size_t(section)].Caption;
+    if (role == Qt::TextAlignmentRole) return int(Qt::AlignLeft | Qt::AlignVCenter);
+    return {};
+}
+
+void DocumentListModel::SetColumns(const ColumnMap& columns) {
+    beginResetModel();
+    m_table.Columns = columns;
+    m_table.Rows.clear();
+    m_sortColumn = -1;
+    endResetModel();
+}
+
+void DocumentListModel::SetRows(std::vector<DocumentRow> rows) {
+    beginResetModel();
+    m_table.Rows = std::move(rows);
+    ApplySort();
+    endResetModel();
+}
+
+void DocumentListModel::ClearRows() {
+    if (m_table.Rows.empty()) return;
+    beginResetModel();
+    m_table.Rows.clear();
+    endResetModel();
+}
+
+void DocumentListModel::SetAllChecked(bool checked) {
+    for (DocumentRow& row : m_table.Rows)
+        row.Checked = checked;
+    if (!m_table.Rows.empty()) {
+        emit dataChanged(index(0, 0), index(rowCount() - 1, 0), {Qt::CheckStateRole});
+    }
+}
+
+bool DocumentListModel::SortByColumn(int column) {
+    if (m_table.Rows.empty() || column < 0 || column >= columnCount()) return false;
+    m_sortColumn = column;
+    m_sortKind = SortKindFor(m_table.Rows.front().DisplayText(column), m_coder);
+    emit layoutAboutToBeChanged({}, QAbstractItemModel::VerticalSortHint);
+    const QModelIndexList before = persistentIndexList();
+    std::vector<QString> keys;
+    keys.reserve(std::size_t(before.size()));
+    for (const QModelIndex& i : before)
+        keys.push_back(m_table.Rows[std::size_t(i.row())].SourcePath);
+    ApplySort();
+    // Follow the selection and the current row to where their documents went.
+    QHash<QString, int> position;
+    for (std::size_t r = 0; r < m_table.Rows.size(); ++r) {
+        position.insert(m_table.Rows[r].SourcePath, int(r));
+    }
+    QModelIndexList after;
+    after.reserve(before.size());
+    for (qsizetype i = 0; i < before.size(); ++i) {
+        after.append(
+            index(position.value(keys[std::size_t(i)], before[i].row()), before[i].column()));
+    }
+    changePersistentIndexList(before, after);
+    emit layoutChanged({}, QAbstractItemModel::VerticalSortHint);
+    return true;
+}
+
+void DocumentListModel::ApplySort() {
+    if (m_sortColumn < 0 || m_sortColumn >= columnCount()) return;
+    SortDocumentRows(m_table.Rows, m_sortColumn, m_sortKind, m_coder);
+}

@@ -1,0 +1,48 @@
+#pragma once
+
+#include "reading/DocumentTable.h"
+#include "shell/DocumentSort.h"
+
+#include <QAbstractTableModel>
+#include <QColor>
+
+class TextCoder;
+
+// The document list over the window's DocumentTable: one row per document, one column per
+// ColumnDef, a check box in the first column. Sorting reorders the table's rows themselves, so
+// the stripes and the export follow the order on screen.
+class DocumentListModel : public QAbstractTableModel {
+    Q_OBJECT
+public:
+    static inline const QColor RowStripeColor{238, 238, 238};
+
+    DocumentListModel(DocumentTable& table, const TextCoder& coder, QObject* parent = nullptr);
+
+    int rowCount(const QModelIndex& parent = {}) const override;
+    int columnCount(const QModelIndex& parent = {}) const override;
+    QVariant data(const QModelIndex& index, int role) const override;
+    bool setData(const QModelIndex& index, const QVariant& value, int role) override;
+    Qt::ItemFlags flags(const QModelIndex& index) const override;
+    QVariant headerData(int section, Qt::Orientation orientation, int role) const override;
+
+    const DocumentTable& Table() const { return m_table; }
+    void SetColumns(const ColumnMap& columns);
+    // Replaces every row in one piece; a sort chosen earlier is applied to the new rows.
+    void SetRows(std::vector<DocumentRow> rows);
+    void ClearRows();
+    void SetAllChecked(bool checked);
+
+    // Sorts ascending by a 0-based column, the kind chosen from the first row's text.
+    // Returns false (and changes nothing) when the list is empty.
+    bool SortByColumn(int column);
+    int SortColumn() const { return m_sortColumn; }
+    SortKind CurrentSortKind() const { return m_sortKind; }
+
+private:
+    void ApplySort();
+
+    DocumentTable& m_table;
+    const TextCoder& m_coder;
+    int m_sortColumn = -1;
+    SortKind m_sortKind = SortKind::Text;
+};

@@ -1,0 +1,630 @@
+#include "app/Form1.h"
+
+#include "app/CheckAllHeader.h"
+#include "app/DocumentListModel.h"
+#include "export/BuildExportFile.h"
+#include "export/SaveCommand.h"
+#include "reading/ColumnMap.h"
+#include "settings/INIStorage.h"
+#include "settings/OptionsDlg.h"
+#include "shell/AppInfo.h"
+#include "shell/AppResources.h"
+#include "shell/FileManager.h"
+#include "shell/FormAbout.h"
+#include "text/DateParse.h"
+#include "text/TextCoder.h"
+
+#include <QApplication>
+#include <QDateTimeEdit>
+#include <QDir>
+#include <QDragEnterEvent>
+#include <QDropEvent>
+#include <QFileDialog>
+#include <QFileInfo>
+#include <QHeaderView>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMenu>
+#include <QMimeData>
+#include <QMouseEvent>
+#include <QProgressBar>
+#include <QStatusBar>
+#include <QStyle>
+#include <QTableView>
+#include <QTableWidget>
+#include <QThread>
+#include <QToolButton>
+#include <QWindow>
+
+namespace {
+
+const QString ReadyText = QStringLiteral("Готов к работе ...");
+const QString ProcessingText = QStringLiteral("Обработка ...");
+const QColor GridStripeColor(246, 246, 246);
+constexpr double GridCaptionWidthTwips = 2000;
+constexpr double ColumnWidthTwips = 1200;
+
+int Px(double twips) {
+    return int(std::lround(twips / TwipsPerPixel));
+}
+
+} // namespace
+
+QColor Form1::StatusColour(qint32 colour) {
+    return QColor(colour & 0xFF, (colour >> 8) & 0xFF, (colour >> 16) & 0xFF);
+}
+
+Form1::Form1(TextCoder& coder, INIStorage& settings, const QString& configDir, QWidget* parent)
+    : QMainWindow(parent), m_coder(coder), m_settings(settings),
+      m_configDir(QDir(configDir).absolutePath()), m_rects(DesignFormRects()) {
+    m_model = new DocumentListModel(m_table, m_coder, this);
+    BuildControls();
+
+    // Start-up, in its order: no menu bar (the menus only serve the split buttons), the
+    // caption, the size limit and icons, the columns, the grid, the picker, the glass band and
+    // the "show after saving" mark.
+    setWindowTitle(ProductName());
+    QApplication::setApplicationDisplayName(ProductName());
+    setMinimumSize(800, 600);
+    setWindowIcon(AppIcon());
+    LoadColumns();
+    SetUpGrid();
+    m_picCont->setAutoFillBackground(true);
+    m_picCont->setBackgroundRole(QPalette::Window);
+    m_settingPicker = true;
+    m_dtPicker->setDateTime(QDateTime::currentDateTime());
+    m_settingPicker = false;
+    m_shape1->hide(); // no compositor glass here; the band area stays a drag area
+    bool numeric = false;
+    const double goTo = QLocale::c().toDouble(
+        m_settings.ReadVal(User, QStringLiteral("GotoAfterSave"), 0).toString().trimmed(),
+        &numeric);
+    {
+        const QSignalBlocker block(m_mnuOpenAfter);
+        m_mnuOpenAfter->setChecked(numeric && goTo == 1);
+    }
+
+    resize(Px(DesignClientWidth), Px(DesignClientHeight));
+}
+
+Form1::~Form1() {
+    if (m_worker) {
+        m_cancelReading = true;
+        m_worker->wait();
+        delete m_worker;
+        m_worker = nullptr;
+    }
+}
+
+void Form1::BuildControls() {
+    m_client = new QWidget(this);
+    m_client->setObjectName(QStringLiteral("Client"));
+    setCentralWidget(m_client);
+    m_client->installEventFilter(this);
+
+    m_shape1 = new QWidget(m_client);
+    m_shape1->setObjectName(QStringLiteral("Shape1"));
+
+    m_alphaLogo = new QLabel(m_client);
+    m_alphaLogo->setObjectName(QStringLiteral("AlphaLogo"));
+    m_alphaLogo->setAlignment(Qt::AlignCenter);
+    m_alphaLogo->setCursor(Qt::PointingHandCursor);
+    m_alphaLogo->installEventFilter(this);
+
+    m_labelW1 = new QLabel(QStringLiteral("Исходный файл:"), m_client);
+    m_labelW1->setObjectName(QStringLiteral("LabelW1"));
+
+    m_txtFileIn = new QLineEdit(m_client);
+    m_txtFileIn->setObjectName(QStringLiteral("TxtFileIn"));
+    m_txtFileIn->setReadOnly(true);
+    m_txtFileIn->setAcceptDrops(true);
+    m_txtFileIn->installEventFilter(this);
+    connect(m_txtFileIn, &QLineEdit::textChanged, this, &Form1::OnSourceTextChanged);
+
+    m_commandOpen = new QToolButton(m_client);
+    m_commandOpen->setObjectName(QStringLiteral("CommandOpen"));
+    m_commandOpen->setToolTip(QStringLiteral("Открыть"));
+    m_commandOpen->setIcon(OpenFolderIcon());
+    m_commandOpen->setPopupMode(QToolButton::MenuButtonPopup);
+    m_mnuOpn = new QMenu(QStringLiteral("Открыть"), this);
+    m_mnuOpn->setObjectName(QStringLiteral("mnuOpn"));
+    QAction* openFile = m_mnuOpn->addAction(QStringLiteral("Открыть файл ..."));
+    openFile->setObjectName(QStringLiteral("mnuOpenFile"));
+    QFont bold = openFile->font();
+    bold.setBold(true);
+    openFile->setFont(bold);
+    m_mnuOpn->setDefaultAction(openFile);
+    QAction* openFolder = m_mnuOpn->addAction(QStringLiteral("Открыть папку ..."));
+    openFolder->setObjectName(QStringLiteral("mnuOpenFolder"));
+    connect(openFile, &QAction::triggered, this, &Form1::OpenFileCommand);
+    connect(openFolder, &QAction::triggered, this, &Form1::OpenFolderCommand);
+    m_commandOpen->setMenu(m_mnuOpn);
+    m_mnuOpn->installEventFilter(this);
+    connect(m_commandOpen, &QToolButton::clicked, this, &Form1::OpenFileCommand);
+
+    m_list = new QTableView(m_client);
+    m_list->setObjectName(QStringLiteral("List"));
+    m_header = new CheckAllHeader(m_list);
+    m_list->setHorizontalHeader(m_header);
+    m_list->setModel(m_model);
+    m_list->setSelectionBehavior(QAbstractItemView::SelectRows);
+    m_list->setSelectionMode(QAbstractItemView::ExtendedSelection);
+    m_list->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    m_list->setShowGrid(false);
+    m_list->setWordWrap(false);
+    m_list->verticalHeader()->hide();
+    m_list->verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
+    m_list->verticalHeader()->setDefaultSectionSize(m_list->fontMetrics().height() + 6);
+    m_list->setSortingEnabled(false);
+    m_header->setSectionsMovable(true);
+    m_list->viewport()->setAcceptDrops(true);
+    m_list->viewport()->installEventFilter(this);
+    connect(m_header, &QHeaderView::sectionClicked, this, &Form1::OnHeaderClicked);
+    connect(m_header, &CheckAllHeader::CheckAllToggled, m_model, &DocumentListModel::SetAllChecked);
+    connect(m_list->selectionModel(), &QItemSelectionModel::currentRowChanged, this,
+            [this](const QModelIndex& current) {
+                if (current.isValid()) ShowRowInGrid(current.row());
+            });
+
+    m_grid = new QTableWidget(m_client);
+    m_grid->setObjectName(QStringLiteral("Grid1"));
+
+    m_picCont = new QWidget(m_client);
+    m_picCont->setObjectName(QStringLiteral("PicCont"));
+
+    m_optionsBtn = new QToolButton(m_picCont);
+    m_optionsBtn->setObjectName(QStringLiteral("OptionsBtn"));
+    m_optionsBtn->setToolTip(QStringLiteral("Настройки"));
+    m_optionsBtn->setIcon(SettingsIcon());
+    connect(m_optionsBtn, &QToolButton::clicked, this, &Form1::ShowOptions);
+
+    m_labelW2 = new QLabel(QStringLiteral("Дата создания выписки:"), m_picCont);
+    m_labelW2->setObjectName(QStringLiteral("LabelW2"));
+
+    m_dtPicker = new QDateTimeEdit(m_picCont);
+    m_dtPicker->setObjectName(QStringLiteral("DTPicker1"));
+    m_dtPicker->setDisplayFormat(QStringLiteral("dd.MM.yyyy   HH:mm"));
+    m_dtPicker->setCalendarPopup(true);
+    connect(m_dtPicker, &QDateTimeEdit::dateChanged, this, &Form1::OnPickerDateChanged);
+
+    m_commandSaveAs = new QToolButton(m_picCont);
+    m_commandSaveAs->setObjectName(QStringLiteral("CommandSaveAs"));
+    m_commandSaveAs->setText(QStringLiteral("Сохранить как ..."));
+    m_commandSaveAs->setPopupMode(QToolButton::MenuButtonPopup);
+    m_commandSaveAs->setToolButtonStyle(Qt::ToolButtonTextOnly);
+    m_mnuSave = new QMenu(QStringLiteral("Сохранить"), this);
+    m_mnuSave->setObjectName(QStringLiteral("mnuSave"));
+    m_mnuOpenAfter = m_mnuSave->addAction(QStringLiteral("Перейти к файлу после сохранения"));
+    m_mnuOpenAfter->setObjectName(QStringLiteral("mnuOpenAfter"));
+    m_mnuOpenAfter->setCheckable(true);
+    connect(m_mnuOpenAfter, &QAction::toggled, this, &Form1::OnOpenAfterToggled);
+    m_commandSaveAs->setMenu(m_mnuSave);
+    m_mnuSave->installEventFilter(this);
+    m_commandSaveAs->setEnabled(false);
+    connect(m_commandSaveAs, &QToolButton::clicked, this, &Form1::SaveCommand);
+
+    m_statusBar = new QStatusBar(this);
+    m_statusBar->setObjectName(QStringLiteral("StatusBar1"));
+    m_statusBar->setSizeGripEnabled(true);
+    setStatusBar(m_statusBar);
+    m_statusText = new QLabel(ReadyText, m_statusBar);
+    m_statusText->setObjectName(QStringLiteral("StatusText"));
+    QPalette statusPalette = m_statusText->palette();
+    statusPalette.setColor(QPalette::WindowText, statusPalette.color(QPalette::ButtonText));
+    m_statusText->setPalette(statusPalette);
+    m_statusBar->addWidget(m_statusText, 1);
+    m_statusProblems = new QLabel(m_statusBar);
+    m_statusProblems->setObjectName(QStringLiteral("StatusProblems"));
+    m_statusProblems->setMaximumWidth(Px(5000));
+    m_statusBar->addWidget(m_statusProblems);
+    m_statusProblems->hide();
+    m_progress = new QProgressBar(m_statusBar);
+    m_progress->setObjectName(QStringLiteral("ReadProgress"));
+    m_progress->setMaximumWidth(Px(2400));
+    m_progress->setMaximumHeight(m_statusBar->fontMetrics().height() + 2);
+    m_progress->setTextVisible(false);
+    m_statusBar->addPermanentWidget(m_progress);
+    m_progress->hide();
+
+    m_readTimer = new QTimer(this);
+    m_readTimer->setObjectName(QStringLiteral("ReadTimer"));
+    m_readTimer->setSingleShot(true);
+    m_readTimer->setInterval(100);
+    connect(m_readTimer, &QTimer::timeout, this, &Form1::OnReadTimer);
+
+    const QPixmap logo = LogoPixmap();
+    const QRect logoRect = TwipsToPixels(m_rects.AlphaLogo);
+    if (!logo.isNull()) {
+        m_alphaLogo->setPixmap(
+            logo.scaled(logoRect.size(), Qt::KeepAspectRatio, Qt::SmoothTransformation));
+    }
+}
+
+void Form1::LoadColumns() {
+    const ColumnMapLoad load = LoadColumnMap(QDir(m_configDir).filePath(QStringLiteral("TAG.INI")));
+    m_model->SetColumns(load.Columns);
+    for (int c = 0; c < m_model->columnCount(); ++c)
+        m_list->setColumnWidth(c, Px(ColumnWidthTwips));
+    m_list->resizeColumnsToContents(); // the list is empty: fits the header texts
+    ShowProblems(load.Problems);
+}
+
+void Form1::SetUpGrid() {
+    m_grid->setColumnCount(2);
+    m_grid->setRowCount(int(m_table.Columns.size()));
+    m_grid->setHorizontalHeaderLabels({QStringLiteral("Реквизит"), QStringLiteral("Значение")});
+    m_grid->horizontalHeader()->setDefaultAlignment(Qt::AlignLeft | Qt::AlignVCenter);
+    m_grid->verticalHeader()->hide();
+    m_grid->setColumnWidth(0, Px(GridCaptionWidthTwips));
+    m_grid->horizontalHeader()->setStretchLastSection(true);
+    m_grid->horizontalHeader()->setSectionResizeMode(0, QHeaderView::Interactive);
+    m_grid->verticalHeader()->setSectionResizeMode(QHeaderView::Interactive);
+    m_grid->setWordWrap(true);
+    m_grid->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    m_grid->setAlternatingRowColors(true);
+    QPalette palette = m_grid->palette();
+    palette.setColor(QPalette::AlternateBase, GridStripeColor);
+    m_grid->setPalette(palette);
+    m_grid->setEnabled(false);
+}
+
+void Form1::ApplyLayout() {
+    const double W = PixelsToTwips(m_client->width());
+    const double H = PixelsToTwips(m_client->height() + m_statusBar->height());
+    m_rects.StatusBar1.Height = PixelsToTwips(m_statusBar->height());
+    LayoutForm(m_rects, W, H);
+
+    m_alphaLogo->setGeometry(TwipsToPixels(m_rects.AlphaLogo));
+    m_labelW1->setGeometry(TwipsToPixels(m_rects.LabelW1));
+    m_txtFileIn->setGeometry(TwipsToPixels(m_rects.TxtFileIn));
+    m_commandOpen->setGeometry(TwipsToPixels(m_rects.CommandOpen));
+    m_list->setGeometry(TwipsToPixels(m_rects.List));
+    m_grid->setGeometry(TwipsToPixels(m_rects.Grid1));
+    m_picCont->setGeometry(TwipsToPixels(m_rects.PicCont));
+    m_optionsBtn->setGeometry(TwipsToPixels(m_rects.OptionsBtn));
+    m_labelW2->setGeometry(TwipsToPixels(m_rects.LabelW2));
+    m_dtPicker->setGeometry(TwipsToPixels(m_rects.DTPicker1));
+    m_commandSaveAs->setGeometry(TwipsToPixels(m_rects.CommandSaveAs));
+    // Wrapped values stay fully visible at the new width.
+    m_grid->resizeRowsToContents();
+}
+
+bool Form1::UseNativeDialogs() const {
+    return !QCoreApplication::testAttribute(Qt::AA_DontUseNativeDialogs) &&
+           qEnvironmentVariableIsEmpty("VYPISKA_NO_NATIVE_DIALOGS");
+}
+
+void Form1::ShowStatusText(const QString& text, qint32 colour) {
+    m_statusText->setText(text);
+    if (colour != StatusColorUnchanged) {
+        QPalette palette = m_statusText->palette();
+        palette.setColor(QPalette::WindowText, StatusColour(colour));
+        m_statusText->setPalette(palette);
+    }
+}
+
+void Form1::ShowProblems(const QStringList& problems) {
+    if (problems.isEmpty()) {
+        m_statusProblems->clear();
+        m_statusProblems->setToolTip({});
+        m_statusProblems->hide();
+        return;
+    }
+    QString shown = problems.front();
+    if (problems.size() > 1) shown += QStringLiteral(" (+%1)").arg(problems.size() - 1);
+    m_statusProblems->setText(
+        m_statusProblems->fontMetrics().elidedText(shown, Qt::ElideMiddle, Px(5000)));
+    m_statusProblems->setToolTip(problems.join(u'\n'));
+    m_statusProblems->show();
+}
+
+// ---- choosing and reading a source
+
+void Form1::OnSourceTextChanged(const QString& text) {
+    if (!text.isEmpty() && QFileInfo::exists(text)) m_readTimer->start();
+    UpdateSaveEnabled();
+}
+
+void Form1::UpdateSaveEnabled() {
+    m_commandSaveAs->setEnabled(!m_table.Rows.empty());
+}
+
+void Form1::OnReadTimer() {
+    m_readTimer->stop();
+    if (m_worker) {
+        // The running read finishes first; then the box is read again.
+        m_readAgain = true;
+        return;
+    }
+    StartReading(m_txtFileIn->text());
+}
+
+void Form1::StartReading(const QString& path) {
+    m_readingPath = path;
+    m_cancelReading = false;
+    setCursor(Qt::BusyCursor);
+    ShowStatusText(ProcessingText, StatusColorUnchanged);
+    ShowProblems({});
+    m_progress->setRange(0, 0);
+    m_progress->show();
+    m_model->ClearRows();
+
+    const ColumnMap columns = m_table.Columns;
+    const TextCoder& coder = m_coder;
+    auto posted = m_progressPosted;
+    *posted = false;
+    m_worker = QThread::create([this, path, columns, &coder, posted]() {
+        m_outcome = RunReading(path, columns, coder, [this, posted](qint64 done, qint64 total) {
+            // One progress event in flight at a time, however fast the files go by.
+            if (!posted->exchange(true)) {
+                QMetaObject::invokeMethod(
+                    this,
+                    [this, posted, done, total] {
+                        *posted = false;
+                        OnReadingProgress(done, total);
+                    },
+                    Qt::QueuedConnection);
+            }
+            return !m_cancelReading.load();
+        });
+    });
+    m_worker->setObjectName(QStringLiteral("ReadingThread"));
+    connect(m_worker, &QThread::finished, this, &Form1::OnReadingFinished);
+    m_worker->start();
+}
+
+void Form1::OnReadingProgress(qint64 done, qint64 total) {
+    if (!m_worker || total <= 0) return;
+    m_progress->setRange(0, 1000);
+    m_progress->setValue(int(1000 * done / total));
+}
+
+void Form1::OnReadingFinished() {
+    m_worker->wait();
+    delete m_worker;
+    m_worker = nullptr;
+    ReadingOutcome outcome = std::move(m_outcome);
+    m_outcome = {};
+
+    m_model->SetRows(std::move(outcome.Rows));
+    if (!m_table.Rows.empty()) {
+        m_header->SetChecked(true); // every new row is checked
+        m_list->resizeColumnsToContents();
+    }
+    ShowStatusText(outcome.StatusText, outcome.StatusColor);
+    ShowProblems(outcome.Problems);
+    m_progress->hide();
+    unsetCursor();
+    UpdateSaveEnabled();
+
+    if (m_readAgain) {
+        m_readAgain = false;
+        StartReading(m_txtFileIn->text());
+    }
+}
+
+bool Form1::AcceptsDrop(const QMimeData* data, QString* path) const {
+    if (!data || !data->hasUrls() || data->urls().isEmpty()) return false;
+    // Only the first dropped item counts.
+    const QUrl url = data->urls().front();
+    if (!url.isLocalFile()) return false;
+    const QString candidate = QDir::toNativeSeparators(url.toLocalFile());
+    const QFileInfo info(candidate);
+    bool ok = false;
+    if (info.isDir()) {
+        ok = true;
+    } else if (info.isFile()) {
+        const SourceKind kind = DetectSourceKind(candidate, m_coder);
+        ok = kind == SourceKind::Zip || kind == SourceKind::Xml;
+    }
+    if (ok && path) *path = candidate;
+    return ok;
+}
+
+void Form1::OpenFileCommand() {
+    QFileDialog dialog(this);
+    dialog.setFileMode(QFileDialog::ExistingFile);
+    dialog.setAcceptMode(QFileDialog::AcceptOpen);
+    dialog.setNameFilter(QStringLiteral("*.xml; *.zip (*.xml *.zip)"));
+    dialog.setOption(QFileDialog::ReadOnly, false);
+    if (!UseNativeDialogs()) dialog.setOption(QFileDialog::DontUseNativeDialog);
+    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return;
+    m_txtFileIn->setText(QDir::toNativeSeparators(dialog.selectedFiles().front()));
+}
+
+void Form1::OpenFolderCommand() {
+    QFileDialog dialog(this);
+    dialog.setFileMode(QFileDialog::Directory);
+    dialog.setOption(QFileDialog::ShowDirsOnly);
+    if (!UseNativeDialogs()) dialog.setOption(QFileDialog::DontUseNativeDialog);
+    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return;
+    m_txtFileIn->setText(QDir::toNativeSeparators(dialog.selectedFiles().front()));
+}
+
+// ---- list, grid and picker
+
+void Form1::OnHeaderClicked(int section) {
+    m_model->SortByColumn(section);
+    // The header flips its arrow on every click by itself; show the one sort we keep.
+    const int sorted = m_model->SortColumn();
+    m_header->setSortIndicatorShown(sorted >= 0);
+    if (sorted >= 0) m_header->setSortIndicator(sorted, Qt::AscendingOrder);
+}
+
+void Form1::ShowRowInGrid(int row) {
+    if (row < 0 || row >= int(m_table.Rows.size())) return;
+    const DocumentRow& document = m_table.Rows[std::size_t(row)];
+    m_grid->setUpdatesEnabled(false);
+    m_grid->clearContents();
+    m_grid->setRowCount(int(m_table.Columns.size()));
+    for (int c = 0; c < int(m_table.Columns.size()); ++c) {
+        auto* caption = new QTableWidgetItem(m_table.Columns[std::size_t(c)].Caption);
+        caption->setTextAlignment(Qt::AlignLeft | Qt::AlignVCenter);
+        m_grid->setItem(c, 0, caption);
+        auto* value = new QTableWidgetItem(document.DisplayText(c));
+        value->setTextAlignment(Qt::AlignLeft | Qt::AlignVCenter);
+        m_grid->setItem(c, 1, value);
+    }
+    m_grid->resizeRowsToContents();
+    m_grid->setUpdatesEnabled(true);
+    m_grid->setEnabled(true);
+}
+
+void Form1::OnPickerDateChanged() {
+    // A date the user sets counts from midnight; the start-up value keeps its time.
+    if (m_settingPicker || !isVisible()) return;
+    m_settingPicker = true;
+    m_dtPicker->setTime(QTime(0, 0));
+    m_settingPicker = false;
+}
+
+void Form1::OnOpenAfterToggled(bool checked) {
+    if (!m_settings.WriteVal(User, QStringLiteral("GotoAfterSave"), checked ? 1 : 0)) {
+        ShowProblems({QStringLiteral("Не удалось записать настройку в '%1'")
+                          .arg(QDir::toNativeSeparators(m_settings.UserIniFile()))});
+    }
+}
+
+// ---- saving
+
+void Form1::SaveCommand() {
+    const std::vector<TemplateInfo> templates = TemplateList(m_configDir, m_coder);
+    if (templates.empty()) {
+        ShowStatusText(QStringLiteral("Нет ни одного шаблона (*.tpl) в папке '%1'")
+                           .arg(QDir::toNativeSeparators(m_configDir)),
+                       StatusColorFailure);
+        return;
+    }
+    const QStringList filters = SaveDialogNameFilters(templates);
+    QFileDialog dialog(this);
+    dialog.setAcceptMode(QFileDialog::AcceptSave);
+    dialog.setFileMode(QFileDialog::AnyFile);
+    if (!UseNativeDialogs()) dialog.setOption(QFileDialog::DontUseNativeDialog);
+    dialog.setOption(QFileDialog::DontConfirmOverwrite, false);
+    dialog.setNameFilters(filters);
+    dialog.setDefaultSuffix(templates.back().Extension);
+    dialog.selectFile(SuggestedFileName(m_txtFileIn->text(), templates, m_coder));
+    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return;
+    // The chosen file type names the template, whatever extension was typed.
+    const int index = std::max(0, int(filters.indexOf(dialog.selectedNameFilter())));
+    SaveTo(QDir::toNativeSeparators(dialog.selectedFiles().front()), index);
+}
+
+bool Form1::SaveTo(const QString& path, int templateIndex) {
+    const std::vector<TemplateInfo> templates = TemplateList(m_configDir, m_coder);
+    if (templateIndex < 0 || templateIndex >= int(templates.size())) {
+        ShowStatusText(SaveFailureText, StatusColorFailure);
+        ShowProblems({QStringLiteral("Шаблон не найден в папке '%1'")
+                          .arg(QDir::toNativeSeparators(m_configDir))});
+        return false;
+    }
+    ExportResult result;
+    try {
+        FormatSettings formats;
+        result = BuildExportFile(path, m_table, templates[std::size_t(templateIndex)].Path,
+                                 OleDateFromDateTime(m_dtPicker->dateTime()), m_settings, m_coder,
+                                 formats);
+    } catch (const std::exception& e) {
+        result.Ok = false;
+        result.Error = QStringLiteral("%1: %2").arg(path, QString::fromUtf8(e.what()));
+    }
+    if (!result.Ok) {
+        ShowStatusText(SaveFailureText, StatusColorFailure);
+        ShowProblems({result.Error.isEmpty() ? path : result.Error});
+        return false;
+    }
+    ShowStatusText(SaveSuccessText(qint64(m_table.Rows.size()), path), StatusColorSuccess);
+    ShowProblems({});
+    if (m_mnuOpenAfter->isChecked()) ShowInFileManager(path);
+    return true;
+}
+
+// ---- secondary windows
+
+void Form1::ShowAbout() {
+    FormAbout about(LogoPixmap(), this);
+    about.exec();
+}
+
+void Form1::ShowOptions() {
+    OptionsDlg options(m_settings, this);
+    options.exec();
+}
+
+void Form1::PlaceMenuUnder(QMenu* menu, QWidget* button) {
+    // Right-aligned with the button's right edge, just below it.
+    const QPoint corner = button->mapToGlobal(QPoint(button->width(), button->height()));
+    menu->move(corner.x() - menu->sizeHint().width(), corner.y());
+}
+
+// ---- events
+
+bool Form1::eventFilter(QObject* watched, QEvent* event) {
+    const QEvent::Type type = event->type();
+
+    if (watched == m_client) {
+        if (type == QEvent::Resize) {
+            ApplyLayout();
+        } else if (type == QEvent::MouseButtonPress) {
+            auto* mouse = static_cast<QMouseEvent*>(event);
+            const QPoint pos = mouse->position().toPoint();
+            // The bare band above the source box moves the window.
+            if (mouse->button() == Qt::LeftButton && pos.y() > 0 &&
+                pos.y() < m_txtFileIn->geometry().top()) {
+                QWindow* window = windowHandle();
+                if (!(window && window->startSystemMove())) m_dragStart = pos;
+                return true;
+            }
+        } else if (type == QEvent::MouseMove) {
+            auto* mouse = static_cast<QMouseEvent*>(event);
+            if (m_dragStart.y() > 0 && (mouse->buttons() & Qt::LeftButton)) {
+                move(pos() + mouse->position().toPoint() - m_dragStart);
+                return true;
+            }
+        } else if (type == QEvent::MouseButtonRelease) {
+            m_dragStart = {};
+        }
+        return QMainWindow::eventFilter(watched, event);
+    }
+
+    if (watched == m_alphaLogo && type == QEvent::MouseButtonRelease) {
+        auto* mouse = static_cast<QMouseEvent*>(event);
+        if (mouse->button() == Qt::LeftButton &&
+            m_alphaLogo->rect().contains(mouse->position().toPoint())) {
+            ShowAbout();
+            return true;
+        }
+    }
+
+    if ((watched == m_mnuOpn || watched == m_mnuSave) && type == QEvent::Show) {
+        PlaceMenuUnder(static_cast<QMenu*>(watched), watched == m_mnuOpn
+                                                         ? static_cast<QWidget*>(m_commandOpen)
+                                                         : static_cast<QWidget*>(m_commandSaveAs));
+    }
+
+    if (watched == m_txtFileIn || watched == m_list->viewport()) {
+        if (type == QEvent::DragEnter || type == QEvent::DragMove) {
+            auto* drag = static_cast<QDragMoveEvent*>(event);
+            if (AcceptsDrop(drag->mimeData(), nullptr)) {
+                drag->setDropAction(Qt::CopyAction);
+                drag->accept();
+            } else {
+                drag->ignore();
+            }
+            return true;
+        }
+        if (type == QEvent::Drop) {
+            auto* drop = static_cast<QDropEvent*>(event);
+            QString path;
+            if (AcceptsDrop(drop->mimeData(), &path)) {
+                m_txtFileIn->setText(path);
+                drop->setDropAction(Qt::CopyAction);
+                drop->accept();
+            } else {
+                drop->ignore();
+            }
+            return true;
+        }
+    }
+    return QMainWindow::eventFilter(watched, event);
+}

@@ -1,0 +1,125 @@
+#pragma once
+
+#include "reading/DocumentTable.h"
+#include "reading/ReadingRun.h"
+#include "shell/FormLayout.h"
+
+#include <QMainWindow>
+#include <QPoint>
+#include <QTimer>
+
+#include <atomic>
+#include <memory>
+
+class CheckAllHeader;
+class DocumentListModel;
+class INIStorage;
+class QAction;
+class QDateTimeEdit;
+class QLabel;
+class QLineEdit;
+class QMenu;
+class QMimeData;
+class QProgressBar;
+class QStatusBar;
+class QTableView;
+class QTableWidget;
+class QThread;
+class QToolButton;
+class TextCoder;
+
+// The main window: the source box, the document list, the detail grid, the statement date and
+// the save command. The shared objects are made by the caller and outlive the window.
+class Form1 : public QMainWindow {
+    Q_OBJECT
+public:
+    Form1(TextCoder& coder, INIStorage& settings, const QString& configDir,
+          QWidget* parent = nullptr);
+    ~Form1() override;
+
+    // Sets the status line's text; colour is 0x00BBGGRR, or StatusColorUnchanged to keep it.
+    void ShowStatusText(const QString& text, qint32 colour);
+    // Extra information beside the status line (unreadable files, why a save failed, ...).
+    void ShowProblems(const QStringList& problems);
+
+    // Writes the table through the template at templateIndex of the template list; the save
+    // command's dialog ends here too.
+    bool SaveTo(const QString& path, int templateIndex);
+
+    const DocumentTable& Table() const { return m_table; }
+    bool IsReading() const { return m_worker != nullptr; }
+
+    static QColor StatusColour(qint32 colour);
+
+public slots:
+    void SaveCommand();
+    void OpenFileCommand();
+    void OpenFolderCommand();
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+private:
+    void BuildControls();
+    void LoadColumns();
+    void SetUpGrid();
+    void ApplyLayout();
+    bool UseNativeDialogs() const;
+
+    void OnSourceTextChanged(const QString& text);
+    void OnReadTimer();
+    void StartReading(const QString& path);
+    void OnReadingFinished();
+    void OnReadingProgress(qint64 done, qint64 total);
+    void UpdateSaveEnabled();
+
+    bool AcceptsDrop(const QMimeData* data, QString* path) const;
+    void OnHeaderClicked(int section);
+    void ShowRowInGrid(int row);
+    void OnPickerDateChanged();
+    void OnOpenAfterToggled(bool checked);
+    void ShowAbout();
+    void ShowOptions();
+    void PlaceMenuUnder(QMenu* menu, QWidget* button);
+
+    TextCoder& m_coder;
+    INIStorage& m_settings;
+    QString m_configDir;
+
+    DocumentTable m_table;
+    DocumentListModel* m_model = nullptr;
+    FormRects m_rects;
+
+    QWidget* m_client = nullptr;
+    QLabel* m_alphaLogo = nullptr;
+    QLabel* m_labelW1 = nullptr;
+    QLineEdit* m_txtFileIn = nullptr;
+    QToolButton* m_commandOpen = nullptr;
+    QMenu* m_mnuOpn = nullptr;
+    QTableView* m_list = nullptr;
+    CheckAllHeader* m_header = nullptr;
+    QTableWidget* m_grid = nullptr;
+    QWidget* m_picCont = nullptr;
+    QToolButton* m_optionsBtn = nullptr;
+    QLabel* m_labelW2 = nullptr;
+    QDateTimeEdit* m_dtPicker = nullptr;
+    QToolButton* m_commandSaveAs = nullptr;
+    QMenu* m_mnuSave = nullptr;
+    QAction* m_mnuOpenAfter = nullptr;
+    QStatusBar* m_statusBar = nullptr;
+    QLabel* m_statusText = nullptr;
+    QLabel* m_statusProblems = nullptr;
+    QProgressBar* m_progress = nullptr;
+    QWidget* m_shape1 = nullptr;
+    QTimer* m_readTimer = nullptr;
+
+    QThread* m_worker = nullptr;
+    ReadingOutcome m_outcome; // written by the worker, read once it has finished
+    QString m_readingPath;
+    bool m_readAgain = false;
+    std::atomic_bool m_cancelReading{false};
+    std::shared_ptr<std::atomic_bool> m_progressPosted = std::make_shared<std::atomic_bool>(false);
+
+    bool m_settingPicker = false;
+    QPoint m_dragStart; // in client coordinates; null when no drag is in progress
+};
