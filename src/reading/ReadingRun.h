@@ -1,6 +1,7 @@
 #pragma once
 
 #include "reading/DocumentTable.h"
+#include "reading/UnzipFile.h"
 
 #include <QString>
 #include <QStringList>
@@ -36,14 +37,27 @@ using ReadingProgress = std::function<bool(qint64 done, qint64 total)>;
 
 struct ReadingOutcome {
     std::vector<DocumentRow> Rows;
-    QString StatusText;   // the success or the not-found text, exactly as the status line shows it
+    QString StatusText; // the success or the not-found text, exactly as the status line shows it
     qint32 StatusColor = StatusColorFailure;
     QStringList Problems; // files that could not be read, a broken archive, ...: extra information
     bool Cancelled = false;
 };
 
+// Reads every *.xml file directly inside the folder (pattern matched without regard to case,
+// hidden files and sub-folders left out), in ascending name order without regard to case, adding
+// rows and problems to the outcome. Returns false when progress asked to cancel.
+bool ReadFolder(const QString& folder, const ColumnMap& columns, const TextCoder& coder,
+                ReadingOutcome* outcome, const ReadingProgress& progress = {});
+
+// Extracts the archive into a fresh temporary folder under QDir::tempPath(), reads its top level
+// like a folder and removes the folder again, whatever happened. Rows keep their temporary paths.
+bool ReadZipArchive(const QString& archive, const ColumnMap& columns, const TextCoder& coder,
+                    ReadingOutcome* outcome, const ReadingProgress& progress = {},
+                    const UnzipLimits& limits = {});
+
 // The whole reading run that the window and the CLI share: decides the source kind, reads a file,
 // a folder or an archive (through a temporary folder that is always removed), and says the outcome.
 // Safe to run on a worker thread: it touches nothing but its arguments and the file system.
+// A cancelled run keeps the rows read before the cancel, and its texts count them.
 ReadingOutcome RunReading(const QString& path, const ColumnMap& columns, const TextCoder& coder,
                           const ReadingProgress& progress = {});

@@ -1,0 +1,82 @@
+#include "reading/ColumnMap.h"
+
+#include "text/Cp1251.h"
+
+#include <QFile>
+
+QStringList ColumnDef::Pieces() const {
+    return TagList.split(QLatin1Char(';'));
+}
+
+QString ColumnDef::FieldKey() const {
+    const qsizetype end = TagList.indexOf(QLatin1Char(';'));
+    return end < 0 ? TagList : TagList.left(end);
+}
+
+QStringList ColumnDef::ElementNames() const {
+    QStringList pieces = Pieces();
+    pieces.removeFirst();
+    return pieces;
+}
+
+bool ColumnDef::IsAmount() const {
+    // An empty TagList has no key at all, so it can never be the amount column.
+    return !TagList.isEmpty() && FieldKey().compare(AmountKey, Qt::CaseInsensitive) == 0;
+}
+
+std::optional<QString> ReadWholeFile(const QString& path, QString* error) {
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly)) {
+        if (error) *error = file.errorString();
+        return std::nullopt;
+    }
+    const QByteArray bytes = file.readAll();
+    if (file.error() != QFileDevice::NoError) {
+        if (error) *error = file.errorString();
+        return std::nullopt;
+    }
+    return Cp1251::Decode(bytes);
+}
+
+namespace {
+// Only the space counts as blank around captions and lists; a tab is kept.
+QString TrimSpaces(const QString& text) {
+    qsizetype begin = 0;
+    qsizetype end = text.size();
+    while (begin < end && text.at(begin) == QLatin1Char(' '))
+        ++begin;
+    while (end > begin && text.at(end - 1) == QLatin1Char(' '))
+        --end;
+    return text.mid(begin, end - begin);
+}
+} // namespace
+
+ColumnMapLoad LoadColumnMap(const QString& path) {
+    ColumnMapLoad load;
+    QString error;
+    const std::optional<QString> text = ReadWholeFile(path, &error);
+    if (!text) {
+        load.Problems << QStringLiteral("the column map '%1' cannot be read: %2").arg(path, error);
+        return load;
+    }
+    const QStringList lines = text->split(QStringLiteral("\r\n"));
+    for (qsizetype i = 0; i < lines.size(); ++i) {
+        const QString& line = lines.at(i);
+        if (TrimSpaces(line).isEmpty()) continue;
+        const qsizetype first = line.indexOf(QLatin1Char('='));
+        if (first < 0) {
+            load.Problems << QStringLiteral("the column map '%1', line %2 has no '=' and was "
+                                            "skipped")
+                                 .arg(path)
+                                 .arg(i + 1);
+            continue;
+        }
+        const qsizetype second = line.indexOf(QLatin1Char('='), first + 1);
+        ColumnDef column;
+        column.Caption = TrimSpaces(line.left(first));
+        column.TagList =
+            TrimSpaces(second < 0 ? line.mid(first + 1) : line.mid(first + 1, second - first - 1));
+        load.Columns.push_back(std::move(column));
+    }
+    return load;
+}

@@ -1,0 +1,44 @@
+#pragma once
+
+#include "reading/DocumentTable.h"
+
+#include <QLocale>
+#include <QString>
+#include <QStringList>
+
+#include <optional>
+#include <vector>
+
+class TextCoder;
+
+// The number an amount text stands for: the longest leading number with '.' as the decimal
+// point (sign and exponent accepted; spaces, tabs, line feeds and no-break spaces inside
+// ignored; no number gives 0). An amount with no point and exactly one comma takes the comma as
+// its decimal mark. Rounded to 4 decimals while it fits the fixed-point amount range.
+double AmountValue(const QString& text);
+
+// The amount as the list shows it: the locale's currency format of AmountValue.
+QString AmountDisplayText(const QString& text, const QLocale& locale);
+
+// Turns document files into rows. The column map is split once here, not once per document,
+// which matters when an archive holds tens of thousands of them.
+class DocumentReader {
+public:
+    DocumentReader(const ColumnMap& columns, const TextCoder& coder);
+
+    // The row of one file, or none: no amount, or the file could not be read (problem says why).
+    std::optional<DocumentRow> ReadFile(const QString& path, QString* problem = nullptr) const;
+    // The row of an already decoded document text.
+    std::optional<DocumentRow> ReadText(const QString& path, const QString& text) const;
+
+private:
+    struct PreparedColumn {
+        QStringList ElementNames;
+        bool IsAmount = false;
+    };
+
+    QString DisplayText(const QString& value) const;
+
+    std::vector<PreparedColumn> m_columns;
+    const TextCoder& m_coder;
+};

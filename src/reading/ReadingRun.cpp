@@ -1,0 +1,138 @@
+#include "reading/ReadingRun.h"
+
+#include "reading/DocumentReader.h"
+#include "text/TextCoder.h"
+
+#include <QDir>
+#include <QFileInfo>
+#include <QTemporaryDir>
+
+#include <algorithm>
+
+SourceKind DetectSourceKind(const QString& path, const TextCoder& coder) {
+    if (path.isEmpty()) return SourceKind::None;
+    if (QFileInfo(path).isDir()) return SourceKind::Folder;
+    const QString ext = coder.GetExt(path);
+    if (ext.compare(QLatin1String("XML"), Qt::CaseInsensitive) == 0) return SourceKind::Xml;
+    if (ext.compare(QLatin1String("ZIP"), Qt::CaseInsensitive) == 0) return SourceKind::Zip;
+    return SourceKind::None;
+}
+
+QString PluralForm(const QString& word, qint64 n, int kind) {
+    // Russian takes the form of the last digit, except that 11 to 14 (also in 111, 1012 ...)
+    // take the form of "many".
+    const qint64 lastTwo = n % 100;
+    const qint64 last = n % 10;
+    const bool teen = lastTwo >= 11 && lastTwo <= 19;
+    if (!teen && last == 1) return word;
+    if (!teen && last >= 2 && last <= 4)
+        return word + (kind == 0 ? QStringLiteral("о") : QStringLiteral("а"));
+    switch (kind) {
+    case 0:
+        return word + QStringLiteral("о");
+    case 1:
+        return word + QStringLiteral("ы");
+    default:
+        return word + QStringLiteral("ов");
+    }
+}
+
+QString ReadSuccessText(qint64 count, const QString& path) {
+    return QStringLiteral("Успешно ") + PluralForm(QStringLiteral("прочитан"), count, 0) +
+           QLatin1Char(' ') + QString::number(count) + QLatin1Char(' ') +
+           PluralForm(QStringLiteral("документ"), count, 2) + QStringLiteral(" в '") + path +
+           QLatin1Char('\'');
+}
+
+QString NotFoundText(const QString& path) {
+    return QStringLiteral("Не найдено совместимых документов в '") + path + QLatin1Char('\'');
+}
+
+namespace {
+QStringList DocumentFileNames(const QString& folder) {
+    // QDir leaves out hidden files (names starting with a dot) unless asked; matching of the
+    // pattern ignores case by default.
+    QStringList names = QDir(folder).entryList({QStringLiteral("*.xml")}, QDir::Files);
+    std::sort(names.begin(), names.end(), [](const QString& a, const QString& b) {
+        const int c = a.compare(b, Qt::CaseInsensitive);
+        return c != 0 ? c < 0 : a < b; // names differing only in case: a stable order
+    });
+    return names;
+}
+
+bool ReadFolderWith(const QString& folder, const DocumentReader& reader, const TextCoder& coder,
+                    ReadingOutcome* outcome, const ReadingProgress& progress) {
+    const QStringList names = DocumentFileNames(folder);
+    const QString prefix = coder.RulePath(folder);
+    outcome->Rows.reserve(outcome->Rows.size() + size_t(names.size()));
+    for (qsizetype i = 0; i < names.size(); ++i) {
+        QString problem;
+        if (std::optional<DocumentRow> row = reader.ReadFile(prefix + names.at(i), &problem))
+            outcome->Rows.push_back(std::move(*row));
+        else if (!problem.isEmpty())
+            outcome->Problems << problem;
+        if (progress && !progress(i + 1, names.size())) return false;
+    }
+    return true;
+}
+
+bool ReadZipWith(const QString& archive, const DocumentReader& reader, const TextCoder& coder,
+                 ReadingOutcome* outcome, const ReadingProgress& progress,
+                 const UnzipLimits& limits) {
+    QTemporaryDir temp(QDir::tempPath() + QStringLiteral("/vypiska-XXXXXX"));
+    if (!temp.isValid()) {
+        outcome->Problems << QStringLiteral("cannot make a temporary folder for '%1': %2")
+                                 .arg(archive, temp.errorString());
+        return true;
+    }
+    // The destructor of temp removes the folder with everything extracted, also after a cancel.
+    UnzipFile(archive, temp.path(), &outcome->Problems, limits);
+    return ReadFolderWith(temp.path(), reader, coder, outcome, progress);
+}
+} // namespace
+
+bool ReadFolder(const QString& folder, const ColumnMap& columns, const TextCoder& coder,
+                ReadingOutcome* outcome, const ReadingProgress& progress) {
+    return ReadFolderWith(folder, DocumentReader(columns, coder), coder, outcome, progress);
+}
+
+bool ReadZipArchive(const QString& archive, const ColumnMap& columns, const TextCoder& coder,
+                    ReadingOutcome* outcome, const ReadingProgress& progress,
+                    const UnzipLimits& limits) {
+    return ReadZipWith(archive, DocumentReader(columns, coder), coder, outcome, progress, limits);
+}
+
+ReadingOutcome RunReading(const QString& path, const ColumnMap& columns, const TextCoder& coder,
+                          const ReadingProgress& progress) {
+    ReadingOutcome outcome;
+    const DocumentReader reader(columns, coder);
+    bool finished = true;
+    switch (DetectSourceKind(path, coder)) {
+    case SourceKind::Xml: {
+        QString problem;
+        if (std::optional<DocumentRow> row = reader.ReadFile(path, &problem))
+            outcome.Rows.push_back(std::move(*row));
+        else if (!problem.isEmpty())
+            outcome.Problems << problem;
+        finished = !progress || progress(1, 1);
+        break;
+    }
+    case SourceKind::Zip:
+        finished = ReadZipWith(path, reader, coder, &outcome, progress, {});
+        break;
+    case SourceKind::Folder:
+        finished = ReadFolderWith(path, reader, coder, &outcome, progress);
+        break;
+    case SourceKind::None:
+        break;
+    }
+    outcome.Cancelled = !finished;
+    if (!outcome.Rows.empty()) {
+        outcome.StatusText = ReadSuccessText(qint64(outcome.Rows.size()), path);
+        outcome.StatusColor = StatusColorSuccess;
+    } else {
+        outcome.StatusText = NotFoundText(path);
+        outcome.StatusColor = StatusColorFailure;
+    }
+    return outcome;
+}
