@@ -38,6 +38,9 @@ bool TextCoder::IsNumber(const QVariant& Value) const {
     text.remove(QLatin1Char('.'));
     text.remove(QLatin1Char(','));
     text.remove(QLatin1Char(' '));
+    // Accounting notation of a negative amount, as the locale writes it: "($12.00)".
+    if (text.size() > 2 && text.startsWith(QLatin1Char('(')) && text.endsWith(QLatin1Char(')')))
+        text = QLatin1Char('-') + text.mid(1, text.size() - 2);
     // What remains must be a plain number; the parsers' extras (nan, inf) have no digit.
     if (text.isEmpty() || !HasDigit(text)) return false;
     bool ok = false;

@@ -5,6 +5,7 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QSaveFile>
+#include <QStringDecoder>
 #include <QtEndian>
 
 namespace {
@@ -40,6 +41,13 @@ QByteArray ToUtf16LE(const QString& text) {
     return bytes;
 }
 
+// A leading EF BB BF is kept as U+FEFF, as the document has it; bad sequences become U+FFFD.
+QString Utf8ToString(const QByteArray& bytes) {
+    QStringDecoder decoder(QStringConverter::Utf8, QStringConverter::Flag::ConvertInitialBom |
+                                                       QStringConverter::Flag::Stateless);
+    return decoder.decode(bytes);
+}
+
 const QByteArray Utf16Bom("\xFF\xFE", 2);
 
 QByteArray ReadAllOrThrow(const QString& fileName) {
@@ -66,8 +74,7 @@ bool ReplaceFile(const QString& fileName, const QByteArray& bytes) {
 
 QString TextCoder::DecodeUTF8(const QByteArray& EncodedURI) const {
     if (EncodedURI.isEmpty()) return {};
-    // A leading EF BB BF stays as U+FEFF: QString::fromUtf8 keeps it.
-    if (!EncodedURI.contains('%')) return QString::fromUtf8(EncodedURI);
+    if (!EncodedURI.contains('%')) return Utf8ToString(EncodedURI);
     // Only "%" with two hexadecimal digits is an escape; "20% НДС" keeps its percent sign.
     QByteArray bytes;
     bytes.reserve(EncodedURI.size());
@@ -85,7 +92,7 @@ QString TextCoder::DecodeUTF8(const QByteArray& EncodedURI) const {
         }
         bytes.append(src[i]);
     }
-    return QString::fromUtf8(bytes);
+    return Utf8ToString(bytes);
 }
 
 QByteArray TextCoder::EncodeUTF8(const QString& strInput) const {
