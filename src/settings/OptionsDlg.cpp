@@ -1,0 +1,228 @@
+#include "settings/OptionsDlg.h"
+
+#include "settings/INIStorage.h"
+#include "shell/AppInfo.h"
+
+#include <QGroupBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMessageBox>
+#include <QPushButton>
+#include <QShowEvent>
+#include <QValidator>
+
+#include <algorithm>
+#include <cmath>
+
+namespace {
+
+// Designed at 15 twips per pixel.
+constexpr double TwipsPerPixel = 15.0;
+
+struct TwipRect {
+    int left, top, width, height;
+};
+
+constexpr int ClientWidth = 7992;
+constexpr int ClientHeight = 3408;
+constexpr TwipRect FramePos{168, 132, 7644, 2028};
+constexpr TwipRect LabelNamePos{96, 456, 1524, 300};
+constexpr TwipRect NamePos{1716, 432, 5700, 312};
+constexpr TwipRect LabelInnPos{312, 912, 1284, 300};
+constexpr TwipRect InnPos{1716, 888, 3756, 312};
+constexpr TwipRect LabelAccPos{312, 1368, 1284, 300};
+constexpr TwipRect AccPos{1716, 1344, 3756, 312};
+constexpr TwipRect OkPos{3324, 2844, 1452, 384};
+constexpr TwipRect CancelPos{4824, 2844, 1440, 384};
+constexpr TwipRect ApplyPos{6372, 2844, 1452, 384};
+
+int ToPixels(int twips, double scale) {
+    return static_cast<int>(std::lround(twips * scale / TwipsPerPixel));
+}
+
+QRect ToPixels(const TwipRect& r, double scale) {
+    return QRect(ToPixels(r.left, scale), ToPixels(r.top, scale), ToPixels(r.width, scale),
+                 ToPixels(r.height, scale));
+}
+
+// Keeps only the digits of whatever reaches the box (typed, pasted, dropped) and refuses a
+// change that would make the number longer than it can be. A pasted number that is too long
+// is refused whole rather than cut: a cut account number would be a wrong one.
+class DigitsValidator : public QValidator {
+public:
+    DigitsValidator(int maxDigits, QObject* parent) : QValidator(parent), m_maxDigits(maxDigits) {}
+
+    State validate(QString& input, int& pos) const override {
+        QString digits;
+        int newPos = 0;
+        for (int i = 0; i < input.size(); ++i) {
+            const QChar c = input.at(i);
+            if (c >= QLatin1Char('0') && c <= QLatin1Char('9')) {
+                digits += c;
+                if (i < pos) ++newPos;
+            }
+        }
+        if (digits.size() > m_maxDigits) return Invalid;
+        input = digits;
+        pos = newPos;
+        return Acceptable;
+    }
+
+private:
+    int m_maxDigits;
+};
+
+QLineEdit* MakeDigitsBox(const QString& name, int maxDigits, QWidget* parent) {
+    auto* box = new QLineEdit(parent);
+    box->setObjectName(name);
+    // The validator holds the limit: the box's own maxLength would cut a paste before the
+    // non-digits are dropped.
+    box->setValidator(new DigitsValidator(maxDigits, box));
+    return box;
+}
+
+QLabel* MakeLabel(const QString& name, const QString& text, QWidget* parent) {
+    auto* label = new QLabel(text, parent);
+    label->setObjectName(name);
+    label->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
+    return label;
+}
+
+QPushButton* MakeButton(const QString& name, const QString& text, QWidget* parent) {
+    auto* button = new QPushButton(text, parent);
+    button->setObjectName(name);
+    return button;
+}
+
+} // namespace
+
+OptionsDlg::OptionsDlg(const INIStorage& settings, QWidget* parent)
+    : QDialog(parent), m_settings(settings) {
+    setObjectName(QStringLiteral("OptionsDlg"));
+    setWindowTitle(QStringLiteral("Настройки"));
+    setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
+                   Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint |
+                   Qt::MSWindowsFixedSizeDialogHint);
+    setFont(UiFont());
+
+    // Created in tab order.
+    m_frame = new QGroupBox(QStringLiteral("Организация"), this);
+    m_frame->setObjectName(QStringLiteral("FrameW1"));
+    m_labelName = MakeLabel(QStringLiteral("LabelW1"), QStringLiteral("Наименование:"), m_frame);
+    m_name = new QLineEdit(m_frame);
+    m_name->setObjectName(QStringLiteral("txtOrgName"));
+    m_labelInn = MakeLabel(QStringLiteral("LabelW2"), QStringLiteral("ИНН:"), m_frame);
+    m_inn = MakeDigitsBox(QStringLiteral("txtINN"), 12, m_frame);
+    m_labelAcc = MakeLabel(QStringLiteral("LabelW3"), QStringLiteral("Расч. счет:"), m_frame);
+    m_acc = MakeDigitsBox(QStringLiteral("txtACC"), 20, m_frame);
+    m_ok = MakeButton(QStringLiteral("CommandButtonW1"), QStringLiteral("Ok"), this);
+    m_cancel = MakeButton(QStringLiteral("CommandButtonW2"), QStringLiteral("Отмена"), this);
+    m_apply = MakeButton(QStringLiteral("CommandButtonW3"), QStringLiteral("Применить"), this);
+
+    setTabOrder(m_name, m_inn);
+    setTabOrder(m_inn, m_acc);
+    setTabOrder(m_acc, m_ok);
+    setTabOrder(m_ok, m_cancel);
+    setTabOrder(m_cancel, m_apply);
+
+    // Enter anywhere in the boxes means "Ok"; Escape and the close box mean "Отмена".
+    m_ok->setDefault(true);
+    m_apply->setEnabled(false);
+
+    for (QLineEdit* box : {m_name, m_inn, m_acc})
+        connect(box, &QLineEdit::textChanged, this, &OptionsDlg::OnTextChanged);
+    connect(m_ok, &QPushButton::clicked, this, &OptionsDlg::OnOk);
+    connect(m_cancel, &QPushButton::clicked, this, &QDialog::reject);
+    connect(m_apply, &QPushButton::clicked, this, &OptionsDlg::Apply);
+
+    PlaceControls();
+    Load();
+}
+
+void OptionsDlg::PlaceControls() {
+    // The design fits Tahoma 9 pt; another font may need more room. Grow everything by one
+    // factor so that the proportions stay and no text is clipped.
+    double scale = 1.0;
+    auto need = [&scale](int neededPixels, int designTwips) {
+        scale = std::max(scale, neededPixels * TwipsPerPixel / designTwips);
+    };
+    const QFontMetrics fm(font());
+    for (const auto& [label, pos] : {std::pair{m_labelName, LabelNamePos},
+                                     {m_labelInn, LabelInnPos},
+                                     {m_labelAcc, LabelAccPos}}) {
+        need(fm.horizontalAdvance(label->text()) + 4, pos.width);
+        need(fm.height(), pos.height);
+    }
+    for (const auto& [box, pos] : {std::pair{m_name, NamePos}, {m_inn, InnPos}, {m_acc, AccPos}})
+        need(box->sizeHint().height(), pos.height);
+    for (const auto& [button, pos] :
+         {std::pair{m_ok, OkPos}, {m_cancel, CancelPos}, {m_apply, ApplyPos}}) {
+        need(fm.horizontalAdvance(button->text()) + 16, pos.width);
+        need(fm.height() + 8, pos.height);
+    }
+    need(fm.horizontalAdvance(m_frame->title()) + 24, FramePos.width);
+
+    m_frame->setGeometry(ToPixels(FramePos, scale));
+    m_labelName->setGeometry(ToPixels(LabelNamePos, scale));
+    m_name->setGeometry(ToPixels(NamePos, scale));
+    m_labelInn->setGeometry(ToPixels(LabelInnPos, scale));
+    m_inn->setGeometry(ToPixels(InnPos, scale));
+    m_labelAcc->setGeometry(ToPixels(LabelAccPos, scale));
+    m_acc->setGeometry(ToPixels(AccPos, scale));
+    m_ok->setGeometry(ToPixels(OkPos, scale));
+    m_cancel->setGeometry(ToPixels(CancelPos, scale));
+    m_apply->setGeometry(ToPixels(ApplyPos, scale));
+    setFixedSize(ToPixels(ClientWidth, scale), ToPixels(ClientHeight, scale));
+}
+
+void OptionsDlg::Load() {
+    m_loading = true;
+    m_name->setText(
+        m_settings.ReadVal(Organization, QStringLiteral("Name"), QString()).toString().trimmed());
+    m_inn->setText(
+        m_settings.ReadVal(Organization, QStringLiteral("INN"), QString()).toString().trimmed());
+    m_acc->setText(
+        m_settings.ReadVal(Organization, QStringLiteral("ACC"), QString()).toString().trimmed());
+    m_apply->setEnabled(false);
+    m_loading = false;
+}
+
+void OptionsDlg::OnTextChanged() {
+    if (isVisible() && !m_loading) m_apply->setEnabled(true);
+}
+
+bool OptionsDlg::Apply() {
+    const bool stored =
+        m_settings.WriteVal(Organization, QStringLiteral("Name"), m_name->text().trimmed()) &&
+        m_settings.WriteVal(Organization, QStringLiteral("INN"), m_inn->text().trimmed()) &&
+        m_settings.WriteVal(Organization, QStringLiteral("ACC"), m_acc->text().trimmed());
+    if (!stored) {
+        // Saying nothing would let the next statement go out with an old account number.
+        QMessageBox::warning(this, windowTitle(),
+                             QStringLiteral("Не удалось сохранить настройки в файл\n%1\n\n"
+                                            "Проверьте, что папка существует и доступна для "
+                                            "записи.")
+                                 .arg(m_settings.MainIniFile()));
+    }
+    return stored;
+}
+
+void OptionsDlg::OnOk() {
+    // A refused write keeps the dialog open so that the typed values are not lost.
+    if (m_apply->isEnabled() && !Apply()) return;
+    accept();
+}
+
+void OptionsDlg::done(int result) {
+    QDialog::done(result);
+    // Shown again, the dialog starts from the stored values as a new one would.
+    m_reloadOnShow = true;
+}
+
+void OptionsDlg::showEvent(QShowEvent* event) {
+    if (m_reloadOnShow && !event->spontaneous()) {
+        m_reloadOnShow = false;
+        Load();
+    }
+    QDialog::showEvent(event);
+}

@@ -1,0 +1,45 @@
+#pragma once
+
+#include <QDialog>
+
+class INIStorage;
+class QGroupBox;
+class QLabel;
+class QLineEdit;
+class QPushButton;
+
+// The organisation's details: name, taxpayer number (INN) and settlement account, kept in
+// section Organization of CONFIG.INI. Values are read when the dialog opens and written by
+// "Применить" (or "Ok" after an edit).
+class OptionsDlg : public QDialog {
+    Q_OBJECT
+public:
+    explicit OptionsDlg(const INIStorage& settings, QWidget* parent = nullptr);
+
+    void done(int result) override;
+
+protected:
+    void showEvent(QShowEvent* event) override;
+
+private:
+    void Load();
+    // Writes the three trimmed values; false (after telling the user) when one was refused.
+    bool Apply();
+    void OnTextChanged();
+    void OnOk();
+    void PlaceControls();
+
+    const INIStorage& m_settings;
+    QGroupBox* m_frame = nullptr;
+    QLabel* m_labelName = nullptr;
+    QLabel* m_labelInn = nullptr;
+    QLabel* m_labelAcc = nullptr;
+    QLineEdit* m_name = nullptr;
+    QLineEdit* m_inn = nullptr;
+    QLineEdit* m_acc = nullptr;
+    QPushButton* m_ok = nullptr;
+    QPushButton* m_cancel = nullptr;
+    QPushButton* m_apply = nullptr;
+    bool m_loading = false;
+    bool m_reloadOnShow = false;
+};
