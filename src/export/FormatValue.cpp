@@ -1,0 +1,124 @@
+#include "export/FormatValue.h"
+
+#include "export/DatePattern.h"
+#include "export/NumberMarks.h"
+#include "text/DateParse.h"
+#include "text/TextCoder.h"
+
+#include <QVariant>
+
+namespace {
+
+QString TrimSpaces(const QString& text) {
+    qsizetype from = 0;
+    qsizetype to = text.size();
+    while (from < to && text[from] == u' ')
+        ++from;
+    while (to > from && text[to - 1] == u' ')
+        --to;
+    return text.mid(from, to - from);
+}
+
+QString FormatDateTime(double value, const FormatSettings& formats, const TextCoder& coder) {
+    const QString& pattern = value < 1 ? formats.TimeFormat : formats.DateFormat;
+    return FormatDatePattern(pattern, DateTimeFromOleDate(value), coder.Locale());
+}
+
+// The number rule's replacements, made in one pass: at each position the first mark that matches
+// is replaced and the scan goes on after it. The separator put in is never looked at again, so a
+// separator that is also one of the marks (a "," under a locale that groups with ",", or a space)
+// stays in the number instead of being removed by a later replacement.
+QString PlainNumber(const QString& text, const FormatSettings& formats, const NumberMarks& marks) {
+    struct Swap {
+        QString From;
+        const QString* To;
+    };
+    static const QString Nothing;
+    const Swap swaps[] = {
+        {marks.Point, &formats.DecimalSeparator},
+        {marks.Group, &Nothing},
+        {marks.Currency, &Nothing},
+        {marks.CurrencyMark, &Nothing},
+        {QStringLiteral(","), &formats.DecimalSeparator},
+        {QStringLiteral("."), &formats.DecimalSeparator},
+        {QStringLiteral(" "), &Nothing},
+    };
+    QString out;
+    out.reserve(text.size());
+    const QStringView view(text);
+    for (qsizetype i = 0; i < text.size();) {
+        bool swapped = false;
+        for (const Swap& s : swaps) {
+            if (!s.From.isEmpty() &&
+                view.mid(i, s.From.size()).compare(s.From, Qt::CaseInsensitive) == 0) {
+                out += *s.To;
+                i += s.From.size();
+                swapped = true;
+                break;
+            }
+        }
+        if (!swapped) out += text[i++];
+    }
+    return out;
+}
+
+} // namespace
+
+NumberMarks NumberMarks::Of(const TextCoder& coder) {
+    NumberMarks marks;
+    marks.Point = coder.LocalPoint();
+    marks.Group = coder.LocalGrpSpace();
+    // Where a locale shows no grouping the probe returns a digit; digits are never removed.
+    if (marks.Group.size() == 1 && marks.Group[0].isDigit()) marks.Group.clear();
+    marks.Currency = coder.LocalCurrency();
+    QString mark = marks.Currency;
+    mark.remove(u' ').remove(QChar(0x00A0)).remove(QChar(0x202F));
+    marks.CurrencyMark = mark == marks.Currency ? QString() : mark;
+    return marks;
+}
+
+bool HasSingleSeparators(const QString& text) {
+    return text.count(u'-') <= 1 && text.count(u'.') <= 1;
+}
+
+QString FormatValue(const PlaceholderValue& value, const FormatSettings& formats,
+                    const TextCoder& coder, const NumberMarks& marks) {
+    if (const double* dateTime = std::get_if<double>(&value))
+        return TrimSpaces(FormatDateTime(*dateTime, formats, coder));
+
+    const QString& text = std::get<QString>(value);
+    if (!HasSingleSeparators(text)) {
+        if (const std::optional<double> parsed = ParseDateText(text, coder.Locale()))
+            return TrimSpaces(FormatDateTime(*parsed, formats, coder));
+    }
+    if (coder.IsNumber(QVariant(text))) return TrimSpaces(PlainNumber(text, formats, marks));
+    const qsizetype colon = text.lastIndexOf(u':');
+    return TrimSpaces(colon < 0 ? text : text.mid(colon + 1));
+}
+
+QString FormatValue(const PlaceholderValue& value, const FormatSettings& formats,
+                    const TextCoder& coder) {
+    return FormatValue(value, formats, coder, NumberMarks::Of(coder));
+}
+
+void ReplacePlaceholderText(QString& block, const QString& placeholder, const QString& text) {
+    if (placeholder.isEmpty()) return;
+    qsizetype at = block.indexOf(placeholder, 0, Qt::CaseInsensitive);
+    if (at < 0) return;
+    QString out;
+    out.reserve(block.size() + text.size());
+    qsizetype from = 0;
+    while (at >= 0) {
+        out += QStringView(block).mid(from, at - from);
+        out += text;
+        from = at + placeholder.size();
+        at = block.indexOf(placeholder, from, Qt::CaseInsensitive);
+    }
+    out += QStringView(block).mid(from);
+    block = std::move(out);
+}
+
+void ApplyPlaceholder(QString& block, const QString& placeholder, const PlaceholderValue& value,
+                      const FormatSettings& formats, const TextCoder& coder) {
+    ReplacePlaceholderText(block, placeholder, FormatValue(value, formats, coder));
+}
