@@ -1,7 +1,6 @@
 #include "text/DateParse.h"
 
 #include <QDate>
-#include <QRegularExpression>
 #include <QTime>
 
 #include <cmath>
@@ -131,6 +130,20 @@ bool IsLocaleSeparator(QChar c, const QLocale& locale) {
     return locale.dateFormat(QLocale::ShortFormat).contains(c);
 }
 
+// The locale's long time form without its zone ('t'): a statement date has none.
+QString TimeFormatWithoutZone(const QLocale& locale) {
+    const QString format = locale.timeFormat(QLocale::LongFormat);
+    QString out;
+    out.reserve(format.size());
+    bool quoted = false;
+    for (const QChar c : format) {
+        if (c == QLatin1Char('\'')) quoted = !quoted;
+        if (!quoted && c == QLatin1Char('t')) continue;
+        out += c;
+    }
+    return out.simplified();
+}
+
 } // namespace
 
 double OleDateFromDateTime(const QDateTime& dateTime) {
@@ -183,7 +196,7 @@ std::optional<double> ParseDateText(const QString& text, const QLocale& locale) 
         const int yearDigits = s.Digits(2, 4, year);
         if (yearDigits != 2 && yearDigits != 4) return std::nullopt;
         date = QDate(FullYear(year, yearDigits), month, first);
-    } else if (IsLocaleSeparator(sep, locale)) {
+    } else if (trimmed.count(sep) >= 2 && IsLocaleSeparator(sep, locale)) {
         // The date part runs to the first blank; a time may follow it.
         qsizetype cut = 0;
         while (cut < trimmed.size() && !trimmed.at(cut).isSpace())
@@ -206,12 +219,7 @@ std::optional<double> ParseDateText(const QString& text, const QLocale& locale) 
 QString GeneralDateText(double oleDate, const QLocale& locale) {
     const QDateTime dateTime = DateTimeFromOleDate(oleDate);
     if (!dateTime.isValid()) return {};
-    // The long time form carries the zone ('t'); a statement date has none.
-    static const QRegularExpression zoneToken(QStringLiteral("\\s*\\bt+\\b\\s*"));
-    QString timeFormat = locale.timeFormat(QLocale::LongFormat);
-    timeFormat.replace(zoneToken, QStringLiteral(" "));
-    timeFormat = timeFormat.trimmed();
-    const QString timeText = locale.toString(dateTime.time(), timeFormat);
+    const QString timeText = locale.toString(dateTime.time(), TimeFormatWithoutZone(locale));
     if (oleDate >= 0 && oleDate < 1) return timeText;
     const QString dateText = locale.toString(dateTime.date(), QLocale::ShortFormat);
     if (dateTime.time() == QTime(0, 0)) return dateText;
