@@ -27,7 +27,7 @@ QString AboutInfoText() {
     const QString crlf = QStringLiteral("\r\n");
     const QStringList credits{
         QStringLiteral("- Qt Widgets (The Qt Company): окна, кнопки и поля ввода"),
-        QStringLiteral("- Qt Item Views (The Qt Company): список документов и таблица полей"),
+        QStringLiteral("- Qt Item Views (The Qt Company): список и таблица документов"),
         QStringLiteral("- Qt GUI (The Qt Company): изображения с прозрачностью"),
     };
     return QStringLiteral("Программа предоставляется «как есть», без каких-либо гарантий. "
