@@ -164,8 +164,15 @@ private slots:
     }
 
     // A write that fails part-way (here: the process may not write a file beyond 1 KiB) must
-    // leave the old file whole and no stray temporary file beside it.
+    // leave the old file whole and no stray temporary file beside it, whether it fails when the
+    // write buffer is flushed or in the write itself.
+    void failedWriteKeepsOldFile_data() {
+        QTest::addColumn<int>("size");
+        QTest::newRow("fails on flush") << 3000;
+        QTest::newRow("fails on write") << 100000;
+    }
     void failedWriteKeepsOldFile() {
+        QFETCH(int, size);
         QTemporaryDir dir;
         const QString path = dir.filePath("CONFIG.INI");
         const QByteArray old = "[Organization]\r\nName=old\r\n";
@@ -177,7 +184,7 @@ private slots:
         rlimit small = saved;
         small.rlim_cur = 1024;
         QCOMPARE(setrlimit(RLIMIT_FSIZE, &small), 0);
-        const bool written = IniFile(path).Write("Organization", "Name", QString(100000, u'x'));
+        const bool written = IniFile(path).Write("Organization", "Name", QString(size, u'x'));
         setrlimit(RLIMIT_FSIZE, &saved);
         std::signal(SIGXFSZ, oldHandler);
 

@@ -14,9 +14,16 @@ struct FormatSettings {
     QString TimeFormat = QStringLiteral("hh:mm");
 };
 
+enum class ExportFailure {
+    None,
+    Template, // the template could not be read: nothing was written
+    Output,   // the statement could not be written: an existing file is left as it was
+};
+
 struct ExportResult {
     bool Ok = false;
     QString Error; // when !Ok: one line naming the path and what failed
+    ExportFailure Failure = ExportFailure::None;
 };
 
 // Writes the checked rows of the table, in table order, through the template into a Windows-1251
