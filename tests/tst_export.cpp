@@ -164,6 +164,8 @@ private slots:
         if (readOnly) QFile::setPermissions(out, QFileDevice::ReadOwner | QFileDevice::ReadGroup);
         QVERIFY(Export(out, WriteConfig("<header>new</header>")).Ok);
         QCOMPARE(Get(out), QByteArray("new\r\n\r\n\r\n"));
+        // The new file keeps the old one's permissions.
+        QCOMPARE(bool(QFileInfo(out).permissions() & QFileDevice::WriteOwner), !readOnly);
     }
 
     // Every failure names the path, says why, and leaves what was there.

@@ -76,8 +76,11 @@ bool WriteFileAtomically(const QString& path, const QByteArray& bytes, ReadOnlyT
             SetError(error, QStringLiteral("the file is read-only"));
             return false;
         }
-        const QFileDevice::Permissions old = target.permissions();
-        if (!QFile::setPermissions(path, old | QFileDevice::WriteOwner | QFileDevice::WriteUser)) {
+        // The "User" flags say what we may do, not what is set; setting them would set owner bits.
+        const QFileDevice::Permissions old =
+            target.permissions() &
+            ~(QFileDevice::ReadUser | QFileDevice::WriteUser | QFileDevice::ExeUser);
+        if (!QFile::setPermissions(path, old | QFileDevice::WriteOwner)) {
             SetError(error, QStringLiteral("the file is read-only and its write permission could "
                                            "not be set"));
             return false;
