@@ -1,0 +1,135 @@
+#include "cli/Cli.h"
+#include "cli/CliCommon.h"
+
+#include "export/BuildExportFile.h"
+#include "export/SaveCommand.h"
+#include "settings/INIStorage.h"
+#include "text/DateParse.h"
+#include "text/TextCoder.h"
+
+#include <QDateTime>
+#include <QDir>
+#include <QFileInfo>
+
+#include <cstdio>
+#include <optional>
+#include <set>
+
+namespace {
+
+const QString TemplateOption = QStringLiteral("--template");
+const QString DateOption = QStringLiteral("--date");
+const QString RowsOption = QStringLiteral("--rows");
+const QString OutputOption = QStringLiteral("--output");
+
+std::optional<QDateTime> ParseDate(const QString& text) {
+    for (const char* format : {"yyyy-MM-dd", "yyyy-MM-ddTHH:mm", "yyyy-MM-ddTHH:mm:ss"}) {
+        const QDateTime value = QDateTime::fromString(text, QLatin1String(format));
+        if (value.isValid()) return value;
+    }
+    return std::nullopt;
+}
+
+// "1,3,4": 1-based row numbers; nothing when a piece is not a positive whole number.
+std::optional<std::set<int>> ParseRows(const QString& text) {
+    std::set<int> rows;
+    for (const QString& piece : text.split(u',')) {
+        bool ok = false;
+        const int row = piece.trimmed().toInt(&ok);
+        if (!ok || row < 1) return std::nullopt;
+        rows.insert(row);
+    }
+    return rows;
+}
+
+// A bare file name is looked up in ConfigDir; anything with a folder in it is a path.
+QString TemplatePath(const QString& name, const QString& configDir) {
+    if (name.contains(u'/') || name.contains(u'\\')) return name;
+    return QDir(configDir).filePath(name);
+}
+
+void PrintOut(const QString& text) {
+    const QByteArray bytes = text.toUtf8() + '\n';
+    std::fwrite(bytes.constData(), 1, size_t(bytes.size()), stdout);
+    std::fflush(stdout);
+}
+
+} // namespace
+
+int RunConvert(const QStringList& args) {
+    CliOptions options;
+    if (!ParseCliOptions(args, {TemplateOption, DateOption, RowsOption, OutputOption}, &options))
+        return ExitUsage;
+    const QString output = options.Values.value(OutputOption);
+    if (output.isEmpty()) {
+        CliError(QStringLiteral("--output FILE is required"));
+        return ExitUsage;
+    }
+
+    QDateTime when = QDateTime::currentDateTime();
+    if (options.Values.contains(DateOption)) {
+        const std::optional<QDateTime> parsed = ParseDate(options.Values.value(DateOption));
+        if (!parsed) {
+            CliError(QStringLiteral("--date '%1' is not YYYY-MM-DD[THH:MM[:SS]]")
+                         .arg(options.Values.value(DateOption)));
+            return ExitUsage;
+        }
+        when = *parsed;
+    }
+
+    std::optional<std::set<int>> rows;
+    if (options.Values.contains(RowsOption)) {
+        rows = ParseRows(options.Values.value(RowsOption));
+        if (!rows) {
+            CliError(QStringLiteral("--rows '%1' is not a list of row numbers such as 1,3,4")
+                         .arg(options.Values.value(RowsOption)));
+            return ExitUsage;
+        }
+    }
+
+    const TextCoder coder(options.Locale);
+    QString templatePath;
+    if (options.Values.contains(TemplateOption)) {
+        templatePath = TemplatePath(options.Values.value(TemplateOption), options.ConfigDir);
+        if (!QFileInfo(templatePath).isFile()) {
+            CliError(QStringLiteral("the template '%1' does not exist").arg(templatePath));
+            return ExitUsage;
+        }
+    } else {
+        const std::vector<TemplateInfo> templates = TemplateList(options.ConfigDir, coder);
+        if (templates.empty()) {
+            CliError(QStringLiteral("no template (*.tpl) in '%1'").arg(options.ConfigDir));
+            return ExitUsage;
+        }
+        templatePath = templates.front().Path;
+    }
+
+    DocumentTable table;
+    if (!LoadCliColumns(options, &table.Columns)) return ExitUsage;
+    ReadingOutcome outcome = ReadCliSource(options, table.Columns, coder);
+    if (outcome.Rows.empty()) return ExitNoDocuments;
+    table.Rows = std::move(outcome.Rows);
+
+    if (rows) {
+        const int count = int(table.Rows.size());
+        if (*rows->rbegin() > count) {
+            CliError(QStringLiteral("--rows: row %1 is out of range (the source gave %2 documents)")
+                         .arg(*rows->rbegin())
+                         .arg(count));
+            return ExitUsage;
+        }
+        for (int i = 0; i < count; ++i)
+            table.Rows[size_t(i)].Checked = rows->count(i + 1) > 0;
+    }
+
+    FormatSettings formats;
+    const INIStorage settings(options.ConfigDir);
+    const ExportResult result = BuildExportFile(
+        output, table, templatePath, OleDateFromDateTime(when), settings, coder, formats);
+    if (!result.Ok) {
+        CliError(result.Error);
+        return result.Failure == ExportFailure::Template ? ExitUsage : ExitWriteFailed;
+    }
+    PrintOut(SaveSuccessText(qint64(table.Rows.size()), output));
+    return ExitDone;
+}
