@@ -1,0 +1,6 @@
+<header>
+Номер;Сумма;Дата
+</header>
+<document>
+{Num};{Sum};{Дата}
+</document>
