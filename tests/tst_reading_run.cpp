@@ -77,8 +77,6 @@ private slots:
         row(101, "прочитан", "Документ", "документ");
         row(111, "прочитано", "Документы", "документов");
         row(112, "прочитано", "Документы", "документов");
-        row(1012, "прочитано", "Документы", "документов");
-        row(1022, "прочитано", "Документа", "документа");
     }
 
     void PluralForms() {
@@ -93,33 +91,10 @@ private slots:
                  QStringLiteral("Успешно прочитан 1 документ в '/in'"));
         QCOMPARE(ReadSuccessText(3, QStringLiteral("/in")),
                  QStringLiteral("Успешно прочитано 3 документа в '/in'"));
-        QCOMPARE(ReadSuccessText(111, QStringLiteral("/in")),
-                 QStringLiteral("Успешно прочитано 111 документов в '/in'"));
         QCOMPARE(ReadSuccessText(12345, QStringLiteral("/in")),
                  QStringLiteral("Успешно прочитано 12345 документов в '/in'"));
         QCOMPARE(NotFoundText(QStringLiteral("/in")),
                  QStringLiteral("Не найдено совместимых документов в '/in'"));
-    }
-
-    void SourceKinds_data() {
-        QTest::addColumn<QString>("name");
-        QTest::addColumn<int>("kind");
-        QTest::newRow("folder, even named .xml") << "dir.xml/" << int(SourceKind::Folder);
-        QTest::newRow("xml in any case") << "a.XmL" << int(SourceKind::Xml);
-        QTest::newRow("zip in any case") << "a.Zip" << int(SourceKind::Zip);
-        QTest::newRow("no extension") << "readme" << int(SourceKind::None);
-        QTest::newRow("other extension") << "a.txt" << int(SourceKind::None);
-    }
-
-    void SourceKinds() {
-        QFETCH(QString, name);
-        QTemporaryDir dir;
-        const QString path = dir.filePath(name);
-        if (name.endsWith(QLatin1Char('/')))
-            QDir().mkpath(path);
-        else
-            Write(path, "x");
-        QTEST(int(DetectSourceKind(path, TextCoder(Ru))), "kind");
     }
 
     void FolderOrderAndFilter() {
@@ -198,32 +173,6 @@ private slots:
         QCOMPARE(outcome.StatusText, ReadSuccessText(2, zip));
         QCOMPARE(outcome.Problems.size(), 1); // the entry leaving the folder
         QCOMPARE(Leftovers(), QStringList()); // temporary folder removed
-    }
-
-    void ArchiveBoundKeepsWhatWasExtracted() {
-        QTemporaryDir dir;
-        const QString zip = dir.filePath("big.zip");
-        QVERIFY(
-            WriteTestZip(zip, {{"a.xml", Doc("a")}, {"b.xml", Doc("b") + QByteArray(4096, ' ')}}));
-        UnzipLimits limits;
-        limits.MaxTotalBytes = 1024;
-        ReadingOutcome outcome;
-        QVERIFY(ReadZipArchive(zip, NumberAndAmount(), TextCoder(Ru), &outcome, {}, limits));
-        QCOMPARE(Numbers(outcome), QStringList{"a"});
-        QCOMPARE(outcome.Problems.size(), 1);
-        QCOMPARE(Leftovers(), QStringList());
-    }
-
-    void DamagedArchiveIsAProblem() {
-        QTemporaryDir dir;
-        const QString zip = dir.filePath("bad.zip");
-        Write(zip, "PK\x03\x04 not really an archive");
-        const ReadingOutcome outcome = RunReading(zip, NumberAndAmount(), TextCoder(Ru));
-        QVERIFY(outcome.Rows.empty());
-        QCOMPARE(outcome.StatusText, NotFoundText(zip));
-        QCOMPARE(outcome.Problems.size(), 1);
-        QVERIFY(outcome.Problems.first().contains("damaged"));
-        QCOMPARE(Leftovers(), QStringList());
     }
 
     void CancelStopsAndCleansUp() {
