@@ -94,6 +94,10 @@ Form1::~Form1() {
         delete m_worker;
         m_worker = nullptr;
     }
+    // The model reads m_table, which goes before the widgets do.
+    m_list->setModel(nullptr);
+    delete m_model;
+    m_model = nullptr;
 }
 
 void Form1::BuildControls() {

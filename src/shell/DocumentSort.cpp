@@ -9,7 +9,9 @@
 #include <functional>
 
 SortKind SortKindFor(const QString& text, const TextCoder& coder) {
-    if (coder.IsNumber(text)) return SortKind::Number;
+    // A text is sorted as a number only when it can also be read as one ("05.03.2024"
+    // passes a loose numeric test but is a date).
+    if (coder.IsNumber(text) && ListNumberValue(text, coder)) return SortKind::Number;
     if (ParseDateText(text, coder.Locale())) return SortKind::Date;
     return SortKind::Text;
 }
