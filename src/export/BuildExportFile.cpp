@@ -10,7 +10,9 @@
 
 #include <QDir>
 #include <QFileInfo>
+#include <QHash>
 
+#include <algorithm>
 #include <cmath>
 
 namespace {
@@ -33,6 +35,29 @@ QString TrimSpaces(const QString& text) {
 
 ExportResult Failed(ExportFailure failure, const QString& what) {
     return {false, what, failure};
+}
+
+bool HasBrace(const QString& text) {
+    return text.contains(u'{') || text.contains(u'}');
+}
+
+// The usual row: no value and no placeholder name holds a brace. Then no value can make or hide
+// a placeholder, and filling the block column by column comes to this: every "{name}" of the
+// block gets the value of the first column that has the name. One pass instead of one per piece.
+void FillInOnePass(QString& out, const QString& block, const QHash<QString, int>& firstColumn,
+                   const std::vector<QString>& texts) {
+    qsizetype from = 0;
+    for (qsizetype open = block.indexOf(u'{'); open >= 0; open = block.indexOf(u'{', open + 1)) {
+        const qsizetype close = block.indexOf(u'}', open + 1);
+        if (close < 0) break;
+        const auto found = firstColumn.constFind(block.mid(open, close - open + 1).toCaseFolded());
+        if (found == firstColumn.cend()) continue;
+        out += QStringView(block).mid(from, open - from);
+        out += texts[size_t(*found)];
+        from = close + 1;
+        open = close;
+    }
+    out += QStringView(block).mid(from);
 }
 
 } // namespace
@@ -79,25 +104,46 @@ ExportResult BuildExportFile(const QString& outputPath, const DocumentTable& doc
     // its tag list, untrimmed, empty pieces kept.
     std::vector<QStringList> placeholders;
     placeholders.reserve(documents.Columns.size());
+    QHash<QString, int> firstColumn; // case-folded placeholder -> first column that has it
+    bool bracesOnlyAround = true;
     for (const ColumnDef& column : documents.Columns) {
         QStringList names;
-        for (const QString& piece : column.TagList.split(u';'))
+        for (const QString& piece : column.TagList.split(u';')) {
             names.append(u'{' + piece + u'}');
+            bracesOnlyAround = bracesOnlyAround && !HasBrace(piece);
+        }
         placeholders.push_back(std::move(names));
     }
+    // Where columns share a name the first one fills it: insert from the last column to the
+    // first, so the first one's entry stays.
+    for (int c = int(placeholders.size()) - 1; c >= 0; --c)
+        for (const QString& name : std::as_const(placeholders[size_t(c)]))
+            firstColumn.insert(name.toCaseFolded(), c);
 
     const QString documentBlock = coder.ReadTag(tpl, QStringLiteral("document"));
+    std::vector<QString> texts(placeholders.size());
+    // One allocation for the usual statement instead of a copy each time it outgrows itself.
+    const qsizetype checked = std::count_if(documents.Rows.begin(), documents.Rows.end(),
+                                            [](const DocumentRow& row) { return row.Checked; });
+    out.reserve(out.size() + checked * (documentBlock.size() + 2) * 5 / 4 + 1024);
     for (const DocumentRow& row : documents.Rows) {
         if (!row.Checked) continue;
-        QString block = documentBlock;
-        for (int c = 0; c < int(placeholders.size()); ++c) {
-            // A value is formatted once per column; each piece then puts it in, in order, so a
-            // value holding a later placeholder is filled in again by that placeholder.
-            const QString text = FormatValue(row.ExportValue(c), formats, coder, marks);
-            for (const QString& placeholder : placeholders[c])
-                ReplacePlaceholderText(block, placeholder, text);
+        bool plain = bracesOnlyAround;
+        for (size_t c = 0; c < placeholders.size(); ++c) {
+            texts[c] = FormatValue(row.ExportValue(int(c)), formats, coder, marks);
+            plain = plain && !HasBrace(texts[c]);
         }
-        out += block;
+        if (plain) {
+            FillInOnePass(out, documentBlock, firstColumn, texts);
+        } else {
+            // Column by column, piece by piece: a value holding the placeholder of a later
+            // column is filled in again by that column.
+            QString block = documentBlock;
+            for (size_t c = 0; c < placeholders.size(); ++c)
+                for (const QString& placeholder : std::as_const(placeholders[c]))
+                    ReplacePlaceholderText(block, placeholder, texts[c]);
+            out += block;
+        }
         out += CrLf;
     }
     out += coder.ReadTag(tpl, QStringLiteral("footer"));

@@ -147,7 +147,8 @@ QString Padded(int value, int width) {
 
 } // namespace
 
-QString FormatDatePattern(const QString& pattern, const QDateTime& value, const QLocale& locale) {
+QString FormatDatePattern(const QString& pattern, const QDate& date, const QTime& time,
+                          const QLocale& locale) {
     std::vector<Token> tokens = Tokenize(pattern);
 
     bool twelveHour = false;
@@ -167,8 +168,6 @@ QString FormatDatePattern(const QString& pattern, const QDateTime& value, const 
             lastField = &t;
     }
 
-    const QDate date = value.date();
-    const QTime time = value.time();
     int hour = time.hour();
     if (twelveHour) {
         hour %= 12;

@@ -17,4 +17,9 @@
 //   :  /             the locale's time and date separators
 //   AM/PM am/pm A/P a/p   a 12-hour clock, the marker written in the pattern's letter case
 // "text" is copied without the quotes, \x copies x, every other character is copied as it is.
-QString FormatDatePattern(const QString& pattern, const QDateTime& value, const QLocale& locale);
+QString FormatDatePattern(const QString& pattern, const QDate& date, const QTime& time,
+                          const QLocale& locale);
+inline QString FormatDatePattern(const QString& pattern, const QDateTime& value,
+                                 const QLocale& locale) {
+    return FormatDatePattern(pattern, value.date(), value.time(), locale);
+}

@@ -7,6 +7,8 @@
 
 #include <QVariant>
 
+#include <cmath>
+
 namespace {
 
 QString TrimSpaces(const QString& text) {
@@ -19,9 +21,21 @@ QString TrimSpaces(const QString& text) {
     return text.mid(from, to - from);
 }
 
+// The date and the time of day of a day count, split by hand: a date-time in local time would
+// ask the time zone on every value (slow) and move times that a clock change skips.
 QString FormatDateTime(double value, const FormatSettings& formats, const TextCoder& coder) {
+    constexpr qint64 MsecsPerDay = 86400000;
     const QString& pattern = value < 1 ? formats.TimeFormat : formats.DateFormat;
-    return FormatDatePattern(pattern, DateTimeFromOleDate(value), coder.Locale());
+    if (!std::isfinite(value) || std::fabs(value) > 3.0e6) return QString();
+    double whole = std::trunc(value);
+    qint64 msecs = std::llround(std::fabs(value - whole) * MsecsPerDay);
+    if (msecs >= MsecsPerDay) {
+        msecs -= MsecsPerDay;
+        whole += value < 0 ? -1 : 1;
+    }
+    const QDate date = QDate(1899, 12, 30).addDays(qint64(whole));
+    const QTime time = QTime::fromMSecsSinceStartOfDay(int(msecs));
+    return FormatDatePattern(pattern, date, time, coder.Locale());
 }
 
 // The number rule's replacements, made in one pass: at each position the first mark that matches
@@ -48,8 +62,9 @@ QString PlainNumber(const QString& text, const FormatSettings& formats, const Nu
     const QStringView view(text);
     for (qsizetype i = 0; i < text.size();) {
         bool swapped = false;
+        const QChar c = text[i].toCaseFolded();
         for (const Swap& s : swaps) {
-            if (!s.From.isEmpty() &&
+            if (!s.From.isEmpty() && s.From[0].toCaseFolded() == c &&
                 view.mid(i, s.From.size()).compare(s.From, Qt::CaseInsensitive) == 0) {
                 out += *s.To;
                 i += s.From.size();
@@ -60,6 +75,20 @@ QString PlainNumber(const QString& text, const FormatSettings& formats, const Nu
         if (!swapped) out += text[i++];
     }
     return out;
+}
+
+// The next occurrence in any letter case. A placeholder begins with "{", which has no other
+// case: only the places of that character are compared, much faster than a case-folding scan.
+qsizetype FindPlaceholder(const QString& block, const QString& placeholder, qsizetype from) {
+    const QChar first = placeholder.front();
+    if (first.toLower() != first || first.toUpper() != first)
+        return block.indexOf(placeholder, from, Qt::CaseInsensitive);
+    const QStringView rest = QStringView(placeholder).mid(1);
+    for (qsizetype at = block.indexOf(first, from); at >= 0; at = block.indexOf(first, at + 1)) {
+        if (QStringView(block).mid(at + 1, rest.size()).compare(rest, Qt::CaseInsensitive) == 0)
+            return at;
+    }
+    return -1;
 }
 
 } // namespace
@@ -103,7 +132,7 @@ QString FormatValue(const PlaceholderValue& value, const FormatSettings& formats
 
 void ReplacePlaceholderText(QString& block, const QString& placeholder, const QString& text) {
     if (placeholder.isEmpty()) return;
-    qsizetype at = block.indexOf(placeholder, 0, Qt::CaseInsensitive);
+    qsizetype at = FindPlaceholder(block, placeholder, 0);
     if (at < 0) return;
     QString out;
     out.reserve(block.size() + text.size());
@@ -112,7 +141,7 @@ void ReplacePlaceholderText(QString& block, const QString& placeholder, const QS
         out += QStringView(block).mid(from, at - from);
         out += text;
         from = at + placeholder.size();
-        at = block.indexOf(placeholder, from, Qt::CaseInsensitive);
+        at = FindPlaceholder(block, placeholder, from);
     }
     out += QStringView(block).mid(from);
     block = std::move(out);
