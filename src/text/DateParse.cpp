@@ -104,8 +104,26 @@ bool ReadTime(Scanner& s, QTime& time) {
     return time.isValid();
 }
 
+// Direct arithmetic: a local QDateTime would consult the time zone on every call.
 double OleFrom(const QDate& date, const QTime& time) {
-    return OleDateFromDateTime(QDateTime(date, time));
+    const qint64 days = OleEpoch().daysTo(date);
+    const double fraction = double(time.msecsSinceStartOfDay()) / MsecsPerDay;
+    // Before the epoch the whole part counts days back while the fraction still counts
+    // forward from midnight: -1.25 is 29 December 1899, 06:00.
+    return days >= 0 ? double(days) + fraction : double(days) - fraction;
+}
+
+bool SplitOle(double oleDate, QDate& date, QTime& time) {
+    if (!std::isfinite(oleDate) || std::fabs(oleDate) > 3.0e6) return false;
+    double whole = std::trunc(oleDate);
+    qint64 msecs = std::llround(std::fabs(oleDate - whole) * MsecsPerDay);
+    if (msecs >= MsecsPerDay) {
+        msecs -= MsecsPerDay;
+        whole += oleDate < 0 ? -1 : 1;
+    }
+    date = OleEpoch().addDays(qint64(whole));
+    time = QTime::fromMSecsSinceStartOfDay(int(msecs));
+    return date.isValid();
 }
 
 // The locale's short date for forms the fixed ones do not cover (e.g. M/d/yy).
@@ -148,23 +166,14 @@ QString TimeFormatWithoutZone(const QLocale& locale) {
 
 double OleDateFromDateTime(const QDateTime& dateTime) {
     if (!dateTime.isValid()) return std::nan("");
-    const qint64 days = OleEpoch().daysTo(dateTime.date());
-    const double fraction = double(dateTime.time().msecsSinceStartOfDay()) / MsecsPerDay;
-    // Before the epoch the whole part counts days back while the fraction still counts
-    // forward from midnight: -1.25 is 29 December 1899, 06:00.
-    return days >= 0 ? double(days) + fraction : double(days) - fraction;
+    return OleFrom(dateTime.date(), dateTime.time());
 }
 
 QDateTime DateTimeFromOleDate(double oleDate) {
-    if (!std::isfinite(oleDate) || std::fabs(oleDate) > 3.0e6) return {};
-    double whole = std::trunc(oleDate);
-    qint64 msecs = std::llround(std::fabs(oleDate - whole) * MsecsPerDay);
-    if (msecs >= MsecsPerDay) {
-        msecs -= MsecsPerDay;
-        whole += oleDate < 0 ? -1 : 1;
-    }
-    const QDate date = OleEpoch().addDays(qint64(whole));
-    return QDateTime(date, QTime::fromMSecsSinceStartOfDay(int(msecs)));
+    QDate date;
+    QTime time;
+    if (!SplitOle(oleDate, date, time)) return {};
+    return QDateTime(date, time);
 }
 
 std::optional<double> ParseDateText(const QString& text, const QLocale& locale) {
@@ -217,11 +226,13 @@ std::optional<double> ParseDateText(const QString& text, const QLocale& locale) 
 }
 
 QString GeneralDateText(double oleDate, const QLocale& locale) {
-    const QDateTime dateTime = DateTimeFromOleDate(oleDate);
-    if (!dateTime.isValid()) return {};
-    const QString timeText = locale.toString(dateTime.time(), TimeFormatWithoutZone(locale));
-    if (oleDate >= 0 && oleDate < 1) return timeText;
-    const QString dateText = locale.toString(dateTime.date(), QLocale::ShortFormat);
-    if (dateTime.time() == QTime(0, 0)) return dateText;
+    QDate date;
+    QTime time;
+    if (!SplitOle(oleDate, date, time)) return {};
+    const bool bareTime = oleDate >= 0 && oleDate < 1;
+    if (!bareTime && time == QTime(0, 0)) return locale.toString(date, QLocale::ShortFormat);
+    const QString timeText = locale.toString(time, TimeFormatWithoutZone(locale));
+    if (bareTime) return timeText;
+    const QString dateText = locale.toString(date, QLocale::ShortFormat);
     return dateText + QLatin1Char(' ') + timeText;
 }

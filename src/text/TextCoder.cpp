@@ -1,17 +1,26 @@
 #include "text/TextCoder.h"
 
 #include "text/DateParse.h"
+#include "text/LocaleMarks.h"
 
 #include <QDate>
 #include <QDateTime>
 #include <QTime>
 
-TextCoder::TextCoder(const QLocale& locale) : m_locale(locale) {}
+TextCoder::TextCoder(const QLocale& locale) : m_locale(locale) {
+    const LocaleMarks marks = LearnLocaleMarks(locale);
+    m_point = marks.Point;
+    m_group = marks.Group;
+    m_currency = marks.Currency;
+}
 
 QString TextCoder::ValueText(const QVariant& value) const {
     if (!value.isValid() || value.isNull()) return {};
-    QLocale plain = m_locale;
-    plain.setNumberOptions(plain.numberOptions() | QLocale::OmitGroupSeparator);
+    const auto plain = [this] {
+        QLocale locale = m_locale;
+        locale.setNumberOptions(locale.numberOptions() | QLocale::OmitGroupSeparator);
+        return locale;
+    };
     switch (value.typeId()) {
     case QMetaType::QString:
         return value.toString();
@@ -22,16 +31,16 @@ QString TextCoder::ValueText(const QVariant& value) const {
     case QMetaType::Long:
     case QMetaType::LongLong:
     case QMetaType::SChar:
-        return plain.toString(value.toLongLong());
+        return plain().toString(value.toLongLong());
     case QMetaType::UInt:
     case QMetaType::UShort:
     case QMetaType::ULong:
     case QMetaType::ULongLong:
     case QMetaType::UChar:
-        return plain.toString(value.toULongLong());
+        return plain().toString(value.toULongLong());
     case QMetaType::Double:
     case QMetaType::Float:
-        return plain.toString(value.toDouble(), 'f', QLocale::FloatingPointShortest);
+        return plain().toString(value.toDouble(), 'f', QLocale::FloatingPointShortest);
     case QMetaType::QDate:
         return m_locale.toString(value.toDate(), QLocale::ShortFormat);
     case QMetaType::QDateTime:

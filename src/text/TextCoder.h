@@ -89,6 +89,11 @@ private:
     void BuildBase64Tables();
 
     QLocale m_locale;
+    // The locale's number marks, learnt once: an instance's locale never changes, and IsNumber
+    // runs for every cell of a large statement.
+    QString m_point;
+    QString m_group;
+    QString m_currency;
     bool m_base64Built = false;
     std::array<quint8, 64> m_encodeTable{};
     std::array<quint8, 128> m_decodeTable{};

@@ -1,5 +1,7 @@
 #include "text/TextCoder.h"
 
+#include "text/LocaleMarks.h"
+
 namespace {
 
 bool HasDigit(QStringView text) {
@@ -50,20 +52,32 @@ bool TextCoder::IsNumber(const QVariant& Value) const {
 }
 
 QString TextCoder::LocalPoint() const {
-    return m_locale.toString(1.1, 'f', 1).mid(1, 1);
+    return m_point;
 }
 
 QString TextCoder::LocalGrpSpace() const {
-    if (m_locale.numberOptions() & QLocale::OmitGroupSeparator) return {};
-    const QString text = m_locale.toString(qlonglong(1000));
-    // "1<mark>000"; a locale that does not group four digits gives no mark at all.
-    if (text.size() <= 4) return {};
-    const QString mark = text.mid(1, text.size() - 4);
-    return HasDigit(mark) ? QString() : mark;
+    return m_group;
 }
 
 QString TextCoder::LocalCurrency() const {
-    QString currency = m_locale.toCurrencyString(1.0, QString(), 2);
-    currency.remove(m_locale.toString(1.0, 'f', 2));
-    return currency;
+    return m_currency;
+}
+
+// The marks are cut out of what the locale's own formatting produces, so they always agree
+// with the amounts formatted elsewhere in the program.
+LocaleMarks LearnLocaleMarks(const QLocale& locale) {
+    LocaleMarks marks;
+    marks.Point = locale.toString(1.1, 'f', 1).mid(1, 1);
+    if (!(locale.numberOptions() & QLocale::OmitGroupSeparator)) {
+        const QString thousand = locale.toString(qlonglong(1000));
+        // "1<mark>000"; a locale that does not group four digits gives no mark at all, and a
+        // grouping mark is never a digit.
+        if (thousand.size() > 4) {
+            const QString mark = thousand.mid(1, thousand.size() - 4);
+            if (!HasDigit(mark)) marks.Group = mark;
+        }
+    }
+    marks.Currency = locale.toCurrencyString(1.0, QString(), 2);
+    marks.Currency.remove(locale.toString(1.0, 'f', 2));
+    return marks;
 }

@@ -8,6 +8,8 @@
 #include <QStringDecoder>
 #include <QtEndian>
 
+#include <cstring>
+
 namespace {
 
 constexpr qint32 FileNotFound = 53;
@@ -76,22 +78,31 @@ QString TextCoder::DecodeUTF8(const QByteArray& EncodedURI) const {
     if (EncodedURI.isEmpty()) return {};
     if (!EncodedURI.contains('%')) return Utf8ToString(EncodedURI);
     // Only "%" with two hexadecimal digits is an escape; "20% НДС" keeps its percent sign.
-    QByteArray bytes;
-    bytes.reserve(EncodedURI.size());
-    const char* src = EncodedURI.constData();
     const qsizetype n = EncodedURI.size();
-    for (qsizetype i = 0; i < n; ++i) {
-        if (src[i] == '%' && i + 2 < n) {
-            const int hi = HexValue(src[i + 1]);
-            const int lo = HexValue(src[i + 2]);
-            if (hi >= 0 && lo >= 0) {
-                bytes.append(char(hi * 16 + lo));
-                i += 2;
-                continue;
-            }
+    QByteArray bytes(n, Qt::Uninitialized);
+    const char* src = EncodedURI.constData();
+    char* dst = bytes.data();
+    qsizetype out = 0;
+    qsizetype i = 0;
+    while (i < n) {
+        // Copy the run up to the next '%' in one piece.
+        const void* hit = std::memchr(src + i, '%', size_t(n - i));
+        const qsizetype pct = hit ? static_cast<const char*>(hit) - src : n;
+        std::memcpy(dst + out, src + i, size_t(pct - i));
+        out += pct - i;
+        i = pct;
+        if (i >= n) break;
+        const int hi = i + 2 < n ? HexValue(src[i + 1]) : -1;
+        const int lo = i + 2 < n ? HexValue(src[i + 2]) : -1;
+        if (hi >= 0 && lo >= 0) {
+            dst[out++] = char(hi * 16 + lo);
+            i += 3;
+        } else {
+            dst[out++] = '%';
+            ++i;
         }
-        bytes.append(src[i]);
     }
+    bytes.truncate(out);
     return Utf8ToString(bytes);
 }
 
