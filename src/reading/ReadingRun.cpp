@@ -52,7 +52,8 @@ namespace {
 QStringList DocumentFileNames(const QString& folder) {
     // QDir leaves out hidden files (names starting with a dot) unless asked; matching of the
     // pattern ignores case by default.
-    QStringList names = QDir(folder).entryList({QStringLiteral("*.xml")}, QDir::Files);
+    QStringList names =
+        QDir(folder).entryList({QStringLiteral("*.xml")}, QDir::Files, QDir::Unsorted);
     std::sort(names.begin(), names.end(), [](const QString& a, const QString& b) {
         const int c = a.compare(b, Qt::CaseInsensitive);
         return c != 0 ? c < 0 : a < b; // names differing only in case: a stable order
