@@ -163,11 +163,24 @@ private slots:
         QVERIFY(problem.isEmpty());
     }
 
+    void UnreadableFileGivesProblemNoRow_data() {
+        QTest::addColumn<QString>("name");
+        QTest::addColumn<qint64>("size"); // -1: no file at all
+        QTest::newRow("missing") << "absent.xml" << qint64(-1);
+        QTest::newRow("far too large") << "huge.xml" << (qint64(64) << 20) + 1;
+    }
+
     void UnreadableFileGivesProblemNoRow() {
-        const TextCoder coder(Ru);
+        QFETCH(QString, name);
+        QFETCH(qint64, size);
+        QTemporaryDir dir;
+        const QString path = dir.filePath(name);
+        if (size >= 0) {
+            QFile file(path);
+            QVERIFY(file.open(QIODevice::WriteOnly) && file.resize(size)); // sparse, no disk used
+        }
         QString problem;
-        const QString path = QStringLiteral("/nonexistent/doc.xml");
-        QVERIFY(!ReadDocumentFile(path, Columns({"Номер;N", "Сумма;S"}), coder, &problem));
+        QVERIFY(!ReadDocumentFile(path, Columns({"Номер;N", "Сумма;S"}), TextCoder(Ru), &problem));
         QVERIFY2(problem.contains(path), qPrintable(problem));
     }
 };

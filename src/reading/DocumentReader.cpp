@@ -143,9 +143,19 @@ std::optional<DocumentRow> DocumentReader::ReadText(const QString& path,
 }
 
 std::optional<DocumentRow> DocumentReader::ReadFile(const QString& path, QString* problem) const {
+    // A payment document is a few kilobytes; a file of gigabytes is not one, and reading it
+    // whole would only exhaust the memory.
+    constexpr qint64 LargestDocument = qint64(64) << 20;
     QFile file(path);
     QByteArray bytes;
     bool ok = file.open(QIODevice::ReadOnly);
+    if (ok && file.size() > LargestDocument) {
+        if (problem)
+            *problem = QStringLiteral("'%1' is too large to be a payment document (%2 bytes)")
+                           .arg(path)
+                           .arg(file.size());
+        return std::nullopt;
+    }
     if (ok) {
         bytes = file.readAll();
         ok = file.error() == QFileDevice::NoError;
