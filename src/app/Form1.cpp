@@ -289,8 +289,31 @@ void Form1::ApplyLayout() {
     m_labelW2->setGeometry(TwipsToPixels(m_rects.LabelW2));
     m_dtPicker->setGeometry(TwipsToPixels(m_rects.DTPicker1));
     m_commandSaveAs->setGeometry(TwipsToPixels(m_rects.CommandSaveAs));
+    FitToFont();
     // Wrapped values stay fully visible at the new width.
     m_grid->resizeRowsToContents();
+}
+
+void Form1::FitToFont() {
+    // The design's positions assume a narrow 9 pt face. With a wider one the labels, the date
+    // picker and the save button keep their whole texts, and what follows them gives way.
+    constexpr int gap = 4;
+    const auto widen = [](QWidget* w) {
+        if (w->sizeHint().width() > w->width()) w->resize(w->sizeHint().width(), w->height());
+    };
+    widen(m_labelW1);
+    const int boxLeft = m_labelW1->x() + m_labelW1->sizeHint().width() + gap;
+    if (boxLeft > m_txtFileIn->x()) {
+        const QRect box = m_txtFileIn->geometry();
+        m_txtFileIn->setGeometry(boxLeft, box.y(), std::max(0, box.right() + 1 - boxLeft),
+                                 box.height());
+    }
+    widen(m_labelW2);
+    widen(m_dtPicker);
+    const int pickerLeft = m_labelW2->x() + m_labelW2->sizeHint().width() + gap;
+    if (pickerLeft > m_dtPicker->x()) m_dtPicker->move(pickerLeft, m_dtPicker->y());
+    widen(m_commandSaveAs);
+    m_commandSaveAs->move(m_picCont->width() - m_commandSaveAs->width(), m_commandSaveAs->y());
 }
 
 bool Form1::UseNativeDialogs() const {

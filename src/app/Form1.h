@@ -64,6 +64,7 @@ private:
     void LoadColumns();
     void SetUpGrid();
     void ApplyLayout();
+    void FitToFont();
     bool UseNativeDialogs() const;
 
     void OnSourceTextChanged(const QString& text);
