@@ -146,6 +146,11 @@ private slots:
     void openAfterFromUserIni_data();
     void openAfterFromUserIni();
     void openAfterIsStoredAtOnce();
+    void missingColumnMapIsSaidAside();
+    void openDialogs_data();
+    void openDialogs();
+    void dragTheWindowByItsTopBand_data();
+    void dragTheWindowByItsTopBand();
     void readingThroughTheSourceBox_data();
     void readingThroughTheSourceBox();
     void notFoundThenSuccessColours();
@@ -306,6 +311,80 @@ void TestForm1::openAfterIsStoredAtOnce() {
     QVERIFY(Find<QAction>("mnuOpenAfter")->isChecked());
     Find<QAction>("mnuOpenAfter")->trigger();
     QCOMPARE(m_settings->ReadVal(User, "GotoAfterSave", 0).toString(), QStringLiteral("0"));
+}
+
+void TestForm1::missingColumnMapIsSaidAside() {
+    QVERIFY(QFile::remove(m_config + "TAG.INI"));
+    MakeForm();
+    QCOMPARE(StatusText(), QStringLiteral("Готов к работе ..."));
+    auto* problems = Find<QLabel>("StatusProblems");
+    QVERIFY(problems->isVisibleTo(m_form.get()));
+    QVERIFY(problems->toolTip().contains("TAG.INI"));
+    QCOMPARE(Find<QTableWidget>("Grid1")->rowCount(), 0);
+}
+
+void TestForm1::openDialogs_data() {
+    QTest::addColumn<QString>("item");
+    QTest::addColumn<QString>("chosen");
+    QTest::newRow("file") << "mnuOpenFile"
+                          << "one.xml";
+    QTest::newRow("folder") << "mnuOpenFolder"
+                            << "docs";
+    QTest::newRow("cancelled") << "mnuOpenFile" << QString();
+}
+
+void TestForm1::openDialogs() {
+    QFETCH(QString, item);
+    QFETCH(QString, chosen);
+    MakeFolder("docs", {{"1", "2024-03-05", "1", "A"}});
+    WriteBytes(m_dir->filePath("one.xml"), Document("1", "2024-01-01", "5", "Z"));
+    MakeForm();
+    QStringList filters;
+    const bool seen = WithModal<QFileDialog>([&] { Find<QAction>(item)->trigger(); },
+                                             [&](QFileDialog* dialog) {
+                                                 filters = dialog->nameFilters();
+                                                 if (chosen.isEmpty()) {
+                                                     dialog->reject();
+                                                     return;
+                                                 }
+                                                 dialog->setDirectory(m_dir->path());
+                                                 dialog->selectFile(m_dir->filePath(chosen));
+                                                 static_cast<QDialog*>(dialog)->accept();
+                                             });
+    QVERIFY(seen);
+    if (item == "mnuOpenFile") QCOMPARE(filters, QStringList{"*.xml; *.zip (*.xml *.zip)"});
+    QCOMPARE(Find<QLineEdit>("TxtFileIn")->text(),
+             chosen.isEmpty() ? QString() : m_dir->filePath(chosen));
+    if (!chosen.isEmpty()) QTRY_VERIFY(StatusText().startsWith(QStringLiteral("Успешно")));
+}
+
+void TestForm1::dragTheWindowByItsTopBand_data() {
+    QTest::addColumn<int>("y");
+    QTest::addColumn<bool>("moves");
+    QTest::newRow("bare band") << 20 << true;
+    QTest::newRow("topmost row") << 0 << false;
+    QTest::newRow("below the band") << -1 << false;
+}
+
+void TestForm1::dragTheWindowByItsTopBand() {
+    QFETCH(int, y);
+    QFETCH(bool, moves);
+    MakeForm();
+    QWidget* client = m_form->centralWidget();
+    if (y < 0) y = Find<QLineEdit>("TxtFileIn")->geometry().bottom() + 2;
+    const QPoint start(40, y);
+    const QPoint before = m_form->pos();
+    QMouseEvent press(QEvent::MouseButtonPress, start, client->mapToGlobal(start), Qt::LeftButton,
+                      Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(client, &press);
+    const QPoint to = start + QPoint(30, 15);
+    QMouseEvent move(QEvent::MouseMove, to, client->mapToGlobal(to), Qt::NoButton, Qt::LeftButton,
+                     Qt::NoModifier);
+    QApplication::sendEvent(client, &move);
+    QMouseEvent release(QEvent::MouseButtonRelease, to, client->mapToGlobal(to), Qt::LeftButton,
+                        Qt::NoButton, Qt::NoModifier);
+    QApplication::sendEvent(client, &release);
+    QCOMPARE(m_form->pos(), moves ? before + QPoint(30, 15) : before);
 }
 
 void TestForm1::readingThroughTheSourceBox_data() {
