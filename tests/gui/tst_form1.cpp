@@ -155,6 +155,7 @@ private slots:
     void readingThroughTheSourceBox();
     void notFoundThenSuccessColours();
     void sourceChosenDuringARunWaits();
+    void closingDuringARun();
     void drops_data();
     void drops();
     void checkAllBox();
@@ -168,6 +169,8 @@ private slots:
     void secondaryWindows_data();
     void secondaryWindows();
     void layoutFollowsResize();
+    void splitButtonMenus_data();
+    void splitButtonMenus();
 
 private:
     Form1& MakeForm();
@@ -475,6 +478,18 @@ void TestForm1::sourceChosenDuringARunWaits() {
     QCOMPARE(m_form->Table().Rows.size(), std::size_t(2));
 }
 
+void TestForm1::closingDuringARun() {
+    QList<QStringList> many;
+    for (int i = 0; i < 300; ++i)
+        many.append({QString::number(i), "2024-03-05", "1", "A"});
+    const QString big = MakeFolder("big", many);
+    MakeForm();
+    Find<QLineEdit>("TxtFileIn")->setText(big);
+    QTRY_VERIFY(m_form->IsReading() || !m_form->Table().Rows.empty());
+    m_form.reset(); // stops and waits for the reading thread; nothing arrives afterwards
+    QTest::qWait(50);
+}
+
 void TestForm1::drops_data() {
     QTest::addColumn<QString>("target");
     QTest::addColumn<QStringList>("dropped");
@@ -780,6 +795,42 @@ void TestForm1::layoutFollowsResize() {
     QVERIFY(Find<QTableWidget>("Grid1")->geometry().bottom() < pic->geometry().top());
     m_form->resize(600, 400);
     QCOMPARE(m_form->size(), QSize(800, 600));
+}
+
+void TestForm1::splitButtonMenus_data() {
+    QTest::addColumn<QString>("button");
+    QTest::addColumn<QString>("menu");
+    QTest::newRow("open") << "CommandOpen"
+                          << "mnuOpn";
+    QTest::newRow("save") << "CommandSaveAs"
+                          << "mnuSave";
+}
+
+void TestForm1::splitButtonMenus() {
+    QFETCH(QString, button);
+    QFETCH(QString, menu);
+    MakeForm();
+    auto* tool = Find<QToolButton>(button);
+    tool->setEnabled(true);
+    QRect shown;
+    QString shownName;
+    QTimer poll;
+    poll.setInterval(20);
+    connect(&poll, &QTimer::timeout, [&] {
+        if (QWidget* popup = QApplication::activePopupWidget()) {
+            poll.stop();
+            shown = popup->geometry();
+            shownName = popup->objectName();
+            popup->close();
+        }
+    });
+    poll.start();
+    tool->showMenu();
+    QCOMPARE(shownName, menu);
+    // Right-aligned with the button's right edge, just below it.
+    const QPoint corner = tool->mapToGlobal(QPoint(tool->width(), tool->height()));
+    QCOMPARE(shown.right() + 1, corner.x());
+    QCOMPARE(shown.top(), corner.y());
 }
 
 QTEST_MAIN(TestForm1)
