@@ -90,17 +90,12 @@ private slots:
         QTest::newRow("no output") << QStringList{docs} << 2 << "--output";
         QTest::newRow("bad date") << QStringList{"--date", "15.01.2023", "--output", "OUT", docs}
                                   << 2 << "15.01.2023";
-        QTest::newRow("row 0") << QStringList{"--rows", "0", "--output", "OUT", docs} << 2
-                               << "--rows";
         QTest::newRow("row out of range")
             << QStringList{"--rows", "1,4", "--output", "OUT", docs} << 2 << "row 4";
         QTest::newRow("malformed rows")
             << QStringList{"--rows", "1,,2", "--output", "OUT", docs} << 2 << "--rows";
         QTest::newRow("missing template")
             << QStringList{"--template", "None.tpl", "--output", "OUT", docs} << 2 << "None.tpl";
-        QTest::newRow("template is a folder")
-            << QStringList{"--template", Fixture + "/docs", "--output", "OUT", docs} << 2
-            << Fixture + "/docs";
         QTest::newRow("no documents")
             << QStringList{"--output", "OUT", Fixture + "/config"} << 1 << "";
         QTest::newRow("output is a folder")

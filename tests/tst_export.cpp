@@ -65,11 +65,10 @@ private:
     }
 
     ExportResult Export(const QString& out, const QString& tpl,
-                        const DocumentTable& table = Table()) {
-        const INIStorage settings(m_dir.path());
-        const TextCoder coder(Ru);
+                        const DocumentTable& table = Table(), FormatSettings* used = nullptr) {
         FormatSettings formats;
-        return BuildExportFile(out, table, tpl, ExportTime, settings, coder, formats);
+        return BuildExportFile(out, table, tpl, ExportTime, INIStorage(m_dir.path()), TextCoder(Ru),
+                               used ? *used : formats);
     }
 
 private slots:
@@ -122,21 +121,18 @@ private slots:
         QCOMPARE(Get(out), Cp1251::Encode(expected));
     }
 
-    void noRowCheckedAndDefaultSeparator() {
+    void noRowCheckedAndDefaultFormats() {
         DocumentTable table = Table();
         for (DocumentRow& row : table.Rows)
             row.Checked = false;
         const QString out = m_dir.filePath("none.txt");
-        const QString tpl =
-            WriteConfig("<header>H</header><document>D</document><footer>F</footer>");
-        QVERIFY(Export(out, tpl, table).Ok);
-        QCOMPARE(Get(out), QByteArray("H\r\nF"));
-
-        FormatSettings formats;
-        QVERIFY(BuildExportFile(out, table, tpl, ExportTime, INIStorage(m_dir.path()),
-                                TextCoder(Ru), formats)
+        FormatSettings formats{"-", "-", "-"};
+        QVERIFY(Export(out,
+                       WriteConfig("<header>H</header><document>D</document><footer>F</footer>"),
+                       table, &formats)
                     .Ok);
-        QCOMPARE(formats.DecimalSeparator, ",");
+        QCOMPARE(Get(out), QByteArray("H\r\nF"));
+        QCOMPARE(formats.DecimalSeparator, ","); // the locale's
         QCOMPARE(formats.DateFormat, "dd.MM.yyyy");
         QCOMPARE(formats.TimeFormat, "hh:mm");
     }
@@ -168,8 +164,8 @@ private slots:
         QCOMPARE(bool(QFileInfo(out).permissions() & QFileDevice::WriteOwner), !readOnly);
     }
 
-    // Every failure names the path, says why, and leaves what was there.
-    void failuresKeepTheOldFile_data() {
+    // Every failure is one line that names the path and says why.
+    void failuresAreReported_data() {
         QTest::addColumn<QString>("out");
         QTest::addColumn<QString>("reason");
         QTest::newRow("folder as output") << "."
@@ -179,7 +175,7 @@ private slots:
         QTest::newRow("folder that takes no files") << "/proc/vypiska-out.txt"
                                                     << "cannot";
     }
-    void failuresKeepTheOldFile() {
+    void failuresAreReported() {
         QFETCH(QString, out);
         QFETCH(QString, reason);
         if (!out.startsWith(u'/')) out = m_dir.filePath(out);
