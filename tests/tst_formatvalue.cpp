@@ -19,20 +19,6 @@ FormatSettings Formats(const QString& separator) {
 class TestFormatValue : public QObject {
     Q_OBJECT
 private slots:
-    void hasSingleSeparators_data() {
-        QTest::addColumn<QString>("text");
-        QTest::addColumn<bool>("single");
-        QTest::newRow("12.5") << "12.5" << true;
-        QTest::newRow("-3") << "-3" << true;
-        QTest::newRow("ISO date") << "2023-01-15" << false;
-        QTest::newRow("dotted date") << "15.01.2023" << false;
-    }
-    void hasSingleSeparators() {
-        QFETCH(QString, text);
-        QFETCH(bool, single);
-        QCOMPARE(HasSingleSeparators(text), single);
-    }
-
     // The worked examples hold under either locale.
     void workedExamples_data() {
         QTest::addColumn<QLocale>("locale");
