@@ -115,17 +115,24 @@ QByteArray Zip(const QList<QPair<QString, QByteArray>>& entries) {
     return out;
 }
 
-// Runs action on the first modal dialog of type T that opens while trigger runs.
+// Runs action on the first modal dialog of type T that opens while trigger runs. A dialog that
+// the action leaves open is rejected after a few seconds, so a fault fails instead of hanging.
 template <typename T>
 bool WithModal(const std::function<void()>& trigger, const std::function<void(T*)>& action) {
     bool seen = false;
+    int ticksOpen = 0;
     QTimer poll;
     poll.setInterval(20);
     QObject::connect(&poll, &QTimer::timeout, [&] {
-        if (auto* dialog = qobject_cast<T*>(QApplication::activeModalWidget())) {
-            poll.stop();
-            seen = true;
-            action(dialog);
+        QWidget* modal = QApplication::activeModalWidget();
+        if (!seen) {
+            if (auto* dialog = qobject_cast<T*>(modal)) {
+                seen = true;
+                action(dialog);
+            }
+        } else if (auto* dialog = qobject_cast<QDialog*>(modal); dialog && ++ticksOpen > 150) {
+            qWarning("dialog left open");
+            dialog->reject();
         }
     });
     poll.start();
@@ -343,17 +350,17 @@ void TestForm1::openDialogs() {
     WriteBytes(m_dir->filePath("one.xml"), Document("1", "2024-01-01", "5", "Z"));
     MakeForm();
     QStringList filters;
-    const bool seen = WithModal<QFileDialog>([&] { Find<QAction>(item)->trigger(); },
-                                             [&](QFileDialog* dialog) {
-                                                 filters = dialog->nameFilters();
-                                                 if (chosen.isEmpty()) {
-                                                     dialog->reject();
-                                                     return;
-                                                 }
-                                                 dialog->setDirectory(m_dir->path());
-                                                 dialog->selectFile(m_dir->filePath(chosen));
-                                                 static_cast<QDialog*>(dialog)->accept();
-                                             });
+    const bool seen = WithModal<QFileDialog>(
+        [&] { Find<QAction>(item)->trigger(); },
+        [&](QFileDialog* dialog) {
+            filters = dialog->nameFilters();
+            if (chosen.isEmpty()) {
+                dialog->reject();
+                return;
+            }
+            dialog->findChild<QLineEdit*>("fileNameEdit")->setText(m_dir->filePath(chosen));
+            static_cast<QDialog*>(dialog)->accept();
+        });
     QVERIFY(seen);
     if (item == "mnuOpenFile") QCOMPARE(filters, QStringList{"*.xml; *.zip (*.xml *.zip)"});
     QCOMPARE(Find<QLineEdit>("TxtFileIn")->text(),
