@@ -87,8 +87,13 @@ bool ReadZipWith(const QString& archive, const DocumentReader& reader, const Tex
         return true;
     }
     // The destructor of temp removes the folder with everything extracted, also after a cancel.
-    UnzipFile(archive, temp.path(), &outcome->Problems, limits);
-    return ReadFolderWith(temp.path(), reader, coder, outcome, progress);
+    // While unpacking, the number of documents is not known yet: progress gets a total of 0.
+    bool cancelled = false;
+    UnzipFile(archive, temp.path(), &outcome->Problems, limits, [&] {
+        cancelled = cancelled || (progress && !progress(0, 0));
+        return !cancelled;
+    });
+    return !cancelled && ReadFolderWith(temp.path(), reader, coder, outcome, progress);
 }
 } // namespace
 

@@ -33,6 +33,7 @@ std::optional<DocumentRow> ReadDocumentFile(const QString& path, const ColumnMap
                                             const TextCoder& coder, QString* problem = nullptr);
 
 // Called after each file with the files done and the files in all; return false to cancel.
+// While an archive is unpacked it is also called, often, with a total of 0 (not known yet).
 using ReadingProgress = std::function<bool(qint64 done, qint64 total)>;
 
 struct ReadingOutcome {

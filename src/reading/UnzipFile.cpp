@@ -73,9 +73,10 @@ std::optional<QStringList> SafeParts(const QString& name) {
 class Extraction {
 public:
     Extraction(const QString& archivePath, const QString& destination, QStringList& problems,
-               const UnzipLimits& limits)
+               const UnzipLimits& limits, const std::function<bool()>& keepGoing)
         : m_archivePath(archivePath), m_destination(QDir::cleanPath(destination)),
-          m_problems(problems), m_limits(limits), m_archiveSize(QFileInfo(archivePath).size()) {}
+          m_problems(problems), m_limits(limits), m_keepGoing(keepGoing),
+          m_archiveSize(QFileInfo(archivePath).size()) {}
 
     void Run();
 
@@ -85,6 +86,7 @@ private:
     Step ExtractEntry(archive* a, archive_entry* entry);
     Step WriteFile(archive* a, const QString& entryName, const QString& target);
     bool MakeFolders(const QStringList& parts, qsizetype count);
+    bool Cancelled() const { return m_keepGoing && !m_keepGoing(); }
     void Damaged(const QString& why) {
         m_problems << QStringLiteral("the archive '%1' is damaged: %2").arg(m_archivePath, why);
     }
@@ -93,6 +95,7 @@ private:
     QString m_destination;
     QStringList& m_problems;
     UnzipLimits m_limits;
+    const std::function<bool()>& m_keepGoing;
     qint64 m_archiveSize;
     qint64 m_written = 0;
     QSet<QString> m_folders; // made or checked already
@@ -129,7 +132,7 @@ void Extraction::Run() {
             Damaged(ErrorText(a.get()));
             break;
         }
-        if (ExtractEntry(a.get(), entry) == Step::Stop) break;
+        if (Cancelled() || ExtractEntry(a.get(), entry) == Step::Stop) break;
     }
 }
 
@@ -200,6 +203,10 @@ Extraction::Step Extraction::WriteFile(archive* a, const QString& entryName,
             return n == ARCHIVE_FATAL ? Step::Stop : Step::Next;
         }
         m_written += n;
+        if (Cancelled()) {
+            out.remove();
+            return Step::Stop;
+        }
         if (m_written > m_limits.MaxTotalBytes) {
             m_problems << QStringLiteral("the archive '%1' expands to more than %2 bytes; "
                                          "extraction stopped")
@@ -233,8 +240,8 @@ QString AddBackslash(const QString& path) {
 }
 
 void UnzipFile(const QString& archive, const QString& destination, QStringList* problems,
-               const UnzipLimits& limits) {
+               const UnzipLimits& limits, const std::function<bool()>& keepGoing) {
     QStringList ignored;
     const QString target = destination.isEmpty() ? archive.left(archive.size() - 4) : destination;
-    Extraction(archive, target, problems ? *problems : ignored, limits).Run();
+    Extraction(archive, target, problems ? *problems : ignored, limits, keepGoing).Run();
 }

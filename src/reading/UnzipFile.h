@@ -3,6 +3,8 @@
 #include <QString>
 #include <QStringList>
 
+#include <functional>
+
 // Bounds on what one archive may expand to, so that a hostile archive stops with a problem
 // instead of filling the disk. Tests lower them.
 struct UnzipLimits {
@@ -22,6 +24,7 @@ QString AddBackslash(const QString& path);
 // never overwritten, and nothing is written outside the destination: entries with "..", an
 // absolute path or a drive letter, and links, are refused. Everything that went wrong (a
 // damaged archive, a refused entry, a bound reached) is added to problems in words a user
-// understands; what could be extracted stays.
+// understands; what could be extracted stays. keepGoing is asked between entries and between
+// blocks of a large one: false stops at once (the file being written is removed), silently.
 void UnzipFile(const QString& archive, const QString& destination, QStringList* problems = nullptr,
-               const UnzipLimits& limits = {});
+               const UnzipLimits& limits = {}, const std::function<bool()>& keepGoing = {});
