@@ -676,11 +676,16 @@ void TestForm1::datePickerDropsTimeOfUserDate() {
     QTest::keyClick(picker, Qt::Key_Up);
     QCOMPARE(picker->date(), QDate(2024, 3, 6));
     QCOMPARE(picker->time(), QTime(0, 0));
+    // Typing a two-digit day is not disturbed by the time going to midnight.
+    picker->setSelectedSection(QDateTimeEdit::DaySection);
+    QTest::keyClicks(picker, "17");
+    QCOMPARE(picker->date(), QDate(2024, 3, 17));
+    QCOMPARE(picker->time(), QTime(0, 0));
     // A time typed after the date stays.
     picker->setCurrentSection(QDateTimeEdit::HourSection);
     QTest::keyClick(picker, Qt::Key_Up);
     QCOMPARE(picker->time(), QTime(1, 0));
-    QCOMPARE(picker->date(), QDate(2024, 3, 6));
+    QCOMPARE(picker->date(), QDate(2024, 3, 17));
 }
 
 void TestForm1::saveThroughTheDialog() {
