@@ -8,6 +8,7 @@
 #include "shell/FormAbout.h"
 #include "text/TextCoder.h"
 
+#include <QHeaderView>
 #include <QLineEdit>
 #include <QTableView>
 #include <QtTest>
@@ -39,6 +40,10 @@ void TestScreenshots::windows() {
     form.findChild<QLineEdit*>("TxtFileIn")->setText(QDir(VYPISKA_SAMPLES).filePath("folder"));
     QTRY_VERIFY(!form.Table().Rows.empty() && !form.IsReading());
     auto* list = form.findChild<QTableView*>("List");
+    QHeaderView* header = list->horizontalHeader();
+    QTest::mouseClick(header->viewport(), Qt::LeftButton, {},
+                      QPoint(header->sectionViewportPosition(2) + header->sectionSize(2) / 2,
+                             header->height() / 2));
     list->setFocus();
     list->selectRow(1);
     list->setCurrentIndex(list->model()->index(1, 0));
