@@ -375,6 +375,7 @@ void Form1::StartReading(const QString& path) {
     m_progress->setRange(0, 0);
     m_progress->show();
     m_model->ClearRows();
+    UpdateSaveEnabled(); // nothing to save until the new rows arrive
 
     const ColumnMap columns = m_table.Columns;
     const TextCoder& coder = m_coder;
