@@ -121,6 +121,16 @@ private slots:
         QCOMPARE(Get(out), Cp1251::Encode(expected));
     }
 
+    // Braces of the block around a filled value make the placeholder of a later column.
+    void nestedBracesFilledColumnByColumn() {
+        DocumentTable table;
+        table.Columns = {{"N", "N;N"}, {"Q", "Q;Q1X"}};
+        table.Rows = {Row(true, {"1", "z"})};
+        const QString out = m_dir.filePath("nested.txt");
+        QVERIFY(Export(out, WriteConfig("<document>{Q{N}X}</document>"), table).Ok);
+        QCOMPARE(Get(out), QByteArray("\r\nz\r\n"));
+    }
+
     void noRowCheckedAndDefaultFormats() {
         DocumentTable table = Table();
         for (DocumentRow& row : table.Rows)

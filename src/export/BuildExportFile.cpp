@@ -7,6 +7,7 @@
 #include "settings/INIStorage.h"
 #include "text/Cp1251.h"
 #include "text/TextCoder.h"
+#include "text/TrimSpaces.h"
 
 #include <QDir>
 #include <QFileInfo>
@@ -23,22 +24,27 @@ QString OrDefault(const QString& text, const QString& fallback) {
     return text.isEmpty() ? fallback : text;
 }
 
-QString TrimSpaces(const QString& text) {
-    qsizetype from = 0;
-    qsizetype to = text.size();
-    while (from < to && text[from] == u' ')
-        ++from;
-    while (to > from && text[to - 1] == u' ')
-        --to;
-    return text.mid(from, to - from);
-}
-
 ExportResult Failed(ExportFailure failure, const QString& what) {
     return {false, what, failure};
 }
 
 bool HasBrace(const QString& text) {
     return text.contains(u'{') || text.contains(u'}');
+}
+
+// "{x{Номер}}": once {Номер} is filled, the outer braces may make a placeholder of another
+// column around the value. Only the column-by-column fill sees that.
+bool HasNestedOpenBrace(const QString& block) {
+    bool open = false;
+    for (const QChar c : block) {
+        if (c == u'{') {
+            if (open) return true;
+            open = true;
+        } else if (c == u'}') {
+            open = false;
+        }
+    }
+    return false;
 }
 
 // The usual row: no value and no placeholder name holds a brace. Then no value can make or hide
@@ -121,6 +127,7 @@ ExportResult BuildExportFile(const QString& outputPath, const DocumentTable& doc
             firstColumn.insert(name.toCaseFolded(), c);
 
     const QString documentBlock = coder.ReadTag(tpl, QStringLiteral("document"));
+    bracesOnlyAround = bracesOnlyAround && !HasNestedOpenBrace(documentBlock);
     std::vector<QString> texts(placeholders.size());
     // One allocation for the usual statement instead of a copy each time it outgrows itself.
     const qsizetype checked = std::count_if(documents.Rows.begin(), documents.Rows.end(),

@@ -4,22 +4,13 @@
 #include "export/NumberMarks.h"
 #include "text/DateParse.h"
 #include "text/TextCoder.h"
+#include "text/TrimSpaces.h"
 
 #include <QVariant>
 
 #include <cmath>
 
 namespace {
-
-QString TrimSpaces(const QString& text) {
-    qsizetype from = 0;
-    qsizetype to = text.size();
-    while (from < to && text[from] == u' ')
-        ++from;
-    while (to > from && text[to - 1] == u' ')
-        --to;
-    return text.mid(from, to - from);
-}
 
 // The date and the time of day of a day count, split by hand: a date-time in local time would
 // ask the time zone on every value (slow) and move times that a clock change skips.

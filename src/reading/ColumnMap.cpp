@@ -1,6 +1,7 @@
 #include "reading/ColumnMap.h"
 
 #include "text/Cp1251.h"
+#include "text/TrimSpaces.h"
 
 #include <QFile>
 
@@ -37,19 +38,6 @@ std::optional<QString> ReadWholeFile(const QString& path, QString* error) {
     }
     return Cp1251::Decode(bytes);
 }
-
-namespace {
-// Only the space counts as blank around captions and lists; a tab is kept.
-QString TrimSpaces(const QString& text) {
-    qsizetype begin = 0;
-    qsizetype end = text.size();
-    while (begin < end && text.at(begin) == QLatin1Char(' '))
-        ++begin;
-    while (end > begin && text.at(end - 1) == QLatin1Char(' '))
-        --end;
-    return text.mid(begin, end - begin);
-}
-} // namespace
 
 ColumnMapLoad LoadColumnMap(const QString& path) {
     ColumnMapLoad load;
