@@ -6,6 +6,7 @@
 #include <QCollator>
 
 #include <algorithm>
+#include <cmath>
 #include <functional>
 
 SortKind SortKindFor(const QString& text, const TextCoder& coder) {
@@ -20,7 +21,8 @@ std::optional<double> ListNumberValue(const QString& text, const TextCoder& code
     const QLocale& locale = coder.Locale();
     bool ok = false;
     double value = locale.toDouble(text.trimmed(), &ok);
-    if (ok) return value;
+    // "nan" and "inf" parse, but a NaN key would break the ordering the sort relies on.
+    if (ok) return std::isfinite(value) ? std::optional<double>(value) : std::nullopt;
 
     // A currency amount: drop the symbol and every kind of space (the group mark of some
     // locales is a no-break space), then read what is left as a plain number.
@@ -43,7 +45,7 @@ std::optional<double> ListNumberValue(const QString& text, const TextCoder& code
     noGroups.setNumberOptions(locale.numberOptions() & ~QLocale::RejectGroupSeparator);
     value = noGroups.toDouble(compact, &ok);
     if (!ok) value = QLocale::c().toDouble(compact, &ok);
-    if (!ok) return std::nullopt;
+    if (!ok || !std::isfinite(value)) return std::nullopt;
     return negative ? -value : value;
 }
 
