@@ -1,187 +1,361 @@
-// One document to one row: the alias rule, the amount rule and date normalisation.
+// Reading: one document to one row, the column map, archives unpacked, whole sources read with
+// their outcome texts, and the list command run as a user runs it.
+#include "reading/ColumnMap.h"
 #include "reading/DocumentReader.h"
 #include "reading/ReadingRun.h"
+#include "reading/UnzipFile.h"
+#include "text/Cp1251.h"
 #include "text/TextCoder.h"
 
+#include <QDirIterator>
+#include <QProcess>
+#include <QRegularExpression>
 #include <QTemporaryDir>
 #include <QtTest>
 
+#include "TestZip.h"
+
+#include <clocale>
+
+using Entries = QList<TestZipEntry>;
+
 namespace {
 const QLocale Ru(QLocale::Russian, QLocale::Russia);
-const QLocale En(QLocale::English, QLocale::UnitedStates);
+const QString Data = QStringLiteral(VYPISKA_TEST_DATA "/reading");
+const QString Rub = QStringLiteral("\u00A0₽");
 
-ColumnMap Columns(const QStringList& tagLists) {
-    ColumnMap columns;
-    for (const QString& list : tagLists)
-        columns.push_back({QStringLiteral("C"), list});
-    return columns;
+QString Write(const QString& path, const QByteArray& bytes) {
+    QDir().mkpath(QFileInfo(path).path());
+    QFile file(path);
+    if (!file.open(QIODevice::WriteOnly) || file.write(bytes) != bytes.size())
+        qFatal("cannot write %s", qPrintable(path));
+    return path;
 }
 
-// The texts of a row's cells as "display|raw" pairs, for compact comparisons.
-QStringList Cells(const DocumentRow& row) {
+// The problem names the file and, when given, the line: as a number standing on its own.
+bool Names(const QString& problem, const QString& path, int line = 0) {
+    const QString rest = QString(problem).remove(path);
+    return problem.contains(path) &&
+           (line == 0 || rest.contains(QRegularExpression(QStringLiteral("\\b%1\\b").arg(line))));
+}
+// Every file under the folder as "relative/path=content", sorted.
+QStringList Tree(const QString& root) {
     QStringList out;
-    for (const DocumentCell& cell : row.Cells)
-        out << cell.DisplayText + QLatin1Char('|') + cell.RawValue;
+    QDirIterator it(root, QDir::Files | QDir::Hidden, QDirIterator::Subdirectories);
+    while (it.hasNext()) {
+        QFile file(it.next());
+        file.open(QIODevice::ReadOnly);
+        out << QDir(root).relativeFilePath(file.fileName()) + '=' +
+                   QString::fromUtf8(file.readAll());
+    }
+    out.sort();
     return out;
 }
+
+QByteArray Doc(const QByteArray& number) {
+    return "<Doc><N>" + number + "</N><S>1</S></Doc>";
+}
+
+QStringList Numbers(const ReadingOutcome& outcome) {
+    QStringList out;
+    for (const DocumentRow& row : outcome.Rows)
+        out << row.DisplayText(0);
+    return out;
+}
+
+const ColumnMap Map{{"Номер", "Номер;N"}, {"Сумма", "Сумма;S"}};
+const TextCoder Coder(Ru);
 } // namespace
 
 class TestReading : public QObject {
     Q_OBJECT
 
+    QTemporaryDir m_dir;
+    QTemporaryDir m_tempRoot; // stands for the system's temporary folder
+
 private slots:
-    void Amount_data() {
+    void initTestCase() {
+        std::setlocale(LC_CTYPE, "C.UTF-8");
+        qputenv("TMPDIR", QFile::encodeName(m_tempRoot.path()));
+        QCOMPARE(QDir::tempPath(), QDir(m_tempRoot.path()).canonicalPath());
+    }
+
+    // The destination holds "old.xml" and a link "linked" to a folder elsewhere before each run.
+    void unzip_data() {
+        QTest::addColumn<Entries>("entries");
+        QTest::addColumn<QStringList>("tree");
+        QTest::addColumn<QStringList>("named"); // the entry each problem names
+        const QStringList old{"old.xml=old"};
+        QTest::newRow("folders; one-character names skipped with their contents; old file kept")
+            << Entries{{"a1.xml", "A"}, {"sub/", "", AE_IFDIR}, {"sub\\b1.xml", "B"}, {"x"},
+                       {"s/cd.xml"},    {"old.xml", "new"},     {"empty.xml", ""}}
+            << QStringList{"a1.xml=A", "empty.xml=", "old.xml=old", "sub/b1.xml=B"}
+            << QStringList{};
+        for (const char* names : {"UTF-8", "CP866"})
+            QTest::addRow("%s names", names)
+                << Entries{{"Платёж №1/Выписка.xml", "v"}}
+                << old + QStringList{"Платёж №1/Выписка.xml=v"} << QStringList{};
+        QTest::newRow("leaving the folder refused")
+            << Entries{{"../e1.xml"},  {"ok.xml", "k"},         {"sub/../../e2.xml"},
+                       {"..\\e3.xml"}, {"/tmp/vypiska-e4.xml"}, {"C:/e5.xml"},
+                       {"C:e6.xml"}}
+            << QStringList{"ok.xml=k", "old.xml=old"}
+            << QStringList{"e1.xml", "e2.xml", "e3.xml", "e4.xml", "e5.xml", "e6.xml"};
+        QTest::newRow("links refused, also as folders")
+            << Entries{{"link.xml", "/etc/passwd", AE_IFLNK}, {"linked/b1.xml"}} << old
+            << QStringList{"link.xml", "linked"};
+    }
+    void unzip() {
+        QFETCH(Entries, entries);
+        QFETCH(QStringList, named);
+        QTemporaryDir dir;
+        const QString zip = dir.filePath("in.zip"), dest = dir.filePath("out");
+        const bool cp866 = QByteArray(QTest::currentDataTag()).startsWith("CP866");
+        QVERIFY(WriteTestZip(zip, entries, cp866 ? "CP866" : "UTF-8"));
+        Write(dest + "/old.xml", "old");
+        QVERIFY(QDir().mkpath(dir.filePath("elsewhere")));
+        QVERIFY(QFile::link(dir.filePath("elsewhere"), dest + "/linked"));
+        QStringList problems;
+        UnzipFile(zip, dest, &problems);
+        QTEST(Tree(dest), "tree");
+        QCOMPARE(problems.size(), named.size());
+        for (qsizetype i = 0; i < named.size(); ++i)
+            QVERIFY2(problems[i].contains(named[i]), qPrintable(problems[i]));
+        // nothing outside the destination
+        QVERIFY(QDir(dir.filePath("elsewhere")).isEmpty());
+        QCOMPARE(QDir(dir.path()).entryList(QDir::AllEntries | QDir::NoDotAndDotDot),
+                 QStringList({"elsewhere", "in.zip", "out"}));
+        QVERIFY(!QFile::exists("/tmp/vypiska-e4.xml"));
+    }
+
+    void damagedOrTooLarge_data() {
+        QTest::addColumn<int>("damage"); // 0: not a zip, 1: second file's data flipped, 2: cut
+        QTest::addColumn<qint64>("maxTotal");
+        QTest::addColumn<QStringList>("tree"); // what was extracted before the stop
+        QTest::addColumn<QString>("says");     // besides the archive's path
+        const QStringList first{"a1.xml=" + QByteArray(60000, 'F')};
+        QTest::newRow("not a zip at all") << 0 << qint64(0) << QStringList{} << "";
+        QTest::newRow("bad data in the second file") << 1 << qint64(0) << first << "b1.xml";
+        QTest::newRow("cut short in the second file") << 2 << qint64(0) << first << "";
+        QTest::newRow("total bound") << -1 << qint64(100000) << first << "100000";
+        QTest::newRow("ratio bound, the part written removed")
+            << -2 << qint64(0) << QStringList{} << "200";
+    }
+    void damagedOrTooLarge() {
+        QFETCH(int, damage);
+        QFETCH(qint64, maxTotal);
+        QTemporaryDir dir;
+        const QString zip = dir.filePath("bad.zip");
+        const Entries entries = damage == -2 ? Entries{{"zeros.xml", QByteArray(8 << 20, '0')}}
+                                             : Entries{{"a1.xml", QByteArray(60000, 'F')},
+                                                       {"b1.xml", QByteArray(60000, 'S')}};
+        QVERIFY(WriteTestZip(zip, entries, "UTF-8", damage >= 0));
+        QFile file(zip);
+        QVERIFY(file.open(QIODevice::ReadWrite));
+        QByteArray bytes = file.readAll();
+        const qsizetype second = bytes.indexOf(QByteArray(100, 'S'));
+        if (damage == 0) bytes = QByteArray(2000, 'z');
+        if (damage == 1) bytes[second + 50] = 'X';
+        if (damage == 2) bytes.truncate(second + 200);
+        file.resize(0);
+        file.write(bytes);
+        file.close();
+        UnzipLimits limits;
+        if (maxTotal > 0) limits.MaxTotalBytes = maxTotal;
+        limits.RatioCheckBytes = 1 << 20;
+        QStringList problems;
+        UnzipFile(zip, dir.filePath("out"), &problems, limits);
+        QTEST(Tree(dir.filePath("out")), "tree");
+        QCOMPARE(problems.size(), 1);
+        QFETCH(QString, says);
+        QVERIFY2(problems[0].contains(zip) && problems[0].contains(says), qPrintable(problems[0]));
+    }
+
+    void pluralForms() {
+        const QMap<QString, QList<qint64>> forms{
+            {"прочитано Документы документов", {0, 5, 11, 12, 14, 111, 112}},
+            {"прочитан Документ документ", {1, 21, 101}},
+            {"прочитано Документа документа", {2, 4, 22}}};
+        for (auto it = forms.begin(); it != forms.end(); ++it)
+            for (qint64 n : it.value())
+                QCOMPARE(PluralForm("прочитан", n, 0) + ' ' + PluralForm("Документ", n, 1) + ' ' +
+                             PluralForm("документ", n, 2),
+                         it.key());
+    }
+
+    void texts() {
+        QCOMPARE(ReadSuccessText(1, "/in"), "Успешно прочитан 1 документ в '/in'");
+        QCOMPARE(ReadSuccessText(12345, "/in"), "Успешно прочитано 12345 документов в '/in'");
+        QCOMPARE(NotFoundText("/in"), "Не найдено совместимых документов в '/in'");
+        QCOMPARE(AddBackslash(""), "/");
+        QCOMPARE(AddBackslash("C:\\in\\"), "C:\\in\\");
+    }
+
+    void folderOrderAndFilterAndFileGone() {
+        QTemporaryDir dir;
+        for (const char* name :
+             {"b.xml", "A.XML", "c.Xml", "a2.xml", ".h.xml", "sub/d.xml", "t.txt"})
+            Write(dir.filePath(name), Doc(QFileInfo(name).baseName().toUtf8()));
+        Write(dir.filePath("e.xml"), "\xEF\xBB\xBF<N>№ 5</N><S>1</S>"); // byte-order mark, UTF-8
+        QVERIFY(
+            QFile(Write(dir.filePath("h.xml"), "")).resize((qint64(64) << 20) + 1)); // too large
+        QList<qint64> seen;
+        const ReadingOutcome outcome = RunReading(dir.path(), Map, Coder, [&](qint64 d, qint64 t) {
+            seen << d << t;
+            if (d == 2) QFile::remove(dir.filePath("b.xml"));
+            return true;
+        });
+        QCOMPARE(Numbers(outcome), QStringList({"A", "a2", "c", "№ 5"}));
+        QCOMPARE(outcome.Rows.front().SourcePath, dir.filePath("A.XML"));
+        QCOMPARE(seen, QList<qint64>({1, 6, 2, 6, 3, 6, 4, 6, 5, 6, 6, 6}));
+        QCOMPARE(outcome.Problems.size(), 2); // the file gone during the run, the one too large
+        QVERIFY(Names(outcome.Problems[0], dir.filePath("b.xml")));
+        QVERIFY(Names(outcome.Problems[1], dir.filePath("h.xml")));
+        QCOMPARE(outcome.StatusText, ReadSuccessText(4, dir.path()));
+        QCOMPARE(outcome.StatusColor, StatusColorSuccess);
+    }
+
+    void archiveReadsTopLevelOnlyAndCancels() {
+        QTemporaryDir dir;
+        const QString zip = dir.filePath("in.ZIP");
+        Entries entries;
+        for (const char* name : {"b.xml", "a.xml", "c.xml", "x", "../up.xml", "sub/d.xml"})
+            entries.push_back({name, Doc(name)});
+        QVERIFY(WriteTestZip(zip, entries));
+        const ReadingOutcome outcome = RunReading(zip, Map, Coder);
+        QCOMPARE(Numbers(outcome), QStringList({"a.xml", "b.xml", "c.xml"}));
+        QCOMPARE(outcome.StatusText, ReadSuccessText(3, zip));
+        QCOMPARE(outcome.Problems.size(), 1); // the entry leaving the folder
+        const QStringList numbers[] = {{"a.xml", "b.xml"},
+                                       {}}; // cancelled while reading, while unpacking
+        for (const bool unpacking : {false, true}) {
+            const ReadingOutcome cancelled = RunReading(
+                zip, Map, Coder, [=](qint64 d, qint64 t) { return unpacking ? t > 0 : d < 2; });
+            QVERIFY(cancelled.Cancelled);
+            QCOMPARE(Numbers(cancelled), numbers[unpacking]);
+        }
+        // the temporary folders are gone
+        QCOMPARE(QDir(m_tempRoot.path()).entryList({"vypiska-*"}, QDir::AllEntries | QDir::Hidden),
+                 QStringList());
+    }
+    void amount_data() {
         QTest::addColumn<QString>("text");
         QTest::addColumn<double>("value");
-
-        QTest::newRow("point") << "1234.5" << 1234.5;
         QTest::newRow("comma as decimal mark") << "12,50" << 12.5;
-        QTest::newRow("comma with grouping spaces") << "1 234,50" << 1234.5;
-        QTest::newRow("comma with no-break spaces")
-            << QStringLiteral("1\u00A0234,5\u00A0₽") << 1234.5;
+        QTest::newRow("no-break spaces, mark") << "1\u00A0234,5" + Rub << 1234.5;
         QTest::newRow("comma and point: point is the mark") << "1,234.50" << 1.0;
-        QTest::newRow("two commas: cut at the first") << "1,234,567" << 1.0;
         QTest::newRow("blanks inside ignored") << " 7 5 .\t2\n5" << 75.25;
-        QTest::newRow("second point ends the number") << "12.34.56" << 12.34;
-        QTest::newRow("negative") << "-5.5" << -5.5;
-        QTest::newRow("exponent") << "1.5e3" << 1500.0;
-        QTest::newRow("exponent without digits") << "12e" << 12.0;
         QTest::newRow("exponent out of range dropped") << "7e999" << 7.0;
         QTest::newRow("rounded to 4 decimals") << "0.00016" << 0.0002;
         QTest::newRow("beyond the fixed-point range") << "9e20" << 9e20;
-        QTest::newRow("letters") << "abc" << 0.0;
-        QTest::newRow("trailing text") << "100 руб." << 100.0;
         QTest::newRow("minus zero") << "-0" << 0.0;
     }
-
-    void Amount() {
+    void amount() {
         QFETCH(QString, text);
         QFETCH(double, value);
         QCOMPARE(AmountValue(text), value);
         QVERIFY(!std::signbit(AmountValue(text)) || value < 0);
     }
-
-    void AmountDisplay_data() {
-        QTest::addColumn<QString>("text");
-        QTest::addColumn<QLocale>("locale");
-        QTest::addColumn<QString>("display");
-
-        QTest::newRow("ru") << "1234.5" << Ru << QStringLiteral("1\u00A0234,50\u00A0₽");
-        QTest::newRow("en") << "1234.5" << En << QStringLiteral("$1,234.50");
-        QTest::newRow("en huge") << "9e20" << En
-                                 << QStringLiteral("$900,000,000,000,000,000,000.00");
-    }
-
-    void AmountDisplay() {
-        QFETCH(QString, text);
-        QFETCH(QLocale, locale);
-        QTEST(AmountDisplayText(text, locale), "display");
-    }
-
-    void Extraction_data() {
+    void extraction_data() {
         QTest::addColumn<QStringList>("tagLists");
         QTest::addColumn<QString>("document");
-        QTest::addColumn<QStringList>("cells"); // empty: no row
-
-        const QStringList numberAmountDate{"Номер;N1;N2", "Сумма;S1;S2", "Дата;D"};
-        QTest::newRow("first alias wins")
-            << numberAmountDate << "<N1>7</N1><N2>8</N2><S1>5</S1><D>x</D>"
-            << QStringList{"7|", QStringLiteral("5,00\u00A0₽|5"), "x|x"};
-        QTest::newRow("empty first alias falls through")
-            << numberAmountDate << "<N1></N1><N2>8</N2><S2>5</S2>"
-            << QStringList{"8|", QStringLiteral("5,00\u00A0₽|5"), "|"};
-        QTest::newRow("empty element name is skipped")
-            << QStringList{"Номер;;N", "Сумма;S"} << "<N>3</N><S>1</S>"
-            << QStringList{"3|", QStringLiteral("1,00\u00A0₽|1")};
-        QTest::newRow("comma amount kept raw")
-            << numberAmountDate << "<N1>1</N1><S1>12,50</S1>"
-            << QStringList{"1|", QStringLiteral("12,50\u00A0₽|12,50"), "|"};
+        QTest::addColumn<QStringList>("cells"); // "display|raw" each; empty: no row
+        const QStringList nad{"Номер;N1;N2", "Сумма;S1;S2", "Дата;D"};
+        QTest::newRow("first alias wins, date normalised, raw kept")
+            << nad << "<N1>7</N1><N2>8</N2><S1>5</S1><D>2024-03-05T14:30:00</D>"
+            << QStringList{"7|", "5,00" + Rub + "|5", "05.03.2024 14:30:00|2024-03-05T14:30:00"};
+        QTest::newRow("empty alias falls through")
+            << QStringList{"Номер;;N1;N2", "Сумма;S1;S2"} << "<N1></N1><N2>8</N2><S2>5</S2>"
+            << QStringList{"8|", "5,00" + Rub + "|5"};
+        QTest::newRow("comma amount kept raw, not a date")
+            << nad << "<N1>1</N1><S1>12,50</S1><D>x</D>"
+            << QStringList{"1|", "12,50" + Rub + "|12,50", "x|x"};
         QTest::newRow("missing amount: no row")
-            << numberAmountDate << "<N1>1</N1><S1></S1><D>2024-03-05</D>" << QStringList{};
+            << nad << "<N1>1</N1><S1></S1><D>2024-03-05</D>" << QStringList{};
         QTest::newRow("amount key alone: never a row")
             << QStringList{"Номер;N", "Сумма"} << "<N>1</N><Сумма>5</Сумма>" << QStringList{};
-        QTest::newRow("ISO date normalised, raw kept")
-            << numberAmountDate << "<N1>1</N1><S1>1</S1><D>2024-03-05</D>"
-            << QStringList{"1|", QStringLiteral("1,00\u00A0₽|1"), "05.03.2024|2024-03-05"};
-        QTest::newRow("date with time keeps the time")
-            << numberAmountDate << "<N1>1</N1><S1>1</S1><D>2024-03-05T14:30:00</D>"
-            << QStringList{"1|", QStringLiteral("1,00\u00A0₽|1"),
-                           "05.03.2024 14:30:00|2024-03-05T14:30:00"};
-        QTest::newRow("amount in column 1 keeps no raw value")
-            << QStringList{"Сумма;S", "Номер;N"} << "<S>1234.5</S><N>9</N>"
-            << QStringList{QStringLiteral("1\u00A0234,50\u00A0₽|"), "9|9"};
-        QTest::newRow("empty tag list: empty cell")
-            << QStringList{"Номер;N", "", "Сумма;S"} << "<N>1</N><S>2</S>"
-            << QStringList{"1|", "|", QStringLiteral("2,00\u00A0₽|2")};
-        QTest::newRow("entities and markup stay as read")
-            << QStringList{"Плательщик1;P", "Сумма;S"}
-            << "<P>ООО &quot;Рога &amp; Копыта&quot;</P><S>1</S>"
-            << QStringList{QStringLiteral("ООО &quot;Рога &amp; Копыта&quot;|"),
-                           QStringLiteral("1,00\u00A0₽|1")};
+        QTest::newRow("amount in column 1 keeps no raw value, empty list an empty cell")
+            << QStringList{"Сумма;S", "", "Номер;N"} << "<S>1234.5</S><N>9</N>"
+            << QStringList{"1\u00A0234,50" + Rub + "|", "|", "9|9"};
     }
-
-    void Extraction() {
+    void extraction() {
         QFETCH(QStringList, tagLists);
         QFETCH(QString, document);
         QFETCH(QStringList, cells);
         const TextCoder coder(Ru);
-        const ColumnMap columns = Columns(tagLists);
-        const std::optional<DocumentRow> row =
-            DocumentReader(columns, coder).ReadText(QStringLiteral("/in/a.xml"), document);
+        ColumnMap columns;
+        for (const QString& list : tagLists)
+            columns.push_back({"C", list});
+        const auto row = DocumentReader(columns, coder).ReadText("/in/a.xml", document);
         QCOMPARE(row.has_value(), !cells.isEmpty());
         if (!row) return;
-        QCOMPARE(Cells(*row), cells);
-        QVERIFY(row->Checked);
-        QCOMPARE(row->SourcePath, QStringLiteral("/in/a.xml"));
+        QStringList got;
+        for (const DocumentCell& cell : row->Cells)
+            got << cell.DisplayText + QLatin1Char('|') + cell.RawValue;
+        QCOMPARE(got, cells);
         QCOMPARE(row->ExportValue(0), row->DisplayText(0)); // column 1 exports its display text
     }
 
-    void FileBytes_data() {
-        QTest::addColumn<QByteArray>("bytes");
-        QTest::addColumn<QString>("number");
-
-        QTest::newRow("byte-order mark")
-            << QByteArray("\xEF\xBB\xBF<Doc><N>42</N><S>1</S></Doc>") << "42";
-        QTest::newRow("Cyrillic UTF-8")
-            << QStringLiteral("<N>№ 5</N><S>1</S>").toUtf8() << QStringLiteral("№ 5");
+    void columnMap_data() {
+        QTest::addColumn<QByteArray>("bytes");    // null: no file
+        QTest::addColumn<QStringList>("columns"); // "caption=list", " $" for the amount
+        QTest::addColumn<int>("problemLine");     // -1: none, 0: the file itself
+        QTest::newRow("blank lines skipped, second '=' ends the list")
+            << QByteArray("\r\n  \r\nA = k;x = y\r\nB =") << QStringList{"A=k;x", "B="} << -1;
+        QTest::newRow("tabs, inner spaces, LF or CR alone stay")
+            << QByteArray("\tA\t = k ; x \nB = m\rC") << QStringList{"\tA\t=k ; x \nB"} << -1;
+        QTest::newRow("tab-only line is not blank")
+            << QByteArray("\t\r\nA = k") << QStringList{"A=k"} << 1;
+        QTest::newRow("line without '=' skipped")
+            << QByteArray("A = k\r\n[Section]\r\nB = m") << QStringList{"A=k", "B=m"} << 2;
+        QTest::newRow("Windows-1251, the amount key in any case, but no spaces")
+            << Cp1251::Encode("Сумма = Сумма;Summa\r\nB = сумма;S\r\nC = Сумма ;S")
+            << QStringList{"Сумма=Сумма;Summa $", "B=сумма;S $", "C=Сумма ;S"} << -1;
+        QTest::newRow("missing") << QByteArray() << QStringList{} << 0;
     }
-
-    void FileBytes() {
+    void columnMap() {
         QFETCH(QByteArray, bytes);
-        QTemporaryDir dir;
-        const QString path = dir.filePath(QStringLiteral("doc.xml"));
-        QFile file(path);
-        QVERIFY(file.open(QIODevice::WriteOnly));
-        file.write(bytes);
-        file.close();
-        const TextCoder coder(Ru);
-        QString problem;
-        const std::optional<DocumentRow> row =
-            ReadDocumentFile(path, Columns({"Номер;N", "Сумма;S"}), coder, &problem);
-        QVERIFY(row);
-        QTEST(row->DisplayText(0), "number");
-        QVERIFY(problem.isEmpty());
+        QFETCH(int, problemLine);
+        const QString path = m_dir.filePath(QStringLiteral("TAG.INI"));
+        QFile::remove(path);
+        if (!bytes.isNull()) Write(path, bytes);
+        const ColumnMapLoad load = LoadColumnMap(path);
+        QStringList got;
+        for (const ColumnDef& c : load.Columns)
+            got << c.Caption + QLatin1Char('=') + c.TagList + (c.IsAmount() ? " $" : "");
+        QTEST(got, "columns");
+        QCOMPARE(load.Problems.size(), problemLine < 0 ? 0 : 1);
+        if (problemLine >= 0)
+            QVERIFY2(Names(load.Problems[0], path, problemLine), qPrintable(path));
     }
 
-    void UnreadableFileGivesProblemNoRow_data() {
-        QTest::addColumn<QString>("name");
-        QTest::addColumn<qint64>("size"); // -1: no file at all
-        QTest::newRow("missing") << "absent.xml" << qint64(-1);
-        QTest::newRow("far too large") << "huge.xml" << (qint64(64) << 20) + 1;
+    void cliList_data() {
+        QTest::addColumn<QStringList>("args");
+        QTest::addColumn<int>("exit");
+        QTest::addColumn<QString>("err"); // a pattern for all of it
+        QTest::addColumn<QString>("out");
+        const QString config = Data + "/cli/CONFIG", docs = Data + "/cli/docs";
+        QTest::newRow("exact output")
+            << QStringList{"--config", config, "--locale", "ru_RU", docs} << 0
+            << QRegularExpression::escape("Успешно прочитано 2 документа в '" + docs + "'\n")
+            << "Номер\tДата\tСумма\tНазначение\n1\tnot a date\t1\u00A0234,50" + Rub +
+                   "\tПлата\n2\t05.03.2024\t12,50" + Rub +
+                   "\tLine one\\r\\nTab\\there, back\\\\slash\n";
+        QTest::newRow("map without columns: each error on its line, saying who speaks")
+            << QStringList{"--config", Data + "/badmap/CONFIG", docs} << 2
+            << "(vypiska-cli: [^\\n]*/badmap/CONFIG/TAG\\.INI[^\\n]*\n){2}"
+            << "";
     }
-
-    void UnreadableFileGivesProblemNoRow() {
-        QFETCH(QString, name);
-        QFETCH(qint64, size);
-        QTemporaryDir dir;
-        const QString path = dir.filePath(name);
-        if (size >= 0) {
-            QFile file(path);
-            QVERIFY(file.open(QIODevice::WriteOnly) && file.resize(size)); // sparse, no disk used
-        }
-        QString problem;
-        QVERIFY(!ReadDocumentFile(path, Columns({"Номер;N", "Сумма;S"}), TextCoder(Ru), &problem));
-        QVERIFY2(problem.contains(path), qPrintable(problem));
+    void cliList() {
+        QFETCH(QStringList, args);
+        QProcess process;
+        process.start(QStringLiteral(VYPISKA_CLI), QStringList{"list"} + args);
+        QVERIFY(process.waitForFinished(60000) && process.exitStatus() == QProcess::NormalExit);
+        QTEST(process.exitCode(), "exit");
+        QTEST(QString::fromUtf8(process.readAllStandardOutput()), "out");
+        QFETCH(QString, err);
+        const QString said = QString::fromUtf8(process.readAllStandardError());
+        QVERIFY2(QRegularExpression("^" + err + "$").match(said).hasMatch(), qPrintable(said));
     }
 };
 

@@ -88,7 +88,7 @@ bool ParseCliOptions(const QStringList& args, const QStringList& commandOptions,
         return false;
     }
     if (!QFileInfo::exists(options->Source)) {
-        CliError(QStringLiteral("SOURCE '%1' does not exist").arg(options->Source));
+        CliError(QStringLiteral("Источник '%1' не найден").arg(options->Source));
         return false;
     }
     return true;
@@ -96,7 +96,7 @@ bool ParseCliOptions(const QStringList& args, const QStringList& commandOptions,
 
 bool LoadCliColumns(const CliOptions& options, ColumnMap* columns) {
     if (!QFileInfo(options.ConfigDir).isDir()) {
-        CliError(QStringLiteral("configuration folder '%1' does not exist").arg(options.ConfigDir));
+        CliError(QStringLiteral("Папка настроек '%1' не найдена").arg(options.ConfigDir));
         return false;
     }
     const QString path = QDir(options.ConfigDir).filePath(QStringLiteral("TAG.INI"));
@@ -104,7 +104,7 @@ bool LoadCliColumns(const CliOptions& options, ColumnMap* columns) {
     for (const QString& problem : std::as_const(load.Problems))
         CliError(problem);
     if (load.Columns.empty()) {
-        CliError(QStringLiteral("the column map '%1' gives no columns").arg(path));
+        CliError(QStringLiteral("Карта колонок '%1' не задает ни одной колонки").arg(path));
         return false;
     }
     *columns = std::move(load.Columns);

@@ -44,7 +44,8 @@ ColumnMapLoad LoadColumnMap(const QString& path) {
     QString error;
     const std::optional<QString> text = ReadWholeFile(path, &error);
     if (!text) {
-        load.Problems << QStringLiteral("the column map '%1' cannot be read: %2").arg(path, error);
+        load.Problems
+            << QStringLiteral("Не удалось прочитать карту колонок '%1': %2").arg(path, error);
         return load;
     }
     const QStringList lines = text->split(QStringLiteral("\r\n"));
@@ -53,8 +54,8 @@ ColumnMapLoad LoadColumnMap(const QString& path) {
         if (TrimSpaces(line).isEmpty()) continue;
         const qsizetype first = line.indexOf(QLatin1Char('='));
         if (first < 0) {
-            load.Problems << QStringLiteral("the column map '%1', line %2 has no '=' and was "
-                                            "skipped")
+            load.Problems << QStringLiteral("Карта колонок '%1', строка %2: нет знака '=', "
+                                            "строка пропущена")
                                  .arg(path)
                                  .arg(i + 1);
             continue;

@@ -151,7 +151,7 @@ std::optional<DocumentRow> DocumentReader::ReadFile(const QString& path, QString
     bool ok = file.open(QIODevice::ReadOnly);
     if (ok && file.size() > LargestDocument) {
         if (problem)
-            *problem = QStringLiteral("'%1' is too large to be a payment document (%2 bytes)")
+            *problem = QStringLiteral("Файл '%1' слишком велик для платежного документа (%2 байт)")
                            .arg(path)
                            .arg(file.size());
         return std::nullopt;
@@ -162,7 +162,8 @@ std::optional<DocumentRow> DocumentReader::ReadFile(const QString& path, QString
     }
     if (!ok) {
         if (problem)
-            *problem = QStringLiteral("cannot read '%1': %2").arg(path, file.errorString());
+            *problem =
+                QStringLiteral("Не удалось прочитать '%1': %2").arg(path, file.errorString());
         return std::nullopt;
     }
     return ReadText(path, m_coder.DecodeUTF8(bytes));

@@ -82,7 +82,7 @@ bool ReadZipWith(const QString& archive, const DocumentReader& reader, const Tex
                  const UnzipLimits& limits) {
     QTemporaryDir temp(QDir::tempPath() + QStringLiteral("/vypiska-XXXXXX"));
     if (!temp.isValid()) {
-        outcome->Problems << QStringLiteral("cannot make a temporary folder for '%1': %2")
+        outcome->Problems << QStringLiteral("Не удалось создать временную папку для '%1': %2")
                                  .arg(archive, temp.errorString());
         return true;
     }

@@ -50,7 +50,7 @@ struct ArchiveFree {
 
 QString ErrorText(archive* a) {
     const char* text = archive_error_string(a);
-    return text ? QString::fromUtf8(text) : QStringLiteral("unknown error");
+    return text ? QString::fromUtf8(text) : QStringLiteral("неизвестная ошибка");
 }
 
 // The entry's path as parts inside the destination, or none when it would leave it.
@@ -88,7 +88,7 @@ private:
     bool MakeFolders(const QStringList& parts, qsizetype count);
     bool Cancelled() const { return m_keepGoing && !m_keepGoing(); }
     void Damaged(const QString& why) {
-        m_problems << QStringLiteral("the archive '%1' is damaged: %2").arg(m_archivePath, why);
+        m_problems << QStringLiteral("Архив '%1' поврежден: %2").arg(m_archivePath, why);
     }
 
     QString m_archivePath;
@@ -105,7 +105,7 @@ void Extraction::Run() {
     {
         QFile probe(m_archivePath);
         if (!probe.open(QIODevice::ReadOnly)) {
-            m_problems << QStringLiteral("the archive '%1' cannot be opened: %2")
+            m_problems << QStringLiteral("Не удалось открыть архив '%1': %2")
                               .arg(m_archivePath, probe.errorString());
             return;
         }
@@ -121,7 +121,7 @@ void Extraction::Run() {
         return;
     }
     if (!QDir().mkpath(m_destination)) {
-        m_problems << QStringLiteral("cannot create the folder '%1'").arg(m_destination);
+        m_problems << QStringLiteral("Не удалось создать папку '%1'").arg(m_destination);
         return;
     }
     for (;;) {
@@ -142,16 +142,14 @@ Extraction::Step Extraction::ExtractEntry(archive* a, archive_entry* entry) {
     const QString name = QString::fromUtf8(utf8 ? utf8 : "");
     const mode_t type = archive_entry_filetype(entry);
     if (type == AE_IFLNK || archive_entry_symlink(entry) || archive_entry_hardlink(entry)) {
-        m_problems
-            << QStringLiteral("the archive entry '%1' is a link and was not extracted").arg(name);
+        m_problems << QStringLiteral("Элемент архива '%1' — ссылка, не извлечен").arg(name);
         return Step::Next;
     }
     if (type != AE_IFREG && type != AE_IFDIR) return Step::Next;
     const std::optional<QStringList> parts = SafeParts(name);
     if (!parts) {
-        m_problems << QStringLiteral("the archive entry '%1' points outside the folder it is "
-                                     "extracted to and was not extracted")
-                          .arg(name);
+        m_problems
+            << QStringLiteral("Элемент архива '%1' ведет за пределы папки, не извлечен").arg(name);
         return Step::Next;
     }
     if (parts->isEmpty()) return Step::Next;
@@ -176,7 +174,7 @@ bool Extraction::MakeFolders(const QStringList& parts, qsizetype count) {
         // A link in place of a folder could lead outside the destination: never follow one.
         if (info.isSymLink() || (info.exists() && !info.isDir()) ||
             (!info.exists() && !QDir().mkdir(path))) {
-            m_problems << QStringLiteral("cannot create the folder '%1'").arg(path);
+            m_problems << QStringLiteral("Не удалось создать папку '%1'").arg(path);
             return false;
         }
         m_folders.insert(path);
@@ -190,7 +188,8 @@ Extraction::Step Extraction::WriteFile(archive* a, const QString& entryName,
     // NewOnly: an existing file (or a link) at the target is never overwritten.
     if (!out.open(QIODevice::WriteOnly | QIODevice::NewOnly)) {
         if (!QFileInfo(target).exists() && !QFileInfo(target).isSymLink())
-            m_problems << QStringLiteral("cannot create '%1': %2").arg(target, out.errorString());
+            m_problems
+                << QStringLiteral("Не удалось создать '%1': %2").arg(target, out.errorString());
         return Step::Next;
     }
     char buffer[64 * 1024];
@@ -198,7 +197,7 @@ Extraction::Step Extraction::WriteFile(archive* a, const QString& entryName,
         const la_ssize_t n = archive_read_data(a, buffer, sizeof buffer);
         if (n == 0) return Step::Next;
         if (n < 0) {
-            Damaged(QStringLiteral("'%1': %2").arg(entryName, ErrorText(a)));
+            Damaged(QStringLiteral("элемент '%1': %2").arg(entryName, ErrorText(a)));
             out.remove();
             return n == ARCHIVE_FATAL ? Step::Stop : Step::Next;
         }
@@ -208,8 +207,8 @@ Extraction::Step Extraction::WriteFile(archive* a, const QString& entryName,
             return Step::Stop;
         }
         if (m_written > m_limits.MaxTotalBytes) {
-            m_problems << QStringLiteral("the archive '%1' expands to more than %2 bytes; "
-                                         "extraction stopped")
+            m_problems << QStringLiteral("Архив '%1' распаковывается больше чем в %2 байт; "
+                                         "распаковка остановлена")
                               .arg(m_archivePath)
                               .arg(m_limits.MaxTotalBytes);
             out.remove();
@@ -217,15 +216,15 @@ Extraction::Step Extraction::WriteFile(archive* a, const QString& entryName,
         }
         if (m_written >= m_limits.RatioCheckBytes &&
             double(m_written) > m_limits.MaxRatio * double(qMax<qint64>(m_archiveSize, 1))) {
-            m_problems << QStringLiteral("the archive '%1' expands to more than %2 times its "
-                                         "size, which no real documents do; extraction stopped")
+            m_problems << QStringLiteral("Архив '%1' распаковывается в объем, более чем в %2 раз "
+                                         "больший его размера; распаковка остановлена")
                               .arg(m_archivePath)
                               .arg(m_limits.MaxRatio);
             out.remove();
             return Step::Stop;
         }
         if (out.write(buffer, n) != n) {
-            m_problems << QStringLiteral("cannot write '%1': %2; extraction stopped")
+            m_problems << QStringLiteral("Не удалось записать '%1': %2; распаковка остановлена")
                               .arg(target, out.errorString());
             out.remove();
             return Step::Stop;
