@@ -1,3 +1,4 @@
+#include "export/DatePattern.h"
 #include "export/FormatValue.h"
 #include "text/TextCoder.h"
 
@@ -8,126 +9,102 @@ Q_DECLARE_METATYPE(PlaceholderValue)
 namespace {
 const QLocale Ru(QLocale::Russian, QLocale::Russia);
 const QLocale En(QLocale::English, QLocale::UnitedStates);
-
-FormatSettings Formats(const QString& separator) {
-    FormatSettings f; // dates "dd.MM.yyyy", times "hh:mm"
-    f.DecimalSeparator = separator;
-    return f;
-}
 } // namespace
 
 class TestFormatValue : public QObject {
     Q_OBJECT
 private slots:
-    // The worked examples hold under either locale.
-    void workedExamples_data() {
-        QTest::addColumn<QLocale>("locale");
-        QTest::addColumn<PlaceholderValue>("value");
-        QTest::addColumn<QString>("expected");
-        const PlaceholderValue midnight = 44941.0; // 15 January 2023 00:00
-        for (const auto& [locale, tag] : {std::pair{Ru, "ru"}, std::pair{En, "en"}}) {
-            auto row = [&](const char* name, const PlaceholderValue& value, const QString& out) {
-                QTest::addRow("%s %s", tag, name) << locale << value << out;
-            };
-            row("ISO date", u"2023-01-15"_qs, "15.01.2023");
-            row("dotted date", u"15.01.2023"_qs, "15.01.2023");
-            row("date-time at midnight", midnight, "15.01.2023");
-            row("time of day", 0.5, "12:00");
-            row("midnight time of day", 0.0, "00:00");
-            row("number", u"1234.50"_qs, "1234,50");
-            row("number with a space", u"1 000.00"_qs, "1000,00");
-            row("one point only", u"12.5"_qs, "12,5");
-            row("negative", u"-3"_qs, "-3");
-            row("20-digit account", u"40702810900000000001"_qs, "40702810900000000001");
-            row("label and word", u"Назначение: оплата "_qs, u"оплата"_qs);
-            row("bare time", u"10:30"_qs, "30");
-            row("empty", QString(), "");
-            row("year and month only", u"2023-01"_qs, "2023-01");
-        }
-    }
-    void workedExamples() {
-        QFETCH(QLocale, locale);
-        QFETCH(PlaceholderValue, value);
-        QFETCH(QString, expected);
-        const TextCoder coder(locale);
-        QCOMPARE(FormatValue(value, Formats(","), coder), expected);
-    }
-
-    void numbers_data() {
+    // A value put into a block for the placeholder {Сумма}; dates "dd.MM.yyyy", times "hh:mm".
+    void values_data() {
         QTest::addColumn<QLocale>("locale");
         QTest::addColumn<QString>("separator");
-        QTest::addColumn<QString>("value");
+        QTest::addColumn<QString>("block");
+        QTest::addColumn<PlaceholderValue>("value");
         QTest::addColumn<QString>("expected");
-        const QString nbsp(QChar(0x00A0));
-        QTest::newRow("ru comma to point") << Ru << "."
-                                           << "1234,50"
-                                           << "1234.50";
-        QTest::newRow("ru list amount")
-            << Ru << "." << u"1"_qs + nbsp + u"234,50"_qs + nbsp + u"₽"_qs << "1234.50";
-        QTest::newRow("ru amount, mark without spacing")
-            << Ru << "." << u"1234,50₽"_qs << "1234.50";
-        QTest::newRow("ru both marks") << Ru << ","
-                                       << "1.234,56"
-                                       << "1,234,56";
-        QTest::newRow("en list amount") << En << "."
-                                        << "$1,234.50"
-                                        << "1234.50";
+        auto row = [](const char* name, const QLocale& locale, const char* separator,
+                      const PlaceholderValue& value, const QString& out,
+                      const QString& block = u"{Сумма}"_qs) {
+            QTest::newRow(name) << locale << separator << block << value << out;
+        };
+        row("ISO date", Ru, ",", u"2023-01-15"_qs, "15.01.2023");
+        row("dotted date", Ru, ",", u"15.01.2023"_qs, "15.01.2023");
+        row("date-time at midnight", Ru, ",", 44941.0, "15.01.2023");
+        row("time of day", Ru, ",", 0.5, "12:00");
+        row("midnight time of day", Ru, ",", 0.0, "00:00");
+        row("number", Ru, ",", u"1234.50"_qs, "1234,50");
+        row("number with a space", Ru, ",", u"1 000.00"_qs, "1000,00");
+        row("one point only", Ru, ",", u"12.5"_qs, "12,5");
+        row("negative", Ru, ",", u"-3"_qs, "-3");
+        row("20-digit account", Ru, ",", u"40702810900000000001"_qs, "40702810900000000001");
+        row("label and word", Ru, ",", u"Назначение: оплата "_qs, u"оплата"_qs);
+        row("bare time", Ru, ",", u"10:30"_qs, "30");
+        row("empty", Ru, ",", QString(), "");
+        row("year and month only", Ru, ",", u"2023-01"_qs, "2023-01");
         // The separator put in is never taken away again by a later replacement.
-        QTest::newRow("en comma separator") << En << ","
-                                            << "1234.50"
-                                            << "1234,50";
-        QTest::newRow("space separator") << Ru << " "
-                                         << "1234.50"
-                                         << "1234 50";
-        QTest::newRow("longer separator") << Ru << "<.>"
-                                          << "1.5"
-                                          << "1<.>5";
+        row("ru comma amount", Ru, ".", u"12,50"_qs, "12.50");
+        row("ru list amount", Ru, ".", u"1\u00a0234,50\u00a0₽"_qs, "1234.50");
+        row("ru amount, mark without spacing", Ru, ".", u"1234,50₽"_qs, "1234.50");
+        row("ru both marks", Ru, ",", u"1.234,56"_qs, "1,234,56");
+        row("en list amount", En, ".", u"$1,234.50"_qs, "1234.50");
+        row("en comma separator", En, ",", u"1234.50"_qs, "1234,50");
+        row("every occurrence, any case", Ru, ",", u"7"_qs, u"Сумма=7;7"_qs,
+            u"Сумма={СУММА};{сумма}"_qs);
+        row("inserted text not searched again", Ru, ",", u"{СУММА}"_qs, u"{СУММА}-{СУММА}"_qs,
+            u"{сумма}-{сумма}"_qs);
+        row("no overlap", Ru, ",", u"1"_qs, u"1Сумма}"_qs, u"{Сумма}Сумма}"_qs);
     }
-    void numbers() {
+    void values() {
         QFETCH(QLocale, locale);
         QFETCH(QString, separator);
-        QFETCH(QString, value);
-        QFETCH(QString, expected);
-        const TextCoder coder(locale);
-        QCOMPARE(FormatValue(value, Formats(separator), coder), expected);
+        QFETCH(QString, block);
+        QFETCH(PlaceholderValue, value);
+        FormatSettings formats;
+        formats.DecimalSeparator = separator;
+        ApplyPlaceholder(block, u"{Сумма}"_qs, value, formats, TextCoder(locale));
+        QTEST(block, "expected");
     }
 
-    void applyPlaceholder_data() {
-        QTest::addColumn<QString>("block");
-        QTest::addColumn<QString>("placeholder");
-        QTest::addColumn<QString>("value");
+    void datePatterns_data() {
+        QTest::addColumn<QString>("pattern");
+        QTest::addColumn<QDateTime>("value");
+        QTest::addColumn<QLocale>("locale");
         QTest::addColumn<QString>("expected");
-        QTest::newRow("every occurrence, any case") << "{Sum}|{SUM}|{sum}"
-                                                    << "{Sum}"
-                                                    << "5"
-                                                    << "5|5|5";
-        QTest::newRow("Cyrillic in any case") << u"Сумма={СУММА};{сумма}"_qs << u"{Сумма}"_qs << "7"
-                                              << "Сумма=7;7";
-        QTest::newRow("absent") << "no fields"
-                                << "{X}"
-                                << "1"
-                                << "no fields";
-        QTest::newRow("inserted text not searched again") << "{a}-{a}"
-                                                          << "{a}"
-                                                          << "x{A}y"
-                                                          << "x{A}y-x{A}y";
-        QTest::newRow("no overlap") << "{a}a}"
-                                    << "{a}"
-                                    << "1"
-                                    << "1a}";
-        QTest::newRow("value formatted") << "Date={D}"
-                                         << "{D}"
-                                         << "2023-01-15"
-                                         << "Date=15.01.2023";
+        // Sunday 5 March 2023, 07:04:09; Friday 15 December 2023, 14:30:05.
+        const QDateTime sun(QDate(2023, 3, 5), QTime(7, 4, 9));
+        const QDateTime fri(QDate(2023, 12, 15), QTime(14, 30, 5));
+        auto at = [](int y, int m, int d, int h) { return QDateTime(QDate(y, m, d), QTime(h, 0)); };
+        auto row = [](const char* name, const char* pattern, const QDateTime& value,
+                      const QLocale& locale, const QString& out) {
+            QTest::newRow(name) << pattern << value << locale << out;
+        };
+        row("short forms", "d.m.yy h:n:s", sun, Ru, "5.3.23 7:4:9");
+        row("letters in any case", "DD.mm.YYYY HH:NN:SS", sun, Ru, "05.03.2023 07:04:09");
+        row("m after an hour is the minute", "h mm", fri, Ru, "14 30");
+        row("m after quoted text after an hour", "hh\"ч\"m", fri, Ru, u"14ч30"_qs);
+        row("m before an hour is the month", "m h", fri, Ru, "12 14");
+        row("names and date separator ru", "ddd dddd d mmmm dd/mm", fri, Ru,
+            u"пт пятница 15 декабря 15.12"_qs);
+        row("names and date separator en", "ddd dddd mmm mmmm mm/dd", fri, En,
+            "Fri Friday Dec December 12/15");
+        row("month name alone ru, not after a day", "mmmm yyyy", fri, Ru, u"декабрь 2023"_qs);
+        row("AM/PM afternoon", "h:nn AM/PM", fri, En, "2:30 PM");
+        row("am/pm morning", "hh:nn am/pm", sun, En, "07:04 am");
+        row("A/P at noon", "h A/P", at(2023, 1, 1, 12), En, "12 P");
+        row("a/p at midnight", "h a/p", at(2023, 1, 1, 0), En, "12 a");
+        row("no marker keeps 24 hours", "h", fri, En, "14");
+        row("quoted text and escapes", "\"day\" \\d\\:d", sun, Ru, "day d:5");
+        row("quarter, day of the year, weekday, yyy", "q y w yyy", fri, Ru, "4 349 6 23349");
+        row("week of 1 January", "ww", at(2023, 1, 1, 0), Ru, "1");
+        // 2022 began on a Saturday: the Sunday after starts week 2.
+        row("week from Sunday", "ww", at(2022, 1, 2, 0), Ru, "2");
+        row("last week of a year", "ww", at(2022, 12, 31, 0), Ru, "53");
+        row("short date", "ddddd", fri, Ru, "15.12.2023");
     }
-    void applyPlaceholder() {
-        QFETCH(QString, block);
-        QFETCH(QString, placeholder);
-        QFETCH(QString, value);
-        QFETCH(QString, expected);
-        const TextCoder coder(Ru);
-        ApplyPlaceholder(block, placeholder, value, Formats(","), coder);
-        QCOMPARE(block, expected);
+    void datePatterns() {
+        QFETCH(QString, pattern);
+        QFETCH(QDateTime, value);
+        QFETCH(QLocale, locale);
+        QTEST(FormatDatePattern(pattern, value, locale), "expected");
     }
 };
 

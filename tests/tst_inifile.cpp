@@ -1,4 +1,4 @@
-#include "settings/IniFile.h"
+#include "settings/INIStorage.h"
 #include "text/Cp1251.h"
 
 #include <QFile>
@@ -9,152 +9,122 @@
 #include <sys/resource.h>
 
 namespace {
-QByteArray Win(const QString& text) {
-    return Cp1251::Encode(text);
-}
+const QByteArray Missing = "<missing>";
 
 void Put(const QString& path, const QByteArray& bytes) {
     QFile f(path);
-    QVERIFY(f.open(QIODevice::WriteOnly));
-    QCOMPARE(f.write(bytes), bytes.size());
+    QVERIFY(bytes == Missing || (f.open(QIODevice::WriteOnly) && f.write(bytes) == bytes.size()));
 }
 
 QByteArray Get(const QString& path) {
     QFile f(path);
-    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray("<missing>");
+    return f.open(QIODevice::ReadOnly) ? f.readAll() : Missing;
 }
 } // namespace
 
 class TestIniFile : public QObject {
     Q_OBJECT
 private slots:
+    // The stored text, or the default itself (42) when there is none or it is empty or blank.
     void read_data() {
         QTest::addColumn<QByteArray>("file");
         QTest::addColumn<QString>("section");
         QTest::addColumn<QString>("key");
-        QTest::addColumn<QString>("value"); // "<none>": not found
-
+        QTest::addColumn<QVariant>("value");
+        auto row = [](const char* name, const QByteArray& file, const char* section,
+                      const char* key, const QVariant& value) {
+            QTest::newRow(name) << file << section << key << value;
+        };
         const QString longValue = QString(300, u'Ж') + u"конец"_qs;
-        QTest::newRow("names in any case, blanks dropped")
-            << QByteArray(" [Organization]\r\n ACC =\t40702810 \r\n") << "ORGANIZATION"
-            << "acc"
-            << "40702810";
-        QTest::newRow("empty value") << QByteArray("[S]\r\nk=\r\n") << "S"
-                                     << "k"
-                                     << "";
-        QTest::newRow("missing key") << QByteArray("[S]\r\nj=1\r\n") << "S"
-                                     << "k"
-                                     << "<none>";
-        QTest::newRow("key of another section") << QByteArray("[A]\r\nk=1\r\n[B]\r\nj=2\r\n") << "B"
-                                                << "k"
-                                                << "<none>";
-        QTest::newRow("LF line ends, first of two keys")
-            << QByteArray("[A]\nk=1\n[B]\nk=2\nK=3") << "B"
-            << "k"
-            << "2";
-        QTest::newRow("comment is not a key") << QByteArray("[A]\r\n;k=1\r\nk=a=b\r\n") << "A"
-                                              << "k"
-                                              << "a=b";
-        QTest::newRow("Windows-1251, Cyrillic names in any case")
-            << Win(u"[Раздел]\r\nИмя=ООО «Ромашка»\r\n"_qs) << u"РАЗДЕЛ"_qs << u"имя"_qs
-            << u"ООО «Ромашка»"_qs;
-        QTest::newRow("long value whole") << Win(u"[A]\r\nk="_qs + longValue + u"\r\n"_qs) << "A"
-                                          << "k" << longValue;
+        row("no file", Missing, "S", "k", 42);
+        row("names in any case, blanks dropped", " [Organization]\r\n ACC =\t40702810 \r\n",
+            "ORGANIZATION", "acc", u"40702810"_qs);
+        row("blank value", "[S]\r\nk= \t\r\n", "S", "k", 42);
+        row("key of another section", "[A]\r\nk=1\r\n[B]\r\nj=2\r\n", "B", "k", 42);
+        row("LF line ends, first of two keys", "[A]\nk=1\n[B]\nk=2\nK=3", "B", "k", u"2"_qs);
+        row("comment is not a key", "[A]\r\n;k=1\r\nk=a=b\r\n", "A", "k", u"a=b"_qs);
+        row("Windows-1251, Cyrillic names in any case",
+            Cp1251::Encode(u"[Раздел]\r\nИмя=ООО «Ромашка»\r\n"_qs), "РАЗДЕЛ", "имя",
+            u"ООО «Ромашка»"_qs);
+        row("long value whole", Cp1251::Encode(u"[A]\r\nk="_qs + longValue), "A", "k", longValue);
     }
     void read() {
         QFETCH(QByteArray, file);
         QFETCH(QString, section);
         QFETCH(QString, key);
-        QFETCH(QString, value);
         QTemporaryDir dir;
         Put(dir.filePath("CONFIG.INI"), file);
-        QCOMPARE(IniFile(dir.filePath("CONFIG.INI")).Read(section, key).value_or("<none>"), value);
+        const INIStorage ini(dir.path());
+        QTEST(ini.ReadCustom(dir.filePath("CONFIG.INI"), section, key, 42), "value");
     }
 
+    // Section "User", key "GotoAfterSave": the file before and after the write. No file may grow
+    // beyond 1 KiB: a longer value fails part-way, when the write buffer is flushed or in the
+    // write itself. A write that fails leaves the old file (or none) and nothing beside it.
     void write_data() {
-        QTest::addColumn<QByteArray>("before"); // "<missing>": no file
-        QTest::addColumn<QString>("section");
-        QTest::addColumn<QString>("key");
+        QTest::addColumn<QByteArray>("before");
         QTest::addColumn<QString>("value");
         QTest::addColumn<QByteArray>("after");
-
-        QTest::newRow("created on first write")
-            << QByteArray("<missing>") << "User"
-            << "GotoAfterSave"
-            << "1" << QByteArray("[User]\r\nGotoAfterSave=1\r\n");
-        QTest::newRow("value replaced, other lines kept byte for byte")
-            << QByteArray("; note\n[User]\r\n  gotoaftersave = 0  \r\nodd \x98\xff\nOther=x\r\n")
-            << "USER"
-            << "GotoAfterSave"
-            << "1" << QByteArray("; note\n[User]\r\nGotoAfterSave=1\r\nodd \x98\xff\nOther=x\r\n");
-        QTest::newRow("new key at the end of its section")
-            << QByteArray("[A]\r\nk=1\r\n\r\n[B]\r\nj=2") << "a"
-            << "New"
-            << "v" << QByteArray("[A]\r\nk=1\r\nNew=v\r\n\r\n[B]\r\nj=2");
-        QTest::newRow("new section after a line without line end")
-            << QByteArray("[A]\r\nk=1") << "B"
-            << "j"
-            << "2" << QByteArray("[A]\r\nk=1\r\n[B]\r\nj=2\r\n");
-        QTest::newRow("Windows-1251 bytes")
-            << QByteArray() << "Organization"
-            << "Name" << u"ООО Ромашка"_qs << Win(u"[Organization]\r\nName=ООО Ромашка\r\n"_qs);
-        QTest::newRow("line break in a value cannot add a key")
-            << QByteArray() << "Organization"
-            << "Name"
-            << "a\r\nACC=1" << QByteArray("[Organization]\r\nName=a  ACC=1\r\n");
+        auto row = [](const char* name, const QByteArray& before, const QString& value,
+                      const QByteArray& after) { QTest::newRow(name) << before << value << after; };
+        row("created on first write", Missing, "1", "[User]\r\nGotoAfterSave=1\r\n");
+        row("value replaced, other lines kept byte for byte",
+            "; note\n[USER]\r\n  gotoaftersave = 0  \r\nodd \x98\xff\nOther=x\r\n", "1",
+            "; note\n[USER]\r\nGotoAfterSave=1\r\nodd \x98\xff\nOther=x\r\n");
+        row("new key at the end of its section", "[user]\r\nk=1\r\n\r\n[B]\r\nj=2", "v",
+            "[user]\r\nk=1\r\nGotoAfterSave=v\r\n\r\n[B]\r\nj=2");
+        row("new section after a line without line end", "[A]\r\nk=1", "2",
+            "[A]\r\nk=1\r\n[User]\r\nGotoAfterSave=2\r\n");
+        row("Windows-1251 bytes", "", u"Да"_qs,
+            Cp1251::Encode(u"[User]\r\nGotoAfterSave=Да\r\n"_qs));
+        row("line break in a value cannot add a key", "", "a\r\nACC=1",
+            "[User]\r\nGotoAfterSave=a  ACC=1\r\n");
+        row("fails on flush", "[User]\r\n", QString(3000, u'x'), "[User]\r\n");
+        row("fails on write", Missing, QString(100000, u'x'), Missing);
     }
     void write() {
         QFETCH(QByteArray, before);
-        QFETCH(QString, section);
-        QFETCH(QString, key);
         QFETCH(QString, value);
         QFETCH(QByteArray, after);
         QTemporaryDir dir;
-        const QString path = dir.filePath("USER.INI");
-        if (before != "<missing>") Put(path, before);
-        QVERIFY(IniFile(path).Write(section, key, value));
-        QCOMPARE(Get(path), after);
-    }
-
-    void refusedWritesChangeNothing() {
-        QTemporaryDir dir;
-        const QString missing = dir.filePath("no/such/USER.INI");
-        QVERIFY(!IniFile(missing).Write("User", "GotoAfterSave", "1"));
-        QVERIFY(!QFile::exists(missing));
-
-        const QString readOnly = dir.filePath("CONFIG.INI");
-        Put(readOnly, "[A]\r\nk=1\r\n");
-        QFile::setPermissions(readOnly, QFileDevice::ReadOwner | QFileDevice::ReadGroup);
-        QVERIFY(!IniFile(readOnly).Write("A", "k", "2"));
-        QCOMPARE(Get(readOnly), QByteArray("[A]\r\nk=1\r\n"));
-    }
-
-    // The process may not write a file beyond 1 KiB: the write fails part-way, when the write
-    // buffer is flushed or in the write itself. The old file stays whole, no stray file is left.
-    void failedWriteKeepsOldFile_data() {
-        QTest::addColumn<int>("size");
-        QTest::newRow("fails on flush") << 3000;
-        QTest::newRow("fails on write") << 100000;
-    }
-    void failedWriteKeepsOldFile() {
-        QFETCH(int, size);
-        QTemporaryDir dir;
-        const QString path = dir.filePath("CONFIG.INI");
-        Put(path, "[Organization]\r\nName=old\r\n");
-
+        Put(dir.filePath("USER.INI"), before);
         rlimit saved{};
         QCOMPARE(getrlimit(RLIMIT_FSIZE, &saved), 0);
         const auto oldHandler = std::signal(SIGXFSZ, SIG_IGN);
         rlimit small = saved;
         small.rlim_cur = 1024;
         QCOMPARE(setrlimit(RLIMIT_FSIZE, &small), 0);
-        const bool written = IniFile(path).Write("Organization", "Name", QString(size, u'x'));
+        const bool written = INIStorage(dir.path()).WriteVal(User, "GotoAfterSave", value);
         setrlimit(RLIMIT_FSIZE, &saved);
         std::signal(SIGXFSZ, oldHandler);
+        QCOMPARE(written, after != before);
+        QCOMPARE(Get(dir.filePath("USER.INI")), after);
+        QCOMPARE(QDir(dir.path()).entryList(QDir::Files),
+                 after == Missing ? QStringList() : QStringList{"USER.INI"});
+    }
 
-        QVERIFY(!written);
-        QCOMPARE(Get(path), QByteArray("[Organization]\r\nName=old\r\n"));
-        QCOMPARE(QDir(dir.path()).entryList(QDir::Files), QStringList{"CONFIG.INI"});
+    // Main and Organization share CONFIG.INI, User has USER.INI; the go-to-file flag is stored
+    // as 1 or 0 and is on only for a value that is numerically 1.
+    void storage() {
+        QTemporaryDir dir;
+        const INIStorage ini(dir.path() + u'/');
+        QVERIFY_THROWS_EXCEPTION(IniSectionError, ini.ReadVal(3, "k", 0));
+        QVERIFY_THROWS_EXCEPTION(IniSectionError, ini.WriteVal(-1, "k", 1));
+        QVERIFY(ini.WriteVal(Organization, "ACC", "40702810900000000001"));
+        QCOMPARE(Get(dir.filePath("CONFIG.INI")), "[Organization]\r\nACC=40702810900000000001\r\n");
+        QCOMPARE(ini.ReadVal(Main, "ACC", 0), QVariant(0));
+        QVERIFY(!INIStorage(dir.filePath("no")).WriteVal(User, "GotoAfterSave", 1));
+        QVERIFY(!QFileInfo::exists(dir.filePath("no")));
+        QFile::setPermissions(dir.filePath("CONFIG.INI"), QFileDevice::ReadOwner); // refused
+        QVERIFY(!ini.WriteVal(Organization, "ACC", "1"));
+        QCOMPARE(ini.ReadVal(Organization, "ACC", 0), QVariant(u"40702810900000000001"_qs));
+        QVERIFY(!GotoAfterSaveOn(ini));
+        QVERIFY(ini.WriteVal(User, "GotoAfterSave", true));
+        QCOMPARE(Get(dir.filePath("USER.INI")), "[User]\r\nGotoAfterSave=1\r\n");
+        for (const char* value : {"0", "yes", "2", "1.0"}) {
+            QVERIFY(ini.WriteVal(User, "GotoAfterSave", value));
+            QCOMPARE(GotoAfterSaveOn(ini), value == QByteArray("1.0"));
+        }
     }
 };
 

@@ -92,13 +92,13 @@ int RunConvert(const QStringList& args) {
     if (options.Values.contains(TemplateOption)) {
         templatePath = TemplatePath(options.Values.value(TemplateOption), options.ConfigDir);
         if (!QFileInfo(templatePath).isFile()) {
-            CliError(QStringLiteral("the template '%1' does not exist").arg(templatePath));
+            CliError(QStringLiteral("Шаблон '%1' не найден").arg(templatePath));
             return ExitUsage;
         }
     } else {
         const std::vector<TemplateInfo> templates = TemplateList(options.ConfigDir, coder);
         if (templates.empty()) {
-            CliError(QStringLiteral("no template (*.tpl) in '%1'").arg(options.ConfigDir));
+            CliError(QStringLiteral("В папке '%1' нет ни одного шаблона (*.tpl)").arg(options.ConfigDir));
             return ExitUsage;
         }
         templatePath = templates.front().Path;

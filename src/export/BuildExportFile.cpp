@@ -75,11 +75,14 @@ ExportResult BuildExportFile(const QString& outputPath, const DocumentTable& doc
     QString readError;
     const std::optional<QString> read = ReadWholeFile(templatePath, &readError);
     if (!read) {
-        if (readError.isEmpty())
-            readError = QStringLiteral("the file is missing or cannot be read");
+        // The system's own words come in English: say what happened, keep them as the detail.
+        const QString why = !QFileInfo::exists(templatePath) ? QStringLiteral("файл не найден")
+                            : readError.isEmpty()
+                                ? QStringLiteral("файл не удалось прочитать")
+                                : QStringLiteral("файл не удалось прочитать (%1)").arg(readError);
         return Failed(ExportFailure::Template,
-                      QStringLiteral("cannot read the template '%1': %2")
-                          .arg(QDir::toNativeSeparators(templatePath), readError));
+                      QStringLiteral("Не удалось прочитать шаблон '%1': %2")
+                          .arg(QDir::toNativeSeparators(templatePath), why));
     }
     const QString& tpl = *read;
 
@@ -158,11 +161,11 @@ ExportResult BuildExportFile(const QString& outputPath, const DocumentTable& doc
     QString writeError;
     if (!WriteFileAtomically(outputPath, Cp1251::Encode(out), ReadOnlyTarget::Replace, &writeError))
         return Failed(ExportFailure::Output,
-                      QStringLiteral("cannot save '%1': %2")
+                      QStringLiteral("Не удалось сохранить '%1': %2")
                           .arg(QDir::toNativeSeparators(outputPath), writeError));
     if (!QFileInfo::exists(outputPath))
         return Failed(ExportFailure::Output,
-                      QStringLiteral("cannot save '%1': the file is not there after writing")
+                      QStringLiteral("Не удалось сохранить '%1': после записи файла нет на месте")
                           .arg(QDir::toNativeSeparators(outputPath)));
     return {true, {}, ExportFailure::None};
 }

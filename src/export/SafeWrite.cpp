@@ -27,11 +27,11 @@ bool IsReadOnly(const QFileInfo& info) {
     return !info.isWritable();
 }
 
-QString WriteFailure(const QSaveFile& file) {
-    QString text = QStringLiteral("the write stopped part-way (the disk is full or the file is too "
-                                  "large)");
-    if (file.error() != QFileDevice::NoError && !file.errorString().isEmpty())
-        text += QStringLiteral(": ") + file.errorString();
+// Qt's own words for a short write are mostly "Unknown error": the likely causes are named.
+QString WriteFailure(bool hadOld) {
+    QString text = QStringLiteral("запись прервалась на середине (диск заполнен или файл слишком "
+                                  "велик)");
+    if (hadOld) text += QStringLiteral("; прежний файл не тронут");
     return text;
 }
 
@@ -53,27 +53,28 @@ bool WriteFileAtomically(const QString& path, const QByteArray& bytes, ReadOnlyT
                          QString* error) {
     const QFileInfo target(path);
     if (path.isEmpty()) {
-        SetError(error, QStringLiteral("no file name given"));
+        SetError(error, QStringLiteral("не указано имя файла"));
         return false;
     }
     if (target.isDir()) {
-        SetError(error, QStringLiteral("it is a folder, not a file"));
+        SetError(error, QStringLiteral("это папка, а не файл"));
         return false;
     }
     const QString folder = target.absolutePath();
     if (!QFileInfo(folder).isDir()) {
         SetError(
             error,
-            QStringLiteral("the folder '%1' does not exist").arg(QDir::toNativeSeparators(folder)));
+            QStringLiteral("папка '%1' не существует").arg(QDir::toNativeSeparators(folder)));
         return false;
     }
 
     // A read-only target: refused for settings; for a statement its write bit is lent for the
     // moment of the replacement and the old permissions are given to the new file.
+    const bool hadOld = target.exists();
     std::optional<QFileDevice::Permissions> lentFrom;
-    if (target.exists() && IsReadOnly(target)) {
+    if (hadOld && IsReadOnly(target)) {
         if (readOnly == ReadOnlyTarget::Refuse) {
-            SetError(error, QStringLiteral("the file is read-only"));
+            SetError(error, QStringLiteral("файл только для чтения"));
             return false;
         }
         // The "User" flags say what we may do, not what is set; setting them would set owner bits.
@@ -81,8 +82,8 @@ bool WriteFileAtomically(const QString& path, const QByteArray& bytes, ReadOnlyT
             target.permissions() &
             ~(QFileDevice::ReadUser | QFileDevice::WriteUser | QFileDevice::ExeUser);
         if (!QFile::setPermissions(path, old | QFileDevice::WriteOwner)) {
-            SetError(error, QStringLiteral("the file is read-only and its write permission could "
-                                           "not be set"));
+            SetError(error, QStringLiteral("файл только для чтения, и снять этот запрет не "
+                                           "удалось"));
             return false;
         }
         lentFrom = old;
@@ -94,19 +95,19 @@ bool WriteFileAtomically(const QString& path, const QByteArray& bytes, ReadOnlyT
     QSaveFile file(path);
     file.setDirectWriteFallback(false);
     if (!file.open(QIODevice::WriteOnly)) {
-        SetError(error, QStringLiteral("the folder '%1' cannot be written to (%2)")
+        SetError(error, QStringLiteral("в папку '%1' нельзя записать файл (%2)")
                             .arg(QDir::toNativeSeparators(folder), file.errorString()));
         giveBack();
         return false;
     }
     if (!WriteAll(file, bytes)) {
-        SetError(error, WriteFailure(file));
+        SetError(error, WriteFailure(hadOld));
         file.cancelWriting();
         giveBack();
         return false;
     }
     if (!file.commit()) {
-        SetError(error, QStringLiteral("the new file could not replace the old one (%1)")
+        SetError(error, QStringLiteral("новый файл не смог заменить прежний (%1)")
                             .arg(file.errorString()));
         giveBack();
         return false;

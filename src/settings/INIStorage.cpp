@@ -50,7 +50,7 @@ QString INIStorage::SectionName(int section) const {
     case User:
         return QStringLiteral("User");
     }
-    throw IniSectionError("no settings section has the index " + std::to_string(section));
+    throw IniSectionError("нет раздела настроек с номером " + std::to_string(section));
 }
 
 QString INIStorage::SectionFile(int section) const {
@@ -61,7 +61,7 @@ QString INIStorage::SectionFile(int section) const {
     case User:
         return m_userIniFile;
     }
-    throw IniSectionError("no settings section has the index " + std::to_string(section));
+    throw IniSectionError("нет раздела настроек с номером " + std::to_string(section));
 }
 
 bool GotoAfterSaveOn(const INIStorage& settings) {
