@@ -270,6 +270,14 @@ private slots:
         QTest::newRow("comma amount kept raw, not a date")
             << nad << "<N1>1</N1><S1>12,50</S1><D>x</D>"
             << QStringList{"1|", "12,50" + Rub + "|12,50", "x|x"};
+        QTest::newRow("entities and CDATA decoded in display and raw text")
+            << nad
+            << "<N1>&#8470;&#x31;</N1><S1>5</S1><D>\"A &amp; B\" &lt;&gt;&apos;&bad; &#0;</D>"
+            << QStringList{u"№1|"_qs, "5,00" + Rub + "|5",
+                           "\"A & B\" <>'&bad; &#0;|\"A & B\" <>'&bad; &#0;"};
+        QTest::newRow("CDATA unwrapped, an unclosed one to the end")
+            << nad << "<N1><![CDATA[a<b]]>c</N1><S1>5</S1><D><![CDATA[x&amp;</D>"
+            << QStringList{"a<bc|", "5,00" + Rub + "|5", "x&amp;|x&amp;"};
         QTest::newRow("missing amount: no row")
             << nad << "<N1>1</N1><S1></S1><D>2024-03-05</D>" << QStringList{};
         QTest::newRow("amount key alone: never a row")

@@ -72,7 +72,55 @@ QByteArray LeadingNumber(const QString& text, QChar decimalMark, bool commaMark,
     *exponentAt = exponentStart;
     return number;
 }
+
+// The character a reference "&name;" stands for: the five predefined entities and character
+// references; anything else (an undeclared entity, a reference to no character) is none.
+std::optional<QString> Entity(QStringView name) {
+    if (name == u"amp") return QStringLiteral("&");
+    if (name == u"lt") return QStringLiteral("<");
+    if (name == u"gt") return QStringLiteral(">");
+    if (name == u"quot") return QStringLiteral("\"");
+    if (name == u"apos") return QStringLiteral("'");
+    if (name.size() < 2 || name[0] != u'#') return std::nullopt;
+    const bool hex = name[1] == u'x';
+    bool ok = false;
+    const uint code = name.mid(hex ? 2 : 1).toUInt(&ok, hex ? 16 : 10);
+    if (!ok || code == 0 || code > 0x10FFFF || (code >= 0xD800 && code <= 0xDFFF))
+        return std::nullopt;
+    const char32_t c = code;
+    return QString::fromUcs4(&c, 1);
+}
 } // namespace
+
+QString XmlText(const QString& raw) {
+    static const QString CdataOpen = QStringLiteral("<![CDATA[");
+    if (!raw.contains(u'&') && !raw.contains(CdataOpen)) return raw;
+    QString text;
+    text.reserve(raw.size());
+    for (qsizetype i = 0; i < raw.size();) {
+        if (QStringView(raw).sliced(i).startsWith(CdataOpen)) {
+            const qsizetype end = raw.indexOf(QLatin1String("]]>"), i + CdataOpen.size());
+            const qsizetype from = i + CdataOpen.size();
+            text += QStringView(raw).mid(from, end < 0 ? -1 : end - from);
+            if (end < 0) break;
+            i = end + 3;
+            continue;
+        }
+        if (raw[i] == u'&') {
+            constexpr qsizetype LongestReference = 10; // "&#x10FFFF;"
+            const qsizetype semicolon = raw.indexOf(u';', i + 1);
+            if (semicolon > i && semicolon - i <= LongestReference) {
+                if (const auto c = Entity(QStringView(raw).mid(i + 1, semicolon - i - 1))) {
+                    text += *c;
+                    i = semicolon + 1;
+                    continue;
+                }
+            }
+        }
+        text += raw[i++];
+    }
+    return text;
+}
 
 double AmountValue(const QString& text) {
     // "12,50" is twelve and a half, as accountants write it; "1234.5" keeps its meaning.
@@ -127,6 +175,7 @@ std::optional<DocumentRow> DocumentReader::ReadText(const QString& path,
             value = m_coder.ReadTag(text, name);
             if (!value.isEmpty()) break;
         }
+        value = XmlText(value);
         DocumentCell cell;
         if (column.IsAmount) {
             if (value.isEmpty()) return std::nullopt; // a document without an amount is not listed

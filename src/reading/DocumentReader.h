@@ -11,6 +11,11 @@
 
 class TextCoder;
 
+// The text an element's content stands for, as an XML reader gives it: "&amp;", "&quot;", the
+// other predefined entities and character references ("&#1055;", "&#x41F;") decoded, CDATA
+// sections unwrapped. Undeclared entities and markup stay as written.
+QString XmlText(const QString& raw);
+
 // The number an amount text stands for: the longest leading number with '.' as the decimal
 // point (sign and exponent accepted; spaces, tabs, line feeds and no-break spaces inside
 // ignored; no number gives 0). An amount with no point and exactly one comma takes the comma as
