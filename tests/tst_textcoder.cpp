@@ -128,6 +128,7 @@ private slots:
             {"ReadTag", "<bb>1</bb><b>2</b>", "b", "2"},
             {"GetExt", "file.abcdefghijk", "", ""},
             {"GetExt", "C:\\old.dir\\file", "", "dir\\file"},
+            {"GetExt", ".xml", "", "xml"},
             {"GetName", "C:\\in\\", "", "in"},
             {"GetName", "C:\\in/sub\\doc.xml", "", "doc.xml"},
             {"GetPath", "C:\\in\\", "", ""},

@@ -23,7 +23,7 @@ QString TextCoder::OnlyName(const QString& FileName) const {
 QString TextCoder::GetExt(const QString& Name) const {
     // A plain search for the last point: a point in a folder name counts when the file has none.
     const qsizetype point = Name.lastIndexOf(QLatin1Char('.'));
-    if (point < 1 || point >= Name.size() - 1) return {};
+    if (point < 0 || point >= Name.size() - 1) return {};
     const QString ext = Name.mid(point + 1);
     return ext.size() >= 11 ? QString() : ext;
 }
