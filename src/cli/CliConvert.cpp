@@ -98,7 +98,8 @@ int RunConvert(const QStringList& args) {
     } else {
         const std::vector<TemplateInfo> templates = TemplateList(options.ConfigDir, coder);
         if (templates.empty()) {
-            CliError(QStringLiteral("В папке '%1' нет ни одного шаблона (*.tpl)").arg(options.ConfigDir));
+            CliError(QStringLiteral("В папке '%1' нет ни одного шаблона (*.tpl)")
+                         .arg(options.ConfigDir));
             return ExitUsage;
         }
         templatePath = templates.front().Path;

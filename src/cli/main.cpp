@@ -10,7 +10,8 @@ const char* const Usage =
     "usage:\n"
     "  vypiska-cli list    [--config DIR] [--locale NAME] SOURCE\n"
     "  vypiska-cli convert [--config DIR] [--locale NAME] [--template NAME|PATH]\n"
-    "                      [--date YYYY-MM-DD[THH:MM[:SS]]] [--rows N,N,...] --output FILE SOURCE\n";
+    "                      [--date YYYY-MM-DD[THH:MM[:SS]]] [--rows N,N,...] --output FILE "
+    "SOURCE\n";
 }
 
 int main(int argc, char** argv) {
@@ -22,10 +23,8 @@ int main(int argc, char** argv) {
         return args.isEmpty() ? ExitUsage : ExitDone;
     }
     const QString command = args.takeFirst();
-    if (command == QLatin1String("list"))
-        return RunList(args);
-    if (command == QLatin1String("convert"))
-        return RunConvert(args);
+    if (command == QLatin1String("list")) return RunList(args);
+    if (command == QLatin1String("convert")) return RunConvert(args);
     std::fprintf(stderr, "vypiska-cli: unknown command '%s'\n%s", qUtf8Printable(command), Usage);
     return ExitUsage;
 }

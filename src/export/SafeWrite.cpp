@@ -62,9 +62,8 @@ bool WriteFileAtomically(const QString& path, const QByteArray& bytes, ReadOnlyT
     }
     const QString folder = target.absolutePath();
     if (!QFileInfo(folder).isDir()) {
-        SetError(
-            error,
-            QStringLiteral("папка '%1' не существует").arg(QDir::toNativeSeparators(folder)));
+        SetError(error,
+                 QStringLiteral("папка '%1' не существует").arg(QDir::toNativeSeparators(folder)));
         return false;
     }
 
@@ -107,8 +106,9 @@ bool WriteFileAtomically(const QString& path, const QByteArray& bytes, ReadOnlyT
         return false;
     }
     if (!file.commit()) {
-        SetError(error, QStringLiteral("новый файл не смог заменить прежний (%1)")
-                            .arg(file.errorString()));
+        SetError(
+            error,
+            QStringLiteral("новый файл не смог заменить прежний (%1)").arg(file.errorString()));
         giveBack();
         return false;
     }

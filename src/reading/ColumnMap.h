@@ -11,10 +11,10 @@ struct ColumnDef {
     QString Caption;
     QString TagList; // kept whole; split again at each use, pieces never trimmed
 
-    QStringList Pieces() const;        // TagList split at ';' (empty pieces kept)
-    QString FieldKey() const;          // piece 0
-    QStringList ElementNames() const;  // pieces 1..n
-    bool IsAmount() const;             // FieldKey equals AmountKey without regard to case
+    QStringList Pieces() const;       // TagList split at ';' (empty pieces kept)
+    QString FieldKey() const;         // piece 0
+    QStringList ElementNames() const; // pieces 1..n
+    bool IsAmount() const;            // FieldKey equals AmountKey without regard to case
 };
 
 inline const QString AmountKey = QStringLiteral("Сумма");

@@ -82,7 +82,8 @@ public:
     QString MakeTag(const QString& TagName, const QVariant& TagContent, int Level = 0) const;
     QString ReadTag(const QString& TotalText, const QString& TagName) const;
 
-    // The text form of a value under this coder's locale (numbers and dates as the user writes them)
+    // The text form of a value under this coder's locale (numbers and dates as the user writes
+    // them)
     QString ValueText(const QVariant& value) const;
 
 private:

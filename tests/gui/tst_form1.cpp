@@ -34,11 +34,12 @@ QByteArray Doc(const QString& fields) {
     const QStringList f = fields.split(';');
     const QString sum = f[2].isEmpty() ? QString() : "<Summa>" + f[2] + "</Summa>";
     return u"<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<Doc><Nomer>%1</Nomer><Data>%2</Data>"
-           "%3<Payee>%4</Payee></Doc>\n"_s.arg(f[0], f[1], sum, f.value(3)).toUtf8();
+           "%3<Payee>%4</Payee></Doc>\n"_s.arg(f[0], f[1], sum, f.value(3))
+               .toUtf8();
 }
 
-// Runs action on the first menu or modal dialog of type T that opens while trigger runs. A dialog that
-// the action leaves open is rejected after a few seconds, so a fault fails instead of hanging.
+// Runs action on the first menu or modal dialog of type T that opens while trigger runs. A dialog
+// that the action leaves open is rejected after a few seconds, so a fault fails instead of hanging.
 template <typename T, typename A> bool WithModal(const std::function<void()>& trigger, A action) {
     bool seen = false;
     int ticks = 0;
@@ -46,7 +47,8 @@ template <typename T, typename A> bool WithModal(const std::function<void()>& tr
     QObject::connect(&poll, &QTimer::timeout, [&] {
         QWidget* modal = QApplication::activePopupWidget();
         if (!modal) modal = QApplication::activeModalWidget();
-        if (auto* dialog = qobject_cast<T*>(modal); dialog && !seen) seen = true, action(dialog);
+        if (auto* dialog = qobject_cast<T*>(modal); dialog && !seen)
+            seen = true, action(dialog);
         else if (auto* open = qobject_cast<QDialog*>(modal); open && seen && ++ticks > 150)
             qWarning("dialog left open"), open->reject();
     });
@@ -137,7 +139,8 @@ private slots:
              {std::pair{"1", true}, {"1.0", true}, {"2", false}, {"yes", false}, {"", false}}) {
             m_form.reset();
             QFile::remove(m_config + "USER.INI");
-            if (*value) Write(m_config + "USER.INI", "[User]\r\nGotoAfterSave=" + QByteArray(value));
+            if (*value)
+                Write(m_config + "USER.INI", "[User]\r\nGotoAfterSave=" + QByteArray(value));
             m_settings = std::make_unique<INIStorage>(m_config);
             MakeForm();
             QVERIFY2(Find<QAction>("mnuOpenAfter")->isChecked() == checked, value);
@@ -172,7 +175,8 @@ private slots:
         QFETCH(QStringList, names);
         QFETCH(int, rows);
         // A document without an amount is not listed; problems never reach the status text.
-        Folder("docs", {"1;2024-03-05;100.5", "2;2024-03-06;20", "3;2024-03-07;3", "9;2024-03-05;"});
+        Folder("docs",
+               {"1;2024-03-05;100.5", "2;2024-03-06;20", "3;2024-03-07;3", "9;2024-03-05;"});
         QVERIFY(WriteTestZip(Path("docs.zip"), {{"a.xml", Doc("7;2024-01-01;5")}, {"b.txt", "-"}}));
         QVERIFY(QFile::copy(Path("docs.zip"), Path("a.ZIP")));
         Write(Path("ONE.XML"), Doc("1;2024-01-01;5"));
@@ -188,9 +192,11 @@ private slots:
         if (how == "type") box->setText(path);
         if (how.startsWith("mnu")) {
             QStringList filters;
-            QVERIFY(WithModal<QFileDialog>([&] { Find<QAction>(how)->trigger(); }, [&](auto* d) {
-                filters = d->nameFilters(), Choose(d, names.isEmpty() ? "" : path);
-            }));
+            QVERIFY(WithModal<QFileDialog>([&] { Find<QAction>(how)->trigger(); },
+                                           [&](auto* d) {
+                                               filters = d->nameFilters(),
+                                               Choose(d, names.isEmpty() ? "" : path);
+                                           }));
             if (how == "mnuOpenFile") QCOMPARE(filters, QStringList{"*.xml; *.zip (*.xml *.zip)"});
         } else if (how != "type") {
             QWidget* widget = how == "List" ? list->viewport() : box;
@@ -206,7 +212,9 @@ private slots:
         ReadSource(QString());
         QCOMPARE(box->text(), rows < 0 ? empty : path);
         if (rows < 0) return;
-        QCOMPARE(Status(), (rows == 3 ? u"Успешно прочитано 3 документа в '%1'"_s : rows ? One : None)
+        QCOMPARE(Status(), (rows == 3 ? u"Успешно прочитано 3 документа в '%1'"_s
+                            : rows ? One
+                                   : None)
                                .arg(path));
         QCOMPARE(Colour(), rows ? Green : Red);
         QCOMPARE(list->model()->rowCount(), rows);
@@ -215,7 +223,8 @@ private slots:
     }
 
     void sourceChosenDuringARunWaits() {
-        const QString big = Folder("big", QStringList(400, "1;2024-03-05;1")), small = Folder("small", {"1;2024-03-05;1"});
+        const QString big = Folder("big", QStringList(400, "1;2024-03-05;1")),
+                      small = Folder("small", {"1;2024-03-05;1"});
         MakeForm();
         auto* box = Find<QLineEdit>("TxtFileIn");
         box->setText(big);
@@ -256,7 +265,8 @@ private slots:
         QAbstractItemModel* model = list->model();
         const auto click = [&](int section) {
             const int x = header->sectionViewportPosition(section) + header->sectionSize(section);
-            QTest::mouseClick(header->viewport(), Qt::LeftButton, {}, {x - 6, header->height() / 2});
+            QTest::mouseClick(header->viewport(), Qt::LeftButton, {},
+                              {x - 6, header->height() / 2});
         };
         const auto numbers = [&] {
             QStringList numbers;
@@ -266,7 +276,8 @@ private slots:
         };
         click(0); // an empty list ignores header clicks
         QVERIFY(!header->isSortIndicatorShown());
-        ReadSource(Folder("a", {"10;2024-03-05;300;Первый", "9;2024-01-05;1000;", "100;2023-12-31;2.5"}));
+        ReadSource(
+            Folder("a", {"10;2024-03-05;300;Первый", "9;2024-01-05;1000;", "100;2023-12-31;2.5"}));
         // Numbers, formatted amounts and dates by value; a second click does not reverse.
         for (const auto& [section, order] :
              {std::pair{0, "9 10 100"}, {0, "9 10 100"}, {2, "100 10 9"}, {1, "100 9 10"}}) {
@@ -292,7 +303,8 @@ private slots:
         QVERIFY(model->setData(model->index(1, 0), Qt::Unchecked, Qt::CheckStateRole));
         QVERIFY(!m_form->Table().Rows[1].Checked);
         for (const bool checked : {false, true}) {
-            QTest::mouseClick(header->viewport(), Qt::LeftButton, {}, header->CheckBoxRect().center());
+            QTest::mouseClick(header->viewport(), Qt::LeftButton, {},
+                              header->CheckBoxRect().center());
             QCOMPARE(header->IsChecked(), checked);
             for (int r = 0; r < 3; ++r)
                 QVERIFY(m_form->Table().Rows[r].Checked == checked &&
@@ -331,10 +343,12 @@ private slots:
         const QString target = Path("out.txt");
         QString suggested;
         QStringList filters;
-        QVERIFY(WithModal<QFileDialog>([&] { Find<QToolButton>("CommandSaveAs")->click(); }, [&](auto* d) {
-            filters = d->nameFilters(), suggested = d->selectedFiles().value(0);
-            d->selectNameFilter(filters.value(1)), Choose(d, target);
-        }));
+        QVERIFY(WithModal<QFileDialog>([&] { Find<QToolButton>("CommandSaveAs")->click(); },
+                                       [&](auto* d) {
+                                           filters = d->nameFilters(),
+                                           suggested = d->selectedFiles().value(0);
+                                           d->selectNameFilter(filters.value(1)), Choose(d, target);
+                                       }));
         QCOMPARE(filters, QStringList({"Выписка (*.txt)", "Таблица (*.csv)"}));
         QCOMPARE(QFileInfo(suggested).fileName(), u"2024.csv"_s);
         QCOMPARE(Read(target), "CSV\r\n1\r\n2\r\n");
@@ -368,21 +382,28 @@ private slots:
     void secondaryWindowsAndMenus() {
         MakeForm();
         QVERIFY(Find<QMenu>("mnuOpn")->defaultAction()->font().bold());
-        for (const auto& [name, opens] : {std::pair{"AlphaLogo", "FormAbout"}, {"OptionsBtn", "OptionsDlg"},
-                                          {"CommandOpen", "mnuOpn"}, {"CommandSaveAs", "mnuSave"}}) {
+        for (const auto& [name, opens] : {std::pair{"AlphaLogo", "FormAbout"},
+                                          {"OptionsBtn", "OptionsDlg"},
+                                          {"CommandOpen", "mnuOpn"},
+                                          {"CommandSaveAs", "mnuSave"}}) {
             auto* w = Find<QWidget>(name);
             auto* tool = qobject_cast<QToolButton*>(w);
             QString opened;
             QRect at;
             const bool menu = tool && tool->menu();
             if (menu) tool->setEnabled(true);
-            const auto open = [&] { menu ? tool->showMenu() : QTest::mouseClick(w, Qt::LeftButton); };
+            const auto open = [&] {
+                menu ? tool->showMenu() : QTest::mouseClick(w, Qt::LeftButton);
+            };
             QVERIFY(WithModal<QWidget>(open, [&](QWidget* shown) {
-                opened = shown->inherits(opens) ? opens : shown->objectName(), at = shown->geometry();
+                opened = shown->inherits(opens) ? opens : shown->objectName(),
+                at = shown->geometry();
                 shown->close();
             }));
             QCOMPARE(opened, QString(opens));
-            if (menu) QCOMPARE(at.topRight() + QPoint(1, 0), w->mapToGlobal(QPoint(w->width(), w->height())));
+            if (menu)
+                QCOMPARE(at.topRight() + QPoint(1, 0),
+                         w->mapToGlobal(QPoint(w->width(), w->height())));
         }
     }
 };

@@ -8,7 +8,8 @@ using namespace Qt::StringLiterals;
 
 // A dialog shown over a fresh settings folder with ACC stored; sub names a missing folder.
 struct Fixture {
-    explicit Fixture(const QString& sub = {}, const QString& acc = {}) : settings(dir.filePath(sub)) {
+    explicit Fixture(const QString& sub = {}, const QString& acc = {})
+        : settings(dir.filePath(sub)) {
         if (!acc.isEmpty()) settings.WriteVal(Organization, u"ACC"_s, acc);
         (dlg = std::make_unique<OptionsDlg>(settings))->show();
     }
@@ -38,16 +39,46 @@ private slots:
         QTest::addColumn<QString>("how");
         QTest::addColumn<QString>("input");
         QTest::addColumn<QString>("expected");
-        QTest::newRow("letters typed") << "txtINN" << "" << "type" << "12a3б4" << "1234";
-        QTest::newRow("13th digit") << "txtINN" << "" << "type" << "1234567890123" << "123456789012";
-        QTest::newRow("21st digit")
-            << "txtACC" << "" << "type" << "407028109000000012345" << "40702810900000001234";
-        QTest::newRow("paste with blanks")
-            << "txtACC" << "" << "paste" << " 40702 810 9-0000 0001234 " << "40702810900000001234";
-        QTest::newRow("paste in the middle") << "txtINN" << "1290" << "paste" << "3a4" << "123490";
-        QTest::newRow("paste too long") << "txtINN" << "11" << "paste" << "1234567890 12" << "11";
-        QTest::newRow("drop") << "txtACC" << "" << "insert" << "№ 4070" << "4070";
-        QTest::newRow("name takes anything") << "txtOrgName" << "" << "type" << "ИП 1-й" << "ИП 1-й";
+        QTest::newRow("letters typed") << "txtINN"
+                                       << ""
+                                       << "type"
+                                       << "12a3б4"
+                                       << "1234";
+        QTest::newRow("13th digit") << "txtINN"
+                                    << ""
+                                    << "type"
+                                    << "1234567890123"
+                                    << "123456789012";
+        QTest::newRow("21st digit") << "txtACC"
+                                    << ""
+                                    << "type"
+                                    << "407028109000000012345"
+                                    << "40702810900000001234";
+        QTest::newRow("paste with blanks") << "txtACC"
+                                           << ""
+                                           << "paste"
+                                           << " 40702 810 9-0000 0001234 "
+                                           << "40702810900000001234";
+        QTest::newRow("paste in the middle") << "txtINN"
+                                             << "1290"
+                                             << "paste"
+                                             << "3a4"
+                                             << "123490";
+        QTest::newRow("paste too long") << "txtINN"
+                                        << "11"
+                                        << "paste"
+                                        << "1234567890 12"
+                                        << "11";
+        QTest::newRow("drop") << "txtACC"
+                              << ""
+                              << "insert"
+                              << "№ 4070"
+                              << "4070";
+        QTest::newRow("name takes anything") << "txtOrgName"
+                                             << ""
+                                             << "type"
+                                             << "ИП 1-й"
+                                             << "ИП 1-й";
     }
     void input() {
         QFETCH(QString, box);

@@ -15,7 +15,8 @@ class TestScreenshots : public QObject {
     Q_OBJECT
 private slots:
     void windows() {
-        if (qEnvironmentVariable("VYPISKA_SCREENSHOTS").isEmpty()) QSKIP("VYPISKA_SCREENSHOTS is not set");
+        if (qEnvironmentVariable("VYPISKA_SCREENSHOTS").isEmpty())
+            QSKIP("VYPISKA_SCREENSHOTS is not set");
         const QDir out(qEnvironmentVariable("VYPISKA_SCREENSHOTS"));
         QVERIFY(QDir().mkpath(out.path()));
         QApplication::setFont(UiFont());
@@ -42,8 +43,8 @@ private slots:
         QVERIFY(form.grab().save(out.filePath("main-window.png")));
         OptionsDlg options(settings, &form);
         FormAbout about(LogoPixmap(), &form);
-        for (const auto& [window, name] : {std::pair<QWidget*, const char*>{&options, "options.png"},
-                                           {&about, "about.png"}}) {
+        for (const auto& [window, name] :
+             {std::pair<QWidget*, const char*>{&options, "options.png"}, {&about, "about.png"}}) {
             window->show();
             QVERIFY(QTest::qWaitForWindowExposed(window));
             QVERIFY(window->grab().save(out.filePath(name)));
