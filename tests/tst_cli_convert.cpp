@@ -44,7 +44,6 @@ private slots:
         row("no template in the settings", "--config DIR --output DIR/o DOCS", 2, "'DIR'");
         row("no documents", "--output DIR/o CONFIG", 1, "");
         row("output is a folder", "--output DIR DOCS", 3, "'DIR'");
-        row("output folder missing", "--output DIR/x/y.txt DOCS", 3, "DIR/x/y.txt");
     }
     void convert() {
         QFETCH(QString, args);

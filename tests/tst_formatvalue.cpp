@@ -27,14 +27,11 @@ private slots:
             QTest::newRow(name) << locale << separator << block << value << out;
         };
         row("ISO date", Ru, ",", u"2023-01-15"_qs, "15.01.2023");
-        row("dotted date", Ru, ",", u"15.01.2023"_qs, "15.01.2023");
         row("date-time at midnight", Ru, ",", 44941.0, "15.01.2023");
         row("time of day", Ru, ",", 0.5, "12:00");
         row("midnight time of day", Ru, ",", 0.0, "00:00");
         row("number", Ru, ",", u"1234.50"_qs, "1234,50");
         row("number with a space", Ru, ",", u"1 000.00"_qs, "1000,00");
-        row("one point only", Ru, ",", u"12.5"_qs, "12,5");
-        row("negative", Ru, ",", u"-3"_qs, "-3");
         row("20-digit account", Ru, ",", u"40702810900000000001"_qs, "40702810900000000001");
         row("label and word", Ru, ",", u"Назначение: оплата "_qs, u"оплата"_qs);
         row("bare time", Ru, ",", u"10:30"_qs, "30");
@@ -91,14 +88,12 @@ private slots:
         row("am/pm morning", "hh:nn am/pm", sun, En, "07:04 am");
         row("A/P at noon", "h A/P", at(2023, 1, 1, 12), En, "12 P");
         row("a/p at midnight", "h a/p", at(2023, 1, 1, 0), En, "12 a");
-        row("no marker keeps 24 hours", "h", fri, En, "14");
         row("quoted text and escapes", "\"day\" \\d\\:d", sun, Ru, "day d:5");
-        row("quarter, day of the year, weekday, yyy", "q y w yyy", fri, Ru, "4 349 6 23349");
-        row("week of 1 January", "ww", at(2023, 1, 1, 0), Ru, "1");
+        row("quarter, day of the year, weekday, yyy, short date", "q y w yyy ddddd", fri, Ru,
+            "4 349 6 23349 15.12.2023");
         // 2022 began on a Saturday: the Sunday after starts week 2.
         row("week from Sunday", "ww", at(2022, 1, 2, 0), Ru, "2");
         row("last week of a year", "ww", at(2022, 12, 31, 0), Ru, "53");
-        row("short date", "ddddd", fri, Ru, "15.12.2023");
     }
     void datePatterns() {
         QFETCH(QString, pattern);

@@ -20,13 +20,10 @@ private slots:
         const double none = qQNaN();
         QTest::newRow("ru decimal") << Ru << "12,5" << Num << 12.5;
         QTest::newRow("ru amount") << Ru << "1_234,50_₽" << Num << 1234.5;
-        QTest::newRow("ru amount no space") << Ru << "99,00₽" << Num << 99.0;
         QTest::newRow("ru negative") << Ru << "-1_000,00_₽" << Num << -1000.0;
         QTest::newRow("en amount") << En << "$1,234.50" << Num << 1234.5;
-        QTest::newRow("en negative") << En << "-$3.00" << Num << -3.0;
         QTest::newRow("en parenthesised") << En << "($3.00)" << Num << -3.0;
         QTest::newRow("ru date") << Ru << "05.03.2024" << Date << none;
-        QTest::newRow("iso date") << En << "2024-03-05" << Date << none;
         QTest::newRow("bare currency") << Ru << "₽" << Txt << none;
         QTest::newRow("empty") << Ru << "" << Txt << none;
         QTest::newRow("nan is no number") << En << "nan" << Txt << none;
