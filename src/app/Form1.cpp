@@ -75,13 +75,9 @@ Form1::Form1(TextCoder& coder, INIStorage& settings, const QString& configDir, Q
     m_dtPicker->setDateTime(QDateTime::currentDateTime());
     m_settingPicker = false;
     m_shape1->hide(); // no compositor glass here; the band area stays a drag area
-    bool numeric = false;
-    const double goTo = QLocale::c().toDouble(
-        m_settings.ReadVal(User, QStringLiteral("GotoAfterSave"), 0).toString().trimmed(),
-        &numeric);
     {
         const QSignalBlocker block(m_mnuOpenAfter);
-        m_mnuOpenAfter->setChecked(numeric && goTo == 1);
+        m_mnuOpenAfter->setChecked(GotoAfterSaveOn(m_settings));
     }
 
     resize(Px(DesignClientWidth), Px(DesignClientHeight));

@@ -117,6 +117,17 @@ private slots:
         m_settings = std::make_unique<INIStorage>(m_config);
     }
 
+    void startUp() {
+        MakeForm();
+        QCOMPARE(Status(), u"Готов к работе ..."_s);
+        QVERIFY(!Find<QToolButton>("CommandSaveAs")->isEnabled());
+        QVERIFY(!Find<QTableWidget>("Grid1")->isEnabled());
+        QCOMPARE(Find<QTableWidget>("Grid1")->rowCount(), 4); // one row per column of TAG.INI
+        const auto picked = Find<QDateTimeEdit>("DTPicker1")->dateTime();
+        QVERIFY(qAbs(picked.secsTo(QDateTime::currentDateTime())) < 120); // now, time kept
+        QVERIFY(m_form->minimumSize() == QSize(800, 600));
+    }
+
     // "1", also written "1.0", checks the item; anything else does not. A click stores at once.
     void openAfterSave() {
         for (const auto& [value, checked] :
@@ -247,6 +258,10 @@ private slots:
             QCOMPARE(header->sortIndicatorSection(), section);
             QCOMPARE(header->sortIndicatorOrder(), Qt::AscendingOrder);
         }
+        // The 1st and 3rd rows are tinted; the stripes stay with positions, not documents.
+        for (int r = 0; r < 3; ++r)
+            QCOMPARE(model->index(r, 1).data(Qt::BackgroundRole).value<QColor>(),
+                     r % 2 ? QColor() : QColor(238, 238, 238));
         // The grid follows the current row; a missing value leaves its cell empty.
         auto* grid = Find<QTableWidget>("Grid1");
         const QPoint last = list->visualRect(model->index(2, 1)).center();
@@ -320,7 +335,7 @@ private slots:
         QCOMPARE(Colour(), Red);
         QVERIFY(Problem("blocked.txt") && QFileInfo(Path("blocked.txt/inner")).isDir());
         // Without templates an existing statement survives, and the command says where they go.
-        for (const QString name : {u"Выписка.txt.tpl"_s, u"Таблица.csv.tpl"_s})
+        for (const QString& name : {u"Выписка.txt.tpl"_s, u"Таблица.csv.tpl"_s})
             QVERIFY(QFile::remove(m_config + name));
         QVERIFY(!m_form->SaveTo(target, 0));
         QCOMPARE(Read(target), "CSV\r\n1\r\n2\r\n");
