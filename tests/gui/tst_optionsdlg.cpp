@@ -99,6 +99,20 @@ private slots:
         QCOMPARE(f.Box("txtACC")->text(), f.Stored("ACC"));
         QVERIFY(!f.Button("CommandButtonW3")->isEnabled());
     }
+
+    // Settings that cannot be stored are said, and the typed values stay in the open dialog.
+    void refusedWriteWarnsAndKeepsTheDialogOpen() {
+        Fixture f(u"missing"_s);
+        QString warning;
+        QTimer::singleShot(0, this, [&warning] {
+            if (auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget()))
+                warning = box->text(), box->accept();
+        });
+        Type(f.Box("txtACC"), u"4070"_s);
+        f.Click("CommandButtonW1");
+        QVERIFY(warning.contains(f.settings.MainIniFile()) && f.dlg->isVisible());
+        QCOMPARE(f.Box("txtACC")->text(), u"4070"_s);
+    }
 };
 
 QTEST_MAIN(TestOptionsDlg)
