@@ -531,11 +531,15 @@ void Form1::SaveCommand() {
     if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return;
     // The chosen file type names the template, whatever extension was typed.
     const int index = std::max(0, int(filters.indexOf(dialog.selectedNameFilter())));
-    SaveTo(QDir::toNativeSeparators(dialog.selectedFiles().front()), index);
+    SaveWith(QDir::toNativeSeparators(dialog.selectedFiles().front()), templates, index);
 }
 
 bool Form1::SaveTo(const QString& path, int templateIndex) {
-    const std::vector<TemplateInfo> templates = TemplateList(m_configDir, m_coder);
+    return SaveWith(path, TemplateList(m_configDir, m_coder), templateIndex);
+}
+
+bool Form1::SaveWith(const QString& path, const std::vector<TemplateInfo>& templates,
+                     int templateIndex) {
     if (templateIndex < 0 || templateIndex >= int(templates.size())) {
         ShowStatusText(SaveFailureText, StatusColorFailure);
         ShowProblems({QStringLiteral("Шаблон не найден в папке '%1'")

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "export/SaveCommand.h"
 #include "reading/DocumentTable.h"
 #include "reading/ReadingRun.h"
 #include "shell/FormLayout.h"
@@ -60,6 +61,9 @@ protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
+    // The template is entry templateIndex of the list the user chose from.
+    bool SaveWith(const QString& path, const std::vector<TemplateInfo>& templates,
+                  int templateIndex);
     void BuildControls();
     void LoadColumns();
     void SetUpGrid();

@@ -8,12 +8,13 @@
 
 #include <cstdio>
 
-namespace {
 void PrintLine(std::FILE* stream, const QString& text) {
     const QByteArray bytes = text.toUtf8() + '\n';
     std::fwrite(bytes.constData(), 1, size_t(bytes.size()), stream);
     std::fflush(stream);
 }
+
+namespace {
 
 bool ParseLocale(const QString& name, QLocale* locale) {
     const QLocale parsed(name);

@@ -7,6 +7,8 @@
 #include <QString>
 #include <QStringList>
 
+#include <cstdio>
+
 // What every vypiska-cli command takes: --config DIR, --locale NAME and one SOURCE, plus the
 // value options of the command itself (e.g. "--output"), kept in Values by name.
 struct CliOptions {
@@ -15,6 +17,9 @@ struct CliOptions {
     QString Source;
     QMap<QString, QString> Values; // command options, key with its dashes ("--output")
 };
+
+// Prints the text and a line feed in UTF-8, at once.
+void PrintLine(std::FILE* stream, const QString& text);
 
 // Prints one line "vypiska-cli: <text>" to stderr.
 void CliError(const QString& text);

@@ -48,12 +48,6 @@ QString TemplatePath(const QString& name, const QString& configDir) {
     return QDir(configDir).filePath(name);
 }
 
-void PrintOut(const QString& text) {
-    const QByteArray bytes = text.toUtf8() + '\n';
-    std::fwrite(bytes.constData(), 1, size_t(bytes.size()), stdout);
-    std::fflush(stdout);
-}
-
 } // namespace
 
 int RunConvert(const QStringList& args) {
@@ -131,6 +125,6 @@ int RunConvert(const QStringList& args) {
         CliError(result.Error);
         return result.Failure == ExportFailure::Template ? ExitUsage : ExitWriteFailed;
     }
-    PrintOut(SaveSuccessText(qint64(table.Rows.size()), output));
+    PrintLine(stdout, SaveSuccessText(qint64(table.Rows.size()), output));
     return ExitDone;
 }

@@ -2,7 +2,7 @@
 
 #include "export/FormatValue.h"
 #include "export/NumberMarks.h"
-#include "export/SafeWrite.h"
+#include "text/SafeWrite.h"
 #include "reading/ColumnMap.h"
 #include "settings/INIStorage.h"
 #include "text/Cp1251.h"

@@ -87,9 +87,7 @@ qsizetype FindPlaceholder(const QString& block, const QString& placeholder, qsiz
 NumberMarks NumberMarks::Of(const TextCoder& coder) {
     NumberMarks marks;
     marks.Point = coder.LocalPoint();
-    marks.Group = coder.LocalGrpSpace();
-    // Where a locale shows no grouping the probe returns a digit; digits are never removed.
-    if (marks.Group.size() == 1 && marks.Group[0].isDigit()) marks.Group.clear();
+    marks.Group = coder.LocalGrpSpace(); // empty, never a digit, where the locale shows no grouping
     marks.Currency = coder.LocalCurrency();
     QString mark = marks.Currency;
     mark.remove(u' ').remove(QChar(0x00A0)).remove(QChar(0x202F));

@@ -1,6 +1,6 @@
 #include "settings/IniFile.h"
 
-#include "export/SafeWrite.h"
+#include "text/SafeWrite.h"
 #include "text/Cp1251.h"
 
 #include <QFile>

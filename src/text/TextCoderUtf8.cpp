@@ -1,10 +1,10 @@
 #include "text/TextCoder.h"
 
 #include "text/Cp1251.h"
+#include "text/SafeWrite.h"
 
 #include <QFile>
 #include <QFileInfo>
-#include <QSaveFile>
 #include <QStringDecoder>
 #include <QtEndian>
 
@@ -63,13 +63,7 @@ QByteArray ReadAllOrThrow(const QString& fileName) {
 
 // Replaces the file only once the new content is complete, so a failed write keeps the old one.
 bool ReplaceFile(const QString& fileName, const QByteArray& bytes) {
-    QSaveFile file(fileName);
-    if (!file.open(QIODevice::WriteOnly)) return false;
-    if (file.write(bytes) != bytes.size()) {
-        file.cancelWriting();
-        return false;
-    }
-    return file.commit();
+    return WriteFileAtomically(fileName, bytes, ReadOnlyTarget::Replace);
 }
 
 } // namespace

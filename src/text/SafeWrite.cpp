@@ -1,4 +1,4 @@
-#include "export/SafeWrite.h"
+#include "text/SafeWrite.h"
 
 #include <QDir>
 #include <QFile>
