@@ -6,6 +6,7 @@
 #include <QString>
 #include <QStringList>
 
+#include <atomic>
 #include <optional>
 #include <vector>
 
@@ -13,8 +14,9 @@ class TextCoder;
 
 // The text an element's content stands for, as an XML reader gives it: "&amp;", "&quot;", the
 // other predefined entities and character references ("&#1055;", "&#x41F;") decoded, CDATA
-// sections unwrapped. Undeclared entities and markup stay as written.
-QString XmlText(const QString& raw);
+// sections unwrapped. Undeclared entities and markup stay as written. A raised cancel flag ends
+// the decoding early (the text is then incomplete, and the caller drops it).
+QString XmlText(const QString& raw, const std::atomic<bool>* cancel = nullptr);
 
 // The number an amount text stands for: the longest leading number with '.' as the decimal
 // point (sign and exponent accepted; spaces, tabs, line feeds and no-break spaces inside
@@ -26,13 +28,17 @@ double AmountValue(const QString& text);
 QString AmountDisplayText(const QString& text, const QLocale& locale);
 
 // Turns document files into rows. The column map is split once here, not once per document,
-// which matters when an archive holds tens of thousands of them.
+// which matters when an archive holds tens of thousands of them. A raised cancel flag stops the
+// reading inside a long document too: the row being read is then none.
 class DocumentReader {
 public:
-    DocumentReader(const ColumnMap& columns, const TextCoder& coder);
+    DocumentReader(const ColumnMap& columns, const TextCoder& coder,
+                   const std::atomic<bool>* cancel = nullptr);
 
     // The row of one file, or none: no amount, or the file could not be read (problem says why).
     std::optional<DocumentRow> ReadFile(const QString& path, QString* problem = nullptr) const;
+    // The row of a document's bytes, read from a file or an archive entry named path.
+    std::optional<DocumentRow> ReadBytes(const QString& path, const QByteArray& bytes) const;
     // The row of an already decoded document text.
     std::optional<DocumentRow> ReadText(const QString& path, const QString& text) const;
 
@@ -43,7 +49,9 @@ private:
     };
 
     QString DisplayText(const QString& value) const;
+    bool Cancelled() const { return m_cancel && m_cancel->load(std::memory_order_relaxed); }
 
     std::vector<PreparedColumn> m_columns;
     const TextCoder& m_coder;
+    const std::atomic<bool>* m_cancel;
 };

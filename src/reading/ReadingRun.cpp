@@ -5,7 +5,7 @@
 
 #include <QDir>
 #include <QFileInfo>
-#include <QTemporaryDir>
+#include <QSet>
 
 #include <algorithm>
 
@@ -49,20 +49,33 @@ QString NotFoundText(const QString& path) {
 }
 
 namespace {
+// Ascending without regard to case; names differing only in case in a stable order.
+bool NameBefore(const QString& a, const QString& b) {
+    const int c = a.compare(b, Qt::CaseInsensitive);
+    return c != 0 ? c < 0 : a < b;
+}
+
+// What the "*.xml" pattern of a folder listing takes: any case, no hidden (dot) files.
+bool IsDocumentName(const QString& name) {
+    return !name.startsWith(u'.') && name.endsWith(QLatin1String(".xml"), Qt::CaseInsensitive);
+}
+
 QStringList DocumentFileNames(const QString& folder) {
     // QDir leaves out hidden files (names starting with a dot) unless asked; matching of the
     // pattern ignores case by default.
     QStringList names =
         QDir(folder).entryList({QStringLiteral("*.xml")}, QDir::Files, QDir::Unsorted);
-    std::sort(names.begin(), names.end(), [](const QString& a, const QString& b) {
-        const int c = a.compare(b, Qt::CaseInsensitive);
-        return c != 0 ? c < 0 : a < b; // names differing only in case: a stable order
-    });
+    std::sort(names.begin(), names.end(), NameBefore);
     return names;
 }
 
+bool Stopped(ReadingCancel cancel) {
+    return cancel && cancel->load(std::memory_order_relaxed);
+}
+
 bool ReadFolderWith(const QString& folder, const DocumentReader& reader, const TextCoder& coder,
-                    ReadingOutcome* outcome, const ReadingProgress& progress) {
+                    ReadingOutcome* outcome, const ReadingProgress& progress,
+                    ReadingCancel cancel) {
     const QStringList names = DocumentFileNames(folder);
     const QString prefix = coder.RulePath(folder);
     outcome->Rows.reserve(outcome->Rows.size() + size_t(names.size()));
@@ -72,46 +85,64 @@ bool ReadFolderWith(const QString& folder, const DocumentReader& reader, const T
             outcome->Rows.push_back(std::move(*row));
         else if (!problem.isEmpty())
             outcome->Problems << problem;
-        if (progress && !progress(i + 1, names.size())) return false;
+        if (Stopped(cancel) || (progress && !progress(i + 1, names.size()))) return false;
     }
     return true;
 }
 
-bool ReadZipWith(const QString& archive, const DocumentReader& reader, const TextCoder& coder,
-                 ReadingOutcome* outcome, const ReadingProgress& progress,
-                 const UnzipLimits& limits) {
-    QTemporaryDir temp(QDir::tempPath() + QStringLiteral("/vypiska-XXXXXX"));
-    if (!temp.isValid()) {
-        outcome->Problems << QStringLiteral("Не удалось создать временную папку для '%1': %2")
-                                 .arg(archive, temp.errorString());
-        return true;
-    }
-    // The destructor of temp removes the folder with everything extracted, also after a cancel.
-    // While unpacking, the number of documents is not known yet: progress gets a total of 0.
-    bool cancelled = false;
-    UnzipFile(archive, temp.path(), &outcome->Problems, limits, [&] {
-        cancelled = cancelled || (progress && !progress(0, 0));
-        return !cancelled;
-    });
-    return !cancelled && ReadFolderWith(temp.path(), reader, coder, outcome, progress);
+bool ReadZipWith(const QString& archive, const DocumentReader& reader, ReadingOutcome* outcome,
+                 const ReadingProgress& progress, const UnzipLimits& limits, ReadingCancel cancel) {
+    // Rows are parsed as their entries arrive and put in the folder's order at the end.
+    struct Found {
+        QString Name;
+        DocumentRow Row;
+    };
+    std::vector<Found> found;
+    QSet<QString> names;
+    qint64 done = 0;
+    auto keepGoing = [&] { return !Stopped(cancel) && (!progress || progress(done, 0)); };
+    auto topLevelDocument = [](const ArchiveEntry& entry) {
+        return entry.Parts.size() == 1 && IsDocumentName(entry.Parts.front());
+    };
+    const bool finished = ReadArchiveEntries(
+        archive, topLevelDocument,
+        [&](const ArchiveEntry& entry, const QByteArray& bytes) {
+            const QString& name = entry.Parts.front();
+            QString path = archive + u'/' + name;
+            if (names.contains(name)) path += u'#' + QString::number(entry.Position);
+            names.insert(name);
+            if (std::optional<DocumentRow> row = reader.ReadBytes(path, bytes))
+                found.push_back({name, std::move(*row)});
+            ++done;
+            return keepGoing();
+        },
+        outcome->Problems, limits, keepGoing);
+    std::stable_sort(found.begin(), found.end(),
+                     [](const Found& a, const Found& b) { return NameBefore(a.Name, b.Name); });
+    outcome->Rows.reserve(outcome->Rows.size() + found.size());
+    for (Found& f : found)
+        outcome->Rows.push_back(std::move(f.Row));
+    return finished;
 }
 } // namespace
 
 bool ReadFolder(const QString& folder, const ColumnMap& columns, const TextCoder& coder,
-                ReadingOutcome* outcome, const ReadingProgress& progress) {
-    return ReadFolderWith(folder, DocumentReader(columns, coder), coder, outcome, progress);
+                ReadingOutcome* outcome, const ReadingProgress& progress, ReadingCancel cancel) {
+    return ReadFolderWith(folder, DocumentReader(columns, coder, cancel), coder, outcome, progress,
+                          cancel);
 }
 
 bool ReadZipArchive(const QString& archive, const ColumnMap& columns, const TextCoder& coder,
                     ReadingOutcome* outcome, const ReadingProgress& progress,
-                    const UnzipLimits& limits) {
-    return ReadZipWith(archive, DocumentReader(columns, coder), coder, outcome, progress, limits);
+                    const UnzipLimits& limits, ReadingCancel cancel) {
+    return ReadZipWith(archive, DocumentReader(columns, coder, cancel), outcome, progress, limits,
+                       cancel);
 }
 
 ReadingOutcome RunReading(const QString& path, const ColumnMap& columns, const TextCoder& coder,
-                          const ReadingProgress& progress) {
+                          const ReadingProgress& progress, ReadingCancel cancel) {
     ReadingOutcome outcome;
-    const DocumentReader reader(columns, coder);
+    const DocumentReader reader(columns, coder, cancel);
     bool finished = true;
     switch (DetectSourceKind(path, coder)) {
     case SourceKind::Xml: {
@@ -120,14 +151,14 @@ ReadingOutcome RunReading(const QString& path, const ColumnMap& columns, const T
             outcome.Rows.push_back(std::move(*row));
         else if (!problem.isEmpty())
             outcome.Problems << problem;
-        finished = !progress || progress(1, 1);
+        finished = !Stopped(cancel) && (!progress || progress(1, 1));
         break;
     }
     case SourceKind::Zip:
-        finished = ReadZipWith(path, reader, coder, &outcome, progress, {});
+        finished = ReadZipWith(path, reader, &outcome, progress, {}, cancel);
         break;
     case SourceKind::Folder:
-        finished = ReadFolderWith(path, reader, coder, &outcome, progress);
+        finished = ReadFolderWith(path, reader, coder, &outcome, progress, cancel);
         break;
     case SourceKind::None:
         break;
