@@ -56,6 +56,8 @@ private slots:
         row("row out of range", "--rows 1,4 --output DIR/o DOCS", 2, "row 4");
         row("malformed rows", "--rows 1,,2 --output DIR/o DOCS", 2, "--rows");
         row("missing template", "--template None.tpl --output DIR/o DOCS", 2, "CONFIG/None.tpl");
+        row("a file that is no template", "--template CONFIG/TAG.INI --output DIR/o DOCS", 2,
+            "CONFIG/TAG.INI");
         row("no template in the settings", "--config DIR --output DIR/o DOCS", 2, "'DIR'");
         row("no documents", "--output DIR/o CONFIG", 1, "");
         row("output is a folder", "--output DIR DOCS", 3, "'DIR'");

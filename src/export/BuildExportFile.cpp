@@ -2,10 +2,10 @@
 
 #include "export/FormatValue.h"
 #include "export/NumberMarks.h"
-#include "text/SafeWrite.h"
 #include "reading/ColumnMap.h"
 #include "settings/INIStorage.h"
 #include "text/Cp1251.h"
+#include "text/SafeWrite.h"
 #include "text/TextCoder.h"
 #include "text/TrimSpaces.h"
 
@@ -66,6 +66,18 @@ void FillInOnePass(QString& out, const QString& block, const QHash<QString, int>
     out += QStringView(block).mid(from);
 }
 
+// Whether the template has a header, document or footer block as ReadTag finds one (an empty
+// one counts). Without any, the statement would be blank lines reported as a success: more
+// likely the wrong file was chosen than an empty statement wanted.
+bool HasAnyBlock(const QString& tpl) {
+    for (const char* name : {"header", "document", "footer"}) {
+        const QString open = u'<' + QLatin1String(name) + u'>';
+        const qsizetype at = tpl.indexOf(open);
+        if (at >= 0 && tpl.indexOf(QLatin1String("</"), at + open.size()) >= 0) return true;
+    }
+    return false;
+}
+
 } // namespace
 
 ExportResult BuildExportFile(const QString& outputPath, const DocumentTable& documents,
@@ -85,6 +97,11 @@ ExportResult BuildExportFile(const QString& outputPath, const DocumentTable& doc
                           .arg(QDir::toNativeSeparators(templatePath), why));
     }
     const QString& tpl = *read;
+    if (!HasAnyBlock(tpl))
+        return Failed(ExportFailure::Template,
+                      QStringLiteral("Шаблон '%1' не содержит ни одного из блоков <header>, "
+                                     "<document>, <footer>: это не шаблон выписки")
+                          .arg(QDir::toNativeSeparators(templatePath)));
 
     const QString formatBlock = coder.ReadTag(tpl, QStringLiteral("formats"));
     formats.DecimalSeparator = OrDefault(
