@@ -1,4 +1,5 @@
 #include "app/Form1.h"
+#include "reading/TempFolders.h"
 #include "settings/INIStorage.h"
 #include "shell/AppInfo.h"
 #include "text/TextCoder.h"
@@ -9,6 +10,7 @@
 int main(int argc, char* argv[]) {
     QApplication app(argc, argv);
     app.setFont(UiFont());
+    RemoveStaleTempFolders(); // payment documents an earlier, killed run may have left
 
     // The shared objects live here, for as long as the window does.
     const QString configDir = QDir(QCoreApplication::applicationDirPath()).filePath("CONFIG") + "/";

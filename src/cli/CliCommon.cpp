@@ -1,5 +1,6 @@
 #include "cli/CliCommon.h"
 
+#include "cli/CliSafety.h"
 #include "text/TextCoder.h"
 
 #include <QCoreApplication>
@@ -52,6 +53,10 @@ bool ParseCliOptions(const QStringList& args, const QStringList& commandOptions,
             haveSource = true;
             continue;
         }
+        if (word == QLatin1String("--strict")) {
+            options->Strict = true;
+            continue;
+        }
         QString name = word;
         QString value;
         bool haveValue = false;
@@ -95,7 +100,7 @@ bool ParseCliOptions(const QStringList& args, const QStringList& commandOptions,
     return true;
 }
 
-bool LoadCliColumns(const CliOptions& options, ColumnMap* columns) {
+bool LoadCliColumns(const CliOptions& options, ColumnMap* columns, qsizetype* problems) {
     if (!QFileInfo(options.ConfigDir).isDir()) {
         CliError(QStringLiteral("Папка настроек '%1' не найдена").arg(options.ConfigDir));
         return false;
@@ -104,6 +109,7 @@ bool LoadCliColumns(const CliOptions& options, ColumnMap* columns) {
     ColumnMapLoad load = LoadColumnMap(path);
     for (const QString& problem : std::as_const(load.Problems))
         CliError(problem);
+    if (problems) *problems += load.Problems.size();
     if (load.Columns.empty()) {
         CliError(QStringLiteral("Карта колонок '%1' не задает ни одной колонки").arg(path));
         return false;
@@ -114,7 +120,8 @@ bool LoadCliColumns(const CliOptions& options, ColumnMap* columns) {
 
 ReadingOutcome ReadCliSource(const CliOptions& options, const ColumnMap& columns,
                              const TextCoder& coder) {
-    ReadingOutcome outcome = RunReading(options.Source, columns, coder);
+    ReadingOutcome outcome = RunReading(options.Source, columns, coder, {}, CliCancel());
+    EndIfInterrupted();
     PrintLine(stderr, outcome.StatusText);
     for (const QString& problem : std::as_const(outcome.Problems))
         CliError(problem);

@@ -16,6 +16,7 @@ struct CliOptions {
     QLocale Locale;    // default: the user's
     QString Source;
     QMap<QString, QString> Values; // command options, key with its dashes ("--output")
+    bool Strict = false;           // --strict: any problem makes the exit status ExitHadProblems
 };
 
 // Prints the text and a line feed in UTF-8, at once.
@@ -29,10 +30,12 @@ void CliError(const QString& text);
 bool ParseCliOptions(const QStringList& args, const QStringList& commandOptions,
                      CliOptions* options);
 
-// Loads ConfigDir/TAG.INI, printing its problems to stderr. Returns false (after one error line)
-// when the folder does not exist or the map gives no columns: a configuration error.
-bool LoadCliColumns(const CliOptions& options, ColumnMap* columns);
+// Loads ConfigDir/TAG.INI, printing its problems to stderr (and counting them). Returns false
+// (after one error line) when the folder does not exist or the map gives no columns: a
+// configuration error.
+bool LoadCliColumns(const CliOptions& options, ColumnMap* columns, qsizetype* problems = nullptr);
 
 // Reads SOURCE as the window does and prints the outcome text, then each problem, to stderr.
+// A stop signal during the reading ends the process there (EndIfInterrupted).
 ReadingOutcome ReadCliSource(const CliOptions& options, const ColumnMap& columns,
                              const TextCoder& coder);

@@ -1,5 +1,6 @@
 #include "cli/Cli.h"
 #include "cli/CliCommon.h"
+#include "cli/CliSafety.h"
 
 #include "export/BuildExportFile.h"
 #include "export/SaveCommand.h"
@@ -100,8 +101,10 @@ int RunConvert(const QStringList& args) {
     }
 
     DocumentTable table;
-    if (!LoadCliColumns(options, &table.Columns)) return ExitUsage;
+    qsizetype problems = 0;
+    if (!LoadCliColumns(options, &table.Columns, &problems)) return ExitUsage;
     ReadingOutcome outcome = ReadCliSource(options, table.Columns, coder);
+    problems += outcome.Problems.size();
     if (outcome.Rows.empty()) return ExitNoDocuments;
     table.Rows = std::move(outcome.Rows);
 
@@ -126,5 +129,7 @@ int RunConvert(const QStringList& args) {
         return result.Failure == ExportFailure::Template ? ExitUsage : ExitWriteFailed;
     }
     PrintLine(stdout, SaveSuccessText(qint64(table.Rows.size()), output));
-    return ExitDone;
+    EndIfInterrupted(); // a stop asked for during the write: the statement is whole, or untouched
+    if (!StdoutReached()) return ExitWriteFailed;
+    return options.Strict && problems > 0 ? ExitHadProblems : ExitDone;
 }

@@ -1,5 +1,6 @@
 #include "cli/Cli.h"
 #include "cli/CliCommon.h"
+#include "cli/CliSafety.h"
 
 #include "text/TextCoder.h"
 
@@ -46,7 +47,8 @@ int RunList(const QStringList& args) {
     CliOptions options;
     if (!ParseCliOptions(args, {}, &options)) return ExitUsage;
     ColumnMap columns;
-    if (!LoadCliColumns(options, &columns)) return ExitUsage;
+    qsizetype problems = 0;
+    if (!LoadCliColumns(options, &columns, &problems)) return ExitUsage;
     const TextCoder coder(options.Locale);
     const ReadingOutcome outcome = ReadCliSource(options, columns, coder);
 
@@ -60,6 +62,7 @@ int RunList(const QStringList& args) {
             fields << row.DisplayText(c);
         WriteTsvLine(fields);
     }
-    std::fflush(stdout);
-    return outcome.Rows.empty() ? ExitNoDocuments : ExitDone;
+    if (!StdoutReached()) return ExitWriteFailed;
+    if (outcome.Rows.empty()) return ExitNoDocuments;
+    return options.Strict && problems + outcome.Problems.size() > 0 ? ExitHadProblems : ExitDone;
 }

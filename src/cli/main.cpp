@@ -1,4 +1,5 @@
 #include "cli/Cli.h"
+#include "cli/CliSafety.h"
 
 #include <QCoreApplication>
 #include <QTextStream>
@@ -8,14 +9,15 @@
 namespace {
 const char* const Usage =
     "usage:\n"
-    "  vypiska-cli list    [--config DIR] [--locale NAME] SOURCE\n"
-    "  vypiska-cli convert [--config DIR] [--locale NAME] [--template NAME|PATH]\n"
+    "  vypiska-cli list    [--config DIR] [--locale NAME] [--strict] SOURCE\n"
+    "  vypiska-cli convert [--config DIR] [--locale NAME] [--strict] [--template NAME|PATH]\n"
     "                      [--date YYYY-MM-DD[THH:MM[:SS]]] [--rows N,N,...] --output FILE "
     "SOURCE\n";
 }
 
 int main(int argc, char** argv) {
     QCoreApplication app(argc, argv);
+    PrepareCliRun();
     QStringList args = app.arguments().mid(1);
     if (args.isEmpty() || args.first() == QLatin1String("--help") ||
         args.first() == QLatin1String("-h")) {
