@@ -153,8 +153,13 @@ private slots:
         p.setProcessEnvironment(environment);
         p.start(VYPISKA_CLI, {"list", "--config", Fixture + "/config", m_big});
         QVERIFY(p.waitForStarted());
-        QTRY_VERIFY_WITH_TIMEOUT(HasOpen(p.processId(), m_big), 30000);
-        QCOMPARE(kill(pid_t(p.processId()), signal), 0);
+        const pid_t pid = pid_t(p.processId());
+        QTRY_VERIFY_WITH_TIMEOUT(HasOpen(pid, m_big), 30000);
+        // Held still, so that the signal surely comes while the archive is read.
+        QCOMPARE(kill(pid, SIGSTOP), 0);
+        QVERIFY(HasOpen(pid, m_big));
+        QCOMPARE(kill(pid, signal), 0);
+        QCOMPARE(kill(pid, SIGCONT), 0);
         QVERIFY(p.waitForFinished(30000));
         QCOMPARE(p.exitStatus(), QProcess::CrashExit);
         const QString said = QString::fromUtf8(p.readAllStandardError());
