@@ -5,7 +5,6 @@
 
 #include <QDir>
 #include <QFileInfo>
-#include <QSet>
 
 #include <algorithm>
 
@@ -50,7 +49,7 @@ QString NotFoundText(const QString& path) {
 
 namespace {
 // Ascending without regard to case; names differing only in case in a stable order.
-bool NameBefore(const QString& a, const QString& b) {
+bool NameBefore(QStringView a, QStringView b) {
     const int c = a.compare(b, Qt::CaseInsensitive);
     return c != 0 ? c < 0 : a < b;
 }
@@ -94,11 +93,15 @@ bool ReadZipWith(const QString& archive, const DocumentReader& reader, ReadingOu
                  const ReadingProgress& progress, const UnzipLimits& limits, ReadingCancel cancel) {
     // Rows are parsed as their entries arrive and put in the folder's order at the end.
     struct Found {
-        QString Name;
+        qsizetype NameSize; // the entry's name ends the row's SourcePath
+        qint64 Position;    // in the archive
         DocumentRow Row;
     };
+    const qsizetype prefix = archive.size() + 1;
+    auto name = [prefix](const Found& f) {
+        return QStringView(f.Row.SourcePath).mid(prefix, f.NameSize);
+    };
     std::vector<Found> found;
-    QSet<QString> names;
     qint64 done = 0;
     auto keepGoing = [&] { return !Stopped(cancel) && (!progress || progress(done, 0)); };
     auto topLevelDocument = [](const ArchiveEntry& entry) {
@@ -107,18 +110,21 @@ bool ReadZipWith(const QString& archive, const DocumentReader& reader, ReadingOu
     const bool finished = ReadArchiveEntries(
         archive, topLevelDocument,
         [&](const ArchiveEntry& entry, const QByteArray& bytes) {
-            const QString& name = entry.Parts.front();
-            QString path = archive + u'/' + name;
-            if (names.contains(name)) path += u'#' + QString::number(entry.Position);
-            names.insert(name);
-            if (std::optional<DocumentRow> row = reader.ReadBytes(path, bytes))
-                found.push_back({name, std::move(*row)});
+            const QString& entryName = entry.Parts.front();
+            if (std::optional<DocumentRow> row =
+                    reader.ReadBytes(archive + u'/' + entryName, bytes))
+                found.push_back({entryName.size(), entry.Position, std::move(*row)});
             ++done;
             return keepGoing();
         },
         outcome->Problems, limits, keepGoing);
     std::stable_sort(found.begin(), found.end(),
-                     [](const Found& a, const Found& b) { return NameBefore(a.Name, b.Name); });
+                     [&](const Found& a, const Found& b) { return NameBefore(name(a), name(b)); });
+    // Entries of one name now stand together, in archive order: the later ones get their
+    // position, so that every row keeps a key of its own.
+    for (size_t i = 1; i < found.size(); ++i)
+        if (name(found[i]) == name(found[i - 1]))
+            found[i].Row.SourcePath += u'#' + QString::number(found[i].Position);
     outcome->Rows.reserve(outcome->Rows.size() + found.size());
     for (Found& f : found)
         outcome->Rows.push_back(std::move(f.Row));
