@@ -83,7 +83,7 @@ private slots:
         row("missing closing tag ends at the next", "<header>H</x><footer>F</footer>",
             "H\r\n\r\n\r\nF");
         row("checked rows with every piece", "<document>\r\n{Сумма};{Data};{NOMER}\r\n</document>",
-            "\r\n1234,50;15.01.2023;1\r\n7,5;16.01.2023;\xb9 3 {Summa} back\r\n");
+            "\r\n1234.50;15.01.2023;1\r\n7.5;16.01.2023;\xb9 3 {Summa} back\r\n");
         row("formats block",
             "<formats><date>yyyy-mm-dd</date></formats><header>{MakeDate}</header>",
             "2023-01-15\r\n\r\n\r\n");

@@ -1,11 +1,10 @@
 #include "export/BuildExportFile.h"
 
 #include "export/FormatValue.h"
-#include "export/NumberMarks.h"
-#include "text/SafeWrite.h"
 #include "reading/ColumnMap.h"
 #include "settings/INIStorage.h"
 #include "text/Cp1251.h"
+#include "text/SafeWrite.h"
 #include "text/TextCoder.h"
 #include "text/TrimSpaces.h"
 
@@ -87,16 +86,17 @@ ExportResult BuildExportFile(const QString& outputPath, const DocumentTable& doc
     const QString& tpl = *read;
 
     const QString formatBlock = coder.ReadTag(tpl, QStringLiteral("formats"));
+    // A point when the template names none: the statement must not change with the locale of
+    // whoever makes it, and 1C reads amounts with a point.
     formats.DecimalSeparator = OrDefault(
-        coder.ReadTag(formatBlock, QStringLiteral("decimal_separator")), coder.LocalPoint());
+        coder.ReadTag(formatBlock, QStringLiteral("decimal_separator")), QStringLiteral("."));
     formats.DateFormat =
         OrDefault(coder.ReadTag(formatBlock, QStringLiteral("date")), QStringLiteral("dd.MM.yyyy"));
     formats.TimeFormat =
         OrDefault(coder.ReadTag(formatBlock, QStringLiteral("time")), QStringLiteral("hh:mm"));
 
-    const NumberMarks marks = NumberMarks::Of(coder);
     auto apply = [&](QString& block, const QString& placeholder, const PlaceholderValue& value) {
-        ReplacePlaceholderText(block, placeholder, FormatValue(value, formats, coder, marks));
+        ReplacePlaceholderText(block, placeholder, FormatValue(value, formats));
     };
 
     QString header = coder.ReadTag(tpl, QStringLiteral("header"));
@@ -140,7 +140,7 @@ ExportResult BuildExportFile(const QString& outputPath, const DocumentTable& doc
         if (!row.Checked) continue;
         bool plain = bracesOnlyAround;
         for (size_t c = 0; c < placeholders.size(); ++c) {
-            texts[c] = FormatValue(row.ExportValue(int(c)), formats, coder, marks);
+            texts[c] = FormatValue(row.ExportValue(int(c)), formats);
             plain = plain && !HasBrace(texts[c]);
         }
         if (plain) {

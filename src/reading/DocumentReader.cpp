@@ -2,6 +2,7 @@
 
 #include "reading/ReadingRun.h"
 #include "text/DateParse.h"
+#include "text/DocumentNumber.h"
 #include "text/TextCoder.h"
 
 #include <QFile>
@@ -12,66 +13,6 @@
 namespace {
 // The fixed-point amount type holds about ±9.2e14 with four decimals.
 constexpr double FixedPointLimit = 922337203685477.0;
-
-bool IsBlank(QChar c, bool commaMark) {
-    switch (c.unicode()) {
-    case ' ':
-    case '\t':
-    case '\n':
-    case 0x00A0: // no-break space, as grouped numbers are written
-    case 0x202F: // narrow no-break space
-        return true;
-    default:
-        return commaMark && c.isSpace();
-    }
-}
-
-// The longest leading number of the text in C form ("-1234.5e2"), blanks dropped.
-QByteArray LeadingNumber(const QString& text, QChar decimalMark, bool commaMark,
-                         qsizetype* exponentAt) {
-    QByteArray number;
-    number.reserve(text.size());
-    enum { Sign, Whole, Fraction, ExponentSign, Exponent } state = Sign;
-    qsizetype mantissaDigits = 0;
-    qsizetype exponentStart = -1;
-    bool exponentDigits = false;
-    for (const QChar c : text) {
-        if (IsBlank(c, commaMark)) continue;
-        const char16_t u = c.unicode();
-        const bool digit = u >= '0' && u <= '9';
-        if (state == Sign && (u == '+' || u == '-')) {
-            number += char(u);
-            state = Whole;
-        } else if ((state == Sign || state == Whole) && c == decimalMark) {
-            number += '.';
-            state = Fraction;
-        } else if (state <= Fraction && digit) {
-            number += char(u);
-            ++mantissaDigits;
-            if (state == Sign) state = Whole;
-        } else if (state <= Fraction && mantissaDigits > 0 && (u == 'e' || u == 'E')) {
-            exponentStart = number.size();
-            number += 'e';
-            state = ExponentSign;
-        } else if (state == ExponentSign && (u == '+' || u == '-')) {
-            number += char(u);
-            state = Exponent;
-        } else if ((state == ExponentSign || state == Exponent) && digit) {
-            number += char(u);
-            exponentDigits = true;
-            state = Exponent;
-        } else {
-            break;
-        }
-    }
-    if (mantissaDigits == 0) return {};
-    if (exponentStart >= 0 && !exponentDigits) { // "12e" or "12e-": the number ends before 'e'
-        number.truncate(exponentStart);
-        exponentStart = -1;
-    }
-    *exponentAt = exponentStart;
-    return number;
-}
 
 // The character a reference "&name;" stands for: the five predefined entities and character
 // references; anything else (an undeclared entity, a reference to no character) is none.
@@ -123,20 +64,11 @@ QString XmlText(const QString& raw) {
 }
 
 double AmountValue(const QString& text) {
-    // "12,50" is twelve and a half, as accountants write it; "1234.5" keeps its meaning.
-    const bool commaMark = !text.contains(QLatin1Char('.')) && text.count(QLatin1Char(',')) == 1;
-    qsizetype exponentAt = -1;
-    QByteArray number = LeadingNumber(text, commaMark ? QLatin1Char(',') : QLatin1Char('.'),
-                                      commaMark, &exponentAt);
-    if (number.isEmpty()) return 0.0;
-    bool ok = false;
-    double value = number.toDouble(&ok);
-    if ((!ok || !std::isfinite(value)) && exponentAt >= 0) {
-        // An exponent beyond the range of numbers is not part of the number.
-        number.truncate(exponentAt);
-        value = number.toDouble(&ok);
-    }
-    if (!ok || !std::isfinite(value)) value = 0.0;
+    // The sender's number; an amount with words after it ("1 234,50 руб.") counts its number.
+    std::optional<DocumentNumber> number = ReadDocumentNumber(text);
+    if (!number) number = ReadLeadingNumber(text);
+    if (!number) return 0.0;
+    double value = number->Value();
     if (std::fabs(value) < FixedPointLimit) value = std::nearbyint(value * 10000.0) / 10000.0;
     return value == 0.0 ? 0.0 : value; // no "-0"
 }
@@ -183,8 +115,7 @@ std::optional<DocumentRow> DocumentReader::ReadText(const QString& path,
         } else {
             cell.DisplayText = DisplayText(value);
         }
-        if (!row.Cells.empty()) // the first column keeps its display text only
-            cell.RawValue = std::move(value);
+        cell.RawValue = std::move(value);
         row.Cells.push_back(std::move(cell));
     }
     if (row.Cells.empty()) return std::nullopt; // no columns: nothing to make a row of

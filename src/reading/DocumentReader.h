@@ -16,10 +16,9 @@ class TextCoder;
 // sections unwrapped. Undeclared entities and markup stay as written.
 QString XmlText(const QString& raw);
 
-// The number an amount text stands for: the longest leading number with '.' as the decimal
-// point (sign and exponent accepted; spaces, tabs, line feeds and no-break spaces inside
-// ignored; no number gives 0). An amount with no point and exactly one comma takes the comma as
-// its decimal mark. Rounded to 4 decimals while it fits the fixed-point amount range.
+// The number an amount text stands for, read by the document number rule (ReadDocumentNumber),
+// or the number it begins with when words follow; 0 when it holds none. Rounded to 4 decimals
+// while it fits the fixed-point amount range.
 double AmountValue(const QString& text);
 
 // The amount as the list shows it: the locale's currency format of AmountValue.
