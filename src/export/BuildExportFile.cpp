@@ -1,6 +1,7 @@
 #include "export/BuildExportFile.h"
 
 #include "export/FormatValue.h"
+#include "export/StatementSummary.h"
 #include "reading/ColumnMap.h"
 #include "settings/INIStorage.h"
 #include "text/Cp1251.h"
@@ -67,10 +68,10 @@ void FillInOnePass(QString& out, const QString& block, const QHash<QString, int>
 
 } // namespace
 
-ExportResult BuildExportFile(const QString& outputPath, const DocumentTable& documents,
-                             const QString& templatePath, double exportDateTime,
-                             const INIStorage& settings, const TextCoder& coder,
-                             FormatSettings& formats) {
+ExportResult BuildExportBytes(QByteArray& bytes, const DocumentTable& documents,
+                              const QString& templatePath, double exportDateTime,
+                              const INIStorage& settings, const TextCoder& coder,
+                              FormatSettings& formats) {
     QString readError;
     const std::optional<QString> read = ReadWholeFile(templatePath, &readError);
     if (!read) {
@@ -103,6 +104,9 @@ ExportResult BuildExportFile(const QString& outputPath, const DocumentTable& doc
     const double date = std::trunc(exportDateTime);
     apply(header, QStringLiteral("{MakeDate}"), date);
     apply(header, QStringLiteral("{MakeTime}"), exportDateTime - date);
+    // Before {ACC}: the account is the user's text and is not searched for placeholders.
+    const StatementSummary summary = SummarizeStatement(documents);
+    FillStatementPlaceholders(header, summary, exportDateTime, formats);
     const QString account =
         TrimSpaces(settings.ReadVal(Organization, QStringLiteral("ACC"), QString()).toString());
     apply(header, QStringLiteral("{ACC}"), account);
@@ -156,10 +160,23 @@ ExportResult BuildExportFile(const QString& outputPath, const DocumentTable& doc
         }
         out += CrLf;
     }
-    out += coder.ReadTag(tpl, QStringLiteral("footer"));
+    QString footer = coder.ReadTag(tpl, QStringLiteral("footer"));
+    FillStatementPlaceholders(footer, summary, exportDateTime, formats);
+    out += footer;
+    bytes = Cp1251::Encode(out);
+    return {true, {}, ExportFailure::None};
+}
 
+ExportResult BuildExportFile(const QString& outputPath, const DocumentTable& documents,
+                             const QString& templatePath, double exportDateTime,
+                             const INIStorage& settings, const TextCoder& coder,
+                             FormatSettings& formats) {
+    QByteArray bytes;
+    const ExportResult built =
+        BuildExportBytes(bytes, documents, templatePath, exportDateTime, settings, coder, formats);
+    if (!built.Ok) return built;
     QString writeError;
-    if (!WriteFileAtomically(outputPath, Cp1251::Encode(out), ReadOnlyTarget::Replace, &writeError))
+    if (!WriteFileAtomically(outputPath, bytes, ReadOnlyTarget::Replace, &writeError))
         return Failed(ExportFailure::Output,
                       QStringLiteral("Не удалось сохранить '%1': %2")
                           .arg(QDir::toNativeSeparators(outputPath), writeError));

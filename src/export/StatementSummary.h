@@ -1,0 +1,26 @@
+#pragma once
+
+#include "export/BuildExportFile.h"
+
+#include <QString>
+
+#include <optional>
+
+// What the header and the footer may say about the documents a statement holds.
+struct StatementSummary {
+    qint64 Count = 0;                   // {Count}: the documents written
+    std::optional<qint64> TotalKopecks; // {Total}: none when an amount can't be added exactly
+    std::optional<double> FirstDate;    // {FirstDate}: the earliest "Дата", whole days
+    std::optional<double> LastDate;     // {LastDate}: the latest one
+};
+
+// Over the checked rows of the table, the ones the statement writes.
+StatementSummary SummarizeStatement(const DocumentTable& table);
+
+// Fills {Count}, {Total}, {FirstDate} and {LastDate} (any letter case) in a header or footer.
+// {Total} is the sum with the template's decimal separator and no grouping, as amounts are
+// written; it stays empty when an amount could not be added exactly (the checks name it). The
+// dates follow the template's date pattern; with no date among the documents both are the
+// export date.
+void FillStatementPlaceholders(QString& block, const StatementSummary& summary, double exportDate,
+                               const FormatSettings& formats);
