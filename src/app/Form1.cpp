@@ -2,6 +2,9 @@
 
 #include "app/CheckAllHeader.h"
 #include "app/DocumentListModel.h"
+#include "app/PreviewDlg.h"
+#include "checks/DocumentChecks.h"
+#include "checks/DocumentTotals.h"
 #include "export/BuildExportFile.h"
 #include "export/SaveCommand.h"
 #include "reading/ColumnMap.h"
@@ -28,6 +31,7 @@
 #include <QMimeData>
 #include <QMouseEvent>
 #include <QProgressBar>
+#include <QShortcut>
 #include <QStatusBar>
 #include <QStyle>
 #include <QTableView>
@@ -59,6 +63,7 @@ Form1::Form1(TextCoder& coder, INIStorage& settings, const QString& configDir, Q
       m_configDir(QDir(configDir).absolutePath()), m_rects(DesignFormRects()) {
     m_model = new DocumentListModel(m_table, m_coder, this);
     BuildControls();
+    BuildCheckControls();
 
     // Start-up, in its order: no menu bar (the menus only serve the split buttons), the
     // caption, the size limit and icons, the columns, the grid, the picker, the glass band and
@@ -286,6 +291,7 @@ void Form1::ApplyLayout() {
     m_dtPicker->setGeometry(TwipsToPixels(m_rects.DTPicker1));
     m_commandSaveAs->setGeometry(TwipsToPixels(m_rects.CommandSaveAs));
     FitToFont();
+    PlacePreviewButton();
     // Wrapped values stay fully visible at the new width.
     m_grid->resizeRowsToContents();
 }
@@ -350,6 +356,7 @@ void Form1::OnSourceTextChanged(const QString& text) {
 
 void Form1::UpdateSaveEnabled() {
     m_commandSaveAs->setEnabled(!m_table.Rows.empty());
+    m_commandPreview->setEnabled(!m_table.Rows.empty());
 }
 
 void Form1::OnReadTimer() {
@@ -370,6 +377,7 @@ void Form1::StartReading(const QString& path) {
     ShowProblems({});
     m_progress->setRange(0, 0);
     m_progress->show();
+    m_cancelRead->show();
     m_model->ClearRows();
     UpdateSaveEnabled(); // nothing to save until the new rows arrive
 
@@ -416,8 +424,9 @@ void Form1::OnReadingFinished() {
         m_list->resizeColumnsToContents();
     }
     ShowStatusText(outcome.StatusText, outcome.StatusColor);
-    ShowProblems(outcome.Problems);
+    ApplyChecks(outcome.Problems);
     m_progress->hide();
+    m_cancelRead->hide();
     unsetCursor();
     UpdateSaveEnabled();
 
@@ -489,6 +498,7 @@ void Form1::ShowRowInGrid(int row) {
         value->setTextAlignment(Qt::AlignLeft | Qt::AlignVCenter);
         m_grid->setItem(c, 1, value);
     }
+    MarkGridProblems(row);
     m_grid->resizeRowsToContents();
     m_grid->setUpdatesEnabled(true);
     m_grid->setEnabled(true);
@@ -512,6 +522,10 @@ void Form1::OnOpenAfterToggled(bool checked) {
 // ---- saving
 
 void Form1::SaveCommand() {
+    SaveCommandFor(-1);
+}
+
+void Form1::SaveCommandFor(int templateIndex) {
     const std::vector<TemplateInfo> templates = TemplateList(m_configDir, m_coder);
     if (templates.empty()) {
         ShowStatusText(QStringLiteral("Нет ни одного шаблона (*.tpl) в папке '%1'")
@@ -528,6 +542,13 @@ void Form1::SaveCommand() {
     dialog.setNameFilters(filters);
     dialog.setDefaultSuffix(templates.back().Extension);
     dialog.selectFile(SuggestedFileName(m_txtFileIn->text(), templates, m_coder));
+    if (templateIndex >= 0 && templateIndex < int(templates.size())) {
+        // The template chosen in the preview: its type, and a name with its extension.
+        const std::vector<TemplateInfo> chosen{templates[std::size_t(templateIndex)]};
+        dialog.selectNameFilter(filters[templateIndex]);
+        dialog.setDefaultSuffix(chosen.front().Extension);
+        dialog.selectFile(SuggestedFileName(m_txtFileIn->text(), chosen, m_coder));
+    }
     if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return;
     // The chosen file type names the template, whatever extension was typed.
     const int index = std::max(0, int(filters.indexOf(dialog.selectedNameFilter())));
@@ -565,6 +586,95 @@ bool Form1::SaveWith(const QString& path, const std::vector<TemplateInfo>& templ
     ShowProblems({});
     if (m_mnuOpenAfter->isChecked()) ShowInFileManager(path);
     return true;
+}
+
+// ---- totals, checks, preview, cancelling a read
+
+void Form1::BuildCheckControls() {
+    m_commandPreview = new QToolButton(m_picCont);
+    m_commandPreview->setObjectName(QStringLiteral("CommandPreview"));
+    m_commandPreview->setText(QStringLiteral("Просмотр"));
+    m_commandPreview->setToolButtonStyle(Qt::ToolButtonTextOnly);
+    m_commandPreview->setToolTip(QStringLiteral("Просмотр выписки (Ctrl+P)"));
+    m_commandPreview->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_P));
+    m_commandPreview->setEnabled(false);
+    connect(m_commandPreview, &QToolButton::clicked, this, &Form1::ShowPreview);
+
+    m_cancelRead = new QToolButton(m_statusBar);
+    m_cancelRead->setObjectName(QStringLiteral("CancelReading"));
+    m_cancelRead->setText(QStringLiteral("✕"));
+    m_cancelRead->setToolTip(QStringLiteral("Остановить чтение (Esc)"));
+    m_cancelRead->setAutoRaise(true);
+    m_cancelRead->setMaximumHeight(m_progress->maximumHeight() + 4);
+    m_statusBar->addPermanentWidget(m_cancelRead);
+    m_cancelRead->hide();
+    connect(m_cancelRead, &QToolButton::clicked, this, &Form1::CancelReading);
+    auto* escape = new QShortcut(QKeySequence(Qt::Key_Escape), this);
+    connect(escape, &QShortcut::activated, this, &Form1::CancelReading);
+
+    m_totals = new QLabel(m_statusBar);
+    m_totals->setObjectName(QStringLiteral("TotalsPanel"));
+    m_totals->setToolTip(QStringLiteral("Отмеченные документы, все документы и сумма отмеченных"));
+    m_statusBar->addPermanentWidget(m_totals);
+    m_totals->hide();
+    // Every check box, the check-all box and every new reading.
+    connect(m_model, &QAbstractItemModel::dataChanged, this, &Form1::UpdateTotals);
+    connect(m_model, &QAbstractItemModel::modelReset, this, &Form1::UpdateTotals);
+}
+
+void Form1::PlacePreviewButton() {
+    constexpr int gap = 6;
+    const QRect save = m_commandSaveAs->geometry();
+    const int width = m_commandPreview->sizeHint().width();
+    m_commandPreview->setGeometry(save.left() - gap - width, save.top(), width, save.height());
+}
+
+void Form1::UpdateTotals() {
+    m_totals->setText(TotalsText(ComputeTotals(m_table)));
+    m_totals->setVisible(!m_table.Rows.empty());
+}
+
+void Form1::ApplyChecks(const QStringList& readingProblems) {
+    DocumentChecks checks = CheckDocuments(m_table);
+    ShowProblems(readingProblems + CheckReport(m_table, checks));
+    m_model->SetChecks(std::move(checks));
+}
+
+void Form1::MarkGridProblems(int row) {
+    const DocumentRow& document = m_table.Rows[std::size_t(row)];
+    for (int c = 0; c < m_grid->rowCount(); ++c) {
+        QTableWidgetItem* value = m_grid->item(c, 1);
+        const QString tip = m_model->ProblemTip(document, c);
+        if (!value || tip.isEmpty()) continue;
+        value->setBackground(DocumentListModel::ProblemColor);
+        value->setToolTip(tip);
+    }
+}
+
+void Form1::ShowPreview() {
+    if (m_table.Rows.empty()) return;
+    const std::vector<TemplateInfo> templates = TemplateList(m_configDir, m_coder);
+    if (templates.empty()) return SaveCommand(); // which says where templates belong
+    const double when = OleDateFromDateTime(m_dtPicker->dateTime());
+    auto build = [this, when](const TemplateInfo& info, QByteArray* bytes, QString* error) {
+        FormatSettings formats;
+        const ExportResult result =
+            BuildExportBytes(*bytes, m_table, info.Path, when, m_settings, m_coder, formats);
+        if (!result.Ok) *error = result.Error;
+        return result.Ok;
+    };
+    PreviewDlg preview(templates, 0, build, TotalsText(ComputeTotals(m_table)), this);
+    int saveWith = -1;
+    connect(&preview, &PreviewDlg::SaveRequested, this,
+            [&saveWith](int index) { saveWith = index; });
+    preview.exec();
+    if (saveWith >= 0) SaveCommandFor(saveWith);
+}
+
+void Form1::CancelReading() {
+    if (!m_worker) return;
+    m_cancelReading = true;
+    m_readAgain = false; // a source chosen meanwhile is dropped with the run
 }
 
 // ---- secondary windows

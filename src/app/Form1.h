@@ -54,6 +54,10 @@ public:
 
 public slots:
     void SaveCommand();
+    // The statement the chosen template would write, read-only; its "Сохранить" saves.
+    void ShowPreview();
+    // Stops a reading run; the rows read so far stay.
+    void CancelReading();
     void OpenFileCommand();
     void OpenFolderCommand();
 
@@ -87,6 +91,15 @@ private:
     void ShowOptions();
     void PlaceMenuUnder(QMenu* menu, QWidget* button);
 
+    // Totals, checks, preview and cancelling a read.
+    void BuildCheckControls();
+    void PlacePreviewButton();
+    void UpdateTotals();
+    void ApplyChecks(const QStringList& readingProblems);
+    void MarkGridProblems(int row);
+    // The save command with the dialog's file type set to a template (-1: the first).
+    void SaveCommandFor(int templateIndex);
+
     TextCoder& m_coder;
     INIStorage& m_settings;
     QString m_configDir;
@@ -117,6 +130,9 @@ private:
     QProgressBar* m_progress = nullptr;
     QWidget* m_shape1 = nullptr;
     QTimer* m_readTimer = nullptr;
+    QLabel* m_totals = nullptr;
+    QToolButton* m_commandPreview = nullptr;
+    QToolButton* m_cancelRead = nullptr;
 
     QThread* m_worker = nullptr;
     ReadingOutcome m_outcome; // written by the worker, read once it has finished
