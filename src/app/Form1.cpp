@@ -617,6 +617,9 @@ void Form1::BuildCheckControls() {
     m_totals->setToolTip(QStringLiteral("Отмеченные документы, все документы и сумма отмеченных"));
     m_statusBar->addPermanentWidget(m_totals);
     m_totals->hide();
+    // A long path in the status text gives way to the totals, not the other way round.
+    m_statusText->setMinimumWidth(1);
+    m_statusProblems->setMinimumWidth(1);
     // Every check box, the check-all box and every new reading.
     connect(m_model, &QAbstractItemModel::dataChanged, this, &Form1::UpdateTotals);
     connect(m_model, &QAbstractItemModel::modelReset, this, &Form1::UpdateTotals);
