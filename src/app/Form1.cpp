@@ -399,6 +399,7 @@ void Form1::StartReading(const QString& path) {
             }
             return !m_cancelReading.load();
         });
+        CheckOutcome(columns);
     });
     m_worker->setObjectName(QStringLiteral("ReadingThread"));
     connect(m_worker, &QThread::finished, this, &Form1::OnReadingFinished);
@@ -637,9 +638,26 @@ void Form1::UpdateTotals() {
     m_totals->setVisible(!m_table.Rows.empty());
 }
 
+void Form1::CheckOutcome(const ColumnMap& columns) {
+    DocumentTable read{columns, std::move(m_outcome.Rows)};
+    m_outcomeChecks = CheckDocuments(read);
+    m_outcomeReport = CheckReport(read, m_outcomeChecks);
+    m_outcome.Rows = std::move(read.Rows);
+}
+
 void Form1::ApplyChecks(const QStringList& readingProblems) {
-    DocumentChecks checks = CheckDocuments(m_table);
-    ShowProblems(readingProblems + CheckReport(m_table, checks));
+    DocumentChecks checks = std::exchange(m_outcomeChecks, {});
+    QStringList problems = readingProblems + std::exchange(m_outcomeReport, {});
+    ShowProblems(problems);
+    // A year of documents may bring thousands of lines: a tooltip of them all would not fit on
+    // any screen, and every failing value is tinted in the list anyway.
+    constexpr qsizetype TipLines = 300;
+    if (problems.size() > TipLines) {
+        const qsizetype more = problems.size() - TipLines;
+        problems.resize(TipLines);
+        problems << QStringLiteral("… и ещё %1 (отмечены в списке)").arg(more);
+        m_statusProblems->setToolTip(problems.join(u'\n'));
+    }
     m_model->SetChecks(std::move(checks));
 }
 

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "checks/DocumentChecks.h"
 #include "export/SaveCommand.h"
 #include "reading/DocumentTable.h"
 #include "reading/ReadingRun.h"
@@ -95,6 +96,8 @@ private:
     void BuildCheckControls();
     void PlacePreviewButton();
     void UpdateTotals();
+    // On the reading thread: what the checks find in the rows just read.
+    void CheckOutcome(const ColumnMap& columns);
     void ApplyChecks(const QStringList& readingProblems);
     void MarkGridProblems(int row);
     // The save command with the dialog's file type set to a template (-1: the first).
@@ -135,7 +138,9 @@ private:
     QToolButton* m_cancelRead = nullptr;
 
     QThread* m_worker = nullptr;
-    ReadingOutcome m_outcome; // written by the worker, read once it has finished
+    ReadingOutcome m_outcome;       // written by the worker, read once it has finished
+    DocumentChecks m_outcomeChecks; // likewise
+    QStringList m_outcomeReport;
     QString m_readingPath;
     bool m_readAgain = false;
     std::atomic_bool m_cancelReading{false};

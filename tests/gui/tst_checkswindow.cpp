@@ -165,8 +165,7 @@ private slots:
                 if (auto* preview = qobject_cast<PreviewDlg*>(dialog)) {
                     txt = preview->Text();
                     totals = preview->findChild<QLabel*>("PreviewTotals")->text();
-                    QTest::keySequence(preview, QKeySequence::Find);
-                    QTest::keyClicks(QApplication::focusWidget(), "10");
+                    QTest::keyClicks(preview->findChild<QLineEdit*>("PreviewFind"), "10");
                     found = preview->findChild<QPlainTextEdit*>("PreviewText")
                                 ->textCursor()
                                 .selectedText();

@@ -11,8 +11,27 @@
 #include <QtTest>
 #include <QtWidgets>
 
+namespace {
+// Copies the files of a folder into another, made when missing.
+bool CopyFiles(const QDir& from, const QString& to) {
+    QDir().mkpath(to);
+    for (const QString& name : from.entryList(QDir::Files))
+        if (!QFile::copy(from.filePath(name), QDir(to).filePath(name))) return false;
+    return true;
+}
+} // namespace
+
 class TestScreenshots : public QObject {
     Q_OBJECT
+    // Shows the window at the pictures' size and reads the source into it.
+    void ShowAndRead(Form1& form, const QString& source) {
+        form.resize(905, 600);
+        form.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&form));
+        form.findChild<QLineEdit*>("TxtFileIn")->setText(source);
+        QTRY_VERIFY(!form.Table().Rows.empty() && !form.IsReading());
+    }
+
 private slots:
     void windows() {
         if (qEnvironmentVariable("VYPISKA_SCREENSHOTS").isEmpty())
@@ -22,18 +41,11 @@ private slots:
         QApplication::setFont(UiFont());
         QTemporaryDir dir;
         const QString config = dir.filePath("CONFIG") + "/";
-        const QDir source(VYPISKA_SOURCE_CONFIG);
-        QDir().mkpath(config);
-        for (const QString& name : source.entryList(QDir::Files))
-            QVERIFY(QFile::copy(source.filePath(name), config + name));
+        QVERIFY(CopyFiles(QDir(VYPISKA_SOURCE_CONFIG), config));
         TextCoder coder(QLocale(QLocale::Russian, QLocale::Russia));
         INIStorage settings(config);
         Form1 form(coder, settings, config);
-        form.resize(905, 600);
-        form.show();
-        QVERIFY(QTest::qWaitForWindowExposed(&form));
-        form.findChild<QLineEdit*>("TxtFileIn")->setText(QDir(VYPISKA_SAMPLES).filePath("folder"));
-        QTRY_VERIFY(!form.Table().Rows.empty() && !form.IsReading());
+        ShowAndRead(form, QDir(VYPISKA_SAMPLES).filePath("folder"));
         auto* list = form.findChild<QTableView*>("List");
         emit list->horizontalHeader()->sectionClicked(2); // sorted by amount
         list->setFocus();
@@ -61,12 +73,8 @@ private slots:
         QApplication::setFont(UiFont());
         QTemporaryDir dir;
         const QString config = dir.filePath("CONFIG") + "/", docs = dir.filePath("docs") + "/";
-        const QDir source(VYPISKA_SOURCE_CONFIG), samples(QDir(VYPISKA_SAMPLES).filePath("folder"));
-        QDir().mkpath(config), QDir().mkpath(docs);
-        for (const QString& name : source.entryList(QDir::Files))
-            QVERIFY(QFile::copy(source.filePath(name), config + name));
-        for (const QString& name : samples.entryList(QDir::Files))
-            QVERIFY(QFile::copy(samples.filePath(name), docs + name));
+        const QDir samples(QDir(VYPISKA_SAMPLES).filePath("folder"));
+        QVERIFY(CopyFiles(QDir(VYPISKA_SOURCE_CONFIG), config) && CopyFiles(samples, docs));
         QVERIFY(QFile::copy(samples.filePath("pp-0002.xml"), docs + "pp-0002 (копия).xml"));
         QFile typo(docs + "pp-0003.xml");
         QVERIFY(typo.open(QIODevice::ReadOnly));
@@ -75,15 +83,10 @@ private slots:
         typo.close();
         QVERIFY(typo.open(QIODevice::WriteOnly | QIODevice::Truncate) && typo.write(text) > 0);
         typo.close();
-
         TextCoder coder(QLocale(QLocale::Russian, QLocale::Russia));
         INIStorage settings(config);
         Form1 form(coder, settings, config);
-        form.resize(905, 600);
-        form.show();
-        QVERIFY(QTest::qWaitForWindowExposed(&form));
-        form.findChild<QLineEdit*>("TxtFileIn")->setText(QDir::toNativeSeparators(docs));
-        QTRY_VERIFY(!form.Table().Rows.empty() && !form.IsReading());
+        ShowAndRead(form, QDir::toNativeSeparators(docs));
         auto* list = form.findChild<QTableView*>("List");
         int row = 0;
         while (!form.Table().Rows[row].SourcePath.endsWith("pp-0003.xml"))
