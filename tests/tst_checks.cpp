@@ -67,6 +67,9 @@ private slots:
         row("ИНН 11 digits", "inn", "77070838931", false);
         row("ИНН with a letter", "inn", "77070838A3", false);
         row("ИНН empty passes", "inn", "", true);
+        row("ИНН \"0\": none given", "inn", "0", true);
+        row("ИНН \"00\"", "inn", "00", false);
+        row("КПП \"0\": none given", "kpp", "0", true);
         row("КПП digits", "kpp", "773601001", true);
         row("КПП letters in 5-6", "kpp", "7736AB001", true);
         row("КПП letter elsewhere", "kpp", "A73601001", false);
@@ -162,7 +165,8 @@ private slots:
             << "Отмечено: 2 из 2 · 2,00 ₽ · не учтено сумм: 1";
         QTest::newRow("a sum past 64 bits is not wrapped")
             << QStringList{"92233720368547758.07", "0.01"}
-            << "Отмечено: 2 из 2 · 92 233 720 368 547 758,07 ₽ · не учтено сумм: "
+            << "Отмечено: 2 из 2 · 92 233 720 368 547 758,07 ₽ · не учтено "
+               "сумм: "
                "1";
         QTest::newRow("nothing checked")
             << QStringList{"!1"} << "Отмечено: 0 из 1 · 0,00 ₽";
@@ -199,7 +203,10 @@ private slots:
             Document("d.xml", {{u"Дата"_qs, u"05.03.2024"_qs}, {u"Сумма"_qs, u"1 500,0"_qs}}),
             // same as a.xml but another payer: not a duplicate
             Document("e.xml", {{u"ПлательщикИНН"_qs, u"7736050003"_qs}}),
-            Document("f.xml", {{u"Сумма"_qs, u"1500"_qs}}),
+            Document("f.xml",
+                     {{u"Сумма"_qs, u"1500"_qs}, {u"ПлательщикБИК"_qs, u" 044525225 "_qs}}),
+            // a tab reaches the statement as it is
+            Document("g.xml", {{u"Номер"_qs, u"19"_qs}, {u"ПолучательБИК"_qs, u"044525974\t"_qs}}),
         };
         const DocumentChecks checks = CheckDocuments(table);
         QCOMPARE(
@@ -211,6 +218,7 @@ private slots:
                 u"'b.xml': ПолучательСчет caption '40817810500001234568': счет не сходится с "
                 "БИК 044525974 (ключ)"_qs,
                 u"'c.xml': Сумма caption '1.001': сумма с долями копейки, в итог не вошла"_qs,
+                u"'g.xml': ПолучательБИК caption '044525974': БИК должен состоять из 9 цифр"_qs,
             }));
         QCOMPARE(checks.Duplicates.value("/in/d.xml"), QStringList({"/in/a.xml", "/in/f.xml"}));
         QVERIFY(!checks.Duplicates.contains("/in/e.xml"));

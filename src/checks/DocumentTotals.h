@@ -31,6 +31,6 @@ DocumentTotals ComputeTotals(const DocumentTable& table);
 QString KopecksText(qint64 kopecks, const QString& decimalSeparator,
                     const QString& groupSeparator = {});
 
-// "Отмечено: 12 из 15 · 1 234 567,89 ₽", and " · не учтено сумм: N" when amounts were left
-// out.
+// "Отмечено: 12 из 15 · 1 234 567,89 ₽", and " · не учтено сумм: N" when amounts
+// were left out.
 QString TotalsText(const DocumentTotals& totals);

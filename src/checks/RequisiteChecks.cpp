@@ -41,11 +41,18 @@ RequisiteField RequisiteFieldOf(const QString& fieldKey) {
 }
 
 QStringView RequisiteText(const QString& value) {
-    return QStringView(value).trimmed();
+    // Spaces only, as the statement trims its values: a tab or a no-break space reaches 1C.
+    QStringView text(value);
+    while (text.startsWith(u' '))
+        text = text.sliced(1);
+    while (text.endsWith(u' '))
+        text.chop(1);
+    return text;
 }
 
 QString InnProblem(QStringView inn) {
-    if (inn.isEmpty()) return {};
+    // A payment order writes "0" where the payer has no ИНН or КПП: that is no number mistyped.
+    if (inn.isEmpty() || inn == u"0") return {};
     if (!AllDigits(inn) || (inn.size() != 10 && inn.size() != 12))
         return QStringLiteral("ИНН должен состоять из 10 или 12 цифр");
     static constexpr std::array<int, 9> Legal = {2, 4, 10, 3, 5, 9, 4, 6, 8};
@@ -58,7 +65,7 @@ QString InnProblem(QStringView inn) {
 }
 
 QString KppProblem(QStringView kpp) {
-    if (kpp.isEmpty()) return {};
+    if (kpp.isEmpty() || kpp == u"0") return {};
     bool ok = kpp.size() == 9;
     for (qsizetype i = 0; ok && i < kpp.size(); ++i) {
         const QChar c = kpp[i];

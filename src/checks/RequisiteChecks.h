@@ -15,7 +15,8 @@ struct RequisiteField {
 RequisiteField RequisiteFieldOf(const QString& fieldKey);
 
 // Each check says why a value fails, in words for the user, or gives empty text when it passes.
-// An empty value passes: many documents leave a requisite out.
+// An empty value passes: many documents leave a requisite out; so does an ИНН or КПП of "0",
+// which payment orders write when there is none.
 QString InnProblem(QStringView inn);
 QString KppProblem(QStringView kpp);
 QString BicProblem(QStringView bic);
@@ -23,5 +24,5 @@ QString BicProblem(QStringView bic);
 // its own side. The key is not checked (only the 20 digits) when the BIC is empty or invalid.
 QString AccountProblem(QStringView account, QStringView bic, bool correspondent);
 
-// The value of a requisite as written to the statement: blanks at its ends dropped.
+// The value of a requisite as the statement writes it: spaces at its ends dropped.
 QStringView RequisiteText(const QString& value);
