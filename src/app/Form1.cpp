@@ -615,7 +615,6 @@ void Form1::BuildCheckControls() {
 
     m_totals = new QLabel(m_statusBar);
     m_totals->setObjectName(QStringLiteral("TotalsPanel"));
-    m_totals->setToolTip(QStringLiteral("Отмеченные документы, все документы и сумма отмеченных"));
     m_statusBar->addPermanentWidget(m_totals);
     m_totals->hide();
     // A long path in the status text gives way to the totals, not the other way round.
@@ -634,7 +633,17 @@ void Form1::PlacePreviewButton() {
 }
 
 void Form1::UpdateTotals() {
-    m_totals->setText(TotalsText(ComputeTotals(m_table)));
+    const DocumentTotals totals = ComputeTotals(m_table);
+    m_totals->setText(TotalsText(totals));
+    // A sum that leaves amounts out must not pass for the whole one.
+    QPalette palette = m_statusBar->palette();
+    if (!totals.Exact()) palette.setColor(QPalette::WindowText, StatusColour(StatusColorFailure));
+    m_totals->setPalette(palette);
+    m_totals->setToolTip(
+        totals.Exact()
+            ? QStringLiteral("Отмеченные документы, все документы и сумма отмеченных")
+            : QStringLiteral("Суммы, которые нельзя сложить точно (не число, доли копейки), в "
+                             "итог не вошли: они названы в списке замечаний"));
     m_totals->setVisible(!m_table.Rows.empty());
 }
 
