@@ -79,20 +79,24 @@ private slots:
             "15.01.2023 15.01.2023 14:05 40702810900000000001\r\n{MakeDate}{ACC}\r\n"
             "{MakeDate}{ACC}\r\n{MakeDate}");
         row("block tags are lower case", "<Header>H</Header><document>{nomer}</document>",
-            "\r\n1\r\n\xb9 3 {Summa} back\r\n");
+            "\r\n1\r\n\xb9 3 {\xcd\xe0\xe7\xed\xe0\xf7\xe5\xed\xe8\xe5}\r\n");
         row("missing closing tag ends at the next", "<header>H</x><footer>F</footer>",
             "H\r\n\r\n\r\nF");
         row("checked rows with every piece", "<document>\r\n{Сумма};{Data};{NOMER}\r\n</document>",
-            "\r\n1234.50;15.01.2023;1\r\n7.5;16.01.2023;\xb9 3 {Summa} back\r\n");
+            "\r\n1234.50;15.01.2023;1\r\n7.5;16.01.2023;\xb9 3 "
+            "{\xcd\xe0\xe7\xed\xe0\xf7\xe5\xed\xe8\xe5}\r\n");
         row("formats block",
             "<formats><date>yyyy-mm-dd</date></formats><header>{MakeDate}</header>",
             "2023-01-15\r\n\r\n\r\n");
-        // Row 3's number holds the placeholder of a later column (filled again) and its purpose
-        // that of an earlier one (left as it is); "Nomer" is filled by the first column.
+        // Values holding placeholders, of a later column or an earlier one, are written as they
+        // are: only the template's own text is searched. "Nomer" is filled by the first column.
         row("shared piece, values holding placeholders", "<document>{Nomer}{Other}</document>",
-            "\r\n1x\r\n\xb9 3 {Summa} backz\r\n");
+            "\r\n1x\r\n\xb9 3 {\xcd\xe0\xe7\xed\xe0\xf7\xe5\xed\xe8\xe5}z\r\n");
         row("space after ';' belongs to the name", "<document>{Purpose}{ Purpose}</document>",
-            "\r\n{Purpose}rent\r\n{Purpose}{Summa} back\r\n");
+            "\r\n{Purpose}Purpose: rent\r\n{Purpose}{Summa} back\r\n");
+        row("label rule asked for",
+            "<formats><after_colon>1</after_colon></formats><document>{ Purpose}</document>",
+            "\r\nrent\r\n{Summa} back\r\n");
         row("nothing after the footer",
             "<header></header><document>d</document><footer>\r\nEnd\r\n\r\n</footer>",
             "\r\nd\r\nd\r\nEnd\r\n");
@@ -105,14 +109,14 @@ private slots:
         QTEST(Get(out), "expected");
     }
 
-    // Braces of the block around a filled value make the placeholder of a later column.
-    void nestedBracesFilledColumnByColumn() {
+    // Braces of the block around a filled value never make a placeholder of another column.
+    void bracesAroundAValueStay() {
         DocumentTable table;
         table.Columns = {{"N", "N;N"}, {"Q", "Q;Q1X"}};
         table.Rows = {Row(true, {"1", "z"})};
         const QString out = m_dir.filePath("nested.txt");
         QVERIFY(Export(out, "<document>{Q{N}X}</document>", table).Ok);
-        QCOMPARE(Get(out), QByteArray("\r\nz\r\n"));
+        QCOMPARE(Get(out), QByteArray("\r\n{Q1X}\r\n"));
     }
 
     // A read-only statement is replaced and stays read-only; no document block without a row.
