@@ -172,22 +172,30 @@ private slots:
         QCOMPARE(QDir(dir.path()).entryList(QDir::Files), QStringList{"out.txt"});
     }
 
-    // The save dialog's filter, one entry per template, and the name it suggests for the source
-    // (the first file): the tail of its name after the last '_', the last template's extension.
+    // The save dialog's filter, one entry per template; the name it suggests for the source (the
+    // first file): the tail of its name after the last '_' (else its whole name) with the
+    // extension of the first type, the one shown; and a typed name once the last type is picked.
     void saveDialog_data() {
         QTest::addColumn<QString>("files");
         QTest::addColumn<QString>("filter");
         QTest::addColumn<QString>("suggested");
-        auto row = [](const char* name, const char* files, const char* filter, const char* out) {
-            QTest::newRow(name) << files << filter << out;
+        QTest::addColumn<QString>("typed");
+        QTest::addColumn<QString>("switched");
+        auto row = [](const char* name, const char* files, const char* filter, const char* out,
+                      const char* typed, const char* switched) {
+            QTest::newRow(name) << files << filter << out << typed << switched;
         };
-        row("last of two templates, any case",
+        row("first of two templates, any case",
             "pay_20240101_0042.xml,Table.csv.TPL,Statement.txt.tpl",
-            "Statement (*.txt)|*.txt|Table (*.csv)|*.csv|", "0042.csv");
-        row("template without an inner extension", "doc.xml,Plain.tpl", "Plain (*.)|*.|", "doc.");
-        row("Cyrillic title, other files ignored",
-            "doc_.xml,Выписка 1С.txt.tpl,notes.txt,a.tpl.bak", "Выписка 1С (*.txt)|*.txt|", ".txt");
-        row("no template", "x.xml", "", "x.");
+            "Statement (*.txt)|*.txt|Table (*.csv)|*.csv|", "0042.txt", "/a.b/x.TXT", "/a.b/x.csv");
+        row("template without an inner extension", "doc.xml,Plain.tpl", "Plain (*.)|*.|", "doc",
+            "doc", "doc");
+        row("nothing after '_': the whole name, never a bare extension",
+            "doc_.xml,Выписка 1С.txt.tpl,notes.txt,a.tpl.bak", "Выписка 1С (*.txt)|*.txt|",
+            "doc_.txt", "мой отчёт", "мой отчёт.txt");
+        row("another ending typed stays", "a_b.xml,T.csv.tpl,S.txt.tpl",
+            "S (*.txt)|*.txt|T (*.csv)|*.csv|", "b.txt", "b.pdf", "b.pdf");
+        row("no template", "x.xml", "", "x", "x", "x");
     }
     void saveDialog() {
         QFETCH(QString, files);
@@ -198,7 +206,12 @@ private slots:
         const TextCoder coder(Ru);
         const std::vector<TemplateInfo> list = TemplateList(dir.path(), coder);
         QTEST(SaveDialogFilter(list), "filter");
-        QTEST(SuggestedFileName(dir.filePath(files.section(u',', 0, 0)), list, coder), "suggested");
+        const QString first = list.empty() ? QString() : list.front().Extension;
+        QTEST(SuggestedFileName(dir.filePath(files.section(u',', 0, 0)), first, coder),
+              "suggested");
+        QFETCH(QString, typed);
+        QTEST(NameForFileType(typed, list, list.empty() ? QString() : list.back().Extension),
+              "switched");
     }
 };
 
