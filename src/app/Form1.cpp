@@ -550,9 +550,11 @@ void Form1::SaveCommand() {
         const qsizetype index = filters.indexOf(filter);
         if (index < 0) return;
         const QString extension = templates[size_t(index)].Extension;
-        const QString typed = QFileInfo(dialog.selectedFiles().value(0)).fileName();
         dialog.setDefaultSuffix(extension);
-        dialog.selectFile(NameForFileType(typed, templates, extension));
+        // With no name in the box the dialog reports its folder: nothing to rename then.
+        const QFileInfo typed(dialog.selectedFiles().value(0));
+        if (!typed.fileName().isEmpty() && !typed.isDir())
+            dialog.selectFile(NameForFileType(typed.fileName(), templates, extension));
     });
     if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return;
     // The chosen file type names the template, whatever extension was typed.
