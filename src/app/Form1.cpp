@@ -8,6 +8,7 @@
 #include "export/BuildExportFile.h"
 #include "export/SaveCommand.h"
 #include "reading/ColumnMap.h"
+#include "reading/ProblemSummary.h"
 #include "settings/INIStorage.h"
 #include "settings/OptionsDlg.h"
 #include "shell/AppInfo.h"
@@ -167,9 +168,9 @@ void Form1::BuildControls() {
     connect(m_header, &QHeaderView::sectionClicked, this, &Form1::OnHeaderClicked);
     connect(m_header, &CheckAllHeader::CheckAllToggled, m_model, &DocumentListModel::SetAllChecked);
     connect(m_list->selectionModel(), &QItemSelectionModel::currentRowChanged, this,
-            [this](const QModelIndex& current) {
-                if (current.isValid()) ShowRowInGrid(current.row());
-            });
+            &Form1::ShowCurrentRowInGrid);
+    // A new reading replaces the rows: the grid must not keep a document of the old ones.
+    connect(m_model, &QAbstractItemModel::modelReset, this, &Form1::ShowCurrentRowInGrid);
 
     m_grid = new QTableWidget(m_client);
     m_grid->setObjectName(QStringLiteral("Grid1"));
@@ -332,18 +333,17 @@ void Form1::ShowStatusText(const QString& text, qint32 colour) {
     }
 }
 
-void Form1::ShowProblems(const QStringList& problems) {
-    if (problems.isEmpty()) {
+void Form1::ShowProblems(const QStringList& problems, const QStringList& skipped) {
+    const ProblemSummaryTexts panel = ProblemSummary(problems, skipped);
+    if (panel.Text.isEmpty()) {
         m_statusProblems->clear();
         m_statusProblems->setToolTip({});
         m_statusProblems->hide();
         return;
     }
-    QString shown = problems.front();
-    if (problems.size() > 1) shown += QStringLiteral(" (+%1)").arg(problems.size() - 1);
     m_statusProblems->setText(
-        m_statusProblems->fontMetrics().elidedText(shown, Qt::ElideMiddle, Px(5000)));
-    m_statusProblems->setToolTip(problems.join(u'\n'));
+        m_statusProblems->fontMetrics().elidedText(panel.Text, Qt::ElideMiddle, Px(5000)));
+    m_statusProblems->setToolTip(panel.ToolTip);
     m_statusProblems->show();
 }
 
@@ -352,6 +352,15 @@ void Form1::ShowProblems(const QStringList& problems) {
 void Form1::OnSourceTextChanged(const QString& text) {
     if (!text.isEmpty() && QFileInfo::exists(text)) m_readTimer->start();
     UpdateSaveEnabled();
+}
+
+void Form1::ChooseSource(const QString& path) {
+    // The same path sets no new text, so no change would arm the reading: files added to the
+    // folder since would never be seen.
+    if (m_txtFileIn->text() == path)
+        OnSourceTextChanged(path);
+    else
+        m_txtFileIn->setText(path);
 }
 
 void Form1::UpdateSaveEnabled() {
@@ -425,7 +434,7 @@ void Form1::OnReadingFinished() {
         m_list->resizeColumnsToContents();
     }
     ShowStatusText(outcome.StatusText, outcome.StatusColor);
-    ApplyChecks(outcome.Problems);
+    ApplyChecks(outcome.Problems, outcome.Skipped);
     m_progress->hide();
     m_cancelRead->hide();
     unsetCursor();
@@ -463,7 +472,7 @@ void Form1::OpenFileCommand() {
     dialog.setOption(QFileDialog::ReadOnly, false);
     if (!UseNativeDialogs()) dialog.setOption(QFileDialog::DontUseNativeDialog);
     if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return;
-    m_txtFileIn->setText(QDir::toNativeSeparators(dialog.selectedFiles().front()));
+    ChooseSource(QDir::toNativeSeparators(dialog.selectedFiles().front()));
 }
 
 void Form1::OpenFolderCommand() {
@@ -472,7 +481,7 @@ void Form1::OpenFolderCommand() {
     dialog.setOption(QFileDialog::ShowDirsOnly);
     if (!UseNativeDialogs()) dialog.setOption(QFileDialog::DontUseNativeDialog);
     if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return;
-    m_txtFileIn->setText(QDir::toNativeSeparators(dialog.selectedFiles().front()));
+    ChooseSource(QDir::toNativeSeparators(dialog.selectedFiles().front()));
 }
 
 // ---- list, grid and picker
@@ -485,8 +494,16 @@ void Form1::OnHeaderClicked(int section) {
     if (sorted >= 0) m_header->setSortIndicator(sorted, Qt::AscendingOrder);
 }
 
+void Form1::ShowCurrentRowInGrid() {
+    const QModelIndex current = m_list->selectionModel()->currentIndex();
+    ShowRowInGrid(current.isValid() ? current.row() : -1);
+}
+
 void Form1::ShowRowInGrid(int row) {
-    if (row < 0 || row >= int(m_table.Rows.size())) return;
+    if (row < 0 || row >= int(m_table.Rows.size())) {
+        m_grid->clearContents();
+        return;
+    }
     const DocumentRow& document = m_table.Rows[std::size_t(row)];
     m_grid->setUpdatesEnabled(false);
     m_grid->clearContents();
@@ -541,15 +558,23 @@ void Form1::SaveCommandFor(int templateIndex) {
     if (!UseNativeDialogs()) dialog.setOption(QFileDialog::DontUseNativeDialog);
     dialog.setOption(QFileDialog::DontConfirmOverwrite, false);
     dialog.setNameFilters(filters);
-    dialog.setDefaultSuffix(templates.back().Extension);
-    dialog.selectFile(SuggestedFileName(m_txtFileIn->text(), templates, m_coder));
-    if (templateIndex >= 0 && templateIndex < int(templates.size())) {
-        // The template chosen in the preview: its type, and a name with its extension.
-        const std::vector<TemplateInfo> chosen{templates[std::size_t(templateIndex)]};
-        dialog.selectNameFilter(filters[templateIndex]);
-        dialog.setDefaultSuffix(chosen.front().Extension);
-        dialog.selectFile(SuggestedFileName(m_txtFileIn->text(), chosen, m_coder));
-    }
+    // The first type is preselected, or the preview's; the name and the added extension follow
+    // the type shown.
+    const std::size_t shown =
+        templateIndex > 0 && templateIndex < int(templates.size()) ? std::size_t(templateIndex) : 0;
+    dialog.selectNameFilter(filters[qsizetype(shown)]);
+    dialog.setDefaultSuffix(templates[shown].Extension);
+    dialog.selectFile(SuggestedFileName(m_txtFileIn->text(), templates[shown].Extension, m_coder));
+    connect(&dialog, &QFileDialog::filterSelected, &dialog, [&](const QString& filter) {
+        const qsizetype index = filters.indexOf(filter);
+        if (index < 0) return;
+        const QString extension = templates[size_t(index)].Extension;
+        dialog.setDefaultSuffix(extension);
+        // With no name in the box the dialog reports its folder: nothing to rename then.
+        const QFileInfo typed(dialog.selectedFiles().value(0));
+        if (!typed.fileName().isEmpty() && !typed.isDir())
+            dialog.selectFile(NameForFileType(typed.fileName(), templates, extension));
+    });
     if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return;
     // The chosen file type names the template, whatever extension was typed.
     const int index = std::max(0, int(filters.indexOf(dialog.selectedNameFilter())));
@@ -654,10 +679,10 @@ void Form1::CheckOutcome(const ColumnMap& columns) {
     m_outcome.Rows = std::move(read.Rows);
 }
 
-void Form1::ApplyChecks(const QStringList& readingProblems) {
+void Form1::ApplyChecks(const QStringList& readingProblems, const QStringList& skipped) {
     DocumentChecks checks = std::exchange(m_outcomeChecks, {});
     QStringList problems = readingProblems + std::exchange(m_outcomeReport, {});
-    ShowProblems(problems);
+    ShowProblems(problems, skipped);
     // A year of documents may bring thousands of lines: a tooltip of them all would not fit on
     // any screen, and every failing value is tinted in the list anyway.
     constexpr qsizetype TipLines = 300;
@@ -785,7 +810,7 @@ bool Form1::eventFilter(QObject* watched, QEvent* event) {
             auto* drop = static_cast<QDropEvent*>(event);
             QString path;
             if (AcceptsDrop(drop->mimeData(), &path)) {
-                m_txtFileIn->setText(path);
+                ChooseSource(path);
                 drop->setDropAction(Qt::CopyAction);
                 drop->accept();
             } else {

@@ -41,8 +41,9 @@ public:
 
     // Sets the status line's text; colour is 0x00BBGGRR, or StatusColorUnchanged to keep it.
     void ShowStatusText(const QString& text, qint32 colour);
-    // Extra information beside the status line (unreadable files, why a save failed, ...).
-    void ShowProblems(const QStringList& problems);
+    // Extra information beside the status line (unreadable files, why a save failed, ...); files
+    // left out by a reading are counted and the first of them named.
+    void ShowProblems(const QStringList& problems, const QStringList& skipped = {});
 
     // Writes the table through the template at templateIndex of the template list; the save
     // command's dialog ends here too.
@@ -77,6 +78,8 @@ private:
     bool UseNativeDialogs() const;
 
     void OnSourceTextChanged(const QString& text);
+    // A dropped or chosen source: read even when it is the path already in the box.
+    void ChooseSource(const QString& path);
     void OnReadTimer();
     void StartReading(const QString& path);
     void OnReadingFinished();
@@ -85,7 +88,8 @@ private:
 
     bool AcceptsDrop(const QMimeData* data, QString* path) const;
     void OnHeaderClicked(int section);
-    void ShowRowInGrid(int row);
+    void ShowRowInGrid(int row); // -1: nothing
+    void ShowCurrentRowInGrid();
     void OnPickerDateChanged();
     void OnOpenAfterToggled(bool checked);
     void ShowAbout();
@@ -98,7 +102,7 @@ private:
     void UpdateTotals();
     // On the reading thread: what the checks find in the rows just read.
     void CheckOutcome(const ColumnMap& columns);
-    void ApplyChecks(const QStringList& readingProblems);
+    void ApplyChecks(const QStringList& readingProblems, const QStringList& skipped);
     void MarkGridProblems(int row);
     // The save command with the dialog's file type set to a template (-1: the first).
     void SaveCommandFor(int templateIndex);

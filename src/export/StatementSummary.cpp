@@ -29,16 +29,15 @@ StatementSummary SummarizeStatement(const DocumentTable& table) {
     return summary;
 }
 
-void FillStatementPlaceholders(QString& block, const StatementSummary& summary, double exportDate,
-                               const FormatSettings& formats) {
+std::vector<NamedText> StatementPlaceholders(const StatementSummary& summary, double exportDate,
+                                             const FormatSettings& formats) {
     const double today = std::trunc(exportDate);
-    ReplacePlaceholderText(block, QStringLiteral("{Count}"), QString::number(summary.Count));
-    ReplacePlaceholderText(block, QStringLiteral("{Total}"),
-                           summary.TotalKopecks
-                               ? KopecksText(*summary.TotalKopecks, formats.DecimalSeparator)
-                               : QString());
-    ReplacePlaceholderText(block, QStringLiteral("{FirstDate}"),
-                           FormatValue(summary.FirstDate.value_or(today), formats));
-    ReplacePlaceholderText(block, QStringLiteral("{LastDate}"),
-                           FormatValue(summary.LastDate.value_or(today), formats));
+    return {
+        {QStringLiteral("Count"), QString::number(summary.Count)},
+        {QStringLiteral("Total"), summary.TotalKopecks
+                                      ? KopecksText(*summary.TotalKopecks, formats.DecimalSeparator)
+                                      : QString()},
+        {QStringLiteral("FirstDate"), FormatValue(summary.FirstDate.value_or(today), formats)},
+        {QStringLiteral("LastDate"), FormatValue(summary.LastDate.value_or(today), formats)},
+    };
 }
