@@ -1,6 +1,6 @@
 #include "checks/DocumentTotals.h"
 
-#include "text/DocumentNumber.h"
+#include "reading/DocumentReader.h"
 
 QString KopecksText(qint64 kopecks, const QString& decimalSeparator,
                     const QString& groupSeparator) {
@@ -20,8 +20,7 @@ QString KopecksText(qint64 kopecks, const QString& decimalSeparator,
 }
 
 std::optional<qint64> AmountKopecks(const QString& text, QString* why) {
-    std::optional<DocumentNumber> number = ReadDocumentNumber(text);
-    if (!number) number = ReadLeadingNumber(text);
+    const std::optional<DocumentNumber> number = AmountNumber(text); // as the list reads it
     if (!number) {
         if (why) *why = QStringLiteral("сумма не число, в итог не вошла");
         return std::nullopt;
