@@ -80,6 +80,7 @@ PreviewDlg::PreviewDlg(std::vector<TemplateInfo> templates, int templateIndex, B
     resize(760, 560);
 
     connect(m_template, &QComboBox::currentIndexChanged, this, &PreviewDlg::ShowTemplate);
+    if (m_templates.empty()) return;
     m_template->setCurrentIndex(std::clamp(templateIndex, 0, int(m_templates.size()) - 1));
     if (m_template->currentIndex() == 0) ShowTemplate(0); // no change signal for the first
 }
