@@ -1,5 +1,6 @@
 #pragma once
 
+#include "checks/DocumentChecks.h"
 #include "export/SaveCommand.h"
 #include "reading/DocumentTable.h"
 #include "reading/ReadingRun.h"
@@ -40,8 +41,9 @@ public:
 
     // Sets the status line's text; colour is 0x00BBGGRR, or StatusColorUnchanged to keep it.
     void ShowStatusText(const QString& text, qint32 colour);
-    // Extra information beside the status line (unreadable files, why a save failed, ...).
-    void ShowProblems(const QStringList& problems);
+    // Extra information beside the status line (unreadable files, why a save failed, ...); files
+    // left out by a reading are counted and the first of them named.
+    void ShowProblems(const QStringList& problems, const QStringList& skipped = {});
 
     // Writes the table through the template at templateIndex of the template list; the save
     // command's dialog ends here too.
@@ -54,6 +56,10 @@ public:
 
 public slots:
     void SaveCommand();
+    // The statement the chosen template would write, read-only; its "Сохранить" saves.
+    void ShowPreview();
+    // Stops a reading run; the rows read so far stay.
+    void CancelReading();
     void OpenFileCommand();
     void OpenFolderCommand();
 
@@ -72,6 +78,8 @@ private:
     bool UseNativeDialogs() const;
 
     void OnSourceTextChanged(const QString& text);
+    // A dropped or chosen source: read even when it is the path already in the box.
+    void ChooseSource(const QString& path);
     void OnReadTimer();
     void StartReading(const QString& path);
     void OnReadingFinished();
@@ -80,12 +88,24 @@ private:
 
     bool AcceptsDrop(const QMimeData* data, QString* path) const;
     void OnHeaderClicked(int section);
-    void ShowRowInGrid(int row);
+    void ShowRowInGrid(int row); // -1: nothing
+    void ShowCurrentRowInGrid();
     void OnPickerDateChanged();
     void OnOpenAfterToggled(bool checked);
     void ShowAbout();
     void ShowOptions();
     void PlaceMenuUnder(QMenu* menu, QWidget* button);
+
+    // Totals, checks, preview and cancelling a read.
+    void BuildCheckControls();
+    void PlacePreviewButton();
+    void UpdateTotals();
+    // On the reading thread: what the checks find in the rows just read.
+    void CheckOutcome(const ColumnMap& columns);
+    void ApplyChecks(const QStringList& readingProblems, const QStringList& skipped);
+    void MarkGridProblems(int row);
+    // The save command with the dialog's file type set to a template (-1: the first).
+    void SaveCommandFor(int templateIndex);
 
     TextCoder& m_coder;
     INIStorage& m_settings;
@@ -117,9 +137,14 @@ private:
     QProgressBar* m_progress = nullptr;
     QWidget* m_shape1 = nullptr;
     QTimer* m_readTimer = nullptr;
+    QLabel* m_totals = nullptr;
+    QToolButton* m_commandPreview = nullptr;
+    QToolButton* m_cancelRead = nullptr;
 
     QThread* m_worker = nullptr;
-    ReadingOutcome m_outcome; // written by the worker, read once it has finished
+    ReadingOutcome m_outcome;       // written by the worker, read once it has finished
+    DocumentChecks m_outcomeChecks; // likewise
+    QStringList m_outcomeReport;
     QString m_readingPath;
     bool m_readAgain = false;
     std::atomic_bool m_cancelReading{false};

@@ -129,6 +129,7 @@ int RunConvert(const QStringList& args) {
         return result.Failure == ExportFailure::Template ? ExitUsage : ExitWriteFailed;
     }
     PrintLine(stdout, SaveSuccessText(qint64(table.Rows.size()), output));
+    PrintCliChecks(table);
     EndIfInterrupted(); // a stop asked for during the write: the statement is whole, or untouched
     if (!StdoutReached()) return ExitWriteFailed;
     return options.Strict && problems > 0 ? ExitHadProblems : ExitDone;

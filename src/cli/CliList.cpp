@@ -50,19 +50,22 @@ int RunList(const QStringList& args) {
     qsizetype problems = 0;
     if (!LoadCliColumns(options, &columns, &problems)) return ExitUsage;
     const TextCoder coder(options.Locale);
-    const ReadingOutcome outcome = ReadCliSource(options, columns, coder);
+    ReadingOutcome outcome = ReadCliSource(options, columns, coder);
+    problems += outcome.Problems.size();
+    DocumentTable table{columns, std::move(outcome.Rows)};
 
     QStringList fields;
     for (const ColumnDef& column : columns)
         fields << column.Caption;
     WriteTsvLine(fields);
-    for (const DocumentRow& row : outcome.Rows) {
+    for (const DocumentRow& row : table.Rows) {
         fields.clear();
         for (int c = 0; c < int(columns.size()); ++c)
             fields << row.DisplayText(c);
         WriteTsvLine(fields);
     }
     if (!StdoutReached()) return ExitWriteFailed;
-    if (outcome.Rows.empty()) return ExitNoDocuments;
-    return options.Strict && problems + outcome.Problems.size() > 0 ? ExitHadProblems : ExitDone;
+    if (table.Rows.empty()) return ExitNoDocuments;
+    PrintCliChecks(table);
+    return options.Strict && problems > 0 ? ExitHadProblems : ExitDone;
 }

@@ -2,6 +2,7 @@
 
 #include "reading/DocumentTable.h"
 
+#include <QByteArray>
 #include <QString>
 
 class INIStorage;
@@ -12,6 +13,9 @@ struct FormatSettings {
     QString DecimalSeparator;
     QString DateFormat = QStringLiteral("dd.MM.yyyy");
     QString TimeFormat = QStringLiteral("hh:mm");
+    // <after_colon>1</after_colon>: a text value keeps only what follows its last ":" (a label
+    // rule some old templates relied on). Off unless the template asks: a purpose stays whole.
+    bool AfterColon = false;
 };
 
 enum class ExportFailure {
@@ -25,6 +29,13 @@ struct ExportResult {
     QString Error; // when !Ok: one line naming the path and what failed
     ExportFailure Failure = ExportFailure::None;
 };
+
+// The statement's Windows-1251 bytes exactly as BuildExportFile writes them (the preview shows
+// these); nothing is written.
+ExportResult BuildExportBytes(QByteArray& bytes, const DocumentTable& documents,
+                              const QString& templatePath, double exportDateTime,
+                              const INIStorage& settings, const TextCoder& coder,
+                              FormatSettings& formats);
 
 // Writes the checked rows of the table, in table order, through the template into a Windows-1251
 // statement. The file is written beside the target and renamed over it only when complete: after

@@ -204,21 +204,25 @@ Walk::Step Walk::Entry(archive* a, archive_entry* header) {
         Say(QStringLiteral("имя элемента №%1 не удалось прочитать, элемент пропущен%2")
                 .arg(m_entries)
                 .arg(Detail(a)));
+        m_visitor.Refused(QStringLiteral("№%1").arg(m_entries));
         return Step::Next;
     }
     m_lastName = *name;
     const mode_t type = archive_entry_filetype(header);
     if (type == AE_IFLNK || archive_entry_symlink(header) || archive_entry_hardlink(header)) {
         Say(QStringLiteral("элемент '%1' — ссылка, пропущен").arg(*name));
+        m_visitor.Refused(*name);
         return Step::Next;
     }
     if (type != AE_IFREG && type != AE_IFDIR) {
         Say(QStringLiteral("элемент '%1' — не файл и не папка, пропущен").arg(*name));
+        m_visitor.Refused(*name);
         return Step::Next;
     }
     std::optional<QStringList> parts = SafeParts(*name);
     if (!parts) {
         Say(QStringLiteral("элемент '%1' ведет за пределы папки, пропущен").arg(*name));
+        m_visitor.Refused(*name);
         return Step::Next;
     }
     if (parts->isEmpty()) return Step::Next;
@@ -248,6 +252,7 @@ Walk::Step Walk::ReadData(archive* a, const ArchiveEntry& entry) {
             // The next header tells whether the rest of the archive can still be read.
             Say(QStringLiteral("элемент '%1' поврежден и пропущен%2").arg(entry.Name, Detail(a)));
             m_visitor.Done(false);
+            m_visitor.Refused(entry.Name);
             return Step::Next;
         }
         m_read += n;
@@ -281,9 +286,9 @@ class MemoryReader : public ArchiveVisitor {
 public:
     MemoryReader(const ArchiveSource& source, const ArchiveEntryFilter& wanted,
                  const ArchiveEntryTake& take, QStringList& problems,
-                 const std::function<bool()>& keepGoing)
+                 const std::function<bool()>& keepGoing, QStringList* refused)
         : m_source(source), m_wanted(wanted), m_take(take), m_problems(problems),
-          m_keepGoing(keepGoing) {}
+          m_keepGoing(keepGoing), m_refused(refused) {}
 
     bool Wants(const ArchiveEntry& entry) override {
         if (entry.Folder || (m_wanted && !m_wanted(entry))) return false;
@@ -310,11 +315,15 @@ public:
         m_bytes = QByteArray();
     }
     bool KeepGoing() override { return !m_cancelled && (!m_keepGoing || m_keepGoing()); }
+    void Refused(const QString& name) override {
+        if (m_refused) *m_refused << name;
+    }
 
 private:
     void TooLarge() {
         m_problems << TooLargeDocumentText(
             QStringLiteral("Архив '%1': элемент '%2'").arg(m_source.Path, m_entry.Name));
+        Refused(m_entry.Name);
     }
 
     const ArchiveSource& m_source;
@@ -322,6 +331,7 @@ private:
     const ArchiveEntryTake& m_take;
     QStringList& m_problems;
     const std::function<bool()>& m_keepGoing;
+    QStringList* m_refused;
     ArchiveEntry m_entry;
     QByteArray m_bytes;
     bool m_cancelled = false;
@@ -335,7 +345,8 @@ bool WalkArchive(const ArchiveSource& source, ArchiveVisitor& visitor, QStringLi
 
 bool ReadArchiveEntries(const ArchiveSource& source, const ArchiveEntryFilter& wanted,
                         const ArchiveEntryTake& take, QStringList& problems,
-                        const UnzipLimits& limits, const std::function<bool()>& keepGoing) {
-    MemoryReader reader(source, wanted, take, problems, keepGoing);
+                        const UnzipLimits& limits, const std::function<bool()>& keepGoing,
+                        QStringList* refused) {
+    MemoryReader reader(source, wanted, take, problems, keepGoing, refused);
     return WalkArchive(source, reader, problems, limits);
 }

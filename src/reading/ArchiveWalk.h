@@ -49,6 +49,8 @@ public:
     virtual void Done(bool complete) = 0;
     // Asked between entries and between blocks: false cancels the walk, silently.
     virtual bool KeepGoing() { return true; }
+    // An entry the walk left out with a problem (a link, a damaged entry, ...), by its name.
+    virtual void Refused(const QString& name) { Q_UNUSED(name); }
 };
 
 // The one walk over a .zip archive, in stored order, with its safety rules: links and entries
@@ -67,8 +69,9 @@ using ArchiveEntryTake = std::function<bool(const ArchiveEntry& entry, const QBy
 
 // The walk in memory: every file entry the filter wants is read whole and handed to take, in
 // stored order; nothing is written to disk. A file over LargestDocumentBytes is left out with a
-// problem. keepGoing is asked between entries and blocks. False when cancelled.
+// problem. keepGoing is asked between entries and blocks. refused receives the name of every
+// entry left out with a problem. False when cancelled.
 bool ReadArchiveEntries(const ArchiveSource& source, const ArchiveEntryFilter& wanted,
                         const ArchiveEntryTake& take, QStringList& problems,
-                        const UnzipLimits& limits = {},
-                        const std::function<bool()>& keepGoing = {});
+                        const UnzipLimits& limits = {}, const std::function<bool()>& keepGoing = {},
+                        QStringList* refused = nullptr);

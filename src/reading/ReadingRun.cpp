@@ -43,6 +43,14 @@ QString ReadSuccessText(qint64 count, const QString& path) {
            QLatin1Char('\'');
 }
 
+QString ReadCancelledText(qint64 count, const QString& path) {
+    return QStringLiteral("Чтение остановлено: ") +
+           PluralForm(QStringLiteral("прочитан"), count, 0) + QLatin1Char(' ') +
+           QString::number(count) + QLatin1Char(' ') +
+           PluralForm(QStringLiteral("документ"), count, 2) + QStringLiteral(" из '") + path +
+           QLatin1Char('\'');
+}
+
 QString NotFoundText(const QString& path) {
     return QStringLiteral("Не найдено совместимых документов в '") + path + QLatin1Char('\'');
 }
@@ -72,6 +80,23 @@ bool Stopped(ReadingCancel cancel) {
     return cancel && cancel->load(std::memory_order_relaxed);
 }
 
+// Whatever was said about a file, line by line; a file left out is named among the skipped.
+void Note(const QString& path, bool listed, const QString& problem, ReadingOutcome* outcome) {
+    if (!listed) outcome->Skipped << path;
+    if (!problem.isEmpty())
+        outcome->Problems << problem.split(u'\n');
+    else if (!listed)
+        outcome->Problems << QStringLiteral("Файл '%1' пропущен").arg(path);
+}
+
+// A file's row, or its name among those left out; nothing when a cancel cut the file short.
+void Take(const QString& path, std::optional<DocumentRow> row, const QString& problem,
+          ReadingOutcome* outcome, ReadingCancel cancel) {
+    if (!row && Stopped(cancel)) return;
+    Note(path, row.has_value(), problem, outcome);
+    if (row) outcome->Rows.push_back(std::move(*row));
+}
+
 bool ReadFolderWith(const QString& folder, const DocumentReader& reader, const TextCoder& coder,
                     ReadingOutcome* outcome, const ReadingProgress& progress,
                     ReadingCancel cancel) {
@@ -79,11 +104,10 @@ bool ReadFolderWith(const QString& folder, const DocumentReader& reader, const T
     const QString prefix = coder.RulePath(folder);
     outcome->Rows.reserve(outcome->Rows.size() + size_t(names.size()));
     for (qsizetype i = 0; i < names.size(); ++i) {
+        const QString path = prefix + names.at(i);
         QString problem;
-        if (std::optional<DocumentRow> row = reader.ReadFile(prefix + names.at(i), &problem))
-            outcome->Rows.push_back(std::move(*row));
-        else if (!problem.isEmpty())
-            outcome->Problems << problem;
+        std::optional<DocumentRow> row = reader.ReadFile(path, &problem);
+        Take(path, std::move(row), problem, outcome, cancel);
         if (Stopped(cancel) || (progress && !progress(i + 1, names.size()))) return false;
     }
     return true;
@@ -102,6 +126,7 @@ bool ReadZipWith(const QString& archive, const DocumentReader& reader, ReadingOu
         return QStringView(f.Row.SourcePath).mid(prefix, f.NameSize);
     };
     std::vector<Found> found;
+    QStringList skipped; // entries the walk left out
     qint64 done = 0;
     auto keepGoing = [&] { return !Stopped(cancel) && (!progress || progress(done, 0)); };
     auto topLevelDocument = [](const ArchiveEntry& entry) {
@@ -111,13 +136,17 @@ bool ReadZipWith(const QString& archive, const DocumentReader& reader, ReadingOu
         archive, topLevelDocument,
         [&](const ArchiveEntry& entry, const QByteArray& bytes) {
             const QString& entryName = entry.Parts.front();
-            if (std::optional<DocumentRow> row =
-                    reader.ReadBytes(archive + u'/' + entryName, bytes))
-                found.push_back({entryName.size(), entry.Position, std::move(*row)});
+            const QString path = archive + u'/' + entryName;
+            QString problem;
+            std::optional<DocumentRow> row = reader.ReadBytes(path, bytes, &problem);
+            if (row || !Stopped(cancel)) Note(path, row.has_value(), problem, outcome);
+            if (row) found.push_back({entryName.size(), entry.Position, std::move(*row)});
             ++done;
             return keepGoing();
         },
-        outcome->Problems, limits, keepGoing);
+        outcome->Problems, limits, keepGoing, &skipped);
+    for (const QString& name : std::as_const(skipped))
+        outcome->Skipped << archive + u'/' + name;
     std::stable_sort(found.begin(), found.end(),
                      [&](const Found& a, const Found& b) { return NameBefore(name(a), name(b)); });
     // Entries of one name now stand together, in archive order: the later ones get their
@@ -153,10 +182,8 @@ ReadingOutcome RunReading(const QString& path, const ColumnMap& columns, const T
     switch (DetectSourceKind(path, coder)) {
     case SourceKind::Xml: {
         QString problem;
-        if (std::optional<DocumentRow> row = reader.ReadFile(path, &problem))
-            outcome.Rows.push_back(std::move(*row));
-        else if (!problem.isEmpty())
-            outcome.Problems << problem;
+        std::optional<DocumentRow> row = reader.ReadFile(path, &problem);
+        Take(path, std::move(row), problem, &outcome, cancel);
         finished = !Stopped(cancel) && (!progress || progress(1, 1));
         break;
     }
@@ -170,6 +197,12 @@ ReadingOutcome RunReading(const QString& path, const ColumnMap& columns, const T
         break;
     }
     outcome.Cancelled = !finished;
+    if (outcome.Cancelled) {
+        // The user stopped it: say so, with what was read, even when that is nothing.
+        outcome.StatusText = ReadCancelledText(qint64(outcome.Rows.size()), path);
+        outcome.StatusColor = outcome.Rows.empty() ? StatusColorFailure : StatusColorSuccess;
+        return outcome;
+    }
     if (!outcome.Rows.empty()) {
         outcome.StatusText = ReadSuccessText(qint64(outcome.Rows.size()), path);
         outcome.StatusColor = StatusColorSuccess;
