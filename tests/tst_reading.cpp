@@ -154,13 +154,16 @@ private slots:
     // Three stored files of 60,000 bytes, A, B and C; the archive or its middle file damaged, or
     // a bound reached. What comes before the damage, and after a damaged file, is extracted.
     void damagedOrTooLarge_data() {
-        QTest::addColumn<int>("damage"); // 0: not a zip, 1: the middle file's data, 2: cut there
+        QTest::addColumn<int>("damage"); // 0: not a zip, 1: the middle file's data, 2: cut there,
+                                         // 3: a pipe
         QTest::addColumn<qint64>("maxTotal");
         QTest::addColumn<qint64>("maxEntries");
         QTest::addColumn<QStringList>("tree");
         QTest::addColumn<QStringList>("says"); // each problem, besides the archive's path
         const QString a = "a1.xml=" + QString(60000, u'A'), c = "c1.xml=" + QString(60000, u'C');
         QTest::newRow("not a zip at all") << 0 << 0ll << 0ll << QStringList{} << QStringList{""};
+        QTest::newRow("a pipe, never waited on")
+            << 3 << 0ll << 0ll << QStringList{} << QStringList{""};
         QTest::newRow("bad data in the middle file: only that one lost")
             << 1 << 0ll << 0ll << QStringList{a, c} << QStringList{"b1.xml"};
         QTest::newRow("cut short in the middle file")
@@ -195,6 +198,8 @@ private slots:
         file.resize(0);
         file.write(bytes);
         file.close();
+        if (damage == 3)
+            QVERIFY(QFile::remove(zip) && mkfifo(QFile::encodeName(zip).constData(), 0600) == 0);
         UnzipLimits limits;
         if (maxTotal > 0) limits.MaxTotalBytes = maxTotal;
         if (maxEntries > 0) limits.MaxEntries = maxEntries;

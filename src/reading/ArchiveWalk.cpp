@@ -3,6 +3,7 @@
 #include "reading/DocumentFile.h"
 
 #include <QFile>
+#include <QFileInfo>
 #include <QStringDecoder>
 
 #include <archive.h>
@@ -113,6 +114,11 @@ bool Walk::Open(archive* a) {
         opened = archive_read_open_memory(a, m_source.Bytes->constData(),
                                           size_t(m_source.Bytes->size()));
     } else {
+        // A pipe or a device named .zip would be waited on, or read for ever.
+        if (QFileInfo::exists(m_source.Path) && !QFileInfo(m_source.Path).isFile()) {
+            m_problems << NotRegularFileText(m_source.Path);
+            return false;
+        }
         QFile probe(m_source.Path);
         if (!probe.open(QIODevice::ReadOnly)) {
             m_problems << QStringLiteral("Не удалось открыть архив '%1' (%2)")

@@ -27,6 +27,10 @@ QString TooLargeDocumentText(const QString& what) {
         .arg(LargestDocumentBytes >> 20);
 }
 
+QString NotRegularFileText(const QString& path) {
+    return QStringLiteral("'%1' не обычный файл (канал, устройство или сокет), пропущен").arg(path);
+}
+
 std::optional<QByteArray> ReadDocumentBytes(const QString& path, QString* problem) {
     QFile file;
 #ifdef Q_OS_UNIX
@@ -40,8 +44,7 @@ std::optional<QByteArray> ReadDocumentBytes(const QString& path, QString* proble
     struct stat st {};
     if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
         ::close(fd);
-        Say(problem, QStringLiteral("'%1' не обычный файл (канал, устройство или сокет), пропущен")
-                         .arg(path));
+        Say(problem, NotRegularFileText(path));
         return std::nullopt;
     }
     if (!file.open(fd, QIODevice::ReadOnly, QFileDevice::AutoCloseHandle)) {

@@ -11,6 +11,8 @@ constexpr qint64 LargestDocumentBytes = qint64(64) << 20;
 
 // The text of the problem for a document over LargestDocumentBytes; what names the file or entry.
 QString TooLargeDocumentText(const QString& what);
+// The text of the problem for a path that names a pipe, a device or a socket.
+QString NotRegularFileText(const QString& path);
 
 // The bytes of one document file. Only a regular file is read (a link is followed to one): a
 // pipe, a device or a socket is refused without waiting on it. The size bound holds for what is
