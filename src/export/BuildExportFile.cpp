@@ -2,10 +2,10 @@
 
 #include "export/FormatValue.h"
 #include "export/NumberMarks.h"
-#include "text/SafeWrite.h"
 #include "reading/ColumnMap.h"
 #include "settings/INIStorage.h"
 #include "text/Cp1251.h"
+#include "text/SafeWrite.h"
 #include "text/TextCoder.h"
 #include "text/TrimSpaces.h"
 
@@ -68,10 +68,10 @@ void FillInOnePass(QString& out, const QString& block, const QHash<QString, int>
 
 } // namespace
 
-ExportResult BuildExportFile(const QString& outputPath, const DocumentTable& documents,
-                             const QString& templatePath, double exportDateTime,
-                             const INIStorage& settings, const TextCoder& coder,
-                             FormatSettings& formats) {
+ExportResult BuildExportBytes(QByteArray* bytes, const DocumentTable& documents,
+                              const QString& templatePath, double exportDateTime,
+                              const INIStorage& settings, const TextCoder& coder,
+                              FormatSettings& formats) {
     QString readError;
     const std::optional<QString> read = ReadWholeFile(templatePath, &readError);
     if (!read) {
@@ -157,9 +157,20 @@ ExportResult BuildExportFile(const QString& outputPath, const DocumentTable& doc
         out += CrLf;
     }
     out += coder.ReadTag(tpl, QStringLiteral("footer"));
+    *bytes = Cp1251::Encode(out);
+    return {true, {}, ExportFailure::None};
+}
 
+ExportResult BuildExportFile(const QString& outputPath, const DocumentTable& documents,
+                             const QString& templatePath, double exportDateTime,
+                             const INIStorage& settings, const TextCoder& coder,
+                             FormatSettings& formats) {
+    QByteArray bytes;
+    ExportResult built =
+        BuildExportBytes(&bytes, documents, templatePath, exportDateTime, settings, coder, formats);
+    if (!built.Ok) return built;
     QString writeError;
-    if (!WriteFileAtomically(outputPath, Cp1251::Encode(out), ReadOnlyTarget::Replace, &writeError))
+    if (!WriteFileAtomically(outputPath, bytes, ReadOnlyTarget::Replace, &writeError))
         return Failed(ExportFailure::Output,
                       QStringLiteral("Не удалось сохранить '%1': %2")
                           .arg(QDir::toNativeSeparators(outputPath), writeError));

@@ -26,6 +26,13 @@ struct ExportResult {
     ExportFailure Failure = ExportFailure::None;
 };
 
+// The statement of the checked rows, in table order, through the template: its Windows-1251
+// bytes, or (when the template cannot be read) a failure and nothing in bytes.
+ExportResult BuildExportBytes(QByteArray* bytes, const DocumentTable& documents,
+                              const QString& templatePath, double exportDateTime,
+                              const INIStorage& settings, const TextCoder& coder,
+                              FormatSettings& formats);
+
 // Writes the checked rows of the table, in table order, through the template into a Windows-1251
 // statement. The file is written beside the target and renamed over it only when complete: after
 // any failure an existing file at outputPath is left byte for byte.
