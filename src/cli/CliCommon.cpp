@@ -59,20 +59,17 @@ QStringList WrapWords(const QString& first, const QStringList& words) {
     return lines << line;
 }
 
-// "vypiska-cli convert [--config DIR] ... -o FILE SOURCE", wrapped under its own start.
+// "vypiska-cli convert [OPTION]... -o FILE SOURCE": the options a command cannot do without are
+// named, the others are listed below it.
 QString Synopsis(const QString& lead, const QString& command) {
-    QStringList words;
+    QStringList words{QStringLiteral("[OPTION]...")};
     for (const CliOptionSpec& spec : CliOptionTable()) {
-        if (spec.Commands.isEmpty() || !TakenBy(spec, command)) continue;
-        const QString word =
-            (spec.Names.front().size() == 1 ? u'-' + spec.Names.front() : LongName(spec)) +
-            (spec.ValueName.isEmpty() ? QString() : u' ' + spec.ValueName);
-        words << (spec.Required ? word : u'[' + word + u']');
+        if (!spec.Required || !TakenBy(spec, command)) continue;
+        words << (spec.Names.front().size() == 1 ? u'-' + spec.Names.front() : LongName(spec)) +
+                     (spec.ValueName.isEmpty() ? QString() : u' ' + spec.ValueName);
     }
-    words.prepend(QStringLiteral("[--locale NAME]"));
-    words.prepend(QStringLiteral("[--config DIR]"));
     words << QStringLiteral("SOURCE");
-    return WrapWords(lead + Program + u' ' + command.leftJustified(8), words).join(u'\n');
+    return WrapWords(lead + Program + u' ' + command + u' ', words).join(u'\n');
 }
 
 bool ParseLocale(const QString& name, QLocale* locale) {

@@ -14,11 +14,11 @@ void SetApplicationInfo() {
 }
 
 void SetUpGuiCommandLine(QCommandLineParser& parser) {
-    parser.setApplicationDescription(QStringLiteral(
-        "Reads XML payment documents (one .xml file, every *.xml of a folder, or the "
-        "top level of a .zip), lists them and writes the checked ones into a "
-        "Windows-1251 statement for import into 1C. vypiska-cli does the same "
-        "without a window."));
+    parser.setApplicationDescription(
+        QStringLiteral("Reads XML payment documents (one .xml file, every *.xml of a folder, or\n"
+                       "the top level of a .zip), lists them and writes the checked ones into a\n"
+                       "Windows-1251 statement for import into 1C. vypiska-cli does the same\n"
+                       "without a window."));
     parser.addHelpOption();
     parser.addVersionOption();
     parser.addPositionalArgument(
