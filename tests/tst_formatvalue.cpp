@@ -1,6 +1,5 @@
 #include "export/DatePattern.h"
 #include "export/FormatValue.h"
-#include "text/TextCoder.h"
 
 #include <QtTest>
 
@@ -15,49 +14,62 @@ class TestFormatValue : public QObject {
     Q_OBJECT
 private slots:
     // A value put into a block for the placeholder {Сумма}; dates "dd.MM.yyyy", times "hh:mm".
+    // The reader's locale plays no part: the numbers are the sender's.
     void values_data() {
-        QTest::addColumn<QLocale>("locale");
         QTest::addColumn<QString>("separator");
         QTest::addColumn<QString>("block");
         QTest::addColumn<PlaceholderValue>("value");
         QTest::addColumn<QString>("expected");
-        auto row = [](const char* name, const QLocale& locale, const char* separator,
-                      const PlaceholderValue& value, const QString& out,
-                      const QString& block = u"{Сумма}"_qs) {
-            QTest::newRow(name) << locale << separator << block << value << out;
+        QTest::addColumn<bool>("afterColon");
+        auto row = [](const char* name, const char* separator, const PlaceholderValue& value,
+                      const QString& out, const QString& block = u"{Сумма}"_qs,
+                      bool afterColon = false) {
+            QTest::newRow(name) << separator << block << value << out << afterColon;
         };
-        row("ISO date", Ru, ",", u"2023-01-15"_qs, "15.01.2023");
-        row("date-time at midnight", Ru, ",", 44941.0, "15.01.2023");
-        row("time of day", Ru, ",", 0.5, "12:00");
-        row("midnight time of day", Ru, ",", 0.0, "00:00");
-        row("number", Ru, ",", u"1234.50"_qs, "1234,50");
-        row("number with a space", Ru, ",", u"1 000.00"_qs, "1000,00");
-        row("20-digit account", Ru, ",", u"40702810900000000001"_qs, "40702810900000000001");
-        row("label and word", Ru, ",", u"Назначение: оплата "_qs, u"оплата"_qs);
-        row("bare time", Ru, ",", u"10:30"_qs, "30");
-        row("empty", Ru, ",", QString(), "");
-        row("year and month only", Ru, ",", u"2023-01"_qs, "2023-01");
-        // The separator put in is never taken away again by a later replacement.
-        row("ru comma amount", Ru, ".", u"12,50"_qs, "12.50");
-        row("ru list amount", Ru, ".", u"1\u00a0234,50\u00a0₽"_qs, "1234.50");
-        row("ru amount, mark without spacing", Ru, ".", u"1234,50₽"_qs, "1234.50");
-        row("ru both marks", Ru, ",", u"1.234,56"_qs, "1,234,56");
-        row("en list amount", En, ".", u"$1,234.50"_qs, "1234.50");
-        row("en comma separator", En, ",", u"1234.50"_qs, "1234,50");
-        row("every occurrence, any case", Ru, ",", u"7"_qs, u"Сумма=7;7"_qs,
+        row("ISO date", ",", u"2023-01-15"_qs, "15.01.2023");
+        row("date-time at midnight", ",", 44941.0, "15.01.2023");
+        row("time of day", ",", 0.5, "12:00");
+        row("midnight time of day", ",", 0.0, "00:00");
+        row("number", ",", u"1234.50"_qs, "1234,50");
+        row("number with a space", ",", u"1 000.00"_qs, "1000,00");
+        row("20-digit account", ",", u"40702810900000000001"_qs, "40702810900000000001");
+        // Text reaches the statement whole; the label rule only when the template asks for it.
+        row("purpose with a colon stays whole", ",",
+            u" Оплата по счету № 17. В т.ч. НДС (20%): 2500.00 "_qs,
+            u"Оплата по счету № 17. В т.ч. НДС (20%): 2500.00"_qs);
+        row("bare time stays whole", ",", u"10:30"_qs, "10:30");
+        row("label rule when asked", ",", u"Назначение: оплата "_qs, u"оплата"_qs, u"{Сумма}"_qs,
+            true);
+        row("bare time, label rule", ",", u"10:30"_qs, "30", u"{Сумма}"_qs, true);
+        row("each run of line breaks one space", ",", u"Оплата\r\nНДС\n\n10%\r \rитого\r\n"_qs,
+            u"Оплата НДС 10%   итого"_qs);
+        row("percent signs and braces as written", ",", u"НДС 20%16 a%20b {Сумма}"_qs,
+            u"НДС 20%16 a%20b {Сумма}"_qs);
+        row("empty", ",", QString(), "");
+        row("year and month only", ",", u"2023-01"_qs, "2023-01");
+        row("comma amount", ".", u"12,50"_qs, "12.50");
+        row("spaced groups and a comma", ".", u"2 500,75"_qs, "2500.75");
+        row("point groups, comma mark", ".", u"1.234,56"_qs, "1234.56");
+        row("comma groups, point mark", ",", u"1,234.56"_qs, "1234,56");
+        row("no-break spaces", ".", u"1\u00a0234\u00a0567,8"_qs, "1234567.8");
+        row("decimals kept", ",", u"7300.00"_qs, "7300,00");
+        row("sign kept", ".", u"-3"_qs, "-3");
+        row("separator of one space stays", " ", u"1234.50"_qs, "1234 50");
+        row("every occurrence, any case", ",", u"7"_qs, u"Сумма=7;7"_qs,
             u"Сумма={СУММА};{сумма}"_qs);
-        row("inserted text not searched again", Ru, ",", u"{СУММА}"_qs, u"{СУММА}-{СУММА}"_qs,
+        row("inserted text not searched again", ",", u"{СУММА}"_qs, u"{СУММА}-{СУММА}"_qs,
             u"{сумма}-{сумма}"_qs);
-        row("no overlap", Ru, ",", u"1"_qs, u"1Сумма}"_qs, u"{Сумма}Сумма}"_qs);
+        row("no overlap", ",", u"1"_qs, u"1Сумма}"_qs, u"{Сумма}Сумма}"_qs);
     }
     void values() {
-        QFETCH(QLocale, locale);
         QFETCH(QString, separator);
         QFETCH(QString, block);
         QFETCH(PlaceholderValue, value);
         FormatSettings formats;
         formats.DecimalSeparator = separator;
-        ApplyPlaceholder(block, u"{Сумма}"_qs, value, formats, TextCoder(locale));
+        QFETCH(bool, afterColon);
+        formats.AfterColon = afterColon;
+        ApplyPlaceholder(block, u"{Сумма}"_qs, value, formats);
         QTEST(block, "expected");
     }
 

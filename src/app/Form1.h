@@ -40,9 +40,10 @@ public:
 
     // Sets the status line's text; colour is 0x00BBGGRR, or StatusColorUnchanged to keep it.
     void ShowStatusText(const QString& text, qint32 colour);
-    // Extra information beside the status line (unreadable files, why a save failed, ...).
-    void ShowProblems(const QStringList& problems);
-    // The same, after what is shown already.
+    // Extra information beside the status line (unreadable files, why a save failed, ...); files
+    // left out by a reading are counted and the first of them named.
+    void ShowProblems(const QStringList& problems, const QStringList& skipped = {});
+    // More problems, after what is shown already.
     void AddProblems(const QStringList& problems);
 
     // Takes a source as a drop on TxtFileIn would ("vypiska PATH", "Open with"): an existing
@@ -82,6 +83,8 @@ private:
     bool UseNativeDialogs() const;
 
     void OnSourceTextChanged(const QString& text);
+    // A dropped or chosen source: read even when it is the path already in the box.
+    void ChooseSource(const QString& path);
     void OnReadTimer();
     void StartReading(const QString& path);
     void OnReadingFinished();
@@ -92,7 +95,8 @@ private:
     bool AcceptsSource(const QString& path) const;
     void ShowButtonMenu(QToolButton* button);
     void OnHeaderClicked(int section);
-    void ShowRowInGrid(int row);
+    void ShowRowInGrid(int row); // -1: nothing
+    void ShowCurrentRowInGrid();
     void OnPickerDateChanged();
     void OnOpenAfterToggled(bool checked);
     void ShowAbout();
@@ -138,7 +142,7 @@ private:
     std::atomic_bool m_cancelReading{false};
     std::shared_ptr<std::atomic_bool> m_progressPosted = std::make_shared<std::atomic_bool>(false);
 
-    QStringList m_problems;
+    QStringList m_problems, m_skipped; // what the problems panel shows
     bool m_settingPicker = false;
     bool m_fittingGrid = false;
     bool m_gridCaptionSetByUser = false;

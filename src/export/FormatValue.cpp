@@ -1,12 +1,9 @@
 #include "export/FormatValue.h"
 
 #include "export/DatePattern.h"
-#include "export/NumberMarks.h"
 #include "text/DateParse.h"
-#include "text/TextCoder.h"
+#include "text/DocumentNumber.h"
 #include "text/TrimSpaces.h"
-
-#include <QVariant>
 
 #include <cmath>
 
@@ -14,7 +11,7 @@ namespace {
 
 // The date and the time of day of a day count, split by hand: a date-time in local time would
 // ask the time zone on every value (slow) and move times that a clock change skips.
-QString FormatDateTime(double value, const FormatSettings& formats, const TextCoder& coder) {
+QString FormatDateTime(double value, const FormatSettings& formats) {
     constexpr qint64 MsecsPerDay = 86400000;
     const QString& pattern = value < 1 ? formats.TimeFormat : formats.DateFormat;
     if (!std::isfinite(value) || std::fabs(value) > 3.0e6) return QString();
@@ -26,46 +23,7 @@ QString FormatDateTime(double value, const FormatSettings& formats, const TextCo
     }
     const QDate date = QDate(1899, 12, 30).addDays(qint64(whole));
     const QTime time = QTime::fromMSecsSinceStartOfDay(int(msecs));
-    return FormatDatePattern(pattern, date, time, coder.Locale());
-}
-
-// The number rule's replacements, made in one pass: at each position the first mark that matches
-// is replaced and the scan goes on after it. The separator put in is never looked at again, so a
-// separator that is also one of the marks (a "," under a locale that groups with ",", or a space)
-// stays in the number instead of being removed by a later replacement.
-QString PlainNumber(const QString& text, const FormatSettings& formats, const NumberMarks& marks) {
-    struct Swap {
-        QString From;
-        const QString* To;
-    };
-    static const QString Nothing;
-    const Swap swaps[] = {
-        {marks.Point, &formats.DecimalSeparator},
-        {marks.Group, &Nothing},
-        {marks.Currency, &Nothing},
-        {marks.CurrencyMark, &Nothing},
-        {QStringLiteral(","), &formats.DecimalSeparator},
-        {QStringLiteral("."), &formats.DecimalSeparator},
-        {QStringLiteral(" "), &Nothing},
-    };
-    QString out;
-    out.reserve(text.size());
-    const QStringView view(text);
-    for (qsizetype i = 0; i < text.size();) {
-        bool swapped = false;
-        const QChar c = text[i].toCaseFolded();
-        for (const Swap& s : swaps) {
-            if (!s.From.isEmpty() && s.From[0].toCaseFolded() == c &&
-                view.mid(i, s.From.size()).compare(s.From, Qt::CaseInsensitive) == 0) {
-                out += *s.To;
-                i += s.From.size();
-                swapped = true;
-                break;
-            }
-        }
-        if (!swapped) out += text[i++];
-    }
-    return out;
+    return FormatDatePattern(pattern, date, time, StatementLocale());
 }
 
 // The next occurrence in any letter case. A placeholder begins with "{", which has no other
@@ -82,41 +40,72 @@ qsizetype FindPlaceholder(const QString& block, const QString& placeholder, qsiz
     return -1;
 }
 
-} // namespace
-
-NumberMarks NumberMarks::Of(const TextCoder& coder) {
-    NumberMarks marks;
-    marks.Point = coder.LocalPoint();
-    marks.Group = coder.LocalGrpSpace(); // empty, never a digit, where the locale shows no grouping
-    marks.Currency = coder.LocalCurrency();
-    QString mark = marks.Currency;
-    mark.remove(u' ').remove(QChar(0x00A0)).remove(QChar(0x202F));
-    marks.CurrencyMark = mark == marks.Currency ? QString() : mark;
-    return marks;
+// Every run of CR and LF inside a value becomes one space: the statement is read line by line,
+// and a value's second line would be a line without its key.
+QString OnOneLine(const QString& text) {
+    if (!text.contains(u'\n') && !text.contains(u'\r')) return text;
+    QString out;
+    out.reserve(text.size());
+    bool inBreak = false;
+    for (const QChar c : text) {
+        const bool lineBreak = c == u'\n' || c == u'\r';
+        if (!lineBreak)
+            out += c;
+        else if (!inBreak)
+            out += u' ';
+        inBreak = lineBreak;
+    }
+    return out;
 }
+
+} // namespace
 
 bool HasSingleSeparators(const QString& text) {
     return text.count(u'-') <= 1 && text.count(u'.') <= 1;
 }
 
-QString FormatValue(const PlaceholderValue& value, const FormatSettings& formats,
-                    const TextCoder& coder, const NumberMarks& marks) {
+const QLocale& StatementLocale() {
+    static const QLocale locale(QLocale::Russian, QLocale::Russia);
+    return locale;
+}
+
+QString FormatValue(const PlaceholderValue& value, const FormatSettings& formats) {
     if (const double* dateTime = std::get_if<double>(&value))
-        return TrimSpaces(FormatDateTime(*dateTime, formats, coder));
+        return TrimSpaces(FormatDateTime(*dateTime, formats));
 
     const QString& text = std::get<QString>(value);
     if (!HasSingleSeparators(text)) {
-        if (const std::optional<double> parsed = ParseDateText(text, coder.Locale()))
-            return TrimSpaces(FormatDateTime(*parsed, formats, coder));
+        if (const std::optional<double> parsed = ParseDateText(text, StatementLocale()))
+            return TrimSpaces(FormatDateTime(*parsed, formats));
     }
-    if (coder.IsNumber(QVariant(text))) return TrimSpaces(PlainNumber(text, formats, marks));
-    const qsizetype colon = text.lastIndexOf(u':');
-    return TrimSpaces(colon < 0 ? text : text.mid(colon + 1));
+    if (const std::optional<DocumentNumber> number = ReadDocumentNumber(text))
+        return TrimSpaces(number->Text(formats.DecimalSeparator));
+    const qsizetype colon = formats.AfterColon ? text.lastIndexOf(u':') : -1;
+    return TrimSpaces(OnOneLine(colon < 0 ? text : text.mid(colon + 1)));
 }
 
-QString FormatValue(const PlaceholderValue& value, const FormatSettings& formats,
-                    const TextCoder& coder) {
-    return FormatValue(value, formats, coder, NumberMarks::Of(coder));
+PlaceholderBlock::PlaceholderBlock(const QString& block, const QHash<QString, int>& slotOf) {
+    m_size = block.size();
+    qsizetype from = 0;
+    // Each "{" with the nearest "}" after it: a name never holds "}", and one "{" inside a
+    // name ("{a{b}") still finds "{b}".
+    for (qsizetype open = block.indexOf(u'{'); open >= 0; open = block.indexOf(u'{', open + 1)) {
+        const qsizetype close = block.indexOf(u'}', open + 1);
+        if (close < 0) break;
+        const auto found = slotOf.constFind(block.mid(open, close - open + 1).toCaseFolded());
+        if (found == slotOf.cend()) continue;
+        m_pieces.push_back({block.mid(from, open - from), *found});
+        from = close + 1;
+        open = close;
+    }
+    m_pieces.push_back({block.mid(from), -1});
+}
+
+void PlaceholderBlock::Fill(QString& out, const std::vector<QString>& texts) const {
+    for (const Piece& piece : m_pieces) {
+        out += piece.Text;
+        if (piece.Slot >= 0) out += texts[size_t(piece.Slot)];
+    }
 }
 
 void ReplacePlaceholderText(QString& block, const QString& placeholder, const QString& text) {
@@ -137,6 +126,6 @@ void ReplacePlaceholderText(QString& block, const QString& placeholder, const QS
 }
 
 void ApplyPlaceholder(QString& block, const QString& placeholder, const PlaceholderValue& value,
-                      const FormatSettings& formats, const TextCoder& coder) {
-    ReplacePlaceholderText(block, placeholder, FormatValue(value, formats, coder));
+                      const FormatSettings& formats) {
+    ReplacePlaceholderText(block, placeholder, FormatValue(value, formats));
 }

@@ -1,7 +1,9 @@
 #include "reading/DocumentReader.h"
 
+#include "reading/DecodeDocument.h"
 #include "reading/ReadingRun.h"
 #include "text/DateParse.h"
+#include "text/DocumentNumber.h"
 #include "text/TextCoder.h"
 
 #include <QFile>
@@ -12,66 +14,6 @@
 namespace {
 // The fixed-point amount type holds about ±9.2e14 with four decimals.
 constexpr double FixedPointLimit = 922337203685477.0;
-
-bool IsBlank(QChar c, bool commaMark) {
-    switch (c.unicode()) {
-    case ' ':
-    case '\t':
-    case '\n':
-    case 0x00A0: // no-break space, as grouped numbers are written
-    case 0x202F: // narrow no-break space
-        return true;
-    default:
-        return commaMark && c.isSpace();
-    }
-}
-
-// The longest leading number of the text in C form ("-1234.5e2"), blanks dropped.
-QByteArray LeadingNumber(const QString& text, QChar decimalMark, bool commaMark,
-                         qsizetype* exponentAt) {
-    QByteArray number;
-    number.reserve(text.size());
-    enum { Sign, Whole, Fraction, ExponentSign, Exponent } state = Sign;
-    qsizetype mantissaDigits = 0;
-    qsizetype exponentStart = -1;
-    bool exponentDigits = false;
-    for (const QChar c : text) {
-        if (IsBlank(c, commaMark)) continue;
-        const char16_t u = c.unicode();
-        const bool digit = u >= '0' && u <= '9';
-        if (state == Sign && (u == '+' || u == '-')) {
-            number += char(u);
-            state = Whole;
-        } else if ((state == Sign || state == Whole) && c == decimalMark) {
-            number += '.';
-            state = Fraction;
-        } else if (state <= Fraction && digit) {
-            number += char(u);
-            ++mantissaDigits;
-            if (state == Sign) state = Whole;
-        } else if (state <= Fraction && mantissaDigits > 0 && (u == 'e' || u == 'E')) {
-            exponentStart = number.size();
-            number += 'e';
-            state = ExponentSign;
-        } else if (state == ExponentSign && (u == '+' || u == '-')) {
-            number += char(u);
-            state = Exponent;
-        } else if ((state == ExponentSign || state == Exponent) && digit) {
-            number += char(u);
-            exponentDigits = true;
-            state = Exponent;
-        } else {
-            break;
-        }
-    }
-    if (mantissaDigits == 0) return {};
-    if (exponentStart >= 0 && !exponentDigits) { // "12e" or "12e-": the number ends before 'e'
-        number.truncate(exponentStart);
-        exponentStart = -1;
-    }
-    *exponentAt = exponentStart;
-    return number;
-}
 
 // The character a reference "&name;" stands for: the five predefined entities and character
 // references; anything else (an undeclared entity, a reference to no character) is none.
@@ -89,6 +31,26 @@ std::optional<QString> Entity(QStringView name) {
         return std::nullopt;
     const char32_t c = code;
     return QString::fromUcs4(&c, 1);
+}
+
+// Adds one line to what is said about a file.
+void AddProblem(QString* problem, const QString& line) {
+    if (!problem) return;
+    if (!problem->isEmpty()) *problem += u'\n';
+    *problem += line;
+}
+
+// "элементы <Summa>, <Amount> пусты или их нет", for a document left without an amount.
+QString WhereLooked(const QStringList& names, const QString& caption) {
+    if (names.isEmpty())
+        return QStringLiteral("у колонки '%1' в TAG.INI не указано ни одного элемента")
+            .arg(caption);
+    QStringList tags;
+    for (const QString& name : names)
+        tags << u'<' + name + u'>';
+    return (names.size() == 1 ? QStringLiteral("элемент %1 пуст или его нет")
+                              : QStringLiteral("элементы %1 пусты или их нет"))
+        .arg(tags.join(QStringLiteral(", ")));
 }
 } // namespace
 
@@ -123,20 +85,11 @@ QString XmlText(const QString& raw) {
 }
 
 double AmountValue(const QString& text) {
-    // "12,50" is twelve and a half, as accountants write it; "1234.5" keeps its meaning.
-    const bool commaMark = !text.contains(QLatin1Char('.')) && text.count(QLatin1Char(',')) == 1;
-    qsizetype exponentAt = -1;
-    QByteArray number = LeadingNumber(text, commaMark ? QLatin1Char(',') : QLatin1Char('.'),
-                                      commaMark, &exponentAt);
-    if (number.isEmpty()) return 0.0;
-    bool ok = false;
-    double value = number.toDouble(&ok);
-    if ((!ok || !std::isfinite(value)) && exponentAt >= 0) {
-        // An exponent beyond the range of numbers is not part of the number.
-        number.truncate(exponentAt);
-        value = number.toDouble(&ok);
-    }
-    if (!ok || !std::isfinite(value)) value = 0.0;
+    // The sender's number; an amount with words after it ("1 234,50 руб.") counts its number.
+    std::optional<DocumentNumber> number = ReadDocumentNumber(text);
+    if (!number) number = ReadLeadingNumber(text);
+    if (!number) return 0.0;
+    double value = number->Value();
     if (std::fabs(value) < FixedPointLimit) value = std::nearbyint(value * 10000.0) / 10000.0;
     return value == 0.0 ? 0.0 : value; // no "-0"
 }
@@ -148,7 +101,7 @@ QString AmountDisplayText(const QString& text, const QLocale& locale) {
 DocumentReader::DocumentReader(const ColumnMap& columns, const TextCoder& coder) : m_coder(coder) {
     m_columns.reserve(columns.size());
     for (const ColumnDef& column : columns)
-        m_columns.push_back({column.ElementNames(), column.IsAmount()});
+        m_columns.push_back({column.ElementNames(), column.IsAmount(), column.Caption});
 }
 
 QString DocumentReader::DisplayText(const QString& value) const {
@@ -163,8 +116,8 @@ QString DocumentReader::DisplayText(const QString& value) const {
     return value;
 }
 
-std::optional<DocumentRow> DocumentReader::ReadText(const QString& path,
-                                                    const QString& text) const {
+std::optional<DocumentRow> DocumentReader::ReadText(const QString& path, const QString& text,
+                                                    QString* problem) const {
     DocumentRow row;
     row.SourcePath = path;
     row.Checked = true;
@@ -178,17 +131,42 @@ std::optional<DocumentRow> DocumentReader::ReadText(const QString& path,
         value = XmlText(value);
         DocumentCell cell;
         if (column.IsAmount) {
-            if (value.isEmpty()) return std::nullopt; // a document without an amount is not listed
+            if (value.isEmpty()) {
+                // A document without an amount is not listed, but never without a word.
+                AddProblem(problem,
+                           QStringLiteral("Файл '%1' пропущен: в нем нет суммы (%2)")
+                               .arg(path, WhereLooked(column.ElementNames, column.Caption)));
+                return std::nullopt;
+            }
             cell.DisplayText = AmountDisplayText(value, m_coder.Locale());
+            // The statement takes the amount as written; when it is no number, the list's
+            // figure is not what 1C will get, and the user must know.
+            if (!ReadDocumentNumber(value))
+                AddProblem(problem,
+                           QStringLiteral("Файл '%1': сумма '%2' не является числом (в списке: "
+                                          "%3; в выписку она попадет как есть)")
+                               .arg(path, value, cell.DisplayText));
         } else {
             cell.DisplayText = DisplayText(value);
         }
-        if (!row.Cells.empty()) // the first column keeps its display text only
-            cell.RawValue = std::move(value);
+        cell.RawValue = std::move(value);
         row.Cells.push_back(std::move(cell));
     }
-    if (row.Cells.empty()) return std::nullopt; // no columns: nothing to make a row of
+    if (row.Cells.empty()) { // no columns: nothing to make a row of
+        AddProblem(problem,
+                   QStringLiteral("Файл '%1' пропущен: в TAG.INI нет ни одной колонки").arg(path));
+        return std::nullopt;
+    }
     return row;
+}
+
+std::optional<DocumentRow> DocumentReader::ReadBytes(const QString& path, const QByteArray& bytes,
+                                                     QString* problem) const {
+    QString encoding;
+    const QString text = DecodeDocument(bytes, &encoding);
+    if (!encoding.isEmpty())
+        AddProblem(problem, QStringLiteral("Файл '%1': %2").arg(path, encoding));
+    return ReadText(path, text, problem);
 }
 
 std::optional<DocumentRow> DocumentReader::ReadFile(const QString& path, QString* problem) const {
@@ -215,7 +193,7 @@ std::optional<DocumentRow> DocumentReader::ReadFile(const QString& path, QString
                 QStringLiteral("Не удалось прочитать '%1': %2").arg(path, file.errorString());
         return std::nullopt;
     }
-    return ReadText(path, m_coder.DecodeUTF8(bytes));
+    return ReadBytes(path, bytes, problem);
 }
 
 std::optional<DocumentRow> ReadDocumentFile(const QString& path, const ColumnMap& columns,

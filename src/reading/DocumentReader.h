@@ -16,10 +16,9 @@ class TextCoder;
 // sections unwrapped. Undeclared entities and markup stay as written.
 QString XmlText(const QString& raw);
 
-// The number an amount text stands for: the longest leading number with '.' as the decimal
-// point (sign and exponent accepted; spaces, tabs, line feeds and no-break spaces inside
-// ignored; no number gives 0). An amount with no point and exactly one comma takes the comma as
-// its decimal mark. Rounded to 4 decimals while it fits the fixed-point amount range.
+// The number an amount text stands for, read by the document number rule (ReadDocumentNumber),
+// or the number it begins with when words follow; 0 when it holds none. Rounded to 4 decimals
+// while it fits the fixed-point amount range.
 double AmountValue(const QString& text);
 
 // The amount as the list shows it: the locale's currency format of AmountValue.
@@ -31,15 +30,22 @@ class DocumentReader {
 public:
     DocumentReader(const ColumnMap& columns, const TextCoder& coder);
 
-    // The row of one file, or none: no amount, or the file could not be read (problem says why).
+    // The row of one file, or none: no amount, or the file could not be read. problem receives
+    // one line per thing worth saying about the file (why it was left out, an amount that is no
+    // number, an encoding that had to be guessed), each naming the file; a row may come with one.
     std::optional<DocumentRow> ReadFile(const QString& path, QString* problem = nullptr) const;
-    // The row of an already decoded document text.
-    std::optional<DocumentRow> ReadText(const QString& path, const QString& text) const;
+    // The row of a document's bytes, decoded by DecodeDocument; problem as for ReadFile.
+    std::optional<DocumentRow> ReadBytes(const QString& path, const QByteArray& bytes,
+                                         QString* problem = nullptr) const;
+    // The row of an already decoded document text; problem as for ReadFile.
+    std::optional<DocumentRow> ReadText(const QString& path, const QString& text,
+                                        QString* problem = nullptr) const;
 
 private:
     struct PreparedColumn {
         QStringList ElementNames;
         bool IsAmount = false;
+        QString Caption;
     };
 
     QString DisplayText(const QString& value) const;

@@ -11,6 +11,5 @@ const QString& DocumentRow::DisplayText(int column) const {
 
 const QString& DocumentRow::ExportValue(int column) const {
     if (column < 0 || size_t(column) >= Cells.size()) return EmptyText;
-    const DocumentCell& cell = Cells[size_t(column)];
-    return column == 0 ? cell.DisplayText : cell.RawValue;
+    return Cells[size_t(column)].RawValue;
 }

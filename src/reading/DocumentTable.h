@@ -8,7 +8,7 @@
 
 struct DocumentCell {
     QString DisplayText;
-    QString RawValue; // as read from the XML; column 1 keeps none (the export uses DisplayText)
+    QString RawValue; // as read from the XML; what the export writes
 };
 
 struct DocumentRow {
@@ -17,7 +17,8 @@ struct DocumentRow {
     std::vector<DocumentCell> Cells; // one per column of the map, in map order
 
     const QString& DisplayText(int column) const; // 0-based column; empty text when absent
-    // The value the export uses: DisplayText for the first column, RawValue for the others.
+    // The value the export uses: the raw value of every column, the first one included, so that
+    // the statement never carries the reader's locale (a currency amount, a short date).
     const QString& ExportValue(int column) const;
 };
 

@@ -61,17 +61,29 @@ QStringList DocumentFileNames(const QString& folder) {
     return names;
 }
 
+// A file's row, or its name among those left out; whatever was said about it, line by line.
+void Take(const QString& path, std::optional<DocumentRow> row, const QString& problem,
+          ReadingOutcome* outcome) {
+    if (row)
+        outcome->Rows.push_back(std::move(*row));
+    else
+        outcome->Skipped << path;
+    if (!problem.isEmpty())
+        outcome->Problems << problem.split(u'\n');
+    else if (!row)
+        outcome->Problems << QStringLiteral("Файл '%1' пропущен").arg(path);
+}
+
 bool ReadFolderWith(const QString& folder, const DocumentReader& reader, const TextCoder& coder,
                     ReadingOutcome* outcome, const ReadingProgress& progress) {
     const QStringList names = DocumentFileNames(folder);
     const QString prefix = coder.RulePath(folder);
     outcome->Rows.reserve(outcome->Rows.size() + size_t(names.size()));
     for (qsizetype i = 0; i < names.size(); ++i) {
+        const QString path = prefix + names.at(i);
         QString problem;
-        if (std::optional<DocumentRow> row = reader.ReadFile(prefix + names.at(i), &problem))
-            outcome->Rows.push_back(std::move(*row));
-        else if (!problem.isEmpty())
-            outcome->Problems << problem;
+        std::optional<DocumentRow> row = reader.ReadFile(path, &problem);
+        Take(path, std::move(row), problem, outcome);
         if (progress && !progress(i + 1, names.size())) return false;
     }
     return true;
@@ -116,10 +128,8 @@ ReadingOutcome RunReading(const QString& path, const ColumnMap& columns, const T
     switch (DetectSourceKind(path, coder)) {
     case SourceKind::Xml: {
         QString problem;
-        if (std::optional<DocumentRow> row = reader.ReadFile(path, &problem))
-            outcome.Rows.push_back(std::move(*row));
-        else if (!problem.isEmpty())
-            outcome.Problems << problem;
+        std::optional<DocumentRow> row = reader.ReadFile(path, &problem);
+        Take(path, std::move(row), problem, &outcome);
         finished = !progress || progress(1, 1);
         break;
     }

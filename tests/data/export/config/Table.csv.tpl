@@ -1,3 +1,4 @@
+<formats><decimal_separator>,</decimal_separator></formats>
 <header>
 Номер;Сумма;Дата
 </header>
