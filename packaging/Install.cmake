@@ -59,6 +59,7 @@ set(CPACK_PACKAGE_VENDOR Vypiska)
 set(CPACK_PACKAGE_DESCRIPTION_SUMMARY
     "XML payment documents to a Windows-1251 statement for import into 1C")
 set(CPACK_PACKAGING_INSTALL_PREFIX /usr)
+set(CPACK_STRIP_FILES ON)
 set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
 set(CPACK_DEBIAN_PACKAGE_MAINTAINER "Vypiska developers <vypiska@localhost>")
 set(CPACK_DEBIAN_PACKAGE_SECTION misc)

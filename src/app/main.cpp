@@ -9,6 +9,7 @@
 #include <QApplication>
 #include <QCommandLineParser>
 #include <QDir>
+#include <QUrl>
 
 int main(int argc, char* argv[]) {
     QStringList arguments;
@@ -42,7 +43,12 @@ int main(int argc, char* argv[]) {
     Form1 window(coder, settings, config.Dir);
     window.AddProblems(config.Problems);
     window.show();
-    if (!parser.positionalArguments().isEmpty())
-        window.OpenSource(QDir::current().absoluteFilePath(parser.positionalArguments().front()));
+    if (!parser.positionalArguments().isEmpty()) {
+        // A file manager may hand over a file:// address instead of a path.
+        const QString given = parser.positionalArguments().front();
+        const QUrl url(given);
+        window.OpenSource(url.isLocalFile() ? url.toLocalFile()
+                                            : QDir::current().absoluteFilePath(given));
+    }
     return app.exec();
 }

@@ -99,14 +99,17 @@ QStringList Warnings(const QString& name, const QString& inn, const QString& acc
     if (!inn.isEmpty() && !InnValid(inn)) {
         warnings << (inn.size() == 10 || inn.size() == 12
                          ? QStringLiteral("ИНН: не сходится контрольное число")
-                         : QStringLiteral("ИНН: нужно 10 цифр (организация) или 12 (ИП)"));
+                         : QStringLiteral(
+                               "ИНН: нужно 10 цифр (организация) или 12 (ИП, физическое лицо)"));
     }
     if (!account.isEmpty() && !AccountLengthValid(account))
         warnings << QStringLiteral("Расч. счет: нужно 20 цифр, введено %1").arg(account.size());
     if (!Cp1251::CanEncode(name)) {
         QString lost;
-        for (const QChar c : name)
-            if (!Cp1251::CanEncode(QString(c)) && !lost.contains(c)) lost += c;
+        for (const char32_t point : name.toUcs4()) {
+            const QString character = QString::fromUcs4(&point, 1);
+            if (!Cp1251::CanEncode(character) && !lost.contains(character)) lost += character;
+        }
         warnings << QStringLiteral("Наименование: знаков «%1» нет в кодировке Windows-1251, "
                                    "они сохранятся как «?»")
                         .arg(lost);
