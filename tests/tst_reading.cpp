@@ -265,6 +265,7 @@ private slots:
                 zip, Map, Coder, [=](qint64 d, qint64 t) { return unpacking ? t > 0 : d < 2; });
             QVERIFY(cancelled.Cancelled);
             QCOMPARE(Numbers(cancelled), numbers[unpacking]);
+            QCOMPARE(cancelled.StatusText, ReadCancelledText(numbers[unpacking].size(), zip));
         }
         // the temporary folders are gone
         QCOMPARE(QDir(m_tempRoot.path()).entryList({"vypiska-*"}, QDir::AllEntries | QDir::Hidden),
@@ -449,7 +450,8 @@ private slots:
         const QString config = Data + "/cli/CONFIG", docs = Data + "/cli/docs";
         const QString read = QRegularExpression::escape(
             "Успешно прочитано 2 документа в '" + docs + "'\nvypiska-cli: Файл '" + docs +
-            "/c.xml' пропущен: в нем нет суммы (элемент <S> пуст или его нет)\n");
+            "/c.xml' пропущен: в нем нет суммы (элемент <S> пуст или его нет)\nОтмечено: 2 из 2 · "
+            "1 247,00 ₽\n");
         const QString tsv = "Номер\tДата\tСумма\tНазначение\n1\tnot a date\t1\u00A0234,50" + Rub +
                             "\tПлата\n2\t05.03.2024\t12,50" + Rub +
                             "\tLine one\\r\\nTab\\there, back\\\\slash\n";
@@ -464,17 +466,18 @@ private slots:
                    .replace("1\u00A0234,50" + Rub, "1.234,50\u00A0€")
                    .replace("12,50" + Rub, "12,50\u00A0€")
                    .replace("05.03.2024", "05.03.24");
-        // For scripts: captions as keys in column order, texts escaped, the amount as a number.
+        // For scripts: captions as keys in column order, texts escaped, the amount as an exact
+        // number.
         QTest::newRow("JSON")
             << QStringList{"--config", config, "--format", "json", docs} << "C" << 0 << read
             << "[\n{\"Номер\":\"1\",\"Дата\":\"not a date\",\"Сумма\":"
                "\"1\u00A0234,50" +
                    Rub +
-                   "\",\"Назначение\":\"Плата\",\"amount\":1234.5},\n"
+                   "\",\"Назначение\":\"Плата\",\"amount\":1234.50},\n"
                    "{\"Номер\":\"2\",\"Дата\":\"05.03.2024\",\"Сумма\":\"12,50" +
                    Rub +
                    "\",\"Назначение\":\"Line one\\r\\nTab\\there, back\\\\slash\","
-                   "\"amount\":12.5}\n]\n";
+                   "\"amount\":12.50}\n]\n";
         QTest::newRow("JSON of nothing")
             << QStringList{"--config", config, "--format=json", config} << "C" << 1
             << QRegularExpression::escape("Не найдено совместимых документов в '" + config + "'\n")

@@ -61,3 +61,7 @@ bool LoadCliColumns(const CliOptions& options, ColumnMap* columns);
 // On a terminal a long run shows its progress on one stderr line meanwhile.
 ReadingOutcome ReadCliSource(const CliOptions& options, const ColumnMap& columns,
                              const TextCoder& coder);
+
+// Prints the totals line of the checked documents to stderr, then what the checks found in them
+// (failing requisites, amounts left out of the total, duplicates), one line each.
+void PrintCliChecks(const DocumentTable& table);

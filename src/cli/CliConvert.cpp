@@ -119,7 +119,7 @@ int RunConvert(const QStringList& args) {
     ExportResult result;
     if (toStdout) {
         QByteArray bytes;
-        result = BuildExportBytes(&bytes, table, templatePath, OleDateFromDateTime(when), settings,
+        result = BuildExportBytes(bytes, table, templatePath, OleDateFromDateTime(when), settings,
                                   coder, formats);
         if (result.Ok && !WriteAll(stdout, bytes))
             result = {false, QStringLiteral("Не удалось записать выписку в стандартный вывод"),
@@ -134,5 +134,6 @@ int RunConvert(const QStringList& args) {
     }
     // With the statement on stdout, the status goes beside it.
     PrintLine(toStdout ? stderr : stdout, SaveSuccessText(qint64(table.Rows.size()), output));
+    PrintCliChecks(table);
     return ExitDone;
 }

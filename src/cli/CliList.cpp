@@ -1,12 +1,11 @@
 #include "cli/Cli.h"
 #include "cli/CliCommon.h"
 
-#include "reading/DocumentReader.h"
+#include "checks/DocumentTotals.h"
 #include "text/TextCoder.h"
 
 #include <QSet>
 
-#include <cmath>
 #include <cstdio>
 
 namespace {
@@ -76,11 +75,10 @@ QStringList JsonKeys(const ColumnMap& columns, bool withAmount) {
 }
 
 // An array with one object per line, for scripts: the captions with the texts the list shows,
-// and the amount again as a number under "amount".
+// and the amount again as a number under "amount": exactly, in rubles and kopecks, as the totals
+// count it; null when the totals leave it out (no number, a fraction of a kopeck).
 void WriteJson(const ColumnMap& columns, const std::vector<DocumentRow>& rows) {
-    int amountColumn = -1;
-    for (int c = 0; c < int(columns.size()) && amountColumn < 0; ++c)
-        if (columns[size_t(c)].IsAmount()) amountColumn = c;
+    const int amountColumn = AmountColumn(columns);
     const QStringList keys = JsonKeys(columns, amountColumn >= 0);
     QString out = QStringLiteral("[");
     for (size_t r = 0; r < rows.size(); ++r) {
@@ -92,11 +90,9 @@ void WriteJson(const ColumnMap& columns, const std::vector<DocumentRow>& rows) {
             AppendJsonString(out, rows[r].DisplayText(c));
         }
         if (amountColumn >= 0) {
-            const double amount = AmountValue(rows[r].ExportValue(amountColumn));
+            const std::optional<qint64> kopecks = AmountKopecks(rows[r].ExportValue(amountColumn));
             out += QStringLiteral(",\"%1\":").arg(JsonAmountKey);
-            out += std::isfinite(amount)
-                       ? QString::number(amount, 'g', QLocale::FloatingPointShortest)
-                       : QStringLiteral("null");
+            out += kopecks ? KopecksText(*kopecks, QStringLiteral(".")) : QStringLiteral("null");
         }
         out += u'}';
         if (out.size() > (1 << 16)) {
@@ -123,16 +119,16 @@ int RunList(const QStringList& args) {
     ColumnMap columns;
     if (!LoadCliColumns(options, &columns)) return ExitUsage;
     const TextCoder coder(options.Locale);
-    const ReadingOutcome outcome = ReadCliSource(options, columns, coder);
+    DocumentTable table{columns, ReadCliSource(options, columns, coder).Rows};
 
     if (format == QLatin1String("json")) {
-        WriteJson(columns, outcome.Rows);
+        WriteJson(columns, table.Rows);
     } else {
         QStringList fields;
         for (const ColumnDef& column : columns)
             fields << column.Caption;
         WriteTsvLine(fields);
-        for (const DocumentRow& row : outcome.Rows) {
+        for (const DocumentRow& row : table.Rows) {
             fields.clear();
             for (int c = 0; c < int(columns.size()); ++c)
                 fields << row.DisplayText(c);
@@ -140,5 +136,7 @@ int RunList(const QStringList& args) {
         }
     }
     std::fflush(stdout);
-    return outcome.Rows.empty() ? ExitNoDocuments : ExitDone;
+    if (table.Rows.empty()) return ExitNoDocuments;
+    PrintCliChecks(table);
+    return ExitDone;
 }

@@ -1,6 +1,7 @@
 #include "export/BuildExportFile.h"
 
 #include "export/FormatValue.h"
+#include "export/StatementSummary.h"
 #include "reading/ColumnMap.h"
 #include "settings/INIStorage.h"
 #include "text/Cp1251.h"
@@ -32,9 +33,18 @@ QString Folded(const QString& name) {
     return (u'{' + name + u'}').toCaseFolded();
 }
 
+// Gives each named text a slot of its own after the block's other ones.
+void AddSlots(QHash<QString, int>& slotOf, std::vector<QString>& texts,
+              const std::vector<NamedText>& named) {
+    for (const NamedText& n : named) {
+        slotOf.insert(Folded(n.Name), int(texts.size()));
+        texts.push_back(n.Text);
+    }
+}
+
 } // namespace
 
-ExportResult BuildExportBytes(QByteArray* bytes, const DocumentTable& documents,
+ExportResult BuildExportBytes(QByteArray& bytes, const DocumentTable& documents,
                               const QString& templatePath, double exportDateTime,
                               const INIStorage& settings, const TextCoder& coder,
                               FormatSettings& formats) {
@@ -65,17 +75,23 @@ ExportResult BuildExportBytes(QByteArray* bytes, const DocumentTable& documents,
     formats.AfterColon =
         TrimSpaces(coder.ReadTag(formatBlock, QStringLiteral("after_colon"))) == u"1";
 
-    // The header knows three names; like the document block, it is searched in its own text only.
+    // The header knows three names and the statement's own; like the document block, it is
+    // searched in its own text only.
     const double date = std::trunc(exportDateTime);
     const QString account =
         TrimSpaces(settings.ReadVal(Organization, QStringLiteral("ACC"), QString()).toString());
-    const QHash<QString, int> headerSlots{{Folded(QStringLiteral("MakeDate")), 0},
-                                          {Folded(QStringLiteral("MakeTime")), 1},
-                                          {Folded(QStringLiteral("ACC")), 2}};
+    QHash<QString, int> headerSlots{{Folded(QStringLiteral("MakeDate")), 0},
+                                    {Folded(QStringLiteral("MakeTime")), 1},
+                                    {Folded(QStringLiteral("ACC")), 2}};
+    std::vector<QString> headerTexts{FormatValue(date, formats),
+                                     FormatValue(exportDateTime - date, formats),
+                                     FormatValue(account, formats)};
+    const std::vector<NamedText> summary =
+        StatementPlaceholders(SummarizeStatement(documents), exportDateTime, formats);
+    AddSlots(headerSlots, headerTexts, summary);
     QString out;
     PlaceholderBlock(coder.ReadTag(tpl, QStringLiteral("header")), headerSlots)
-        .Fill(out, {FormatValue(date, formats), FormatValue(exportDateTime - date, formats),
-                    FormatValue(account, formats)});
+        .Fill(out, headerTexts);
     out += CrLf;
 
     // Every piece of every column's tag list names a placeholder ("{" + piece + "}", untrimmed,
@@ -99,8 +115,12 @@ ExportResult BuildExportBytes(QByteArray* bytes, const DocumentTable& documents,
         documentBlock.Fill(out, texts);
         out += CrLf;
     }
-    out += coder.ReadTag(tpl, QStringLiteral("footer"));
-    *bytes = Cp1251::Encode(out);
+    QHash<QString, int> footerSlots;
+    std::vector<QString> footerTexts;
+    AddSlots(footerSlots, footerTexts, summary);
+    PlaceholderBlock(coder.ReadTag(tpl, QStringLiteral("footer")), footerSlots)
+        .Fill(out, footerTexts);
+    bytes = Cp1251::Encode(out);
     return {true, {}, ExportFailure::None};
 }
 
@@ -109,8 +129,8 @@ ExportResult BuildExportFile(const QString& outputPath, const DocumentTable& doc
                              const INIStorage& settings, const TextCoder& coder,
                              FormatSettings& formats) {
     QByteArray bytes;
-    ExportResult built =
-        BuildExportBytes(&bytes, documents, templatePath, exportDateTime, settings, coder, formats);
+    const ExportResult built =
+        BuildExportBytes(bytes, documents, templatePath, exportDateTime, settings, coder, formats);
     if (!built.Ok) return built;
     QString writeError;
     if (!WriteFileAtomically(outputPath, bytes, ReadOnlyTarget::Replace, &writeError))

@@ -2,6 +2,7 @@
 
 #include "reading/DocumentTable.h"
 
+#include <QByteArray>
 #include <QString>
 
 class INIStorage;
@@ -29,9 +30,9 @@ struct ExportResult {
     ExportFailure Failure = ExportFailure::None;
 };
 
-// The statement of the checked rows, in table order, through the template: its Windows-1251
-// bytes, or (when the template cannot be read) a failure and nothing in bytes.
-ExportResult BuildExportBytes(QByteArray* bytes, const DocumentTable& documents,
+// The statement's Windows-1251 bytes exactly as BuildExportFile writes them (the preview shows
+// these); nothing is written.
+ExportResult BuildExportBytes(QByteArray& bytes, const DocumentTable& documents,
                               const QString& templatePath, double exportDateTime,
                               const INIStorage& settings, const TextCoder& coder,
                               FormatSettings& formats);

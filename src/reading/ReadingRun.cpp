@@ -44,6 +44,14 @@ QString ReadSuccessText(qint64 count, const QString& path) {
            QLatin1Char('\'');
 }
 
+QString ReadCancelledText(qint64 count, const QString& path) {
+    return QStringLiteral("Чтение остановлено: ") +
+           PluralForm(QStringLiteral("прочитан"), count, 0) + QLatin1Char(' ') +
+           QString::number(count) + QLatin1Char(' ') +
+           PluralForm(QStringLiteral("документ"), count, 2) + QStringLiteral(" из '") + path +
+           QLatin1Char('\'');
+}
+
 QString NotFoundText(const QString& path) {
     return QStringLiteral("Не найдено совместимых документов в '") + path + QLatin1Char('\'');
 }
@@ -143,6 +151,12 @@ ReadingOutcome RunReading(const QString& path, const ColumnMap& columns, const T
         break;
     }
     outcome.Cancelled = !finished;
+    if (outcome.Cancelled) {
+        // The user stopped it: say so, with what was read, even when that is nothing.
+        outcome.StatusText = ReadCancelledText(qint64(outcome.Rows.size()), path);
+        outcome.StatusColor = outcome.Rows.empty() ? StatusColorFailure : StatusColorSuccess;
+        return outcome;
+    }
     if (!outcome.Rows.empty()) {
         outcome.StatusText = ReadSuccessText(qint64(outcome.Rows.size()), path);
         outcome.StatusColor = StatusColorSuccess;

@@ -1,6 +1,6 @@
 #include "settings/OptionsDlg.h"
 
-#include "checks/Requisites.h"
+#include "checks/RequisiteChecks.h"
 #include "settings/INIStorage.h"
 #include "shell/AppInfo.h"
 #include "text/Cp1251.h"
@@ -96,14 +96,13 @@ QLabel* MakeLabel(const QString& name, const QString& text, QWidget* buddy, QWid
 // What is worth knowing before the values are stored; nothing stops them being stored.
 QStringList Warnings(const QString& name, const QString& inn, const QString& account) {
     QStringList warnings;
-    if (!inn.isEmpty() && !InnValid(inn)) {
-        warnings << (inn.size() == 10 || inn.size() == 12
-                         ? QStringLiteral("ИНН: не сходится контрольное число")
-                         : QStringLiteral(
-                               "ИНН: нужно 10 цифр (организация) или 12 (ИП, физическое лицо)"));
+    // The same checks as the documents' requisites get; with no BIC here, the account's length.
+    if (QString problem = InnProblem(inn); !problem.isEmpty()) {
+        problem[0] = problem[0].toUpper();
+        warnings << problem;
     }
-    if (!account.isEmpty() && !AccountLengthValid(account))
-        warnings << QStringLiteral("Расч. счет: нужно 20 цифр, введено %1").arg(account.size());
+    if (const QString problem = AccountProblem(account, {}, false); !problem.isEmpty())
+        warnings << QStringLiteral("Расч. %1 (введено %2)").arg(problem).arg(account.size());
     if (!Cp1251::CanEncode(name)) {
         QString lost;
         for (const char32_t point : name.toUcs4()) {

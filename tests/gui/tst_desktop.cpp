@@ -148,8 +148,8 @@ private slots:
     void keyboardFocus() {
         MakeForm();
         Read(Path("docs"));
-        const QStringList order{"TxtFileIn",  "CommandOpen", "List",         "Grid1",
-                                "OptionsBtn", "DTPicker1",   "CommandSaveAs"};
+        const QStringList order{"TxtFileIn",  "CommandOpen", "List",           "Grid1",
+                                "OptionsBtn", "DTPicker1",   "CommandPreview", "CommandSaveAs"};
         Find<QWidget>("TxtFileIn")->setFocus();
         Find<QTableView>("List")->setCurrentIndex(Find<QTableView>("List")->model()->index(0, 0));
         Find<QWidget>("TxtFileIn")->setFocus();

@@ -108,9 +108,9 @@ private slots:
         QTest::addColumn<QString>("typed");
         QTest::addColumn<QString>("warning"); // empty: none
         QTest::newRow("ИНН of 3 digits") << "txtINN"
-                                         << "123" << u"ИНН: нужно 10"_s;
+                                         << "123" << u"ИНН должен состоять из 10 или 12 цифр"_s;
         QTest::newRow("ИНН miscounted") << "txtINN"
-                                        << "7707083894" << u"контрольное число"_s;
+                                        << "7707083894" << u"Неверное контрольное число ИНН"_s;
         QTest::newRow("ИНН of an organisation") << "txtINN"
                                                 << "7707083893"
                                                 << "";
@@ -119,7 +119,7 @@ private slots:
                                          << "";
         QTest::newRow("account of 19 digits")
             << "txtACC"
-            << "4070281090000001234" << u"нужно 20 цифр, введено 19"_s;
+            << "4070281090000001234" << u"Расч. счет должен состоять из 20 цифр (введено 19)"_s;
         QTest::newRow("account of 20 digits") << "txtACC"
                                               << "40702810900000012345"
                                               << "";
