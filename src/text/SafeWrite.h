@@ -3,6 +3,8 @@
 #include <QByteArray>
 #include <QString>
 
+class QFileInfo;
+
 enum class ReadOnlyTarget {
     Replace, // a statement: the user chose the path and confirmed the replacement
     Refuse,  // a settings file: a read-only file means the user does not want it changed
@@ -15,3 +17,7 @@ enum class ReadOnlyTarget {
 // of file that is not a regular one is refused.
 bool WriteFileAtomically(const QString& path, const QByteArray& bytes, ReadOnlyTarget readOnly,
                          QString* error = nullptr);
+
+// Whether the file's (or folder's) own permissions forbid writing. The owner's write bit counts
+// even for an administrator, who could write anyway: the bit is what the user set.
+bool IsReadOnly(const QFileInfo& info);
