@@ -77,10 +77,25 @@ QString AmountDisplayText(const QString& text, const QLocale& locale) {
     return locale.toCurrencyString(AmountValue(text));
 }
 
-DocumentReader::DocumentReader(const ColumnMap& columns, const TextCoder& coder) : m_coder(coder) {
-    m_columns.reserve(columns.size());
+namespace {
+QStringList AllElementNames(const ColumnMap& columns) {
+    QStringList names;
     for (const ColumnDef& column : columns)
-        m_columns.push_back({column.ElementNames(), column.IsAmount()});
+        names += column.ElementNames();
+    return names;
+}
+} // namespace
+
+DocumentReader::DocumentReader(const ColumnMap& columns, const TextCoder& coder)
+    : m_scanner(AllElementNames(columns)), m_coder(coder) {
+    m_columns.reserve(columns.size());
+    for (const ColumnDef& column : columns) {
+        PreparedColumn prepared;
+        for (const QString& name : column.ElementNames())
+            prepared.Slots.push_back(m_scanner.Slot(name));
+        prepared.IsAmount = column.IsAmount();
+        m_columns.push_back(std::move(prepared));
+    }
 }
 
 QString DocumentReader::DisplayText(const QString& value) const {
@@ -101,13 +116,15 @@ std::optional<DocumentRow> DocumentReader::ReadText(const QString& path,
     row.SourcePath = path;
     row.Checked = true;
     row.Cells.reserve(m_columns.size());
+    std::vector<QStringView> contents;
+    m_scanner.Scan(text, contents);
     for (const PreparedColumn& column : m_columns) {
-        QString value;
-        for (const QString& name : column.ElementNames) {
-            value = m_coder.ReadTag(text, name);
-            if (!value.isEmpty()) break;
+        QStringView found;
+        for (const int slot : column.Slots) {
+            found = contents[size_t(slot)];
+            if (!found.isEmpty()) break;
         }
-        value = XmlText(value);
+        QString value = XmlText(found.toString());
         DocumentCell cell;
         if (column.IsAmount) {
             if (value.isEmpty()) return std::nullopt; // a document without an amount is not listed

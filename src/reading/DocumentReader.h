@@ -1,6 +1,7 @@
 #pragma once
 
 #include "reading/DocumentTable.h"
+#include "reading/TagScanner.h"
 
 #include <QLocale>
 #include <QString>
@@ -37,12 +38,13 @@ public:
 
 private:
     struct PreparedColumn {
-        QStringList ElementNames;
+        std::vector<int> Slots; // of the element names, in their order, in m_scanner
         bool IsAmount = false;
     };
 
     QString DisplayText(const QString& value) const;
 
     std::vector<PreparedColumn> m_columns;
+    TagScanner m_scanner;
     const TextCoder& m_coder;
 };
