@@ -1,6 +1,7 @@
 #include "export/BuildExportFile.h"
 
 #include "export/FormatValue.h"
+#include "export/ValueFormatter.h"
 #include "reading/ColumnMap.h"
 #include "settings/INIStorage.h"
 #include "text/Cp1251.h"
@@ -132,6 +133,7 @@ ExportResult BuildExportFile(const QString& outputPath, const DocumentTable& doc
     const QString documentBlock = coder.ReadTag(tpl, QStringLiteral("document"));
     bracesOnlyAround = bracesOnlyAround && !HasNestedOpenBrace(documentBlock);
     std::vector<QString> texts(placeholders.size());
+    ValueFormatter formatter(formats);
     // One allocation for the usual statement instead of a copy each time it outgrows itself.
     const qsizetype checked = std::count_if(documents.Rows.begin(), documents.Rows.end(),
                                             [](const DocumentRow& row) { return row.Checked; });
@@ -140,7 +142,7 @@ ExportResult BuildExportFile(const QString& outputPath, const DocumentTable& doc
         if (!row.Checked) continue;
         bool plain = bracesOnlyAround;
         for (size_t c = 0; c < placeholders.size(); ++c) {
-            texts[c] = FormatValue(row.ExportValue(int(c)), formats);
+            texts[c] = formatter.Format(row.ExportValue(int(c)));
             plain = plain && !HasBrace(texts[c]);
         }
         if (plain) {

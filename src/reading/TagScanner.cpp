@@ -6,7 +6,10 @@ namespace {
 
 // ReadTag's content rule from just after the opening tag.
 QStringView ContentFrom(QStringView text, qsizetype from, QStringView closer) {
-    qsizetype stop = text.indexOf(closer, from);
+    // Mostly the content holds no markup and its own closing tag is the next '<': a cheap test
+    // before the general search.
+    qsizetype stop = text.indexOf(u'<', from);
+    if (stop >= 0 && !text.sliced(stop).startsWith(closer)) stop = text.indexOf(closer, stop);
     if (stop < 0) stop = text.indexOf(QLatin1String("</"), from);
     if (stop < 0) return {};
     QStringView content = text.mid(from, stop - from);
@@ -17,7 +20,7 @@ QStringView ContentFrom(QStringView text, qsizetype from, QStringView closer) {
 
 } // namespace
 
-TagScanner::TagScanner(const QStringList& names) {
+TagScanner::TagScanner(const QStringList& names) : m_firsts(0x10000) {
     for (const QString& name : names) {
         if (m_slots.contains(name)) continue;
         m_slots.insert(name, int(m_names.size()));
@@ -31,6 +34,8 @@ TagScanner::TagScanner(const QStringList& names) {
             m_odd.push_back(int(i));
         } else {
             m_plain.insert(QStringView(name), int(i));
+            // What follows the '<' of "<name>": the empty name is followed by its '>'.
+            m_firsts.setBit(name.isEmpty() ? u'>' : name.front().unicode());
             m_longest = std::max(m_longest, name.size());
         }
     }
@@ -52,6 +57,7 @@ void TagScanner::Scan(QStringView text, std::vector<QStringView>& contents) cons
     qsizetype close = -1;
     for (qsizetype open = text.indexOf(u'<'); open >= 0 && left > 0;
          open = text.indexOf(u'<', open + 1)) {
+        if (open + 1 < text.size() && !m_firsts.testBit(text[open + 1].unicode())) continue;
         if (close < open && (close = text.indexOf(u'>', open + 1)) < 0) break;
         const qsizetype length = close - open - 1;
         if (length > m_longest) continue;

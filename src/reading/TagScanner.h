@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QBitArray>
 #include <QHash>
 #include <QString>
 #include <QStringList>
@@ -27,6 +28,7 @@ private:
     QStringList m_names;             // one per slot
     QStringList m_closers;           // "</name>" per slot
     QHash<QStringView, int> m_plain; // names found by the scan: those without '>'
+    QBitArray m_firsts;              // first characters of those names: "</..." is mostly skipped
     std::vector<int> m_odd;          // slots of names holding '>', searched for on their own
     QHash<QString, int> m_slots;
     qsizetype m_longest = 0;
