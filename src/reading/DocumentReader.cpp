@@ -110,6 +110,21 @@ QString DocumentReader::DisplayText(const QString& value) const {
     return value;
 }
 
+void DocumentReader::Share(QString& value) const {
+    // Short values only: those are the ones that recur (names, banks, tax numbers, dates).
+    constexpr qsizetype LongestShared = 64;
+    // Enough for the recurring values of any source; past it the pool starts again, so that a
+    // year of unique numbers does not keep a node each.
+    constexpr qsizetype MostShared = 16384;
+    if (value.isEmpty() || value.size() > LongestShared) return;
+    if (const auto found = m_shared.constFind(value); found != m_shared.cend()) {
+        value = *found;
+        return;
+    }
+    if (m_shared.size() >= MostShared) m_shared.clear();
+    m_shared.insert(value);
+}
+
 std::optional<DocumentRow> DocumentReader::ReadText(const QString& path,
                                                     const QString& text) const {
     DocumentRow row;
@@ -133,6 +148,11 @@ std::optional<DocumentRow> DocumentReader::ReadText(const QString& path,
             cell.DisplayText = DisplayText(value);
         }
         cell.RawValue = std::move(value);
+        Share(cell.RawValue);
+        if (cell.DisplayText.isSharedWith(cell.RawValue))
+            cell.DisplayText = cell.RawValue;
+        else
+            Share(cell.DisplayText);
         row.Cells.push_back(std::move(cell));
     }
     if (row.Cells.empty()) return std::nullopt; // no columns: nothing to make a row of

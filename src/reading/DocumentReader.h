@@ -4,6 +4,7 @@
 #include "reading/TagScanner.h"
 
 #include <QLocale>
+#include <QSet>
 #include <QString>
 #include <QStringList>
 
@@ -26,7 +27,9 @@ double AmountValue(const QString& text);
 QString AmountDisplayText(const QString& text, const QLocale& locale);
 
 // Turns document files into rows. The column map is split once here, not once per document,
-// which matters when an archive holds tens of thousands of them.
+// which matters when an archive holds tens of thousands of them. Values that recur from document
+// to document share one copy, so a year of documents fits in memory: a reader is therefore used
+// by one thread at a time.
 class DocumentReader {
 public:
     DocumentReader(const ColumnMap& columns, const TextCoder& coder);
@@ -43,8 +46,11 @@ private:
     };
 
     QString DisplayText(const QString& value) const;
+    // Makes value share the text of an equal value read before.
+    void Share(QString& value) const;
 
     std::vector<PreparedColumn> m_columns;
     TagScanner m_scanner;
+    mutable QSet<QString> m_shared;
     const TextCoder& m_coder;
 };
