@@ -66,6 +66,13 @@ void FillInOnePass(QString& out, const QString& block, const QHash<QString, int>
     out += QStringView(block).mid(from);
 }
 
+// Writes what the statement holds so far and empties it. A piece ends after a line break or at
+// the end, never inside a character.
+void WritePiece(AtomicFileWriter& writer, QString& out) {
+    writer.Write(Cp1251::Encode(out));
+    out.truncate(0); // keeps its capacity for the next piece
+}
+
 } // namespace
 
 ExportResult BuildExportFile(const QString& outputPath, const DocumentTable& documents,
@@ -134,10 +141,18 @@ ExportResult BuildExportFile(const QString& outputPath, const DocumentTable& doc
     bracesOnlyAround = bracesOnlyAround && !HasNestedOpenBrace(documentBlock);
     std::vector<QString> texts(placeholders.size());
     ValueFormatter formatter(formats);
-    // One allocation for the usual statement instead of a copy each time it outgrows itself.
-    const qsizetype checked = std::count_if(documents.Rows.begin(), documents.Rows.end(),
-                                            [](const DocumentRow& row) { return row.Checked; });
-    out.reserve(out.size() + checked * (documentBlock.size() + 2) * 5 / 4 + 1024);
+    // The statement goes to disk as it is made, a piece at a time: a year of documents is a
+    // statement of a hundred megabytes.
+    QString writeError;
+    AtomicFileWriter writer(outputPath, ReadOnlyTarget::Replace);
+    const auto cannotSave = [&] {
+        return Failed(ExportFailure::Output,
+                      QStringLiteral("Не удалось сохранить '%1': %2")
+                          .arg(QDir::toNativeSeparators(outputPath), writeError));
+    };
+    if (!writer.Open(&writeError)) return cannotSave();
+    constexpr qsizetype Piece = 1 << 16;
+    out.reserve(Piece + documentBlock.size() * 2);
     for (const DocumentRow& row : documents.Rows) {
         if (!row.Checked) continue;
         bool plain = bracesOnlyAround;
@@ -157,14 +172,11 @@ ExportResult BuildExportFile(const QString& outputPath, const DocumentTable& doc
             out += block;
         }
         out += CrLf;
+        if (out.size() >= Piece) WritePiece(writer, out);
     }
     out += coder.ReadTag(tpl, QStringLiteral("footer"));
-
-    QString writeError;
-    if (!WriteFileAtomically(outputPath, Cp1251::Encode(out), ReadOnlyTarget::Replace, &writeError))
-        return Failed(ExportFailure::Output,
-                      QStringLiteral("Не удалось сохранить '%1': %2")
-                          .arg(QDir::toNativeSeparators(outputPath), writeError));
+    WritePiece(writer, out);
+    if (!writer.Commit(&writeError)) return cannotSave();
     if (!QFileInfo::exists(outputPath))
         return Failed(ExportFailure::Output,
                       QStringLiteral("Не удалось сохранить '%1': после записи файла нет на месте")
