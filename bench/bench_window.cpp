@@ -5,6 +5,7 @@
 #include "BenchCorpus.h"
 #include "app/Form1.h"
 #include "settings/INIStorage.h"
+#include "shell/DocumentSort.h"
 #include "text/TextCoder.h"
 
 #include <QApplication>
@@ -95,8 +96,13 @@ int main(int argc, char** argv) {
         timer.start();
         emit header->sectionClicked(column);
         list->viewport()->repaint();
-        std::printf("| header click sorts by %s | %.3f s | < 1 s |\n", what,
-                    timer.nsecsElapsed() / 1e9);
+        const double click = timer.nsecsElapsed() / 1e9;
+        std::vector<DocumentRow> rows = form.Table().Rows;
+        timer.restart();
+        const SortKind kind = SortKindFor(rows.front().DisplayText(column), coder);
+        SortDocumentRows(rows, column, kind, coder);
+        std::printf("| header click sorts by %s | %.3f s (%.3f s of it sorting) | < 1 s |\n", what,
+                    click, timer.nsecsElapsed() / 1e9);
     }
     return 0;
 }

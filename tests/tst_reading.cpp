@@ -207,6 +207,41 @@ private slots:
         QCOMPARE(outcome.StatusColor, StatusColorSuccess);
     }
 
+    // A folder large enough to be read on every core gives the rows and problems of reading its
+    // files one by one, in the same order; a cancel keeps rows of that order.
+    void manyDocumentsReadInOrder() {
+        QTemporaryDir dir;
+        QStringList expected;
+        for (int i = 0; i < 500; ++i) {
+            const QByteArray n = QByteArray::number(i * 7919 % 1000);
+            const QString name = QString::number(i).rightJustified(4, u'0') + u".xml"_qs;
+            Write(dir.filePath(name), i % 50 == 3 ? "<Doc><N>" + n + "</N></Doc>" : Doc(n));
+            if (i % 50 != 3) expected << QString::fromLatin1(n);
+        }
+        QVERIFY(QFile(Write(dir.filePath("0100.xml"), "")).resize((qint64(64) << 20) + 1));
+        expected.removeAt(expected.indexOf("900")); // 0100.xml, now too large
+        QList<qint64> seen;
+        const ReadingOutcome outcome = RunReading(dir.path(), Map, Coder, [&](qint64 d, qint64 t) {
+            seen << d;
+            return t == 500;
+        });
+        QCOMPARE(Numbers(outcome), expected);
+        QVERIFY(Names(outcome.Problems.value(0), dir.filePath("0100.xml")));
+        QCOMPARE(outcome.Problems.size(), 1);
+        QCOMPARE(seen.last(), 500);
+        QVERIFY(std::is_sorted(seen.begin(), seen.end()));
+        QCOMPARE(outcome.Rows[6].SourcePath, dir.filePath("0007.xml")); // 0003.xml has no amount
+
+        const ReadingOutcome cancelled =
+            RunReading(dir.path(), Map, Coder, [](qint64, qint64) { return false; });
+        QVERIFY(cancelled.Cancelled);
+        QStringList kept = Numbers(cancelled);
+        QVERIFY(!kept.isEmpty());
+        qsizetype at = 0; // the rows kept come in the order of the whole
+        for (const QString& n : std::as_const(kept))
+            QVERIFY((at = expected.indexOf(n, at)) >= 0);
+    }
+
     void archiveReadsTopLevelOnlyAndCancels() {
         QTemporaryDir dir;
         const QString zip = dir.filePath("in.ZIP");

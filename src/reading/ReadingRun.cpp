@@ -7,7 +7,14 @@
 #include <QFileInfo>
 #include <QTemporaryDir>
 
+#include <QThread>
+
 #include <algorithm>
+#include <atomic>
+#include <chrono>
+#include <condition_variable>
+#include <mutex>
+#include <thread>
 
 SourceKind DetectSourceKind(const QString& path, const TextCoder& coder) {
     if (path.isEmpty()) return SourceKind::None;
@@ -61,23 +68,95 @@ QStringList DocumentFileNames(const QString& folder) {
     return names;
 }
 
-bool ReadFolderWith(const QString& folder, const DocumentReader& reader, const TextCoder& coder,
+// One document's row, read by the reader of the thread that runs it; none with a problem said
+// when it could not be read.
+using ReadOne = std::function<std::optional<DocumentRow>(
+    qsizetype index, const DocumentReader& reader, QString* problem)>;
+
+// Below this many documents the threads would cost more than they save; reading them one by one
+// also keeps the progress exact, one call per document.
+constexpr qsizetype ParallelFrom = 64;
+
+// Reads documents 0..count-1 on every core, each worker with a reader of its own, and adds the
+// rows and problems to the outcome in document order, as a reading one by one would. Progress is
+// told from the calling thread; a cancel keeps what was read by then. Returns false when
+// cancelled.
+bool ReadDocuments(qsizetype count, const ColumnMap& columns, const TextCoder& coder,
+                   const ReadOne& readOne, ReadingOutcome* outcome,
+                   const ReadingProgress& progress) {
+    const int workers = std::max(1, QThread::idealThreadCount());
+    if (count < ParallelFrom || workers == 1) {
+        const DocumentReader reader(columns, coder);
+        outcome->Rows.reserve(outcome->Rows.size() + size_t(count));
+        for (qsizetype i = 0; i < count; ++i) {
+            QString problem;
+            if (std::optional<DocumentRow> row = readOne(i, reader, &problem))
+                outcome->Rows.push_back(std::move(*row));
+            else if (!problem.isEmpty())
+                outcome->Problems << problem;
+            if (progress && !progress(i + 1, count)) return false;
+        }
+        return true;
+    }
+
+    std::vector<std::optional<DocumentRow>> rows(static_cast<size_t>(count));
+    std::vector<QString> problems(static_cast<size_t>(count));
+    std::atomic<qsizetype> next{0};
+    std::atomic<qsizetype> done{0};
+    std::atomic_bool stop{false};
+    std::mutex mutex;
+    std::condition_variable changed;
+    auto work = [&] {
+        const DocumentReader reader(columns, coder);
+        for (qsizetype i = next++; i < count && !stop; i = next++) {
+            rows[size_t(i)] = readOne(i, reader, &problems[size_t(i)]);
+            ++done;
+            changed.notify_one();
+        }
+    };
+    std::vector<std::thread> threads;
+    for (int t = 0; t < workers; ++t)
+        threads.emplace_back(work);
+    // Progress at most every few milliseconds: the window repaints from it, and a call per
+    // document would keep it busy for nothing.
+    bool cancelled = false;
+    for (qsizetype told = 0; told < count && !cancelled;) {
+        {
+            std::unique_lock lock(mutex);
+            changed.wait_for(lock, std::chrono::milliseconds(20), [&] { return done == count; });
+        }
+        const qsizetype now = done;
+        if (now == told) continue;
+        told = now;
+        cancelled = progress && !progress(told, count);
+    }
+    stop = true;
+    for (std::thread& thread : threads)
+        thread.join();
+
+    outcome->Rows.reserve(outcome->Rows.size() + size_t(done));
+    for (qsizetype i = 0; i < count; ++i) {
+        if (rows[size_t(i)])
+            outcome->Rows.push_back(std::move(*rows[size_t(i)]));
+        else if (!problems[size_t(i)].isEmpty())
+            outcome->Problems << problems[size_t(i)];
+    }
+    return !cancelled;
+}
+
+bool ReadFolderWith(const QString& folder, const ColumnMap& columns, const TextCoder& coder,
                     ReadingOutcome* outcome, const ReadingProgress& progress) {
     const QStringList names = DocumentFileNames(folder);
     const QString prefix = coder.RulePath(folder);
-    outcome->Rows.reserve(outcome->Rows.size() + size_t(names.size()));
-    for (qsizetype i = 0; i < names.size(); ++i) {
-        QString problem;
-        if (std::optional<DocumentRow> row = reader.ReadFile(prefix + names.at(i), &problem))
-            outcome->Rows.push_back(std::move(*row));
-        else if (!problem.isEmpty())
-            outcome->Problems << problem;
-        if (progress && !progress(i + 1, names.size())) return false;
-    }
-    return true;
+    return ReadDocuments(
+        names.size(), columns, coder,
+        [&](qsizetype i, const DocumentReader& reader, QString* problem) {
+            return reader.ReadFile(prefix + names.at(i), problem);
+        },
+        outcome, progress);
 }
 
-bool ReadZipWith(const QString& archive, const DocumentReader& reader, const TextCoder& coder,
+bool ReadZipWith(const QString& archive, const ColumnMap& columns, const TextCoder& coder,
                  ReadingOutcome* outcome, const ReadingProgress& progress,
                  const UnzipLimits& limits) {
     QTemporaryDir temp(QDir::tempPath() + QStringLiteral("/vypiska-XXXXXX"));
@@ -93,19 +172,19 @@ bool ReadZipWith(const QString& archive, const DocumentReader& reader, const Tex
         cancelled = cancelled || (progress && !progress(0, 0));
         return !cancelled;
     });
-    return !cancelled && ReadFolderWith(temp.path(), reader, coder, outcome, progress);
+    return !cancelled && ReadFolderWith(temp.path(), columns, coder, outcome, progress);
 }
 } // namespace
 
 bool ReadFolder(const QString& folder, const ColumnMap& columns, const TextCoder& coder,
                 ReadingOutcome* outcome, const ReadingProgress& progress) {
-    return ReadFolderWith(folder, DocumentReader(columns, coder), coder, outcome, progress);
+    return ReadFolderWith(folder, columns, coder, outcome, progress);
 }
 
 bool ReadZipArchive(const QString& archive, const ColumnMap& columns, const TextCoder& coder,
                     ReadingOutcome* outcome, const ReadingProgress& progress,
                     const UnzipLimits& limits) {
-    return ReadZipWith(archive, DocumentReader(columns, coder), coder, outcome, progress, limits);
+    return ReadZipWith(archive, columns, coder, outcome, progress, limits);
 }
 
 ReadingOutcome RunReading(const QString& path, const ColumnMap& columns, const TextCoder& coder,
@@ -124,10 +203,10 @@ ReadingOutcome RunReading(const QString& path, const ColumnMap& columns, const T
         break;
     }
     case SourceKind::Zip:
-        finished = ReadZipWith(path, reader, coder, &outcome, progress, {});
+        finished = ReadZipWith(path, columns, coder, &outcome, progress, {});
         break;
     case SourceKind::Folder:
-        finished = ReadFolderWith(path, reader, coder, &outcome, progress);
+        finished = ReadFolderWith(path, columns, coder, &outcome, progress);
         break;
     case SourceKind::None:
         break;
