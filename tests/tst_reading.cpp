@@ -183,6 +183,23 @@ private slots:
         QCOMPARE(AddBackslash("C:\\in\\"), "C:\\in\\");
     }
 
+    // Files are read in name order without regard to case, names differing only in case in
+    // their code order: the same for plain ASCII names as for any others.
+    void folderOrder_data() {
+        QTest::addColumn<QStringList>("names"); // in the order expected
+        QTest::newRow("ASCII") << QStringList{"A.xml",  "a.XML", "a.xml", "a_b.xml",
+                                              "ab.xml", "B.xml", "b1.xml"};
+        QTest::newRow("Cyrillic among ASCII")
+            << QStringList{"a.xml", "А.xml", "а2.xml", "Б.xml", "б.xml", "я.xml"};
+    }
+    void folderOrder() {
+        QFETCH(QStringList, names);
+        QTemporaryDir dir;
+        for (qsizetype i = names.size() - 1; i >= 0; --i)
+            Write(dir.filePath(names[i]), Doc(names[i].toUtf8()));
+        QCOMPARE(Numbers(RunReading(dir.path(), Map, Coder)), names);
+    }
+
     void folderOrderAndFilterAndFileGone() {
         QTemporaryDir dir;
         for (const char* name :
