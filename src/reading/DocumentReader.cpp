@@ -105,9 +105,14 @@ QString DocumentReader::DisplayText(const QString& value) const {
     if (value.isEmpty() || value.size() > LongestDateText) return value;
     if (std::none_of(value.cbegin(), value.cend(), [](QChar c) { return c.isDigit(); }))
         return value;
-    if (const std::optional<double> date = ParseDateText(value, m_coder.Locale()))
-        return GeneralDateText(*date, m_coder.Locale());
-    return value;
+    // The same few dates recur in thousands of documents; writing one in the locale's form costs
+    // more than the rest of its document.
+    if (const auto known = m_dates.constFind(value); known != m_dates.cend()) return *known;
+    const std::optional<double> date = ParseDateText(value, m_coder.Locale());
+    if (!date) return value;
+    constexpr qsizetype MostDates = 4096;
+    if (m_dates.size() >= MostDates) m_dates.clear();
+    return *m_dates.insert(value, GeneralDateText(*date, m_coder.Locale()));
 }
 
 void DocumentReader::Share(QString& value) const {

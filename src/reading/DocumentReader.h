@@ -3,6 +3,7 @@
 #include "reading/DocumentTable.h"
 #include "reading/TagScanner.h"
 
+#include <QHash>
 #include <QLocale>
 #include <QSet>
 #include <QString>
@@ -52,5 +53,6 @@ private:
     std::vector<PreparedColumn> m_columns;
     TagScanner m_scanner;
     mutable QSet<QString> m_shared;
+    mutable QHash<QString, QString> m_dates; // date texts as the list shows them
     const TextCoder& m_coder;
 };
