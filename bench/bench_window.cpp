@@ -29,6 +29,7 @@ double PeakMb() {
 } // namespace
 
 int main(int argc, char** argv) {
+    ShareAllocationArenas();
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
     QApplication app(argc, argv);
     // A folder of documents already made, or a count of documents to make.
@@ -61,11 +62,13 @@ int main(int argc, char** argv) {
     // A heartbeat every 10 ms: the longest gap between beats is the longest the window froze.
     QElapsedTimer clock;
     clock.start();
-    qint64 lastBeat = 0, longestPause = 0;
+    // The rows arrive in one piece at the end: that hand-over is told apart from the reading.
+    qint64 lastBeat = 0, longestPause = 0, longestWhileReading = 0;
     QTimer beat;
     QObject::connect(&beat, &QTimer::timeout, [&] {
         const qint64 now = clock.elapsed();
         longestPause = std::max(longestPause, now - lastBeat);
+        if (form.IsReading()) longestWhileReading = std::max(longestWhileReading, now - lastBeat);
         lastBeat = now;
     });
     beat.start(10);
@@ -85,6 +88,8 @@ int main(int argc, char** argv) {
     std::printf("| window, %d documents | value | goal |\n|---|---|---|\n", count);
     std::printf("| listed (from setting the path to the rows shown) | %.2f s | |\n", listed);
     std::printf("| longest pause of the window while reading | %lld ms | repaints throughout |\n",
+                longestWhileReading);
+    std::printf("| longest pause, the hand-over of the rows included | %lld ms | |\n",
                 longestPause);
     std::printf("| peak memory once listed | %.0f MB | < 300 MB |\n", PeakMb());
 

@@ -1,4 +1,5 @@
 #include "app/Form1.h"
+#include "reading/ReadingRun.h"
 #include "settings/INIStorage.h"
 #include "shell/AppInfo.h"
 #include "text/TextCoder.h"
@@ -7,6 +8,7 @@
 #include <QDir>
 
 int main(int argc, char* argv[]) {
+    ShareAllocationArenas();
     QApplication app(argc, argv);
     app.setFont(UiFont());
 

@@ -1,4 +1,5 @@
 #include "cli/Cli.h"
+#include "reading/ReadingRun.h"
 
 #include <QCoreApplication>
 #include <QTextStream>
@@ -15,6 +16,7 @@ const char* const Usage =
 }
 
 int main(int argc, char** argv) {
+    ShareAllocationArenas();
     QCoreApplication app(argc, argv);
     QStringList args = app.arguments().mid(1);
     if (args.isEmpty() || args.first() == QLatin1String("--help") ||

@@ -16,6 +16,10 @@
 #include <mutex>
 #include <thread>
 
+#ifdef __GLIBC__
+#include <malloc.h>
+#endif
+
 SourceKind DetectSourceKind(const QString& path, const TextCoder& coder) {
     if (path.isEmpty()) return SourceKind::None;
     if (QFileInfo(path).isDir()) return SourceKind::Folder;
@@ -235,4 +239,11 @@ ReadingOutcome RunReading(const QString& path, const ColumnMap& columns, const T
         outcome.StatusColor = StatusColorFailure;
     }
     return outcome;
+}
+
+void ShareAllocationArenas() {
+#ifdef __GLIBC__
+    // The main thread's arena and one for all the others.
+    mallopt(M_ARENA_MAX, 2);
+#endif
 }
