@@ -104,8 +104,10 @@ int main(int argc, char** argv) {
         const double click = timer.nsecsElapsed() / 1e9;
         std::vector<DocumentRow> rows = form.Table().Rows;
         timer.restart();
-        const SortKind kind = SortKindFor(rows.front().DisplayText(column), coder);
-        SortDocumentRows(rows, column, kind, coder);
+        const bool amount = form.Table().Columns[size_t(column)].IsAmount();
+        const SortKind kind =
+            SortKindFor(rows.front().Cells[size_t(column)], amount, coder.Locale());
+        SortDocumentRows(rows, column, kind, amount, coder.Locale());
         std::printf("| header click sorts by %s | %.3f s (%.3f s of it sorting) | < 1 s |\n", what,
                     click, timer.nsecsElapsed() / 1e9);
     }

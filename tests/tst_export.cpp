@@ -79,20 +79,24 @@ private slots:
             "15.01.2023 15.01.2023 14:05 40702810900000000001\r\n{MakeDate}{ACC}\r\n"
             "{MakeDate}{ACC}\r\n{MakeDate}");
         row("block tags are lower case", "<Header>H</Header><document>{nomer}</document>",
-            "\r\n1\r\n\xb9 3 {Summa} back\r\n");
+            "\r\n1\r\n\xb9 3 {\xcd\xe0\xe7\xed\xe0\xf7\xe5\xed\xe8\xe5}\r\n");
         row("missing closing tag ends at the next", "<header>H</x><footer>F</footer>",
             "H\r\n\r\n\r\nF");
         row("checked rows with every piece", "<document>\r\n{Сумма};{Data};{NOMER}\r\n</document>",
-            "\r\n1234.50;15.01.2023;1\r\n7.5;16.01.2023;\xb9 3 {Summa} back\r\n");
+            "\r\n1234.50;15.01.2023;1\r\n7.5;16.01.2023;\xb9 3 "
+            "{\xcd\xe0\xe7\xed\xe0\xf7\xe5\xed\xe8\xe5}\r\n");
         row("formats block",
             "<formats><date>yyyy-mm-dd</date></formats><header>{MakeDate}</header>",
             "2023-01-15\r\n\r\n\r\n");
-        // Row 3's number holds the placeholder of a later column (filled again) and its purpose
-        // that of an earlier one (left as it is); "Nomer" is filled by the first column.
+        // Values holding placeholders, of a later column or an earlier one, are written as they
+        // are: only the template's own text is searched. "Nomer" is filled by the first column.
         row("shared piece, values holding placeholders", "<document>{Nomer}{Other}</document>",
-            "\r\n1x\r\n\xb9 3 {Summa} backz\r\n");
+            "\r\n1x\r\n\xb9 3 {\xcd\xe0\xe7\xed\xe0\xf7\xe5\xed\xe8\xe5}z\r\n");
         row("space after ';' belongs to the name", "<document>{Purpose}{ Purpose}</document>",
-            "\r\n{Purpose}rent\r\n{Purpose}{Summa} back\r\n");
+            "\r\n{Purpose}Purpose: rent\r\n{Purpose}{Summa} back\r\n");
+        row("label rule asked for",
+            "<formats><after_colon>1</after_colon></formats><document>{ Purpose}</document>",
+            "\r\nrent\r\n{Summa} back\r\n");
         row("nothing after the footer",
             "<header></header><document>d</document><footer>\r\nEnd\r\n\r\n</footer>",
             "\r\nd\r\nd\r\nEnd\r\n");
@@ -105,14 +109,14 @@ private slots:
         QTEST(Get(out), "expected");
     }
 
-    // Braces of the block around a filled value make the placeholder of a later column.
-    void nestedBracesFilledColumnByColumn() {
+    // Braces of the block around a filled value never make a placeholder of another column.
+    void bracesAroundAValueStay() {
         DocumentTable table;
         table.Columns = {{"N", "N;N"}, {"Q", "Q;Q1X"}};
         table.Rows = {Row(true, {"1", "z"})};
         const QString out = m_dir.filePath("nested.txt");
         QVERIFY(Export(out, "<document>{Q{N}X}</document>", table).Ok);
-        QCOMPARE(Get(out), QByteArray("\r\nz\r\n"));
+        QCOMPARE(Get(out), QByteArray("\r\n{Q1X}\r\n"));
     }
 
     // A read-only statement is replaced and stays read-only; no document block without a row.
@@ -200,22 +204,30 @@ private slots:
         QCOMPARE(QDir(dir.path()).entryList(QDir::Files), QStringList{"big.txt"});
     }
 
-    // The save dialog's filter, one entry per template, and the name it suggests for the source
-    // (the first file): the tail of its name after the last '_', the last template's extension.
+    // The save dialog's filter, one entry per template; the name it suggests for the source (the
+    // first file): the tail of its name after the last '_' (else its whole name) with the
+    // extension of the first type, the one shown; and a typed name once the last type is picked.
     void saveDialog_data() {
         QTest::addColumn<QString>("files");
         QTest::addColumn<QString>("filter");
         QTest::addColumn<QString>("suggested");
-        auto row = [](const char* name, const char* files, const char* filter, const char* out) {
-            QTest::newRow(name) << files << filter << out;
+        QTest::addColumn<QString>("typed");
+        QTest::addColumn<QString>("switched");
+        auto row = [](const char* name, const char* files, const char* filter, const char* out,
+                      const char* typed, const char* switched) {
+            QTest::newRow(name) << files << filter << out << typed << switched;
         };
-        row("last of two templates, any case",
+        row("first of two templates, any case",
             "pay_20240101_0042.xml,Table.csv.TPL,Statement.txt.tpl",
-            "Statement (*.txt)|*.txt|Table (*.csv)|*.csv|", "0042.csv");
-        row("template without an inner extension", "doc.xml,Plain.tpl", "Plain (*.)|*.|", "doc.");
-        row("Cyrillic title, other files ignored",
-            "doc_.xml,Выписка 1С.txt.tpl,notes.txt,a.tpl.bak", "Выписка 1С (*.txt)|*.txt|", ".txt");
-        row("no template", "x.xml", "", "x.");
+            "Statement (*.txt)|*.txt|Table (*.csv)|*.csv|", "0042.txt", "/a.b/x.TXT", "/a.b/x.csv");
+        row("template without an inner extension", "doc.xml,Plain.tpl", "Plain (*.)|*.|", "doc",
+            "doc", "doc");
+        row("nothing after '_': the whole name, never a bare extension",
+            "doc_.xml,Выписка 1С.txt.tpl,notes.txt,a.tpl.bak", "Выписка 1С (*.txt)|*.txt|",
+            "doc_.txt", "мой отчёт", "мой отчёт.txt");
+        row("another ending typed stays", "a_b.xml,T.csv.tpl,S.txt.tpl",
+            "S (*.txt)|*.txt|T (*.csv)|*.csv|", "b.txt", "b.pdf", "b.pdf");
+        row("no template", "x.xml", "", "x", "x", "x");
     }
     void saveDialog() {
         QFETCH(QString, files);
@@ -226,7 +238,12 @@ private slots:
         const TextCoder coder(Ru);
         const std::vector<TemplateInfo> list = TemplateList(dir.path(), coder);
         QTEST(SaveDialogFilter(list), "filter");
-        QTEST(SuggestedFileName(dir.filePath(files.section(u',', 0, 0)), list, coder), "suggested");
+        const QString first = list.empty() ? QString() : list.front().Extension;
+        QTEST(SuggestedFileName(dir.filePath(files.section(u',', 0, 0)), first, coder),
+              "suggested");
+        QFETCH(QString, typed);
+        QTEST(NameForFileType(typed, list, list.empty() ? QString() : list.back().Extension),
+              "switched");
     }
 };
 

@@ -21,9 +21,11 @@ private slots:
         QTest::addColumn<QString>("block");
         QTest::addColumn<PlaceholderValue>("value");
         QTest::addColumn<QString>("expected");
+        QTest::addColumn<bool>("afterColon");
         auto row = [](const char* name, const char* separator, const PlaceholderValue& value,
-                      const QString& out, const QString& block = u"{Сумма}"_qs) {
-            QTest::newRow(name) << separator << block << value << out;
+                      const QString& out, const QString& block = u"{Сумма}"_qs,
+                      bool afterColon = false) {
+            QTest::newRow(name) << separator << block << value << out << afterColon;
         };
         row("ISO date", ",", u"2023-01-15"_qs, "15.01.2023");
         row("date-time at midnight", ",", 44941.0, "15.01.2023");
@@ -32,8 +34,18 @@ private slots:
         row("number", ",", u"1234.50"_qs, "1234,50");
         row("number with a space", ",", u"1 000.00"_qs, "1000,00");
         row("20-digit account", ",", u"40702810900000000001"_qs, "40702810900000000001");
-        row("label and word", ",", u"Назначение: оплата "_qs, u"оплата"_qs);
-        row("bare time", ",", u"10:30"_qs, "30");
+        // Text reaches the statement whole; the label rule only when the template asks for it.
+        row("purpose with a colon stays whole", ",",
+            u" Оплата по счету № 17. В т.ч. НДС (20%): 2500.00 "_qs,
+            u"Оплата по счету № 17. В т.ч. НДС (20%): 2500.00"_qs);
+        row("bare time stays whole", ",", u"10:30"_qs, "10:30");
+        row("label rule when asked", ",", u"Назначение: оплата "_qs, u"оплата"_qs, u"{Сумма}"_qs,
+            true);
+        row("bare time, label rule", ",", u"10:30"_qs, "30", u"{Сумма}"_qs, true);
+        row("each run of line breaks one space", ",", u"Оплата\r\nНДС\n\n10%\r \rитого\r\n"_qs,
+            u"Оплата НДС 10%   итого"_qs);
+        row("percent signs and braces as written", ",", u"НДС 20%16 a%20b {Сумма}"_qs,
+            u"НДС 20%16 a%20b {Сумма}"_qs);
         row("empty", ",", QString(), "");
         row("year and month only", ",", u"2023-01"_qs, "2023-01");
         row("comma amount", ".", u"12,50"_qs, "12.50");
@@ -56,6 +68,8 @@ private slots:
         QFETCH(PlaceholderValue, value);
         FormatSettings formats;
         formats.DecimalSeparator = separator;
+        QFETCH(bool, afterColon);
+        formats.AfterColon = afterColon;
         ApplyPlaceholder(block, u"{Сумма}"_qs, value, formats);
         QTEST(block, "expected");
     }

@@ -1,6 +1,8 @@
 // Reading: documents to rows, the column map, archives, whole sources and the list command.
 #include "reading/ColumnMap.h"
+#include "reading/DecodeDocument.h"
 #include "reading/DocumentReader.h"
+#include "reading/ProblemSummary.h"
 #include "reading/ReadingRun.h"
 #include "reading/UnzipFile.h"
 #include "text/Cp1251.h"
@@ -200,12 +202,44 @@ private slots:
         QCOMPARE(Numbers(RunReading(dir.path(), Map, Coder)), names);
     }
 
+    // Beside the status line: files left out counted and the first named, every problem in the
+    // tooltip. Problems are "s" for a skipped file's, "o" for another; files are numbered.
+    void problemSummary_data() {
+        QTest::addColumn<QString>("problems");
+        QTest::addColumn<QString>("text");
+        QTest::newRow("nothing") << ""
+                                 << "";
+        QTest::newRow("others only") << "oo"
+                                     << "o1 (+1)";
+        QTest::newRow("one file left out") << "s"
+                                           << "Пропущен 1 файл: f1.xml";
+        QTest::newRow("two left out and another problem")
+            << "sos"
+            << "Пропущено 2 файла: f1.xml, f3.xml; других замечаний: 1";
+        QTest::newRow("first three named") << "sssss"
+                                           << "Пропущено 5 файлов: f1.xml, f2.xml, f3.xml, …";
+    }
+    void problemSummary() {
+        QFETCH(QString, problems);
+        QStringList said, skipped;
+        for (int i = 0; i < problems.size(); ++i) {
+            const QString path = QStringLiteral("/in/f%1.xml").arg(i + 1);
+            said << (problems[i] == u's' ? "Файл '" + path + "' пропущен"
+                                         : QStringLiteral("o%1").arg(i + 1));
+            if (problems[i] == u's') skipped << path;
+        }
+        const ProblemSummaryTexts summary = ProblemSummary(said, skipped);
+        QTEST(summary.Text, "text");
+        QCOMPARE(summary.ToolTip, said.join(u'\n'));
+    }
+
     void folderOrderAndFilterAndFileGone() {
         QTemporaryDir dir;
         for (const char* name :
              {"b.xml", "A.XML", "c.Xml", "a2.xml", ".h.xml", "sub/d.xml", "t.txt"})
             Write(dir.filePath(name), Doc(QFileInfo(name).baseName().toUtf8()));
         Write(dir.filePath("e.xml"), "\xEF\xBB\xBF<N>№ 5</N><S>1</S>"); // byte-order mark, UTF-8
+        Write(dir.filePath("n.xml"), "<N>no amount</N>");
         QVERIFY(
             QFile(Write(dir.filePath("h.xml"), "")).resize((qint64(64) << 20) + 1)); // too large
         QList<qint64> seen;
@@ -216,10 +250,15 @@ private slots:
         });
         QCOMPARE(Numbers(outcome), QStringList({"A", "a2", "c", "№ 5"}));
         QCOMPARE(outcome.Rows.front().SourcePath, dir.filePath("A.XML"));
-        QCOMPARE(seen, QList<qint64>({1, 6, 2, 6, 3, 6, 4, 6, 5, 6, 6, 6}));
-        QCOMPARE(outcome.Problems.size(), 2); // the file gone during the run, the one too large
-        QVERIFY(Names(outcome.Problems[0], dir.filePath("b.xml")));
-        QVERIFY(Names(outcome.Problems[1], dir.filePath("h.xml")));
+        QCOMPARE(seen, QList<qint64>({1, 7, 2, 7, 3, 7, 4, 7, 5, 7, 6, 7, 7, 7}));
+        // Every file left out is named, with why: gone during the run, too large, no amount.
+        QStringList skipped;
+        for (const char* name : {"b.xml", "h.xml", "n.xml"})
+            skipped << dir.filePath(name);
+        QCOMPARE(outcome.Skipped, skipped);
+        QCOMPARE(outcome.Problems.size(), 3);
+        for (int i = 0; i < 3; ++i)
+            QVERIFY2(Names(outcome.Problems[i], skipped[i]), qPrintable(outcome.Problems[i]));
         QCOMPARE(outcome.StatusText, ReadSuccessText(4, dir.path()));
         QCOMPARE(outcome.StatusColor, StatusColorSuccess);
     }
@@ -228,23 +267,26 @@ private slots:
     // files one by one, in the same order; a cancel keeps rows of that order.
     void manyDocumentsReadInOrder() {
         QTemporaryDir dir;
-        QStringList expected;
+        QStringList expected, skipped;
         for (int i = 0; i < 500; ++i) {
             const QByteArray n = QByteArray::number(i * 7919 % 1000);
             const QString name = QString::number(i).rightJustified(4, u'0') + u".xml"_qs;
-            Write(dir.filePath(name), i % 50 == 3 ? "<Doc><N>" + n + "</N></Doc>" : Doc(n));
-            if (i % 50 != 3) expected << QString::fromLatin1(n);
+            const bool noAmount = i % 50 == 3;
+            Write(dir.filePath(name), noAmount ? "<Doc><N>" + n + "</N></Doc>" : Doc(n));
+            if (noAmount || i == 100) skipped << dir.filePath(name);
+            if (!noAmount && i != 100) expected << QString::fromLatin1(n);
         }
         QVERIFY(QFile(Write(dir.filePath("0100.xml"), "")).resize((qint64(64) << 20) + 1));
-        expected.removeAt(expected.indexOf("900")); // 0100.xml, now too large
         QList<qint64> seen;
         const ReadingOutcome outcome = RunReading(dir.path(), Map, Coder, [&](qint64 d, qint64 t) {
             seen << d;
             return t == 500;
         });
         QCOMPARE(Numbers(outcome), expected);
-        QVERIFY(Names(outcome.Problems.value(0), dir.filePath("0100.xml")));
-        QCOMPARE(outcome.Problems.size(), 1);
+        QCOMPARE(outcome.Skipped, skipped);
+        QCOMPARE(outcome.Problems.size(), skipped.size());
+        for (qsizetype i = 0; i < skipped.size(); ++i)
+            QVERIFY(Names(outcome.Problems[i], skipped[i]));
         QCOMPARE(seen.last(), 500);
         QVERIFY(std::is_sorted(seen.begin(), seen.end()));
         QCOMPARE(outcome.Rows[6].SourcePath, dir.filePath("0007.xml")); // 0003.xml has no amount
@@ -306,31 +348,42 @@ private slots:
         QTest::addColumn<QStringList>("tagLists");
         QTest::addColumn<QString>("document");
         QTest::addColumn<QStringList>("cells"); // "display|raw" each; empty: no row
+        QTest::addColumn<QStringList>("said");  // what the problem says besides the path
         const QStringList nad{"Номер;N1;N2", "Сумма;S1;S2", "Дата;D"};
         QTest::newRow("first alias wins, date normalised, raw kept")
             << nad << "<N1>7</N1><N2>8</N2><S1>5</S1><D>2024-03-05T14:30:00</D>"
-            << QStringList{"7|7", "5,00" + Rub + "|5", "05.03.2024 14:30:00|2024-03-05T14:30:00"};
+            << QStringList{"7|7", "5,00" + Rub + "|5", "05.03.2024 14:30:00|2024-03-05T14:30:00"}
+            << QStringList{};
         QTest::newRow("empty alias falls through")
             << QStringList{"Номер;;N1;N2", "Сумма;S1;S2"} << "<N1></N1><N2>8</N2><S2>5</S2>"
-            << QStringList{"8|8", "5,00" + Rub + "|5"};
+            << QStringList{"8|8", "5,00" + Rub + "|5"} << QStringList{};
         QTest::newRow("comma amount kept raw, not a date")
             << nad << "<N1>1</N1><S1>12,50</S1><D>x</D>"
-            << QStringList{"1|1", "12,50" + Rub + "|12,50", "x|x"};
+            << QStringList{"1|1", "12,50" + Rub + "|12,50", "x|x"} << QStringList{};
         QTest::newRow("entities and CDATA decoded in display and raw text")
             << nad
             << "<N1>&#8470;&#x31;</N1><S1>5</S1><D>\"A &amp; B\" &lt;&gt;&apos;&bad; &#0;</D>"
             << QStringList{u"№1|№1"_qs, "5,00" + Rub + "|5",
-                           "\"A & B\" <>'&bad; &#0;|\"A & B\" <>'&bad; &#0;"};
+                           "\"A & B\" <>'&bad; &#0;|\"A & B\" <>'&bad; &#0;"}
+            << QStringList{};
         QTest::newRow("CDATA unwrapped, an unclosed one to the end")
             << nad << "<N1><![CDATA[a<b]]>c</N1><S1>5</S1><D><![CDATA[x&amp;</D>"
-            << QStringList{"a<bc|a<bc", "5,00" + Rub + "|5", "x&amp;|x&amp;"};
+            << QStringList{"a<bc|a<bc", "5,00" + Rub + "|5", "x&amp;|x&amp;"} << QStringList{};
         QTest::newRow("missing amount: no row")
-            << nad << "<N1>1</N1><S1></S1><D>2024-03-05</D>" << QStringList{};
+            << nad << "<N1>1</N1><S1></S1><D>2024-03-05</D>" << QStringList{}
+            << QStringList{u"пропущен"_qs, "<S1>, <S2>"};
         QTest::newRow("amount key alone: never a row")
-            << QStringList{"Номер;N", "Сумма"} << "<N>1</N><Сумма>5</Сумма>" << QStringList{};
+            << QStringList{"Номер;N", "Сумма"} << "<N>1</N><Сумма>5</Сумма>" << QStringList{}
+            << QStringList{u"пропущен"_qs, u"ни одного элемента"_qs};
         QTest::newRow("amount in column 1 keeps its raw value, empty list an empty cell")
             << QStringList{"Сумма;S", "", "Номер;N"} << "<S>1234.5</S><N>9</N>"
-            << QStringList{"1\u00A0234,50" + Rub + "|1234.5", "|", "9|9"};
+            << QStringList{"1\u00A0234,50" + Rub + "|1234.5", "|", "9|9"} << QStringList{};
+        // Listed as the list has always shown them, but never without a word: the statement
+        // gets what the sender wrote.
+        QTest::newRow("non-numeric amount listed, named")
+            << nad << "<N1>1</N1><S1>по счету</S1>"
+            << QStringList{"1|1", "0,00" + Rub + u"|по счету"_qs, "|"}
+            << QStringList{u"'по счету' не является числом"_qs};
     }
     void extraction() {
         QFETCH(QStringList, tagLists);
@@ -344,8 +397,13 @@ private slots:
         const DocumentReader reader(columns, Coder);
         reader.ReadText("/in/0.xml", "<N1>1</N1><S1>2</S1><D>2024-03-06</D><D>2024-03-05</D>");
         reader.ReadText("/in/1.xml", document);
-        const auto row = reader.ReadText("/in/a.xml", document);
+        QString problem;
+        const auto row = reader.ReadText("/in/a.xml", document, &problem);
         QCOMPARE(row.has_value(), !cells.isEmpty());
+        QFETCH(QStringList, said);
+        QCOMPARE(problem.isEmpty(), said.isEmpty());
+        for (const QString& words : said)
+            QVERIFY2(Names(problem, "/in/a.xml") && problem.contains(words), qPrintable(problem));
         if (!row) return;
         QStringList got;
         for (const DocumentCell& cell : row->Cells)
@@ -353,6 +411,59 @@ private slots:
         QCOMPARE(got, cells);
         QCOMPARE(row->ExportValue(0),
                  row->Cells[0].RawValue); // the export never takes display text
+    }
+
+    // Document bytes to text: the encoding a mark or the declaration names; percent signs are
+    // the sender's text. problem: a word of what is said, empty when nothing is.
+    void decode_data() {
+        QTest::addColumn<QByteArray>("bytes");
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<QString>("problem");
+        const QString body = u"<N>Платёж 20%16 a%20b</N>"_qs;
+        const QByteArray cp1251 = "<N>\xCF\xEB\xE0\xF2\xB8\xE6 20%16 a%20b</N>";
+        const QByteArray koi8 = "<N>\xF0\xCC\xC1\xD4\xA3\xD6 20%16 a%20b</N>";
+        auto decl = [](const char* encoding) {
+            return QByteArray("<?xml version=\"1.0\" encoding=\"") + encoding + "\"?>\n";
+        };
+        auto utf16 = [](const QString& text, bool bigEndian) {
+            QByteArray out;
+            for (const QChar c : text) {
+                const char hi = char(c.unicode() >> 8), lo = char(c.unicode() & 0xFF);
+                out += bigEndian ? QByteArray{&hi, 1} + lo : QByteArray{&lo, 1} + hi;
+            }
+            return out;
+        };
+        auto row = [](const char* name, const QByteArray& bytes, const QString& text,
+                      const char* problem = "") {
+            QTest::newRow(name) << bytes << text << QString::fromUtf8(problem);
+        };
+        row("declared UTF-8", decl("UTF-8") + body.toUtf8(), decl("UTF-8") + body);
+        row("declared windows-1251, single quotes",
+            "<?xml version='1.0' encoding='windows-1251'?>" + cp1251,
+            "<?xml version='1.0' encoding='windows-1251'?>" + body);
+        row("declared KOI8-R, blanks and capitals", "<?xml encoding = \"KOI8-R\" ?>" + koi8,
+            "<?xml encoding = \"KOI8-R\" ?>" + body);
+        const QString wide = decl("UTF-16") + body;
+        row("UTF-16 little-endian with its mark", "\xFF\xFE" + utf16(wide, false), wide);
+        row("UTF-16 big-endian with its mark", "\xFE\xFF" + utf16(wide, true), wide);
+        row("UTF-8 mark dropped", "\xEF\xBB\xBF" + body.toUtf8(), body);
+        row("no declaration, UTF-8", body.toUtf8(), body);
+        row("no declaration, not UTF-8", cp1251, body, "Windows-1251");
+        row("declaration without encoding, not UTF-8", "<?xml version=\"1.0\"?>" + cp1251,
+            "<?xml version=\"1.0\"?>" + body, "Windows-1251");
+        row("declared UTF-8, a bad byte", decl("utf-8") + "a\xFF", decl("utf-8") + u"a\uFFFD"_qs,
+            "UTF-8");
+        row("unknown encoding", decl("x-nonsense") + body.toUtf8(), decl("x-nonsense") + body,
+            "x-nonsense");
+        row("UTF-16 named in a one-byte declaration", decl("UTF-16") + cp1251,
+            decl("UTF-16") + body, "UTF-16");
+    }
+    void decode() {
+        QFETCH(QByteArray, bytes);
+        QFETCH(QString, problem);
+        QString said;
+        QTEST(DecodeDocument(bytes, &said), "text");
+        QVERIFY2(problem.isEmpty() ? said.isEmpty() : said.contains(problem), qPrintable(said));
     }
 
     void columnMap_data() {
@@ -396,7 +507,10 @@ private slots:
         const QString config = Data + "/cli/CONFIG", docs = Data + "/cli/docs";
         QTest::newRow("exact output")
             << QStringList{"--config", config, "--locale", "ru_RU", docs} << 0
-            << QRegularExpression::escape("Успешно прочитано 2 документа в '" + docs + "'\n")
+            << QRegularExpression::escape("Успешно прочитано 2 документа в '" + docs +
+                                          "'\nvypiska-cli: Файл '" + docs +
+                                          "/c.xml' пропущен: в нем нет суммы (элемент <S> пуст "
+                                          "или его нет)\n")
             << "Номер\tДата\tСумма\tНазначение\n1\tnot a date\t1\u00A0234,50" + Rub +
                    "\tПлата\n2\t05.03.2024\t12,50" + Rub +
                    "\tLine one\\r\\nTab\\there, back\\\\slash\n";

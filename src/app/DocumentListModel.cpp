@@ -98,7 +98,9 @@ void DocumentListModel::SetAllChecked(bool checked) {
 bool DocumentListModel::SortByColumn(int column) {
     if (m_table.Rows.empty() || column < 0 || column >= columnCount()) return false;
     m_sortColumn = column;
-    m_sortKind = SortKindFor(m_table.Rows.front().DisplayText(column), m_coder);
+    const DocumentRow& first = m_table.Rows.front();
+    m_sortKind = SortKindFor({first.DisplayText(column), first.ExportValue(column)},
+                             m_table.Columns[std::size_t(column)].IsAmount(), m_coder.Locale());
     emit layoutAboutToBeChanged({}, QAbstractItemModel::VerticalSortHint);
     const QModelIndexList before = persistentIndexList();
     std::vector<QString> keys;
@@ -124,5 +126,6 @@ bool DocumentListModel::SortByColumn(int column) {
 
 void DocumentListModel::ApplySort() {
     if (m_sortColumn < 0 || m_sortColumn >= columnCount()) return;
-    SortDocumentRows(m_table.Rows, m_sortColumn, m_sortKind, m_coder);
+    SortDocumentRows(m_table.Rows, m_sortColumn, m_sortKind,
+                     m_table.Columns[std::size_t(m_sortColumn)].IsAmount(), m_coder.Locale());
 }

@@ -5,6 +5,7 @@
 #include "export/BuildExportFile.h"
 #include "export/SaveCommand.h"
 #include "reading/ColumnMap.h"
+#include "reading/ProblemSummary.h"
 #include "settings/INIStorage.h"
 #include "settings/OptionsDlg.h"
 #include "shell/AppInfo.h"
@@ -162,9 +163,9 @@ void Form1::BuildControls() {
     connect(m_header, &QHeaderView::sectionClicked, this, &Form1::OnHeaderClicked);
     connect(m_header, &CheckAllHeader::CheckAllToggled, m_model, &DocumentListModel::SetAllChecked);
     connect(m_list->selectionModel(), &QItemSelectionModel::currentRowChanged, this,
-            [this](const QModelIndex& current) {
-                if (current.isValid()) ShowRowInGrid(current.row());
-            });
+            &Form1::ShowCurrentRowInGrid);
+    // A new reading replaces the rows: the grid must not keep a document of the old ones.
+    connect(m_model, &QAbstractItemModel::modelReset, this, &Form1::ShowCurrentRowInGrid);
 
     m_grid = new QTableWidget(m_client);
     m_grid->setObjectName(QStringLiteral("Grid1"));
@@ -326,18 +327,17 @@ void Form1::ShowStatusText(const QString& text, qint32 colour) {
     }
 }
 
-void Form1::ShowProblems(const QStringList& problems) {
-    if (problems.isEmpty()) {
+void Form1::ShowProblems(const QStringList& problems, const QStringList& skipped) {
+    const ProblemSummaryTexts panel = ProblemSummary(problems, skipped);
+    if (panel.Text.isEmpty()) {
         m_statusProblems->clear();
         m_statusProblems->setToolTip({});
         m_statusProblems->hide();
         return;
     }
-    QString shown = problems.front();
-    if (problems.size() > 1) shown += QStringLiteral(" (+%1)").arg(problems.size() - 1);
     m_statusProblems->setText(
-        m_statusProblems->fontMetrics().elidedText(shown, Qt::ElideMiddle, Px(5000)));
-    m_statusProblems->setToolTip(problems.join(u'\n'));
+        m_statusProblems->fontMetrics().elidedText(panel.Text, Qt::ElideMiddle, Px(5000)));
+    m_statusProblems->setToolTip(panel.ToolTip);
     m_statusProblems->show();
 }
 
@@ -346,6 +346,15 @@ void Form1::ShowProblems(const QStringList& problems) {
 void Form1::OnSourceTextChanged(const QString& text) {
     if (!text.isEmpty() && QFileInfo::exists(text)) m_readTimer->start();
     UpdateSaveEnabled();
+}
+
+void Form1::ChooseSource(const QString& path) {
+    // The same path sets no new text, so no change would arm the reading: files added to the
+    // folder since would never be seen.
+    if (m_txtFileIn->text() == path)
+        OnSourceTextChanged(path);
+    else
+        m_txtFileIn->setText(path);
 }
 
 void Form1::UpdateSaveEnabled() {
@@ -416,7 +425,7 @@ void Form1::OnReadingFinished() {
         m_list->resizeColumnsToContents();
     }
     ShowStatusText(outcome.StatusText, outcome.StatusColor);
-    ShowProblems(outcome.Problems);
+    ShowProblems(outcome.Problems, outcome.Skipped);
     m_progress->hide();
     unsetCursor();
     UpdateSaveEnabled();
@@ -453,7 +462,7 @@ void Form1::OpenFileCommand() {
     dialog.setOption(QFileDialog::ReadOnly, false);
     if (!UseNativeDialogs()) dialog.setOption(QFileDialog::DontUseNativeDialog);
     if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return;
-    m_txtFileIn->setText(QDir::toNativeSeparators(dialog.selectedFiles().front()));
+    ChooseSource(QDir::toNativeSeparators(dialog.selectedFiles().front()));
 }
 
 void Form1::OpenFolderCommand() {
@@ -462,7 +471,7 @@ void Form1::OpenFolderCommand() {
     dialog.setOption(QFileDialog::ShowDirsOnly);
     if (!UseNativeDialogs()) dialog.setOption(QFileDialog::DontUseNativeDialog);
     if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return;
-    m_txtFileIn->setText(QDir::toNativeSeparators(dialog.selectedFiles().front()));
+    ChooseSource(QDir::toNativeSeparators(dialog.selectedFiles().front()));
 }
 
 // ---- list, grid and picker
@@ -475,8 +484,16 @@ void Form1::OnHeaderClicked(int section) {
     if (sorted >= 0) m_header->setSortIndicator(sorted, Qt::AscendingOrder);
 }
 
+void Form1::ShowCurrentRowInGrid() {
+    const QModelIndex current = m_list->selectionModel()->currentIndex();
+    ShowRowInGrid(current.isValid() ? current.row() : -1);
+}
+
 void Form1::ShowRowInGrid(int row) {
-    if (row < 0 || row >= int(m_table.Rows.size())) return;
+    if (row < 0 || row >= int(m_table.Rows.size())) {
+        m_grid->clearContents();
+        return;
+    }
     const DocumentRow& document = m_table.Rows[std::size_t(row)];
     m_grid->setUpdatesEnabled(false);
     m_grid->clearContents();
@@ -526,8 +543,19 @@ void Form1::SaveCommand() {
     if (!UseNativeDialogs()) dialog.setOption(QFileDialog::DontUseNativeDialog);
     dialog.setOption(QFileDialog::DontConfirmOverwrite, false);
     dialog.setNameFilters(filters);
-    dialog.setDefaultSuffix(templates.back().Extension);
-    dialog.selectFile(SuggestedFileName(m_txtFileIn->text(), templates, m_coder));
+    // The first type is preselected; the name and the added extension follow the type shown.
+    dialog.setDefaultSuffix(templates.front().Extension);
+    dialog.selectFile(SuggestedFileName(m_txtFileIn->text(), templates.front().Extension, m_coder));
+    connect(&dialog, &QFileDialog::filterSelected, &dialog, [&](const QString& filter) {
+        const qsizetype index = filters.indexOf(filter);
+        if (index < 0) return;
+        const QString extension = templates[size_t(index)].Extension;
+        dialog.setDefaultSuffix(extension);
+        // With no name in the box the dialog reports its folder: nothing to rename then.
+        const QFileInfo typed(dialog.selectedFiles().value(0));
+        if (!typed.fileName().isEmpty() && !typed.isDir())
+            dialog.selectFile(NameForFileType(typed.fileName(), templates, extension));
+    });
     if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return;
     // The chosen file type names the template, whatever extension was typed.
     const int index = std::max(0, int(filters.indexOf(dialog.selectedNameFilter())));
@@ -645,7 +673,7 @@ bool Form1::eventFilter(QObject* watched, QEvent* event) {
             auto* drop = static_cast<QDropEvent*>(event);
             QString path;
             if (AcceptsDrop(drop->mimeData(), &path)) {
-                m_txtFileIn->setText(path);
+                ChooseSource(path);
                 drop->setDropAction(Qt::CopyAction);
                 drop->accept();
             } else {

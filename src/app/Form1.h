@@ -40,8 +40,9 @@ public:
 
     // Sets the status line's text; colour is 0x00BBGGRR, or StatusColorUnchanged to keep it.
     void ShowStatusText(const QString& text, qint32 colour);
-    // Extra information beside the status line (unreadable files, why a save failed, ...).
-    void ShowProblems(const QStringList& problems);
+    // Extra information beside the status line (unreadable files, why a save failed, ...); files
+    // left out by a reading are counted and the first of them named.
+    void ShowProblems(const QStringList& problems, const QStringList& skipped = {});
 
     // Writes the table through the template at templateIndex of the template list; the save
     // command's dialog ends here too.
@@ -72,6 +73,8 @@ private:
     bool UseNativeDialogs() const;
 
     void OnSourceTextChanged(const QString& text);
+    // A dropped or chosen source: read even when it is the path already in the box.
+    void ChooseSource(const QString& path);
     void OnReadTimer();
     void StartReading(const QString& path);
     void OnReadingFinished();
@@ -80,7 +83,8 @@ private:
 
     bool AcceptsDrop(const QMimeData* data, QString* path) const;
     void OnHeaderClicked(int section);
-    void ShowRowInGrid(int row);
+    void ShowRowInGrid(int row); // -1: nothing
+    void ShowCurrentRowInGrid();
     void OnPickerDateChanged();
     void OnOpenAfterToggled(bool checked);
     void ShowAbout();

@@ -28,42 +28,9 @@ ExportResult Failed(ExportFailure failure, const QString& what) {
     return {false, what, failure};
 }
 
-bool HasBrace(const QString& text) {
-    return text.contains(u'{') || text.contains(u'}');
-}
-
-// "{x{Номер}}": once {Номер} is filled, the outer braces may make a placeholder of another
-// column around the value. Only the column-by-column fill sees that.
-bool HasNestedOpenBrace(const QString& block) {
-    bool open = false;
-    for (const QChar c : block) {
-        if (c == u'{') {
-            if (open) return true;
-            open = true;
-        } else if (c == u'}') {
-            open = false;
-        }
-    }
-    return false;
-}
-
-// The usual row: no value and no placeholder name holds a brace. Then no value can make or hide
-// a placeholder, and filling the block column by column comes to this: every "{name}" of the
-// block gets the value of the first column that has the name. One pass instead of one per piece.
-void FillInOnePass(QString& out, const QString& block, const QHash<QString, int>& firstColumn,
-                   const std::vector<QString>& texts) {
-    qsizetype from = 0;
-    for (qsizetype open = block.indexOf(u'{'); open >= 0; open = block.indexOf(u'{', open + 1)) {
-        const qsizetype close = block.indexOf(u'}', open + 1);
-        if (close < 0) break;
-        const auto found = firstColumn.constFind(block.mid(open, close - open + 1).toCaseFolded());
-        if (found == firstColumn.cend()) continue;
-        out += QStringView(block).mid(from, open - from);
-        out += texts[size_t(*found)];
-        from = close + 1;
-        open = close;
-    }
-    out += QStringView(block).mid(from);
+// The key of a placeholder in the slot tables: the name in braces, case-folded.
+QString Folded(const QString& name) {
+    return (u'{' + name + u'}').toCaseFolded();
 }
 
 // Writes what the statement holds so far and empties it. A piece ends after a line break or at
@@ -103,43 +70,32 @@ ExportResult BuildExportFile(const QString& outputPath, const DocumentTable& doc
     formats.TimeFormat =
         OrDefault(coder.ReadTag(formatBlock, QStringLiteral("time")), QStringLiteral("hh:mm"));
 
-    auto apply = [&](QString& block, const QString& placeholder, const PlaceholderValue& value) {
-        ReplacePlaceholderText(block, placeholder, FormatValue(value, formats));
-    };
+    formats.AfterColon =
+        TrimSpaces(coder.ReadTag(formatBlock, QStringLiteral("after_colon"))) == u"1";
 
-    QString header = coder.ReadTag(tpl, QStringLiteral("header"));
+    // The header knows three names; like the document block, it is searched in its own text only.
     const double date = std::trunc(exportDateTime);
-    apply(header, QStringLiteral("{MakeDate}"), date);
-    apply(header, QStringLiteral("{MakeTime}"), exportDateTime - date);
     const QString account =
         TrimSpaces(settings.ReadVal(Organization, QStringLiteral("ACC"), QString()).toString());
-    apply(header, QStringLiteral("{ACC}"), account);
+    const QHash<QString, int> headerSlots{{Folded(QStringLiteral("MakeDate")), 0},
+                                          {Folded(QStringLiteral("MakeTime")), 1},
+                                          {Folded(QStringLiteral("ACC")), 2}};
+    QString out;
+    PlaceholderBlock(coder.ReadTag(tpl, QStringLiteral("header")), headerSlots)
+        .Fill(out, {FormatValue(date, formats), FormatValue(exportDateTime - date, formats),
+                    FormatValue(account, formats)});
+    out += CrLf;
 
-    QString out = header + CrLf;
+    // Every piece of every column's tag list names a placeholder ("{" + piece + "}", untrimmed,
+    // empty pieces kept); where columns share a piece, the first column fills it.
+    QHash<QString, int> columnSlots;
+    for (int c = int(documents.Columns.size()) - 1; c >= 0; --c)
+        for (const QString& piece : documents.Columns[size_t(c)].TagList.split(u';'))
+            columnSlots.insert(Folded(piece), c);
+    const PlaceholderBlock documentBlock(coder.ReadTag(tpl, QStringLiteral("document")),
+                                         columnSlots);
 
-    // The placeholders of every column, worked out once: "{" + piece + "}" for each piece of
-    // its tag list, untrimmed, empty pieces kept.
-    std::vector<QStringList> placeholders;
-    placeholders.reserve(documents.Columns.size());
-    QHash<QString, int> firstColumn; // case-folded placeholder -> first column that has it
-    bool bracesOnlyAround = true;
-    for (const ColumnDef& column : documents.Columns) {
-        QStringList names;
-        for (const QString& piece : column.TagList.split(u';')) {
-            names.append(u'{' + piece + u'}');
-            bracesOnlyAround = bracesOnlyAround && !HasBrace(piece);
-        }
-        placeholders.push_back(std::move(names));
-    }
-    // Where columns share a name the first one fills it: insert from the last column to the
-    // first, so the first one's entry stays.
-    for (int c = int(placeholders.size()) - 1; c >= 0; --c)
-        for (const QString& name : std::as_const(placeholders[size_t(c)]))
-            firstColumn.insert(name.toCaseFolded(), c);
-
-    const QString documentBlock = coder.ReadTag(tpl, QStringLiteral("document"));
-    bracesOnlyAround = bracesOnlyAround && !HasNestedOpenBrace(documentBlock);
-    std::vector<QString> texts(placeholders.size());
+    std::vector<QString> texts(documents.Columns.size());
     ValueFormatter formatter(formats);
     // The statement goes to disk as it is made, a piece at a time: a year of documents is a
     // statement of a hundred megabytes.
@@ -152,25 +108,12 @@ ExportResult BuildExportFile(const QString& outputPath, const DocumentTable& doc
     };
     if (!writer.Open(&writeError)) return cannotSave();
     constexpr qsizetype Piece = 1 << 16;
-    out.reserve(Piece + documentBlock.size() * 2);
+    out.reserve(Piece + documentBlock.Size() * 2);
     for (const DocumentRow& row : documents.Rows) {
         if (!row.Checked) continue;
-        bool plain = bracesOnlyAround;
-        for (size_t c = 0; c < placeholders.size(); ++c) {
+        for (size_t c = 0; c < texts.size(); ++c)
             texts[c] = formatter.Format(row.ExportValue(int(c)));
-            plain = plain && !HasBrace(texts[c]);
-        }
-        if (plain) {
-            FillInOnePass(out, documentBlock, firstColumn, texts);
-        } else {
-            // Column by column, piece by piece: a value holding the placeholder of a later
-            // column is filled in again by that column.
-            QString block = documentBlock;
-            for (size_t c = 0; c < placeholders.size(); ++c)
-                for (const QString& placeholder : std::as_const(placeholders[c]))
-                    ReplacePlaceholderText(block, placeholder, texts[c]);
-            out += block;
-        }
+        documentBlock.Fill(out, texts);
         out += CrLf;
         if (out.size() >= Piece) WritePiece(writer, out);
     }

@@ -12,6 +12,9 @@ struct FormatSettings {
     QString DecimalSeparator;
     QString DateFormat = QStringLiteral("dd.MM.yyyy");
     QString TimeFormat = QStringLiteral("hh:mm");
+    // <after_colon>1</after_colon>: a text value keeps only what follows its last ":" (a label
+    // rule some old templates relied on). Off unless the template asks: a purpose stays whole.
+    bool AfterColon = false;
 };
 
 enum class ExportFailure {

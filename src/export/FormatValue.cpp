@@ -40,6 +40,24 @@ qsizetype FindPlaceholder(const QString& block, const QString& placeholder, qsiz
     return -1;
 }
 
+// Every run of CR and LF inside a value becomes one space: the statement is read line by line,
+// and a value's second line would be a line without its key.
+QString OnOneLine(const QString& text) {
+    if (!text.contains(u'\n') && !text.contains(u'\r')) return text;
+    QString out;
+    out.reserve(text.size());
+    bool inBreak = false;
+    for (const QChar c : text) {
+        const bool lineBreak = c == u'\n' || c == u'\r';
+        if (!lineBreak)
+            out += c;
+        else if (!inBreak)
+            out += u' ';
+        inBreak = lineBreak;
+    }
+    return out;
+}
+
 } // namespace
 
 bool HasSingleSeparators(const QString& text) {
@@ -62,8 +80,32 @@ QString FormatValue(const PlaceholderValue& value, const FormatSettings& formats
     }
     if (const std::optional<DocumentNumber> number = ReadDocumentNumber(text))
         return TrimSpaces(number->Text(formats.DecimalSeparator));
-    const qsizetype colon = text.lastIndexOf(u':');
-    return TrimSpaces(colon < 0 ? text : text.mid(colon + 1));
+    const qsizetype colon = formats.AfterColon ? text.lastIndexOf(u':') : -1;
+    return TrimSpaces(OnOneLine(colon < 0 ? text : text.mid(colon + 1)));
+}
+
+PlaceholderBlock::PlaceholderBlock(const QString& block, const QHash<QString, int>& slotOf) {
+    m_size = block.size();
+    qsizetype from = 0;
+    // Each "{" with the nearest "}" after it: a name never holds "}", and one "{" inside a
+    // name ("{a{b}") still finds "{b}".
+    for (qsizetype open = block.indexOf(u'{'); open >= 0; open = block.indexOf(u'{', open + 1)) {
+        const qsizetype close = block.indexOf(u'}', open + 1);
+        if (close < 0) break;
+        const auto found = slotOf.constFind(block.mid(open, close - open + 1).toCaseFolded());
+        if (found == slotOf.cend()) continue;
+        m_pieces.push_back({block.mid(from, open - from), *found});
+        from = close + 1;
+        open = close;
+    }
+    m_pieces.push_back({block.mid(from), -1});
+}
+
+void PlaceholderBlock::Fill(QString& out, const std::vector<QString>& texts) const {
+    for (const Piece& piece : m_pieces) {
+        out += piece.Text;
+        if (piece.Slot >= 0) out += texts[size_t(piece.Slot)];
+    }
 }
 
 void ReplacePlaceholderText(QString& block, const QString& placeholder, const QString& text) {

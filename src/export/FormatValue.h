@@ -2,10 +2,12 @@
 
 #include "export/BuildExportFile.h"
 
+#include <QHash>
 #include <QLocale>
 #include <QString>
 
 #include <variant>
+#include <vector>
 
 // A value for a placeholder: text (row values, the account) or a date-time counted in days since
 // 1899-12-30 with the time of day as the fraction (the export date and time of day).
@@ -19,13 +21,36 @@ bool HasSingleSeparators(const QString& text);
 const QLocale& StatementLocale();
 
 // The output text of a value: a date or time by the template's patterns, a number as its sender
-// wrote it with the template's decimal separator put in once, other text from after its last
-// ":"; spaces at both ends removed. The reader's locale plays no part.
+// wrote it with the template's decimal separator put in once, other text whole (or from after its
+// last ":" when the template asks for that); every run of line breaks inside it becomes one space
+// so that a value stays on its line, and spaces at both ends are removed. The reader's locale
+// plays no part.
 QString FormatValue(const PlaceholderValue& value, const FormatSettings& formats);
 
 // Replaces every occurrence of the placeholder, in any letter case, from left to right; the text
 // put in is not searched again.
 void ReplacePlaceholderText(QString& block, const QString& placeholder, const QString& text);
+
+// A block of template text cut at its placeholders once, then filled for every row. Only the
+// template's own text is searched: what is put in is never searched again, so a value holding
+// braces ("ООО {ПолучательСчет}") reaches the statement as its sender wrote it.
+class PlaceholderBlock {
+public:
+    // slotOf: each placeholder, braces included and case-folded ("{сумма}"), with the index of
+    // its text in what Fill gets. A "{name}" of the block is found in any letter case.
+    PlaceholderBlock(const QString& block, const QHash<QString, int>& slotOf);
+    // Appends the block with every placeholder replaced by texts[its slot].
+    void Fill(QString& out, const std::vector<QString>& texts) const;
+    qsizetype Size() const { return m_size; }
+
+private:
+    struct Piece {
+        QString Text;  // the template's text before the placeholder
+        int Slot = -1; // the placeholder after it; -1 for the block's tail
+    };
+    std::vector<Piece> m_pieces;
+    qsizetype m_size = 0;
+};
 
 // FormatValue, then ReplacePlaceholderText.
 void ApplyPlaceholder(QString& block, const QString& placeholder, const PlaceholderValue& value,

@@ -5,6 +5,8 @@
 
 #include <QDir>
 
+#include <algorithm>
+
 std::vector<TemplateInfo> TemplateList(const QString& configDir, const TextCoder& coder) {
     const QDir dir(configDir);
     const QFileInfoList files = dir.entryInfoList(
@@ -38,11 +40,33 @@ QStringList SaveDialogNameFilters(const std::vector<TemplateInfo>& templates) {
     return filters;
 }
 
-QString SuggestedFileName(const QString& sourcePath, const std::vector<TemplateInfo>& templates,
+namespace {
+QString WithExtension(const QString& stem, const QString& extension) {
+    return extension.isEmpty() ? stem : stem + u'.' + extension;
+}
+} // namespace
+
+QString SuggestedFileName(const QString& sourcePath, const QString& extension,
                           const TextCoder& coder) {
-    // The extension of the last template, whichever type the dialog shows first.
-    const QString extension = templates.empty() ? QString() : templates.back().Extension;
-    return coder.GetFnameUnicPart(sourcePath) + u'.' + extension;
+    QString stem = coder.GetFnameUnicPart(sourcePath);
+    // "doc_.xml" has nothing after its "_": a bare ".txt" would be a hidden file with no name.
+    if (stem.isEmpty()) stem = coder.OnlyName(coder.GetName(sourcePath));
+    if (stem.isEmpty()) stem = coder.GetName(sourcePath);
+    return WithExtension(stem, extension);
+}
+
+QString NameForFileType(const QString& name, const std::vector<TemplateInfo>& templates,
+                        const QString& extension) {
+    for (const TemplateInfo& t : templates) {
+        if (t.Extension.isEmpty()) continue;
+        const QString old = u'.' + t.Extension;
+        if (name.size() > old.size() && name.endsWith(old, Qt::CaseInsensitive))
+            return WithExtension(name.chopped(old.size()), extension);
+    }
+    // A name without any extension gets the type's, as the dialog would add it on saving.
+    const QString file = name.mid(std::max(name.lastIndexOf(u'/'), name.lastIndexOf(u'\\')) + 1);
+    if (!file.isEmpty() && !file.contains(u'.')) return WithExtension(name, extension);
+    return name;
 }
 
 QString SaveSuccessText(qint64 rowCount, const QString& path) {

@@ -24,10 +24,17 @@ QString SaveDialogFilter(const std::vector<TemplateInfo>& templates);
 // The same entries as Qt's name filters: "Statement (*.txt)".
 QStringList SaveDialogNameFilters(const std::vector<TemplateInfo>& templates);
 
-// The suggested name: the distinguishing tail of the source file name, ".", and the extension
-// of the last template.
-QString SuggestedFileName(const QString& sourcePath, const std::vector<TemplateInfo>& templates,
+// The suggested name: the distinguishing tail of the source file name (after its last "_"), or
+// its whole name when that tail is empty, then "." and the extension of the file type the dialog
+// shows (none for a template without one).
+QString SuggestedFileName(const QString& sourcePath, const QString& extension,
                           const TextCoder& coder);
+
+// The name in the dialog once the user picks another file type: an extension of one of the
+// templates is swapped for the new type's, a name without one gets it; a name the user gave
+// another ending keeps it.
+QString NameForFileType(const QString& name, const std::vector<TemplateInfo>& templates,
+                        const QString& extension);
 
 // "Документ успешно сохранен в 'P'" for one row in the list, "Документы успешно сохранены в 'P'"
 // for more.

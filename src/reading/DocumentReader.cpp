@@ -1,5 +1,6 @@
 #include "reading/DocumentReader.h"
 
+#include "reading/DecodeDocument.h"
 #include "reading/ReadingRun.h"
 #include "text/DateParse.h"
 #include "text/DocumentNumber.h"
@@ -30,6 +31,26 @@ std::optional<QString> Entity(QStringView name) {
         return std::nullopt;
     const char32_t c = code;
     return QString::fromUcs4(&c, 1);
+}
+
+// Adds one line to what is said about a file.
+void AddProblem(QString* problem, const QString& line) {
+    if (!problem) return;
+    if (!problem->isEmpty()) *problem += u'\n';
+    *problem += line;
+}
+
+// "элементы <Summa>, <Amount> пусты или их нет", for a document left without an amount.
+QString WhereLooked(const QStringList& names, const QString& caption) {
+    if (names.isEmpty())
+        return QStringLiteral("у колонки '%1' в TAG.INI не указано ни одного элемента")
+            .arg(caption);
+    QStringList tags;
+    for (const QString& name : names)
+        tags << u'<' + name + u'>';
+    return (names.size() == 1 ? QStringLiteral("элемент %1 пуст или его нет")
+                              : QStringLiteral("элементы %1 пусты или их нет"))
+        .arg(tags.join(QStringLiteral(", ")));
 }
 } // namespace
 
@@ -91,9 +112,11 @@ DocumentReader::DocumentReader(const ColumnMap& columns, const TextCoder& coder)
     m_columns.reserve(columns.size());
     for (const ColumnDef& column : columns) {
         PreparedColumn prepared;
-        for (const QString& name : column.ElementNames())
+        prepared.ElementNames = column.ElementNames();
+        for (const QString& name : std::as_const(prepared.ElementNames))
             prepared.Slots.push_back(m_scanner.Slot(name));
         prepared.IsAmount = column.IsAmount();
+        prepared.Caption = column.Caption;
         m_columns.push_back(std::move(prepared));
     }
 }
@@ -130,8 +153,8 @@ void DocumentReader::Share(QString& value) const {
     m_shared.insert(value);
 }
 
-std::optional<DocumentRow> DocumentReader::ReadText(const QString& path,
-                                                    const QString& text) const {
+std::optional<DocumentRow> DocumentReader::ReadText(const QString& path, const QString& text,
+                                                    QString* problem) const {
     DocumentRow row;
     row.SourcePath = path;
     row.Checked = true;
@@ -147,8 +170,21 @@ std::optional<DocumentRow> DocumentReader::ReadText(const QString& path,
         QString value = XmlText(found.toString());
         DocumentCell cell;
         if (column.IsAmount) {
-            if (value.isEmpty()) return std::nullopt; // a document without an amount is not listed
+            if (value.isEmpty()) {
+                // A document without an amount is not listed, but never without a word.
+                AddProblem(problem,
+                           QStringLiteral("Файл '%1' пропущен: в нем нет суммы (%2)")
+                               .arg(path, WhereLooked(column.ElementNames, column.Caption)));
+                return std::nullopt;
+            }
             cell.DisplayText = AmountDisplayText(value, m_coder.Locale());
+            // The statement takes the amount as written; when it is no number, the list's
+            // figure is not what 1C will get, and the user must know.
+            if (!ReadDocumentNumber(value))
+                AddProblem(problem,
+                           QStringLiteral("Файл '%1': сумма '%2' не является числом (в списке: "
+                                          "%3; в выписку она попадет как есть)")
+                               .arg(path, value, cell.DisplayText));
         } else {
             cell.DisplayText = DisplayText(value);
         }
@@ -160,8 +196,21 @@ std::optional<DocumentRow> DocumentReader::ReadText(const QString& path,
             Share(cell.DisplayText);
         row.Cells.push_back(std::move(cell));
     }
-    if (row.Cells.empty()) return std::nullopt; // no columns: nothing to make a row of
+    if (row.Cells.empty()) { // no columns: nothing to make a row of
+        AddProblem(problem,
+                   QStringLiteral("Файл '%1' пропущен: в TAG.INI нет ни одной колонки").arg(path));
+        return std::nullopt;
+    }
     return row;
+}
+
+std::optional<DocumentRow> DocumentReader::ReadBytes(const QString& path, const QByteArray& bytes,
+                                                     QString* problem) const {
+    QString encoding;
+    const QString text = DecodeDocument(bytes, &encoding);
+    if (!encoding.isEmpty())
+        AddProblem(problem, QStringLiteral("Файл '%1': %2").arg(path, encoding));
+    return ReadText(path, text, problem);
 }
 
 std::optional<DocumentRow> DocumentReader::ReadFile(const QString& path, QString* problem) const {
@@ -188,7 +237,7 @@ std::optional<DocumentRow> DocumentReader::ReadFile(const QString& path, QString
                 QStringLiteral("Не удалось прочитать '%1': %2").arg(path, file.errorString());
         return std::nullopt;
     }
-    return ReadText(path, m_coder.DecodeUTF8(bytes));
+    return ReadBytes(path, bytes, problem);
 }
 
 std::optional<DocumentRow> ReadDocumentFile(const QString& path, const ColumnMap& columns,

@@ -35,15 +35,23 @@ class DocumentReader {
 public:
     DocumentReader(const ColumnMap& columns, const TextCoder& coder);
 
-    // The row of one file, or none: no amount, or the file could not be read (problem says why).
+    // The row of one file, or none: no amount, or the file could not be read. problem receives
+    // one line per thing worth saying about the file (why it was left out, an amount that is no
+    // number, an encoding that had to be guessed), each naming the file; a row may come with one.
     std::optional<DocumentRow> ReadFile(const QString& path, QString* problem = nullptr) const;
-    // The row of an already decoded document text.
-    std::optional<DocumentRow> ReadText(const QString& path, const QString& text) const;
+    // The row of a document's bytes, decoded by DecodeDocument; problem as for ReadFile.
+    std::optional<DocumentRow> ReadBytes(const QString& path, const QByteArray& bytes,
+                                         QString* problem = nullptr) const;
+    // The row of an already decoded document text; problem as for ReadFile.
+    std::optional<DocumentRow> ReadText(const QString& path, const QString& text,
+                                        QString* problem = nullptr) const;
 
 private:
     struct PreparedColumn {
+        QStringList ElementNames;
         std::vector<int> Slots; // of the element names, in their order, in m_scanner
         bool IsAmount = false;
+        QString Caption;
     };
 
     QString DisplayText(const QString& value) const;

@@ -87,8 +87,21 @@ QStringList DocumentFileNames(const QString& folder) {
     return names;
 }
 
-// One document's row, read by the reader of the thread that runs it; none with a problem said
-// when it could not be read.
+// A file's row, or its name among those left out; whatever was said about it, line by line.
+void Take(const QString& path, std::optional<DocumentRow> row, const QString& problem,
+          ReadingOutcome* outcome) {
+    if (row)
+        outcome->Rows.push_back(std::move(*row));
+    else
+        outcome->Skipped << path;
+    if (!problem.isEmpty())
+        outcome->Problems << problem.split(u'\n');
+    else if (!row)
+        outcome->Problems << QStringLiteral("Файл '%1' пропущен").arg(path);
+}
+
+// One document's row, read by the reader of the thread that runs it; none when it is left out.
+// Whatever is to be said about it goes to problem.
 using ReadOne = std::function<std::optional<DocumentRow>(
     qsizetype index, const DocumentReader& reader, QString* problem)>;
 
@@ -97,29 +110,31 @@ using ReadOne = std::function<std::optional<DocumentRow>(
 constexpr qsizetype ParallelFrom = 64;
 
 // Reads documents 0..count-1 on every core, each worker with a reader of its own, and adds the
-// rows and problems to the outcome in document order, as a reading one by one would. Progress is
-// told from the calling thread; a cancel keeps what was read by then. Returns false when
-// cancelled.
-bool ReadDocuments(qsizetype count, const ColumnMap& columns, const TextCoder& coder,
-                   const ReadOne& readOne, ReadingOutcome* outcome,
-                   const ReadingProgress& progress) {
+// rows, the files left out and the problems to the outcome in document order, as a reading one
+// by one would. Progress is told from the calling thread; a cancel keeps what was read by then.
+// Returns false when cancelled.
+bool ReadDocuments(qsizetype count, const std::function<QString(qsizetype)>& pathOf,
+                   const ColumnMap& columns, const TextCoder& coder, const ReadOne& readOne,
+                   ReadingOutcome* outcome, const ReadingProgress& progress) {
     const int workers = std::max(1, QThread::idealThreadCount());
+    outcome->Rows.reserve(outcome->Rows.size() + size_t(count));
     if (count < ParallelFrom || workers == 1) {
         const DocumentReader reader(columns, coder);
-        outcome->Rows.reserve(outcome->Rows.size() + size_t(count));
         for (qsizetype i = 0; i < count; ++i) {
             QString problem;
-            if (std::optional<DocumentRow> row = readOne(i, reader, &problem))
-                outcome->Rows.push_back(std::move(*row));
-            else if (!problem.isEmpty())
-                outcome->Problems << problem;
+            std::optional<DocumentRow> row = readOne(i, reader, &problem);
+            Take(pathOf(i), std::move(row), problem, outcome);
             if (progress && !progress(i + 1, count)) return false;
         }
         return true;
     }
 
-    std::vector<std::optional<DocumentRow>> rows(static_cast<size_t>(count));
-    std::vector<QString> problems(static_cast<size_t>(count));
+    struct Result {
+        bool Read = false;
+        std::optional<DocumentRow> Row;
+        QString Problem;
+    };
+    std::vector<Result> results(static_cast<size_t>(count));
     std::atomic<qsizetype> next{0};
     std::atomic<qsizetype> done{0};
     std::atomic_bool stop{false};
@@ -128,7 +143,9 @@ bool ReadDocuments(qsizetype count, const ColumnMap& columns, const TextCoder& c
     auto work = [&] {
         const DocumentReader reader(columns, coder);
         for (qsizetype i = next++; i < count && !stop; i = next++) {
-            rows[size_t(i)] = readOne(i, reader, &problems[size_t(i)]);
+            Result& result = results[size_t(i)];
+            result.Row = readOne(i, reader, &result.Problem);
+            result.Read = true;
             ++done;
             changed.notify_one();
         }
@@ -153,12 +170,9 @@ bool ReadDocuments(qsizetype count, const ColumnMap& columns, const TextCoder& c
     for (std::thread& thread : threads)
         thread.join();
 
-    outcome->Rows.reserve(outcome->Rows.size() + size_t(done));
     for (qsizetype i = 0; i < count; ++i) {
-        if (rows[size_t(i)])
-            outcome->Rows.push_back(std::move(*rows[size_t(i)]));
-        else if (!problems[size_t(i)].isEmpty())
-            outcome->Problems << problems[size_t(i)];
+        Result& result = results[size_t(i)];
+        if (result.Read) Take(pathOf(i), std::move(result.Row), result.Problem, outcome);
     }
     return !cancelled;
 }
@@ -167,10 +181,11 @@ bool ReadFolderWith(const QString& folder, const ColumnMap& columns, const TextC
                     ReadingOutcome* outcome, const ReadingProgress& progress) {
     const QStringList names = DocumentFileNames(folder);
     const QString prefix = coder.RulePath(folder);
+    const auto pathOf = [&](qsizetype i) { return prefix + names.at(i); };
     return ReadDocuments(
-        names.size(), columns, coder,
+        names.size(), pathOf, columns, coder,
         [&](qsizetype i, const DocumentReader& reader, QString* problem) {
-            return reader.ReadFile(prefix + names.at(i), problem);
+            return reader.ReadFile(pathOf(i), problem);
         },
         outcome, progress);
 }
@@ -214,10 +229,8 @@ ReadingOutcome RunReading(const QString& path, const ColumnMap& columns, const T
     switch (DetectSourceKind(path, coder)) {
     case SourceKind::Xml: {
         QString problem;
-        if (std::optional<DocumentRow> row = reader.ReadFile(path, &problem))
-            outcome.Rows.push_back(std::move(*row));
-        else if (!problem.isEmpty())
-            outcome.Problems << problem;
+        std::optional<DocumentRow> row = reader.ReadFile(path, &problem);
+        Take(path, std::move(row), problem, &outcome);
         finished = !progress || progress(1, 1);
         break;
     }

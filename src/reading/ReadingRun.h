@@ -41,6 +41,7 @@ struct ReadingOutcome {
     QString StatusText; // the success or the not-found text, exactly as the status line shows it
     qint32 StatusColor = StatusColorFailure;
     QStringList Problems; // files that could not be read, a broken archive, ...: extra information
+    QStringList Skipped;  // every file left out, by path (its problem says why)
     bool Cancelled = false;
 };
 

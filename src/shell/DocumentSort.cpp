@@ -1,59 +1,23 @@
 #include "shell/DocumentSort.h"
 
+#include "reading/DocumentReader.h"
 #include "text/DateParse.h"
-#include "text/TextCoder.h"
+#include "text/DocumentNumber.h"
 
 #include <QCollator>
 
 #include <algorithm>
-#include <cmath>
 #include <functional>
-
-SortKind SortKindFor(const QString& text, const TextCoder& coder) {
-    // A text is sorted as a number only when it can also be read as one ("05.03.2024"
-    // passes a loose numeric test but is a date).
-    if (coder.IsNumber(text) && ListNumberValue(text, coder)) return SortKind::Number;
-    if (ParseDateText(text, coder.Locale())) return SortKind::Date;
-    return SortKind::Text;
-}
-
-std::optional<double> ListNumberValue(const QString& text, const TextCoder& coder) {
-    const QLocale& locale = coder.Locale();
-    bool ok = false;
-    double value = locale.toDouble(text.trimmed(), &ok);
-    // "nan" and "inf" parse, but a NaN key would break the ordering the sort relies on.
-    if (ok) return std::isfinite(value) ? std::optional<double>(value) : std::nullopt;
-
-    // A currency amount: drop the symbol and every kind of space (the group mark of some
-    // locales is a no-break space), then read what is left as a plain number.
-    QString plain = text;
-    const QString symbol = locale.currencySymbol();
-    if (!symbol.isEmpty()) plain.remove(symbol);
-    bool negative = false;
-    plain = plain.trimmed();
-    if (plain.startsWith(u'(') && plain.endsWith(u')')) {
-        negative = true;
-        plain = plain.mid(1, plain.size() - 2);
-    }
-    QString compact;
-    compact.reserve(plain.size());
-    for (const QChar c : plain) {
-        if (!c.isSpace() && c != QChar(0x202F) && c != QChar(0x00A0)) compact.append(c);
-    }
-    if (compact.isEmpty()) return std::nullopt;
-    QLocale noGroups = locale;
-    noGroups.setNumberOptions(locale.numberOptions() & ~QLocale::RejectGroupSeparator);
-    value = noGroups.toDouble(compact, &ok);
-    if (!ok) value = QLocale::c().toDouble(compact, &ok);
-    if (!ok || !std::isfinite(value)) return std::nullopt;
-    return negative ? -value : value;
-}
 
 namespace {
 
+DocumentCell CellOf(const DocumentRow& row, int column) {
+    return {row.DisplayText(column), row.ExportValue(column)};
+}
+
 template <typename Key>
 void SortByKey(std::vector<DocumentRow>& rows, int column, const QCollator& collator,
-               const std::function<std::optional<Key>(const QString&)>& keyOf) {
+               const std::function<std::optional<Key>(const DocumentCell&)>& keyOf) {
     struct Entry {
         std::optional<Key> Value;
         std::size_t Index;
@@ -61,7 +25,7 @@ void SortByKey(std::vector<DocumentRow>& rows, int column, const QCollator& coll
     std::vector<Entry> entries;
     entries.reserve(rows.size());
     for (std::size_t i = 0; i < rows.size(); ++i) {
-        entries.push_back({keyOf(rows[i].DisplayText(column)), i});
+        entries.push_back({keyOf(CellOf(rows[i], column)), i});
     }
     std::stable_sort(entries.begin(), entries.end(), [&](const Entry& a, const Entry& b) {
         if (a.Value && b.Value) return *a.Value < *b.Value;
@@ -78,18 +42,35 @@ void SortByKey(std::vector<DocumentRow>& rows, int column, const QCollator& coll
 
 } // namespace
 
-void SortDocumentRows(std::vector<DocumentRow>& rows, int column, SortKind kind,
-                      const TextCoder& coder) {
-    QCollator collator(coder.Locale());
+SortKind SortKindFor(const DocumentCell& cell, bool amount, const QLocale& locale) {
+    if (amount) return SortKind::Number;
+    // A date needs two separators, so no number is taken for one; but "05.03.2024" would read as
+    // a number with grouped digits, so dates are asked first.
+    if (ParseDateText(cell.DisplayText, locale)) return SortKind::Date;
+    if (ReadDocumentNumber(cell.RawValue)) return SortKind::Number;
+    return SortKind::Text;
+}
+
+std::optional<double> SortNumber(const DocumentCell& cell, bool amount) {
+    if (amount) return AmountValue(cell.RawValue);
+    const std::optional<DocumentNumber> number = ReadDocumentNumber(cell.RawValue);
+    if (!number) return std::nullopt;
+    return number->Value();
+}
+
+void SortDocumentRows(std::vector<DocumentRow>& rows, int column, SortKind kind, bool amount,
+                      const QLocale& locale) {
+    QCollator collator(locale);
     collator.setNumericMode(false);
     switch (kind) {
     case SortKind::Number:
         SortByKey<double>(rows, column, collator,
-                          [&](const QString& t) { return ListNumberValue(t, coder); });
+                          [&](const DocumentCell& c) { return SortNumber(c, amount); });
         break;
     case SortKind::Date:
-        SortByKey<double>(rows, column, collator,
-                          [&](const QString& t) { return ParseDateText(t, coder.Locale()); });
+        SortByKey<double>(rows, column, collator, [&](const DocumentCell& c) {
+            return ParseDateText(c.DisplayText, locale);
+        });
         break;
     case SortKind::Text: {
         // Collation keys are computed once per row rather than once per comparison.

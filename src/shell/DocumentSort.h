@@ -2,25 +2,25 @@
 
 #include "reading/DocumentTable.h"
 
+#include <QLocale>
 #include <QString>
 
 #include <optional>
 #include <vector>
 
-class TextCoder;
-
 // How a column is compared; the values are the list control's sort type codes.
 enum class SortKind { Text = 1, Number = 2, Date = 4 };
 
-// Number when the text passes the coder's numeric test (currency amounts included), else date
-// when the date parser accepts it, else text.
-SortKind SortKindFor(const QString& text, const TextCoder& coder);
+// The kind of a column, judged by one of its cells. An amount column is numbers. Otherwise a
+// cell the list shows as a date (in the locale's form) is a date, one whose text is a number as
+// its sender wrote it is a number ("1.234,56" under any locale), and anything else is text.
+SortKind SortKindFor(const DocumentCell& cell, bool amount, const QLocale& locale);
 
-// The numeric value of a list text under the coder's locale: plain numbers, grouped numbers and
-// currency amounts ("1 234,50 ₽"). Nothing when the text holds no such number.
-std::optional<double> ListNumberValue(const QString& text, const TextCoder& coder);
+// The number a cell is sorted by: an amount by the value the list shows for it, any other cell
+// by its sender's text. Nothing when the text holds no number.
+std::optional<double> SortNumber(const DocumentCell& cell, bool amount);
 
-// Stable ascending sort of rows by the display text of a 0-based column. Texts that do not
-// parse as the kind asks come after those that do, in text order among themselves.
-void SortDocumentRows(std::vector<DocumentRow>& rows, int column, SortKind kind,
-                      const TextCoder& coder);
+// Stable ascending sort of rows by a 0-based column. Cells that do not read as the kind asks come
+// after those that do, in text order among themselves.
+void SortDocumentRows(std::vector<DocumentRow>& rows, int column, SortKind kind, bool amount,
+                      const QLocale& locale);

@@ -1,70 +1,93 @@
 #include "shell/DocumentSort.h"
-#include "text/TextCoder.h"
 
 #include <QtTest>
 
 static const QLocale Ru(QLocale::Russian, QLocale::Russia);
 static const QLocale En(QLocale::English, QLocale::UnitedStates);
+static const QLocale De(QLocale::German, QLocale::Germany);
 static const int Num = int(SortKind::Number), Date = int(SortKind::Date), Txt = int(SortKind::Text);
 
 // '_' in the tables stands for a no-break space.
 class TestDocumentSort : public QObject {
     Q_OBJECT
 private slots:
-    // A cell's text decides the column's kind; a number's value is what it is sorted by.
+    // A cell decides its column's kind; a number's value is what it is sorted by. The list shows
+    // an amount in the locale's currency form, any other number as its sender wrote it: neither
+    // is read with the locale's marks.
     void kindAndValue_data() {
         QTest::addColumn<QLocale>("locale");
-        QTest::addColumn<QString>("text");
+        QTest::addColumn<bool>("amount");
+        QTest::addColumn<QString>("shown");
+        QTest::addColumn<QString>("raw");
         QTest::addColumn<int>("kind");
         QTest::addColumn<double>("value"); // NaN: no number
         const double none = qQNaN();
-        QTest::newRow("ru decimal") << Ru << "12,5" << Num << 12.5;
-        QTest::newRow("ru amount") << Ru << "1_234,50_₽" << Num << 1234.5;
-        QTest::newRow("ru negative") << Ru << "-1_000,00_₽" << Num << -1000.0;
-        QTest::newRow("en amount") << En << "$1,234.50" << Num << 1234.5;
-        QTest::newRow("en parenthesised") << En << "($3.00)" << Num << -3.0;
-        QTest::newRow("ru date") << Ru << "05.03.2024" << Date << none;
-        QTest::newRow("bare currency") << Ru << "₽" << Txt << none;
-        QTest::newRow("empty") << Ru << "" << Txt << none;
-        QTest::newRow("nan is no number") << En << "nan" << Txt << none;
-        QTest::newRow("inf is no number") << Ru << "-inf" << Txt << none;
+        auto row = [](const char* name, const QLocale& locale, bool amount, const char* shown,
+                      const char* raw, int kind, double value) {
+            QTest::newRow(name) << locale << amount << QString(shown) << QString(raw) << kind
+                                << value;
+        };
+        row("amount by its raw value, en", En, true, "$2,500.75", "2 500,75", Num, 2500.75);
+        row("amount by its raw value, de", De, true, "7.300,00_€", "7300.00", Num, 7300.0);
+        row("non-numeric amount is zero", Ru, true, "0,00_₽", "нет", Num, 0.0);
+        row("sender's decimal comma under en", En, false, "12,5", "12,5", Num, 12.5);
+        row("sender's decimal point under ru", Ru, false, "12.5", "12.5", Num, 12.5);
+        row("both marks under de", De, false, "1,234.56", "1,234.56", Num, 1234.56);
+        row("spaced groups", Ru, false, "1_234_567,8", "1_234_567,8", Num, 1234567.8);
+        row("date as shown, ru", Ru, false, "05.03.2024", "2024-03-05", Date, none);
+        row("date as shown, en", En, false, "3/5/24", "2024-03-05", Date, none);
+        row("time of day", Ru, false, "10:30:00", "10:30", Date, none);
+        row("account number", Ru, false, "40702810900000000001", "40702810900000000001", Num,
+            40702810900000000001.0);
+        row("words", Ru, false, "ООО 1", "ООО 1", Txt, none);
     }
     void kindAndValue() {
         QFETCH(QLocale, locale);
-        QFETCH(QString, text);
+        QFETCH(bool, amount);
+        QFETCH(QString, shown);
+        QFETCH(QString, raw);
         QFETCH(double, value);
-        const TextCoder coder(locale);
-        text.replace('_', QChar(0xa0));
-        QTEST(int(SortKindFor(text, coder)), "kind");
-        const std::optional<double> parsed = ListNumberValue(text, coder);
-        QCOMPARE(parsed.has_value(), !qIsNaN(value)); // a value to sort by, or none
-        if (parsed) QCOMPARE(*parsed, value);
+        const DocumentCell cell{shown.replace('_', QChar(0xa0)), raw.replace('_', QChar(0xa0))};
+        QTEST(int(SortKindFor(cell, amount, locale)), "kind");
+        const std::optional<double> number = SortNumber(cell, amount);
+        QCOMPARE(number.has_value(), !qIsNaN(value)); // a value to sort by, or none
+        if (number) QCOMPARE(*number, value);
     }
 
+    // Cells are "shown" or "shown=raw".
     void sortRows_data() {
-        QTest::addColumn<QString>("texts"); // '|' between rows
+        QTest::addColumn<QString>("cells"); // '|' between rows
+        QTest::addColumn<bool>("amount");
         QTest::addColumn<int>("kind");
         QTest::addColumn<QString>("order"); // the rows' first positions, after the sort
-        QTest::newRow("numbers by value") << "10|9|100|-1" << Num << "3102";
-        QTest::newRow("words after numbers") << "12|нет|3|да" << Num << "2031";
-        QTest::newRow("equal numbers keep their order") << "1|0|1,0|1|0,5" << Num << "14023";
-        QTest::newRow("dates by day") << "05.03.2024|28.02.2024|01.12.2023" << Date << "210";
+        QTest::newRow("numbers by value") << "10|9|100|-1" << false << Num << "3102";
+        QTest::newRow("words after numbers") << "12|нет|3|да" << false << Num << "2031";
+        QTest::newRow("equal numbers keep their order")
+            << "1|0|1,0|1|0,5" << false << Num << "14023";
+        QTest::newRow("the sender's marks, not the locale's")
+            << "1.234,5|999.5|1,234.6|2 000" << false << Num << "1023";
+        QTest::newRow("amounts by raw value, shown form aside")
+            << "$10.00=10|$2,500.75=2 500,75|$9.00=9,00" << true << Num << "201";
+        QTest::newRow("dates by day")
+            << "05.03.2024|28.02.2024|01.12.2023" << false << Date << "210";
         QTest::newRow("dates with times")
-            << "05.03.2024 12:00|05.03.2024|05.03.2024 09:30" << Date << "120";
-        QTest::newRow("russian collation, case aside") << "яблоко|Ёж|арбуз|Банан" << Txt << "2310";
-        QTest::newRow("text kind keeps digits as text") << "10|9|100" << Txt << "021";
+            << "05.03.2024 12:00|05.03.2024|05.03.2024 09:30" << false << Date << "120";
+        QTest::newRow("russian collation, case aside")
+            << "яблоко|Ёж|арбуз|Банан" << false << Txt << "2310";
+        QTest::newRow("text kind keeps digits as text") << "10|9|100" << false << Txt << "021";
     }
     void sortRows() {
-        QFETCH(QString, texts);
+        QFETCH(QString, cells);
+        QFETCH(bool, amount);
         QFETCH(int, kind);
-        const TextCoder coder(Ru);
         std::vector<DocumentRow> rows;
-        for (const QString& text : texts.replace('_', QChar(0xa0)).split('|')) {
+        for (const QString& cell : cells.split('|')) {
             rows.emplace_back().SourcePath = QString::number(rows.size());
-            rows.back().Cells = {DocumentCell{QStringLiteral("x"), {}}, DocumentCell{text, text}};
+            const QString shown = cell.section('=', 0, 0), raw = cell.section('=', -1);
+            rows.back().Cells = {DocumentCell{QStringLiteral("x"), {}}, DocumentCell{shown, raw}};
         }
         for (int pass = 0; pass < 2; ++pass) { // sorting again changes nothing
-            SortDocumentRows(rows, 1, SortKind(kind), coder);
+            SortDocumentRows(rows, 1, SortKind(kind), amount, Ru);
             QString paths;
             for (const DocumentRow& row : rows)
                 paths += row.SourcePath;

@@ -1,0 +1,130 @@
+#include "reading/DecodeDocument.h"
+
+#include "text/Cp1251.h"
+
+#include <QStringDecoder>
+
+#include <optional>
+
+namespace {
+
+// The encoding named by an XML declaration at the start of single-byte-readable text:
+// <?xml version="1.0" encoding="windows-1251"?>. None when there is no declaration or it
+// names no encoding (XML then means UTF-8).
+std::optional<QByteArray> DeclaredEncoding(const QByteArray& bytes) {
+    qsizetype at = 0;
+    // Blanks before the declaration are not allowed by XML, but some exporters write them.
+    while (at < bytes.size() &&
+           (bytes[at] == ' ' || bytes[at] == '\t' || bytes[at] == '\r' || bytes[at] == '\n'))
+        ++at;
+    if (!QByteArrayView(bytes).sliced(at).startsWith("<?xml")) return std::nullopt;
+    constexpr qsizetype LongestDeclaration = 1024;
+    const qsizetype end = bytes.indexOf("?>", at);
+    if (end < 0 || end - at > LongestDeclaration) return std::nullopt;
+    const QByteArrayView declaration = QByteArrayView(bytes).sliced(at, end - at);
+    qsizetype pos = declaration.indexOf(QByteArrayView("encoding"));
+    if (pos < 0) return std::nullopt;
+    pos += 8;
+    auto skipBlanks = [&] {
+        while (pos < declaration.size() && QByteArrayView(" \t\r\n").contains(declaration[pos]))
+            ++pos;
+    };
+    skipBlanks();
+    if (pos >= declaration.size() || declaration[pos] != '=') return std::nullopt;
+    ++pos;
+    skipBlanks();
+    if (pos >= declaration.size() || (declaration[pos] != '"' && declaration[pos] != '\''))
+        return std::nullopt;
+    const char quote = declaration[pos++];
+    const qsizetype close = declaration.indexOf(quote, pos);
+    if (close < 0) return std::nullopt;
+    return declaration.sliced(pos, close - pos).trimmed().toByteArray();
+}
+
+bool IsUtf8Name(const QByteArray& name) {
+    // ASCII is a part of UTF-8: a document that says ASCII and is, reads the same.
+    return name == "utf-8" || name == "utf8" || name == "us-ascii" || name == "ascii";
+}
+
+bool IsCp1251Name(const QByteArray& name) {
+    return name == "windows-1251" || name == "cp1251" || name == "cp-1251" || name == "win-1251" ||
+           name == "x-cp1251";
+}
+
+// The text in UTF-8 when every byte sequence is valid; none otherwise.
+std::optional<QString> ValidUtf8(QByteArrayView bytes) {
+    QStringDecoder decoder(QStringConverter::Utf8);
+    QString text = decoder.decode(bytes);
+    if (decoder.hasError()) return std::nullopt;
+    return text;
+}
+
+QString WithDecoder(QStringDecoder decoder, QByteArrayView bytes, const QString& encodingName,
+                    QString* problem) {
+    QString text = decoder.decode(bytes);
+    if (decoder.hasError() && problem)
+        *problem = QStringLiteral("байты, недопустимые в кодировке %1, заменены знаком \uFFFD")
+                       .arg(encodingName);
+    return text;
+}
+
+// No encoding to go by: UTF-8 when it is valid, else the Russian exporters' usual code page.
+QString Undeclared(QByteArrayView bytes, const QString& why, QString* problem) {
+    if (std::optional<QString> text = ValidUtf8(bytes)) {
+        if (!why.isEmpty() && problem) *problem = why + QStringLiteral(": прочитан как UTF-8");
+        return *text;
+    }
+    if (problem)
+        *problem =
+            (why.isEmpty() ? QStringLiteral("кодировка не объявлена, и это не UTF-8") : why) +
+            QStringLiteral(": прочитан как Windows-1251");
+    return Cp1251::Decode(bytes.toByteArray());
+}
+
+} // namespace
+
+QString DecodeDocument(const QByteArray& bytes, QString* problem) {
+    const QByteArrayView all(bytes);
+    // A byte-order mark says it all (UTF-32 first: its little-endian mark begins like UTF-16's).
+    if (all.startsWith(QByteArrayView("\xFF\xFE\0\0", 4)) && all.size() % 4 == 0)
+        return WithDecoder(QStringDecoder(QStringConverter::Utf32LE), all.sliced(4),
+                           QStringLiteral("UTF-32"), problem);
+    if (all.startsWith(QByteArrayView("\0\0\xFE\xFF", 4)))
+        return WithDecoder(QStringDecoder(QStringConverter::Utf32BE), all.sliced(4),
+                           QStringLiteral("UTF-32"), problem);
+    if (all.startsWith("\xEF\xBB\xBF"))
+        return WithDecoder(QStringDecoder(QStringConverter::Utf8), all.sliced(3),
+                           QStringLiteral("UTF-8"), problem);
+    if (all.startsWith("\xFF\xFE"))
+        return WithDecoder(QStringDecoder(QStringConverter::Utf16LE), all.sliced(2),
+                           QStringLiteral("UTF-16"), problem);
+    if (all.startsWith("\xFE\xFF"))
+        return WithDecoder(QStringDecoder(QStringConverter::Utf16BE), all.sliced(2),
+                           QStringLiteral("UTF-16"), problem);
+    // UTF-16 without a mark still shows itself in the declaration's first characters.
+    if (all.startsWith(QByteArrayView("<\0?\0", 4)))
+        return WithDecoder(QStringDecoder(QStringConverter::Utf16LE), all, QStringLiteral("UTF-16"),
+                           problem);
+    if (all.startsWith(QByteArrayView("\0<\0?", 4)))
+        return WithDecoder(QStringDecoder(QStringConverter::Utf16BE), all, QStringLiteral("UTF-16"),
+                           problem);
+
+    const std::optional<QByteArray> declared = DeclaredEncoding(bytes);
+    if (!declared) return Undeclared(all, {}, problem);
+    const QByteArray name = declared->toLower();
+    if (IsUtf8Name(name))
+        return WithDecoder(QStringDecoder(QStringConverter::Utf8), all, QStringLiteral("UTF-8"),
+                           problem);
+    if (IsCp1251Name(name)) return Cp1251::Decode(bytes); // every byte is a character
+    // Two-byte and four-byte encodings cannot have a declaration readable byte by byte: the
+    // declaration is wrong, so it is no guide.
+    const bool wide = name.startsWith("utf-16") || name.startsWith("utf-32") ||
+                      name.startsWith("ucs-") || name == "unicode";
+    QStringDecoder decoder(name.constData());
+    const QString shown = QString::fromLatin1(*declared);
+    if (wide || !decoder.isValid())
+        return Undeclared(
+            all, QStringLiteral("кодировка '%1' из объявления XML не поддерживается").arg(shown),
+            problem);
+    return WithDecoder(std::move(decoder), all, shown, problem);
+}
