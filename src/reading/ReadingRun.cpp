@@ -146,8 +146,9 @@ bool ReadDocuments(qsizetype count, const std::function<QString(qsizetype)>& pat
             Result& result = results[size_t(i)];
             result.Row = readOne(i, reader, &result.Problem);
             result.Read = true;
-            ++done;
-            changed.notify_one();
+            // The reporter looks in every few milliseconds by itself; waking it for every
+            // document would cost a system call each.
+            if (++done == count) changed.notify_one();
         }
     };
     std::vector<std::thread> threads;
