@@ -77,6 +77,45 @@ private slots:
         }
     }
 
+    // After writing, stderr carries the totals and the checks of the documents written only.
+    void checksOfTheDocumentsWritten_data() {
+        QTest::addColumn<QString>("rows");
+        QTest::addColumn<QString>("said"); // after the reading's status line
+        QTest::newRow("all")
+            << "1,2,3"
+            << "Отмечено: 3 из 3 · 20,40 ₽\n'a.xml' и 'b.xml': повтор — "
+               "одинаковые номер, дата, сумма и ИНН плательщика\n'c.xml': ИНН "
+               "плательщика '7707083894': неверное контрольное число ИНН\n";
+        QTest::newRow("one of the twins left out")
+            << "1,3"
+            << "Отмечено: 2 из 3 · 10,30 ₽\n'c.xml': ИНН "
+               "плательщика '7707083894': неверное "
+               "контрольное число ИНН\n";
+    }
+    void checksOfTheDocumentsWritten() {
+        QFETCH(QString, rows);
+        QTemporaryDir dir;
+        for (const auto& [name, fields] : {std::pair{"a.xml", "5;10.10;7707083893"},
+                                           {"b.xml", "5;10.10;7707083893"},
+                                           {"c.xml", "6;0.20;7707083894"}}) {
+            const QStringList f = QString::fromUtf8(fields).split(u';');
+            QFile doc(dir.filePath(name));
+            QVERIFY(doc.open(QIODevice::WriteOnly));
+            doc.write(
+                QStringLiteral("<Doc><Nomer>%1</Nomer><Data>2024-03-05</Data><Summa>%2</Summa>"
+                               "<PlatelshikINN>%3</PlatelshikINN></Doc>")
+                    .arg(f[0], f[1], f[2])
+                    .toUtf8());
+        }
+        QProcess p;
+        p.start(VYPISKA_CLI, {"convert", "--config", VYPISKA_SOURCE_CONFIG, "--rows", rows,
+                              "--output", dir.filePath("out.txt"), dir.path()});
+        QVERIFY(p.waitForFinished(60000));
+        QCOMPARE(p.exitCode(), 0);
+        const QString said = QString::fromUtf8(p.readAllStandardError());
+        QTEST(said.mid(said.indexOf(u'\n') + 1), "said");
+    }
+
     // The same documents and template give the same bytes whatever the machine's locale, set by
     // the environment or by --locale; only the list's display follows it. The corpus mixes
     // decimal commas and points, blank and point groups, both marks, line breaks, braces, colons,

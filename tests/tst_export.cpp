@@ -94,6 +94,13 @@ private slots:
             "\r\n1x\r\n\xb9 3 {\xcd\xe0\xe7\xed\xe0\xf7\xe5\xed\xe8\xe5}z\r\n");
         row("space after ';' belongs to the name", "<document>{Purpose}{ Purpose}</document>",
             "\r\n{Purpose}Purpose: rent\r\n{Purpose}{Summa} back\r\n");
+        // Rows 1 and 3: 1234.50 + 7,5 on 15 and 16 January; placeholders in any case, not in
+        // the document block.
+        row("statement placeholders in header and footer",
+            "<formats><decimal_separator>,</decimal_separator></formats>"
+            "<header>{Count} {TOTAL} {FirstDate}-{LastDate}</header><document>{Count}</document>"
+            "<footer>{count};{Total};{lastdate}</footer>",
+            "2 1242,00 15.01.2023-16.01.2023\r\n{Count}\r\n{Count}\r\n2;1242,00;16.01.2023");
         row("label rule asked for",
             "<formats><after_colon>1</after_colon></formats><document>{ Purpose}</document>",
             "\r\nrent\r\n{Summa} back\r\n");
@@ -107,6 +114,39 @@ private slots:
         const ExportResult r = Export(out, tpl);
         QVERIFY2(r.Ok, qPrintable(r.Error));
         QTEST(Get(out), "expected");
+    }
+
+    // The summary of the documents written: exact kopecks, dates by day, the export date when
+    // no document has one, no total rather than a wrong one.
+    void statementSummary_data() {
+        QTest::addColumn<QStringList>("amounts");
+        QTest::addColumn<QStringList>("dates");
+        QTest::addColumn<QByteArray>("footer");
+        QTest::newRow("0.10 + 0.20 is exactly 0.30")
+            << QStringList{"0.10", "0.20"} << QStringList{"2024-03-05", "01.03.2024"}
+            << QByteArray("2;0.30;01.03.2024;05.03.2024");
+        QTest::newRow("grouping, refund, time of day dropped")
+            << QStringList{"-1 000,50", "2 000", "0"}
+            << QStringList{"2024-03-05T23:59", "2024-03-05", "x"}
+            << QByteArray("3;999.50;05.03.2024;05.03.2024");
+        QTest::newRow("no dates: the export date")
+            << QStringList{"5"} << QStringList{""} << QByteArray("1;5.00;15.01.2023;15.01.2023");
+        QTest::newRow("a fraction of a kopeck: no total")
+            << QStringList{"10.005", "1"} << QStringList{"2024-03-05", "2024-03-05"}
+            << QByteArray("2;;05.03.2024;05.03.2024");
+    }
+    void statementSummary() {
+        QFETCH(QStringList, amounts);
+        QFETCH(QStringList, dates);
+        DocumentTable table;
+        for (const char* tags : {"Сумма;S", "Дата;D"})
+            table.Columns.push_back({tags, tags});
+        for (qsizetype i = 0; i < amounts.size(); ++i)
+            table.Rows.push_back(Row(true, {amounts[i], dates[i]}));
+        const QString out = m_dir.filePath("summary.txt");
+        QVERIFY(Export(out, "<footer>{Count};{Total};{FirstDate};{LastDate}</footer>", table).Ok);
+        const QByteArray bytes = Get(out);
+        QTEST(bytes.mid(bytes.lastIndexOf('\n') + 1), "footer");
     }
 
     // Braces of the block around a filled value never make a placeholder of another column.

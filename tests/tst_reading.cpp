@@ -319,6 +319,7 @@ private slots:
                 zip, Map, Coder, [=](qint64 d, qint64 t) { return unpacking ? t > 0 : d < 2; });
             QVERIFY(cancelled.Cancelled);
             QCOMPARE(Numbers(cancelled), numbers[unpacking]);
+            QCOMPARE(cancelled.StatusText, ReadCancelledText(numbers[unpacking].size(), zip));
         }
         // the temporary folders are gone
         QCOMPARE(QDir(m_tempRoot.path()).entryList({"vypiska-*"}, QDir::AllEntries | QDir::Hidden),
@@ -507,10 +508,10 @@ private slots:
         const QString config = Data + "/cli/CONFIG", docs = Data + "/cli/docs";
         QTest::newRow("exact output")
             << QStringList{"--config", config, "--locale", "ru_RU", docs} << 0
-            << QRegularExpression::escape("Успешно прочитано 2 документа в '" + docs +
-                                          "'\nvypiska-cli: Файл '" + docs +
-                                          "/c.xml' пропущен: в нем нет суммы (элемент <S> пуст "
-                                          "или его нет)\n")
+            << QRegularExpression::escape(
+                   "Успешно прочитано 2 документа в '" + docs + "'\nvypiska-cli: Файл '" + docs +
+                   "/c.xml' пропущен: в нем нет суммы (элемент <S> пуст "
+                   "или его нет)\nОтмечено: 2 из 2 · 1 247,00 ₽\n")
             << "Номер\tДата\tСумма\tНазначение\n1\tnot a date\t1\u00A0234,50" + Rub +
                    "\tПлата\n2\t05.03.2024\t12,50" + Rub +
                    "\tLine one\\r\\nTab\\there, back\\\\slash\n";

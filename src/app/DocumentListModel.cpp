@@ -2,6 +2,9 @@
 
 #include "text/TextCoder.h"
 
+#include <QApplication>
+#include <QStyle>
+
 DocumentListModel::DocumentListModel(DocumentTable& table, const TextCoder& coder, QObject* parent)
     : QAbstractTableModel(parent), m_table(table), m_coder(coder) {}
 
@@ -18,6 +21,10 @@ QVariant DocumentListModel::data(const QModelIndex& index, int role) const {
         return {};
     }
     const DocumentRow& row = m_table.Rows[std::size_t(index.row())];
+    if (!m_checks.IsEmpty()) {
+        const QVariant checked = CheckData(row, index.column(), role);
+        if (checked.isValid()) return checked;
+    }
     switch (role) {
     case Qt::DisplayRole:
     case Qt::ToolTipRole:
@@ -69,6 +76,7 @@ void DocumentListModel::SetColumns(const ColumnMap& columns) {
     beginResetModel();
     m_table.Columns = columns;
     m_table.Rows.clear();
+    m_checks = {};
     m_sortColumn = -1;
     endResetModel();
 }
@@ -84,6 +92,7 @@ void DocumentListModel::ClearRows() {
     if (m_table.Rows.empty()) return;
     beginResetModel();
     m_table.Rows.clear();
+    m_checks = {};
     endResetModel();
 }
 
@@ -128,4 +137,44 @@ void DocumentListModel::ApplySort() {
     if (m_sortColumn < 0 || m_sortColumn >= columnCount()) return;
     SortDocumentRows(m_table.Rows, m_sortColumn, m_sortKind,
                      m_table.Columns[std::size_t(m_sortColumn)].IsAmount(), m_coder.Locale());
+}
+
+void DocumentListModel::SetChecks(DocumentChecks checks) {
+    m_checks = std::move(checks);
+    if (!m_table.Rows.empty())
+        emit dataChanged(index(0, 0), index(rowCount() - 1, columnCount() - 1),
+                         {Qt::BackgroundRole, Qt::ToolTipRole, Qt::DecorationRole});
+}
+
+QString DocumentListModel::ProblemTip(const DocumentRow& row, int column) const {
+    const CellProblem* problem = m_checks.CellAt(row.SourcePath, column);
+    return problem ? row.DisplayText(column) + u'\n' + problem->Why : QString();
+}
+
+QVariant DocumentListModel::CheckData(const DocumentRow& row, int column, int role) const {
+    switch (role) {
+    case Qt::BackgroundRole:
+        if (m_checks.CellAt(row.SourcePath, column)) return ProblemColor;
+        break;
+    case Qt::ToolTipRole: {
+        QString tip = ProblemTip(row, column);
+        if (column == 0 && m_checks.Duplicates.contains(row.SourcePath)) {
+            QStringList names;
+            for (const QString& other : m_checks.Duplicates.value(row.SourcePath))
+                names << QLatin1Char('\'') + DocumentName(other) + QLatin1Char('\'');
+            if (tip.isEmpty()) tip = row.DisplayText(0);
+            tip += QStringLiteral("\nПовтор: те же номер, дата, сумма и ИНН плательщика, что в ") +
+                   names.join(QStringLiteral(", "));
+        }
+        if (!tip.isEmpty()) return tip;
+        break;
+    }
+    case Qt::DecorationRole:
+        if (column == 0 && m_checks.Duplicates.contains(row.SourcePath))
+            return QApplication::style()->standardIcon(QStyle::SP_MessageBoxWarning);
+        break;
+    default:
+        break;
+    }
+    return {};
 }

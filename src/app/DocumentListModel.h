@@ -1,5 +1,6 @@
 #pragma once
 
+#include "checks/DocumentChecks.h"
 #include "reading/DocumentTable.h"
 #include "shell/DocumentSort.h"
 
@@ -15,6 +16,8 @@ class DocumentListModel : public QAbstractTableModel {
     Q_OBJECT
 public:
     static inline const QColor RowStripeColor{238, 238, 238};
+    // A value that fails its check.
+    static inline const QColor ProblemColor{255, 205, 205};
 
     DocumentListModel(DocumentTable& table, const TextCoder& coder, QObject* parent = nullptr);
 
@@ -32,6 +35,13 @@ public:
     void ClearRows();
     void SetAllChecked(bool checked);
 
+    // What the checks found: failing cells are tinted with the reason in their tooltip, and
+    // duplicates carry a mark in the first column naming the other files.
+    void SetChecks(DocumentChecks checks);
+    const DocumentChecks& Checks() const { return m_checks; }
+    // The tooltip of a failing cell: the value, then why; empty when the cell passes.
+    QString ProblemTip(const DocumentRow& row, int column) const;
+
     // Sorts ascending by a 0-based column, the kind chosen from the first row's text.
     // Returns false (and changes nothing) when the list is empty.
     bool SortByColumn(int column);
@@ -40,9 +50,11 @@ public:
 
 private:
     void ApplySort();
+    QVariant CheckData(const DocumentRow& row, int column, int role) const;
 
     DocumentTable& m_table;
     const TextCoder& m_coder;
+    DocumentChecks m_checks;
     int m_sortColumn = -1;
     SortKind m_sortKind = SortKind::Text;
 };

@@ -2,6 +2,9 @@
 
 #include "app/CheckAllHeader.h"
 #include "app/DocumentListModel.h"
+#include "app/PreviewDlg.h"
+#include "checks/DocumentChecks.h"
+#include "checks/DocumentTotals.h"
 #include "export/BuildExportFile.h"
 #include "export/SaveCommand.h"
 #include "reading/ColumnMap.h"
@@ -29,6 +32,7 @@
 #include <QMimeData>
 #include <QMouseEvent>
 #include <QProgressBar>
+#include <QShortcut>
 #include <QStatusBar>
 #include <QStyle>
 #include <QTableView>
@@ -60,6 +64,7 @@ Form1::Form1(TextCoder& coder, INIStorage& settings, const QString& configDir, Q
       m_configDir(QDir(configDir).absolutePath()), m_rects(DesignFormRects()) {
     m_model = new DocumentListModel(m_table, m_coder, this);
     BuildControls();
+    BuildCheckControls();
 
     // Start-up, in its order: no menu bar (the menus only serve the split buttons), the
     // caption, the size limit and icons, the columns, the grid, the picker, the glass band and
@@ -287,6 +292,7 @@ void Form1::ApplyLayout() {
     m_dtPicker->setGeometry(TwipsToPixels(m_rects.DTPicker1));
     m_commandSaveAs->setGeometry(TwipsToPixels(m_rects.CommandSaveAs));
     FitToFont();
+    PlacePreviewButton();
     // Wrapped values stay fully visible at the new width.
     m_grid->resizeRowsToContents();
 }
@@ -359,6 +365,7 @@ void Form1::ChooseSource(const QString& path) {
 
 void Form1::UpdateSaveEnabled() {
     m_commandSaveAs->setEnabled(!m_table.Rows.empty());
+    m_commandPreview->setEnabled(!m_table.Rows.empty());
 }
 
 void Form1::OnReadTimer() {
@@ -379,6 +386,7 @@ void Form1::StartReading(const QString& path) {
     ShowProblems({});
     m_progress->setRange(0, 0);
     m_progress->show();
+    m_cancelRead->show();
     m_model->ClearRows();
     UpdateSaveEnabled(); // nothing to save until the new rows arrive
 
@@ -400,6 +408,7 @@ void Form1::StartReading(const QString& path) {
             }
             return !m_cancelReading.load();
         });
+        CheckOutcome(columns);
     });
     m_worker->setObjectName(QStringLiteral("ReadingThread"));
     connect(m_worker, &QThread::finished, this, &Form1::OnReadingFinished);
@@ -425,8 +434,9 @@ void Form1::OnReadingFinished() {
         m_list->resizeColumnsToContents();
     }
     ShowStatusText(outcome.StatusText, outcome.StatusColor);
-    ShowProblems(outcome.Problems, outcome.Skipped);
+    ApplyChecks(outcome.Problems, outcome.Skipped);
     m_progress->hide();
+    m_cancelRead->hide();
     unsetCursor();
     UpdateSaveEnabled();
 
@@ -506,6 +516,7 @@ void Form1::ShowRowInGrid(int row) {
         value->setTextAlignment(Qt::AlignLeft | Qt::AlignVCenter);
         m_grid->setItem(c, 1, value);
     }
+    MarkGridProblems(row);
     m_grid->resizeRowsToContents();
     m_grid->setUpdatesEnabled(true);
     m_grid->setEnabled(true);
@@ -529,6 +540,10 @@ void Form1::OnOpenAfterToggled(bool checked) {
 // ---- saving
 
 void Form1::SaveCommand() {
+    SaveCommandFor(-1);
+}
+
+void Form1::SaveCommandFor(int templateIndex) {
     const std::vector<TemplateInfo> templates = TemplateList(m_configDir, m_coder);
     if (templates.empty()) {
         ShowStatusText(QStringLiteral("Нет ни одного шаблона (*.tpl) в папке '%1'")
@@ -543,9 +558,13 @@ void Form1::SaveCommand() {
     if (!UseNativeDialogs()) dialog.setOption(QFileDialog::DontUseNativeDialog);
     dialog.setOption(QFileDialog::DontConfirmOverwrite, false);
     dialog.setNameFilters(filters);
-    // The first type is preselected; the name and the added extension follow the type shown.
-    dialog.setDefaultSuffix(templates.front().Extension);
-    dialog.selectFile(SuggestedFileName(m_txtFileIn->text(), templates.front().Extension, m_coder));
+    // The first type is preselected, or the preview's; the name and the added extension follow
+    // the type shown.
+    const std::size_t shown =
+        templateIndex > 0 && templateIndex < int(templates.size()) ? std::size_t(templateIndex) : 0;
+    dialog.selectNameFilter(filters[qsizetype(shown)]);
+    dialog.setDefaultSuffix(templates[shown].Extension);
+    dialog.selectFile(SuggestedFileName(m_txtFileIn->text(), templates[shown].Extension, m_coder));
     connect(&dialog, &QFileDialog::filterSelected, &dialog, [&](const QString& filter) {
         const qsizetype index = filters.indexOf(filter);
         if (index < 0) return;
@@ -593,6 +612,124 @@ bool Form1::SaveWith(const QString& path, const std::vector<TemplateInfo>& templ
     ShowProblems({});
     if (m_mnuOpenAfter->isChecked()) ShowInFileManager(path);
     return true;
+}
+
+// ---- totals, checks, preview, cancelling a read
+
+void Form1::BuildCheckControls() {
+    m_commandPreview = new QToolButton(m_picCont);
+    m_commandPreview->setObjectName(QStringLiteral("CommandPreview"));
+    m_commandPreview->setText(QStringLiteral("Просмотр"));
+    m_commandPreview->setToolButtonStyle(Qt::ToolButtonTextOnly);
+    m_commandPreview->setToolTip(QStringLiteral("Просмотр выписки (Ctrl+P)"));
+    m_commandPreview->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_P));
+    m_commandPreview->setEnabled(false);
+    connect(m_commandPreview, &QToolButton::clicked, this, &Form1::ShowPreview);
+
+    m_cancelRead = new QToolButton(m_statusBar);
+    m_cancelRead->setObjectName(QStringLiteral("CancelReading"));
+    m_cancelRead->setText(QStringLiteral("✕"));
+    m_cancelRead->setToolTip(QStringLiteral("Остановить чтение (Esc)"));
+    m_cancelRead->setAutoRaise(true);
+    m_cancelRead->setMaximumHeight(m_progress->maximumHeight() + 4);
+    m_statusBar->addPermanentWidget(m_cancelRead);
+    m_cancelRead->hide();
+    connect(m_cancelRead, &QToolButton::clicked, this, &Form1::CancelReading);
+    auto* escape = new QShortcut(QKeySequence(Qt::Key_Escape), this);
+    connect(escape, &QShortcut::activated, this, &Form1::CancelReading);
+
+    m_totals = new QLabel(m_statusBar);
+    m_totals->setObjectName(QStringLiteral("TotalsPanel"));
+    m_statusBar->addPermanentWidget(m_totals);
+    m_totals->hide();
+    // A long path in the status text gives way to the totals, not the other way round.
+    m_statusText->setMinimumWidth(1);
+    m_statusProblems->setMinimumWidth(1);
+    // Every check box, the check-all box and every new reading.
+    connect(m_model, &QAbstractItemModel::dataChanged, this, &Form1::UpdateTotals);
+    connect(m_model, &QAbstractItemModel::modelReset, this, &Form1::UpdateTotals);
+}
+
+void Form1::PlacePreviewButton() {
+    constexpr int gap = 6;
+    const QRect save = m_commandSaveAs->geometry();
+    const int width = m_commandPreview->sizeHint().width();
+    m_commandPreview->setGeometry(save.left() - gap - width, save.top(), width, save.height());
+}
+
+void Form1::UpdateTotals() {
+    const DocumentTotals totals = ComputeTotals(m_table);
+    m_totals->setText(TotalsText(totals));
+    // A sum that leaves amounts out must not pass for the whole one.
+    QPalette palette = m_statusBar->palette();
+    if (!totals.Exact()) palette.setColor(QPalette::WindowText, StatusColour(StatusColorFailure));
+    m_totals->setPalette(palette);
+    m_totals->setToolTip(
+        totals.Exact()
+            ? QStringLiteral("Отмеченные документы, все документы и сумма отмеченных")
+            : QStringLiteral("Суммы, которые нельзя сложить точно (не число, доли копейки), в "
+                             "итог не вошли: они названы в списке замечаний"));
+    m_totals->setVisible(!m_table.Rows.empty());
+}
+
+void Form1::CheckOutcome(const ColumnMap& columns) {
+    DocumentTable read{columns, std::move(m_outcome.Rows)};
+    m_outcomeChecks = CheckDocuments(read);
+    m_outcomeReport = CheckReport(read, m_outcomeChecks);
+    m_outcome.Rows = std::move(read.Rows);
+}
+
+void Form1::ApplyChecks(const QStringList& readingProblems, const QStringList& skipped) {
+    DocumentChecks checks = std::exchange(m_outcomeChecks, {});
+    QStringList problems = readingProblems + std::exchange(m_outcomeReport, {});
+    ShowProblems(problems, skipped);
+    // A year of documents may bring thousands of lines: a tooltip of them all would not fit on
+    // any screen, and every failing value is tinted in the list anyway.
+    constexpr qsizetype TipLines = 300;
+    if (problems.size() > TipLines) {
+        const qsizetype more = problems.size() - TipLines;
+        problems.resize(TipLines);
+        problems << QStringLiteral("… и ещё %1 (отмечены в списке)").arg(more);
+        m_statusProblems->setToolTip(problems.join(u'\n'));
+    }
+    m_model->SetChecks(std::move(checks));
+}
+
+void Form1::MarkGridProblems(int row) {
+    const DocumentRow& document = m_table.Rows[std::size_t(row)];
+    for (int c = 0; c < m_grid->rowCount(); ++c) {
+        QTableWidgetItem* value = m_grid->item(c, 1);
+        const QString tip = m_model->ProblemTip(document, c);
+        if (!value || tip.isEmpty()) continue;
+        value->setBackground(DocumentListModel::ProblemColor);
+        value->setToolTip(tip);
+    }
+}
+
+void Form1::ShowPreview() {
+    if (m_table.Rows.empty()) return;
+    const std::vector<TemplateInfo> templates = TemplateList(m_configDir, m_coder);
+    if (templates.empty()) return SaveCommand(); // which says where templates belong
+    const double when = OleDateFromDateTime(m_dtPicker->dateTime());
+    auto build = [this, when](const TemplateInfo& info, QByteArray* bytes, QString* error) {
+        FormatSettings formats;
+        const ExportResult result =
+            BuildExportBytes(*bytes, m_table, info.Path, when, m_settings, m_coder, formats);
+        if (!result.Ok) *error = result.Error;
+        return result.Ok;
+    };
+    PreviewDlg preview(templates, 0, build, TotalsText(ComputeTotals(m_table)), this);
+    int saveWith = -1;
+    connect(&preview, &PreviewDlg::SaveRequested, this,
+            [&saveWith](int index) { saveWith = index; });
+    preview.exec();
+    if (saveWith >= 0) SaveCommandFor(saveWith);
+}
+
+void Form1::CancelReading() {
+    if (!m_worker) return;
+    m_cancelReading = true;
+    m_readAgain = false; // a source chosen meanwhile is dropped with the run
 }
 
 // ---- secondary windows

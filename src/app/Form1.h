@@ -1,5 +1,6 @@
 #pragma once
 
+#include "checks/DocumentChecks.h"
 #include "export/SaveCommand.h"
 #include "reading/DocumentTable.h"
 #include "reading/ReadingRun.h"
@@ -55,6 +56,10 @@ public:
 
 public slots:
     void SaveCommand();
+    // The statement the chosen template would write, read-only; its "Сохранить" saves.
+    void ShowPreview();
+    // Stops a reading run; the rows read so far stay.
+    void CancelReading();
     void OpenFileCommand();
     void OpenFolderCommand();
 
@@ -91,6 +96,17 @@ private:
     void ShowOptions();
     void PlaceMenuUnder(QMenu* menu, QWidget* button);
 
+    // Totals, checks, preview and cancelling a read.
+    void BuildCheckControls();
+    void PlacePreviewButton();
+    void UpdateTotals();
+    // On the reading thread: what the checks find in the rows just read.
+    void CheckOutcome(const ColumnMap& columns);
+    void ApplyChecks(const QStringList& readingProblems, const QStringList& skipped);
+    void MarkGridProblems(int row);
+    // The save command with the dialog's file type set to a template (-1: the first).
+    void SaveCommandFor(int templateIndex);
+
     TextCoder& m_coder;
     INIStorage& m_settings;
     QString m_configDir;
@@ -121,9 +137,14 @@ private:
     QProgressBar* m_progress = nullptr;
     QWidget* m_shape1 = nullptr;
     QTimer* m_readTimer = nullptr;
+    QLabel* m_totals = nullptr;
+    QToolButton* m_commandPreview = nullptr;
+    QToolButton* m_cancelRead = nullptr;
 
     QThread* m_worker = nullptr;
-    ReadingOutcome m_outcome; // written by the worker, read once it has finished
+    ReadingOutcome m_outcome;       // written by the worker, read once it has finished
+    DocumentChecks m_outcomeChecks; // likewise
+    QStringList m_outcomeReport;
     QString m_readingPath;
     bool m_readAgain = false;
     std::atomic_bool m_cancelReading{false};

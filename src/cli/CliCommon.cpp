@@ -1,5 +1,7 @@
 #include "cli/CliCommon.h"
 
+#include "checks/DocumentChecks.h"
+#include "checks/DocumentTotals.h"
 #include "text/TextCoder.h"
 
 #include <QCoreApplication>
@@ -119,4 +121,10 @@ ReadingOutcome ReadCliSource(const CliOptions& options, const ColumnMap& columns
     for (const QString& problem : std::as_const(outcome.Problems))
         CliError(problem);
     return outcome;
+}
+
+void PrintCliChecks(const DocumentTable& table) {
+    PrintLine(stderr, TotalsText(ComputeTotals(table)));
+    for (const QString& line : CheckReport(table, CheckDocuments(table, true)))
+        PrintLine(stderr, line);
 }

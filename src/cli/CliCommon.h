@@ -36,3 +36,7 @@ bool LoadCliColumns(const CliOptions& options, ColumnMap* columns);
 // Reads SOURCE as the window does and prints the outcome text, then each problem, to stderr.
 ReadingOutcome ReadCliSource(const CliOptions& options, const ColumnMap& columns,
                              const TextCoder& coder);
+
+// Prints the totals line of the checked documents to stderr, then what the checks found in them
+// (failing requisites, amounts left out of the total, duplicates), one line each.
+void PrintCliChecks(const DocumentTable& table);

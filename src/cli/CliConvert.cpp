@@ -126,5 +126,6 @@ int RunConvert(const QStringList& args) {
         return result.Failure == ExportFailure::Template ? ExitUsage : ExitWriteFailed;
     }
     PrintLine(stdout, SaveSuccessText(qint64(table.Rows.size()), output));
+    PrintCliChecks(table);
     return ExitDone;
 }

@@ -48,18 +48,20 @@ int RunList(const QStringList& args) {
     ColumnMap columns;
     if (!LoadCliColumns(options, &columns)) return ExitUsage;
     const TextCoder coder(options.Locale);
-    const ReadingOutcome outcome = ReadCliSource(options, columns, coder);
+    DocumentTable table{columns, ReadCliSource(options, columns, coder).Rows};
 
     QStringList fields;
     for (const ColumnDef& column : columns)
         fields << column.Caption;
     WriteTsvLine(fields);
-    for (const DocumentRow& row : outcome.Rows) {
+    for (const DocumentRow& row : table.Rows) {
         fields.clear();
         for (int c = 0; c < int(columns.size()); ++c)
             fields << row.DisplayText(c);
         WriteTsvLine(fields);
     }
     std::fflush(stdout);
-    return outcome.Rows.empty() ? ExitNoDocuments : ExitDone;
+    if (table.Rows.empty()) return ExitNoDocuments;
+    PrintCliChecks(table);
+    return ExitDone;
 }

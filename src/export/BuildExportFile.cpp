@@ -1,6 +1,7 @@
 #include "export/BuildExportFile.h"
 
 #include "export/FormatValue.h"
+#include "export/StatementSummary.h"
 #include "export/ValueFormatter.h"
 #include "reading/ColumnMap.h"
 #include "settings/INIStorage.h"
@@ -15,6 +16,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <functional>
 
 namespace {
 
@@ -33,19 +35,25 @@ QString Folded(const QString& name) {
     return (u'{' + name + u'}').toCaseFolded();
 }
 
-// Writes what the statement holds so far and empties it. A piece ends after a line break or at
-// the end, never inside a character.
-void WritePiece(AtomicFileWriter& writer, QString& out) {
-    writer.Write(Cp1251::Encode(out));
-    out.truncate(0); // keeps its capacity for the next piece
+// Gives each named text a slot of its own after the block's other ones.
+void AddSlots(QHash<QString, int>& slotOf, std::vector<QString>& texts,
+              const std::vector<NamedText>& named) {
+    for (const NamedText& n : named) {
+        slotOf.insert(Folded(n.Name), int(texts.size()));
+        texts.push_back(n.Text);
+    }
 }
 
-} // namespace
+// Takes the statement's bytes a piece at a time; false when they cannot be kept.
+using StatementSink = std::function<bool(const QByteArray& piece)>;
 
-ExportResult BuildExportFile(const QString& outputPath, const DocumentTable& documents,
-                             const QString& templatePath, double exportDateTime,
-                             const INIStorage& settings, const TextCoder& coder,
-                             FormatSettings& formats) {
+// Builds the statement and hands it on as it is made, in pieces of whole lines: a year of
+// documents is a statement of a hundred megabytes, which need not be held whole. Stops at the
+// first piece the sink refuses; the sink knows why.
+ExportResult BuildStatement(const StatementSink& sink, const DocumentTable& documents,
+                            const QString& templatePath, double exportDateTime,
+                            const INIStorage& settings, const TextCoder& coder,
+                            FormatSettings& formats) {
     QString readError;
     const std::optional<QString> read = ReadWholeFile(templatePath, &readError);
     if (!read) {
@@ -73,17 +81,23 @@ ExportResult BuildExportFile(const QString& outputPath, const DocumentTable& doc
     formats.AfterColon =
         TrimSpaces(coder.ReadTag(formatBlock, QStringLiteral("after_colon"))) == u"1";
 
-    // The header knows three names; like the document block, it is searched in its own text only.
+    // The header knows three names and the statement's own; like the document block, it is
+    // searched in its own text only.
     const double date = std::trunc(exportDateTime);
     const QString account =
         TrimSpaces(settings.ReadVal(Organization, QStringLiteral("ACC"), QString()).toString());
-    const QHash<QString, int> headerSlots{{Folded(QStringLiteral("MakeDate")), 0},
-                                          {Folded(QStringLiteral("MakeTime")), 1},
-                                          {Folded(QStringLiteral("ACC")), 2}};
+    QHash<QString, int> headerSlots{{Folded(QStringLiteral("MakeDate")), 0},
+                                    {Folded(QStringLiteral("MakeTime")), 1},
+                                    {Folded(QStringLiteral("ACC")), 2}};
+    std::vector<QString> headerTexts{FormatValue(date, formats),
+                                     FormatValue(exportDateTime - date, formats),
+                                     FormatValue(account, formats)};
+    const std::vector<NamedText> summary =
+        StatementPlaceholders(SummarizeStatement(documents), exportDateTime, formats);
+    AddSlots(headerSlots, headerTexts, summary);
     QString out;
     PlaceholderBlock(coder.ReadTag(tpl, QStringLiteral("header")), headerSlots)
-        .Fill(out, {FormatValue(date, formats), FormatValue(exportDateTime - date, formats),
-                    FormatValue(account, formats)});
+        .Fill(out, headerTexts);
     out += CrLf;
 
     // Every piece of every column's tag list names a placeholder ("{" + piece + "}", untrimmed,
@@ -95,19 +109,15 @@ ExportResult BuildExportFile(const QString& outputPath, const DocumentTable& doc
     const PlaceholderBlock documentBlock(coder.ReadTag(tpl, QStringLiteral("document")),
                                          columnSlots);
 
+    // A piece ends after a line break or at the end, never inside a character.
+    constexpr qsizetype Piece = 1 << 16;
+    const auto handOn = [&] {
+        const bool kept = sink(Cp1251::Encode(out));
+        out.truncate(0); // keeps its capacity for the next piece
+        return kept;
+    };
     std::vector<QString> texts(documents.Columns.size());
     ValueFormatter formatter(formats);
-    // The statement goes to disk as it is made, a piece at a time: a year of documents is a
-    // statement of a hundred megabytes.
-    QString writeError;
-    AtomicFileWriter writer(outputPath, ReadOnlyTarget::Replace);
-    const auto cannotSave = [&] {
-        return Failed(ExportFailure::Output,
-                      QStringLiteral("Не удалось сохранить '%1': %2")
-                          .arg(QDir::toNativeSeparators(outputPath), writeError));
-    };
-    if (!writer.Open(&writeError)) return cannotSave();
-    constexpr qsizetype Piece = 1 << 16;
     out.reserve(Piece + documentBlock.Size() * 2);
     for (const DocumentRow& row : documents.Rows) {
         if (!row.Checked) continue;
@@ -115,11 +125,53 @@ ExportResult BuildExportFile(const QString& outputPath, const DocumentTable& doc
             texts[c] = formatter.Format(row.ExportValue(int(c)));
         documentBlock.Fill(out, texts);
         out += CrLf;
-        if (out.size() >= Piece) WritePiece(writer, out);
+        if (out.size() >= Piece && !handOn()) return {true, {}, ExportFailure::None};
     }
-    out += coder.ReadTag(tpl, QStringLiteral("footer"));
-    WritePiece(writer, out);
-    if (!writer.Commit(&writeError)) return cannotSave();
+    QHash<QString, int> footerSlots;
+    std::vector<QString> footerTexts;
+    AddSlots(footerSlots, footerTexts, summary);
+    PlaceholderBlock(coder.ReadTag(tpl, QStringLiteral("footer")), footerSlots)
+        .Fill(out, footerTexts);
+    handOn();
+    return {true, {}, ExportFailure::None};
+}
+
+} // namespace
+
+ExportResult BuildExportBytes(QByteArray& bytes, const DocumentTable& documents,
+                              const QString& templatePath, double exportDateTime,
+                              const INIStorage& settings, const TextCoder& coder,
+                              FormatSettings& formats) {
+    bytes.clear();
+    return BuildStatement(
+        [&](const QByteArray& piece) {
+            bytes += piece;
+            return true;
+        },
+        documents, templatePath, exportDateTime, settings, coder, formats);
+}
+
+ExportResult BuildExportFile(const QString& outputPath, const DocumentTable& documents,
+                             const QString& templatePath, double exportDateTime,
+                             const INIStorage& settings, const TextCoder& coder,
+                             FormatSettings& formats) {
+    // The file is opened with the first piece: a template that cannot be read touches nothing.
+    AtomicFileWriter writer(outputPath, ReadOnlyTarget::Replace);
+    QString writeError;
+    bool opened = false;
+    const auto write = [&](const QByteArray& piece) {
+        if (!opened && !(opened = writer.Open(&writeError))) return false;
+        return writer.Write(piece);
+    };
+    const ExportResult built =
+        BuildStatement(write, documents, templatePath, exportDateTime, settings, coder, formats);
+    if (!built.Ok) return built;
+    if (!opened) write({});
+    // After a refused piece the commit gives up and says why.
+    if (!opened || !writer.Commit(&writeError))
+        return Failed(ExportFailure::Output,
+                      QStringLiteral("Не удалось сохранить '%1': %2")
+                          .arg(QDir::toNativeSeparators(outputPath), writeError));
     if (!QFileInfo::exists(outputPath))
         return Failed(ExportFailure::Output,
                       QStringLiteral("Не удалось сохранить '%1': после записи файла нет на месте")

@@ -2,6 +2,7 @@
 
 #include "reading/DocumentTable.h"
 
+#include <QByteArray>
 #include <QString>
 
 class INIStorage;
@@ -28,6 +29,13 @@ struct ExportResult {
     QString Error; // when !Ok: one line naming the path and what failed
     ExportFailure Failure = ExportFailure::None;
 };
+
+// The statement's Windows-1251 bytes exactly as BuildExportFile writes them (the preview shows
+// these); nothing is written.
+ExportResult BuildExportBytes(QByteArray& bytes, const DocumentTable& documents,
+                              const QString& templatePath, double exportDateTime,
+                              const INIStorage& settings, const TextCoder& coder,
+                              FormatSettings& formats);
 
 // Writes the checked rows of the table, in table order, through the template into a Windows-1251
 // statement. The file is written beside the target and renamed over it only when complete: after

@@ -84,10 +84,15 @@ QString XmlText(const QString& raw) {
     return text;
 }
 
-double AmountValue(const QString& text) {
+std::optional<DocumentNumber> AmountNumber(const QString& text) {
     // The sender's number; an amount with words after it ("1 234,50 руб.") counts its number.
     std::optional<DocumentNumber> number = ReadDocumentNumber(text);
     if (!number) number = ReadLeadingNumber(text);
+    return number;
+}
+
+double AmountValue(const QString& text) {
+    const std::optional<DocumentNumber> number = AmountNumber(text);
     if (!number) return 0.0;
     double value = number->Value();
     if (std::fabs(value) < FixedPointLimit) value = std::nearbyint(value * 10000.0) / 10000.0;

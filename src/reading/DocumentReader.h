@@ -2,6 +2,7 @@
 
 #include "reading/DocumentTable.h"
 #include "reading/TagScanner.h"
+#include "text/DocumentNumber.h"
 
 #include <QHash>
 #include <QLocale>
@@ -23,6 +24,8 @@ QString XmlText(const QString& raw);
 // or the number it begins with when words follow; 0 when it holds none. Rounded to 4 decimals
 // while it fits the fixed-point amount range.
 double AmountValue(const QString& text);
+// The number of an amount text by the same rule, exactly as written; none when it holds none.
+std::optional<DocumentNumber> AmountNumber(const QString& text);
 
 // The amount as the list shows it: the locale's currency format of AmountValue.
 QString AmountDisplayText(const QString& text, const QLocale& locale);

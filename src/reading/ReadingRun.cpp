@@ -55,6 +55,14 @@ QString ReadSuccessText(qint64 count, const QString& path) {
            QLatin1Char('\'');
 }
 
+QString ReadCancelledText(qint64 count, const QString& path) {
+    return QStringLiteral("Чтение остановлено: ") +
+           PluralForm(QStringLiteral("прочитан"), count, 0) + QLatin1Char(' ') +
+           QString::number(count) + QLatin1Char(' ') +
+           PluralForm(QStringLiteral("документ"), count, 2) + QStringLiteral(" из '") + path +
+           QLatin1Char('\'');
+}
+
 QString NotFoundText(const QString& path) {
     return QStringLiteral("Не найдено совместимых документов в '") + path + QLatin1Char('\'');
 }
@@ -147,8 +155,10 @@ bool ReadDocuments(qsizetype count, const std::function<QString(qsizetype)>& pat
             result.Row = readOne(i, reader, &result.Problem);
             result.Read = true;
             // The reporter looks in every few milliseconds by itself; waking it for every
-            // document would cost a system call each.
-            if (++done == count) changed.notify_one();
+            // document would cost a system call each. It is woken for the first document, so
+            // that a cancel asked for at the start is seen at once, and for the last.
+            const qsizetype now = ++done;
+            if (now == 1 || now == count) changed.notify_one();
         }
     };
     std::vector<std::thread> threads;
@@ -160,7 +170,8 @@ bool ReadDocuments(qsizetype count, const std::function<QString(qsizetype)>& pat
     for (qsizetype told = 0; told < count && !cancelled;) {
         {
             std::unique_lock lock(mutex);
-            changed.wait_for(lock, std::chrono::milliseconds(20), [&] { return done == count; });
+            changed.wait_for(lock, std::chrono::milliseconds(20),
+                             [&] { return done == count || (told == 0 && done > 0); });
         }
         const qsizetype now = done;
         if (now == told) continue;
@@ -245,6 +256,12 @@ ReadingOutcome RunReading(const QString& path, const ColumnMap& columns, const T
         break;
     }
     outcome.Cancelled = !finished;
+    if (outcome.Cancelled) {
+        // The user stopped it: say so, with what was read, even when that is nothing.
+        outcome.StatusText = ReadCancelledText(qint64(outcome.Rows.size()), path);
+        outcome.StatusColor = outcome.Rows.empty() ? StatusColorFailure : StatusColorSuccess;
+        return outcome;
+    }
     if (!outcome.Rows.empty()) {
         outcome.StatusText = ReadSuccessText(qint64(outcome.Rows.size()), path);
         outcome.StatusColor = StatusColorSuccess;

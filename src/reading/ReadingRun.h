@@ -27,6 +27,8 @@ QString PluralForm(const QString& word, qint64 n, int kind);
 
 QString ReadSuccessText(qint64 count, const QString& path); // "Успешно прочитано 3 документа в '…'"
 QString NotFoundText(const QString& path); // "Не найдено совместимых документов в '…'"
+// "Чтение остановлено: прочитано 12 документов из '…'": a run the user cancelled.
+QString ReadCancelledText(qint64 count, const QString& path);
 
 // One document file to one row, or none (no amount, or the file could not be read: problem says).
 std::optional<DocumentRow> ReadDocumentFile(const QString& path, const ColumnMap& columns,
@@ -60,7 +62,7 @@ bool ReadZipArchive(const QString& archive, const ColumnMap& columns, const Text
 // The whole reading run that the window and the CLI share: decides the source kind, reads a file,
 // a folder or an archive (through a temporary folder that is always removed), and says the outcome.
 // Safe to run on a worker thread: it touches nothing but its arguments and the file system.
-// A cancelled run keeps the rows read before the cancel, and its texts count them.
+// A cancelled run keeps the rows read before the cancel, and its status text counts them.
 ReadingOutcome RunReading(const QString& path, const ColumnMap& columns, const TextCoder& coder,
                           const ReadingProgress& progress = {});
 

@@ -11,8 +11,27 @@
 #include <QtTest>
 #include <QtWidgets>
 
+namespace {
+// Copies the files of a folder into another, made when missing.
+bool CopyFiles(const QDir& from, const QString& to) {
+    QDir().mkpath(to);
+    for (const QString& name : from.entryList(QDir::Files))
+        if (!QFile::copy(from.filePath(name), QDir(to).filePath(name))) return false;
+    return true;
+}
+} // namespace
+
 class TestScreenshots : public QObject {
     Q_OBJECT
+    // Shows the window at the pictures' size and reads the source into it.
+    void ShowAndRead(Form1& form, const QString& source) {
+        form.resize(905, 600);
+        form.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&form));
+        form.findChild<QLineEdit*>("TxtFileIn")->setText(source);
+        QTRY_VERIFY(!form.Table().Rows.empty() && !form.IsReading());
+    }
+
 private slots:
     void windows() {
         if (qEnvironmentVariable("VYPISKA_SCREENSHOTS").isEmpty())
@@ -22,18 +41,11 @@ private slots:
         QApplication::setFont(UiFont());
         QTemporaryDir dir;
         const QString config = dir.filePath("CONFIG") + "/";
-        const QDir source(VYPISKA_SOURCE_CONFIG);
-        QDir().mkpath(config);
-        for (const QString& name : source.entryList(QDir::Files))
-            QVERIFY(QFile::copy(source.filePath(name), config + name));
+        QVERIFY(CopyFiles(QDir(VYPISKA_SOURCE_CONFIG), config));
         TextCoder coder(QLocale(QLocale::Russian, QLocale::Russia));
         INIStorage settings(config);
         Form1 form(coder, settings, config);
-        form.resize(905, 600);
-        form.show();
-        QVERIFY(QTest::qWaitForWindowExposed(&form));
-        form.findChild<QLineEdit*>("TxtFileIn")->setText(QDir(VYPISKA_SAMPLES).filePath("folder"));
-        QTRY_VERIFY(!form.Table().Rows.empty() && !form.IsReading());
+        ShowAndRead(form, QDir(VYPISKA_SAMPLES).filePath("folder"));
         auto* list = form.findChild<QTableView*>("List");
         emit list->horizontalHeader()->sectionClicked(2); // sorted by amount
         list->setFocus();
@@ -50,6 +62,62 @@ private slots:
             QVERIFY(window->grab().save(out.filePath(name)));
             window->close();
         }
+    }
+
+    // The checks on the samples with one ИНН mistyped and one payment listed twice: the tinted
+    // cell with its tooltip, the totals beside the status line, and the preview.
+    void checks() {
+        if (qEnvironmentVariable("VYPISKA_SCREENSHOTS").isEmpty())
+            QSKIP("VYPISKA_SCREENSHOTS is not set");
+        const QDir out(qEnvironmentVariable("VYPISKA_SCREENSHOTS"));
+        QApplication::setFont(UiFont());
+        QTemporaryDir dir;
+        const QString config = dir.filePath("CONFIG") + "/", docs = dir.filePath("docs") + "/";
+        const QDir samples(QDir(VYPISKA_SAMPLES).filePath("folder"));
+        QVERIFY(CopyFiles(QDir(VYPISKA_SOURCE_CONFIG), config) && CopyFiles(samples, docs));
+        QVERIFY(QFile::copy(samples.filePath("pp-0002.xml"), docs + "pp-0002 (копия).xml"));
+        QFile typo(docs + "pp-0003.xml");
+        QVERIFY(typo.open(QIODevice::ReadOnly));
+        const QByteArray text =
+            typo.readAll().replace("<PlatelshikINN>7714982130", "<PlatelshikINN>7714982131");
+        typo.close();
+        QVERIFY(typo.open(QIODevice::WriteOnly | QIODevice::Truncate) && typo.write(text) > 0);
+        typo.close();
+        TextCoder coder(QLocale(QLocale::Russian, QLocale::Russia));
+        INIStorage settings(config);
+        Form1 form(coder, settings, config);
+        ShowAndRead(form, QDir::toNativeSeparators(docs));
+        auto* list = form.findChild<QTableView*>("List");
+        int row = 0;
+        while (!form.Table().Rows[row].SourcePath.endsWith("pp-0003.xml"))
+            ++row;
+        list->model()->setData(list->model()->index(0, 0), Qt::Unchecked, Qt::CheckStateRole);
+        const QModelIndex inn = list->model()->index(row, 4);
+        list->scrollTo(inn);
+        // Current without being selected: the grid shows the document, the tint stays visible.
+        list->selectionModel()->setCurrentIndex(list->model()->index(row, 0),
+                                                QItemSelectionModel::NoUpdate);
+        QTest::qWait(50);
+        // The tooltip is a window of its own: drawn onto the picture where it stands.
+        const QPoint at = list->viewport()->mapToGlobal(list->visualRect(inn).center());
+        QToolTip::showText(at, list->model()->data(inn, Qt::ToolTipRole).toString(), list);
+        QWidget* tip = nullptr;
+        QTRY_VERIFY((tip = QApplication::topLevelAt(at + QPoint(20, 20))) != nullptr &&
+                    tip->inherits("QTipLabel"));
+        QPixmap picture = form.grab();
+        {
+            QPainter painter(&picture);
+            painter.drawPixmap(tip->pos() - form.mapToGlobal(QPoint(0, 0)), tip->grab());
+        }
+        QToolTip::hideText();
+        QVERIFY(picture.save(out.filePath("checks.png")));
+
+        QTimer::singleShot(300, [&] {
+            QWidget* preview = QApplication::activeModalWidget();
+            QVERIFY(preview && preview->grab().save(out.filePath("preview.png")));
+            preview->close();
+        });
+        form.ShowPreview();
     }
 };
 

@@ -1,0 +1,117 @@
+#include "app/PreviewDlg.h"
+
+#include "text/Cp1251.h"
+
+#include <QComboBox>
+#include <QDialogButtonBox>
+#include <QFontDatabase>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QShortcut>
+#include <QVBoxLayout>
+
+PreviewDlg::PreviewDlg(std::vector<TemplateInfo> templates, int templateIndex, BuildBytes build,
+                       const QString& totalsText, QWidget* parent)
+    : QDialog(parent), m_templates(std::move(templates)), m_build(std::move(build)) {
+    setObjectName(QStringLiteral("PreviewDlg"));
+    setWindowTitle(QStringLiteral("Просмотр выписки"));
+
+    m_template = new QComboBox(this);
+    m_template->setObjectName(QStringLiteral("PreviewTemplate"));
+    for (const TemplateInfo& info : m_templates)
+        m_template->addItem(QStringLiteral("%1 (*.%2)").arg(info.Title, info.Extension));
+
+    m_find = new QLineEdit(this);
+    m_find->setObjectName(QStringLiteral("PreviewFind"));
+    m_find->setPlaceholderText(QStringLiteral("Найти (Ctrl+F)"));
+    m_find->setClearButtonEnabled(true);
+    connect(m_find, &QLineEdit::returnPressed, this, &PreviewDlg::FindNext);
+    connect(m_find, &QLineEdit::textEdited, this, [this] {
+        // Each new search starts at the top.
+        m_view->moveCursor(QTextCursor::Start);
+        FindNext();
+    });
+    auto* findShortcut = new QShortcut(QKeySequence::Find, this);
+    connect(findShortcut, &QShortcut::activated, this, [this] {
+        m_find->setFocus();
+        m_find->selectAll();
+    });
+
+    auto* top = new QHBoxLayout;
+    top->addWidget(new QLabel(QStringLiteral("Шаблон:"), this));
+    top->addWidget(m_template, 1);
+    top->addWidget(m_find, 1);
+
+    m_view = new QPlainTextEdit(this);
+    m_view->setObjectName(QStringLiteral("PreviewText"));
+    m_view->setReadOnly(true);
+    m_view->setLineWrapMode(QPlainTextEdit::NoWrap);
+    m_view->setFont(QFontDatabase::systemFont(QFontDatabase::FixedFont));
+    m_view->setTextInteractionFlags(Qt::TextSelectableByMouse | Qt::TextSelectableByKeyboard);
+
+    m_totals = new QLabel(totalsText, this);
+    m_totals->setObjectName(QStringLiteral("PreviewTotals"));
+
+    auto* buttons = new QDialogButtonBox(this);
+    QPushButton* save =
+        buttons->addButton(QStringLiteral("Сохранить"), QDialogButtonBox::AcceptRole);
+    save->setObjectName(QStringLiteral("PreviewSave"));
+    QPushButton* close =
+        buttons->addButton(QStringLiteral("Закрыть"), QDialogButtonBox::RejectRole);
+    close->setObjectName(QStringLiteral("PreviewClose"));
+    connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
+    connect(save, &QPushButton::clicked, this, [this] {
+        const int index = TemplateIndex();
+        accept();
+        emit SaveRequested(index);
+    });
+
+    auto* bottom = new QHBoxLayout;
+    bottom->addWidget(m_totals, 1);
+    bottom->addWidget(buttons);
+
+    auto* layout = new QVBoxLayout(this);
+    layout->addLayout(top);
+    layout->addWidget(m_view, 1);
+    layout->addLayout(bottom);
+    resize(760, 560);
+
+    connect(m_template, &QComboBox::currentIndexChanged, this, &PreviewDlg::ShowTemplate);
+    if (m_templates.empty()) return;
+    m_template->setCurrentIndex(std::clamp(templateIndex, 0, int(m_templates.size()) - 1));
+    if (m_template->currentIndex() == 0) ShowTemplate(0); // no change signal for the first
+}
+
+int PreviewDlg::TemplateIndex() const {
+    return m_template->currentIndex();
+}
+
+void PreviewDlg::ShowTemplate(int index) {
+    if (index < 0 || index >= int(m_templates.size())) return;
+    QByteArray bytes;
+    QString error;
+    if (m_build(m_templates[std::size_t(index)], &bytes, &error)) {
+        m_text = Cp1251::Decode(bytes);
+        // Lines as 1C reads them: the CR of each CR LF is no character of the text shown.
+        m_view->setPlainText(QString(m_text).replace(QStringLiteral("\r\n"), QStringLiteral("\n")));
+    } else {
+        m_text.clear();
+        m_view->setPlainText(error);
+    }
+}
+
+void PreviewDlg::FindNext() {
+    const QString what = m_find->text();
+    if (what.isEmpty()) return;
+    bool found = m_view->find(what);
+    if (!found) { // from the top again
+        m_view->moveCursor(QTextCursor::Start);
+        found = m_view->find(what);
+    }
+    QPalette palette;
+    if (!found) palette.setColor(QPalette::Base, QColor(255, 224, 224));
+    m_find->setPalette(palette);
+}

@@ -1,0 +1,46 @@
+#pragma once
+
+#include "export/SaveCommand.h"
+
+#include <QDialog>
+#include <QString>
+
+#include <functional>
+#include <vector>
+
+class QComboBox;
+class QLabel;
+class QLineEdit;
+class QPlainTextEdit;
+
+// The statement a template would write, shown read-only as 1C reads it (decoded from the exact
+// Windows-1251 bytes of the save), with find and the totals line. "Сохранить" hands the chosen
+// template back to the window's save command.
+class PreviewDlg : public QDialog {
+    Q_OBJECT
+public:
+    // build makes the statement's bytes for a template of the list, or says why it can't.
+    using BuildBytes = std::function<bool(const TemplateInfo&, QByteArray* bytes, QString* error)>;
+
+    PreviewDlg(std::vector<TemplateInfo> templates, int templateIndex, BuildBytes build,
+               const QString& totalsText, QWidget* parent = nullptr);
+
+    int TemplateIndex() const;
+    // The statement's text exactly as decoded, CR LF line ends and all.
+    const QString& Text() const { return m_text; }
+
+signals:
+    void SaveRequested(int templateIndex);
+
+private:
+    void ShowTemplate(int index);
+    void FindNext();
+
+    std::vector<TemplateInfo> m_templates;
+    BuildBytes m_build;
+    QString m_text;
+    QComboBox* m_template = nullptr;
+    QPlainTextEdit* m_view = nullptr;
+    QLineEdit* m_find = nullptr;
+    QLabel* m_totals = nullptr;
+};

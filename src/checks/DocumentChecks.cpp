@@ -1,0 +1,174 @@
+#include "checks/DocumentChecks.h"
+
+#include "checks/DocumentTotals.h"
+#include "checks/RequisiteChecks.h"
+#include "export/FormatValue.h"
+#include "text/DateParse.h"
+
+#include <QFileInfo>
+#include <QSet>
+
+#include <cmath>
+
+namespace {
+
+const QString NumberKey = QStringLiteral("Номер");
+const QString DateKey = QStringLiteral("Дата");
+const QString PayerSide = QStringLiteral("Плательщик");
+
+int KeyedColumn(const ColumnMap& columns, const QString& key) {
+    for (std::size_t c = 0; c < columns.size(); ++c)
+        if (columns[c].FieldKey().compare(key, Qt::CaseInsensitive) == 0) return int(c);
+    return -1;
+}
+
+struct PreparedColumn {
+    RequisiteField Field;
+    int SideBic = -1; // the БИК column of the same side, for accounts
+};
+
+std::vector<PreparedColumn> PrepareColumns(const ColumnMap& columns) {
+    std::vector<PreparedColumn> prepared(columns.size());
+    for (std::size_t c = 0; c < columns.size(); ++c)
+        prepared[c].Field = RequisiteFieldOf(columns[c].FieldKey());
+    for (PreparedColumn& column : prepared) {
+        if (column.Field.Kind != RequisiteKind::Account &&
+            column.Field.Kind != RequisiteKind::CorrAccount)
+            continue;
+        for (std::size_t b = 0; b < prepared.size(); ++b) {
+            if (prepared[b].Field.Kind == RequisiteKind::Bic &&
+                prepared[b].Field.Side.compare(column.Field.Side, Qt::CaseInsensitive) == 0) {
+                column.SideBic = int(b);
+                break;
+            }
+        }
+    }
+    return prepared;
+}
+
+QString RequisiteProblem(const PreparedColumn& column, const DocumentRow& row, int c) {
+    const QStringView value = RequisiteText(row.ExportValue(c));
+    switch (column.Field.Kind) {
+    case RequisiteKind::Inn:
+        return InnProblem(value);
+    case RequisiteKind::Kpp:
+        return KppProblem(value);
+    case RequisiteKind::Bic:
+        return BicProblem(value);
+    case RequisiteKind::Account:
+    case RequisiteKind::CorrAccount: {
+        const QString& bic = column.SideBic < 0 ? QString() : row.ExportValue(column.SideBic);
+        return AccountProblem(value, RequisiteText(bic),
+                              column.Field.Kind == RequisiteKind::CorrAccount);
+    }
+    case RequisiteKind::None:
+        break;
+    }
+    return {};
+}
+
+// The day a date stands for, so that "2024-03-05" and "05.03.2024" are one date.
+QString DateKeyText(const QString& value) {
+    const QString text = value.trimmed();
+    if (const std::optional<double> date = ParseDateText(text, StatementLocale()))
+        return QString::number(std::trunc(*date), 'f', 0);
+    return text;
+}
+
+} // namespace
+
+const CellProblem* DocumentChecks::CellAt(const QString& sourcePath, int column) const {
+    const auto found = Cells.constFind(sourcePath);
+    if (found == Cells.cend()) return nullptr;
+    for (const CellProblem& problem : *found)
+        if (problem.Column == column) return &problem;
+    return nullptr;
+}
+
+QString DocumentName(const QString& sourcePath) {
+    const QString name = QFileInfo(sourcePath).fileName();
+    return name.isEmpty() ? sourcePath : name;
+}
+
+DocumentChecks CheckDocuments(const DocumentTable& table, bool checkedOnly) {
+    DocumentChecks checks;
+    const std::vector<PreparedColumn> columns = PrepareColumns(table.Columns);
+    const int amount = AmountColumn(table.Columns);
+    const int number = KeyedColumn(table.Columns, NumberKey);
+    const int date = KeyedColumn(table.Columns, DateKey);
+    int payerInn = -1;
+    for (std::size_t c = 0; c < columns.size() && payerInn < 0; ++c)
+        if (columns[c].Field.Kind == RequisiteKind::Inn &&
+            columns[c].Field.Side.compare(PayerSide, Qt::CaseInsensitive) == 0)
+            payerInn = int(c);
+    // Without a number and a date two documents can't be told to be one payment twice.
+    const bool findDuplicates = amount >= 0 && number >= 0 && date >= 0;
+
+    QHash<QString, QStringList> byKey; // duplicate key -> source paths, in table order
+    QStringList keyOrder;
+    for (const DocumentRow& row : table.Rows) {
+        if (checkedOnly && !row.Checked) continue;
+        std::vector<CellProblem> problems;
+        for (std::size_t c = 0; c < columns.size(); ++c) {
+            const QString why = RequisiteProblem(columns[c], row, int(c));
+            if (!why.isEmpty()) problems.push_back({int(c), why});
+        }
+        QString amountWhy;
+        std::optional<qint64> kopecks;
+        if (amount >= 0) {
+            kopecks = AmountKopecks(row.ExportValue(amount), &amountWhy);
+            if (!kopecks) problems.push_back({amount, amountWhy});
+        }
+        if (!problems.empty()) checks.Cells.insert(row.SourcePath, std::move(problems));
+
+        if (!findDuplicates || row.ExportValue(number).trimmed().isEmpty()) continue;
+        const QString key =
+            row.ExportValue(number).trimmed() + u'\x1f' + DateKeyText(row.ExportValue(date)) +
+            u'\x1f' + (kopecks ? QString::number(*kopecks) : row.ExportValue(amount).trimmed()) +
+            u'\x1f' +
+            (payerInn < 0 ? QString() : RequisiteText(row.ExportValue(payerInn)).toString());
+        QStringList& paths = byKey[key];
+        if (paths.isEmpty()) keyOrder.append(key);
+        paths.append(row.SourcePath);
+    }
+    for (const QString& key : std::as_const(keyOrder)) {
+        const QStringList& paths = byKey[key];
+        if (paths.size() < 2) continue;
+        for (const QString& path : paths) {
+            QStringList others = paths;
+            others.removeOne(path);
+            checks.Duplicates.insert(path, others);
+        }
+    }
+    return checks;
+}
+
+QStringList CheckReport(const DocumentTable& table, const DocumentChecks& checks) {
+    QStringList lines;
+    QSet<QString> reported; // duplicates are said once per group
+    for (const DocumentRow& row : table.Rows) {
+        const auto cells = checks.Cells.constFind(row.SourcePath);
+        if (cells != checks.Cells.cend()) {
+            for (const CellProblem& problem : *cells) {
+                const QString caption = problem.Column < int(table.Columns.size())
+                                            ? table.Columns[std::size_t(problem.Column)].Caption
+                                            : QString();
+                lines << QStringLiteral("'%1': %2 '%3': %4")
+                             .arg(DocumentName(row.SourcePath), caption,
+                                  row.ExportValue(problem.Column).trimmed(), problem.Why);
+            }
+        }
+        const auto twins = checks.Duplicates.constFind(row.SourcePath);
+        if (twins == checks.Duplicates.cend() || reported.contains(row.SourcePath)) continue;
+        QStringList names{QLatin1Char('\'') + DocumentName(row.SourcePath) + QLatin1Char('\'')};
+        reported.insert(row.SourcePath);
+        for (const QString& other : *twins) {
+            names << QLatin1Char('\'') + DocumentName(other) + QLatin1Char('\'');
+            reported.insert(other);
+        }
+        const QString last = names.takeLast();
+        lines << QStringLiteral("%1 и %2: повтор — одинаковые номер, дата, сумма и ИНН плательщика")
+                     .arg(names.join(QStringLiteral(", ")), last);
+    }
+    return lines;
+}

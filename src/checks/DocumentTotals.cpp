@@ -1,0 +1,72 @@
+#include "checks/DocumentTotals.h"
+
+#include "reading/DocumentReader.h"
+
+QString KopecksText(qint64 kopecks, const QString& decimalSeparator,
+                    const QString& groupSeparator) {
+    // Digits of the magnitude; the most negative value has no positive twin in qint64.
+    const bool negative = kopecks < 0;
+    const quint64 magnitude = negative ? quint64(0) - quint64(kopecks) : quint64(kopecks);
+    QString digits = QString::number(magnitude);
+    if (digits.size() < 3) digits = QString(3 - digits.size(), u'0') + digits;
+    const QString rubles = digits.left(digits.size() - 2);
+    QString out;
+    if (negative) out += u'-';
+    for (qsizetype i = 0; i < rubles.size(); ++i) {
+        if (i > 0 && (rubles.size() - i) % 3 == 0) out += groupSeparator;
+        out += rubles[i];
+    }
+    return out + decimalSeparator + digits.right(2);
+}
+
+std::optional<qint64> AmountKopecks(const QString& text, QString* why) {
+    const std::optional<DocumentNumber> number = AmountNumber(text); // as the list reads it
+    if (!number) {
+        if (why) *why = QStringLiteral("сумма не число, в итог не вошла");
+        return std::nullopt;
+    }
+    std::optional<qint64> kopecks = number->Scaled(2);
+    if (!kopecks) {
+        if (why) {
+            const QString beyond = number->Fraction.mid(2);
+            const bool fraction = beyond.count(u'0') != beyond.size();
+            *why = fraction ? QStringLiteral("сумма с долями копейки, в итог не вошла")
+                            : QStringLiteral("сумма слишком велика, в итог не вошла");
+        }
+        return std::nullopt;
+    }
+    return kopecks;
+}
+
+int AmountColumn(const ColumnMap& columns) {
+    for (std::size_t c = 0; c < columns.size(); ++c)
+        if (columns[c].IsAmount()) return int(c);
+    return -1;
+}
+
+DocumentTotals ComputeTotals(const DocumentTable& table) {
+    DocumentTotals totals;
+    totals.All = qint64(table.Rows.size());
+    const int amount = AmountColumn(table.Columns);
+    for (const DocumentRow& row : table.Rows) {
+        if (!row.Checked) continue;
+        ++totals.Checked;
+        const std::optional<qint64> kopecks =
+            amount < 0 ? std::nullopt : AmountKopecks(row.ExportValue(amount));
+        qint64 sum = 0;
+        if (kopecks && !__builtin_add_overflow(totals.Kopecks, *kopecks, &sum))
+            totals.Kopecks = sum;
+        else
+            ++totals.Uncounted;
+    }
+    return totals;
+}
+
+QString TotalsText(const DocumentTotals& totals) {
+    QString text = QStringLiteral("Отмечено: %1 из %2 · %3 ₽")
+                       .arg(totals.Checked)
+                       .arg(totals.All)
+                       .arg(KopecksText(totals.Kopecks, QStringLiteral(","), QStringLiteral(" ")));
+    if (!totals.Exact()) text += QStringLiteral(" · не учтено сумм: %1").arg(totals.Uncounted);
+    return text;
+}

@@ -1,0 +1,28 @@
+#pragma once
+
+#include <QString>
+#include <QStringView>
+
+// Which requisite a column holds, told by the end of its TAG.INI key ("ПлательщикИНН",
+// "ПолучательКорсчет"), as the amount column is told by its key.
+enum class RequisiteKind { None, Inn, Kpp, Bic, Account, CorrAccount };
+
+struct RequisiteField {
+    RequisiteKind Kind = RequisiteKind::None;
+    QString Side; // the key before the suffix: "Плательщик", "Получатель", or empty
+};
+
+RequisiteField RequisiteFieldOf(const QString& fieldKey);
+
+// Each check says why a value fails, in words for the user, or gives empty text when it passes.
+// An empty value passes: many documents leave a requisite out; so does an ИНН or КПП of "0",
+// which payment orders write when there is none.
+QString InnProblem(QStringView inn);
+QString KppProblem(QStringView kpp);
+QString BicProblem(QStringView bic);
+// The Bank of Russia control key of an account (or a correspondent account) against the BIC of
+// its own side. The key is not checked (only the 20 digits) when the BIC is empty or invalid.
+QString AccountProblem(QStringView account, QStringView bic, bool correspondent);
+
+// The value of a requisite as the statement writes it: spaces at its ends dropped.
+QStringView RequisiteText(const QString& value);

@@ -1,0 +1,217 @@
+// Totals, requisite checks, duplicates, the preview and cancelling a read, in the real window.
+#include "app/CheckAllHeader.h"
+#include "app/Form1.h"
+#include "app/PreviewDlg.h"
+#include "reading/ReadingRun.h"
+#include "settings/INIStorage.h"
+#include "text/Cp1251.h"
+#include "text/TextCoder.h"
+
+#include <QtTest>
+#include <QtWidgets>
+
+using namespace Qt::StringLiterals;
+
+namespace {
+
+void Write(const QString& path, const QByteArray& bytes) {
+    QDir().mkpath(QFileInfo(path).absolutePath());
+    QFile file(path);
+    QVERIFY2(file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size(),
+             qPrintable(path));
+}
+
+// "number;date;amount;payer's ИНН;account;BIC"
+QByteArray Doc(const QString& fields) {
+    const QStringList f = fields.split(';');
+    return u"<Doc><Nomer>%1</Nomer><Data>%2</Data><Summa>%3</Summa><Inn>%4</Inn><Acc>%5</Acc>"
+           "<Bic>%6</Bic></Doc>"_s.arg(f[0], f[1], f[2], f[3], f[4], f[5])
+               .toUtf8();
+}
+
+const QString Valid = u";7707083893;40702810938000012345;044525225"_s;
+
+// Answers every modal dialog that opens while trigger runs with answer, until it returns true
+// for one (answered dialogs are not asked again). A dialog left open is rejected after a few
+// seconds, so a fault fails instead of hanging.
+void WhileModal(const std::function<void()>& trigger, const std::function<void(QDialog*)>& answer) {
+    QSet<QDialog*> seen;
+    QTimer poll;
+    int ticks = 0;
+    QObject::connect(&poll, &QTimer::timeout, [&] {
+        auto* dialog = qobject_cast<QDialog*>(QApplication::activeModalWidget());
+        if (!dialog) return;
+        if (!seen.contains(dialog)) {
+            seen.insert(dialog), ticks = 0, answer(dialog);
+        } else if (++ticks > 150) {
+            qWarning("dialog left open"), dialog->reject();
+        }
+    });
+    poll.start(20);
+    trigger();
+}
+
+} // namespace
+
+class TestChecksWindow : public QObject {
+    Q_OBJECT
+    template <typename W> W* Find(const QString& name) { return m_form->findChild<W*>(name); }
+    QString Path(const QString& name) { return m_dir->filePath(name); }
+    QString Folder(const QString& name, const QStringList& docs) {
+        for (int i = 0; i < docs.size(); ++i)
+            Write(Path("%1/doc%2.xml").arg(name).arg(i, 4, 10, QChar('0')), Doc(docs[i]));
+        return Path(name);
+    }
+    void ReadSource(const QString& path) {
+        Find<QLineEdit>("TxtFileIn")->setText(path);
+        QTRY_VERIFY(!Find<QTimer>("ReadTimer")->isActive() && !m_form->IsReading());
+    }
+    QString Totals() { return Find<QLabel>("TotalsPanel")->text(); }
+    QAbstractItemModel* Model() { return Find<QTableView>("List")->model(); }
+
+    std::unique_ptr<QTemporaryDir> m_dir;
+    TextCoder m_coder{QLocale(QLocale::Russian, QLocale::Russia)};
+    std::unique_ptr<INIStorage> m_settings;
+    std::unique_ptr<Form1> m_form;
+
+private slots:
+    void init() {
+        QCoreApplication::setAttribute(Qt::AA_DontUseNativeDialogs);
+        m_dir = std::make_unique<QTemporaryDir>();
+        const QString config = Path("CONFIG") + "/";
+        for (const auto& [name, text] :
+             {std::pair{"TAG.INI", "Номер = Номер;Nomer|Дата = Дата;Data|Сумма = Сумма;Summa|"
+                                   "ИНН = ПлательщикИНН;Inn|Счет = ПлательщикСчет;Acc|"
+                                   "БИК = ПлательщикБИК;Bic|"},
+              {"Выписка.txt.tpl", "<header>|TXT {Count} {Total} {FirstDate}-{LastDate}|</header>|"
+                                  "<document>|{Nomer};{Summa}|</document>|<footer>|END|</footer>|"},
+              {"Таблица.csv.tpl", "<header>|CSV ☺|</header>|<document>|{Nomer}|</document>|"}})
+            Write(config + name, Cp1251::Encode(QString(text).replace("|", "\r\n")));
+        m_settings = std::make_unique<INIStorage>(config);
+        m_form = std::make_unique<Form1>(m_coder, *m_settings, config);
+        m_form->show();
+        QVERIFY(QTest::qWaitForWindowExposed(m_form.get()));
+        m_form->activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(m_form.get())); // for the shortcuts
+    }
+    void cleanup() { m_form.reset(), m_settings.reset(), m_dir.reset(); }
+
+    // The totals follow each check box, the check-all box and each reading; failing values are
+    // tinted with why, in the list and the grid; duplicates are marked and named.
+    void totalsChecksAndDuplicates() {
+        QVERIFY(!Find<QLabel>("TotalsPanel")->isVisibleTo(m_form.get()));
+        ReadSource(Folder("a", {"1;2024-03-05;0.10" + Valid, "2;2024-03-06;0.20" + Valid,
+                                "1;05.03.2024;0,1" + Valid,
+                                "3;2024-03-07;1000000;7707083894;40702810938000012346;044525225"}));
+        QVERIFY(Find<QLabel>("TotalsPanel")->isVisibleTo(m_form.get()));
+        QCOMPARE(Totals(), u"Отмечено: 4 из 4 · 1 000 000,40 ₽"_s);
+        Model()->setData(Model()->index(3, 0), Qt::Unchecked, Qt::CheckStateRole);
+        QCOMPARE(Totals(), u"Отмечено: 3 из 4 · 0,40 ₽"_s);
+        Model()->setData(Model()->index(0, 0), Qt::Unchecked, Qt::CheckStateRole);
+        QCOMPARE(Totals(), u"Отмечено: 2 из 4 · 0,30 ₽"_s);
+        // The wrong ИНН and the account whose key fails are tinted, with why.
+        const QModelIndex inn = Model()->index(3, 3), account = Model()->index(3, 4);
+        QVERIFY(Model()->data(inn, Qt::BackgroundRole).value<QColor>() == QColor(255, 205, 205));
+        QVERIFY(Model()->data(inn, Qt::ToolTipRole).toString().contains(u"контрольное число"_s));
+        QVERIFY(Model()->data(account, Qt::ToolTipRole).toString().contains(u"БИК 044525225"_s));
+        QVERIFY(!Model()->data(Model()->index(1, 3), Qt::ToolTipRole).toString().contains('\n'));
+        // Duplicates: a mark in the first column naming the other file.
+        QVERIFY(!Model()->data(Model()->index(0, 0), Qt::DecorationRole).isNull());
+        QVERIFY(Model()
+                    ->data(Model()->index(0, 0), Qt::ToolTipRole)
+                    .toString()
+                    .contains("doc0002.xml"));
+        QVERIFY(Model()->data(Model()->index(1, 0), Qt::DecorationRole).isNull());
+        // The problems panel names them all.
+        const QString problems = Find<QLabel>("StatusProblems")->toolTip();
+        for (const char* said : {"'doc0000.xml' и 'doc0002.xml': повтор", "'doc0003.xml': ИНН",
+                                 "'doc0003.xml': Счет '40702810938000012346'"})
+            QVERIFY2(problems.contains(QString::fromUtf8(said)), qPrintable(problems));
+        // The grid tints the failing value of the document shown.
+        auto* list = Find<QTableView>("List");
+        list->setCurrentIndex(Model()->index(3, 0));
+        QTableWidgetItem* shown = Find<QTableWidget>("Grid1")->item(3, 1);
+        QCOMPARE(shown->background().color(), QColor(255, 205, 205));
+        QVERIFY(shown->toolTip().contains(u"контрольное число"_s));
+        // The check-all box, off and on, then a new reading.
+        auto* header = qobject_cast<CheckAllHeader*>(list->horizontalHeader());
+        for (const char* expected : {"Отмечено: 0 из 4 · 0,00 ₽",
+                                     "Отмечено: 4 из 4 · 1 000 000,40 ₽"}) {
+            QTest::mouseClick(header->viewport(), Qt::LeftButton, {},
+                              header->CheckBoxRect().center());
+            QCOMPARE(Totals(), QString::fromUtf8(expected));
+        }
+        ReadSource(Folder("b", {"9;2024-01-01;5" + Valid}));
+        QCOMPARE(Totals(), u"Отмечено: 1 из 1 · 5,00 ₽"_s);
+        QVERIFY(!Find<QLabel>("StatusProblems")->isVisibleTo(m_form.get()));
+    }
+
+    // The preview shows the very text each template saves, finds in it, and its "Сохранить"
+    // saves with the template chosen in it.
+    void preview() {
+        ReadSource(Folder("p", {"7;2024-03-06;10.5" + Valid, "8;2024-03-04;20" + Valid}));
+        Find<QDateTimeEdit>("DTPicker1")->setDateTime(QDateTime(QDate(2024, 3, 9), QTime(0, 0)));
+        Find<QTableView>("List")->model()->setData(Model()->index(1, 0), Qt::Unchecked,
+                                                   Qt::CheckStateRole);
+        const QString target = Path("out.csv");
+        QString txt, csv, found, totals, filter;
+        // A button's shortcut clicks it a moment later: wait for the saved file.
+        WhileModal(
+            [&] {
+                QTest::keyClick(m_form.get(), Qt::Key_P, Qt::ControlModifier);
+                QVERIFY(QTest::qWaitFor([&] { return QFileInfo::exists(target); }));
+            },
+            [&](QDialog* dialog) {
+                if (auto* preview = qobject_cast<PreviewDlg*>(dialog)) {
+                    txt = preview->Text();
+                    totals = preview->findChild<QLabel*>("PreviewTotals")->text();
+                    QTest::keyClicks(preview->findChild<QLineEdit*>("PreviewFind"), "10");
+                    found = preview->findChild<QPlainTextEdit*>("PreviewText")
+                                ->textCursor()
+                                .selectedText();
+                    preview->findChild<QComboBox*>("PreviewTemplate")->setCurrentIndex(1);
+                    csv = preview->Text();
+                    preview->findChild<QPushButton*>("PreviewSave")->click();
+                } else if (auto* files = qobject_cast<QFileDialog*>(dialog)) {
+                    filter = files->selectedNameFilter();
+                    files->findChild<QLineEdit*>("fileNameEdit")->setText(target);
+                    static_cast<QDialog*>(files)->accept();
+                }
+            });
+        QCOMPARE(txt, u"TXT 1 10.50 06.03.2024-06.03.2024\r\n7;10.5\r\nEND"_s);
+        QCOMPARE(totals, u"Отмечено: 1 из 2 · 10,50 ₽"_s);
+        QCOMPARE(found, u"10"_s);
+        QCOMPARE(filter, u"Таблица (*.csv)"_s);
+        QFile saved(target);
+        QVERIFY(saved.open(QIODevice::ReadOnly));
+        QCOMPARE(csv, Cp1251::Decode(saved.readAll())); // "☺" is a "?" in both
+        QCOMPARE(csv, u"CSV ?\r\n7\r\n"_s);
+        // Saved with the template in the window's own save too, the bytes are the preview's.
+        QVERIFY(m_form->SaveTo(Path("out.txt"), 0));
+        QFile again(Path("out.txt"));
+        QVERIFY(again.open(QIODevice::ReadOnly));
+        QCOMPARE(Cp1251::Decode(again.readAll()), txt);
+    }
+
+    // Esc stops a long read: the rows read so far stay and the status line counts them.
+    void cancelMidRead() {
+        QStringList docs;
+        for (int i = 0; i < 300; ++i)
+            docs << QString::number(i) + ";2024-03-05;1" + Valid;
+        const QString folder = Folder("many", docs);
+        // Esc right after the run starts, from inside the timer's own tick.
+        connect(Find<QTimer>("ReadTimer"), &QTimer::timeout, m_form.get(), [this] {
+            QVERIFY(m_form->IsReading() && Find<QToolButton>("CancelReading")->isVisible());
+            QTest::keyClick(m_form.get(), Qt::Key_Escape);
+        });
+        ReadSource(folder);
+        const qint64 kept = qint64(m_form->Table().Rows.size());
+        QVERIFY2(kept < 300, qPrintable(QString::number(kept)));
+        QCOMPARE(Find<QLabel>("StatusText")->text(), ReadCancelledText(kept, folder));
+        QVERIFY(!Find<QToolButton>("CancelReading")->isVisible());
+        QVERIFY(Totals().startsWith(u"Отмечено: %1 из %1 ·"_s.arg(kept)));
+    }
+};
+
+QTEST_MAIN(TestChecksWindow)
+#include "tst_checkswindow.moc"

@@ -1,0 +1,236 @@
+#include "checks/DocumentChecks.h"
+#include "checks/DocumentTotals.h"
+#include "checks/RequisiteChecks.h"
+
+#include <QtTest>
+
+namespace {
+
+// Number, date, amount and the two sides' requisites, keyed as the default TAG.INI keys them.
+const QStringList Keys = {
+    u"Номер"_qs,         u"Дата"_qs,           u"Сумма"_qs,         u"ПлательщикИНН"_qs,
+    u"ПлательщикКПП"_qs, u"ПлательщикСчет"_qs, u"ПлательщикБИК"_qs, u"ПлательщикКорсчет"_qs,
+    u"ПолучательИНН"_qs, u"ПолучательСчет"_qs, u"ПолучательБИК"_qs};
+
+DocumentTable Table() {
+    DocumentTable table;
+    for (const QString& key : Keys)
+        table.Columns.push_back({key + QStringLiteral(" caption"), key + QStringLiteral(";x")});
+    return table;
+}
+
+// A document with valid requisites; changes replace values by key.
+DocumentRow Document(const QString& path, const QMap<QString, QString>& changes = {}) {
+    QMap<QString, QString> values = {
+        {u"Номер"_qs, u"17"_qs},
+        {u"Дата"_qs, u"2024-03-05"_qs},
+        {u"Сумма"_qs, u"1500.00"_qs},
+        {u"ПлательщикИНН"_qs, u"7707083893"_qs},
+        {u"ПлательщикКПП"_qs, u"773601001"_qs},
+        {u"ПлательщикСчет"_qs, u"40702810938000012345"_qs},
+        {u"ПлательщикБИК"_qs, u"044525225"_qs},
+        {u"ПлательщикКорсчет"_qs, u"30101810400000000225"_qs},
+        {u"ПолучательИНН"_qs, u"500100732259"_qs},
+        {u"ПолучательСчет"_qs, u"40817810500001234567"_qs},
+        {u"ПолучательБИК"_qs, u"044525974"_qs},
+    };
+    for (auto i = changes.cbegin(); i != changes.cend(); ++i)
+        values[i.key()] = i.value();
+    DocumentRow row;
+    row.SourcePath = u"/in/"_qs + path;
+    for (const QString& key : Keys)
+        row.Cells.push_back({values[key], values[key]});
+    return row;
+}
+
+} // namespace
+
+class TestChecks : public QObject {
+    Q_OBJECT
+private slots:
+    void requisites_data() {
+        QTest::addColumn<QString>("kind");
+        QTest::addColumn<QString>("value");
+        QTest::addColumn<QString>("bic"); // for accounts
+        QTest::addColumn<bool>("valid");
+        auto row = [](const char* name, const char* kind, const char* value, bool valid,
+                      const char* bic = "") {
+            QTest::newRow(name) << kind << value << bic << valid;
+        };
+        row("ИНН legal", "inn", "7707083893", true);
+        row("ИНН legal, other", "inn", "7736050003", true);
+        row("ИНН legal, last digit changed", "inn", "7707083894", false);
+        row("ИНН legal, first digit changed", "inn", "8707083893", false);
+        row("ИНН personal", "inn", "500100732259", true);
+        row("ИНН personal, 11th digit changed", "inn", "500100732269", false);
+        row("ИНН personal, 12th digit changed", "inn", "500100732250", false);
+        row("ИНН 11 digits", "inn", "77070838931", false);
+        row("ИНН with a letter", "inn", "77070838A3", false);
+        row("ИНН empty passes", "inn", "", true);
+        row("ИНН \"0\": none given", "inn", "0", true);
+        row("ИНН \"00\"", "inn", "00", false);
+        row("КПП \"0\": none given", "kpp", "0", true);
+        row("КПП digits", "kpp", "773601001", true);
+        row("КПП letters in 5-6", "kpp", "7736AB001", true);
+        row("КПП letter elsewhere", "kpp", "A73601001", false);
+        row("КПП small letters", "kpp", "7736ab001", false);
+        row("КПП Cyrillic letters", "kpp", "7736АВ001", false);
+        row("КПП 8 characters", "kpp", "77360100", false);
+        row("БИК", "bic", "044525225", true);
+        row("БИК 8 digits", "bic", "04452522", false);
+        row("БИК with a blank", "bic", "0445 5225", false);
+        row("account", "account", "40702810938000012345", true, "044525225");
+        row("account, personal", "account", "40817810500001234567", true, "044525974");
+        row("account, regional bank", "account", "40702810055000000123", true, "040702615");
+        row("account against another side's BIC", "account", "40702810938000012345", false,
+            "044525974");
+        row("account 19 digits", "account", "4070281093800001234", false, "044525225");
+        row("account, no BIC: digits only", "account", "40702810938000012346", true, "");
+        row("account, invalid BIC: digits only", "account", "40702810938000012346", true, "0445");
+        row("corr. account", "corr", "30101810400000000225", true, "044525225");
+        row("corr. account, other bank", "corr", "30101810145250000974", true, "044525974");
+        row("corr. account, regional", "corr", "30101810600000000615", true, "040702615");
+        row("corr. account checked as an account", "account", "30101810400000000225", false,
+            "044525225");
+    }
+    void requisites() {
+        QFETCH(QString, kind);
+        QFETCH(QString, value);
+        QFETCH(QString, bic);
+        const QString why = kind == u"inn"   ? InnProblem(value)
+                            : kind == u"kpp" ? KppProblem(value)
+                            : kind == u"bic" ? BicProblem(value)
+                                             : AccountProblem(value, bic, kind == u"corr");
+        QTEST(why.isEmpty(), "valid");
+    }
+
+    // Any one digit changed anywhere in a valid account breaks its key (weights 7 1 3 are prime
+    // to 10), for both kinds of account.
+    void everySingleDigitChangeOfAnAccountFails() {
+        const struct {
+            QString Account, Bic;
+            bool Corr;
+        } valid[] = {{u"40702810938000012345"_qs, u"044525225"_qs, false},
+                     {u"30101810400000000225"_qs, u"044525225"_qs, true},
+                     {u"40817810500001234567"_qs, u"044525974"_qs, false}};
+        for (const auto& v : valid) {
+            QVERIFY(AccountProblem(v.Account, v.Bic, v.Corr).isEmpty());
+            for (qsizetype i = 0; i < v.Account.size(); ++i) {
+                for (char d = '0'; d <= '9'; ++d) {
+                    if (v.Account[i] == QLatin1Char(d)) continue;
+                    QString changed = v.Account;
+                    changed[i] = QLatin1Char(d);
+                    QVERIFY2(!AccountProblem(changed, v.Bic, v.Corr).isEmpty(),
+                             qPrintable(changed));
+                }
+            }
+        }
+    }
+
+    void fieldsByKeySuffix_data() {
+        QTest::addColumn<QString>("key");
+        QTest::addColumn<int>("kind");
+        QTest::addColumn<QString>("side");
+        QTest::newRow("payer's ИНН") << "ПлательщикИНН" << int(RequisiteKind::Inn) << "Плательщик";
+        QTest::newRow("corr. account, not an account")
+            << "ПолучательКорсчет" << int(RequisiteKind::CorrAccount) << "Получатель";
+        QTest::newRow("account") << "ПолучательСчет" << int(RequisiteKind::Account) << "Получатель";
+        QTest::newRow("bare key, any case") << "бик" << int(RequisiteKind::Bic) << "";
+        QTest::newRow("not at the end") << "ИННПлательщика" << int(RequisiteKind::None) << "";
+    }
+    void fieldsByKeySuffix() {
+        QFETCH(QString, key);
+        const RequisiteField field = RequisiteFieldOf(key);
+        QTEST(int(field.Kind), "kind");
+        QTEST(field.Side, "side");
+    }
+
+    void totals_data() {
+        QTest::addColumn<QStringList>("amounts"); // a leading "-" entry: unchecked
+        QTest::addColumn<QString>("text");
+        QTest::newRow("0.10 + 0.20 is exactly 0,30")
+            << QStringList{"0.10", "0.20"} << "Отмечено: 2 из 2 · 0,30 ₽";
+        QTest::newRow("grouping, sender's marks, words after")
+            << QStringList{"1 234 000,89", "567.00", "0,5 руб."}
+            << "Отмечено: 3 из 3 · 1 234 568,39 ₽";
+        QTest::newRow("unchecked left out")
+            << QStringList{"10", "!99", "5.05"} << "Отмечено: 2 из 3 · 15,05 ₽";
+        QTest::newRow("refund") << QStringList{"-100.50", "0.25"}
+                                << "Отмечено: 2 из 2 · -100,25 ₽";
+        QTest::newRow("a fraction of a kopeck is left out, and said")
+            << QStringList{"10.005", "1.10", "10.0000"}
+            << "Отмечено: 3 из 3 · 11,10 ₽ · не учтено сумм: 1";
+        QTest::newRow("not a number is left out, and said")
+            << QStringList{"abc", "2"}
+            << "Отмечено: 2 из 2 · 2,00 ₽ · не учтено сумм: 1";
+        QTest::newRow("a sum past 64 bits is not wrapped")
+            << QStringList{"92233720368547758.07", "0.01"}
+            << "Отмечено: 2 из 2 · 92 233 720 368 547 758,07 ₽ · не учтено "
+               "сумм: "
+               "1";
+        QTest::newRow("nothing checked")
+            << QStringList{"!1"} << "Отмечено: 0 из 1 · 0,00 ₽";
+    }
+    void totals() {
+        QFETCH(QStringList, amounts);
+        DocumentTable table = Table();
+        for (const QString& amount : amounts) {
+            const bool unchecked = amount.startsWith(u'!');
+            table.Rows.push_back(Document(amount, {{u"Сумма"_qs, amount.mid(unchecked ? 1 : 0)}}));
+            table.Rows.back().Checked = !unchecked;
+        }
+        QTEST(TotalsText(ComputeTotals(table)), "text");
+    }
+
+    void kopecksText() {
+        QCOMPARE(KopecksText(5, "."), u"0.05"_qs);
+        QCOMPARE(KopecksText(-5, ","), u"-0,05"_qs);
+        QCOMPARE(KopecksText(123456789, ",", " "), u"1 234 567,89"_qs);
+        QCOMPARE(KopecksText(std::numeric_limits<qint64>::min(), "."), u"-92233720368547758.08"_qs);
+    }
+
+    // Every failing value of a folder is named with its file, field and value; empty values and
+    // valid documents say nothing; duplicates are found across the folder, and said once.
+    void reportAcrossAFolder() {
+        DocumentTable table = Table();
+        table.Rows = {
+            Document("a.xml"),
+            Document("b.xml", {{u"ПлательщикИНН"_qs, u"7707083894"_qs},
+                               {u"ПлательщикКПП"_qs, u""_qs},
+                               {u"ПолучательСчет"_qs, u"40817810500001234568"_qs}}),
+            Document("c.xml", {{u"Номер"_qs, u"18"_qs}, {u"Сумма"_qs, u"1.001"_qs}}),
+            // a.xml again: the date written another way, the amount with a comma
+            Document("d.xml", {{u"Дата"_qs, u"05.03.2024"_qs}, {u"Сумма"_qs, u"1 500,0"_qs}}),
+            // same as a.xml but another payer: not a duplicate
+            Document("e.xml", {{u"ПлательщикИНН"_qs, u"7736050003"_qs}}),
+            Document("f.xml",
+                     {{u"Сумма"_qs, u"1500"_qs}, {u"ПлательщикБИК"_qs, u" 044525225 "_qs}}),
+            // a tab reaches the statement as it is
+            Document("g.xml", {{u"Номер"_qs, u"19"_qs}, {u"ПолучательБИК"_qs, u"044525974\t"_qs}}),
+        };
+        const DocumentChecks checks = CheckDocuments(table);
+        QCOMPARE(
+            CheckReport(table, checks),
+            QStringList({
+                u"'a.xml', 'd.xml' и 'f.xml': повтор — одинаковые номер, дата, сумма и ИНН "
+                "плательщика"_qs,
+                u"'b.xml': ПлательщикИНН caption '7707083894': неверное контрольное число ИНН"_qs,
+                u"'b.xml': ПолучательСчет caption '40817810500001234568': счет не сходится с "
+                "БИК 044525974 (ключ)"_qs,
+                u"'c.xml': Сумма caption '1.001': сумма с долями копейки, в итог не вошла"_qs,
+                u"'g.xml': ПолучательБИК caption '044525974': БИК должен состоять из 9 цифр"_qs,
+            }));
+        QCOMPARE(checks.Duplicates.value("/in/d.xml"), QStringList({"/in/a.xml", "/in/f.xml"}));
+        QVERIFY(!checks.Duplicates.contains("/in/e.xml"));
+        QVERIFY(checks.CellAt("/in/b.xml", 3));
+        QVERIFY(!checks.CellAt("/in/b.xml", 4)); // the empty КПП
+        // Only the checked documents, as the command line checks what it wrote.
+        table.Rows[0].Checked = table.Rows[1].Checked = false;
+        const DocumentChecks written = CheckDocuments(table, true);
+        QCOMPARE(written.Duplicates.value("/in/d.xml"), QStringList({"/in/f.xml"}));
+        QVERIFY(!written.Cells.contains("/in/b.xml"));
+    }
+};
+
+QTEST_GUILESS_MAIN(TestChecks)
+#include "tst_checks.moc"
