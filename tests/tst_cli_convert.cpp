@@ -18,8 +18,9 @@ class TestCliConvert : public QObject {
 private slots:
     // The arguments after "convert --config CONFIG --locale ru_RU": DIR stands for the folder of
     // the output "o", DOCS and CONFIG for the fixture's folders. A run writes the expected file
-    // over an older one, or exits with 1 (no documents), 2 (usage, settings, template) or 3
-    // (output), saying why and keeping the older file whole.
+    // over an older one (or to stdout with "-o -", the status then on stderr), or exits with 1 (no
+    // documents), 2 (usage, settings, template) or 3 (output), saying why and keeping the older
+    // file whole.
     void convert_data() {
         QTest::addColumn<QString>("args");
         QTest::addColumn<int>("exit");
@@ -32,6 +33,12 @@ private slots:
         row("template by name, rows in any order",
             "--date=2023-01-15 --template Table.csv.tpl --rows 3,1 --output DIR/o DOCS", 0,
             "rows-3-1.csv");
+        row("-o for --output", "--date 2023-01-15T14:05 -o DIR/o DOCS", 0, "statement.txt");
+        row("to stdout", "--date 2023-01-15T14:05 -o - DOCS", 0, "statement.txt");
+        row("to stdout, long option",
+            "--template Table.csv.tpl --rows 3,1 --date 2023-01-15 "
+            "--output - DOCS",
+            0, "rows-3-1.csv");
         row("template by path",
             "--template CONFIG/Table.csv.tpl --rows 2 --date 2023-01-15T23:59:59 --output DIR/o "
             "DOCS",
@@ -65,10 +72,16 @@ private slots:
         QVERIFY(p.waitForFinished(60000));
         QCOMPARE(p.exitCode(), exit);
         const QString said = QString::fromUtf8(p.readAllStandardError());
-        const QString shown = QString::fromUtf8(p.readAllStandardOutput());
-        if (exit == 0) {
+        const QByteArray stdoutBytes = p.readAllStandardOutput();
+        const QString shown = QString::fromUtf8(stdoutBytes);
+        const QByteArray expected = Get(Fixture + "/expected/" + result);
+        if (exit == 0 && args.contains(" - ")) {
+            QCOMPARE(stdoutBytes, expected);
+            QVERIFY2(said.contains(u"\nДокументы успешно сохранены в '-'\n"_qs), qPrintable(said));
+            QCOMPARE(Get(out), old);
+        } else if (exit == 0) {
             QCOMPARE(shown, u"Документы успешно сохранены в '"_qs + out + u"'\n"_qs);
-            QCOMPARE(Get(out), Get(Fixture + "/expected/" + result));
+            QCOMPARE(Get(out), expected);
         } else {
             QVERIFY2(said.contains(fill(result)), qPrintable(said));
             QVERIFY(shown.isEmpty());

@@ -9,6 +9,7 @@
 #include "text/TextCoder.h"
 
 #include <QDirIterator>
+#include <QJsonDocument>
 #include <QProcess>
 #include <QRegularExpression>
 #include <QTemporaryDir>
@@ -502,31 +503,63 @@ private slots:
 
     void cliList_data() {
         QTest::addColumn<QStringList>("args");
+        QTest::addColumn<QString>("locale"); // the environment's LC_ALL
         QTest::addColumn<int>("exit");
         QTest::addColumn<QString>("err"); // a pattern for all of it
         QTest::addColumn<QString>("out");
         const QString config = Data + "/cli/CONFIG", docs = Data + "/cli/docs";
-        QTest::newRow("exact output")
-            << QStringList{"--config", config, "--locale", "ru_RU", docs} << 0
-            << QRegularExpression::escape(
-                   "Успешно прочитано 2 документа в '" + docs + "'\nvypiska-cli: Файл '" + docs +
-                   "/c.xml' пропущен: в нем нет суммы (элемент <S> пуст "
-                   "или его нет)\nОтмечено: 2 из 2 · 1 247,00 ₽\n")
-            << "Номер\tДата\tСумма\tНазначение\n1\tnot a date\t1\u00A0234,50" + Rub +
-                   "\tПлата\n2\t05.03.2024\t12,50" + Rub +
-                   "\tLine one\\r\\nTab\\there, back\\\\slash\n";
+        const QString read = QRegularExpression::escape(
+            "Успешно прочитано 2 документа в '" + docs + "'\nvypiska-cli: Файл '" + docs +
+            "/c.xml' пропущен: в нем нет суммы (элемент <S> пуст или его нет)\nОтмечено: 2 из 2 · "
+            "1 247,00 ₽\n");
+        const QString tsv = "Номер\tДата\tСумма\tНазначение\n1\tnot a date\t1\u00A0234,50" + Rub +
+                            "\tПлата\n2\t05.03.2024\t12,50" + Rub +
+                            "\tLine one\\r\\nTab\\there, back\\\\slash\n";
+        QTest::newRow("exact output") << QStringList{"--config", config, "--locale", "ru_RU", docs}
+                                      << "en_US.UTF-8" << 0 << read << tsv;
+        // A machine with no locale chosen displays as ru_RU does; a chosen one is followed.
+        QTest::newRow("C locale shows as ru_RU")
+            << QStringList{"--config", config, docs} << "C" << 0 << read << tsv;
+        QTest::newRow("de_DE followed")
+            << QStringList{"--config", config, docs} << "de_DE.UTF-8" << 0 << read
+            << QString(tsv)
+                   .replace("1\u00A0234,50" + Rub, "1.234,50\u00A0€")
+                   .replace("12,50" + Rub, "12,50\u00A0€")
+                   .replace("05.03.2024", "05.03.24");
+        // For scripts: captions as keys in column order, texts escaped, the amount as an exact
+        // number.
+        QTest::newRow("JSON")
+            << QStringList{"--config", config, "--format", "json", docs} << "C" << 0 << read
+            << "[\n{\"Номер\":\"1\",\"Дата\":\"not a date\",\"Сумма\":"
+               "\"1\u00A0234,50" +
+                   Rub +
+                   "\",\"Назначение\":\"Плата\",\"amount\":1234.50},\n"
+                   "{\"Номер\":\"2\",\"Дата\":\"05.03.2024\",\"Сумма\":\"12,50" +
+                   Rub +
+                   "\",\"Назначение\":\"Line one\\r\\nTab\\there, back\\\\slash\","
+                   "\"amount\":12.50}\n]\n";
+        QTest::newRow("JSON of nothing")
+            << QStringList{"--config", config, "--format=json", config} << "C" << 1
+            << QRegularExpression::escape("Не найдено совместимых документов в '" + config + "'\n")
+            << "[]\n";
         QTest::newRow("map without columns: each error on its line, saying who speaks")
-            << QStringList{"--config", Data + "/badmap/CONFIG", docs} << 2
+            << QStringList{"--config", Data + "/badmap/CONFIG", docs} << "C" << 2
             << "(vypiska-cli: [^\\n]*/badmap/CONFIG/TAG\\.INI[^\\n]*\n){2}"
             << "";
     }
     void cliList() {
         QFETCH(QStringList, args);
+        QFETCH(QString, locale);
         QProcess process;
+        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+        env.insert("LC_ALL", locale);
+        process.setProcessEnvironment(env);
         process.start(QStringLiteral(VYPISKA_CLI), QStringList{"list"} + args);
         QVERIFY(process.waitForFinished(60000) && process.exitStatus() == QProcess::NormalExit);
         QTEST(process.exitCode(), "exit");
-        QTEST(QString::fromUtf8(process.readAllStandardOutput()), "out");
+        const QByteArray out = process.readAllStandardOutput();
+        QTEST(QString::fromUtf8(out), "out");
+        if (args.contains("json")) QVERIFY(!QJsonDocument::fromJson(out).isNull());
         QFETCH(QString, err);
         const QString said = QString::fromUtf8(process.readAllStandardError());
         QVERIFY2(QRegularExpression("^" + err + "$").match(said).hasMatch(), qPrintable(said));

@@ -64,6 +64,11 @@ void CheckAllHeader::paintSection(QPainter* painter, const QRect& rect, int logi
 
 QSize CheckAllHeader::sectionSizeFromContents(int logicalIndex) const {
     QSize size = QHeaderView::sectionSizeFromContents(logicalIndex);
+    // Room for the sort arrow whether or not it shows yet: a column fitted before the first sort
+    // would otherwise clip its caption once the arrow appears.
+    if (!isSortIndicatorShown())
+        size.rwidth() +=
+            size.height() + style()->pixelMetric(QStyle::PM_HeaderMargin, nullptr, this);
     if (logicalIndex == 0) {
         QStyleOptionButton option;
         const QRect box = style()->subElementRect(QStyle::SE_CheckBoxIndicator, &option, this);

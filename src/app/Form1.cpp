@@ -15,10 +15,12 @@
 #include "shell/AppResources.h"
 #include "shell/FileManager.h"
 #include "shell/FormAbout.h"
+#include "shell/RememberedPlaces.h"
 #include "text/DateParse.h"
 #include "text/TextCoder.h"
 
 #include <QApplication>
+#include <QCloseEvent>
 #include <QDateTimeEdit>
 #include <QDir>
 #include <QDragEnterEvent>
@@ -32,6 +34,7 @@
 #include <QMimeData>
 #include <QMouseEvent>
 #include <QProgressBar>
+#include <QScreen>
 #include <QShortcut>
 #include <QStatusBar>
 #include <QStyle>
@@ -48,6 +51,29 @@ const QString ProcessingText = QStringLiteral("Обработка ...");
 const QColor GridStripeColor(246, 246, 246);
 constexpr double GridCaptionWidthTwips = 2000;
 constexpr double ColumnWidthTwips = 1200;
+// The grid's caption column widens to its longest caption, up to this share of the grid.
+constexpr double GridCaptionMaxShare = 0.4;
+
+const QKeySequence OpenFileKeys(Qt::CTRL | Qt::Key_O);
+const QKeySequence OpenFolderKeys(Qt::CTRL | Qt::SHIFT | Qt::Key_O);
+const QKeySequence SaveKeys(Qt::CTRL | Qt::Key_S);
+const QKeySequence AboutKeys(Qt::Key_F1);
+const QKeySequence QuitKeys(Qt::CTRL | Qt::Key_Q);
+
+// Tab leaves the picker for the next control instead of walking its day, month, year, hour and
+// minute; the arrow keys still move between those.
+class DatePicker : public QDateTimeEdit {
+public:
+    using QDateTimeEdit::QDateTimeEdit;
+
+protected:
+    bool focusNextPrevChild(bool next) override { return QWidget::focusNextPrevChild(next); }
+};
+
+// "Открыть (Ctrl+O)": a tooltip that names the shortcut.
+QString WithKeys(const QString& text, const QKeySequence& keys) {
+    return QStringLiteral("%1 (%2)").arg(text, keys.toString(QKeySequence::NativeText));
+}
 
 int Px(double twips) {
     return int(std::lround(twips / TwipsPerPixel));
@@ -86,7 +112,9 @@ Form1::Form1(TextCoder& coder, INIStorage& settings, const QString& configDir, Q
         m_mnuOpenAfter->setChecked(GotoAfterSaveOn(m_settings));
     }
 
+    SetUpKeyboard();
     resize(Px(DesignClientWidth), Px(DesignClientHeight));
+    RestorePlacement();
 }
 
 Form1::~Form1() {
@@ -115,9 +143,10 @@ void Form1::BuildControls() {
     m_alphaLogo->setObjectName(QStringLiteral("AlphaLogo"));
     m_alphaLogo->setAlignment(Qt::AlignCenter);
     m_alphaLogo->setCursor(Qt::PointingHandCursor);
+    m_alphaLogo->setToolTip(WithKeys(QStringLiteral("О программе"), AboutKeys));
     m_alphaLogo->installEventFilter(this);
 
-    m_labelW1 = new QLabel(QStringLiteral("Исходный файл:"), m_client);
+    m_labelW1 = new QLabel(QStringLiteral("&Исходный файл:"), m_client);
     m_labelW1->setObjectName(QStringLiteral("LabelW1"));
 
     m_txtFileIn = new QLineEdit(m_client);
@@ -129,7 +158,7 @@ void Form1::BuildControls() {
 
     m_commandOpen = new QToolButton(m_client);
     m_commandOpen->setObjectName(QStringLiteral("CommandOpen"));
-    m_commandOpen->setToolTip(QStringLiteral("Открыть"));
+    m_commandOpen->setToolTip(WithKeys(QStringLiteral("Открыть"), OpenFileKeys));
     m_commandOpen->setIcon(OpenFolderIcon());
     m_commandOpen->setPopupMode(QToolButton::MenuButtonPopup);
     m_mnuOpn = new QMenu(QStringLiteral("Открыть"), this);
@@ -184,10 +213,10 @@ void Form1::BuildControls() {
     m_optionsBtn->setIcon(SettingsIcon());
     connect(m_optionsBtn, &QToolButton::clicked, this, &Form1::ShowOptions);
 
-    m_labelW2 = new QLabel(QStringLiteral("Дата создания выписки:"), m_picCont);
+    m_labelW2 = new QLabel(QStringLiteral("&Дата создания выписки:"), m_picCont);
     m_labelW2->setObjectName(QStringLiteral("LabelW2"));
 
-    m_dtPicker = new QDateTimeEdit(m_picCont);
+    m_dtPicker = new DatePicker(m_picCont);
     m_dtPicker->setObjectName(QStringLiteral("DTPicker1"));
     m_dtPicker->setDisplayFormat(QStringLiteral("dd.MM.yyyy   HH:mm"));
     m_dtPicker->setCalendarPopup(true);
@@ -195,7 +224,8 @@ void Form1::BuildControls() {
 
     m_commandSaveAs = new QToolButton(m_picCont);
     m_commandSaveAs->setObjectName(QStringLiteral("CommandSaveAs"));
-    m_commandSaveAs->setText(QStringLiteral("Сохранить как ..."));
+    m_commandSaveAs->setText(QStringLiteral("&Сохранить как ..."));
+    m_commandSaveAs->setToolTip(WithKeys(QStringLiteral("Сохранить как"), SaveKeys));
     m_commandSaveAs->setPopupMode(QToolButton::MenuButtonPopup);
     m_commandSaveAs->setToolButtonStyle(Qt::ToolButtonTextOnly);
     m_mnuSave = new QMenu(QStringLiteral("Сохранить"), this);
@@ -246,6 +276,63 @@ void Form1::BuildControls() {
     }
 }
 
+void Form1::SetUpKeyboard() {
+    const auto addShortcut = [this](QAction* action, const QKeySequence& keys) {
+        action->setShortcut(keys);
+        action->setToolTip(WithKeys(action->text().remove(QStringLiteral(" ...")), keys));
+        addAction(action); // works while its menu is closed
+    };
+    addShortcut(m_mnuOpn->actions().at(0), OpenFileKeys);
+    addShortcut(m_mnuOpn->actions().at(1), OpenFolderKeys);
+    m_mnuOpn->setToolTipsVisible(true);
+
+    m_saveAction = new QAction(QStringLiteral("Сохранить как ..."), this);
+    m_saveAction->setObjectName(QStringLiteral("SaveAction"));
+    m_saveAction->setEnabled(false);
+    addShortcut(m_saveAction, SaveKeys);
+    connect(m_saveAction, &QAction::triggered, this, &Form1::SaveCommand);
+
+    auto* about = new QAction(QStringLiteral("О программе"), this);
+    about->setObjectName(QStringLiteral("AboutAction"));
+    addShortcut(about, AboutKeys);
+    connect(about, &QAction::triggered, this, &Form1::ShowAbout);
+
+    auto* quit = new QAction(QStringLiteral("Выход"), this);
+    quit->setObjectName(QStringLiteral("QuitAction"));
+    addShortcut(quit, QuitKeys);
+    connect(quit, &QAction::triggered, this, &QWidget::close);
+
+    m_labelW1->setBuddy(m_txtFileIn);
+    m_labelW2->setBuddy(m_dtPicker);
+    // Tab goes from control to control; the arrows move inside the list and the grid.
+    m_list->setTabKeyNavigation(false);
+    m_grid->setTabKeyNavigation(false);
+    const QList<QWidget*> order{m_txtFileIn,  m_commandOpen, m_list,           m_grid,
+                                m_optionsBtn, m_dtPicker,    m_commandPreview, m_commandSaveAs};
+    for (qsizetype i = 1; i < order.size(); ++i)
+        setTabOrder(order[i - 1], order[i]);
+    m_commandOpen->installEventFilter(this);
+    m_commandSaveAs->installEventFilter(this);
+}
+
+void Form1::RestorePlacement() {
+    const std::optional<WindowPlacement> placement = ReadWindowPlacement(m_settings);
+    if (!placement) return;
+    QList<QRect> screens;
+    for (const QScreen* screen : QGuiApplication::screens())
+        screens << screen->availableGeometry();
+    const QRect rect = FitToScreens(placement->Normal, screens, minimumSize());
+    move(rect.topLeft());
+    resize(rect.size());
+    if (placement->Maximized) setWindowState(windowState() | Qt::WindowMaximized);
+}
+
+void Form1::closeEvent(QCloseEvent* event) {
+    const QRect normal = isMaximized() || isFullScreen() ? normalGeometry() : QRect(pos(), size());
+    if (normal.isValid()) WriteWindowPlacement(m_settings, {normal, isMaximized()});
+    QMainWindow::closeEvent(event);
+}
+
 void Form1::LoadColumns() {
     const ColumnMapLoad load = LoadColumnMap(QDir(m_configDir).filePath(QStringLiteral("TAG.INI")));
     m_model->SetColumns(load.Columns);
@@ -262,6 +349,9 @@ void Form1::SetUpGrid() {
     m_grid->horizontalHeader()->setDefaultAlignment(Qt::AlignLeft | Qt::AlignVCenter);
     m_grid->verticalHeader()->hide();
     m_grid->setColumnWidth(0, Px(GridCaptionWidthTwips));
+    connect(m_grid->horizontalHeader(), &QHeaderView::sectionResized, this, [this](int section) {
+        if (section == 0 && !m_fittingGrid) m_gridCaptionSetByUser = true;
+    });
     m_grid->horizontalHeader()->setStretchLastSection(true);
     m_grid->horizontalHeader()->setSectionResizeMode(0, QHeaderView::Interactive);
     m_grid->verticalHeader()->setSectionResizeMode(QHeaderView::Interactive);
@@ -292,9 +382,27 @@ void Form1::ApplyLayout() {
     m_dtPicker->setGeometry(TwipsToPixels(m_rects.DTPicker1));
     m_commandSaveAs->setGeometry(TwipsToPixels(m_rects.CommandSaveAs));
     FitToFont();
+    FitGridCaptionColumn();
     PlacePreviewButton();
     // Wrapped values stay fully visible at the new width.
     m_grid->resizeRowsToContents();
+}
+
+void Form1::FitGridCaptionColumn() {
+    // As designed, unless the captions need more and the grid has it; a width the user dragged
+    // stays.
+    if (m_gridCaptionSetByUser) return;
+    int needed = m_grid->horizontalHeader()->sectionSizeHint(0);
+    const QFontMetrics metrics(m_grid->font());
+    const int padding = 2 * m_grid->style()->pixelMetric(QStyle::PM_FocusFrameHMargin) + 8;
+    for (const ColumnDef& column : m_table.Columns)
+        needed = std::max(needed, metrics.horizontalAdvance(column.Caption) + padding);
+    const int most = int(m_grid->width() * GridCaptionMaxShare);
+    const int width = std::max(Px(GridCaptionWidthTwips), std::min(needed, most));
+    if (width == m_grid->columnWidth(0)) return;
+    m_fittingGrid = true;
+    m_grid->setColumnWidth(0, width);
+    m_fittingGrid = false;
 }
 
 void Form1::FitToFont() {
@@ -333,7 +441,13 @@ void Form1::ShowStatusText(const QString& text, qint32 colour) {
     }
 }
 
+void Form1::AddProblems(const QStringList& problems) {
+    if (!problems.isEmpty()) ShowProblems(m_problems + problems, m_skipped);
+}
+
 void Form1::ShowProblems(const QStringList& problems, const QStringList& skipped) {
+    m_problems = problems;
+    m_skipped = skipped;
     const ProblemSummaryTexts panel = ProblemSummary(problems, skipped);
     if (panel.Text.isEmpty()) {
         m_statusProblems->clear();
@@ -366,6 +480,7 @@ void Form1::ChooseSource(const QString& path) {
 void Form1::UpdateSaveEnabled() {
     m_commandSaveAs->setEnabled(!m_table.Rows.empty());
     m_commandPreview->setEnabled(!m_table.Rows.empty());
+    if (m_saveAction) m_saveAction->setEnabled(m_commandSaveAs->isEnabled());
 }
 
 void Form1::OnReadTimer() {
@@ -380,6 +495,7 @@ void Form1::OnReadTimer() {
 
 void Form1::StartReading(const QString& path) {
     m_readingPath = path;
+    WriteLastFolder(m_settings, LastFolder::Source, SourceFolder(path));
     m_cancelReading = false;
     setCursor(Qt::BusyCursor);
     ShowStatusText(ProcessingText, StatusColorUnchanged);
@@ -452,16 +568,30 @@ bool Form1::AcceptsDrop(const QMimeData* data, QString* path) const {
     const QUrl url = data->urls().front();
     if (!url.isLocalFile()) return false;
     const QString candidate = QDir::toNativeSeparators(url.toLocalFile());
-    const QFileInfo info(candidate);
-    bool ok = false;
-    if (info.isDir()) {
-        ok = true;
-    } else if (info.isFile()) {
-        const SourceKind kind = DetectSourceKind(candidate, m_coder);
-        ok = kind == SourceKind::Zip || kind == SourceKind::Xml;
+    if (!AcceptsSource(candidate)) return false;
+    if (path) *path = candidate;
+    return true;
+}
+
+bool Form1::AcceptsSource(const QString& path) const {
+    const QFileInfo info(path);
+    if (info.isDir()) return true;
+    if (!info.isFile()) return false;
+    const SourceKind kind = DetectSourceKind(path, m_coder);
+    return kind == SourceKind::Zip || kind == SourceKind::Xml;
+}
+
+bool Form1::OpenSource(const QString& path) {
+    const QString native = QDir::toNativeSeparators(path);
+    if (AcceptsSource(native)) {
+        ChooseSource(native);
+        return true;
     }
-    if (ok && path) *path = candidate;
-    return ok;
+    ShowProblems(
+        {QFileInfo::exists(native)
+             ? QStringLiteral("'%1' не открыт: нужен файл .xml, архив .zip или папка").arg(native)
+             : QStringLiteral("'%1' не найден").arg(native)});
+    return false;
 }
 
 void Form1::OpenFileCommand() {
@@ -469,6 +599,7 @@ void Form1::OpenFileCommand() {
     dialog.setFileMode(QFileDialog::ExistingFile);
     dialog.setAcceptMode(QFileDialog::AcceptOpen);
     dialog.setNameFilter(QStringLiteral("*.xml; *.zip (*.xml *.zip)"));
+    dialog.setDirectory(ReadLastFolder(m_settings, LastFolder::Source));
     dialog.setOption(QFileDialog::ReadOnly, false);
     if (!UseNativeDialogs()) dialog.setOption(QFileDialog::DontUseNativeDialog);
     if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return;
@@ -479,6 +610,7 @@ void Form1::OpenFolderCommand() {
     QFileDialog dialog(this);
     dialog.setFileMode(QFileDialog::Directory);
     dialog.setOption(QFileDialog::ShowDirsOnly);
+    dialog.setDirectory(ReadLastFolder(m_settings, LastFolder::Source));
     if (!UseNativeDialogs()) dialog.setOption(QFileDialog::DontUseNativeDialog);
     if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return;
     ChooseSource(QDir::toNativeSeparators(dialog.selectedFiles().front()));
@@ -564,6 +696,7 @@ void Form1::SaveCommandFor(int templateIndex) {
         templateIndex > 0 && templateIndex < int(templates.size()) ? std::size_t(templateIndex) : 0;
     dialog.selectNameFilter(filters[qsizetype(shown)]);
     dialog.setDefaultSuffix(templates[shown].Extension);
+    dialog.setDirectory(SaveDialogFolder(m_settings, m_txtFileIn->text()));
     dialog.selectFile(SuggestedFileName(m_txtFileIn->text(), templates[shown].Extension, m_coder));
     connect(&dialog, &QFileDialog::filterSelected, &dialog, [&](const QString& filter) {
         const qsizetype index = filters.indexOf(filter);
@@ -610,6 +743,8 @@ bool Form1::SaveWith(const QString& path, const std::vector<TemplateInfo>& templ
     }
     ShowStatusText(SaveSuccessText(qint64(m_table.Rows.size()), path), StatusColorSuccess);
     ShowProblems({});
+    WriteLastFolder(m_settings, LastFolder::Statement,
+                    QDir::toNativeSeparators(QFileInfo(path).absolutePath()));
     if (m_mnuOpenAfter->isChecked()) ShowInFileManager(path);
     return true;
 }
@@ -744,6 +879,10 @@ void Form1::ShowOptions() {
     options.exec();
 }
 
+void Form1::ShowButtonMenu(QToolButton* button) {
+    if (button->isEnabled()) button->showMenu();
+}
+
 void Form1::PlaceMenuUnder(QMenu* menu, QWidget* button) {
     // Right-aligned with the button's right edge, just below it.
     const QPoint corner = button->mapToGlobal(QPoint(button->width(), button->height()));
@@ -785,6 +924,24 @@ bool Form1::eventFilter(QObject* watched, QEvent* event) {
         if (mouse->button() == Qt::LeftButton &&
             m_alphaLogo->rect().contains(mouse->position().toPoint())) {
             ShowAbout();
+            return true;
+        }
+    }
+
+    if (watched == m_commandOpen || watched == m_commandSaveAs) {
+        // The menus of the split buttons open from the keyboard too: Alt+Down, the menu key.
+        auto* button = static_cast<QToolButton*>(watched);
+        if (type == QEvent::KeyPress) {
+            auto* key = static_cast<QKeyEvent*>(event);
+            if ((key->key() == Qt::Key_Down && key->modifiers() == Qt::AltModifier) ||
+                key->key() == Qt::Key_Menu) {
+                ShowButtonMenu(button);
+                return true;
+            }
+        } else if (type == QEvent::ContextMenu &&
+                   static_cast<QContextMenuEvent*>(event)->reason() ==
+                       QContextMenuEvent::Keyboard) {
+            ShowButtonMenu(button);
             return true;
         }
     }

@@ -44,6 +44,12 @@ public:
     // Extra information beside the status line (unreadable files, why a save failed, ...); files
     // left out by a reading are counted and the first of them named.
     void ShowProblems(const QStringList& problems, const QStringList& skipped = {});
+    // More problems, after what is shown already.
+    void AddProblems(const QStringList& problems);
+
+    // Takes a source as a drop on TxtFileIn would ("vypiska PATH", "Open with"): an existing
+    // folder, .xml or .zip file. Anything else is said beside the status line; false then.
+    bool OpenSource(const QString& path);
 
     // Writes the table through the template at templateIndex of the template list; the save
     // command's dialog ends here too.
@@ -65,12 +71,16 @@ public slots:
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
+    void closeEvent(QCloseEvent* event) override;
 
 private:
     // The template is entry templateIndex of the list the user chose from.
     bool SaveWith(const QString& path, const std::vector<TemplateInfo>& templates,
                   int templateIndex);
     void BuildControls();
+    void SetUpKeyboard();
+    void RestorePlacement();
+    void FitGridCaptionColumn();
     void LoadColumns();
     void SetUpGrid();
     void ApplyLayout();
@@ -87,6 +97,8 @@ private:
     void UpdateSaveEnabled();
 
     bool AcceptsDrop(const QMimeData* data, QString* path) const;
+    bool AcceptsSource(const QString& path) const;
+    void ShowButtonMenu(QToolButton* button);
     void OnHeaderClicked(int section);
     void ShowRowInGrid(int row); // -1: nothing
     void ShowCurrentRowInGrid();
@@ -131,6 +143,7 @@ private:
     QToolButton* m_commandSaveAs = nullptr;
     QMenu* m_mnuSave = nullptr;
     QAction* m_mnuOpenAfter = nullptr;
+    QAction* m_saveAction = nullptr;
     QStatusBar* m_statusBar = nullptr;
     QLabel* m_statusText = nullptr;
     QLabel* m_statusProblems = nullptr;
@@ -150,6 +163,9 @@ private:
     std::atomic_bool m_cancelReading{false};
     std::shared_ptr<std::atomic_bool> m_progressPosted = std::make_shared<std::atomic_bool>(false);
 
+    QStringList m_problems, m_skipped; // what the problems panel shows
     bool m_settingPicker = false;
+    bool m_fittingGrid = false;
+    bool m_gridCaptionSetByUser = false;
     QPoint m_dragStart; // in client coordinates; null when no drag is in progress
 };

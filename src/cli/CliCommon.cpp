@@ -2,21 +2,77 @@
 
 #include "checks/DocumentChecks.h"
 #include "checks/DocumentTotals.h"
+#include "cli/Cli.h"
+#include "settings/ConfigLocation.h"
+#include "text/DisplayLocale.h"
 #include "text/TextCoder.h"
 
+#include <QCommandLineParser>
 #include <QCoreApplication>
 #include <QDir>
+#include <QElapsedTimer>
 #include <QFileInfo>
 
 #include <cstdio>
 
-void PrintLine(std::FILE* stream, const QString& text) {
-    const QByteArray bytes = text.toUtf8() + '\n';
-    std::fwrite(bytes.constData(), 1, size_t(bytes.size()), stream);
-    std::fflush(stream);
-}
+#ifdef Q_OS_UNIX
+#include <unistd.h>
+#endif
 
 namespace {
+
+const QString Program = QStringLiteral("vypiska-cli");
+
+bool TakenBy(const CliOptionSpec& spec, const QString& command) {
+    return spec.Commands.isEmpty() || spec.Commands.contains(command);
+}
+
+QString LongName(const CliOptionSpec& spec) {
+    return QStringLiteral("--") + spec.Names.back();
+}
+
+// "-o, --output FILE" or "    --config DIR": the left column of the options list.
+QString OptionColumn(const CliOptionSpec& spec) {
+    QString text = spec.Names.front().size() == 1 ? QStringLiteral("-%1, ").arg(spec.Names.front())
+                                                  : QStringLiteral("    ");
+    text += LongName(spec);
+    if (!spec.ValueName.isEmpty()) text += u' ' + spec.ValueName;
+    return text;
+}
+
+constexpr qsizetype LineWidth = 80;
+
+// The words as lines of at most LineWidth characters where they fit: the first line starts with
+// first, the others with as many spaces as it is long.
+QStringList WrapWords(const QString& first, const QStringList& words) {
+    QStringList lines;
+    QString line = first;
+    bool empty = true;
+    for (const QString& word : words) {
+        if (!empty && line.size() + 1 + word.size() > LineWidth) {
+            lines << line;
+            line = QString(first.size(), u' ');
+            empty = true;
+        }
+        if (!empty) line += u' ';
+        line += word;
+        empty = false;
+    }
+    return lines << line;
+}
+
+// "vypiska-cli convert [OPTION]... -o FILE SOURCE": the options a command cannot do without are
+// named, the others are listed below it.
+QString Synopsis(const QString& lead, const QString& command) {
+    QStringList words{QStringLiteral("[OPTION]...")};
+    for (const CliOptionSpec& spec : CliOptionTable()) {
+        if (!spec.Required || !TakenBy(spec, command)) continue;
+        words << (spec.Names.front().size() == 1 ? u'-' + spec.Names.front() : LongName(spec)) +
+                     (spec.ValueName.isEmpty() ? QString() : u' ' + spec.ValueName);
+    }
+    words << QStringLiteral("SOURCE");
+    return WrapWords(lead + Program + u' ' + command + u' ', words).join(u'\n');
+}
 
 bool ParseLocale(const QString& name, QLocale* locale) {
     const QLocale parsed(name);
@@ -26,75 +82,228 @@ bool ParseLocale(const QString& name, QLocale* locale) {
     *locale = parsed;
     return true;
 }
+
+// "Чтение: 1 200 из 10 000 файлов" on one line of a terminal, redrawn now and then, once a run
+// has taken long enough for the silence to worry; gone again before the outcome is printed.
+class ProgressLine {
+public:
+    ProgressLine() {
+#ifdef Q_OS_UNIX
+        m_terminal = ::isatty(::fileno(stderr)) == 1;
+#endif
+        m_clock.start();
+    }
+    ~ProgressLine() {
+        if (m_shown) std::fputs("\r\033[K", stderr);
+    }
+
+    bool operator()(qint64 done, qint64 total) {
+        if (!m_terminal || m_clock.elapsed() < 1000 || m_clock.elapsed() - m_last < 200)
+            return true;
+        m_last = m_clock.elapsed();
+        m_shown = true;
+        const QString text = total > 0
+                                 ? QStringLiteral("Чтение: %1 из %2 файлов").arg(done).arg(total)
+                                 : QStringLiteral("Распаковка архива ...");
+        std::fputs(("\r\033[K" + text).toUtf8().constData(), stderr);
+        std::fflush(stderr);
+        return true;
+    }
+
+private:
+    bool m_terminal = false;
+    bool m_shown = false;
+    QElapsedTimer m_clock;
+    qint64 m_last = 0;
+};
+
 } // namespace
 
-void CliError(const QString& text) {
-    PrintLine(stderr, QStringLiteral("vypiska-cli: ") + text);
+const std::vector<CliOptionSpec>& CliOptionTable() {
+    static const std::vector<CliOptionSpec> table{
+        {{QStringLiteral("h"), QStringLiteral("help")}, {}, QStringLiteral("print this help"), {}},
+        {{QStringLiteral("v"), QStringLiteral("version")},
+         {},
+         QStringLiteral("print the version"),
+         {}},
+        {{QStringLiteral("config")},
+         QStringLiteral("DIR"),
+         QStringLiteral("the settings folder: TAG.INI, *.tpl, CONFIG.INI (default: CONFIG/ beside "
+                        "the program when writable, else ~/.config/Vypiska/CONFIG/)"),
+         {}},
+        {{QStringLiteral("locale")},
+         QStringLiteral("NAME"),
+         QStringLiteral("how amounts and dates are shown, e.g. ru_RU (default: the user's; "
+                        "ru_RU when none is set)"),
+         {}},
+        {{QStringLiteral("format")},
+         QStringLiteral("tsv|json"),
+         QStringLiteral("list: TSV lines (default) or a JSON array of objects"),
+         {QStringLiteral("list")}},
+        {{QStringLiteral("template")},
+         QStringLiteral("NAME|PATH"),
+         QStringLiteral("convert: a *.tpl of the settings folder, or a path (default: the first by "
+                        "name)"),
+         {QStringLiteral("convert")}},
+        {{QStringLiteral("date")},
+         QStringLiteral("YYYY-MM-DD[THH:MM[:SS]]"),
+         QStringLiteral("convert: the statement's creation date and time (default: now)"),
+         {QStringLiteral("convert")}},
+        {{QStringLiteral("rows")},
+         QStringLiteral("N,N,..."),
+         QStringLiteral("convert: only these documents, numbered from 1 (default: all)"),
+         {QStringLiteral("convert")}},
+        {{QStringLiteral("o"), QStringLiteral("output")},
+         QStringLiteral("FILE"),
+         QStringLiteral("convert: the statement to write; - writes it to stdout"),
+         {QStringLiteral("convert")},
+         true},
+    };
+    return table;
 }
 
-bool ParseCliOptions(const QStringList& args, const QStringList& commandOptions,
-                     CliOptions* options) {
-    options->ConfigDir = QCoreApplication::applicationDirPath() + QStringLiteral("/CONFIG");
-    options->Locale = QLocale::system();
-    bool haveSource = false;
-    bool optionsEnded = false;
-    for (qsizetype i = 0; i < args.size(); ++i) {
-        const QString& word = args.at(i);
-        if (optionsEnded || !word.startsWith(QLatin1String("--")) || word.size() == 2) {
-            if (!optionsEnded && word == QLatin1String("--")) {
-                optionsEnded = true;
-                continue;
-            }
-            if (haveSource) {
-                CliError(QStringLiteral("more than one SOURCE given ('%1' and '%2')")
-                             .arg(options->Source, word));
-                return false;
-            }
-            options->Source = word;
-            haveSource = true;
-            continue;
+QString CliUsageText() {
+    return Synopsis(QStringLiteral("Usage: "), QStringLiteral("list")) + u'\n' +
+           Synopsis(QStringLiteral("  or:  "), QStringLiteral("convert")) + u'\n' +
+           QStringLiteral("  or:  %1 --help | --version\n").arg(Program);
+}
+
+QString CliHelpText() {
+    const auto paragraph = [](const QString& indent, const QString& text) {
+        return WrapWords(indent, text.split(u' ')).join(u'\n');
+    };
+    QStringList lines{
+        CliUsageText(),
+        paragraph({}, QStringLiteral("Reads XML payment documents (one .xml file, every *.xml of a "
+                                     "folder, or the top level of a .zip) and lists them, or "
+                                     "writes them through a template into a Windows-1251 "
+                                     "statement for import into 1C.")),
+        QString(), QStringLiteral("Options:")};
+    // Help texts start in one column; a longer option puts its help on the next line.
+    constexpr qsizetype HelpColumn = 24;
+    for (const CliOptionSpec& spec : CliOptionTable()) {
+        QString left = QStringLiteral("  ") + OptionColumn(spec);
+        if (left.size() + 2 > HelpColumn) {
+            lines << left;
+            left.clear();
         }
-        QString name = word;
-        QString value;
-        bool haveValue = false;
-        if (const qsizetype eq = word.indexOf(QLatin1Char('=')); eq > 0) {
-            name = word.left(eq);
-            value = word.mid(eq + 1);
-            haveValue = true;
-        }
-        const bool known = name == QLatin1String("--config") || name == QLatin1String("--locale") ||
-                           commandOptions.contains(name);
-        if (!known) {
-            CliError(QStringLiteral("unknown option '%1'").arg(name));
-            return false;
-        }
-        if (!haveValue) {
-            if (i + 1 >= args.size()) {
-                CliError(QStringLiteral("option '%1' needs a value").arg(name));
-                return false;
-            }
-            value = args.at(++i);
-        }
-        if (name == QLatin1String("--config")) {
-            options->ConfigDir = value;
-        } else if (name == QLatin1String("--locale")) {
-            if (!ParseLocale(value, &options->Locale)) {
-                CliError(QStringLiteral("unknown locale '%1'").arg(value));
-                return false;
-            }
+        lines << WrapWords(left.leftJustified(HelpColumn), spec.Help.split(u' '));
+    }
+    lines << QString() << QStringLiteral("Output:")
+          << paragraph(
+                 QStringLiteral("  "),
+                 QStringLiteral(
+                     "list prints a line of column captions, then a line per document, "
+                     "fields separated by TAB (inside a field \\ is written \\\\, TAB \\t, "
+                     "LF \\n, CR \\r). With --format json it prints an array with one object "
+                     "per document: the captions as keys, the amount also as a number under "
+                     "\"amount\". convert writes the statement and prints the save status (to "
+                     "stderr with -o -). The reading outcome and every problem go to "
+                     "stderr."))
+          << QString() << QStringLiteral("Exit status:")
+          << paragraph(QStringLiteral("  "),
+                       QStringLiteral("0 done; 1 the source gave no documents (nothing written); "
+                                      "2 a usage or configuration error; 3 the output could not "
+                                      "be written (an existing file stays intact)."));
+    return lines.join(u'\n') + u'\n';
+}
+
+QString CliVersionText() {
+    return QStringLiteral("%1 %2.%3.%4")
+        .arg(Program)
+        .arg(VYPISKA_VERSION_MAJOR)
+        .arg(VYPISKA_VERSION_MINOR)
+        .arg(VYPISKA_VERSION_PATCH);
+}
+
+bool WriteAll(std::FILE* stream, const QByteArray& bytes) {
+    const size_t written = std::fwrite(bytes.constData(), 1, size_t(bytes.size()), stream);
+    return std::fflush(stream) == 0 && written == size_t(bytes.size());
+}
+
+void PrintLine(std::FILE* stream, const QString& text) {
+    WriteAll(stream, text.toUtf8() + '\n');
+}
+
+void CliError(const QString& text) {
+    PrintLine(stderr, Program + QStringLiteral(": ") + text);
+}
+
+std::optional<int> ParseCliOptions(const QString& command, const QStringList& args,
+                                   CliOptions* options) {
+    QCommandLineParser parser;
+    parser.setSingleDashWordOptionMode(QCommandLineParser::ParseAsCompactedShortOptions);
+    std::vector<const CliOptionSpec*> taken;
+    for (const CliOptionSpec& spec : CliOptionTable()) {
+        if (!TakenBy(spec, command)) continue;
+        parser.addOption(QCommandLineOption(spec.Names, spec.Help, spec.ValueName));
+        taken.push_back(&spec);
+    }
+    if (!parser.parse(QStringList{Program} + args)) {
+        if (!parser.unknownOptionNames().isEmpty()) {
+            const QString name = parser.unknownOptionNames().front();
+            CliError(
+                QStringLiteral("unknown option '%1'")
+                    .arg((name.size() == 1 ? QStringLiteral("-") : QStringLiteral("--")) + name));
         } else {
-            options->Values.insert(name, value);
+            // The only other failure: the last word is an option that wants a value.
+            CliError(QStringLiteral("option '%1' needs a value").arg(args.back()));
+        }
+        return ExitUsage;
+    }
+    if (parser.isSet(QStringLiteral("help"))) {
+        std::fputs(CliHelpText().toUtf8().constData(), stdout);
+        return ExitDone;
+    }
+    if (parser.isSet(QStringLiteral("version"))) {
+        PrintLine(stdout, CliVersionText());
+        return ExitDone;
+    }
+
+    const QStringList sources = parser.positionalArguments();
+    if (sources.size() > 1) {
+        CliError(QStringLiteral("more than one SOURCE given ('%1' and '%2')")
+                     .arg(sources.at(0), sources.at(1)));
+        return ExitUsage;
+    }
+    if (sources.isEmpty()) {
+        CliError(QStringLiteral("no SOURCE given (a file, folder or .zip archive)"));
+        return ExitUsage;
+    }
+    for (const CliOptionSpec* spec : taken) {
+        if (spec->Required && parser.value(spec->Names.back()).isEmpty()) {
+            CliError(QStringLiteral("%1 %2 is required").arg(LongName(*spec), spec->ValueName));
+            return ExitUsage;
         }
     }
-    if (!haveSource) {
-        CliError(QStringLiteral("no SOURCE given (a file, folder or .zip archive)"));
-        return false;
+    options->Source = sources.front();
+    options->Locale = DisplayLocale();
+    for (const CliOptionSpec* spec : taken) {
+        const QString name = spec->Names.back();
+        if (!parser.isSet(name)) continue;
+        const QString value = spec->ValueName.isEmpty() ? QString() : parser.value(name);
+        if (name == QLatin1String("config")) {
+            options->ConfigDir = value;
+        } else if (name == QLatin1String("locale")) {
+            if (!ParseLocale(value, &options->Locale)) {
+                CliError(QStringLiteral("unknown locale '%1'").arg(value));
+                return ExitUsage;
+            }
+        } else {
+            options->Values.insert(LongName(*spec), value);
+        }
     }
     if (!QFileInfo::exists(options->Source)) {
         CliError(QStringLiteral("Источник '%1' не найден").arg(options->Source));
-        return false;
+        return ExitUsage;
     }
-    return true;
+    if (options->ConfigDir.isEmpty()) {
+        const ConfigLocation location = ResolveConfigDir(QCoreApplication::applicationDirPath());
+        for (const QString& problem : location.Problems)
+            CliError(problem);
+        options->ConfigDir = location.Dir;
+    }
+    return std::nullopt;
 }
 
 bool LoadCliColumns(const CliOptions& options, ColumnMap* columns) {
@@ -116,7 +325,11 @@ bool LoadCliColumns(const CliOptions& options, ColumnMap* columns) {
 
 ReadingOutcome ReadCliSource(const CliOptions& options, const ColumnMap& columns,
                              const TextCoder& coder) {
-    ReadingOutcome outcome = RunReading(options.Source, columns, coder);
+    ReadingOutcome outcome;
+    {
+        ProgressLine progress;
+        outcome = RunReading(options.Source, columns, coder, std::ref(progress));
+    }
     PrintLine(stderr, outcome.StatusText);
     for (const QString& problem : std::as_const(outcome.Problems))
         CliError(problem);

@@ -8,32 +8,57 @@
 #include <QStringList>
 
 #include <cstdio>
+#include <optional>
+#include <vector>
+
+// One option of vypiska-cli. Every option lives in CliOptionTable(): the parser, the help text
+// and the man page are made from it, so a new option is one line there.
+struct CliOptionSpec {
+    QStringList Names;    // "o", "output": one letter for -o, longer for --output
+    QString ValueName;    // "FILE"; empty for a flag that takes no value
+    QString Help;         // one line of the help text
+    QStringList Commands; // the commands that take it; empty for every command
+    bool Required = false;
+};
+const std::vector<CliOptionSpec>& CliOptionTable();
 
 // What every vypiska-cli command takes: --config DIR, --locale NAME and one SOURCE, plus the
-// value options of the command itself (e.g. "--output"), kept in Values by name.
+// options of the command itself, kept in Values by their long name with its dashes ("--output";
+// a flag is there with an empty value).
 struct CliOptions {
-    QString ConfigDir; // default: CONFIG/ beside the executable
-    QLocale Locale;    // default: the user's
+    QString ConfigDir; // default: CONFIG/ beside the executable, else the user's folder
+    QLocale Locale;    // default: the user's, as the window displays it
     QString Source;
-    QMap<QString, QString> Values; // command options, key with its dashes ("--output")
+    QMap<QString, QString> Values;
 };
+
+// The synopsis lines; the whole --help text (synopsis, options, output, exit status); the
+// --version line.
+QString CliUsageText();
+QString CliHelpText();
+QString CliVersionText();
 
 // Prints the text and a line feed in UTF-8, at once.
 void PrintLine(std::FILE* stream, const QString& text);
 
+// Writes the bytes and flushes; false when they did not all get out (a full disk, a closed pipe).
+bool WriteAll(std::FILE* stream, const QByteArray& bytes);
+
 // Prints one line "vypiska-cli: <text>" to stderr.
 void CliError(const QString& text);
 
-// Parses the words after the command name. commandOptions names the extra options that take a
-// value ("--template", ...). On a usage error prints one line to stderr and returns false.
-bool ParseCliOptions(const QStringList& args, const QStringList& commandOptions,
-                     CliOptions* options);
+// Parses the words after the command name with the options the command takes. Nothing when the
+// command should go on; else the exit status to end with: 0 after --help, ExitUsage after one
+// error line on stderr.
+std::optional<int> ParseCliOptions(const QString& command, const QStringList& args,
+                                   CliOptions* options);
 
 // Loads ConfigDir/TAG.INI, printing its problems to stderr. Returns false (after one error line)
 // when the folder does not exist or the map gives no columns: a configuration error.
 bool LoadCliColumns(const CliOptions& options, ColumnMap* columns);
 
 // Reads SOURCE as the window does and prints the outcome text, then each problem, to stderr.
+// On a terminal a long run shows its progress on one stderr line meanwhile.
 ReadingOutcome ReadCliSource(const CliOptions& options, const ColumnMap& columns,
                              const TextCoder& coder);
 

@@ -52,13 +52,10 @@ QString TemplatePath(const QString& name, const QString& configDir) {
 
 int RunConvert(const QStringList& args) {
     CliOptions options;
-    if (!ParseCliOptions(args, {TemplateOption, DateOption, RowsOption, OutputOption}, &options))
-        return ExitUsage;
+    if (const std::optional<int> exit = ParseCliOptions(QStringLiteral("convert"), args, &options))
+        return *exit;
     const QString output = options.Values.value(OutputOption);
-    if (output.isEmpty()) {
-        CliError(QStringLiteral("--output FILE is required"));
-        return ExitUsage;
-    }
+    const bool toStdout = output == QLatin1String("-");
 
     QDateTime when = QDateTime::currentDateTime();
     if (options.Values.contains(DateOption)) {
@@ -119,13 +116,24 @@ int RunConvert(const QStringList& args) {
 
     FormatSettings formats;
     const INIStorage settings(options.ConfigDir);
-    const ExportResult result = BuildExportFile(
-        output, table, templatePath, OleDateFromDateTime(when), settings, coder, formats);
+    ExportResult result;
+    if (toStdout) {
+        QByteArray bytes;
+        result = BuildExportBytes(bytes, table, templatePath, OleDateFromDateTime(when), settings,
+                                  coder, formats);
+        if (result.Ok && !WriteAll(stdout, bytes))
+            result = {false, QStringLiteral("Не удалось записать выписку в стандартный вывод"),
+                      ExportFailure::Output};
+    } else {
+        result = BuildExportFile(output, table, templatePath, OleDateFromDateTime(when), settings,
+                                 coder, formats);
+    }
     if (!result.Ok) {
         CliError(result.Error);
         return result.Failure == ExportFailure::Template ? ExitUsage : ExitWriteFailed;
     }
-    PrintLine(stdout, SaveSuccessText(qint64(table.Rows.size()), output));
+    // With the statement on stdout, the status goes beside it.
+    PrintLine(toStdout ? stderr : stdout, SaveSuccessText(qint64(table.Rows.size()), output));
     PrintCliChecks(table);
     return ExitDone;
 }

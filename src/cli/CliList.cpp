@@ -1,15 +1,22 @@
 #include "cli/Cli.h"
 #include "cli/CliCommon.h"
 
+#include "checks/DocumentTotals.h"
 #include "text/TextCoder.h"
+
+#include <QSet>
 
 #include <cstdio>
 
 namespace {
-// One TSV field: the four characters that would break the line structure are escaped.
-QString TsvField(const QString& text) {
-    QString out;
-    out.reserve(text.size());
+
+const QString JsonAmountKey = QStringLiteral("amount");
+
+enum class Escape { Tsv, Json };
+
+// Appends the text with what would break a TSV line (backslash, TAB, LF, CR) or a JSON string
+// (those, quotes and every other control character) escaped; the rest goes as it is.
+void AppendEscaped(QString& out, const QString& text, Escape how) {
     for (const QChar c : text) {
         switch (c.unicode()) {
         case '\\':
@@ -25,40 +32,108 @@ QString TsvField(const QString& text) {
             out += QLatin1String("\\r");
             break;
         default:
-            out += c;
+            if (how == Escape::Json && c == u'"')
+                out += QLatin1String("\\\"");
+            else if (how == Escape::Json && c.unicode() < 0x20)
+                out += QStringLiteral("\\u%1").arg(c.unicode(), 4, 16, QLatin1Char('0'));
+            else
+                out += c;
         }
     }
-    return out;
+}
+
+void AppendJsonString(QString& out, const QString& text) {
+    out += u'"';
+    AppendEscaped(out, text, Escape::Json);
+    out += u'"';
 }
 
 void WriteTsvLine(const QStringList& fields) {
     QString line;
     for (qsizetype i = 0; i < fields.size(); ++i) {
         if (i > 0) line += QLatin1Char('\t');
-        line += TsvField(fields.at(i));
+        AppendEscaped(line, fields.at(i), Escape::Tsv);
     }
     const QByteArray bytes = line.toUtf8() + '\n';
+    std::fwrite(bytes.constData(), 1, size_t(bytes.size()), stdout);
+}
+
+// The object keys: the captions, a repeated one numbered " (2)", " (3)", ... so that no column
+// hides another; "amount" stays free for the amount as a number when the map has one.
+QStringList JsonKeys(const ColumnMap& columns, bool withAmount) {
+    QSet<QString> used;
+    if (withAmount) used.insert(JsonAmountKey);
+    QStringList keys;
+    for (const ColumnDef& column : columns) {
+        QString key = column.Caption;
+        for (int n = 2; used.contains(key); ++n)
+            key = QStringLiteral("%1 (%2)").arg(column.Caption).arg(n);
+        used.insert(key);
+        keys << key;
+    }
+    return keys;
+}
+
+// An array with one object per line, for scripts: the captions with the texts the list shows,
+// and the amount again as a number under "amount": exactly, in rubles and kopecks, as the totals
+// count it; null when the totals leave it out (no number, a fraction of a kopeck).
+void WriteJson(const ColumnMap& columns, const std::vector<DocumentRow>& rows) {
+    const int amountColumn = AmountColumn(columns);
+    const QStringList keys = JsonKeys(columns, amountColumn >= 0);
+    QString out = QStringLiteral("[");
+    for (size_t r = 0; r < rows.size(); ++r) {
+        out += r ? QStringLiteral(",\n{") : QStringLiteral("\n{");
+        for (int c = 0; c < int(columns.size()); ++c) {
+            if (c) out += u',';
+            AppendJsonString(out, keys[c]);
+            out += u':';
+            AppendJsonString(out, rows[r].DisplayText(c));
+        }
+        if (amountColumn >= 0) {
+            const std::optional<qint64> kopecks = AmountKopecks(rows[r].ExportValue(amountColumn));
+            out += QStringLiteral(",\"%1\":").arg(JsonAmountKey);
+            out += kopecks ? KopecksText(*kopecks, QStringLiteral(".")) : QStringLiteral("null");
+        }
+        out += u'}';
+        if (out.size() > (1 << 16)) {
+            const QByteArray bytes = out.toUtf8();
+            std::fwrite(bytes.constData(), 1, size_t(bytes.size()), stdout);
+            out.clear();
+        }
+    }
+    out += rows.empty() ? QStringLiteral("]\n") : QStringLiteral("\n]\n");
+    const QByteArray bytes = out.toUtf8();
     std::fwrite(bytes.constData(), 1, size_t(bytes.size()), stdout);
 }
 } // namespace
 
 int RunList(const QStringList& args) {
     CliOptions options;
-    if (!ParseCliOptions(args, {}, &options)) return ExitUsage;
+    if (const std::optional<int> exit = ParseCliOptions(QStringLiteral("list"), args, &options))
+        return *exit;
+    const QString format = options.Values.value(QStringLiteral("--format"), QStringLiteral("tsv"));
+    if (format != QLatin1String("tsv") && format != QLatin1String("json")) {
+        CliError(QStringLiteral("--format '%1' is not tsv or json").arg(format));
+        return ExitUsage;
+    }
     ColumnMap columns;
     if (!LoadCliColumns(options, &columns)) return ExitUsage;
     const TextCoder coder(options.Locale);
     DocumentTable table{columns, ReadCliSource(options, columns, coder).Rows};
 
-    QStringList fields;
-    for (const ColumnDef& column : columns)
-        fields << column.Caption;
-    WriteTsvLine(fields);
-    for (const DocumentRow& row : table.Rows) {
-        fields.clear();
-        for (int c = 0; c < int(columns.size()); ++c)
-            fields << row.DisplayText(c);
+    if (format == QLatin1String("json")) {
+        WriteJson(columns, table.Rows);
+    } else {
+        QStringList fields;
+        for (const ColumnDef& column : columns)
+            fields << column.Caption;
         WriteTsvLine(fields);
+        for (const DocumentRow& row : table.Rows) {
+            fields.clear();
+            for (int c = 0; c < int(columns.size()); ++c)
+                fields << row.DisplayText(c);
+            WriteTsvLine(fields);
+        }
     }
     std::fflush(stdout);
     if (table.Rows.empty()) return ExitNoDocuments;

@@ -1,7 +1,9 @@
 #include "settings/OptionsDlg.h"
 
+#include "checks/RequisiteChecks.h"
 #include "settings/INIStorage.h"
 #include "shell/AppInfo.h"
+#include "text/Cp1251.h"
 
 #include <QGroupBox>
 #include <QLabel>
@@ -24,7 +26,6 @@ struct TwipRect {
 };
 
 constexpr int ClientWidth = 7992;
-constexpr int ClientHeight = 3408;
 constexpr TwipRect FramePos{168, 132, 7644, 2028};
 constexpr TwipRect LabelNamePos{96, 456, 1524, 300};
 constexpr TwipRect NamePos{1716, 432, 5700, 312};
@@ -35,6 +36,9 @@ constexpr TwipRect AccPos{1716, 1344, 3756, 312};
 constexpr TwipRect OkPos{3324, 2844, 1452, 384};
 constexpr TwipRect CancelPos{4824, 2844, 1440, 384};
 constexpr TwipRect ApplyPos{6372, 2844, 1452, 384};
+// Below the group and below the buttons alike: the buttons sit right under the group, and a
+// warning, when there is one, goes between them.
+constexpr int BottomMargin = 180;
 
 int ToPixels(int twips, double scale) {
     return static_cast<int>(std::lround(twips * scale / TwipsPerPixel));
@@ -81,11 +85,35 @@ QLineEdit* MakeDigitsBox(const QString& name, int maxDigits, QWidget* parent) {
     return box;
 }
 
-QLabel* MakeLabel(const QString& name, const QString& text, QWidget* parent) {
+QLabel* MakeLabel(const QString& name, const QString& text, QWidget* buddy, QWidget* parent) {
     auto* label = new QLabel(text, parent);
     label->setObjectName(name);
     label->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
+    label->setBuddy(buddy);
     return label;
+}
+
+// What is worth knowing before the values are stored; nothing stops them being stored.
+QStringList Warnings(const QString& name, const QString& inn, const QString& account) {
+    QStringList warnings;
+    // The same checks as the documents' requisites get; with no BIC here, the account's length.
+    if (QString problem = InnProblem(inn); !problem.isEmpty()) {
+        problem[0] = problem[0].toUpper();
+        warnings << problem;
+    }
+    if (const QString problem = AccountProblem(account, {}, false); !problem.isEmpty())
+        warnings << QStringLiteral("Расч. %1 (введено %2)").arg(problem).arg(account.size());
+    if (!Cp1251::CanEncode(name)) {
+        QString lost;
+        for (const char32_t point : name.toUcs4()) {
+            const QString character = QString::fromUcs4(&point, 1);
+            if (!Cp1251::CanEncode(character) && !lost.contains(character)) lost += character;
+        }
+        warnings << QStringLiteral("Наименование: знаков «%1» нет в кодировке Windows-1251, "
+                                   "они сохранятся как «?»")
+                        .arg(lost);
+    }
+    return warnings;
 }
 
 QPushButton* MakeButton(const QString& name, const QString& text, QWidget* parent) {
@@ -108,16 +136,25 @@ OptionsDlg::OptionsDlg(const INIStorage& settings, QWidget* parent)
     // Created in tab order.
     m_frame = new QGroupBox(QStringLiteral("Организация"), this);
     m_frame->setObjectName(QStringLiteral("FrameW1"));
-    m_labelName = MakeLabel(QStringLiteral("LabelW1"), QStringLiteral("Наименование:"), m_frame);
     m_name = new QLineEdit(m_frame);
     m_name->setObjectName(QStringLiteral("txtOrgName"));
-    m_labelInn = MakeLabel(QStringLiteral("LabelW2"), QStringLiteral("ИНН:"), m_frame);
+    m_labelName =
+        MakeLabel(QStringLiteral("LabelW1"), QStringLiteral("&Наименование:"), m_name, m_frame);
     m_inn = MakeDigitsBox(QStringLiteral("txtINN"), 12, m_frame);
-    m_labelAcc = MakeLabel(QStringLiteral("LabelW3"), QStringLiteral("Расч. счет:"), m_frame);
+    m_labelInn = MakeLabel(QStringLiteral("LabelW2"), QStringLiteral("&ИНН:"), m_inn, m_frame);
     m_acc = MakeDigitsBox(QStringLiteral("txtACC"), 20, m_frame);
+    m_labelAcc =
+        MakeLabel(QStringLiteral("LabelW3"), QStringLiteral("&Расч. счет:"), m_acc, m_frame);
+    m_warning = new QLabel(this);
+    m_warning->setObjectName(QStringLiteral("LabelWarning"));
+    m_warning->setWordWrap(true);
+    m_warning->setTextFormat(Qt::PlainText);
+    QPalette warningPalette = m_warning->palette();
+    warningPalette.setColor(QPalette::WindowText, QColor(192, 0, 0));
+    m_warning->setPalette(warningPalette);
     m_ok = MakeButton(QStringLiteral("CommandButtonW1"), QStringLiteral("Ok"), this);
     m_cancel = MakeButton(QStringLiteral("CommandButtonW2"), QStringLiteral("Отмена"), this);
-    m_apply = MakeButton(QStringLiteral("CommandButtonW3"), QStringLiteral("Применить"), this);
+    m_apply = MakeButton(QStringLiteral("CommandButtonW3"), QStringLiteral("&Применить"), this);
 
     setTabOrder(m_name, m_inn);
     setTabOrder(m_inn, m_acc);
@@ -129,8 +166,10 @@ OptionsDlg::OptionsDlg(const INIStorage& settings, QWidget* parent)
     m_ok->setDefault(true);
     m_apply->setEnabled(false);
 
-    for (QLineEdit* box : {m_name, m_inn, m_acc})
+    for (QLineEdit* box : {m_name, m_inn, m_acc}) {
         connect(box, &QLineEdit::textChanged, this, &OptionsDlg::OnTextChanged);
+        connect(box, &QLineEdit::textChanged, this, &OptionsDlg::ShowWarnings);
+    }
     connect(m_ok, &QPushButton::clicked, this, &OptionsDlg::OnOk);
     connect(m_cancel, &QPushButton::clicked, this, &QDialog::reject);
     connect(m_apply, &QPushButton::clicked, this, &OptionsDlg::Apply);
@@ -169,10 +208,34 @@ void OptionsDlg::PlaceControls() {
     m_inn->setGeometry(ToPixels(InnPos, scale));
     m_labelAcc->setGeometry(ToPixels(LabelAccPos, scale));
     m_acc->setGeometry(ToPixels(AccPos, scale));
-    m_ok->setGeometry(ToPixels(OkPos, scale));
-    m_cancel->setGeometry(ToPixels(CancelPos, scale));
-    m_apply->setGeometry(ToPixels(ApplyPos, scale));
-    setFixedSize(ToPixels(ClientWidth, scale), ToPixels(ClientHeight, scale));
+    m_scale = scale;
+    PlaceBottom();
+}
+
+void OptionsDlg::PlaceBottom() {
+    const int margin = ToPixels(BottomMargin, m_scale);
+    const QRect frame = m_frame->geometry();
+    int top = frame.bottom() + 1 + margin;
+    m_warning->setVisible(!m_warning->text().isEmpty());
+    if (m_warning->isVisibleTo(this)) {
+        const int height = m_warning->heightForWidth(frame.width());
+        m_warning->setGeometry(frame.left(), top - margin / 2, frame.width(), height);
+        top += height + margin / 2;
+    }
+    for (const auto& [button, pos] :
+         {std::pair{m_ok, OkPos}, {m_cancel, CancelPos}, {m_apply, ApplyPos}}) {
+        QRect r = ToPixels(pos, m_scale);
+        r.moveTop(top);
+        button->setGeometry(r);
+    }
+    setFixedSize(ToPixels(ClientWidth, m_scale), m_ok->geometry().bottom() + 1 + margin);
+}
+
+void OptionsDlg::ShowWarnings() {
+    const QString text = Warnings(m_name->text(), m_inn->text(), m_acc->text()).join(u'\n');
+    if (text == m_warning->text()) return;
+    m_warning->setText(text);
+    PlaceBottom();
 }
 
 void OptionsDlg::Load() {

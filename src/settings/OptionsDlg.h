@@ -28,6 +28,10 @@ private:
     void OnTextChanged();
     void OnOk();
     void PlaceControls();
+    // The buttons under the group, and any warning between them; the dialog's height follows.
+    void PlaceBottom();
+    // A wrong ИНН or account length, a name the settings file cannot hold: said, not refused.
+    void ShowWarnings();
 
     const INIStorage& m_settings;
     QGroupBox* m_frame = nullptr;
@@ -40,6 +44,8 @@ private:
     QPushButton* m_ok = nullptr;
     QPushButton* m_cancel = nullptr;
     QPushButton* m_apply = nullptr;
+    QLabel* m_warning = nullptr;
+    double m_scale = 1.0;
     bool m_loading = false;
     bool m_reloadOnShow = false;
 };

@@ -18,15 +18,6 @@ void SetError(QString* error, const QString& text) {
     if (error) *error = text;
 }
 
-// Whether the file's own permissions forbid writing. The owner's write bit counts even for an
-// administrator, who could write anyway: the bit is what the user set.
-bool IsReadOnly(const QFileInfo& info) {
-#ifdef Q_OS_UNIX
-    if (info.ownerId() == ::getuid()) return !(info.permissions() & QFileDevice::WriteOwner);
-#endif
-    return !info.isWritable();
-}
-
 // Qt's own words for a short write are mostly "Unknown error": the likely causes are named.
 QString WriteFailure(bool hadOld) {
     QString text = QStringLiteral("запись прервалась на середине (диск заполнен или файл слишком "
@@ -36,6 +27,13 @@ QString WriteFailure(bool hadOld) {
 }
 
 } // namespace
+
+bool IsReadOnly(const QFileInfo& info) {
+#ifdef Q_OS_UNIX
+    if (info.ownerId() == ::getuid()) return !(info.permissions() & QFileDevice::WriteOwner);
+#endif
+    return !info.isWritable();
+}
 
 AtomicFileWriter::AtomicFileWriter(const QString& path, ReadOnlyTarget readOnly)
     : m_path(path), m_readOnly(readOnly), m_file(path) {

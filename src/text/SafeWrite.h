@@ -6,6 +6,8 @@
 
 #include <optional>
 
+class QFileInfo;
+
 enum class ReadOnlyTarget {
     Replace, // a statement: the user chose the path and confirmed the replacement
     Refuse,  // a settings file: a read-only file means the user does not want it changed
@@ -43,3 +45,7 @@ private:
     bool m_failed = false;
     std::optional<QFileDevice::Permissions> m_lentFrom; // permissions to give back
 };
+
+// Whether the file's (or folder's) own permissions forbid writing. The owner's write bit counts
+// even for an administrator, who could write anyway: the bit is what the user set.
+bool IsReadOnly(const QFileInfo& info);

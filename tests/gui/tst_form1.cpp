@@ -1,5 +1,6 @@
 // The main window driven through its real widgets, offscreen, over a CONFIG of its own.
 #include "../TestZip.h"
+#include "ModalHelper.h"
 #include "app/CheckAllHeader.h"
 #include "app/Form1.h"
 #include "settings/INIStorage.h"
@@ -36,32 +37,6 @@ QByteArray Doc(const QString& fields) {
     return u"<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<Doc><Nomer>%1</Nomer><Data>%2</Data>"
            "%3<Payee>%4</Payee></Doc>\n"_s.arg(f[0], f[1], sum, f.value(3))
                .toUtf8();
-}
-
-// Runs action on the first menu or modal dialog of type T that opens while trigger runs. A dialog
-// that the action leaves open is rejected after a few seconds, so a fault fails instead of hanging.
-template <typename T, typename A> bool WithModal(const std::function<void()>& trigger, A action) {
-    bool seen = false;
-    int ticks = 0;
-    QTimer poll;
-    QObject::connect(&poll, &QTimer::timeout, [&] {
-        QWidget* modal = QApplication::activePopupWidget();
-        if (!modal) modal = QApplication::activeModalWidget();
-        if (auto* dialog = qobject_cast<T*>(modal); dialog && !seen)
-            seen = true, action(dialog);
-        else if (auto* open = qobject_cast<QDialog*>(modal); open && seen && ++ticks > 150)
-            qWarning("dialog left open"), open->reject();
-    });
-    poll.start(20);
-    trigger();
-    return seen;
-}
-
-// Fills the name box of a non-native file dialog and accepts it; an empty name cancels.
-void Choose(QFileDialog* dialog, const QString& path) {
-    if (path.isEmpty()) return dialog->reject();
-    dialog->findChild<QLineEdit*>("fileNameEdit")->setText(path);
-    static_cast<QDialog*>(dialog)->accept();
 }
 
 } // namespace

@@ -1,5 +1,6 @@
 #include "settings/INIStorage.h"
 #include "settings/OptionsDlg.h"
+#include "text/Cp1251.h"
 
 #include <QtTest>
 #include <QtWidgets>
@@ -98,6 +99,58 @@ private slots:
         QCOMPARE(f.Box("txtOrgName")->text(), f.Stored("Name"));
         QCOMPARE(f.Box("txtACC")->text(), f.Stored("ACC"));
         QVERIFY(!f.Button("CommandButtonW3")->isEnabled());
+    }
+
+    // Said in the dialog while typing, and stored all the same: a wrong-length or miscounted
+    // ИНН, an account that is not 20 digits, a name the settings file would turn into "?".
+    void warnings_data() {
+        QTest::addColumn<QString>("box");
+        QTest::addColumn<QString>("typed");
+        QTest::addColumn<QString>("warning"); // empty: none
+        QTest::newRow("ИНН of 3 digits") << "txtINN"
+                                         << "123" << u"ИНН должен состоять из 10 или 12 цифр"_s;
+        QTest::newRow("ИНН miscounted") << "txtINN"
+                                        << "7707083894" << u"Неверное контрольное число ИНН"_s;
+        QTest::newRow("ИНН of an organisation") << "txtINN"
+                                                << "7707083893"
+                                                << "";
+        QTest::newRow("ИНН of a person") << "txtINN"
+                                         << "500100732259"
+                                         << "";
+        QTest::newRow("account of 19 digits")
+            << "txtACC"
+            << "4070281090000001234" << u"Расч. счет должен состоять из 20 цифр (введено 19)"_s;
+        QTest::newRow("account of 20 digits") << "txtACC"
+                                              << "40702810900000012345"
+                                              << "";
+        QTest::newRow("name beyond Windows-1251")
+            << "txtOrgName" << u"ООО «Ёж» ✓ 中"_s << u"«✓中»"_s;
+        QTest::newRow("name with emoji, named whole")
+            << "txtOrgName" << u"Ёж 🙂🙃🙂"_s << u"«🙂🙃»"_s;
+        QTest::newRow("name within it") << "txtOrgName" << u"ООО «Ёж» № 5 €"_s << "";
+    }
+    void warnings() {
+        QFETCH(QString, box);
+        QFETCH(QString, typed);
+        QFETCH(QString, warning);
+        Fixture f;
+        auto* label = f.dlg->findChild<QLabel*>("LabelWarning");
+        const int compact = f.dlg->height();
+        f.Box(box)->insert(typed); // as a paste: Type() cannot send half a surrogate pair
+        QCOMPARE(label->isVisible(), !warning.isEmpty());
+        QVERIFY2(label->text().contains(warning), qPrintable(label->text()));
+        // The buttons sit right under the group, or under the warning, never over it.
+        const QRect group = f.dlg->findChild<QGroupBox*>("FrameW1")->geometry();
+        const QRect ok = f.Button("CommandButtonW1")->geometry();
+        QVERIFY(ok.top() > group.bottom() && ok.top() - group.bottom() < 3 * ok.height());
+        if (!warning.isEmpty()) {
+            QVERIFY(label->geometry().bottom() < ok.top() && f.dlg->height() > compact);
+        }
+        f.Click("CommandButtonW1");
+        QCOMPARE(f.Stored(box == "txtINN"   ? "INN"
+                          : box == "txtACC" ? "ACC"
+                                            : "Name"),
+                 box == "txtOrgName" ? Cp1251::Decode(Cp1251::Encode(typed)) : typed);
     }
 
     // Settings that cannot be stored are said, and the typed values stay in the open dialog.

@@ -5,11 +5,14 @@
 #include "settings/OptionsDlg.h"
 #include "shell/AppInfo.h"
 #include "shell/AppResources.h"
+#include "shell/AppStartup.h"
 #include "shell/FormAbout.h"
 #include "text/TextCoder.h"
 
 #include <QtTest>
 #include <QtWidgets>
+
+using namespace Qt::StringLiterals;
 
 namespace {
 // Copies the files of a folder into another, made when missing.
@@ -32,6 +35,43 @@ class TestScreenshots : public QObject {
         QTRY_VERIFY(!form.Table().Rows.empty() && !form.IsReading());
     }
 
+    // The save dialog as it opens, then with an existing name chosen: Qt's own question over it.
+    void SaveDialogPictures(QWidget& form, const QDir& out) {
+        QFileDialog* dialog = nullptr;
+        QPixmap picture;
+        int step = 0;
+        QTimer poll;
+        connect(&poll, &QTimer::timeout, [&] {
+            QWidget* modal = QApplication::activeModalWidget();
+            if (step == 0 && (dialog = qobject_cast<QFileDialog*>(modal))) {
+                dialog->resize(760, 460);
+                step = 1;
+            } else if (step == 1) {
+                QVERIFY(dialog->grab().save(out.filePath("save-dialog.png")));
+                dialog->findChild<QLineEdit*>("fileNameEdit")->setText("2024-03.txt");
+                step = 2;
+                // Asks about the existing file first; queued, so that this timer goes on meanwhile.
+                QMetaObject::invokeMethod(dialog, "accept", Qt::QueuedConnection);
+            } else if (auto* box = qobject_cast<QMessageBox*>(modal); step == 2 && box) {
+                picture = dialog->grab();
+                QPainter painter(&picture);
+                const QPixmap question = box->grab();
+                painter.drawPixmap((picture.width() - question.width()) / 2,
+                                   (picture.height() - question.height()) / 2, question);
+                painter.end();
+                QVERIFY(picture.save(out.filePath("save-overwrite.png")));
+                step = 3;
+                box->reject();
+            } else if (step == 3 && modal == dialog) {
+                step = 4;
+                dialog->reject();
+            }
+        });
+        poll.start(50);
+        form.findChild<QToolButton*>("CommandSaveAs")->click();
+        QCOMPARE(step, 4);
+    }
+
 private slots:
     void windows() {
         if (qEnvironmentVariable("VYPISKA_SCREENSHOTS").isEmpty())
@@ -39,11 +79,22 @@ private slots:
         const QDir out(qEnvironmentVariable("VYPISKA_SCREENSHOTS"));
         QVERIFY(QDir().mkpath(out.path()));
         QApplication::setFont(UiFont());
+        QCoreApplication::setAttribute(Qt::AA_DontUseNativeDialogs);
+        QVERIFY(InstallQtTranslations(*QCoreApplication::instance()));
         QTemporaryDir dir;
         const QString config = dir.filePath("CONFIG") + "/";
         QVERIFY(CopyFiles(QDir(VYPISKA_SOURCE_CONFIG), config));
         TextCoder coder(QLocale(QLocale::Russian, QLocale::Russia));
         INIStorage settings(config);
+        // Statements saved before, where the save dialog starts; the account is one digit short.
+        const QString statements = dir.filePath(u"Выписки"_s);
+        QDir().mkpath(statements);
+        for (const char* name : {"2024-01.txt", "2024-02.txt", "2024-03.txt"})
+            QFile(statements + "/" + name).open(QIODevice::WriteOnly);
+        settings.WriteVal(User, u"LastSaveFolder"_s, statements);
+        settings.WriteVal(Organization, u"Name"_s, u"ООО «Северный ветер»"_s);
+        settings.WriteVal(Organization, u"INN"_s, u"7714982130"_s);
+        settings.WriteVal(Organization, u"ACC"_s, u"4070281090000001234"_s);
         Form1 form(coder, settings, config);
         ShowAndRead(form, QDir(VYPISKA_SAMPLES).filePath("folder"));
         auto* list = form.findChild<QTableView*>("List");
@@ -53,6 +104,7 @@ private slots:
         list->setCurrentIndex(list->model()->index(1, 0));
         QTest::qWait(50);
         QVERIFY(form.grab().save(out.filePath("main-window.png")));
+        SaveDialogPictures(form, out);
         OptionsDlg options(settings, &form);
         FormAbout about(LogoPixmap(), &form);
         for (const auto& [window, name] :

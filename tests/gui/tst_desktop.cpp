@@ -1,0 +1,336 @@
+// The window as a desktop application: keyboard, "vypiska PATH", remembered places, Qt's own
+// dialogs in Russian. Two offscreen screens side by side, so that places can be restored.
+#include "ModalHelper.h"
+#include "app/Form1.h"
+#include "settings/INIStorage.h"
+#include "shell/AppStartup.h"
+#include "shell/FormAbout.h"
+#include "shell/RememberedPlaces.h"
+#include "text/Cp1251.h"
+#include "text/TextCoder.h"
+
+#include <QtTest>
+#include <QtWidgets>
+
+using namespace Qt::StringLiterals;
+
+namespace {
+
+const QRect Left(0, 0, 1280, 800), Right(1280, 0, 1024, 768);
+const QString LongCaption = QStringLiteral("Сумма платежа по документу в рублях");
+
+void Write(const QString& path, const QByteArray& bytes) {
+    QDir().mkpath(QFileInfo(path).absolutePath());
+    QFile file(path);
+    QVERIFY2(file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size(),
+             qPrintable(path));
+}
+
+QByteArray Document(int number) {
+    return u"<Doc><Nomer>%1</Nomer><Summa>%1.50</Summa></Doc>"_s.arg(number).toUtf8();
+}
+
+} // namespace
+
+class TestDesktop : public QObject {
+    Q_OBJECT
+    template <typename W> W* Find(const QString& name) { return m_form->findChild<W*>(name); }
+    QString Path(const QString& name) const { return m_dir->filePath(name); }
+    void MakeForm() {
+        m_form.reset();
+        (m_form = std::make_unique<Form1>(m_coder, *m_settings, m_config))->show();
+        QVERIFY(QTest::qWaitForWindowActive(m_form.get()));
+    }
+    void Read(const QString& path) {
+        QVERIFY(m_form->OpenSource(path));
+        QTRY_VERIFY(!Find<QTimer>("ReadTimer")->isActive() && !m_form->IsReading());
+    }
+    QString Problems() { return Find<QLabel>("StatusProblems")->toolTip(); }
+    QString Stored(const char* key) { return m_settings->ReadVal(User, key, {}).toString(); }
+
+    std::unique_ptr<QTemporaryDir> m_dir;
+    QString m_config;
+    TextCoder m_coder{QLocale(QLocale::Russian, QLocale::Russia)};
+    std::unique_ptr<INIStorage> m_settings;
+    std::unique_ptr<Form1> m_form;
+
+private slots:
+    void initTestCase() {
+        QCOMPARE(QGuiApplication::screens().size(), 2);
+        QCoreApplication::setAttribute(Qt::AA_DontUseNativeDialogs);
+    }
+    void init() {
+        m_dir = std::make_unique<QTemporaryDir>();
+        m_config = Path("CONFIG") + "/";
+        Write(m_config + "TAG.INI",
+              Cp1251::Encode(u"Номер = Номер;Nomer\r\n"_s + LongCaption + u" = Сумма;Summa\r\n"_s));
+        Write(m_config + "Statement.txt.tpl", "<document>{Nomer}</document>");
+        for (int i = 1; i <= 3; ++i)
+            Write(Path(u"docs/%1.xml"_s.arg(i)), Document(i));
+        m_settings = std::make_unique<INIStorage>(m_config);
+    }
+    void cleanup() { m_form.reset(), m_settings.reset(), m_dir.reset(); }
+
+    // Each shortcut opens what its action does; with nothing read, Ctrl+S does nothing.
+    void shortcuts_data() {
+        QTest::addColumn<QKeySequence>("keys");
+        QTest::addColumn<bool>("read");
+        QTest::addColumn<QString>("opens");
+        QTest::newRow("Ctrl+O") << QKeySequence("Ctrl+O") << false << "file";
+        QTest::newRow("Ctrl+Shift+O") << QKeySequence("Ctrl+Shift+O") << false << "folder";
+        QTest::newRow("Ctrl+S") << QKeySequence("Ctrl+S") << true << "save";
+        QTest::newRow("Ctrl+S, nothing read") << QKeySequence("Ctrl+S") << false << "";
+        QTest::newRow("F1") << QKeySequence("F1") << false << "about";
+        QTest::newRow("Ctrl+Q") << QKeySequence("Ctrl+Q") << false << "closed";
+    }
+    void shortcuts() {
+        QFETCH(QKeySequence, keys);
+        QFETCH(bool, read);
+        QFETCH(QString, opens);
+        MakeForm();
+        if (read) Read(Path("docs"));
+        QString seen;
+        const auto press = [&] { QTest::keySequence(m_form.get(), keys); };
+        if (opens == "about") {
+            WithModal<FormAbout>(press, [&](FormAbout* d) { seen = "about", d->reject(); });
+        } else if (opens != "closed") {
+            WithModal<QFileDialog>(press, [&](QFileDialog* d) {
+                seen = d->acceptMode() == QFileDialog::AcceptSave ? "save"
+                       : d->fileMode() == QFileDialog::Directory  ? "folder"
+                                                                  : "file";
+                d->reject();
+            });
+        } else {
+            press();
+            seen = m_form->isVisible() ? "" : "closed";
+        }
+        QCOMPARE(seen, opens);
+        // Every action names its shortcut where the user can see it.
+        for (QAction* action : m_form->actions())
+            QVERIFY2(
+                action->toolTip().contains(action->shortcut().toString(QKeySequence::NativeText)),
+                qPrintable(action->toolTip()));
+    }
+
+    // The split buttons' menus open from the keyboard as well as by the arrow.
+    void buttonMenus_data() {
+        QTest::addColumn<QString>("button");
+        QTest::addColumn<QString>("menu");
+        QTest::addColumn<int>("key");
+        QTest::addColumn<int>("modifiers");
+        QTest::newRow("open, Alt+Down") << "CommandOpen"
+                                        << "mnuOpn" << int(Qt::Key_Down) << int(Qt::AltModifier);
+        QTest::newRow("open, menu key") << "CommandOpen"
+                                        << "mnuOpn" << int(Qt::Key_Menu) << 0;
+        QTest::newRow("save, Alt+Down") << "CommandSaveAs"
+                                        << "mnuSave" << int(Qt::Key_Down) << int(Qt::AltModifier);
+        QTest::newRow("save, menu key") << "CommandSaveAs"
+                                        << "mnuSave" << int(Qt::Key_Menu) << 0;
+    }
+    void buttonMenus() {
+        QFETCH(QString, button);
+        QFETCH(QString, menu);
+        QFETCH(int, key);
+        QFETCH(int, modifiers);
+        MakeForm();
+        Read(Path("docs")); // the save button is enabled only with documents
+        auto* b = Find<QToolButton>(button);
+        b->setFocus();
+        QString opened;
+        QVERIFY(WithModal<QMenu>(
+            [&] { QTest::keyClick(b, Qt::Key(key), Qt::KeyboardModifiers(modifiers)); },
+            [&](QMenu* m) { opened = m->objectName(), m->close(); }));
+        QCOMPARE(opened, menu);
+    }
+
+    // Tab goes from control to control, leaving the list and the grid in one press; Shift+Tab
+    // comes back the same way. Alt and a label's underlined letter go to its control.
+    void keyboardFocus() {
+        MakeForm();
+        Read(Path("docs"));
+        const QStringList order{"TxtFileIn",  "CommandOpen", "List",           "Grid1",
+                                "OptionsBtn", "DTPicker1",   "CommandPreview", "CommandSaveAs"};
+        Find<QWidget>("TxtFileIn")->setFocus();
+        Find<QTableView>("List")->setCurrentIndex(Find<QTableView>("List")->model()->index(0, 0));
+        Find<QWidget>("TxtFileIn")->setFocus();
+        for (qsizetype i = 1; i < order.size(); ++i) {
+            QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+            QCOMPARE(QApplication::focusWidget()->objectName(), order[i]);
+        }
+        for (qsizetype i = order.size() - 2; i >= 0; --i) {
+            QTest::keyClick(QApplication::focusWidget(), Qt::Key_Backtab, Qt::ShiftModifier);
+            QCOMPARE(QApplication::focusWidget()->objectName(), order[i]);
+        }
+        for (const auto& [letter, control] : {std::pair{u'И', "TxtFileIn"}, {u'Д', "DTPicker1"}}) {
+            Find<QWidget>("List")->setFocus();
+            // keyClick() takes Latin-1 only: the key and its text by hand.
+            QTest::sendKeyEvent(QTest::Click, QApplication::focusWidget(),
+                                Qt::Key(QChar(letter).unicode()), QString(QChar(letter)),
+                                Qt::AltModifier);
+            QVERIFY(QApplication::focusWidget());
+            QCOMPARE(QApplication::focusWidget()->objectName(), QString(control));
+        }
+    }
+
+    // "vypiska PATH": a source the window can read is read at once; anything else is said.
+    void openWith_data() {
+        QTest::addColumn<QString>("name");
+        QTest::addColumn<int>("rows"); // -1: not taken
+        QTest::addColumn<QString>("problem");
+        QTest::newRow("folder") << "docs" << 3 << "";
+        QTest::newRow("document") << "docs/2.xml" << 1 << "";
+        QTest::newRow("another kind of file") << "CONFIG/TAG.INI" << -1 << "не открыт";
+        QTest::newRow("missing") << "gone.xml" << -1 << "не найден";
+    }
+    void openWith() {
+        QFETCH(QString, name);
+        QFETCH(int, rows);
+        QFETCH(QString, problem);
+        MakeForm();
+        const QString path = Path(name);
+        QCOMPARE(m_form->OpenSource(path), rows >= 0);
+        QTRY_VERIFY(!Find<QTimer>("ReadTimer")->isActive() && !m_form->IsReading());
+        QCOMPARE(int(m_form->Table().Rows.size()), std::max(rows, 0));
+        QCOMPARE(Find<QLineEdit>("TxtFileIn")->text(), rows >= 0 ? path : QString());
+        if (!problem.isEmpty())
+            QVERIFY2(Problems().contains(problem) && Problems().contains(path),
+                     qPrintable(Problems()));
+    }
+
+    // The window comes back where it was left: on the screen it was on, maximised or not; a
+    // place on a screen that is gone becomes the middle of the first one.
+    void placement_data() {
+        QTest::addColumn<QRect>("saved");
+        QTest::addColumn<bool>("maximized");
+        QTest::addColumn<QRect>("restored");
+        QTest::newRow("left screen")
+            << QRect(100, 50, 900, 650) << false << QRect(100, 50, 900, 650);
+        QTest::newRow("right screen")
+            << QRect(1400, 60, 820, 640) << false << QRect(1400, 60, 820, 640);
+        QTest::newRow("maximised") << QRect(100, 50, 900, 650) << true << QRect(100, 50, 900, 650);
+        QTest::newRow("screen gone")
+            << QRect(3000, 100, 900, 650) << false << QRect(190, 75, 900, 650);
+    }
+    void placement() {
+        QFETCH(QRect, saved);
+        QFETCH(bool, maximized);
+        QFETCH(QRect, restored);
+        QVERIFY(WriteWindowPlacement(*m_settings, {saved, maximized}));
+        MakeForm();
+        QCOMPARE(m_form->isMaximized(), maximized);
+        const QRect normal =
+            maximized ? m_form->normalGeometry() : QRect(m_form->pos(), m_form->size());
+        QCOMPARE(normal.size(), restored.size());
+        if (!maximized) QCOMPARE(normal.topLeft(), restored.topLeft());
+        // Moved and closed: the next start finds it there.
+        if (!maximized) m_form->move(m_form->pos() + QPoint(10, 20));
+        QVERIFY(m_form->close());
+        const auto next = ReadWindowPlacement(*m_settings);
+        QVERIFY(next);
+        QCOMPARE(next->Maximized, maximized);
+        QCOMPARE(next->Normal.size(), restored.size());
+        if (!maximized) QCOMPARE(next->Normal.topLeft(), restored.topLeft() + QPoint(10, 20));
+    }
+
+    void fitToScreens_data() {
+        QTest::addColumn<QRect>("saved");
+        QTest::addColumn<QRect>("fitted");
+        const QRect same(100, 100, 900, 650);
+        QTest::newRow("fits") << same << same;
+        QTest::newRow("over the right edge: moved in")
+            << QRect(2000, 100, 900, 650) << QRect(1404, 100, 900, 650);
+        QTest::newRow("mostly on the second screen")
+            << QRect(1200, 0, 900, 650) << QRect(1280, 0, 900, 650);
+        QTest::newRow("taller than the screen: shrunk")
+            << QRect(1300, 0, 900, 2000) << QRect(1300, 0, 900, 768);
+        QTest::newRow("never below the minimum")
+            << QRect(1300, 0, 300, 200) << QRect(1300, 0, 800, 600);
+        QTest::newRow("above the top") << QRect(100, -300, 900, 650) << QRect(100, 0, 900, 650);
+        QTest::newRow("on no screen: centred on the first")
+            << QRect(-5000, 0, 900, 650) << QRect(190, 75, 900, 650);
+    }
+    void fitToScreens() {
+        QFETCH(QRect, saved);
+        QTEST(FitToScreens(saved, {Left, Right}, QSize(800, 600)), "fitted");
+    }
+
+    // The open dialogs start in the last source's folder; the save dialog in the last statement's
+    // folder, else the source's.
+    void dialogFolders() {
+        MakeForm();
+        const auto folderOf = [&](const std::function<void()>& open) {
+            QString folder;
+            WithModal<QFileDialog>(
+                open, [&](QFileDialog* d) { folder = d->directory().path(), d->reject(); });
+            return folder;
+        };
+        Read(Path("docs/2.xml"));
+        QCOMPARE(Stored("LastSourceFolder"), QDir::toNativeSeparators(Path("docs")));
+        QCOMPARE(folderOf([&] { Find<QAction>("mnuOpenFolder")->trigger(); }), Path("docs"));
+        QCOMPARE(folderOf([&] { Find<QAction>("mnuOpenFile")->trigger(); }), Path("docs"));
+        QCOMPARE(folderOf([&] { Find<QToolButton>("CommandSaveAs")->click(); }), Path("docs"));
+        QDir().mkpath(Path("statements"));
+        QVERIFY(m_form->SaveTo(Path("statements/march.txt"), 0));
+        QCOMPARE(folderOf([&] { Find<QToolButton>("CommandSaveAs")->click(); }),
+                 Path("statements"));
+        // A remembered folder that is gone is passed over.
+        QVERIFY(QDir(Path("statements")).removeRecursively());
+        QCOMPARE(folderOf([&] { Find<QToolButton>("CommandSaveAs")->click(); }), Path("docs"));
+    }
+
+    // Qt's own buttons and questions speak Russian once its translations are in.
+    void qtDialogsInRussian() {
+        QVERIFY(InstallQtTranslations(*QCoreApplication::instance()));
+        QDialogButtonBox box(QDialogButtonBox::Cancel | QDialogButtonBox::Yes);
+        QCOMPARE(box.button(QDialogButtonBox::Cancel)->text(), u"Отмена"_s);
+        QCOMPARE(box.button(QDialogButtonBox::Yes)->text().remove('&'), u"Да"_s);
+    }
+
+    // A sorted column keeps its whole caption; in a wide window the grid's captions are whole.
+    void captionsStayWhole() {
+        MakeForm();
+        m_form->resize(1200, 780);
+        Read(Path("docs"));
+        auto* list = Find<QTableView>("List");
+        QHeaderView* header = list->horizontalHeader();
+        const auto clicked = [&](int section) {
+            emit header->sectionClicked(section);
+            QVERIFY(header->isSortIndicatorShown());
+            for (int c = 0; c < header->count(); ++c)
+                QVERIFY2(header->sectionSize(c) >= header->sectionSizeHint(c),
+                         qPrintable(QString::number(c)));
+        };
+        clicked(1);
+        auto* grid = Find<QTableWidget>("Grid1");
+        const QFontMetrics metrics(grid->font());
+        QVERIFY(grid->columnWidth(0) > metrics.horizontalAdvance(LongCaption));
+        QVERIFY(grid->columnWidth(0) <= grid->width() / 2);
+    }
+};
+
+// Two screens, as on a desk with a second monitor.
+int main(int argc, char** argv) {
+    QTemporaryDir dir;
+    const QString config = dir.filePath("screens.json");
+    QFile file(config);
+    if (!file.open(QIODevice::WriteOnly)) return 1;
+    QJsonArray screens;
+    for (const QRect& r : {Left, Right})
+        screens.append(QJsonObject{{"name", QString::number(r.x())},
+                                   {"x", r.x()},
+                                   {"y", r.y()},
+                                   {"width", r.width()},
+                                   {"height", r.height()},
+                                   {"logicalDpi", 96},
+                                   {"logicalBaseDpi", 96},
+                                   {"dpr", 1}});
+    file.write(
+        QJsonDocument(QJsonObject{{"screens", screens}, {"windowFrameMargins", false}}).toJson());
+    file.close();
+    qputenv("QT_QPA_PLATFORM", "offscreen:configfile=" + QFile::encodeName(config));
+    QApplication app(argc, argv);
+    TestDesktop test;
+    return QTest::qExec(&test, argc, argv);
+}
+
+#include "tst_desktop.moc"

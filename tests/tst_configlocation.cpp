@@ -1,0 +1,137 @@
+// Where the settings live: beside the executable (a portable copy) or in the user's folder made
+// from the installed defaults. Real folders, and the real vypiska-cli copied into them.
+#include "settings/ConfigLocation.h"
+
+#include <QtTest>
+
+using namespace Qt::StringLiterals;
+
+namespace {
+
+void Write(const QString& path, const QByteArray& bytes) {
+    QDir().mkpath(QFileInfo(path).absolutePath());
+    QFile file(path);
+    QVERIFY2(file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size(),
+             qPrintable(path));
+}
+
+QByteArray Read(const QString& path) {
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("<missing>");
+}
+
+// A prefix as installed: PREFIX/bin (the programs), PREFIX/share/vypiska/CONFIG (the defaults),
+// and HOME/Vypiska/CONFIG as the user's folder. layout names what exists:
+// "beside" a writable CONFIG/ in bin, "beside-ro" a read-only one, "share" the installed
+// defaults, "user" a user's folder of its own, "home-file" a file where the user's folder's
+// parent should be.
+struct Layout {
+    explicit Layout(const QStringList& parts) {
+        for (const QString& part : parts) {
+            if (part.startsWith("beside")) Write(Bin() + "/CONFIG/TAG.INI", "beside");
+            if (part == "beside-ro")
+                QFile::setPermissions(Bin() + "/CONFIG",
+                                      QFileDevice::ReadOwner | QFileDevice::ExeOwner);
+            if (part == "share") {
+                Write(Share() + "/TAG.INI", "installed");
+                Write(Share() + u"/Выписка.txt.tpl"_s, "template");
+            }
+            if (part == "user") Write(User() + "/TAG.INI", "mine");
+            if (part == "home-file") Write(dir.filePath("home"), "not a folder");
+        }
+        QDir().mkpath(Bin());
+    }
+    ~Layout() {
+        QFile::setPermissions(Bin() + "/CONFIG", QFileDevice::ReadOwner | QFileDevice::WriteOwner |
+                                                     QFileDevice::ExeOwner);
+    }
+    QString Bin() const { return dir.filePath("prefix/bin"); }
+    QString Share() const { return dir.filePath("prefix/share/vypiska/CONFIG"); }
+    QString User() const { return dir.filePath("home/Vypiska/CONFIG"); }
+    QString Path(const QString& name) const {
+        return QString(name)
+            .replace("BIN", Bin())
+            .replace("SHARE", Share())
+            .replace("USER", User());
+    }
+    QTemporaryDir dir;
+};
+
+} // namespace
+
+class TestConfigLocation : public QObject {
+    Q_OBJECT
+private slots:
+    void resolve_data() {
+        QTest::addColumn<QStringList>("layout");
+        QTest::addColumn<QString>("dir");       // the folder chosen
+        QTest::addColumn<QByteArray>("tagIni"); // what its TAG.INI holds afterwards
+        QTest::addColumn<bool>("problem");
+        auto row = [](const char* name, const char* layout, const char* dir, const char* tagIni,
+                      bool problem = false) {
+            QTest::newRow(name) << QString(layout).split(' ', Qt::SkipEmptyParts) << dir
+                                << QByteArray(tagIni) << problem;
+        };
+        row("portable copy", "beside share", "BIN/CONFIG/", "beside");
+        row("installed: first start copies the defaults", "share", "USER/", "installed");
+        row("read-only beside: the user's folder", "beside-ro share", "USER/", "installed");
+        row("read-only beside and nothing installed: copied from it", "beside-ro", "USER/",
+            "beside");
+        row("the user's folder is never refilled", "share user", "USER/", "mine");
+        row("no defaults anywhere: said, nothing made", "", "USER/", "<missing>", true);
+        row("the user's folder cannot be made: the defaults, read-only", "share home-file",
+            "SHARE/", "installed", true);
+    }
+    void resolve() {
+        QFETCH(QStringList, layout);
+        QFETCH(QString, dir);
+        QFETCH(QByteArray, tagIni);
+        QFETCH(bool, problem);
+        const Layout l(layout);
+        const ConfigLocation location = ResolveConfigDir(l.Bin(), l.User());
+        QCOMPARE(location.Dir, l.Path(dir));
+        QCOMPARE(Read(location.Dir + "TAG.INI"), tagIni);
+        QCOMPARE(location.Problems.size(), problem ? 1 : 0);
+        if (location.Where == ConfigLocation::Kind::User && QFileInfo(l.User()).isDir()) {
+            // The copies are the user's to edit, and nothing half-made is left beside them.
+            QVERIFY(QFileInfo(location.Dir + "TAG.INI").isWritable());
+            QCOMPARE(QDir(l.User() + "/..")
+                         .entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot),
+                     QStringList{"CONFIG"});
+        }
+        if (layout.contains("share") && !layout.contains("user") && dir == "USER/")
+            QCOMPARE(Read(location.Dir + u"Выписка.txt.tpl"_s), "template");
+    }
+
+    // The installed program finds its settings by itself: the defaults become the user's folder
+    // (XDG_CONFIG_HOME), and a writable CONFIG/ beside it wins.
+    void cliFindsItsSettings_data() {
+        QTest::addColumn<bool>("portable");
+        QTest::newRow("installed") << false;
+        QTest::newRow("portable") << true;
+    }
+    void cliFindsItsSettings() {
+        QFETCH(bool, portable);
+        const Layout l({"share"});
+        const QString cli = l.Bin() + "/vypiska-cli";
+        QVERIFY(QFile::copy(VYPISKA_CLI, cli));
+        // The number column captioned after where it lives; "Сумма" in Windows-1251.
+        const QByteArray amount = "Summa = " + QByteArray::fromHex("d1f3ecec") + ";Summa\r\n";
+        Write(l.Share() + "/TAG.INI", "Installed = N;Nomer\r\n" + amount);
+        if (portable) Write(l.Bin() + "/CONFIG/TAG.INI", "Portable = N;Nomer\r\n" + amount);
+        Write(l.dir.filePath("docs/a.xml"), "<Doc><Nomer>7</Nomer><Summa>5</Summa></Doc>");
+        QProcess p;
+        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+        env.insert("XDG_CONFIG_HOME", l.dir.filePath("home"));
+        p.setProcessEnvironment(env);
+        p.start(cli, {"list", l.dir.filePath("docs")});
+        QVERIFY(p.waitForFinished(60000));
+        QCOMPARE(p.exitCode(), 0);
+        QVERIFY(QString::fromUtf8(p.readAllStandardOutput())
+                    .startsWith(portable ? "Portable\t" : "Installed\t"));
+        QCOMPARE(QFileInfo(l.User()).isDir(), !portable);
+    }
+};
+
+QTEST_GUILESS_MAIN(TestConfigLocation)
+#include "tst_configlocation.moc"
