@@ -1,11 +1,13 @@
 #include "cli/Cli.h"
 #include "cli/CliCommon.h"
+#include "reading/ReadingRun.h"
 
 #include <QCoreApplication>
 
 #include <cstdio>
 
 int main(int argc, char** argv) {
+    ShareAllocationArenas();
     QCoreApplication app(argc, argv);
     QStringList args = app.arguments().mid(1);
     if (args.isEmpty()) {

@@ -7,7 +7,18 @@
 #include <QFileInfo>
 #include <QTemporaryDir>
 
+#include <QThread>
+
 #include <algorithm>
+#include <atomic>
+#include <chrono>
+#include <condition_variable>
+#include <mutex>
+#include <thread>
+
+#ifdef __GLIBC__
+#include <malloc.h>
+#endif
 
 SourceKind DetectSourceKind(const QString& path, const TextCoder& coder) {
     if (path.isEmpty()) return SourceKind::None;
@@ -62,10 +73,25 @@ QStringList DocumentFileNames(const QString& folder) {
     // pattern ignores case by default.
     QStringList names =
         QDir(folder).entryList({QStringLiteral("*.xml")}, QDir::Files, QDir::Unsorted);
-    std::sort(names.begin(), names.end(), [](const QString& a, const QString& b) {
+    const auto byName = [](const QString& a, const QString& b) {
         const int c = a.compare(b, Qt::CaseInsensitive);
         return c != 0 ? c < 0 : a < b; // names differing only in case: a stable order
-    });
+    };
+    // Case folding in every comparison is most of the cost of listing a large folder. Plain
+    // ASCII names, the usual ones, are folded once and compared as bytes, in the same order.
+    std::vector<std::pair<QByteArray, QByteArray>> keys; // folded, as written
+    keys.reserve(size_t(names.size()));
+    for (const QString& name : std::as_const(names)) {
+        if (std::any_of(name.cbegin(), name.cend(), [](QChar c) { return c.unicode() >= 0x80; })) {
+            std::sort(names.begin(), names.end(), byName);
+            return names;
+        }
+        const QByteArray written = name.toLatin1();
+        keys.emplace_back(written.toLower(), written);
+    }
+    std::sort(keys.begin(), keys.end());
+    for (size_t i = 0; i < keys.size(); ++i)
+        names[qsizetype(i)] = QString::fromLatin1(keys[i].second);
     return names;
 }
 
@@ -82,22 +108,101 @@ void Take(const QString& path, std::optional<DocumentRow> row, const QString& pr
         outcome->Problems << QStringLiteral("Файл '%1' пропущен").arg(path);
 }
 
-bool ReadFolderWith(const QString& folder, const DocumentReader& reader, const TextCoder& coder,
+// One document's row, read by the reader of the thread that runs it; none when it is left out.
+// Whatever is to be said about it goes to problem.
+using ReadOne = std::function<std::optional<DocumentRow>(
+    qsizetype index, const DocumentReader& reader, QString* problem)>;
+
+// Below this many documents the threads would cost more than they save; reading them one by one
+// also keeps the progress exact, one call per document.
+constexpr qsizetype ParallelFrom = 64;
+
+// Reads documents 0..count-1 on every core, each worker with a reader of its own, and adds the
+// rows, the files left out and the problems to the outcome in document order, as a reading one
+// by one would. Progress is told from the calling thread; a cancel keeps what was read by then.
+// Returns false when cancelled.
+bool ReadDocuments(qsizetype count, const std::function<QString(qsizetype)>& pathOf,
+                   const ColumnMap& columns, const TextCoder& coder, const ReadOne& readOne,
+                   ReadingOutcome* outcome, const ReadingProgress& progress) {
+    const int workers = std::max(1, QThread::idealThreadCount());
+    outcome->Rows.reserve(outcome->Rows.size() + size_t(count));
+    if (count < ParallelFrom || workers == 1) {
+        const DocumentReader reader(columns, coder);
+        for (qsizetype i = 0; i < count; ++i) {
+            QString problem;
+            std::optional<DocumentRow> row = readOne(i, reader, &problem);
+            Take(pathOf(i), std::move(row), problem, outcome);
+            if (progress && !progress(i + 1, count)) return false;
+        }
+        return true;
+    }
+
+    struct Result {
+        bool Read = false;
+        std::optional<DocumentRow> Row;
+        QString Problem;
+    };
+    std::vector<Result> results(static_cast<size_t>(count));
+    std::atomic<qsizetype> next{0};
+    std::atomic<qsizetype> done{0};
+    std::atomic_bool stop{false};
+    std::mutex mutex;
+    std::condition_variable changed;
+    auto work = [&] {
+        const DocumentReader reader(columns, coder);
+        for (qsizetype i = next++; i < count && !stop; i = next++) {
+            Result& result = results[size_t(i)];
+            result.Row = readOne(i, reader, &result.Problem);
+            result.Read = true;
+            // The reporter looks in every few milliseconds by itself; waking it for every
+            // document would cost a system call each. It is woken for the first document, so
+            // that a cancel asked for at the start is seen at once, and for the last.
+            const qsizetype now = ++done;
+            if (now == 1 || now == count) changed.notify_one();
+        }
+    };
+    std::vector<std::thread> threads;
+    for (int t = 0; t < workers; ++t)
+        threads.emplace_back(work);
+    // Progress at most every few milliseconds: the window repaints from it, and a call per
+    // document would keep it busy for nothing.
+    bool cancelled = false;
+    for (qsizetype told = 0; told < count && !cancelled;) {
+        {
+            std::unique_lock lock(mutex);
+            changed.wait_for(lock, std::chrono::milliseconds(20),
+                             [&] { return done == count || (told == 0 && done > 0); });
+        }
+        const qsizetype now = done;
+        if (now == told) continue;
+        told = now;
+        cancelled = progress && !progress(told, count);
+    }
+    stop = true;
+    for (std::thread& thread : threads)
+        thread.join();
+
+    for (qsizetype i = 0; i < count; ++i) {
+        Result& result = results[size_t(i)];
+        if (result.Read) Take(pathOf(i), std::move(result.Row), result.Problem, outcome);
+    }
+    return !cancelled;
+}
+
+bool ReadFolderWith(const QString& folder, const ColumnMap& columns, const TextCoder& coder,
                     ReadingOutcome* outcome, const ReadingProgress& progress) {
     const QStringList names = DocumentFileNames(folder);
     const QString prefix = coder.RulePath(folder);
-    outcome->Rows.reserve(outcome->Rows.size() + size_t(names.size()));
-    for (qsizetype i = 0; i < names.size(); ++i) {
-        const QString path = prefix + names.at(i);
-        QString problem;
-        std::optional<DocumentRow> row = reader.ReadFile(path, &problem);
-        Take(path, std::move(row), problem, outcome);
-        if (progress && !progress(i + 1, names.size())) return false;
-    }
-    return true;
+    const auto pathOf = [&](qsizetype i) { return prefix + names.at(i); };
+    return ReadDocuments(
+        names.size(), pathOf, columns, coder,
+        [&](qsizetype i, const DocumentReader& reader, QString* problem) {
+            return reader.ReadFile(pathOf(i), problem);
+        },
+        outcome, progress);
 }
 
-bool ReadZipWith(const QString& archive, const DocumentReader& reader, const TextCoder& coder,
+bool ReadZipWith(const QString& archive, const ColumnMap& columns, const TextCoder& coder,
                  ReadingOutcome* outcome, const ReadingProgress& progress,
                  const UnzipLimits& limits) {
     QTemporaryDir temp(QDir::tempPath() + QStringLiteral("/vypiska-XXXXXX"));
@@ -113,19 +218,19 @@ bool ReadZipWith(const QString& archive, const DocumentReader& reader, const Tex
         cancelled = cancelled || (progress && !progress(0, 0));
         return !cancelled;
     });
-    return !cancelled && ReadFolderWith(temp.path(), reader, coder, outcome, progress);
+    return !cancelled && ReadFolderWith(temp.path(), columns, coder, outcome, progress);
 }
 } // namespace
 
 bool ReadFolder(const QString& folder, const ColumnMap& columns, const TextCoder& coder,
                 ReadingOutcome* outcome, const ReadingProgress& progress) {
-    return ReadFolderWith(folder, DocumentReader(columns, coder), coder, outcome, progress);
+    return ReadFolderWith(folder, columns, coder, outcome, progress);
 }
 
 bool ReadZipArchive(const QString& archive, const ColumnMap& columns, const TextCoder& coder,
                     ReadingOutcome* outcome, const ReadingProgress& progress,
                     const UnzipLimits& limits) {
-    return ReadZipWith(archive, DocumentReader(columns, coder), coder, outcome, progress, limits);
+    return ReadZipWith(archive, columns, coder, outcome, progress, limits);
 }
 
 ReadingOutcome RunReading(const QString& path, const ColumnMap& columns, const TextCoder& coder,
@@ -142,10 +247,10 @@ ReadingOutcome RunReading(const QString& path, const ColumnMap& columns, const T
         break;
     }
     case SourceKind::Zip:
-        finished = ReadZipWith(path, reader, coder, &outcome, progress, {});
+        finished = ReadZipWith(path, columns, coder, &outcome, progress, {});
         break;
     case SourceKind::Folder:
-        finished = ReadFolderWith(path, reader, coder, &outcome, progress);
+        finished = ReadFolderWith(path, columns, coder, &outcome, progress);
         break;
     case SourceKind::None:
         break;
@@ -165,4 +270,11 @@ ReadingOutcome RunReading(const QString& path, const ColumnMap& columns, const T
         outcome.StatusColor = StatusColorFailure;
     }
     return outcome;
+}
+
+void ShareAllocationArenas() {
+#ifdef __GLIBC__
+    // The main thread's arena and one for all the others.
+    mallopt(M_ARENA_MAX, 2);
+#endif
 }

@@ -65,3 +65,8 @@ bool ReadZipArchive(const QString& archive, const ColumnMap& columns, const Text
 // A cancelled run keeps the rows read before the cancel, and its status text counts them.
 ReadingOutcome RunReading(const QString& path, const ColumnMap& columns, const TextCoder& coder,
                           const ReadingProgress& progress = {});
+
+// Large sources are read on every core, and glibc gives each thread an allocation arena of its
+// own: the rows of a year of documents then take half as much memory again. Called once at
+// start-up, before any thread is made; does nothing elsewhere.
+void ShareAllocationArenas();

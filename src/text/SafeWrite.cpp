@@ -26,18 +26,6 @@ QString WriteFailure(bool hadOld) {
     return text;
 }
 
-bool WriteAll(QSaveFile& file, const QByteArray& bytes) {
-    // Qt reports a short write by its count only, so every chunk is checked.
-    constexpr qint64 Chunk = 1 << 16;
-    for (qint64 done = 0; done < bytes.size();) {
-        const qint64 size = std::min(Chunk, qint64(bytes.size()) - done);
-        if (file.write(bytes.constData() + done, size) != size) return false;
-        done += size;
-    }
-    // commit() would rename even after a failed flush of its buffer: flush here and look.
-    return file.flush() && file.error() == QFileDevice::NoError;
-}
-
 } // namespace
 
 bool IsReadOnly(const QFileInfo& info) {
@@ -47,10 +35,26 @@ bool IsReadOnly(const QFileInfo& info) {
     return !info.isWritable();
 }
 
-bool WriteFileAtomically(const QString& path, const QByteArray& bytes, ReadOnlyTarget readOnly,
-                         QString* error) {
-    const QFileInfo target(path);
-    if (path.isEmpty()) {
+AtomicFileWriter::AtomicFileWriter(const QString& path, ReadOnlyTarget readOnly)
+    : m_path(path), m_readOnly(readOnly), m_file(path) {
+    m_file.setDirectWriteFallback(false);
+}
+
+AtomicFileWriter::~AtomicFileWriter() {
+    if (m_file.isOpen()) {
+        m_file.cancelWriting();
+        GiveBack();
+    }
+}
+
+void AtomicFileWriter::GiveBack() {
+    if (m_lentFrom) QFile::setPermissions(m_path, *m_lentFrom);
+    m_lentFrom.reset();
+}
+
+bool AtomicFileWriter::Open(QString* error) {
+    const QFileInfo target(m_path);
+    if (m_path.isEmpty()) {
         SetError(error, QStringLiteral("не указано имя файла"));
         return false;
     }
@@ -67,10 +71,9 @@ bool WriteFileAtomically(const QString& path, const QByteArray& bytes, ReadOnlyT
 
     // A read-only target: refused for settings; for a statement its write bit is lent for the
     // moment of the replacement and the old permissions are given to the new file.
-    const bool hadOld = target.exists();
-    std::optional<QFileDevice::Permissions> lentFrom;
-    if (hadOld && IsReadOnly(target)) {
-        if (readOnly == ReadOnlyTarget::Refuse) {
+    m_hadOld = target.exists();
+    if (m_hadOld && IsReadOnly(target)) {
+        if (m_readOnly == ReadOnlyTarget::Refuse) {
             SetError(error, QStringLiteral("файл только для чтения"));
             return false;
         }
@@ -78,38 +81,57 @@ bool WriteFileAtomically(const QString& path, const QByteArray& bytes, ReadOnlyT
         const QFileDevice::Permissions old =
             target.permissions() &
             ~(QFileDevice::ReadUser | QFileDevice::WriteUser | QFileDevice::ExeUser);
-        if (!QFile::setPermissions(path, old | QFileDevice::WriteOwner)) {
+        if (!QFile::setPermissions(m_path, old | QFileDevice::WriteOwner)) {
             SetError(error, QStringLiteral("файл только для чтения, и снять этот запрет не "
                                            "удалось"));
             return false;
         }
-        lentFrom = old;
+        m_lentFrom = old;
     }
-    auto giveBack = [&] {
-        if (lentFrom) QFile::setPermissions(path, *lentFrom);
-    };
 
-    QSaveFile file(path);
-    file.setDirectWriteFallback(false);
-    if (!file.open(QIODevice::WriteOnly)) {
+    if (!m_file.open(QIODevice::WriteOnly)) {
         SetError(error, QStringLiteral("в папку '%1' нельзя записать файл (%2)")
-                            .arg(QDir::toNativeSeparators(folder), file.errorString()));
-        giveBack();
+                            .arg(QDir::toNativeSeparators(folder), m_file.errorString()));
+        GiveBack();
         return false;
     }
-    if (!WriteAll(file, bytes)) {
-        SetError(error, WriteFailure(hadOld));
-        file.cancelWriting();
-        giveBack();
+    return true;
+}
+
+bool AtomicFileWriter::Write(const char* data, qint64 size) {
+    // Qt reports a short write by its count only, so every chunk is checked.
+    constexpr qint64 Chunk = 1 << 16;
+    for (qint64 done = 0; !m_failed && done < size;) {
+        const qint64 part = std::min(Chunk, size - done);
+        m_failed = m_file.write(data + done, part) != part;
+        done += part;
+    }
+    return !m_failed;
+}
+
+bool AtomicFileWriter::Commit(QString* error) {
+    // commit() would rename even after a failed flush of its buffer: flush here and look.
+    if (m_failed || !m_file.flush() || m_file.error() != QFileDevice::NoError) {
+        SetError(error, WriteFailure(m_hadOld));
+        m_file.cancelWriting();
+        GiveBack();
         return false;
     }
-    if (!file.commit()) {
+    if (!m_file.commit()) {
         SetError(
             error,
-            QStringLiteral("новый файл не смог заменить прежний (%1)").arg(file.errorString()));
-        giveBack();
+            QStringLiteral("новый файл не смог заменить прежний (%1)").arg(m_file.errorString()));
+        GiveBack();
         return false;
     }
-    giveBack();
+    GiveBack();
     return true;
+}
+
+bool WriteFileAtomically(const QString& path, const QByteArray& bytes, ReadOnlyTarget readOnly,
+                         QString* error) {
+    AtomicFileWriter writer(path, readOnly);
+    if (!writer.Open(error)) return false;
+    writer.Write(bytes);
+    return writer.Commit(error);
 }

@@ -1,7 +1,10 @@
 #pragma once
 
 #include <QByteArray>
+#include <QSaveFile>
 #include <QString>
+
+#include <optional>
 
 class QFileInfo;
 
@@ -15,6 +18,33 @@ enum class ReadOnlyTarget {
 // holds the reason (it does not repeat the path).
 bool WriteFileAtomically(const QString& path, const QByteArray& bytes, ReadOnlyTarget readOnly,
                          QString* error = nullptr);
+
+// The same for a file made while it is written (a statement of a year of documents need not be
+// held whole in memory): Open, Write as often as needed, Commit. Until Commit succeeds the target
+// is untouched; a writer destroyed without it leaves the old file byte for byte and no partial
+// file. After a failed Write the later ones do nothing and Commit says what went wrong.
+class AtomicFileWriter {
+public:
+    AtomicFileWriter(const QString& path, ReadOnlyTarget readOnly);
+    ~AtomicFileWriter();
+    AtomicFileWriter(const AtomicFileWriter&) = delete;
+    AtomicFileWriter& operator=(const AtomicFileWriter&) = delete;
+
+    bool Open(QString* error = nullptr);
+    bool Write(const char* data, qint64 size);
+    bool Write(const QByteArray& bytes) { return Write(bytes.constData(), bytes.size()); }
+    bool Commit(QString* error = nullptr);
+
+private:
+    void GiveBack();
+
+    QString m_path;
+    ReadOnlyTarget m_readOnly;
+    QSaveFile m_file;
+    bool m_hadOld = false;
+    bool m_failed = false;
+    std::optional<QFileDevice::Permissions> m_lentFrom; // permissions to give back
+};
 
 // Whether the file's (or folder's) own permissions forbid writing. The owner's write bit counts
 // even for an administrator, who could write anyway: the bit is what the user set.
