@@ -217,6 +217,38 @@ private slots:
         QCOMPARE(QDir(dir.path()).entryList(QDir::Files), QStringList{"out.txt"});
     }
 
+    // A statement of many pieces is written whole and in order; when the disk refuses a later
+    // piece, the statement written before stays as it was and nothing else is left behind.
+    void largeStatementWrittenWholeOrNotAtAll() {
+        DocumentTable table = Table();
+        QByteArray expected = "H\r\n";
+        table.Rows.clear();
+        for (int i = 0; i < 6000; ++i) {
+            const QString n = QString::number(i);
+            table.Rows.push_back(Row(true, {n, n + u".5"_qs, "", u"за товар "_qs + n, ""}));
+            expected += Cp1251::Encode(n + u";"_qs + n + u".5;за товар "_qs + n + u"\r\n"_qs);
+        }
+        expected += "F";
+        const QString tpl = u"<header>H</header><document>{Номер};{Сумма};{Назначение}</document>"
+                            "<footer>F</footer>"_qs;
+        QTemporaryDir dir;
+        const QString out = dir.filePath("big.txt");
+        QVERIFY(Export(out, tpl, table).Ok);
+        QCOMPARE(Get(out), expected);
+
+        table.Rows.front().Cells[3].RawValue = u"другой"_qs;
+        rlimit saved{};
+        QCOMPARE(getrlimit(RLIMIT_FSIZE, &saved), 0);
+        const rlimit small{rlim_t(expected.size() / 2), saved.rlim_max};
+        std::signal(SIGXFSZ, SIG_IGN);
+        QCOMPARE(setrlimit(RLIMIT_FSIZE, &small), 0);
+        const ExportResult r = Export(out, tpl, table);
+        setrlimit(RLIMIT_FSIZE, &saved);
+        QCOMPARE(r.Failure, ExportFailure::Output);
+        QCOMPARE(Get(out), expected);
+        QCOMPARE(QDir(dir.path()).entryList(QDir::Files), QStringList{"big.txt"});
+    }
+
     // The save dialog's filter, one entry per template; the name it suggests for the source (the
     // first file): the tail of its name after the last '_' (else its whole name) with the
     // extension of the first type, the one shown; and a typed name once the last type is picked.

@@ -1,5 +1,6 @@
 #include "export/DatePattern.h"
 #include "export/FormatValue.h"
+#include "export/ValueFormatter.h"
 
 #include <QtTest>
 
@@ -71,6 +72,20 @@ private slots:
         formats.AfterColon = afterColon;
         ApplyPlaceholder(block, u"{Сумма}"_qs, value, formats);
         QTEST(block, "expected");
+    }
+
+    // The export formats repeated values once: the results stay FormatValue's, for repeats, for
+    // long texts and after more distinct values than it keeps.
+    void formatterGivesFormatValue() {
+        FormatSettings formats;
+        formats.DecimalSeparator = u","_qs;
+        const QString purpose = u"Оплата по счету № 17 от 01.03.2024: семена. "_qs.repeated(3);
+        QStringList values = {u"2023-01-15"_qs, u"1 000.00"_qs, purpose, u"10:30"_qs, QString()};
+        for (int i = 0; i < 20000; ++i)
+            values << QString::number(i) + u".5"_qs << values[i % 5];
+        ValueFormatter formatter(formats);
+        for (const QString& value : std::as_const(values))
+            QCOMPARE(formatter.Format(value), FormatValue(value, formats));
     }
 
     void datePatterns_data() {

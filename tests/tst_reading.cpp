@@ -263,6 +263,23 @@ private slots:
         QCOMPARE(AddBackslash("C:\\in\\"), "C:\\in\\");
     }
 
+    // Files are read in name order without regard to case, names differing only in case in
+    // their code order: the same for plain ASCII names as for any others.
+    void folderOrder_data() {
+        QTest::addColumn<QStringList>("names"); // in the order expected
+        QTest::newRow("ASCII") << QStringList{"A.xml",  "a.XML", "a.xml", "a_b.xml",
+                                              "ab.xml", "B.xml", "b1.xml"};
+        QTest::newRow("Cyrillic among ASCII")
+            << QStringList{"a.xml", "А.xml", "а2.xml", "Б.xml", "б.xml", "я.xml"};
+    }
+    void folderOrder() {
+        QFETCH(QStringList, names);
+        QTemporaryDir dir;
+        for (qsizetype i = names.size() - 1; i >= 0; --i)
+            Write(dir.filePath(names[i]), Doc(names[i].toUtf8()));
+        QCOMPARE(Numbers(RunReading(dir.path(), Map, Coder)), names);
+    }
+
     // Beside the status line: files left out counted and the first named, every problem in the
     // tooltip. Problems are "s" for a skipped file's, "o" for another; files are numbered.
     void problemSummary_data() {
@@ -330,6 +347,44 @@ private slots:
                      qPrintable(outcome.Problems[i]));
         QCOMPARE(outcome.StatusText, ReadSuccessText(5, dir.path()));
         QCOMPARE(outcome.StatusColor, StatusColorSuccess);
+    }
+
+    // A folder large enough to be read on every core gives the rows and problems of reading its
+    // files one by one, in the same order; a cancel keeps rows of that order.
+    void manyDocumentsReadInOrder() {
+        QTemporaryDir dir;
+        QStringList expected, skipped;
+        for (int i = 0; i < 500; ++i) {
+            const QByteArray n = QByteArray::number(i * 7919 % 1000);
+            const QString name = QString::number(i).rightJustified(4, u'0') + u".xml"_qs;
+            const bool noAmount = i % 50 == 3;
+            Write(dir.filePath(name), noAmount ? "<Doc><N>" + n + "</N></Doc>" : Doc(n));
+            if (noAmount || i == 100) skipped << dir.filePath(name);
+            if (!noAmount && i != 100) expected << QString::fromLatin1(n);
+        }
+        QVERIFY(QFile(Write(dir.filePath("0100.xml"), "")).resize((qint64(64) << 20) + 1));
+        QList<qint64> seen;
+        const ReadingOutcome outcome = RunReading(dir.path(), Map, Coder, [&](qint64 d, qint64 t) {
+            seen << d;
+            return t == 500;
+        });
+        QCOMPARE(Numbers(outcome), expected);
+        QCOMPARE(outcome.Skipped, skipped);
+        QCOMPARE(outcome.Problems.size(), skipped.size());
+        for (qsizetype i = 0; i < skipped.size(); ++i)
+            QVERIFY(Names(outcome.Problems[i], skipped[i]));
+        QCOMPARE(seen.last(), 500);
+        QVERIFY(std::is_sorted(seen.begin(), seen.end()));
+        QCOMPARE(outcome.Rows[6].SourcePath, dir.filePath("0007.xml")); // 0003.xml has no amount
+
+        const ReadingOutcome cancelled =
+            RunReading(dir.path(), Map, Coder, [](qint64, qint64) { return false; });
+        QVERIFY(cancelled.Cancelled);
+        QStringList kept = Numbers(cancelled);
+        QVERIFY(!kept.isEmpty());
+        qsizetype at = 0; // the rows kept come in the order of the whole
+        for (const QString& n : std::as_const(kept))
+            QVERIFY((at = expected.indexOf(n, at)) >= 0);
     }
 
     // The same documents from a folder and from a .zip give the same rows in the same order,
@@ -507,8 +562,13 @@ private slots:
         ColumnMap columns;
         for (const QString& list : tagLists)
             columns.push_back({"C", list});
+        // A reader keeps recurring values and dates from document to document: what it read
+        // before, the same document included, changes nothing.
+        const DocumentReader reader(columns, Coder);
+        reader.ReadText("/in/0.xml", "<N1>1</N1><S1>2</S1><D>2024-03-06</D><D>2024-03-05</D>");
+        reader.ReadText("/in/1.xml", document);
         QString problem;
-        const auto row = DocumentReader(columns, Coder).ReadText("/in/a.xml", document, &problem);
+        const auto row = reader.ReadText("/in/a.xml", document, &problem);
         QCOMPARE(row.has_value(), !cells.isEmpty());
         QFETCH(QStringList, said);
         QCOMPARE(problem.isEmpty(), said.isEmpty());

@@ -1,4 +1,5 @@
 #include "app/Form1.h"
+#include "reading/ReadingRun.h"
 #include "reading/TempFolders.h"
 #include "settings/ConfigLocation.h"
 #include "settings/INIStorage.h"
@@ -13,6 +14,7 @@
 #include <QUrl>
 
 int main(int argc, char* argv[]) {
+    ShareAllocationArenas();
     QStringList arguments;
     for (int i = 0; i < argc; ++i)
         arguments << QString::fromLocal8Bit(argv[i]);

@@ -1,12 +1,14 @@
 #include "cli/Cli.h"
 #include "cli/CliCommon.h"
 #include "cli/CliSafety.h"
+#include "reading/ReadingRun.h"
 
 #include <QCoreApplication>
 
 #include <cstdio>
 
 int main(int argc, char** argv) {
+    ShareAllocationArenas();
     QCoreApplication app(argc, argv);
     PrepareCliRun();
     QStringList args = app.arguments().mid(1);

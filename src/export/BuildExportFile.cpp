@@ -2,6 +2,7 @@
 
 #include "export/FormatValue.h"
 #include "export/StatementSummary.h"
+#include "export/ValueFormatter.h"
 #include "reading/ColumnMap.h"
 #include "settings/INIStorage.h"
 #include "text/Cp1251.h"
@@ -15,6 +16,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <functional>
 
 namespace {
 
@@ -54,12 +56,16 @@ bool HasAnyBlock(const QString& tpl) {
     return false;
 }
 
-} // namespace
+// Takes the statement's bytes a piece at a time; false when they cannot be kept.
+using StatementSink = std::function<bool(const QByteArray& piece)>;
 
-ExportResult BuildExportBytes(QByteArray& bytes, const DocumentTable& documents,
-                              const QString& templatePath, double exportDateTime,
-                              const INIStorage& settings, const TextCoder& coder,
-                              FormatSettings& formats) {
+// Builds the statement and hands it on as it is made, in pieces of whole lines: a year of
+// documents is a statement of a hundred megabytes, which need not be held whole. Stops at the
+// first piece the sink refuses; the sink knows why.
+ExportResult BuildStatement(const StatementSink& sink, const DocumentTable& documents,
+                            const QString& templatePath, double exportDateTime,
+                            const INIStorage& settings, const TextCoder& coder,
+                            FormatSettings& formats) {
     QString readError;
     const std::optional<QString> read = ReadWholeFile(templatePath, &readError);
     if (!read) {
@@ -120,37 +126,66 @@ ExportResult BuildExportBytes(QByteArray& bytes, const DocumentTable& documents,
     const PlaceholderBlock documentBlock(coder.ReadTag(tpl, QStringLiteral("document")),
                                          columnSlots);
 
+    // A piece ends after a line break or at the end, never inside a character.
+    constexpr qsizetype Piece = 1 << 16;
+    const auto handOn = [&] {
+        const bool kept = sink(Cp1251::Encode(out));
+        out.truncate(0); // keeps its capacity for the next piece
+        return kept;
+    };
     std::vector<QString> texts(documents.Columns.size());
-    // One allocation for the usual statement instead of a copy each time it outgrows itself.
-    const qsizetype checked = std::count_if(documents.Rows.begin(), documents.Rows.end(),
-                                            [](const DocumentRow& row) { return row.Checked; });
-    out.reserve(out.size() + checked * (documentBlock.Size() + 2) * 5 / 4 + 1024);
+    ValueFormatter formatter(formats);
+    out.reserve(Piece + documentBlock.Size() * 2);
     for (const DocumentRow& row : documents.Rows) {
         if (!row.Checked) continue;
         for (size_t c = 0; c < texts.size(); ++c)
-            texts[c] = FormatValue(row.ExportValue(int(c)), formats);
+            texts[c] = formatter.Format(row.ExportValue(int(c)));
         documentBlock.Fill(out, texts);
         out += CrLf;
+        if (out.size() >= Piece && !handOn()) return {true, {}, ExportFailure::None};
     }
     QHash<QString, int> footerSlots;
     std::vector<QString> footerTexts;
     AddSlots(footerSlots, footerTexts, summary);
     PlaceholderBlock(coder.ReadTag(tpl, QStringLiteral("footer")), footerSlots)
         .Fill(out, footerTexts);
-    bytes = Cp1251::Encode(out);
+    handOn();
     return {true, {}, ExportFailure::None};
+}
+
+} // namespace
+
+ExportResult BuildExportBytes(QByteArray& bytes, const DocumentTable& documents,
+                              const QString& templatePath, double exportDateTime,
+                              const INIStorage& settings, const TextCoder& coder,
+                              FormatSettings& formats) {
+    bytes.clear();
+    return BuildStatement(
+        [&](const QByteArray& piece) {
+            bytes += piece;
+            return true;
+        },
+        documents, templatePath, exportDateTime, settings, coder, formats);
 }
 
 ExportResult BuildExportFile(const QString& outputPath, const DocumentTable& documents,
                              const QString& templatePath, double exportDateTime,
                              const INIStorage& settings, const TextCoder& coder,
                              FormatSettings& formats) {
-    QByteArray bytes;
-    const ExportResult built =
-        BuildExportBytes(bytes, documents, templatePath, exportDateTime, settings, coder, formats);
-    if (!built.Ok) return built;
+    // The file is opened with the first piece: a template that cannot be read touches nothing.
+    AtomicFileWriter writer(outputPath, ReadOnlyTarget::Replace);
     QString writeError;
-    if (!WriteFileAtomically(outputPath, bytes, ReadOnlyTarget::Replace, &writeError))
+    bool opened = false;
+    const auto write = [&](const QByteArray& piece) {
+        if (!opened && !(opened = writer.Open(&writeError))) return false;
+        return writer.Write(piece);
+    };
+    const ExportResult built =
+        BuildStatement(write, documents, templatePath, exportDateTime, settings, coder, formats);
+    if (!built.Ok) return built;
+    if (!opened) write({});
+    // After a refused piece the commit gives up and says why.
+    if (!opened || !writer.Commit(&writeError))
         return Failed(ExportFailure::Output,
                       QStringLiteral("Не удалось сохранить '%1': %2")
                           .arg(QDir::toNativeSeparators(outputPath), writeError));

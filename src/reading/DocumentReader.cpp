@@ -107,12 +107,28 @@ QString AmountDisplayText(const QString& text, const QLocale& locale) {
     return locale.toCurrencyString(AmountValue(text));
 }
 
+namespace {
+QStringList AllElementNames(const ColumnMap& columns) {
+    QStringList names;
+    for (const ColumnDef& column : columns)
+        names += column.ElementNames();
+    return names;
+}
+} // namespace
+
 DocumentReader::DocumentReader(const ColumnMap& columns, const TextCoder& coder,
                                const std::atomic<bool>* cancel)
-    : m_coder(coder), m_cancel(cancel) {
+    : m_scanner(AllElementNames(columns)), m_coder(coder), m_cancel(cancel) {
     m_columns.reserve(columns.size());
-    for (const ColumnDef& column : columns)
-        m_columns.push_back({column.ElementNames(), column.IsAmount(), column.Caption});
+    for (const ColumnDef& column : columns) {
+        PreparedColumn prepared;
+        prepared.ElementNames = column.ElementNames();
+        for (const QString& name : std::as_const(prepared.ElementNames))
+            prepared.Slots.push_back(m_scanner.Slot(name));
+        prepared.IsAmount = column.IsAmount();
+        prepared.Caption = column.Caption;
+        m_columns.push_back(std::move(prepared));
+    }
 }
 
 QString DocumentReader::DisplayText(const QString& value) const {
@@ -122,9 +138,29 @@ QString DocumentReader::DisplayText(const QString& value) const {
     if (value.isEmpty() || value.size() > LongestDateText) return value;
     if (std::none_of(value.cbegin(), value.cend(), [](QChar c) { return c.isDigit(); }))
         return value;
-    if (const std::optional<double> date = ParseDateText(value, m_coder.Locale()))
-        return GeneralDateText(*date, m_coder.Locale());
-    return value;
+    // The same few dates recur in thousands of documents; writing one in the locale's form costs
+    // more than the rest of its document.
+    if (const auto known = m_dates.constFind(value); known != m_dates.cend()) return *known;
+    const std::optional<double> date = ParseDateText(value, m_coder.Locale());
+    if (!date) return value;
+    constexpr qsizetype MostDates = 4096;
+    if (m_dates.size() >= MostDates) m_dates.clear();
+    return *m_dates.insert(value, GeneralDateText(*date, m_coder.Locale()));
+}
+
+void DocumentReader::Share(QString& value) const {
+    // Short values only: those are the ones that recur (names, banks, tax numbers, dates).
+    constexpr qsizetype LongestShared = 64;
+    // Enough for the recurring values of any source; past it the pool starts again, so that a
+    // year of unique numbers does not keep a node each.
+    constexpr qsizetype MostShared = 16384;
+    if (value.isEmpty() || value.size() > LongestShared) return;
+    if (const auto found = m_shared.constFind(value); found != m_shared.cend()) {
+        value = *found;
+        return;
+    }
+    if (m_shared.size() >= MostShared) m_shared.clear();
+    m_shared.insert(value);
 }
 
 std::optional<DocumentRow> DocumentReader::ReadText(const QString& path, const QString& text,
@@ -133,15 +169,16 @@ std::optional<DocumentRow> DocumentReader::ReadText(const QString& path, const Q
     row.SourcePath = path;
     row.Checked = true;
     row.Cells.reserve(m_columns.size());
+    std::vector<QStringView> contents;
+    m_scanner.Scan(text, contents, m_cancel);
+    if (Cancelled()) return std::nullopt;
     for (const PreparedColumn& column : m_columns) {
-        QString value;
-        for (const QString& name : column.ElementNames) {
-            // Each search may cross the whole of a large document.
-            if (Cancelled()) return std::nullopt;
-            value = m_coder.ReadTag(text, name);
-            if (!value.isEmpty()) break;
+        QStringView found;
+        for (const int slot : column.Slots) {
+            found = contents[size_t(slot)];
+            if (!found.isEmpty()) break;
         }
-        value = XmlText(value, m_cancel);
+        QString value = XmlText(found.toString(), m_cancel);
         if (Cancelled()) return std::nullopt;
         DocumentCell cell;
         if (column.IsAmount) {
@@ -164,6 +201,11 @@ std::optional<DocumentRow> DocumentReader::ReadText(const QString& path, const Q
             cell.DisplayText = DisplayText(value);
         }
         cell.RawValue = std::move(value);
+        Share(cell.RawValue);
+        if (cell.DisplayText.isSharedWith(cell.RawValue))
+            cell.DisplayText = cell.RawValue;
+        else
+            Share(cell.DisplayText);
         row.Cells.push_back(std::move(cell));
     }
     if (row.Cells.empty()) { // no columns: nothing to make a row of

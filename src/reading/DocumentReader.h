@@ -1,9 +1,12 @@
 #pragma once
 
 #include "reading/DocumentTable.h"
+#include "reading/TagScanner.h"
 #include "text/DocumentNumber.h"
 
+#include <QHash>
 #include <QLocale>
+#include <QSet>
 #include <QString>
 #include <QStringList>
 
@@ -30,6 +33,9 @@ std::optional<DocumentNumber> AmountNumber(const QString& text);
 QString AmountDisplayText(const QString& text, const QLocale& locale);
 
 // Turns document files into rows. The column map is split once here, not once per document,
+// which matters when an archive holds tens of thousands of them. Values that recur from document
+// to document share one copy, so a year of documents fits in memory: a reader is therefore used
+// by one thread at a time.
 // which matters when an archive holds tens of thousands of them. A raised cancel flag stops the
 // reading inside a long document too: the row being read is then none.
 class DocumentReader {
@@ -51,14 +57,20 @@ public:
 private:
     struct PreparedColumn {
         QStringList ElementNames;
+        std::vector<int> Slots; // of the element names, in their order, in m_scanner
         bool IsAmount = false;
         QString Caption;
     };
 
     QString DisplayText(const QString& value) const;
+    // Makes value share the text of an equal value read before.
+    void Share(QString& value) const;
     bool Cancelled() const { return m_cancel && m_cancel->load(std::memory_order_relaxed); }
 
     std::vector<PreparedColumn> m_columns;
+    TagScanner m_scanner;
+    mutable QSet<QString> m_shared;
+    mutable QHash<QString, QString> m_dates; // date texts as the list shows them
     const TextCoder& m_coder;
     const std::atomic<bool>* m_cancel;
 };

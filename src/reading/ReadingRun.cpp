@@ -5,8 +5,18 @@
 
 #include <QDir>
 #include <QFileInfo>
+#include <QThread>
 
 #include <algorithm>
+#include <atomic>
+#include <chrono>
+#include <condition_variable>
+#include <mutex>
+#include <thread>
+
+#ifdef __GLIBC__
+#include <malloc.h>
+#endif
 
 SourceKind DetectSourceKind(const QString& path, const TextCoder& coder) {
     if (path.isEmpty()) return SourceKind::None;
@@ -72,7 +82,21 @@ QStringList DocumentFileNames(const QString& folder) {
     // pattern ignores case by default.
     QStringList names =
         QDir(folder).entryList({QStringLiteral("*.xml")}, QDir::Files, QDir::Unsorted);
-    std::sort(names.begin(), names.end(), NameBefore);
+    // Case folding in every comparison is most of the cost of listing a large folder. Plain
+    // ASCII names, the usual ones, are folded once and compared as bytes, in the same order.
+    std::vector<std::pair<QByteArray, QByteArray>> keys; // folded, as written
+    keys.reserve(size_t(names.size()));
+    for (const QString& name : std::as_const(names)) {
+        if (std::any_of(name.cbegin(), name.cend(), [](QChar c) { return c.unicode() >= 0x80; })) {
+            std::sort(names.begin(), names.end(), NameBefore);
+            return names;
+        }
+        const QByteArray written = name.toLatin1();
+        keys.emplace_back(written.toLower(), written);
+    }
+    std::sort(keys.begin(), keys.end());
+    for (size_t i = 0; i < keys.size(); ++i)
+        names[qsizetype(i)] = QString::fromLatin1(keys[i].second);
     return names;
 }
 
@@ -80,118 +104,195 @@ bool Stopped(ReadingCancel cancel) {
     return cancel && cancel->load(std::memory_order_relaxed);
 }
 
-// Whatever was said about a file, line by line; a file left out is named among the skipped.
-void Note(const QString& path, bool listed, const QString& problem, ReadingOutcome* outcome) {
-    if (!listed) outcome->Skipped << path;
-    if (!problem.isEmpty())
-        outcome->Problems << problem.split(u'\n');
-    else if (!listed)
-        outcome->Problems << QStringLiteral("Файл '%1' пропущен").arg(path);
-}
-
-// A file's row, or its name among those left out; nothing when a cancel cut the file short.
+// A file's row, or its name among those left out; whatever was said about it, line by line.
+// Nothing of a file that a cancel cut short.
 void Take(const QString& path, std::optional<DocumentRow> row, const QString& problem,
           ReadingOutcome* outcome, ReadingCancel cancel) {
     if (!row && Stopped(cancel)) return;
-    Note(path, row.has_value(), problem, outcome);
-    if (row) outcome->Rows.push_back(std::move(*row));
+    if (row)
+        outcome->Rows.push_back(std::move(*row));
+    else
+        outcome->Skipped << path;
+    if (!problem.isEmpty())
+        outcome->Problems << problem.split(u'\n');
+    else if (!row)
+        outcome->Problems << QStringLiteral("Файл '%1' пропущен").arg(path);
 }
 
-bool ReadFolderWith(const QString& folder, const DocumentReader& reader, const TextCoder& coder,
+// One document's row, read by the reader of the thread that runs it; none when it is left out.
+// Whatever is to be said about it goes to problem.
+using ReadOne = std::function<std::optional<DocumentRow>(
+    qsizetype index, const DocumentReader& reader, QString* problem)>;
+
+// Below this many documents the threads would cost more than they save; reading them one by one
+// also keeps the progress exact, one call per document.
+constexpr qsizetype ParallelFrom = 64;
+
+// Reads documents 0..count-1 on every core, each worker with a reader of its own, and adds the
+// rows, the files left out and the problems to the outcome in document order, as a reading one
+// by one would. Progress is told from the calling thread; a cancel keeps what was read by then.
+// Returns false when cancelled.
+bool ReadDocuments(qsizetype count, const std::function<QString(qsizetype)>& pathOf,
+                   const ColumnMap& columns, const TextCoder& coder, const ReadOne& readOne,
+                   ReadingOutcome* outcome, const ReadingProgress& progress, ReadingCancel cancel) {
+    const int workers = std::max(1, QThread::idealThreadCount());
+    outcome->Rows.reserve(outcome->Rows.size() + size_t(count));
+    if (count < ParallelFrom || workers == 1) {
+        const DocumentReader reader(columns, coder, cancel);
+        for (qsizetype i = 0; i < count; ++i) {
+            QString problem;
+            std::optional<DocumentRow> row = readOne(i, reader, &problem);
+            Take(pathOf(i), std::move(row), problem, outcome, cancel);
+            if (Stopped(cancel) || (progress && !progress(i + 1, count))) return false;
+        }
+        return true;
+    }
+
+    struct Result {
+        bool Read = false;
+        std::optional<DocumentRow> Row;
+        QString Problem;
+    };
+    std::vector<Result> results(static_cast<size_t>(count));
+    std::atomic<qsizetype> next{0};
+    std::atomic<qsizetype> done{0};
+    std::atomic_bool stop{false};
+    std::mutex mutex;
+    std::condition_variable changed;
+    auto work = [&] {
+        const DocumentReader reader(columns, coder, cancel);
+        for (qsizetype i = next++; i < count && !stop && !Stopped(cancel); i = next++) {
+            Result& result = results[size_t(i)];
+            result.Row = readOne(i, reader, &result.Problem);
+            result.Read = true;
+            // The reporter looks in every few milliseconds by itself; waking it for every
+            // document would cost a system call each. It is woken for the first document, so
+            // that a cancel asked for at the start is seen at once, and for the last.
+            const qsizetype now = ++done;
+            if (now == 1 || now == count) changed.notify_one();
+        }
+    };
+    std::vector<std::thread> threads;
+    for (int t = 0; t < workers; ++t)
+        threads.emplace_back(work);
+    // Progress at most every few milliseconds: the window repaints from it, and a call per
+    // document would keep it busy for nothing.
+    bool cancelled = false;
+    for (qsizetype told = 0; told < count && !cancelled;) {
+        {
+            std::unique_lock lock(mutex);
+            changed.wait_for(lock, std::chrono::milliseconds(20),
+                             [&] { return done == count || (told == 0 && done > 0); });
+        }
+        // A raised flag stops the workers too: nothing more would come.
+        cancelled = Stopped(cancel);
+        const qsizetype now = done;
+        if (cancelled || now == told) continue;
+        told = now;
+        cancelled = progress && !progress(told, count);
+    }
+    stop = true;
+    for (std::thread& thread : threads)
+        thread.join();
+
+    for (qsizetype i = 0; i < count; ++i) {
+        Result& result = results[size_t(i)];
+        if (result.Read) Take(pathOf(i), std::move(result.Row), result.Problem, outcome, cancel);
+    }
+    return !cancelled;
+}
+
+bool ReadFolderWith(const QString& folder, const ColumnMap& columns, const TextCoder& coder,
                     ReadingOutcome* outcome, const ReadingProgress& progress,
                     ReadingCancel cancel) {
     const QStringList names = DocumentFileNames(folder);
     const QString prefix = coder.RulePath(folder);
-    outcome->Rows.reserve(outcome->Rows.size() + size_t(names.size()));
-    for (qsizetype i = 0; i < names.size(); ++i) {
-        const QString path = prefix + names.at(i);
-        QString problem;
-        std::optional<DocumentRow> row = reader.ReadFile(path, &problem);
-        Take(path, std::move(row), problem, outcome, cancel);
-        if (Stopped(cancel) || (progress && !progress(i + 1, names.size()))) return false;
-    }
-    return true;
+    const auto pathOf = [&](qsizetype i) { return prefix + names.at(i); };
+    return ReadDocuments(
+        names.size(), pathOf, columns, coder,
+        [&](qsizetype i, const DocumentReader& reader, QString* problem) {
+            return reader.ReadFile(pathOf(i), problem);
+        },
+        outcome, progress, cancel);
 }
 
-bool ReadZipWith(const QString& archive, const DocumentReader& reader, ReadingOutcome* outcome,
-                 const ReadingProgress& progress, const UnzipLimits& limits, ReadingCancel cancel) {
-    // Rows are parsed as their entries arrive and put in the folder's order at the end.
-    struct Found {
-        qsizetype NameSize; // the entry's name ends the row's SourcePath
-        qint64 Position;    // in the archive
-        DocumentRow Row;
+bool ReadZipWith(const QString& archive, const ColumnMap& columns, const TextCoder& coder,
+                 ReadingOutcome* outcome, const ReadingProgress& progress,
+                 const UnzipLimits& limits, ReadingCancel cancel) {
+    // The top-level documents come from libarchive straight into memory, then are read like a
+    // folder's files: in name order, on every core, each entry's bytes let go once read.
+    struct Entry {
+        QString Name;
+        qint64 Position;
+        QByteArray Bytes;
     };
-    const qsizetype prefix = archive.size() + 1;
-    auto name = [prefix](const Found& f) {
-        return QStringView(f.Row.SourcePath).mid(prefix, f.NameSize);
-    };
-    std::vector<Found> found;
-    QStringList skipped; // entries the walk left out
-    qint64 done = 0;
-    auto keepGoing = [&] { return !Stopped(cancel) && (!progress || progress(done, 0)); };
-    auto topLevelDocument = [](const ArchiveEntry& entry) {
-        return entry.Parts.size() == 1 && IsDocumentName(entry.Parts.front());
-    };
-    const bool finished = ReadArchiveEntries(
-        archive, topLevelDocument,
+    std::vector<Entry> entries;
+    QStringList refused;
+    const auto keepGoing = [&] { return !Stopped(cancel) && (!progress || progress(0, 0)); };
+    const bool walked = ReadArchiveEntries(
+        archive,
+        [](const ArchiveEntry& entry) {
+            return entry.Parts.size() == 1 && IsDocumentName(entry.Parts.front());
+        },
         [&](const ArchiveEntry& entry, const QByteArray& bytes) {
-            const QString& entryName = entry.Parts.front();
-            const QString path = archive + u'/' + entryName;
-            QString problem;
-            std::optional<DocumentRow> row = reader.ReadBytes(path, bytes, &problem);
-            if (row || !Stopped(cancel)) Note(path, row.has_value(), problem, outcome);
-            if (row) found.push_back({entryName.size(), entry.Position, std::move(*row)});
-            ++done;
+            entries.push_back({entry.Parts.front(), entry.Position, bytes});
             return keepGoing();
         },
-        outcome->Problems, limits, keepGoing, &skipped);
-    for (const QString& name : std::as_const(skipped))
+        outcome->Problems, limits, keepGoing, &refused);
+    for (const QString& name : std::as_const(refused))
         outcome->Skipped << archive + u'/' + name;
-    std::stable_sort(found.begin(), found.end(),
-                     [&](const Found& a, const Found& b) { return NameBefore(name(a), name(b)); });
-    // Entries of one name now stand together, in archive order: the later ones get their
-    // position, so that every row keeps a key of its own.
-    for (size_t i = 1; i < found.size(); ++i)
-        if (name(found[i]) == name(found[i - 1]))
-            found[i].Row.SourcePath += u'#' + QString::number(found[i].Position);
-    outcome->Rows.reserve(outcome->Rows.size() + found.size());
-    for (Found& f : found)
-        outcome->Rows.push_back(std::move(f.Row));
-    return finished;
+    if (!walked) return false;
+
+    std::stable_sort(entries.begin(), entries.end(),
+                     [](const Entry& a, const Entry& b) { return NameBefore(a.Name, b.Name); });
+    // Entries of one name now stand together in archive order: the later ones are known by
+    // their place too, so that every row keeps a key of its own.
+    QStringList paths;
+    paths.reserve(qsizetype(entries.size()));
+    for (size_t i = 0; i < entries.size(); ++i) {
+        paths << archive + u'/' + entries[i].Name;
+        if (i > 0 && entries[i].Name == entries[i - 1].Name)
+            paths.back() += u'#' + QString::number(entries[i].Position);
+    }
+    return ReadDocuments(
+        paths.size(), [&](qsizetype i) { return paths.at(i); }, columns, coder,
+        [&](qsizetype i, const DocumentReader& reader, QString* problem) {
+            const QByteArray bytes = std::exchange(entries[size_t(i)].Bytes, {});
+            return reader.ReadBytes(paths.at(i), bytes, problem);
+        },
+        outcome, progress, cancel);
 }
 } // namespace
 
 bool ReadFolder(const QString& folder, const ColumnMap& columns, const TextCoder& coder,
                 ReadingOutcome* outcome, const ReadingProgress& progress, ReadingCancel cancel) {
-    return ReadFolderWith(folder, DocumentReader(columns, coder, cancel), coder, outcome, progress,
-                          cancel);
+    return ReadFolderWith(folder, columns, coder, outcome, progress, cancel);
 }
 
 bool ReadZipArchive(const QString& archive, const ColumnMap& columns, const TextCoder& coder,
                     ReadingOutcome* outcome, const ReadingProgress& progress,
                     const UnzipLimits& limits, ReadingCancel cancel) {
-    return ReadZipWith(archive, DocumentReader(columns, coder, cancel), outcome, progress, limits,
-                       cancel);
+    return ReadZipWith(archive, columns, coder, outcome, progress, limits, cancel);
 }
 
 ReadingOutcome RunReading(const QString& path, const ColumnMap& columns, const TextCoder& coder,
                           const ReadingProgress& progress, ReadingCancel cancel) {
     ReadingOutcome outcome;
-    const DocumentReader reader(columns, coder, cancel);
     bool finished = true;
     switch (DetectSourceKind(path, coder)) {
     case SourceKind::Xml: {
         QString problem;
-        std::optional<DocumentRow> row = reader.ReadFile(path, &problem);
+        std::optional<DocumentRow> row =
+            DocumentReader(columns, coder, cancel).ReadFile(path, &problem);
         Take(path, std::move(row), problem, &outcome, cancel);
         finished = !Stopped(cancel) && (!progress || progress(1, 1));
         break;
     }
     case SourceKind::Zip:
-        finished = ReadZipWith(path, reader, &outcome, progress, {}, cancel);
+        finished = ReadZipWith(path, columns, coder, &outcome, progress, {}, cancel);
         break;
     case SourceKind::Folder:
-        finished = ReadFolderWith(path, reader, coder, &outcome, progress, cancel);
+        finished = ReadFolderWith(path, columns, coder, &outcome, progress, cancel);
         break;
     case SourceKind::None:
         break;
@@ -211,4 +312,11 @@ ReadingOutcome RunReading(const QString& path, const ColumnMap& columns, const T
         outcome.StatusColor = StatusColorFailure;
     }
     return outcome;
+}
+
+void ShareAllocationArenas() {
+#ifdef __GLIBC__
+    // The main thread's arena and one for all the others.
+    mallopt(M_ARENA_MAX, 2);
+#endif
 }

@@ -72,3 +72,8 @@ bool ReadZipArchive(const QString& archive, const ColumnMap& columns, const Text
 // cancel, and its status text counts them.
 ReadingOutcome RunReading(const QString& path, const ColumnMap& columns, const TextCoder& coder,
                           const ReadingProgress& progress = {}, ReadingCancel cancel = nullptr);
+
+// Large sources are read on every core, and glibc gives each thread an allocation arena of its
+// own: the rows of a year of documents then take half as much memory again. Called once at
+// start-up, before any thread is made; does nothing elsewhere.
+void ShareAllocationArenas();

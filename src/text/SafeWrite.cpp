@@ -29,18 +29,6 @@ QString WriteFailure(bool hadOld) {
     return text;
 }
 
-bool WriteAll(QFileDevice& file, const QByteArray& bytes) {
-    // Qt reports a short write by its count only, so every chunk is checked.
-    constexpr qint64 Chunk = 1 << 16;
-    for (qint64 done = 0; done < bytes.size();) {
-        const qint64 size = std::min(Chunk, qint64(bytes.size()) - done);
-        if (file.write(bytes.constData() + done, size) != size) return false;
-        done += size;
-    }
-    // commit() would rename even after a failed flush of its buffer: flush here and look.
-    return file.flush() && file.error() == QFileDevice::NoError;
-}
-
 enum class TargetKind { Regular, Stream, Other };
 
 // What the path names, links followed: a new or regular file is replaced; a character device or
@@ -58,60 +46,6 @@ TargetKind KindOf(const QString& path) {
 #endif
 }
 
-bool WriteIntoStream(const QString& path, const QByteArray& bytes, QString* error) {
-    QFile file(path);
-    if (!file.open(QIODevice::WriteOnly | QIODevice::Unbuffered)) {
-        SetError(error, QStringLiteral("в него нельзя записать (%1)").arg(file.errorString()));
-        return false;
-    }
-    const bool written = WriteAll(file, bytes);
-    file.close();
-    if (!written || file.error() != QFileDevice::NoError) {
-        SetError(error, QStringLiteral("запись в него прервалась (%1)").arg(file.errorString()));
-        return false;
-    }
-    return true;
-}
-
-// A read-only statement. QSaveFile refuses it, and lending it the write bit for the moment would
-// race with another writer, which then takes the lent bit for the file's own. A new file with the
-// old permissions is renamed over it instead: a rename asks the folder's permission, not the
-// file's.
-bool ReplaceReadOnly(const QString& path, const QByteArray& bytes,
-                     QFileDevice::Permissions permissions, QString* error) {
-    const QFileInfo target(path);
-    QTemporaryFile file(target.absolutePath() + QStringLiteral("/.") + target.fileName() +
-                        QStringLiteral(".XXXXXX"));
-    if (!file.open()) {
-        SetError(error,
-                 QStringLiteral("в папку '%1' нельзя записать файл (%2)")
-                     .arg(QDir::toNativeSeparators(target.absolutePath()), file.errorString()));
-        return false;
-    }
-    bool ok = WriteAll(file, bytes);
-#ifdef Q_OS_UNIX
-    ok = ok && ::fsync(file.handle()) == 0;
-#endif
-    if (!ok) {
-        SetError(error, WriteFailure(true));
-        return false;
-    }
-    file.close();
-    std::error_code failed;
-    if (!file.setPermissions(permissions)) failed = std::make_error_code(std::errc::io_error);
-    if (!failed)
-        std::filesystem::rename(
-            std::filesystem::path(QFile::encodeName(file.fileName()).toStdString()),
-            std::filesystem::path(QFile::encodeName(path).toStdString()), failed);
-    if (failed) {
-        SetError(error, QStringLiteral("новый файл не смог заменить прежний (%1)")
-                            .arg(QString::fromStdString(failed.message())));
-        return false;
-    }
-    file.setAutoRemove(false); // it is the statement now
-    return true;
-}
-
 } // namespace
 
 bool IsReadOnly(const QFileInfo& info) {
@@ -121,10 +55,18 @@ bool IsReadOnly(const QFileInfo& info) {
     return !info.isWritable();
 }
 
-bool WriteFileAtomically(const QString& path, const QByteArray& bytes, ReadOnlyTarget readOnly,
-                         QString* error) {
-    const QFileInfo target(path);
-    if (path.isEmpty()) {
+AtomicFileWriter::AtomicFileWriter(const QString& path, ReadOnlyTarget readOnly)
+    : m_path(path), m_readOnly(readOnly) {}
+
+AtomicFileWriter::~AtomicFileWriter() {
+    // A temporary file removes itself; a stream is only closed.
+    if (m_mode == Mode::Save && m_file && m_file->isOpen())
+        static_cast<QSaveFile*>(m_file.get())->cancelWriting();
+}
+
+bool AtomicFileWriter::Open(QString* error) {
+    const QFileInfo target(m_path);
+    if (m_path.isEmpty()) {
         SetError(error, QStringLiteral("не указано имя файла"));
         return false;
     }
@@ -139,49 +81,132 @@ bool WriteFileAtomically(const QString& path, const QByteArray& bytes, ReadOnlyT
         return false;
     }
 
-    switch (KindOf(path)) {
+    switch (KindOf(m_path)) {
     case TargetKind::Regular:
         break;
-    case TargetKind::Stream:
-        return WriteIntoStream(path, bytes, error);
+    case TargetKind::Stream: {
+        m_mode = Mode::Stream;
+        m_file = std::make_unique<QFile>(m_path);
+        if (!m_file->open(QIODevice::WriteOnly | QIODevice::Unbuffered)) {
+            SetError(error,
+                     QStringLiteral("в него нельзя записать (%1)").arg(m_file->errorString()));
+            return false;
+        }
+        return true;
+    }
     case TargetKind::Other:
         SetError(error, QStringLiteral("это не обычный файл (устройство или сокет), записать в "
                                        "него нельзя"));
         return false;
     }
 
-    // A read-only target: refused for settings; a statement replaces it keeping its permissions.
-    const bool hadOld = target.exists();
-    if (hadOld && IsReadOnly(target)) {
-        if (readOnly == ReadOnlyTarget::Refuse) {
+    // A read-only target: refused for settings; a statement is replaced, keeping its permissions.
+    m_hadOld = target.exists();
+    if (m_hadOld && IsReadOnly(target)) {
+        if (m_readOnly == ReadOnlyTarget::Refuse) {
             SetError(error, QStringLiteral("файл только для чтения"));
             return false;
         }
+        // QSaveFile refuses it, and lending it the write bit for the moment would race with
+        // another writer, which then takes the lent bit for the file's own. A new file is renamed
+        // over it instead: a rename asks the folder's permission, not the file's.
+        m_mode = Mode::ReadOnly;
         // The "User" flags say what we may do, not what is set; setting them would set owner bits.
-        return ReplaceReadOnly(
-            path, bytes,
-            target.permissions() &
-                ~(QFileDevice::ReadUser | QFileDevice::WriteUser | QFileDevice::ExeUser),
-            error);
+        m_permissions = target.permissions() &
+                        ~(QFileDevice::ReadUser | QFileDevice::WriteUser | QFileDevice::ExeUser);
+        m_file = std::make_unique<QTemporaryFile>(folder + QStringLiteral("/.") +
+                                                  target.fileName() + QStringLiteral(".XXXXXX"));
+    } else {
+        auto file = std::make_unique<QSaveFile>(m_path);
+        file->setDirectWriteFallback(false);
+        m_file = std::move(file);
     }
-
-    QSaveFile file(path);
-    file.setDirectWriteFallback(false);
-    if (!file.open(QIODevice::WriteOnly)) {
+    if (!m_file->open(QIODevice::WriteOnly)) {
         SetError(error, QStringLiteral("в папку '%1' нельзя записать файл (%2)")
-                            .arg(QDir::toNativeSeparators(folder), file.errorString()));
-        return false;
-    }
-    if (!WriteAll(file, bytes)) {
-        SetError(error, WriteFailure(hadOld));
-        file.cancelWriting();
-        return false;
-    }
-    if (!file.commit()) {
-        SetError(
-            error,
-            QStringLiteral("новый файл не смог заменить прежний (%1)").arg(file.errorString()));
+                            .arg(QDir::toNativeSeparators(folder), m_file->errorString()));
+        m_file.reset();
         return false;
     }
     return true;
+}
+
+bool AtomicFileWriter::Write(const char* data, qint64 size) {
+    if (!m_file) return false;
+    // Qt reports a short write by its count only, so every chunk is checked.
+    constexpr qint64 Chunk = 1 << 16;
+    for (qint64 done = 0; !m_failed && done < size;) {
+        const qint64 part = std::min(Chunk, size - done);
+        m_failed = m_file->write(data + done, part) != part;
+        done += part;
+    }
+    return !m_failed;
+}
+
+bool AtomicFileWriter::Commit(QString* error) {
+    if (!m_file) return false;
+    // Qt's commit would rename even after a failed flush of its buffer: flush here and look.
+    const bool written = !m_failed && m_file->flush() && m_file->error() == QFileDevice::NoError;
+    switch (m_mode) {
+    case Mode::Stream:
+        m_file->close();
+        if (!written || m_file->error() != QFileDevice::NoError) {
+            SetError(error,
+                     QStringLiteral("запись в него прервалась (%1)").arg(m_file->errorString()));
+            return false;
+        }
+        return true;
+    case Mode::ReadOnly:
+        if (!written) {
+            SetError(error, WriteFailure(m_hadOld));
+            return false;
+        }
+        return CommitReadOnly(error);
+    case Mode::Save:
+        break;
+    }
+    auto* file = static_cast<QSaveFile*>(m_file.get());
+    if (!written) {
+        SetError(error, WriteFailure(m_hadOld));
+        file->cancelWriting();
+        return false;
+    }
+    if (!file->commit()) {
+        SetError(
+            error,
+            QStringLiteral("новый файл не смог заменить прежний (%1)").arg(file->errorString()));
+        return false;
+    }
+    return true;
+}
+
+bool AtomicFileWriter::CommitReadOnly(QString* error) {
+    auto* file = static_cast<QTemporaryFile*>(m_file.get());
+#ifdef Q_OS_UNIX
+    if (::fsync(file->handle()) != 0) {
+        SetError(error, WriteFailure(m_hadOld));
+        return false;
+    }
+#endif
+    file->close();
+    std::error_code failed;
+    if (!file->setPermissions(m_permissions)) failed = std::make_error_code(std::errc::io_error);
+    if (!failed)
+        std::filesystem::rename(
+            std::filesystem::path(QFile::encodeName(file->fileName()).toStdString()),
+            std::filesystem::path(QFile::encodeName(m_path).toStdString()), failed);
+    if (failed) {
+        SetError(error, QStringLiteral("новый файл не смог заменить прежний (%1)")
+                            .arg(QString::fromStdString(failed.message())));
+        return false;
+    }
+    file->setAutoRemove(false); // it is the file now
+    return true;
+}
+
+bool WriteFileAtomically(const QString& path, const QByteArray& bytes, ReadOnlyTarget readOnly,
+                         QString* error) {
+    AtomicFileWriter writer(path, readOnly);
+    if (!writer.Open(error)) return false;
+    writer.Write(bytes);
+    return writer.Commit(error);
 }

@@ -1,5 +1,6 @@
 #include "shell/DocumentSort.h"
 
+#include <QCollator>
 #include <QtTest>
 
 static const QLocale Ru(QLocale::Russian, QLocale::Russia);
@@ -93,6 +94,26 @@ private slots:
                 paths += row.SourcePath;
             QTEST(paths, "order");
         }
+    }
+
+    // A long list, its collation keys made on several threads, sorts as one collator compares,
+    // equal texts in their order.
+    void manyTextsSortAsOneCollatorCompares() {
+        const QStringList words = {"Ёж", "ёж", "арбуз", "Банан", "яблоко", "apple", "Zebra", "10"};
+        std::vector<DocumentRow> rows;
+        for (int i = 0; i < 6000; ++i) {
+            rows.emplace_back().SourcePath = QString::number(i);
+            const QString text = words[i * 7 % words.size()] + QString::number(i * 7919 % 3001);
+            rows.back().Cells = {DocumentCell{text, text}};
+        }
+        std::vector<DocumentRow> expected = rows;
+        QCollator collator(Ru);
+        std::stable_sort(expected.begin(), expected.end(), [&](const auto& a, const auto& b) {
+            return collator.compare(a.Cells[0].DisplayText, b.Cells[0].DisplayText) < 0;
+        });
+        SortDocumentRows(rows, 0, SortKind::Text, false, Ru);
+        for (size_t i = 0; i < rows.size(); ++i)
+            QCOMPARE(rows[i].SourcePath, expected[i].SourcePath);
     }
 };
 

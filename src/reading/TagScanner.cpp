@@ -1,0 +1,74 @@
+#include "reading/TagScanner.h"
+
+#include <algorithm>
+
+namespace {
+
+// ReadTag's content rule from just after the opening tag.
+QStringView ContentFrom(QStringView text, qsizetype from, QStringView closer) {
+    // Mostly the content holds no markup and its own closing tag is the next '<': a cheap test
+    // before the general search.
+    qsizetype stop = text.indexOf(u'<', from);
+    if (stop >= 0 && !text.sliced(stop).startsWith(closer)) stop = text.indexOf(closer, stop);
+    if (stop < 0) stop = text.indexOf(QLatin1String("</"), from);
+    if (stop < 0) return {};
+    QStringView content = text.mid(from, stop - from);
+    if (content.startsWith(QLatin1String("\r\n"))) content = content.mid(2);
+    if (content.endsWith(QLatin1String("\r\n"))) content.chop(2);
+    return content;
+}
+
+} // namespace
+
+TagScanner::TagScanner(const QStringList& names) : m_firsts(0x10000) {
+    for (const QString& name : names) {
+        if (m_slots.contains(name)) continue;
+        m_slots.insert(name, int(m_names.size()));
+        m_names.append(name);
+        m_closers.append(QStringLiteral("</") + name + QLatin1Char('>'));
+    }
+    // The views point into m_names, which is not changed after this.
+    for (qsizetype i = 0; i < m_names.size(); ++i) {
+        const QString& name = m_names.at(i);
+        if (name.contains(u'>')) {
+            m_odd.push_back(int(i));
+        } else {
+            m_plain.insert(QStringView(name), int(i));
+            // What follows the '<' of "<name>": the empty name is followed by its '>'.
+            m_firsts.setBit(name.isEmpty() ? u'>' : name.front().unicode());
+            m_longest = std::max(m_longest, name.size());
+        }
+    }
+}
+
+void TagScanner::Scan(QStringView text, std::vector<QStringView>& contents,
+                      const std::atomic<bool>* cancel) const {
+    contents.assign(size_t(m_names.size()), QStringView());
+    for (const int slot : m_odd) {
+        const QString open = QLatin1Char('<') + m_names.at(slot) + QLatin1Char('>');
+        const qsizetype at = text.indexOf(open);
+        if (at >= 0)
+            contents[size_t(slot)] = ContentFrom(text, at + open.size(), m_closers.at(slot));
+    }
+    // A name without '>' occurs as "<name>" exactly where a '<' is followed by the name and then
+    // by the first '>' after that '<'. Every '<' is tried, since the text between it and that
+    // '>' may hold another '<' ("<<b>").
+    std::vector<bool> found(size_t(m_names.size()), false);
+    qsizetype left = m_plain.size();
+    qsizetype close = -1;
+    qsizetype tried = 0;
+    for (qsizetype open = text.indexOf(u'<'); open >= 0 && left > 0;
+         open = text.indexOf(u'<', open + 1)) {
+        // A document of megabytes of '<' is scanned a while: look at the cancel now and then.
+        if (cancel && (++tried & 0xFFFF) == 0 && cancel->load(std::memory_order_relaxed)) return;
+        if (open + 1 < text.size() && !m_firsts.testBit(text[open + 1].unicode())) continue;
+        if (close < open && (close = text.indexOf(u'>', open + 1)) < 0) break;
+        const qsizetype length = close - open - 1;
+        if (length > m_longest) continue;
+        const auto hit = m_plain.constFind(text.mid(open + 1, length));
+        if (hit == m_plain.cend() || found[size_t(*hit)]) continue;
+        found[size_t(*hit)] = true;
+        --left;
+        contents[size_t(*hit)] = ContentFrom(text, close + 1, m_closers.at(*hit));
+    }
+}
