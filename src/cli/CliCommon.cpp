@@ -105,7 +105,7 @@ public:
         m_shown = true;
         const QString text = total > 0
                                  ? QStringLiteral("Чтение: %1 из %2 файлов").arg(done).arg(total)
-                                 : QStringLiteral("Чтение архива: %1 ...").arg(done);
+                                 : QStringLiteral("Чтение архива ...");
         std::fputs(("\r\033[K" + text).toUtf8().constData(), stderr);
         std::fflush(stderr);
         return true;

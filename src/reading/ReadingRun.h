@@ -36,8 +36,8 @@ std::optional<DocumentRow> ReadDocumentFile(const QString& path, const ColumnMap
                                             const TextCoder& coder, QString* problem = nullptr);
 
 // Called after each file with the files done and the files in all; return false to cancel.
-// While an archive is read the total is not known: it is 0, and the call also comes between
-// entries.
+// While an archive's entries are taken from it, the total is not known yet: the call comes
+// between entries and blocks with (0, 0).
 using ReadingProgress = std::function<bool(qint64 done, qint64 total)>;
 
 // A flag another thread may raise to stop a run at once, also inside a long document.
