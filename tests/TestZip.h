@@ -37,3 +37,19 @@ inline bool WriteTestZip(const QString& path, const QList<TestZipEntry>& entries
     archive_write_free(a);
     return ok;
 }
+
+// Marks every name of the .zip as UTF-8 and puts the bytes to in place of from: names that
+// claim UTF-8 and are not, as some archivers write them.
+inline bool MarkNamesUtf8(const QString& path, const QByteArray& from, const QByteArray& to) {
+    QFile file(path);
+    if (!file.open(QIODevice::ReadWrite)) return false;
+    QByteArray bytes = file.readAll();
+    const auto flag = [&](const char* signature, qsizetype flagsAt) {
+        for (qsizetype i = bytes.indexOf(signature); i >= 0; i = bytes.indexOf(signature, i + 4))
+            bytes[i + flagsAt + 1] = char(bytes[i + flagsAt + 1] | 0x08); // bit 11
+    };
+    flag("PK\x03\x04", 6);
+    flag("PK\x01\x02", 8);
+    bytes.replace(from, to);
+    return file.seek(0) && file.write(bytes) == bytes.size();
+}

@@ -4,8 +4,23 @@
 #include <QTemporaryDir>
 #include <QtTest>
 
+#include <fcntl.h>
+#include <sys/socket.h>
+#include <sys/stat.h>
+#include <sys/sysmacros.h>
+#include <sys/un.h>
+#include <unistd.h>
+
 namespace {
 const QString Fixture = QStringLiteral(VYPISKA_TEST_DATA "/export");
+
+// A convert of the fixture's documents with its first template into the output.
+QProcess* StartConvert(const QString& output, QObject* parent = nullptr) {
+    auto* p = new QProcess(parent);
+    p->start(VYPISKA_CLI, {"convert", "--config", Fixture + "/config", "--locale", "ru_RU",
+                           "--date", "2023-01-15T14:05", "--output", output, Fixture + "/docs"});
+    return p;
+}
 
 QByteArray Get(const QString& path) {
     QFile f(path);
@@ -48,6 +63,8 @@ private slots:
         row("row out of range", "--rows 1,4 --output DIR/o DOCS", 2, "row 4");
         row("malformed rows", "--rows 1,,2 --output DIR/o DOCS", 2, "--rows");
         row("missing template", "--template None.tpl --output DIR/o DOCS", 2, "CONFIG/None.tpl");
+        row("a file that is no template", "--template CONFIG/TAG.INI --output DIR/o DOCS", 2,
+            "CONFIG/TAG.INI");
         row("no template in the settings", "--config DIR --output DIR/o DOCS", 2, "'DIR'");
         row("no documents", "--output DIR/o CONFIG", 1, "");
         row("output is a folder", "--output DIR DOCS", 3, "'DIR'");
@@ -88,6 +105,91 @@ private slots:
             QCOMPARE(Get(out), old);
             QCOMPARE(QDir(dir.path()).entryList(QDir::Files), QStringList{"o"});
         }
+    }
+
+    // An output that is no regular file, links followed: a device or a pipe is written into and
+    // stays what it is; a socket is refused (exit 3).
+    void specialOutputs_data() {
+        QTest::addColumn<QString>("kind");
+        QTest::addColumn<int>("exit");
+        QTest::newRow("device") << "device" << 0;
+        QTest::newRow("pipe") << "pipe" << 0;
+        QTest::newRow("link to a pipe") << "link" << 0;
+        QTest::newRow("socket") << "socket" << 3;
+    }
+    void specialOutputs() {
+        QFETCH(QString, kind);
+        QFETCH(int, exit);
+        QTemporaryDir dir;
+        const QString node = dir.filePath("node");
+        const QByteArray name = QFile::encodeName(node);
+        int reader = -1, socket = -1;
+        if (kind == "device") {
+            // A copy of /dev/null in a folder of ours: nothing real is at stake if it goes wrong.
+            if (mknod(name.constData(), S_IFCHR | 0666, makedev(1, 3)) != 0)
+                QSKIP("making a device needs root");
+        } else if (kind == "socket") {
+            socket = ::socket(AF_UNIX, SOCK_STREAM, 0);
+            sockaddr_un address{};
+            address.sun_family = AF_UNIX;
+            qstrncpy(address.sun_path, name.constData(), sizeof address.sun_path);
+            QCOMPARE(bind(socket, reinterpret_cast<sockaddr*>(&address), sizeof address), 0);
+        } else {
+            QCOMPARE(mkfifo(name.constData(), 0600), 0);
+            reader = open(name.constData(), O_RDONLY | O_NONBLOCK);
+            QVERIFY(reader >= 0);
+        }
+        const QString output = kind == "link" ? dir.filePath("link") : node;
+        if (kind == "link") QVERIFY(QFile::link(node, output));
+        const mode_t type = QFileInfo(node).isDir() ? 0 : [&] {
+            struct stat st {};
+            stat(name.constData(), &st);
+            return st.st_mode & S_IFMT;
+        }();
+
+        std::unique_ptr<QProcess> p(StartConvert(output));
+        QVERIFY(p->waitForFinished(60000));
+        QCOMPARE(p->exitCode(), exit);
+        if (exit) QVERIFY(p->readAllStandardError().contains(name));
+        if (reader >= 0) {
+            QByteArray got(1 << 16, '\0');
+            got.resize(std::max<qsizetype>(read(reader, got.data(), got.size()), 0));
+            QCOMPARE(got, Get(Fixture + "/expected/statement.txt"));
+            close(reader);
+        }
+        if (socket >= 0) close(socket);
+        struct stat st {};
+        QCOMPARE(lstat(name.constData(), &st), 0);
+        QCOMPARE(st.st_mode & S_IFMT, type);
+        QCOMPARE(
+            QDir(dir.path())
+                .entryList(QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot),
+            kind == "link" ? QStringList({"link", "node"}) : QStringList{"node"});
+    }
+
+    // Twenty converts racing onto a read-only statement leave it read-only and whole.
+    void racingOntoReadOnly() {
+        QTemporaryDir dir;
+        const QString out = dir.filePath("o");
+        QFile f(out);
+        QVERIFY(f.open(QIODevice::WriteOnly) && f.write("old") == 3);
+        f.close();
+        const auto readOnly = QFileDevice::ReadOwner | QFileDevice::ReadGroup;
+        QVERIFY(QFile::setPermissions(out, readOnly));
+        QObject parent;
+        QList<QProcess*> runs;
+        for (int i = 0; i < 20; ++i)
+            runs << StartConvert(out, &parent);
+        for (QProcess* p : std::as_const(runs)) {
+            QVERIFY(p->waitForFinished(60000));
+            QCOMPARE(p->exitCode(), 0);
+        }
+        QCOMPARE(Get(out), Get(Fixture + "/expected/statement.txt"));
+        QCOMPARE(QFileInfo(out).permissions() &
+                     ~(QFileDevice::ReadUser | QFileDevice::WriteUser | QFileDevice::ExeUser),
+                 readOnly);
+        QCOMPARE(QDir(dir.path()).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot),
+                 QStringList{"o"});
     }
 
     // After writing, stderr carries the totals and the checks of the documents written only.

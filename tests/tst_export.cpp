@@ -104,6 +104,7 @@ private slots:
         row("label rule asked for",
             "<formats><after_colon>1</after_colon></formats><document>{ Purpose}</document>",
             "\r\nrent\r\n{Summa} back\r\n");
+        row("an empty block is a template", "<footer></footer>", "\r\n\r\n\r\n");
         row("nothing after the footer",
             "<header></header><document>d</document><footer>\r\nEnd\r\n\r\n</footer>",
             "\r\nd\r\nd\r\nEnd\r\n");
@@ -175,13 +176,14 @@ private slots:
     // makes a value so long that the write, limited to 4 KiB, fails on flush or in the write.
     void failures_data() {
         QTest::addColumn<QString>("out"); // in a fresh folder unless absolute
-        QTest::addColumn<int>("size");    // negative: no template
+        QTest::addColumn<int>("size");    // -1: no template, -2: a template without a block
         QTest::newRow("folder as output") << "." << 0;
         QTest::newRow("missing folder") << "no/such/out.txt" << 0;
         QTest::newRow("folder that takes no files") << "/proc/vypiska-out.txt" << 0;
         QTest::newRow("fails on flush") << "out.txt" << 10000;
         QTest::newRow("fails on write") << "out.txt" << 200000;
         QTest::newRow("missing template") << "out.txt" << -1;
+        QTest::newRow("template without a block") << "out.txt" << -2;
     }
     void failures() {
         QFETCH(QString, out);
@@ -198,8 +200,11 @@ private slots:
         const rlimit small{size > 0 ? 4096 : saved.rlim_cur, saved.rlim_max};
         std::signal(SIGXFSZ, SIG_IGN); // the write fails instead of ending the test
         QCOMPARE(setrlimit(RLIMIT_FSIZE, &small), 0);
-        const ExportResult r =
-            Export(out, size < 0 ? QString() : u"<document>{Назначение}</document>"_qs, table);
+        const ExportResult r = Export(out,
+                                      size == -1 ? QString()
+                                      : size == -2 ? u"<formats></formats>{Назначение}<document>"_qs
+                                                   : u"<document>{Назначение}</document>"_qs,
+                                      table);
         setrlimit(RLIMIT_FSIZE, &saved);
 
         QVERIFY(!r.Ok);

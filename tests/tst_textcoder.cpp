@@ -154,6 +154,7 @@ private slots:
             {"Words", "21000", "", u"двадцать одна тысяча"_qs},
             {"Words", "2000000005", "", u"два миллиарда пять"_qs},
             {"Words", "15000000001", "", u"один"_qs},
+            {"Words", "1e300", "", u"четыреста миллионов пятьсот сорок тысяч сто шестьдесят"_qs},
             {"Ole", "1899-12-29T06:00:00", "", "-1.25"},
             {"FromOle", "-1.25", "", "1899-12-29T06:00:00"},
             {"Date", "  5.1.2023 ", "", "05.01.2023"},
@@ -198,8 +199,10 @@ private slots:
         for (int n : {256, 255, 254}) // every padding
             QTest::addRow("B64Bytes %d", n)
                 << "B64Bytes" << QString::number(n) << "" << QString(All.left(n).toBase64());
-        QTest::newRow("Cp1251 every byte")
-            << "Cp1251" << Cp1251::Decode(All) << "" << QString(All.toHex());
+        // NUL is the one character never written: it would cut the line short in the reader.
+        QTest::newRow("Cp1251 every byte, NUL as '?'")
+            << "Cp1251" << Cp1251::Decode(All) << ""
+            << QString("3f" + All.mid(1).toHex() + " partial");
         const auto same = [](const char* op, std::initializer_list<QString> inputs, QString out) {
             for (const QString& in : inputs)
                 QTest::addRow("%s %s", op, qPrintable(in)) << op << in << "" << out;

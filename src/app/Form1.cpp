@@ -511,19 +511,22 @@ void Form1::StartReading(const QString& path) {
     auto posted = m_progressPosted;
     *posted = false;
     m_worker = QThread::create([this, path, columns, &coder, posted]() {
-        m_outcome = RunReading(path, columns, coder, [this, posted](qint64 done, qint64 total) {
-            // One progress event in flight at a time, however fast the files go by.
-            if (!posted->exchange(true)) {
-                QMetaObject::invokeMethod(
-                    this,
-                    [this, posted, done, total] {
-                        *posted = false;
-                        OnReadingProgress(done, total);
-                    },
-                    Qt::QueuedConnection);
-            }
-            return !m_cancelReading.load();
-        });
+        m_outcome = RunReading(
+            path, columns, coder,
+            [this, posted](qint64 done, qint64 total) {
+                // One progress event in flight at a time, however fast the files go by.
+                if (!posted->exchange(true)) {
+                    QMetaObject::invokeMethod(
+                        this,
+                        [this, posted, done, total] {
+                            *posted = false;
+                            OnReadingProgress(done, total);
+                        },
+                        Qt::QueuedConnection);
+                }
+                return !m_cancelReading.load();
+            },
+            &m_cancelReading);
         CheckOutcome(columns);
     });
     m_worker->setObjectName(QStringLiteral("ReadingThread"));

@@ -1,5 +1,6 @@
 #include "app/Form1.h"
 #include "reading/ReadingRun.h"
+#include "reading/TempFolders.h"
 #include "settings/ConfigLocation.h"
 #include "settings/INIStorage.h"
 #include "shell/AppInfo.h"
@@ -37,6 +38,7 @@ int main(int argc, char* argv[]) {
     const QLocale locale = DisplayLocale();
     QLocale::setDefault(locale);
     app.setFont(UiFont());
+    RemoveStaleTempFolders(); // payment documents an earlier, killed run may have left
 
     // The shared objects live here, for as long as the window does.
     const ConfigLocation config = ResolveConfigDir(QCoreApplication::applicationDirPath());

@@ -8,6 +8,7 @@ enum CliExit : int {
     ExitNoDocuments = 1,
     ExitUsage = 2,
     ExitWriteFailed = 3,
+    ExitHadProblems = 4, // with --strict: the run went on past a problem (a file left out, ...)
 };
 
 // args: the words after the command name.

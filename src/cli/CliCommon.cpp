@@ -3,6 +3,7 @@
 #include "checks/DocumentChecks.h"
 #include "checks/DocumentTotals.h"
 #include "cli/Cli.h"
+#include "cli/CliSafety.h"
 #include "settings/ConfigLocation.h"
 #include "text/DisplayLocale.h"
 #include "text/TextCoder.h"
@@ -104,7 +105,7 @@ public:
         m_shown = true;
         const QString text = total > 0
                                  ? QStringLiteral("Чтение: %1 из %2 файлов").arg(done).arg(total)
-                                 : QStringLiteral("Распаковка архива ...");
+                                 : QStringLiteral("Чтение архива ...");
         std::fputs(("\r\033[K" + text).toUtf8().constData(), stderr);
         std::fflush(stderr);
         return true;
@@ -153,6 +154,12 @@ const std::vector<CliOptionSpec>& CliOptionTable() {
          QStringLiteral("N,N,..."),
          QStringLiteral("convert: only these documents, numbered from 1 (default: all)"),
          {QStringLiteral("convert")}},
+        {{QStringLiteral("strict")},
+         {},
+         QStringLiteral(
+             "exit with 4 when the run went on past a problem (a file unreadable or left "
+             "out, a damaged archive, a skipped TAG.INI line)"),
+         {}},
         {{QStringLiteral("o"), QStringLiteral("output")},
          QStringLiteral("FILE"),
          QStringLiteral("convert: the statement to write; - writes it to stdout"),
@@ -204,7 +211,10 @@ QString CliHelpText() {
           << paragraph(QStringLiteral("  "),
                        QStringLiteral("0 done; 1 the source gave no documents (nothing written); "
                                       "2 a usage or configuration error; 3 the output could not "
-                                      "be written (an existing file stays intact)."));
+                                      "be written (an existing file stays intact), stdout "
+                                      "included; 4 with --strict, the run went on past a "
+                                      "problem. SIGINT, SIGTERM or SIGHUP end a run where "
+                                      "nothing is half written, by that signal."));
     return lines.join(u'\n') + u'\n';
 }
 
@@ -306,7 +316,7 @@ std::optional<int> ParseCliOptions(const QString& command, const QStringList& ar
     return std::nullopt;
 }
 
-bool LoadCliColumns(const CliOptions& options, ColumnMap* columns) {
+bool LoadCliColumns(const CliOptions& options, ColumnMap* columns, qsizetype* problems) {
     if (!QFileInfo(options.ConfigDir).isDir()) {
         CliError(QStringLiteral("Папка настроек '%1' не найдена").arg(options.ConfigDir));
         return false;
@@ -315,6 +325,7 @@ bool LoadCliColumns(const CliOptions& options, ColumnMap* columns) {
     ColumnMapLoad load = LoadColumnMap(path);
     for (const QString& problem : std::as_const(load.Problems))
         CliError(problem);
+    if (problems) *problems += load.Problems.size();
     if (load.Columns.empty()) {
         CliError(QStringLiteral("Карта колонок '%1' не задает ни одной колонки").arg(path));
         return false;
@@ -328,8 +339,9 @@ ReadingOutcome ReadCliSource(const CliOptions& options, const ColumnMap& columns
     ReadingOutcome outcome;
     {
         ProgressLine progress;
-        outcome = RunReading(options.Source, columns, coder, std::ref(progress));
+        outcome = RunReading(options.Source, columns, coder, std::ref(progress), CliCancel());
     }
+    EndIfInterrupted();
     PrintLine(stderr, outcome.StatusText);
     for (const QString& problem : std::as_const(outcome.Problems))
         CliError(problem);

@@ -53,12 +53,14 @@ void CliError(const QString& text);
 std::optional<int> ParseCliOptions(const QString& command, const QStringList& args,
                                    CliOptions* options);
 
-// Loads ConfigDir/TAG.INI, printing its problems to stderr. Returns false (after one error line)
-// when the folder does not exist or the map gives no columns: a configuration error.
-bool LoadCliColumns(const CliOptions& options, ColumnMap* columns);
+// Loads ConfigDir/TAG.INI, printing its problems to stderr (and counting them). Returns false
+// (after one error line) when the folder does not exist or the map gives no columns: a
+// configuration error.
+bool LoadCliColumns(const CliOptions& options, ColumnMap* columns, qsizetype* problems = nullptr);
 
 // Reads SOURCE as the window does and prints the outcome text, then each problem, to stderr.
 // On a terminal a long run shows its progress on one stderr line meanwhile.
+// A stop signal during the reading ends the process there (EndIfInterrupted).
 ReadingOutcome ReadCliSource(const CliOptions& options, const ColumnMap& columns,
                              const TextCoder& coder);
 

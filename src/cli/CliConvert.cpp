@@ -1,5 +1,6 @@
 #include "cli/Cli.h"
 #include "cli/CliCommon.h"
+#include "cli/CliSafety.h"
 
 #include "export/BuildExportFile.h"
 #include "export/SaveCommand.h"
@@ -97,8 +98,10 @@ int RunConvert(const QStringList& args) {
     }
 
     DocumentTable table;
-    if (!LoadCliColumns(options, &table.Columns)) return ExitUsage;
+    qsizetype problems = 0;
+    if (!LoadCliColumns(options, &table.Columns, &problems)) return ExitUsage;
     ReadingOutcome outcome = ReadCliSource(options, table.Columns, coder);
+    problems += outcome.Problems.size();
     if (outcome.Rows.empty()) return ExitNoDocuments;
     table.Rows = std::move(outcome.Rows);
 
@@ -135,5 +138,8 @@ int RunConvert(const QStringList& args) {
     // With the statement on stdout, the status goes beside it.
     PrintLine(toStdout ? stderr : stdout, SaveSuccessText(qint64(table.Rows.size()), output));
     PrintCliChecks(table);
-    return ExitDone;
+    EndIfInterrupted(); // a stop asked for during the write: the statement is whole, or untouched
+    if (!StdoutReached()) return ExitWriteFailed;
+    return options.Values.contains(QStringLiteral("--strict")) && problems > 0 ? ExitHadProblems
+                                                                               : ExitDone;
 }

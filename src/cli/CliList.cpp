@@ -1,5 +1,6 @@
 #include "cli/Cli.h"
 #include "cli/CliCommon.h"
+#include "cli/CliSafety.h"
 
 #include "checks/DocumentTotals.h"
 #include "text/TextCoder.h"
@@ -117,9 +118,12 @@ int RunList(const QStringList& args) {
         return ExitUsage;
     }
     ColumnMap columns;
-    if (!LoadCliColumns(options, &columns)) return ExitUsage;
+    qsizetype problems = 0;
+    if (!LoadCliColumns(options, &columns, &problems)) return ExitUsage;
     const TextCoder coder(options.Locale);
-    DocumentTable table{columns, ReadCliSource(options, columns, coder).Rows};
+    ReadingOutcome outcome = ReadCliSource(options, columns, coder);
+    problems += outcome.Problems.size();
+    DocumentTable table{columns, std::move(outcome.Rows)};
 
     if (format == QLatin1String("json")) {
         WriteJson(columns, table.Rows);
@@ -135,8 +139,9 @@ int RunList(const QStringList& args) {
             WriteTsvLine(fields);
         }
     }
-    std::fflush(stdout);
+    if (!StdoutReached()) return ExitWriteFailed;
     if (table.Rows.empty()) return ExitNoDocuments;
     PrintCliChecks(table);
-    return ExitDone;
+    return options.Values.contains(QStringLiteral("--strict")) && problems > 0 ? ExitHadProblems
+                                                                               : ExitDone;
 }

@@ -1,5 +1,6 @@
 #include "cli/Cli.h"
 #include "cli/CliCommon.h"
+#include "cli/CliSafety.h"
 #include "reading/ReadingRun.h"
 
 #include <QCoreApplication>
@@ -9,6 +10,7 @@
 int main(int argc, char** argv) {
     ShareAllocationArenas();
     QCoreApplication app(argc, argv);
+    PrepareCliRun();
     QStringList args = app.arguments().mid(1);
     if (args.isEmpty()) {
         std::fputs(CliUsageText().toUtf8().constData(), stderr);

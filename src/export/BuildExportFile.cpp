@@ -44,6 +44,18 @@ void AddSlots(QHash<QString, int>& slotOf, std::vector<QString>& texts,
     }
 }
 
+// Whether the template has a header, document or footer block as ReadTag finds one (an empty
+// one counts). Without any, the statement would be blank lines reported as a success: more
+// likely the wrong file was chosen than an empty statement wanted.
+bool HasAnyBlock(const QString& tpl) {
+    for (const char* name : {"header", "document", "footer"}) {
+        const QString open = u'<' + QLatin1String(name) + u'>';
+        const qsizetype at = tpl.indexOf(open);
+        if (at >= 0 && tpl.indexOf(QLatin1String("</"), at + open.size()) >= 0) return true;
+    }
+    return false;
+}
+
 // Takes the statement's bytes a piece at a time; false when they cannot be kept.
 using StatementSink = std::function<bool(const QByteArray& piece)>;
 
@@ -67,6 +79,11 @@ ExportResult BuildStatement(const StatementSink& sink, const DocumentTable& docu
                           .arg(QDir::toNativeSeparators(templatePath), why));
     }
     const QString& tpl = *read;
+    if (!HasAnyBlock(tpl))
+        return Failed(ExportFailure::Template,
+                      QStringLiteral("Шаблон '%1' не содержит ни одного из блоков <header>, "
+                                     "<document>, <footer>: это не шаблон выписки")
+                          .arg(QDir::toNativeSeparators(templatePath)));
 
     const QString formatBlock = coder.ReadTag(tpl, QStringLiteral("formats"));
     // A point when the template names none: the statement must not change with the locale of

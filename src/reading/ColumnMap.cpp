@@ -40,15 +40,20 @@ std::optional<QString> ReadWholeFile(const QString& path, QString* error) {
 }
 
 ColumnMapLoad LoadColumnMap(const QString& path) {
-    ColumnMapLoad load;
     QString error;
     const std::optional<QString> text = ReadWholeFile(path, &error);
     if (!text) {
+        ColumnMapLoad load;
         load.Problems
             << QStringLiteral("Не удалось прочитать карту колонок '%1': %2").arg(path, error);
         return load;
     }
-    const QStringList lines = text->split(QStringLiteral("\r\n"));
+    return ParseColumnMap(*text, path);
+}
+
+ColumnMapLoad ParseColumnMap(const QString& text, const QString& path) {
+    ColumnMapLoad load;
+    const QStringList lines = text.split(QStringLiteral("\r\n"));
     for (qsizetype i = 0; i < lines.size(); ++i) {
         const QString& line = lines.at(i);
         if (TrimSpaces(line).isEmpty()) continue;

@@ -31,3 +31,5 @@ std::optional<QString> ReadWholeFile(const QString& path, QString* error = nullp
 
 // Parses TAG.INI. A missing or unreadable file gives no columns and one problem naming it.
 ColumnMapLoad LoadColumnMap(const QString& path);
+// The same for the file's text; path only names it in problems.
+ColumnMapLoad ParseColumnMap(const QString& text, const QString& path);

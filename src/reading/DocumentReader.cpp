@@ -1,12 +1,11 @@
 #include "reading/DocumentReader.h"
 
 #include "reading/DecodeDocument.h"
+#include "reading/DocumentFile.h"
 #include "reading/ReadingRun.h"
 #include "text/DateParse.h"
 #include "text/DocumentNumber.h"
 #include "text/TextCoder.h"
-
-#include <QFile>
 
 #include <algorithm>
 #include <cmath>
@@ -54,27 +53,32 @@ QString WhereLooked(const QStringList& names, const QString& caption) {
 }
 } // namespace
 
-QString XmlText(const QString& raw) {
+QString XmlText(const QString& raw, const std::atomic<bool>* cancel) {
     static const QString CdataOpen = QStringLiteral("<![CDATA[");
     if (!raw.contains(u'&') && !raw.contains(CdataOpen)) return raw;
     QString text;
     text.reserve(raw.size());
+    const QStringView all(raw);
     for (qsizetype i = 0; i < raw.size();) {
-        if (QStringView(raw).sliced(i).startsWith(CdataOpen)) {
+        // A value of megabytes is decoded in one go: look at the cancel now and then.
+        if (cancel && (i & 0xFFFF) == 0 && cancel->load(std::memory_order_relaxed)) break;
+        if (raw[i] == u'<' && all.sliced(i).startsWith(CdataOpen)) {
             const qsizetype end = raw.indexOf(QLatin1String("]]>"), i + CdataOpen.size());
             const qsizetype from = i + CdataOpen.size();
-            text += QStringView(raw).mid(from, end < 0 ? -1 : end - from);
+            text += all.mid(from, end < 0 ? -1 : end - from);
             if (end < 0) break;
             i = end + 3;
             continue;
         }
         if (raw[i] == u'&') {
-            constexpr qsizetype LongestReference = 10; // "&#x10FFFF;"
-            const qsizetype semicolon = raw.indexOf(u';', i + 1);
-            if (semicolon > i && semicolon - i <= LongestReference) {
-                if (const auto c = Entity(QStringView(raw).mid(i + 1, semicolon - i - 1))) {
+            // A reference is short ("&#x10FFFF;"): looking further for its ';' would make a
+            // value full of '&' take quadratic time.
+            constexpr qsizetype LongestReference = 10; // from '&' to ';'
+            const qsizetype semicolon = all.mid(i + 1, LongestReference).indexOf(u';');
+            if (semicolon >= 0) {
+                if (const auto c = Entity(all.mid(i + 1, semicolon))) {
                     text += *c;
-                    i = semicolon + 1;
+                    i += semicolon + 2;
                     continue;
                 }
             }
@@ -112,8 +116,9 @@ QStringList AllElementNames(const ColumnMap& columns) {
 }
 } // namespace
 
-DocumentReader::DocumentReader(const ColumnMap& columns, const TextCoder& coder)
-    : m_scanner(AllElementNames(columns)), m_coder(coder) {
+DocumentReader::DocumentReader(const ColumnMap& columns, const TextCoder& coder,
+                               const std::atomic<bool>* cancel)
+    : m_scanner(AllElementNames(columns)), m_coder(coder), m_cancel(cancel) {
     m_columns.reserve(columns.size());
     for (const ColumnDef& column : columns) {
         PreparedColumn prepared;
@@ -165,14 +170,16 @@ std::optional<DocumentRow> DocumentReader::ReadText(const QString& path, const Q
     row.Checked = true;
     row.Cells.reserve(m_columns.size());
     std::vector<QStringView> contents;
-    m_scanner.Scan(text, contents);
+    m_scanner.Scan(text, contents, m_cancel);
+    if (Cancelled()) return std::nullopt;
     for (const PreparedColumn& column : m_columns) {
         QStringView found;
         for (const int slot : column.Slots) {
             found = contents[size_t(slot)];
             if (!found.isEmpty()) break;
         }
-        QString value = XmlText(found.toString());
+        QString value = XmlText(found.toString(), m_cancel);
+        if (Cancelled()) return std::nullopt;
         DocumentCell cell;
         if (column.IsAmount) {
             if (value.isEmpty()) {
@@ -219,30 +226,9 @@ std::optional<DocumentRow> DocumentReader::ReadBytes(const QString& path, const 
 }
 
 std::optional<DocumentRow> DocumentReader::ReadFile(const QString& path, QString* problem) const {
-    // A payment document is a few kilobytes; a file of gigabytes is not one, and reading it
-    // whole would only exhaust the memory.
-    constexpr qint64 LargestDocument = qint64(64) << 20;
-    QFile file(path);
-    QByteArray bytes;
-    bool ok = file.open(QIODevice::ReadOnly);
-    if (ok && file.size() > LargestDocument) {
-        if (problem)
-            *problem = QStringLiteral("Файл '%1' слишком велик для платежного документа (%2 байт)")
-                           .arg(path)
-                           .arg(file.size());
-        return std::nullopt;
-    }
-    if (ok) {
-        bytes = file.readAll();
-        ok = file.error() == QFileDevice::NoError;
-    }
-    if (!ok) {
-        if (problem)
-            *problem =
-                QStringLiteral("Не удалось прочитать '%1': %2").arg(path, file.errorString());
-        return std::nullopt;
-    }
-    return ReadBytes(path, bytes, problem);
+    const std::optional<QByteArray> bytes = ReadDocumentBytes(path, problem);
+    if (!bytes) return std::nullopt;
+    return ReadBytes(path, *bytes, problem);
 }
 
 std::optional<DocumentRow> ReadDocumentFile(const QString& path, const ColumnMap& columns,

@@ -10,6 +10,7 @@
 #include <QString>
 #include <QStringList>
 
+#include <atomic>
 #include <optional>
 #include <vector>
 
@@ -17,8 +18,9 @@ class TextCoder;
 
 // The text an element's content stands for, as an XML reader gives it: "&amp;", "&quot;", the
 // other predefined entities and character references ("&#1055;", "&#x41F;") decoded, CDATA
-// sections unwrapped. Undeclared entities and markup stay as written.
-QString XmlText(const QString& raw);
+// sections unwrapped. Undeclared entities and markup stay as written. A raised cancel flag ends
+// the decoding early (the text is then incomplete, and the caller drops it).
+QString XmlText(const QString& raw, const std::atomic<bool>* cancel = nullptr);
 
 // The number an amount text stands for, read by the document number rule (ReadDocumentNumber),
 // or the number it begins with when words follow; 0 when it holds none. Rounded to 4 decimals
@@ -34,9 +36,12 @@ QString AmountDisplayText(const QString& text, const QLocale& locale);
 // which matters when an archive holds tens of thousands of them. Values that recur from document
 // to document share one copy, so a year of documents fits in memory: a reader is therefore used
 // by one thread at a time.
+// which matters when an archive holds tens of thousands of them. A raised cancel flag stops the
+// reading inside a long document too: the row being read is then none.
 class DocumentReader {
 public:
-    DocumentReader(const ColumnMap& columns, const TextCoder& coder);
+    DocumentReader(const ColumnMap& columns, const TextCoder& coder,
+                   const std::atomic<bool>* cancel = nullptr);
 
     // The row of one file, or none: no amount, or the file could not be read. problem receives
     // one line per thing worth saying about the file (why it was left out, an amount that is no
@@ -60,10 +65,12 @@ private:
     QString DisplayText(const QString& value) const;
     // Makes value share the text of an equal value read before.
     void Share(QString& value) const;
+    bool Cancelled() const { return m_cancel && m_cancel->load(std::memory_order_relaxed); }
 
     std::vector<PreparedColumn> m_columns;
     TagScanner m_scanner;
     mutable QSet<QString> m_shared;
     mutable QHash<QString, QString> m_dates; // date texts as the list shows them
     const TextCoder& m_coder;
+    const std::atomic<bool>* m_cancel;
 };

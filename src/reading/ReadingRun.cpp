@@ -5,8 +5,6 @@
 
 #include <QDir>
 #include <QFileInfo>
-#include <QTemporaryDir>
-
 #include <QThread>
 
 #include <algorithm>
@@ -68,22 +66,29 @@ QString NotFoundText(const QString& path) {
 }
 
 namespace {
+// Ascending without regard to case; names differing only in case in a stable order.
+bool NameBefore(QStringView a, QStringView b) {
+    const int c = a.compare(b, Qt::CaseInsensitive);
+    return c != 0 ? c < 0 : a < b;
+}
+
+// What the "*.xml" pattern of a folder listing takes: any case, no hidden (dot) files.
+bool IsDocumentName(const QString& name) {
+    return !name.startsWith(u'.') && name.endsWith(QLatin1String(".xml"), Qt::CaseInsensitive);
+}
+
 QStringList DocumentFileNames(const QString& folder) {
     // QDir leaves out hidden files (names starting with a dot) unless asked; matching of the
     // pattern ignores case by default.
     QStringList names =
         QDir(folder).entryList({QStringLiteral("*.xml")}, QDir::Files, QDir::Unsorted);
-    const auto byName = [](const QString& a, const QString& b) {
-        const int c = a.compare(b, Qt::CaseInsensitive);
-        return c != 0 ? c < 0 : a < b; // names differing only in case: a stable order
-    };
     // Case folding in every comparison is most of the cost of listing a large folder. Plain
     // ASCII names, the usual ones, are folded once and compared as bytes, in the same order.
     std::vector<std::pair<QByteArray, QByteArray>> keys; // folded, as written
     keys.reserve(size_t(names.size()));
     for (const QString& name : std::as_const(names)) {
         if (std::any_of(name.cbegin(), name.cend(), [](QChar c) { return c.unicode() >= 0x80; })) {
-            std::sort(names.begin(), names.end(), byName);
+            std::sort(names.begin(), names.end(), NameBefore);
             return names;
         }
         const QByteArray written = name.toLatin1();
@@ -95,9 +100,15 @@ QStringList DocumentFileNames(const QString& folder) {
     return names;
 }
 
+bool Stopped(ReadingCancel cancel) {
+    return cancel && cancel->load(std::memory_order_relaxed);
+}
+
 // A file's row, or its name among those left out; whatever was said about it, line by line.
+// Nothing of a file that a cancel cut short.
 void Take(const QString& path, std::optional<DocumentRow> row, const QString& problem,
-          ReadingOutcome* outcome) {
+          ReadingOutcome* outcome, ReadingCancel cancel) {
+    if (!row && Stopped(cancel)) return;
     if (row)
         outcome->Rows.push_back(std::move(*row));
     else
@@ -123,16 +134,16 @@ constexpr qsizetype ParallelFrom = 64;
 // Returns false when cancelled.
 bool ReadDocuments(qsizetype count, const std::function<QString(qsizetype)>& pathOf,
                    const ColumnMap& columns, const TextCoder& coder, const ReadOne& readOne,
-                   ReadingOutcome* outcome, const ReadingProgress& progress) {
+                   ReadingOutcome* outcome, const ReadingProgress& progress, ReadingCancel cancel) {
     const int workers = std::max(1, QThread::idealThreadCount());
     outcome->Rows.reserve(outcome->Rows.size() + size_t(count));
     if (count < ParallelFrom || workers == 1) {
-        const DocumentReader reader(columns, coder);
+        const DocumentReader reader(columns, coder, cancel);
         for (qsizetype i = 0; i < count; ++i) {
             QString problem;
             std::optional<DocumentRow> row = readOne(i, reader, &problem);
-            Take(pathOf(i), std::move(row), problem, outcome);
-            if (progress && !progress(i + 1, count)) return false;
+            Take(pathOf(i), std::move(row), problem, outcome, cancel);
+            if (Stopped(cancel) || (progress && !progress(i + 1, count))) return false;
         }
         return true;
     }
@@ -149,8 +160,8 @@ bool ReadDocuments(qsizetype count, const std::function<QString(qsizetype)>& pat
     std::mutex mutex;
     std::condition_variable changed;
     auto work = [&] {
-        const DocumentReader reader(columns, coder);
-        for (qsizetype i = next++; i < count && !stop; i = next++) {
+        const DocumentReader reader(columns, coder, cancel);
+        for (qsizetype i = next++; i < count && !stop && !Stopped(cancel); i = next++) {
             Result& result = results[size_t(i)];
             result.Row = readOne(i, reader, &result.Problem);
             result.Read = true;
@@ -173,8 +184,10 @@ bool ReadDocuments(qsizetype count, const std::function<QString(qsizetype)>& pat
             changed.wait_for(lock, std::chrono::milliseconds(20),
                              [&] { return done == count || (told == 0 && done > 0); });
         }
+        // A raised flag stops the workers too: nothing more would come.
+        cancelled = Stopped(cancel);
         const qsizetype now = done;
-        if (now == told) continue;
+        if (cancelled || now == told) continue;
         told = now;
         cancelled = progress && !progress(told, count);
     }
@@ -184,13 +197,14 @@ bool ReadDocuments(qsizetype count, const std::function<QString(qsizetype)>& pat
 
     for (qsizetype i = 0; i < count; ++i) {
         Result& result = results[size_t(i)];
-        if (result.Read) Take(pathOf(i), std::move(result.Row), result.Problem, outcome);
+        if (result.Read) Take(pathOf(i), std::move(result.Row), result.Problem, outcome, cancel);
     }
     return !cancelled;
 }
 
 bool ReadFolderWith(const QString& folder, const ColumnMap& columns, const TextCoder& coder,
-                    ReadingOutcome* outcome, const ReadingProgress& progress) {
+                    ReadingOutcome* outcome, const ReadingProgress& progress,
+                    ReadingCancel cancel) {
     const QStringList names = DocumentFileNames(folder);
     const QString prefix = coder.RulePath(folder);
     const auto pathOf = [&](qsizetype i) { return prefix + names.at(i); };
@@ -199,58 +213,86 @@ bool ReadFolderWith(const QString& folder, const ColumnMap& columns, const TextC
         [&](qsizetype i, const DocumentReader& reader, QString* problem) {
             return reader.ReadFile(pathOf(i), problem);
         },
-        outcome, progress);
+        outcome, progress, cancel);
 }
 
 bool ReadZipWith(const QString& archive, const ColumnMap& columns, const TextCoder& coder,
                  ReadingOutcome* outcome, const ReadingProgress& progress,
-                 const UnzipLimits& limits) {
-    QTemporaryDir temp(QDir::tempPath() + QStringLiteral("/vypiska-XXXXXX"));
-    if (!temp.isValid()) {
-        outcome->Problems << QStringLiteral("Не удалось создать временную папку для '%1': %2")
-                                 .arg(archive, temp.errorString());
-        return true;
+                 const UnzipLimits& limits, ReadingCancel cancel) {
+    // The top-level documents come from libarchive straight into memory, then are read like a
+    // folder's files: in name order, on every core, each entry's bytes let go once read.
+    struct Entry {
+        QString Name;
+        qint64 Position;
+        QByteArray Bytes;
+    };
+    std::vector<Entry> entries;
+    QStringList refused;
+    const auto keepGoing = [&] { return !Stopped(cancel) && (!progress || progress(0, 0)); };
+    const bool walked = ReadArchiveEntries(
+        archive,
+        [](const ArchiveEntry& entry) {
+            return entry.Parts.size() == 1 && IsDocumentName(entry.Parts.front());
+        },
+        [&](const ArchiveEntry& entry, const QByteArray& bytes) {
+            entries.push_back({entry.Parts.front(), entry.Position, bytes});
+            return keepGoing();
+        },
+        outcome->Problems, limits, keepGoing, &refused);
+    for (const QString& name : std::as_const(refused))
+        outcome->Skipped << archive + u'/' + name;
+    if (!walked) return false;
+
+    std::stable_sort(entries.begin(), entries.end(),
+                     [](const Entry& a, const Entry& b) { return NameBefore(a.Name, b.Name); });
+    // Entries of one name now stand together in archive order: the later ones are known by
+    // their place too, so that every row keeps a key of its own.
+    QStringList paths;
+    paths.reserve(qsizetype(entries.size()));
+    for (size_t i = 0; i < entries.size(); ++i) {
+        paths << archive + u'/' + entries[i].Name;
+        if (i > 0 && entries[i].Name == entries[i - 1].Name)
+            paths.back() += u'#' + QString::number(entries[i].Position);
     }
-    // The destructor of temp removes the folder with everything extracted, also after a cancel.
-    // While unpacking, the number of documents is not known yet: progress gets a total of 0.
-    bool cancelled = false;
-    UnzipFile(archive, temp.path(), &outcome->Problems, limits, [&] {
-        cancelled = cancelled || (progress && !progress(0, 0));
-        return !cancelled;
-    });
-    return !cancelled && ReadFolderWith(temp.path(), columns, coder, outcome, progress);
+    return ReadDocuments(
+        paths.size(), [&](qsizetype i) { return paths.at(i); }, columns, coder,
+        [&](qsizetype i, const DocumentReader& reader, QString* problem) {
+            const QByteArray bytes = std::exchange(entries[size_t(i)].Bytes, {});
+            return reader.ReadBytes(paths.at(i), bytes, problem);
+        },
+        outcome, progress, cancel);
 }
 } // namespace
 
 bool ReadFolder(const QString& folder, const ColumnMap& columns, const TextCoder& coder,
-                ReadingOutcome* outcome, const ReadingProgress& progress) {
-    return ReadFolderWith(folder, columns, coder, outcome, progress);
+                ReadingOutcome* outcome, const ReadingProgress& progress, ReadingCancel cancel) {
+    return ReadFolderWith(folder, columns, coder, outcome, progress, cancel);
 }
 
 bool ReadZipArchive(const QString& archive, const ColumnMap& columns, const TextCoder& coder,
                     ReadingOutcome* outcome, const ReadingProgress& progress,
-                    const UnzipLimits& limits) {
-    return ReadZipWith(archive, columns, coder, outcome, progress, limits);
+                    const UnzipLimits& limits, ReadingCancel cancel) {
+    return ReadZipWith(archive, columns, coder, outcome, progress, limits, cancel);
 }
 
 ReadingOutcome RunReading(const QString& path, const ColumnMap& columns, const TextCoder& coder,
-                          const ReadingProgress& progress) {
+                          const ReadingProgress& progress, ReadingCancel cancel) {
     ReadingOutcome outcome;
-    const DocumentReader reader(columns, coder);
     bool finished = true;
     switch (DetectSourceKind(path, coder)) {
     case SourceKind::Xml: {
         QString problem;
-        std::optional<DocumentRow> row = reader.ReadFile(path, &problem);
-        Take(path, std::move(row), problem, &outcome);
-        finished = !progress || progress(1, 1);
+        std::optional<DocumentRow> row =
+            DocumentReader(columns, coder, cancel).ReadFile(path, &problem);
+        Take(path, std::move(row), problem, &outcome, cancel);
+        finished = !Stopped(cancel) && (!progress || progress(1, 1));
         break;
     }
     case SourceKind::Zip:
-        finished = ReadZipWith(path, columns, coder, &outcome, progress, {});
+        finished = ReadZipWith(path, columns, coder, &outcome, progress, {}, cancel);
         break;
     case SourceKind::Folder:
-        finished = ReadFolderWith(path, columns, coder, &outcome, progress);
+        finished = ReadFolderWith(path, columns, coder, &outcome, progress, cancel);
         break;
     case SourceKind::None:
         break;

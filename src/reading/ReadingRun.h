@@ -1,11 +1,12 @@
 #pragma once
 
+#include "reading/ArchiveWalk.h"
 #include "reading/DocumentTable.h"
-#include "reading/UnzipFile.h"
 
 #include <QString>
 #include <QStringList>
 
+#include <atomic>
 #include <functional>
 #include <optional>
 
@@ -35,8 +36,12 @@ std::optional<DocumentRow> ReadDocumentFile(const QString& path, const ColumnMap
                                             const TextCoder& coder, QString* problem = nullptr);
 
 // Called after each file with the files done and the files in all; return false to cancel.
-// While an archive is unpacked it is also called, often, with a total of 0 (not known yet).
+// While an archive's entries are taken from it, the total is not known yet: the call comes
+// between entries and blocks with (0, 0).
 using ReadingProgress = std::function<bool(qint64 done, qint64 total)>;
+
+// A flag another thread may raise to stop a run at once, also inside a long document.
+using ReadingCancel = const std::atomic<bool>*;
 
 struct ReadingOutcome {
     std::vector<DocumentRow> Rows;
@@ -49,22 +54,24 @@ struct ReadingOutcome {
 
 // Reads every *.xml file directly inside the folder (pattern matched without regard to case,
 // hidden files and sub-folders left out), in ascending name order without regard to case, adding
-// rows and problems to the outcome. Returns false when progress asked to cancel.
+// rows and problems to the outcome. Returns false when cancelled.
 bool ReadFolder(const QString& folder, const ColumnMap& columns, const TextCoder& coder,
-                ReadingOutcome* outcome, const ReadingProgress& progress = {});
+                ReadingOutcome* outcome, const ReadingProgress& progress = {},
+                ReadingCancel cancel = nullptr);
 
-// Extracts the archive into a fresh temporary folder under QDir::tempPath(), reads its top level
-// like a folder and removes the folder again, whatever happened. Rows keep their temporary paths.
+// Reads the top-level *.xml entries of a .zip archive in memory (nothing is written to disk),
+// chosen and ordered as a folder's files are. A row's SourcePath is the archive's path, "/" and
+// the entry's name; a second entry of the same name adds "#" and its position in the archive.
 bool ReadZipArchive(const QString& archive, const ColumnMap& columns, const TextCoder& coder,
                     ReadingOutcome* outcome, const ReadingProgress& progress = {},
-                    const UnzipLimits& limits = {});
+                    const UnzipLimits& limits = {}, ReadingCancel cancel = nullptr);
 
 // The whole reading run that the window and the CLI share: decides the source kind, reads a file,
-// a folder or an archive (through a temporary folder that is always removed), and says the outcome.
-// Safe to run on a worker thread: it touches nothing but its arguments and the file system.
-// A cancelled run keeps the rows read before the cancel, and its status text counts them.
+// a folder or an archive, and says the outcome. Safe to run on a worker thread: it touches
+// nothing but its arguments and the file system. A cancelled run keeps the rows read before the
+// cancel, and its status text counts them.
 ReadingOutcome RunReading(const QString& path, const ColumnMap& columns, const TextCoder& coder,
-                          const ReadingProgress& progress = {});
+                          const ReadingProgress& progress = {}, ReadingCancel cancel = nullptr);
 
 // Large sources are read on every core, and glibc gives each thread an allocation arena of its
 // own: the rows of a year of documents then take half as much memory again. Called once at

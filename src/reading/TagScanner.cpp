@@ -41,7 +41,8 @@ TagScanner::TagScanner(const QStringList& names) : m_firsts(0x10000) {
     }
 }
 
-void TagScanner::Scan(QStringView text, std::vector<QStringView>& contents) const {
+void TagScanner::Scan(QStringView text, std::vector<QStringView>& contents,
+                      const std::atomic<bool>* cancel) const {
     contents.assign(size_t(m_names.size()), QStringView());
     for (const int slot : m_odd) {
         const QString open = QLatin1Char('<') + m_names.at(slot) + QLatin1Char('>');
@@ -55,8 +56,11 @@ void TagScanner::Scan(QStringView text, std::vector<QStringView>& contents) cons
     std::vector<bool> found(size_t(m_names.size()), false);
     qsizetype left = m_plain.size();
     qsizetype close = -1;
+    qsizetype tried = 0;
     for (qsizetype open = text.indexOf(u'<'); open >= 0 && left > 0;
          open = text.indexOf(u'<', open + 1)) {
+        // A document of megabytes of '<' is scanned a while: look at the cancel now and then.
+        if (cancel && (++tried & 0xFFFF) == 0 && cancel->load(std::memory_order_relaxed)) return;
         if (open + 1 < text.size() && !m_firsts.testBit(text[open + 1].unicode())) continue;
         if (close < open && (close = text.indexOf(u'>', open + 1)) < 0) break;
         const qsizetype length = close - open - 1;

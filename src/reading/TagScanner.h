@@ -6,6 +6,7 @@
 #include <QStringList>
 #include <QStringView>
 
+#include <atomic>
 #include <vector>
 
 // Finds the contents of a fixed set of elements in one scan of a document, with exactly the
@@ -22,7 +23,9 @@ public:
     int SlotCount() const { return int(m_names.size()); }
 
     // contents[slot] = what ReadTag(text, name) returns, as a view into text (empty when absent).
-    void Scan(QStringView text, std::vector<QStringView>& contents) const;
+    // A raised cancel flag ends the scan early, its contents then incomplete.
+    void Scan(QStringView text, std::vector<QStringView>& contents,
+              const std::atomic<bool>* cancel = nullptr) const;
 
 private:
     QStringList m_names;             // one per slot

@@ -30,6 +30,9 @@ const Tables& CodeTables() {
             t->toUnicode[i] = u;
             t->fromUnicode[u] = quint8(i);
         }
+        // A NUL inside a statement or a settings file ends the line for many readers: a value
+        // that holds one gets '?' like any character the code page lacks.
+        t->fromUnicode[0] = quint8('?');
         return t;
     }();
     return *tables;

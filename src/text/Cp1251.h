@@ -4,7 +4,8 @@
 #include <QString>
 
 // Windows-1251, the code page of configuration files, templates and statements.
-// Every byte maps to one character and back; a character the code page lacks becomes '?'.
+// Every byte maps to one character and back, but NUL; a character the code page lacks, and NUL,
+// becomes '?'.
 namespace Cp1251 {
 QString Decode(const QByteArray& bytes);
 QByteArray Encode(const QString& text);

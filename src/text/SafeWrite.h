@@ -1,10 +1,10 @@
 #pragma once
 
 #include <QByteArray>
-#include <QSaveFile>
+#include <QFileDevice>
 #include <QString>
 
-#include <optional>
+#include <memory>
 
 class QFileInfo;
 
@@ -13,9 +13,11 @@ enum class ReadOnlyTarget {
     Refuse,  // a settings file: a read-only file means the user does not want it changed
 };
 
-// Writes the bytes beside the target and renames the result over it in one step. After any
-// failure the old file (if any) is left byte for byte and no partial file remains; error then
-// holds the reason (it does not repeat the path).
+// Writes the bytes beside the target and renames the result over it in one step, keeping the
+// old file's permissions. After any failure the old file (if any) is left byte for byte and no
+// partial file remains; error then holds the reason (it does not repeat the path). A character
+// device or a pipe at the path (links followed) is written into, never replaced; any other kind
+// of file that is not a regular one is refused.
 bool WriteFileAtomically(const QString& path, const QByteArray& bytes, ReadOnlyTarget readOnly,
                          QString* error = nullptr);
 
@@ -36,14 +38,21 @@ public:
     bool Commit(QString* error = nullptr);
 
 private:
-    void GiveBack();
+    enum class Mode {
+        Save,     // a new or writable regular file: QSaveFile
+        Stream,   // a character device or a pipe: written into
+        ReadOnly, // a read-only statement: a new file renamed over it
+    };
+
+    bool CommitReadOnly(QString* error);
 
     QString m_path;
     ReadOnlyTarget m_readOnly;
-    QSaveFile m_file;
+    Mode m_mode = Mode::Save;
+    std::unique_ptr<QFileDevice> m_file;
+    QFileDevice::Permissions m_permissions; // the read-only file's, for its successor
     bool m_hadOld = false;
     bool m_failed = false;
-    std::optional<QFileDevice::Permissions> m_lentFrom; // permissions to give back
 };
 
 // Whether the file's (or folder's) own permissions forbid writing. The owner's write bit counts

@@ -34,7 +34,9 @@ QString TextCoder::StringSumm(double n) const {
     if (!(n > 0)) return QStringLiteral("ноль");
     if (!std::isfinite(n)) return {};
     const double billions = std::floor(n / 1e9);
-    const qint64 below = qint64(std::floor(n - billions * 1e9));
+    // fmod is exact: the part below a billion of any amount, where subtracting the billions
+    // would leave a rounding error far beyond the range of an integer.
+    const qint64 below = qint64(std::fmod(std::floor(n), 1e9));
     int d[10] = {};
     qint64 rest = below;
     for (int k = 1; k <= 9; ++k) {

@@ -362,6 +362,11 @@ private slots:
         QCOMPARE(Status(), u"Ошибка! Не удалось сохранить файл!"_s);
         QCOMPARE(Colour(), Red);
         QVERIFY(Problem("blocked.txt") && QFileInfo(Path("blocked.txt/inner")).isDir());
+        // A template without any block is refused, in red, naming it.
+        Write(m_config + u"Выписка.txt.tpl"_s, "just text {Nomer}");
+        QVERIFY(!m_form->SaveTo(Path("third.txt"), 0));
+        QCOMPARE(Colour(), Red);
+        QVERIFY(Problem(u"Выписка.txt.tpl"_s) && !QFile::exists(Path("third.txt")));
         // Without templates an existing statement survives, and the command says where they go.
         for (const QString& name : {u"Выписка.txt.tpl"_s, u"Таблица.csv.tpl"_s})
             QVERIFY(QFile::remove(m_config + name));

@@ -1,0 +1,358 @@
+#include "reading/ArchiveWalk.h"
+
+#include "reading/DocumentFile.h"
+
+#include <QFile>
+#include <QFileInfo>
+#include <QStringDecoder>
+
+#include <archive.h>
+#include <archive_entry.h>
+
+#include <memory>
+#include <vector>
+
+#if defined(__unix__) || defined(__APPLE__)
+#include <clocale>
+#include <locale.h>
+#define VYPISKA_THREAD_LOCALE 1
+#endif
+
+namespace {
+#ifdef VYPISKA_THREAD_LOCALE
+// libarchive converts entry names into the character set of the C locale. Switching this thread
+// alone to UTF-8 for the walk makes every name arrive as UTF-8, whatever the user's locale,
+// without touching other threads.
+class Utf8NamesScope {
+public:
+    Utf8NamesScope() : m_utf8(newlocale(LC_CTYPE_MASK, "C.UTF-8", locale_t(nullptr))) {
+        if (m_utf8) m_previous = uselocale(m_utf8);
+    }
+    ~Utf8NamesScope() {
+        if (m_utf8) {
+            uselocale(m_previous);
+            freelocale(m_utf8);
+        }
+    }
+    Utf8NamesScope(const Utf8NamesScope&) = delete;
+    Utf8NamesScope& operator=(const Utf8NamesScope&) = delete;
+
+private:
+    locale_t m_utf8;
+    locale_t m_previous = locale_t(nullptr);
+};
+#else
+struct Utf8NamesScope {};
+#endif
+
+struct ArchiveFree {
+    void operator()(archive* a) const { archive_read_free(a); }
+};
+
+// libarchive's own words, as the detail that follows a Russian sentence.
+QString Detail(archive* a) {
+    const char* text = archive_error_string(a);
+    return text && *text ? QStringLiteral(" (%1)").arg(QString::fromUtf8(text)) : QString();
+}
+
+// The entry's path as parts inside the archive's root, or none when it would leave it.
+std::optional<QStringList> SafeParts(const QString& name) {
+    if (name.startsWith(QLatin1Char('/')) || name.startsWith(QLatin1Char('\\')))
+        return std::nullopt;
+    if (name.size() >= 2 && name.at(1) == QLatin1Char(':') && name.at(0).isLetter())
+        return std::nullopt;
+    QStringList parts;
+    QString slashed = name;
+    slashed.replace(QLatin1Char('\\'), QLatin1Char('/'));
+    for (const QString& part : slashed.split(QLatin1Char('/'))) {
+        if (part.isEmpty() || part == QLatin1String(".")) continue;
+        if (part == QLatin1String("..")) return std::nullopt;
+        parts << part;
+    }
+    return parts;
+}
+
+class Walk {
+public:
+    Walk(const ArchiveSource& source, ArchiveVisitor& visitor, QStringList& problems,
+         const UnzipLimits& limits)
+        : m_source(source), m_visitor(visitor), m_problems(problems), m_limits(limits) {}
+
+    bool Run();
+
+private:
+    enum class Step { Next, Stop, Cancel };
+
+    bool Open(archive* a);
+    Step Entry(archive* a, archive_entry* entry);
+    Step ReadData(archive* a, const ArchiveEntry& entry);
+    std::optional<QString> EntryName(archive_entry* entry);
+    std::vector<QByteArray> FalseUtf8Names() const;
+    void Say(const QString& text) {
+        m_problems << QStringLiteral("Архив '%1': %2").arg(m_source.Path, text);
+    }
+
+    const ArchiveSource& m_source;
+    ArchiveVisitor& m_visitor;
+    QStringList& m_problems;
+    UnzipLimits m_limits;
+    qint64 m_archiveSize = 0;
+    qint64 m_read = 0;    // bytes of wanted entries, for the bounds
+    qint64 m_entries = 0; // headers seen
+    QString m_lastName;   // of the last entry whose header was whole
+    std::optional<std::vector<QByteArray>> m_falseUtf8Names; // looked for once, when needed
+    size_t m_nameless = 0;                                   // of them, used so far
+};
+
+bool Walk::Open(archive* a) {
+    archive_read_support_format_zip(a);
+    // Names without the archive's UTF-8 flag were written by archivers on Russian Windows: CP866.
+    archive_read_set_format_option(a, "zip", "hdrcharset", "CP866");
+    int opened;
+    if (m_source.Bytes) {
+        m_archiveSize = m_source.Bytes->size();
+        opened = archive_read_open_memory(a, m_source.Bytes->constData(),
+                                          size_t(m_source.Bytes->size()));
+    } else {
+        // A pipe or a device named .zip would be waited on, or read for ever.
+        if (QFileInfo::exists(m_source.Path) && !QFileInfo(m_source.Path).isFile()) {
+            m_problems << NotRegularFileText(m_source.Path);
+            return false;
+        }
+        QFile probe(m_source.Path);
+        if (!probe.open(QIODevice::ReadOnly)) {
+            m_problems << QStringLiteral("Не удалось открыть архив '%1' (%2)")
+                              .arg(m_source.Path, probe.errorString());
+            return false;
+        }
+        m_archiveSize = probe.size();
+        opened =
+            archive_read_open_filename(a, QFile::encodeName(m_source.Path).constData(), 64 * 1024);
+    }
+    if (opened != ARCHIVE_OK) {
+        m_problems << QStringLiteral("Архив '%1' поврежден или это не архив ZIP%2")
+                          .arg(m_source.Path, Detail(a));
+        return false;
+    }
+    return true;
+}
+
+bool Walk::Run() {
+    const Utf8NamesScope utf8Names;
+    std::unique_ptr<archive, ArchiveFree> a(archive_read_new());
+    if (!Open(a.get())) return true;
+    for (;;) {
+        if (!m_visitor.KeepGoing()) return false;
+        archive_entry* entry = nullptr;
+        const int r = archive_read_next_header(a.get(), &entry);
+        if (r == ARCHIVE_EOF) return true;
+        if (r < ARCHIVE_WARN) {
+            if (m_entries == 0)
+                m_problems << QStringLiteral("Архив '%1' поврежден или это не архив ZIP%2")
+                                  .arg(m_source.Path, Detail(a.get()));
+            else
+                Say(QStringLiteral("архив поврежден после элемента '%1', остальные элементы не "
+                                   "прочитаны%2")
+                        .arg(m_lastName, Detail(a.get())));
+            return true;
+        }
+        if (++m_entries > m_limits.MaxEntries) {
+            Say(QStringLiteral("в архиве больше %1 элементов, прочитаны только первые %1")
+                    .arg(m_limits.MaxEntries));
+            return true;
+        }
+        const Step step = Entry(a.get(), entry);
+        if (step == Step::Cancel) return false;
+        if (step == Step::Stop) return true;
+    }
+}
+
+std::vector<QByteArray> Walk::FalseUtf8Names() const {
+    // Local headers in file order: the order in which libarchive hands out the entries.
+    std::vector<QByteArray> names;
+    QFile file(m_source.Path);
+    const uchar* data = nullptr;
+    qint64 size = 0;
+    if (m_source.Bytes) {
+        data = reinterpret_cast<const uchar*>(m_source.Bytes->constData());
+        size = m_source.Bytes->size();
+    } else if (file.open(QIODevice::ReadOnly) && (data = file.map(0, file.size()))) {
+        size = file.size();
+    }
+    const auto u16 = [&](qint64 at) { return qint64(data[at]) | qint64(data[at + 1]) << 8; };
+    const QByteArrayView all(data, size);
+    for (qint64 at = all.indexOf("PK\x03\x04"); at >= 0 && at + 30 <= size;
+         at = all.indexOf("PK\x03\x04", at + 4)) {
+        const qint64 length = u16(at + 26);
+        if (!(u16(at + 6) & 0x0800) || length == 0 || at + 30 + length > size) continue;
+        const QByteArray name(reinterpret_cast<const char*>(data + at + 30), length);
+        QStringDecoder utf8(QStringDecoder::Utf8);
+        [[maybe_unused]] const QString decoded = utf8(name);
+        if (utf8.hasError()) names.push_back(name);
+    }
+    return names;
+}
+
+std::optional<QString> Walk::EntryName(archive_entry* entry) {
+    if (const char* utf8 = archive_entry_pathname_utf8(entry)) return QString::fromUtf8(utf8);
+    if (const char* name = archive_entry_pathname(entry)) return QString::fromUtf8(name);
+    // A name flagged UTF-8 that is not: libarchive gives none. The k-th such entry is the k-th
+    // local header with the flag and a name that is not UTF-8; its bytes are decoded here, each
+    // bad sequence as U+FFFD.
+    if (!m_falseUtf8Names) m_falseUtf8Names = FalseUtf8Names();
+    if (m_nameless >= m_falseUtf8Names->size()) return std::nullopt;
+    return QString::fromUtf8(m_falseUtf8Names->at(m_nameless++));
+}
+
+Walk::Step Walk::Entry(archive* a, archive_entry* header) {
+    const std::optional<QString> name = EntryName(header);
+    if (!name) {
+        Say(QStringLiteral("имя элемента №%1 не удалось прочитать, элемент пропущен%2")
+                .arg(m_entries)
+                .arg(Detail(a)));
+        m_visitor.Refused(QStringLiteral("№%1").arg(m_entries));
+        return Step::Next;
+    }
+    m_lastName = *name;
+    const mode_t type = archive_entry_filetype(header);
+    if (type == AE_IFLNK || archive_entry_symlink(header) || archive_entry_hardlink(header)) {
+        Say(QStringLiteral("элемент '%1' — ссылка, пропущен").arg(*name));
+        m_visitor.Refused(*name);
+        return Step::Next;
+    }
+    if (type != AE_IFREG && type != AE_IFDIR) {
+        Say(QStringLiteral("элемент '%1' — не файл и не папка, пропущен").arg(*name));
+        m_visitor.Refused(*name);
+        return Step::Next;
+    }
+    std::optional<QStringList> parts = SafeParts(*name);
+    if (!parts) {
+        Say(QStringLiteral("элемент '%1' ведет за пределы папки, пропущен").arg(*name));
+        m_visitor.Refused(*name);
+        return Step::Next;
+    }
+    if (parts->isEmpty()) return Step::Next;
+    // A folder or file whose name has fewer than two characters is left out with its contents.
+    for (const QString& part : std::as_const(*parts))
+        if (part.size() < 2) return Step::Next;
+
+    ArchiveEntry entry;
+    entry.Name = *name;
+    entry.Parts = std::move(*parts);
+    entry.Position = m_entries;
+    entry.Size = archive_entry_size_is_set(header) ? archive_entry_size(header) : -1;
+    entry.Folder = type == AE_IFDIR;
+    if (!m_visitor.Wants(entry) || entry.Folder) return Step::Next;
+    return ReadData(a, entry);
+}
+
+Walk::Step Walk::ReadData(archive* a, const ArchiveEntry& entry) {
+    char buffer[64 * 1024];
+    for (;;) {
+        const la_ssize_t n = archive_read_data(a, buffer, sizeof buffer);
+        if (n == 0) {
+            m_visitor.Done(true);
+            return Step::Next;
+        }
+        if (n < 0) {
+            // The next header tells whether the rest of the archive can still be read.
+            Say(QStringLiteral("элемент '%1' поврежден и пропущен%2").arg(entry.Name, Detail(a)));
+            m_visitor.Done(false);
+            m_visitor.Refused(entry.Name);
+            return Step::Next;
+        }
+        m_read += n;
+        if (m_read > m_limits.MaxTotalBytes) {
+            Say(QStringLiteral("архив распаковывается больше чем в %1 байт; чтение остановлено")
+                    .arg(m_limits.MaxTotalBytes));
+            m_visitor.Done(false);
+            return Step::Stop;
+        }
+        if (m_read >= m_limits.RatioCheckBytes &&
+            double(m_read) > m_limits.MaxRatio * double(qMax<qint64>(m_archiveSize, 1))) {
+            Say(QStringLiteral("архив распаковывается в объем, более чем в %1 раз больший его "
+                               "размера; чтение остановлено")
+                    .arg(m_limits.MaxRatio));
+            m_visitor.Done(false);
+            return Step::Stop;
+        }
+        if (!m_visitor.KeepGoing()) {
+            m_visitor.Done(false);
+            return Step::Cancel;
+        }
+        if (!m_visitor.Data(buffer, n)) {
+            m_visitor.Done(false);
+            return Step::Next; // the next header skips the rest of the entry
+        }
+    }
+}
+
+// Reads each wanted file whole into memory.
+class MemoryReader : public ArchiveVisitor {
+public:
+    MemoryReader(const ArchiveSource& source, const ArchiveEntryFilter& wanted,
+                 const ArchiveEntryTake& take, QStringList& problems,
+                 const std::function<bool()>& keepGoing, QStringList* refused)
+        : m_source(source), m_wanted(wanted), m_take(take), m_problems(problems),
+          m_keepGoing(keepGoing), m_refused(refused) {}
+
+    bool Wants(const ArchiveEntry& entry) override {
+        if (entry.Folder || (m_wanted && !m_wanted(entry))) return false;
+        m_entry = entry;
+        m_bytes.clear();
+        if (entry.Size > LargestDocumentBytes) {
+            TooLarge();
+            return false;
+        }
+        // The stated size only sizes the buffer; the bound is kept by what arrives.
+        m_bytes.reserve(qsizetype(qMax<qint64>(entry.Size, 0)));
+        return true;
+    }
+    bool Data(const char* bytes, qsizetype size) override {
+        if (m_bytes.size() + size > LargestDocumentBytes) {
+            TooLarge();
+            return false;
+        }
+        m_bytes.append(bytes, size);
+        return true;
+    }
+    void Done(bool complete) override {
+        if (complete && m_take && !m_take(m_entry, m_bytes)) m_cancelled = true;
+        m_bytes = QByteArray();
+    }
+    bool KeepGoing() override { return !m_cancelled && (!m_keepGoing || m_keepGoing()); }
+    void Refused(const QString& name) override {
+        if (m_refused) *m_refused << name;
+    }
+
+private:
+    void TooLarge() {
+        m_problems << TooLargeDocumentText(
+            QStringLiteral("Архив '%1': элемент '%2'").arg(m_source.Path, m_entry.Name));
+        Refused(m_entry.Name);
+    }
+
+    const ArchiveSource& m_source;
+    const ArchiveEntryFilter& m_wanted;
+    const ArchiveEntryTake& m_take;
+    QStringList& m_problems;
+    const std::function<bool()>& m_keepGoing;
+    QStringList* m_refused;
+    ArchiveEntry m_entry;
+    QByteArray m_bytes;
+    bool m_cancelled = false;
+};
+} // namespace
+
+bool WalkArchive(const ArchiveSource& source, ArchiveVisitor& visitor, QStringList& problems,
+                 const UnzipLimits& limits) {
+    return Walk(source, visitor, problems, limits).Run();
+}
+
+bool ReadArchiveEntries(const ArchiveSource& source, const ArchiveEntryFilter& wanted,
+                        const ArchiveEntryTake& take, QStringList& problems,
+                        const UnzipLimits& limits, const std::function<bool()>& keepGoing,
+                        QStringList* refused) {
+    MemoryReader reader(source, wanted, take, problems, keepGoing, refused);
+    return WalkArchive(source, reader, problems, limits);
+}

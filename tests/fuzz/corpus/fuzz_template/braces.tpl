@@ -1,0 +1,1 @@
+<formats><decimal_separator>,</decimal_separator><date>yyyy-MM-dd</date></formats><header>{MakeDate} {ACC}</header><document>{Num}{{Sum}}{Text}{num</document><footer>{MakeTime}</footer>

@@ -1,0 +1,225 @@
+// vypiska-cli when its system fails it or a user stops it: exit statuses that tell the truth,
+// stop signals, temporary folders.
+#include "reading/TempFolders.h"
+
+#include <QDir>
+#include <QFile>
+#include <QProcess>
+#include <QTemporaryDir>
+#include <QtTest>
+
+#include "TestZip.h"
+
+#include <csignal>
+#include <sys/resource.h>
+#include <unistd.h>
+#include <utime.h>
+
+namespace {
+const QString Fixture = QStringLiteral(VYPISKA_TEST_DATA "/export");
+
+QByteArray Get(const QString& path) {
+    QFile f(path);
+    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray("<missing>");
+}
+
+bool Put(const QString& path, const QByteArray& bytes) {
+    QFile f(path);
+    return f.open(QIODevice::WriteOnly) && f.write(bytes) == bytes.size();
+}
+
+// The fixture's documents in a .zip, with a damaged entry after them when asked.
+bool DocumentsZip(const QString& zip, bool damaged) {
+    QList<TestZipEntry> entries;
+    for (const QString& name : QDir(Fixture + "/docs").entryList(QDir::Files))
+        entries.push_back({name.toUtf8(), Get(Fixture + "/docs/" + name)});
+    if (damaged) entries.push_back({"zz.xml", "<Num>damaged</Num>"});
+    if (!WriteTestZip(zip, entries, "UTF-8", true)) return false;
+    QFile file(zip);
+    if (!damaged) return true;
+    if (!file.open(QIODevice::ReadWrite)) return false;
+    QByteArray bytes = file.readAll();
+    bytes[bytes.indexOf("damaged")] = 'D'; // its checksum no longer holds
+    return file.seek(0) && file.write(bytes) == bytes.size();
+}
+
+// Whether the process holds the file open: it has started to read it.
+bool HasOpen(qint64 pid, const QString& path) {
+    const QString fds = QStringLiteral("/proc/%1/fd").arg(pid);
+    for (const QString& fd :
+         QDir(fds).entryList(QDir::AllEntries | QDir::System | QDir::NoDotAndDotDot))
+        if (QFile::symLinkTarget(fds + '/' + fd) == path) return true;
+    return false;
+}
+} // namespace
+
+class TestCliSafety : public QObject {
+    Q_OBJECT
+    QTemporaryDir m_dir;
+    QString m_big; // an archive that takes seconds to read
+
+private slots:
+    void initTestCase() {
+        // Four documents of 60 MB of blanks: each takes a while to search for its elements.
+        m_big = m_dir.filePath("big.zip");
+        const QByteArray blanks = "<Doc>" + QByteArray(60 << 20, ' ') + "<Sum>1</Sum></Doc>";
+        QVERIFY(WriteTestZip(
+            m_big,
+            {{"a1.xml", blanks}, {"a2.xml", blanks}, {"a3.xml", blanks}, {"a4.xml", blanks}}));
+    }
+
+    // DIR stands for a fresh folder holding the output "o" (an older statement), DOCS for the
+    // fixture's documents, ZIP and DAMAGED for them in an archive, the second with a damaged
+    // entry. Exit 3 keeps the older statement; the others write it anew.
+    void exitStatuses_data() {
+        QTest::addColumn<QString>("args");
+        QTest::addColumn<QString>("stdoutFile"); // empty: a pipe
+        QTest::addColumn<int>("fileLimit");      // bytes; 0: none
+        QTest::addColumn<int>("exit");
+        QTest::addColumn<QString>("says"); // on stderr
+        auto row = [](const char* name, const char* args, const char* out, int limit, int exit,
+                      const QString& says) {
+            QTest::newRow(name) << args << out << limit << exit << says;
+        };
+        row("list into a full device", "list DOCS", "/dev/full", 0, 3, "стандартный вывод");
+        row("convert's status into a full device",
+            "convert --date 2023-01-15T14:05 --output DIR/o DOCS", "/dev/full", 0, 3,
+            "стандартный вывод");
+        row("statement over the file size limit", "convert --output DIR/o DOCS", "", 100, 3,
+            "DIR/o");
+        row("damaged archive listed", "list DAMAGED", "", 0, 0, "zz.xml");
+        row("damaged archive listed, strict", "list --strict DAMAGED", "", 0, 4, "zz.xml");
+        row("damaged archive converted, strict",
+            "convert --strict --date 2023-01-15T14:05 --output DIR/o DAMAGED", "", 0, 4, "zz.xml");
+        row("whole archive, strict", "convert --strict --date 2023-01-15T14:05 --output DIR/o ZIP",
+            "", 0, 0, "Успешно");
+    }
+    void exitStatuses() {
+        QFETCH(QString, args);
+        QFETCH(QString, stdoutFile);
+        QFETCH(int, fileLimit);
+        QFETCH(int, exit);
+        QFETCH(QString, says);
+        QTemporaryDir dir;
+        const QString out = dir.filePath("o");
+        QVERIFY(Put(out, "older\r\n"));
+        QVERIFY(DocumentsZip(dir.filePath("docs.zip"), false));
+        QVERIFY(DocumentsZip(dir.filePath("damaged.zip"), true));
+        auto fill = [&](QString text) {
+            text.replace("DOCS", Fixture + "/docs")
+                .replace("DAMAGED", dir.filePath("damaged.zip"))
+                .replace("ZIP", dir.filePath("docs.zip"));
+            return text.replace("DIR", dir.path());
+        };
+        QStringList words = fill(args).split(u' ');
+        words.insert(1, "--config");
+        words.insert(2, Fixture + "/config");
+        words.insert(3, "--locale");
+        words.insert(4, "ru_RU");
+        QProcess p;
+        if (!stdoutFile.isEmpty()) p.setStandardOutputFile(stdoutFile);
+        if (fileLimit > 0)
+            p.setChildProcessModifier([fileLimit] {
+                const rlimit small{rlim_t(fileLimit), rlim_t(fileLimit)};
+                setrlimit(RLIMIT_FSIZE, &small);
+            });
+        p.start(VYPISKA_CLI, words);
+        QVERIFY(p.waitForFinished(60000));
+        QCOMPARE(p.exitStatus(), QProcess::NormalExit); // not killed by SIGXFSZ
+        QCOMPARE(p.exitCode(), exit);
+        const QString said = QString::fromUtf8(p.readAllStandardError());
+        QVERIFY2(said.contains(fill(says)), qPrintable(said));
+        if (exit == 3 && stdoutFile.isEmpty()) QCOMPARE(Get(out), QByteArray("older\r\n"));
+        if (args.startsWith("convert") && exit != 3)
+            QCOMPARE(Get(out), Get(Fixture + "/expected/statement.txt"));
+        QCOMPARE(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden),
+                 QStringList({"damaged.zip", "docs.zip", "o"}));
+    }
+
+    // A stop signal while an archive is read ends the run at once, by that signal, saying so;
+    // nothing is left in the temporary folder.
+    void stopSignals_data() {
+        QTest::addColumn<int>("signal");
+        QTest::newRow("SIGINT") << SIGINT;
+        QTest::newRow("SIGTERM") << SIGTERM;
+        QTest::newRow("SIGHUP") << SIGHUP;
+    }
+    void stopSignals() {
+        QFETCH(int, signal);
+        QTemporaryDir temp;
+        QProcess p;
+        QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+        environment.insert("TMPDIR", temp.path());
+        p.setProcessEnvironment(environment);
+        p.start(VYPISKA_CLI, {"list", "--config", Fixture + "/config", m_big});
+        QVERIFY(p.waitForStarted());
+        const pid_t pid = pid_t(p.processId());
+        QTRY_VERIFY_WITH_TIMEOUT(HasOpen(pid, m_big), 30000);
+        // Held still, so that the signal surely comes while the archive is read.
+        QCOMPARE(kill(pid, SIGSTOP), 0);
+        QVERIFY(HasOpen(pid, m_big));
+        QCOMPARE(kill(pid, signal), 0);
+        QCOMPARE(kill(pid, SIGCONT), 0);
+        QVERIFY(p.waitForFinished(30000));
+        QCOMPARE(p.exitStatus(), QProcess::CrashExit);
+        const QString said = QString::fromUtf8(p.readAllStandardError());
+        QVERIFY2(said.contains(QStringLiteral("Прервано сигналом %1").arg(signal)),
+                 qPrintable(said));
+        QVERIFY(p.readAllStandardOutput().isEmpty());
+        QVERIFY(
+            QDir(temp.path())
+                .isEmpty(QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot));
+    }
+
+    // Every start removes our folders that a killed run left: old enough, ours by name and owner,
+    // real folders. TMPDIR naming no folder means the system's own.
+    void staleTempFolders() {
+        QTemporaryDir temp, elsewhere;
+        const QString root = temp.path();
+        const auto make = [&](const QString& name, bool old) {
+            QVERIFY(QDir(root).mkpath(name + "/inner"));
+            QVERIFY(Put(root + '/' + name + "/inner/doc.xml", "<Sum>1</Sum>"));
+            const utimbuf hourAgo{time(nullptr) - 3600, time(nullptr) - 3600};
+            if (old) QCOMPARE(utime(QFile::encodeName(root + '/' + name).constData(), &hourAgo), 0);
+        };
+        make("vypiska-Old123", true);
+        make("vypiska-New123", false);
+        make("vypiska-longer-name", true);
+        make("other-Old123", true);
+        QVERIFY(Put(root + "/vypiska-File12", "a file"));
+        QVERIFY(QFile::link(elsewhere.path(), root + "/vypiska-Link12"));
+        QStringList kept{"other-Old123", "vypiska-File12", "vypiska-Link12", "vypiska-New123",
+                         "vypiska-longer-name"};
+        if (getuid() == 0) { // a folder of another user stays
+            make("vypiska-Their1", true);
+            QCOMPARE(chown(QFile::encodeName(root + "/vypiska-Their1").constData(), 65534, 65534),
+                     0);
+            kept << "vypiska-Their1";
+            kept.sort();
+        }
+        QVERIFY(Put(elsewhere.filePath("keep.xml"), "kept"));
+
+        QProcess p;
+        QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+        environment.insert("TMPDIR", root);
+        p.setProcessEnvironment(environment);
+        p.start(VYPISKA_CLI, {"list", "--config", Fixture + "/config", Fixture + "/docs"});
+        QVERIFY(p.waitForFinished(60000));
+        QCOMPARE(p.exitCode(), 0);
+        QStringList left =
+            QDir(root).entryList(QDir::AllEntries | QDir::System | QDir::NoDotAndDotDot);
+        left.sort();
+        QCOMPARE(left, kept);
+        QCOMPARE(Get(elsewhere.filePath("keep.xml")), QByteArray("kept"));
+
+        const QByteArray saved = qgetenv("TMPDIR");
+        qputenv("TMPDIR", QFile::encodeName(root + "/missing"));
+        QCOMPARE(TempFolderRoot(), "/tmp");
+        qputenv("TMPDIR", QFile::encodeName(root));
+        QCOMPARE(TempFolderRoot(), root);
+        qputenv("TMPDIR", saved);
+    }
+};
+
+QTEST_GUILESS_MAIN(TestCliSafety)
+#include "tst_cli_safety.moc"
