@@ -220,14 +220,14 @@ private slots:
                 u"'c.xml': Сумма caption '1.001': сумма с долями копейки, в итог не вошла"_qs,
                 u"'g.xml': ПолучательБИК caption '044525974': БИК должен состоять из 9 цифр"_qs,
             }));
-        QCOMPARE(checks.Duplicates.value("/in/d.xml"), QStringList({"/in/a.xml", "/in/f.xml"}));
-        QVERIFY(!checks.Duplicates.contains("/in/e.xml"));
+        QCOMPARE(checks.DuplicatesOf("/in/d.xml"), QStringList({"/in/a.xml", "/in/f.xml"}));
+        QVERIFY(!checks.IsDuplicate("/in/e.xml"));
         QVERIFY(checks.CellAt("/in/b.xml", 3));
         QVERIFY(!checks.CellAt("/in/b.xml", 4)); // the empty КПП
         // Only the checked documents, as the command line checks what it wrote.
         table.Rows[0].Checked = table.Rows[1].Checked = false;
         const DocumentChecks written = CheckDocuments(table, true);
-        QCOMPARE(written.Duplicates.value("/in/d.xml"), QStringList({"/in/f.xml"}));
+        QCOMPARE(written.DuplicatesOf("/in/d.xml"), QStringList({"/in/f.xml"}));
         QVERIFY(!written.Cells.contains("/in/b.xml"));
     }
 };

@@ -158,10 +158,15 @@ QVariant DocumentListModel::CheckData(const DocumentRow& row, int column, int ro
         break;
     case Qt::ToolTipRole: {
         QString tip = ProblemTip(row, column);
-        if (column == 0 && m_checks.Duplicates.contains(row.SourcePath)) {
+        if (column == 0 && m_checks.IsDuplicate(row.SourcePath)) {
+            // A tooltip names a handful; the problems panel and its report name them all.
+            constexpr int Named = 10;
+            const QStringList others = m_checks.DuplicatesOf(row.SourcePath);
             QStringList names;
-            for (const QString& other : m_checks.Duplicates.value(row.SourcePath))
+            for (const QString& other : others.mid(0, Named))
                 names << QLatin1Char('\'') + DocumentName(other) + QLatin1Char('\'');
+            if (others.size() > Named)
+                names << QStringLiteral("ещё %1").arg(others.size() - Named);
             if (tip.isEmpty()) tip = row.DisplayText(0);
             tip += QStringLiteral("\nПовтор: те же номер, дата, сумма и ИНН плательщика, что в ") +
                    names.join(QStringLiteral(", "));
@@ -170,7 +175,7 @@ QVariant DocumentListModel::CheckData(const DocumentRow& row, int column, int ro
         break;
     }
     case Qt::DecorationRole:
-        if (column == 0 && m_checks.Duplicates.contains(row.SourcePath))
+        if (column == 0 && m_checks.IsDuplicate(row.SourcePath))
             return QApplication::style()->standardIcon(QStyle::SP_MessageBoxWarning);
         break;
     default:

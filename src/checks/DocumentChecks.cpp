@@ -6,7 +6,6 @@
 #include "text/DateParse.h"
 
 #include <QFileInfo>
-#include <QSet>
 
 #include <cmath>
 
@@ -85,6 +84,14 @@ const CellProblem* DocumentChecks::CellAt(const QString& sourcePath, int column)
     return nullptr;
 }
 
+QStringList DocumentChecks::DuplicatesOf(const QString& sourcePath) const {
+    const auto found = DuplicateGroupOf.constFind(sourcePath);
+    if (found == DuplicateGroupOf.cend()) return {};
+    QStringList others = DuplicateGroups[std::size_t(*found)];
+    others.removeOne(sourcePath);
+    return others;
+}
+
 QString DocumentName(const QString& sourcePath) {
     const QString name = QFileInfo(sourcePath).fileName();
     return name.isEmpty() ? sourcePath : name;
@@ -132,20 +139,19 @@ DocumentChecks CheckDocuments(const DocumentTable& table, bool checkedOnly) {
         paths.append(row.SourcePath);
     }
     for (const QString& key : std::as_const(keyOrder)) {
-        const QStringList& paths = byKey[key];
+        QStringList& paths = byKey[key];
         if (paths.size() < 2) continue;
-        for (const QString& path : paths) {
-            QStringList others = paths;
-            others.removeOne(path);
-            checks.Duplicates.insert(path, others);
-        }
+        const int group = int(checks.DuplicateGroups.size());
+        for (const QString& path : std::as_const(paths))
+            checks.DuplicateGroupOf.insert(path, group);
+        checks.DuplicateGroups.push_back(std::move(paths));
     }
     return checks;
 }
 
 QStringList CheckReport(const DocumentTable& table, const DocumentChecks& checks) {
     QStringList lines;
-    QSet<QString> reported; // duplicates are said once per group
+    std::vector<bool> reported(checks.DuplicateGroups.size()); // a group is said once
     for (const DocumentRow& row : table.Rows) {
         const auto cells = checks.Cells.constFind(row.SourcePath);
         if (cells != checks.Cells.cend()) {
@@ -158,14 +164,14 @@ QStringList CheckReport(const DocumentTable& table, const DocumentChecks& checks
                                   row.ExportValue(problem.Column).trimmed(), problem.Why);
             }
         }
-        const auto twins = checks.Duplicates.constFind(row.SourcePath);
-        if (twins == checks.Duplicates.cend() || reported.contains(row.SourcePath)) continue;
+        const auto group = checks.DuplicateGroupOf.constFind(row.SourcePath);
+        if (group == checks.DuplicateGroupOf.cend() || reported[std::size_t(*group)]) continue;
+        reported[std::size_t(*group)] = true;
+        // The row that meets the group first leads it; the rest follow in table order.
         QStringList names{QLatin1Char('\'') + DocumentName(row.SourcePath) + QLatin1Char('\'')};
-        reported.insert(row.SourcePath);
-        for (const QString& other : *twins) {
-            names << QLatin1Char('\'') + DocumentName(other) + QLatin1Char('\'');
-            reported.insert(other);
-        }
+        for (const QString& other : checks.DuplicateGroups[std::size_t(*group)])
+            if (other != row.SourcePath)
+                names << QLatin1Char('\'') + DocumentName(other) + QLatin1Char('\'');
         const QString last = names.takeLast();
         lines << QStringLiteral("%1 и %2: повтор — одинаковые номер, дата, сумма и ИНН плательщика")
                      .arg(names.join(QStringLiteral(", ")), last);

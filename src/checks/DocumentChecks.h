@@ -18,11 +18,19 @@ struct CellProblem {
 // The checks only look: they never change, reorder or uncheck a document.
 struct DocumentChecks {
     QHash<QString, std::vector<CellProblem>> Cells; // failing requisites and amounts
-    QHash<QString, QStringList> Duplicates;         // the other documents with the same key
+    // Documents with the same key, each group in table order. A document points to its group
+    // rather than holding the others, so a large group costs its size, not its square.
+    std::vector<QStringList> DuplicateGroups;
+    QHash<QString, int> DuplicateGroupOf; // SourcePath -> index into DuplicateGroups
 
-    bool IsEmpty() const { return Cells.isEmpty() && Duplicates.isEmpty(); }
+    bool IsEmpty() const { return Cells.isEmpty() && DuplicateGroups.empty(); }
     // The problem of one cell, or null when it passes.
     const CellProblem* CellAt(const QString& sourcePath, int column) const;
+    bool IsDuplicate(const QString& sourcePath) const {
+        return DuplicateGroupOf.contains(sourcePath);
+    }
+    // The other documents with the same key, in table order; empty for none.
+    QStringList DuplicatesOf(const QString& sourcePath) const;
 };
 
 // Checks the requisites (columns keyed ...ИНН, ...КПП, ...БИК, ...Счет, ...Корсчет; an account
