@@ -335,11 +335,11 @@ bool LoadCliColumns(const CliOptions& options, ColumnMap* columns, qsizetype* pr
 }
 
 ReadingOutcome ReadCliSource(const CliOptions& options, const ColumnMap& columns,
-                             const TextCoder& coder) {
+                             const TextCoder& coder, RowUse use) {
     ReadingOutcome outcome;
     {
         ProgressLine progress;
-        outcome = RunReading(options.Source, columns, coder, std::ref(progress), CliCancel());
+        outcome = RunReading(options.Source, columns, coder, std::ref(progress), CliCancel(), use);
     }
     EndIfInterrupted();
     PrintLine(stderr, outcome.StatusText);
@@ -348,8 +348,13 @@ ReadingOutcome ReadCliSource(const CliOptions& options, const ColumnMap& columns
     return outcome;
 }
 
-void PrintCliChecks(const DocumentTable& table) {
-    PrintLine(stderr, TotalsText(ComputeTotals(table)));
-    for (const QString& line : CheckReport(table, CheckDocuments(table, true)))
+CliChecks::CliChecks(const DocumentTable& table)
+    : m_lines(std::async(std::launch::async, [&table] {
+          return QStringList{TotalsText(ComputeTotals(table))} +
+                 CheckReport(table, CheckDocuments(table, true));
+      })) {}
+
+void CliChecks::Print() {
+    for (const QString& line : m_lines.get())
         PrintLine(stderr, line);
 }

@@ -8,6 +8,7 @@
 #include <QStringList>
 
 #include <cstdio>
+#include <future>
 #include <optional>
 #include <vector>
 
@@ -62,8 +63,17 @@ bool LoadCliColumns(const CliOptions& options, ColumnMap* columns, qsizetype* pr
 // On a terminal a long run shows its progress on one stderr line meanwhile.
 // A stop signal during the reading ends the process there (EndIfInterrupted).
 ReadingOutcome ReadCliSource(const CliOptions& options, const ColumnMap& columns,
-                             const TextCoder& coder);
+                             const TextCoder& coder, RowUse use = RowUse::List);
 
-// Prints the totals line of the checked documents to stderr, then what the checks found in them
-// (failing requisites, amounts left out of the total, duplicates), one line each.
-void PrintCliChecks(const DocumentTable& table);
+// The totals line of the checked documents, then what the checks found in them (failing
+// requisites, amounts left out of the total, duplicates), one line each. They are made on a
+// thread of their own from construction on, while the statement or the listing is written, and
+// go to stderr with Print. The table must stay as it is until then.
+class CliChecks {
+public:
+    explicit CliChecks(const DocumentTable& table);
+    void Print();
+
+private:
+    std::future<QStringList> m_lines;
+};

@@ -100,7 +100,7 @@ int RunConvert(const QStringList& args) {
     DocumentTable table;
     qsizetype problems = 0;
     if (!LoadCliColumns(options, &table.Columns, &problems)) return ExitUsage;
-    ReadingOutcome outcome = ReadCliSource(options, table.Columns, coder);
+    ReadingOutcome outcome = ReadCliSource(options, table.Columns, coder, RowUse::Statement);
     problems += outcome.Problems.size();
     if (outcome.Rows.empty()) return ExitNoDocuments;
     table.Rows = std::move(outcome.Rows);
@@ -117,6 +117,7 @@ int RunConvert(const QStringList& args) {
             table.Rows[size_t(i)].Checked = rows->count(i + 1) > 0;
     }
 
+    CliChecks checks(table);
     FormatSettings formats;
     const INIStorage settings(options.ConfigDir);
     ExportResult result;
@@ -137,7 +138,7 @@ int RunConvert(const QStringList& args) {
     }
     // With the statement on stdout, the status goes beside it.
     PrintLine(toStdout ? stderr : stdout, SaveSuccessText(qint64(table.Rows.size()), output));
-    PrintCliChecks(table);
+    checks.Print();
     EndIfInterrupted(); // a stop asked for during the write: the statement is whole, or untouched
     if (!StdoutReached()) return ExitWriteFailed;
     return options.Values.contains(QStringLiteral("--strict")) && problems > 0 ? ExitHadProblems

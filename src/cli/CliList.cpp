@@ -3,6 +3,7 @@
 #include "cli/CliSafety.h"
 
 #include "checks/DocumentTotals.h"
+#include "text/InOrder.h"
 #include "text/TextCoder.h"
 
 #include <QSet>
@@ -49,14 +50,36 @@ void AppendJsonString(QString& out, const QString& text) {
     out += u'"';
 }
 
-void WriteTsvLine(const QStringList& fields) {
-    QString line;
+void AppendTsvLine(QString& out, const QStringList& fields) {
     for (qsizetype i = 0; i < fields.size(); ++i) {
-        if (i > 0) line += QLatin1Char('\t');
-        AppendEscaped(line, fields.at(i), Escape::Tsv);
+        if (i > 0) out += QLatin1Char('\t');
+        AppendEscaped(out, fields.at(i), Escape::Tsv);
     }
-    const QByteArray bytes = line.toUtf8() + '\n';
+    out += QLatin1Char('\n');
+}
+
+void Write(const QByteArray& bytes) {
     std::fwrite(bytes.constData(), 1, size_t(bytes.size()), stdout);
+}
+
+// The rows' lines are made on every core and written in order.
+constexpr qsizetype RowsPerPiece = 512;
+void WriteRows(const std::vector<DocumentRow>& rows,
+               const std::function<void(QString& out, qsizetype r)>& appendRow) {
+    MakeInOrder(
+        qsizetype(rows.size()), RowsPerPiece,
+        [&]() -> BatchMaker {
+            return [&, out = QString()](qsizetype from, qsizetype to, QByteArray& piece) mutable {
+                out.truncate(0);
+                for (qsizetype r = from; r < to; ++r)
+                    appendRow(out, r);
+                piece = out.toUtf8();
+            };
+        },
+        [](const QByteArray& piece) {
+            Write(piece);
+            return true;
+        });
 }
 
 // The object keys: the captions, a repeated one numbered " (2)", " (3)", ... so that no column
@@ -81,30 +104,39 @@ QStringList JsonKeys(const ColumnMap& columns, bool withAmount) {
 void WriteJson(const ColumnMap& columns, const std::vector<DocumentRow>& rows) {
     const int amountColumn = AmountColumn(columns);
     const QStringList keys = JsonKeys(columns, amountColumn >= 0);
-    QString out = QStringLiteral("[");
-    for (size_t r = 0; r < rows.size(); ++r) {
+    Write("[");
+    WriteRows(rows, [&](QString& out, qsizetype r) {
+        const DocumentRow& row = rows[size_t(r)];
         out += r ? QStringLiteral(",\n{") : QStringLiteral("\n{");
         for (int c = 0; c < int(columns.size()); ++c) {
             if (c) out += u',';
             AppendJsonString(out, keys[c]);
             out += u':';
-            AppendJsonString(out, rows[r].DisplayText(c));
+            AppendJsonString(out, row.DisplayText(c));
         }
         if (amountColumn >= 0) {
-            const std::optional<qint64> kopecks = AmountKopecks(rows[r].ExportValue(amountColumn));
+            const std::optional<qint64> kopecks = AmountKopecks(row.ExportValue(amountColumn));
             out += QStringLiteral(",\"%1\":").arg(JsonAmountKey);
             out += kopecks ? KopecksText(*kopecks, QStringLiteral(".")) : QStringLiteral("null");
         }
         out += u'}';
-        if (out.size() > (1 << 16)) {
-            const QByteArray bytes = out.toUtf8();
-            std::fwrite(bytes.constData(), 1, size_t(bytes.size()), stdout);
-            out.clear();
-        }
-    }
-    out += rows.empty() ? QStringLiteral("]\n") : QStringLiteral("\n]\n");
-    const QByteArray bytes = out.toUtf8();
-    std::fwrite(bytes.constData(), 1, size_t(bytes.size()), stdout);
+    });
+    Write(rows.empty() ? "]\n" : "\n]\n");
+}
+
+void WriteTsv(const ColumnMap& columns, const std::vector<DocumentRow>& rows) {
+    QStringList captions;
+    for (const ColumnDef& column : columns)
+        captions << column.Caption;
+    QString header;
+    AppendTsvLine(header, captions);
+    Write(header.toUtf8());
+    WriteRows(rows, [&](QString& out, qsizetype r) {
+        QStringList fields;
+        for (int c = 0; c < int(columns.size()); ++c)
+            fields << rows[size_t(r)].DisplayText(c);
+        AppendTsvLine(out, fields);
+    });
 }
 } // namespace
 
@@ -125,23 +157,14 @@ int RunList(const QStringList& args) {
     problems += outcome.Problems.size();
     DocumentTable table{columns, std::move(outcome.Rows)};
 
-    if (format == QLatin1String("json")) {
+    CliChecks checks(table);
+    if (format == QLatin1String("json"))
         WriteJson(columns, table.Rows);
-    } else {
-        QStringList fields;
-        for (const ColumnDef& column : columns)
-            fields << column.Caption;
-        WriteTsvLine(fields);
-        for (const DocumentRow& row : table.Rows) {
-            fields.clear();
-            for (int c = 0; c < int(columns.size()); ++c)
-                fields << row.DisplayText(c);
-            WriteTsvLine(fields);
-        }
-    }
+    else
+        WriteTsv(columns, table.Rows);
     if (!StdoutReached()) return ExitWriteFailed;
     if (table.Rows.empty()) return ExitNoDocuments;
-    PrintCliChecks(table);
+    checks.Print();
     return options.Values.contains(QStringLiteral("--strict")) && problems > 0 ? ExitHadProblems
                                                                                : ExitDone;
 }

@@ -6,6 +6,7 @@
 #include "reading/ColumnMap.h"
 #include "settings/INIStorage.h"
 #include "text/Cp1251.h"
+#include "text/InOrder.h"
 #include "text/SafeWrite.h"
 #include "text/TextCoder.h"
 #include "text/TrimSpaces.h"
@@ -61,7 +62,7 @@ using StatementSink = std::function<bool(const QByteArray& piece)>;
 
 // Builds the statement and hands it on as it is made, in pieces of whole lines: a year of
 // documents is a statement of a hundred megabytes, which need not be held whole. Stops at the
-// first piece the sink refuses; the sink knows why.
+// first piece the sink refuses; the sink knows why. The sink is called from this thread only.
 ExportResult BuildStatement(const StatementSink& sink, const DocumentTable& documents,
                             const QString& templatePath, double exportDateTime,
                             const INIStorage& settings, const TextCoder& coder,
@@ -116,6 +117,7 @@ ExportResult BuildStatement(const StatementSink& sink, const DocumentTable& docu
     PlaceholderBlock(coder.ReadTag(tpl, QStringLiteral("header")), headerSlots)
         .Fill(out, headerTexts);
     out += CrLf;
+    if (!sink(Cp1251::Encode(out))) return {true, {}, ExportFailure::None};
 
     // Every piece of every column's tag list names a placeholder ("{" + piece + "}", untrimmed,
     // empty pieces kept); where columns share a piece, the first column fills it.
@@ -126,30 +128,34 @@ ExportResult BuildStatement(const StatementSink& sink, const DocumentTable& docu
     const PlaceholderBlock documentBlock(coder.ReadTag(tpl, QStringLiteral("document")),
                                          columnSlots);
 
-    // A piece ends after a line break or at the end, never inside a character.
-    constexpr qsizetype Piece = 1 << 16;
-    const auto handOn = [&] {
-        const bool kept = sink(Cp1251::Encode(out));
-        out.truncate(0); // keeps its capacity for the next piece
-        return kept;
+    // The documents are made on every core, a few hundred to a piece, and handed on in order.
+    constexpr qsizetype RowsPerPiece = 256;
+    const auto newMaker = [&]() -> BatchMaker {
+        return [&, formatter = ValueFormatter(formats),
+                texts = std::vector<QString>(documents.Columns.size()),
+                text = QString()](qsizetype from, qsizetype to, QByteArray& piece) mutable {
+            text.truncate(0); // keeps its capacity for the next piece
+            for (qsizetype r = from; r < to; ++r) {
+                const DocumentRow& row = documents.Rows[size_t(r)];
+                if (!row.Checked) continue;
+                for (size_t c = 0; c < texts.size(); ++c)
+                    texts[c] = formatter.Format(row.ExportValue(int(c)));
+                documentBlock.Fill(text, texts);
+                text += CrLf;
+            }
+            piece = Cp1251::Encode(text);
+        };
     };
-    std::vector<QString> texts(documents.Columns.size());
-    ValueFormatter formatter(formats);
-    out.reserve(Piece + documentBlock.Size() * 2);
-    for (const DocumentRow& row : documents.Rows) {
-        if (!row.Checked) continue;
-        for (size_t c = 0; c < texts.size(); ++c)
-            texts[c] = formatter.Format(row.ExportValue(int(c)));
-        documentBlock.Fill(out, texts);
-        out += CrLf;
-        if (out.size() >= Piece && !handOn()) return {true, {}, ExportFailure::None};
-    }
+    if (!MakeInOrder(qsizetype(documents.Rows.size()), RowsPerPiece, newMaker, sink))
+        return {true, {}, ExportFailure::None};
+
+    out.truncate(0);
     QHash<QString, int> footerSlots;
     std::vector<QString> footerTexts;
     AddSlots(footerSlots, footerTexts, summary);
     PlaceholderBlock(coder.ReadTag(tpl, QStringLiteral("footer")), footerSlots)
         .Fill(out, footerTexts);
-    handOn();
+    sink(Cp1251::Encode(out));
     return {true, {}, ExportFailure::None};
 }
 

@@ -2,6 +2,8 @@
 
 #include <QFile>
 
+#include <functional>
+
 #ifdef Q_OS_UNIX
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -31,42 +33,19 @@ QString NotRegularFileText(const QString& path) {
     return QStringLiteral("'%1' не обычный файл (канал, устройство или сокет), пропущен").arg(path);
 }
 
-std::optional<QByteArray> ReadDocumentBytes(const QString& path, QString* problem) {
-    QFile file;
-#ifdef Q_OS_UNIX
-    // O_NONBLOCK: opening a pipe must not wait for a writer. The kind is asked of the opened
-    // file itself, so that nothing can swap it between the question and the reading.
-    const int fd = ::open(QFile::encodeName(path).constData(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
-    if (fd < 0) {
-        Say(problem, Unreadable(path, QString::fromLocal8Bit(std::strerror(errno))));
-        return std::nullopt;
-    }
-    struct stat st {};
-    if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
-        ::close(fd);
-        Say(problem, NotRegularFileText(path));
-        return std::nullopt;
-    }
-    if (!file.open(fd, QIODevice::ReadOnly, QFileDevice::AutoCloseHandle)) {
-        ::close(fd);
-        Say(problem, Unreadable(path, file.errorString()));
-        return std::nullopt;
-    }
-#else
-    file.setFileName(path);
-    if (!file.open(QIODevice::ReadOnly)) {
-        Say(problem, Unreadable(path, file.errorString()));
-        return std::nullopt;
-    }
-#endif
-    // The size the file claims only sizes the buffer; the bound is kept by what arrives.
+namespace {
+// Takes what read gives until it gives nothing: the size the file claims does not count, the
+// bound is kept by what arrives. read returns the bytes read, 0 at the end, -1 on an error.
+std::optional<QByteArray> ReadBounded(const QString& path, qint64 claimed,
+                                      const std::function<qint64(char*, qint64)>& read,
+                                      const std::function<QString()>& why, QString* problem) {
     QByteArray bytes;
-    bytes.reserve(qsizetype(qBound<qint64>(0, file.size(), LargestDocumentBytes)));
+    bytes.reserve(qsizetype(qBound<qint64>(0, claimed, LargestDocumentBytes)));
     char chunk[64 * 1024];
     for (;;) {
-        const qint64 n = file.read(chunk, sizeof chunk);
+        const qint64 n = read(chunk, sizeof chunk);
         if (n < 0) {
-            Say(problem, Unreadable(path, file.errorString()));
+            Say(problem, Unreadable(path, why()));
             return std::nullopt;
         }
         if (n == 0) break;
@@ -77,4 +56,52 @@ std::optional<QByteArray> ReadDocumentBytes(const QString& path, QString* proble
         bytes.append(chunk, n);
     }
     return bytes;
+}
+
+#ifdef Q_OS_UNIX
+QString ErrnoText() {
+    return QString::fromLocal8Bit(std::strerror(errno));
+}
+#endif
+} // namespace
+
+std::optional<QByteArray> ReadDocumentBytes(const QString& path, QString* problem) {
+#ifdef Q_OS_UNIX
+    // Plain system calls: a year of documents is a hundred thousand files, and each call more
+    // per file shows. O_NONBLOCK: opening a pipe must not wait for a writer. The kind is asked
+    // of the opened file itself, so that nothing can swap it between the question and the
+    // reading.
+    const int fd = ::open(QFile::encodeName(path).constData(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+    if (fd < 0) {
+        Say(problem, Unreadable(path, ErrnoText()));
+        return std::nullopt;
+    }
+    struct stat st {};
+    if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
+        ::close(fd);
+        Say(problem, NotRegularFileText(path));
+        return std::nullopt;
+    }
+    std::optional<QByteArray> bytes = ReadBounded(
+        path, st.st_size,
+        [fd](char* into, qint64 most) {
+            ssize_t n;
+            do
+                n = ::read(fd, into, size_t(most));
+            while (n < 0 && errno == EINTR);
+            return qint64(n);
+        },
+        ErrnoText, problem);
+    ::close(fd);
+    return bytes;
+#else
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly)) {
+        Say(problem, Unreadable(path, file.errorString()));
+        return std::nullopt;
+    }
+    return ReadBounded(
+        path, file.size(), [&](char* into, qint64 most) { return file.read(into, most); },
+        [&] { return file.errorString(); }, problem);
+#endif
 }

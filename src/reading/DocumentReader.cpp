@@ -117,8 +117,8 @@ QStringList AllElementNames(const ColumnMap& columns) {
 } // namespace
 
 DocumentReader::DocumentReader(const ColumnMap& columns, const TextCoder& coder,
-                               const std::atomic<bool>* cancel)
-    : m_scanner(AllElementNames(columns)), m_coder(coder), m_cancel(cancel) {
+                               const std::atomic<bool>* cancel, RowUse use)
+    : m_scanner(AllElementNames(columns)), m_coder(coder), m_cancel(cancel), m_use(use) {
     m_columns.reserve(columns.size());
     for (const ColumnDef& column : columns) {
         PreparedColumn prepared;
@@ -155,12 +155,9 @@ void DocumentReader::Share(QString& value) const {
     // year of unique numbers does not keep a node each.
     constexpr qsizetype MostShared = 16384;
     if (value.isEmpty() || value.size() > LongestShared) return;
-    if (const auto found = m_shared.constFind(value); found != m_shared.cend()) {
-        value = *found;
-        return;
-    }
     if (m_shared.size() >= MostShared) m_shared.clear();
-    m_shared.insert(value);
+    // One hash for the look-up and the keeping: an equal value already kept stays, and is taken.
+    value = *m_shared.insert(value);
 }
 
 std::optional<DocumentRow> DocumentReader::ReadText(const QString& path, const QString& text,
@@ -189,16 +186,21 @@ std::optional<DocumentRow> DocumentReader::ReadText(const QString& path, const Q
                                .arg(path, WhereLooked(column.ElementNames, column.Caption)));
                 return std::nullopt;
             }
-            cell.DisplayText = AmountDisplayText(value, m_coder.Locale());
             // The statement takes the amount as written; when it is no number, the list's
             // figure is not what 1C will get, and the user must know.
-            if (!ReadDocumentNumber(value))
+            const bool number = ReadDocumentNumber(value).has_value();
+            if (m_use == RowUse::List || !number)
+                cell.DisplayText = AmountDisplayText(value, m_coder.Locale());
+            if (!number)
                 AddProblem(problem,
                            QStringLiteral("Файл '%1': сумма '%2' не является числом (в списке: "
                                           "%3; в выписку она попадет как есть)")
                                .arg(path, value, cell.DisplayText));
-        } else {
+            if (m_use == RowUse::Statement) cell.DisplayText = value;
+        } else if (m_use == RowUse::List) {
             cell.DisplayText = DisplayText(value);
+        } else {
+            cell.DisplayText = value;
         }
         cell.RawValue = std::move(value);
         Share(cell.RawValue);

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "reading/DocumentTable.h"
+#include "reading/ReadingRun.h"
 #include "reading/TagScanner.h"
 #include "text/DocumentNumber.h"
 
@@ -35,13 +36,12 @@ QString AmountDisplayText(const QString& text, const QLocale& locale);
 // Turns document files into rows. The column map is split once here, not once per document,
 // which matters when an archive holds tens of thousands of them. Values that recur from document
 // to document share one copy, so a year of documents fits in memory: a reader is therefore used
-// by one thread at a time.
-// which matters when an archive holds tens of thousands of them. A raised cancel flag stops the
-// reading inside a long document too: the row being read is then none.
+// by one thread at a time. A raised cancel flag stops the reading inside a long document too:
+// the row being read is then none.
 class DocumentReader {
 public:
     DocumentReader(const ColumnMap& columns, const TextCoder& coder,
-                   const std::atomic<bool>* cancel = nullptr);
+                   const std::atomic<bool>* cancel = nullptr, RowUse use = RowUse::List);
 
     // The row of one file, or none: no amount, or the file could not be read. problem receives
     // one line per thing worth saying about the file (why it was left out, an amount that is no
@@ -73,4 +73,5 @@ private:
     mutable QHash<QString, QString> m_dates; // date texts as the list shows them
     const TextCoder& m_coder;
     const std::atomic<bool>* m_cancel;
+    RowUse m_use;
 };

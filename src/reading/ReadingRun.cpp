@@ -134,11 +134,12 @@ constexpr qsizetype ParallelFrom = 64;
 // Returns false when cancelled.
 bool ReadDocuments(qsizetype count, const std::function<QString(qsizetype)>& pathOf,
                    const ColumnMap& columns, const TextCoder& coder, const ReadOne& readOne,
-                   ReadingOutcome* outcome, const ReadingProgress& progress, ReadingCancel cancel) {
+                   ReadingOutcome* outcome, const ReadingProgress& progress, ReadingCancel cancel,
+                   RowUse use) {
     const int workers = std::max(1, QThread::idealThreadCount());
     outcome->Rows.reserve(outcome->Rows.size() + size_t(count));
     if (count < ParallelFrom || workers == 1) {
-        const DocumentReader reader(columns, coder, cancel);
+        const DocumentReader reader(columns, coder, cancel, use);
         for (qsizetype i = 0; i < count; ++i) {
             QString problem;
             std::optional<DocumentRow> row = readOne(i, reader, &problem);
@@ -160,7 +161,7 @@ bool ReadDocuments(qsizetype count, const std::function<QString(qsizetype)>& pat
     std::mutex mutex;
     std::condition_variable changed;
     auto work = [&] {
-        const DocumentReader reader(columns, coder, cancel);
+        const DocumentReader reader(columns, coder, cancel, use);
         for (qsizetype i = next++; i < count && !stop && !Stopped(cancel); i = next++) {
             Result& result = results[size_t(i)];
             result.Row = readOne(i, reader, &result.Problem);
@@ -203,8 +204,8 @@ bool ReadDocuments(qsizetype count, const std::function<QString(qsizetype)>& pat
 }
 
 bool ReadFolderWith(const QString& folder, const ColumnMap& columns, const TextCoder& coder,
-                    ReadingOutcome* outcome, const ReadingProgress& progress,
-                    ReadingCancel cancel) {
+                    ReadingOutcome* outcome, const ReadingProgress& progress, ReadingCancel cancel,
+                    RowUse use) {
     const QStringList names = DocumentFileNames(folder);
     const QString prefix = coder.RulePath(folder);
     const auto pathOf = [&](qsizetype i) { return prefix + names.at(i); };
@@ -213,12 +214,12 @@ bool ReadFolderWith(const QString& folder, const ColumnMap& columns, const TextC
         [&](qsizetype i, const DocumentReader& reader, QString* problem) {
             return reader.ReadFile(pathOf(i), problem);
         },
-        outcome, progress, cancel);
+        outcome, progress, cancel, use);
 }
 
 bool ReadZipWith(const QString& archive, const ColumnMap& columns, const TextCoder& coder,
                  ReadingOutcome* outcome, const ReadingProgress& progress,
-                 const UnzipLimits& limits, ReadingCancel cancel) {
+                 const UnzipLimits& limits, ReadingCancel cancel, RowUse use) {
     // The top-level documents come from libarchive straight into memory, then are read like a
     // folder's files: in name order, on every core, each entry's bytes let go once read.
     struct Entry {
@@ -260,39 +261,40 @@ bool ReadZipWith(const QString& archive, const ColumnMap& columns, const TextCod
             const QByteArray bytes = std::exchange(entries[size_t(i)].Bytes, {});
             return reader.ReadBytes(paths.at(i), bytes, problem);
         },
-        outcome, progress, cancel);
+        outcome, progress, cancel, use);
 }
 } // namespace
 
 bool ReadFolder(const QString& folder, const ColumnMap& columns, const TextCoder& coder,
-                ReadingOutcome* outcome, const ReadingProgress& progress, ReadingCancel cancel) {
-    return ReadFolderWith(folder, columns, coder, outcome, progress, cancel);
+                ReadingOutcome* outcome, const ReadingProgress& progress, ReadingCancel cancel,
+                RowUse use) {
+    return ReadFolderWith(folder, columns, coder, outcome, progress, cancel, use);
 }
 
 bool ReadZipArchive(const QString& archive, const ColumnMap& columns, const TextCoder& coder,
                     ReadingOutcome* outcome, const ReadingProgress& progress,
-                    const UnzipLimits& limits, ReadingCancel cancel) {
-    return ReadZipWith(archive, columns, coder, outcome, progress, limits, cancel);
+                    const UnzipLimits& limits, ReadingCancel cancel, RowUse use) {
+    return ReadZipWith(archive, columns, coder, outcome, progress, limits, cancel, use);
 }
 
 ReadingOutcome RunReading(const QString& path, const ColumnMap& columns, const TextCoder& coder,
-                          const ReadingProgress& progress, ReadingCancel cancel) {
+                          const ReadingProgress& progress, ReadingCancel cancel, RowUse use) {
     ReadingOutcome outcome;
     bool finished = true;
     switch (DetectSourceKind(path, coder)) {
     case SourceKind::Xml: {
         QString problem;
         std::optional<DocumentRow> row =
-            DocumentReader(columns, coder, cancel).ReadFile(path, &problem);
+            DocumentReader(columns, coder, cancel, use).ReadFile(path, &problem);
         Take(path, std::move(row), problem, &outcome, cancel);
         finished = !Stopped(cancel) && (!progress || progress(1, 1));
         break;
     }
     case SourceKind::Zip:
-        finished = ReadZipWith(path, columns, coder, &outcome, progress, {}, cancel);
+        finished = ReadZipWith(path, columns, coder, &outcome, progress, {}, cancel, use);
         break;
     case SourceKind::Folder:
-        finished = ReadFolderWith(path, columns, coder, &outcome, progress, cancel);
+        finished = ReadFolderWith(path, columns, coder, &outcome, progress, cancel, use);
         break;
     case SourceKind::None:
         break;

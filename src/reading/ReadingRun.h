@@ -43,6 +43,11 @@ using ReadingProgress = std::function<bool(qint64 done, qint64 total)>;
 // A flag another thread may raise to stop a run at once, also inside a long document.
 using ReadingCancel = const std::atomic<bool>*;
 
+// What the rows are read for. A statement needs only the values as written: the texts the list
+// shows (the locale's dates and currency) are then the values themselves, which spares a year
+// of documents most of the formatting.
+enum class RowUse { List, Statement };
+
 struct ReadingOutcome {
     std::vector<DocumentRow> Rows;
     QString StatusText; // the success or the not-found text, exactly as the status line shows it
@@ -57,21 +62,23 @@ struct ReadingOutcome {
 // rows and problems to the outcome. Returns false when cancelled.
 bool ReadFolder(const QString& folder, const ColumnMap& columns, const TextCoder& coder,
                 ReadingOutcome* outcome, const ReadingProgress& progress = {},
-                ReadingCancel cancel = nullptr);
+                ReadingCancel cancel = nullptr, RowUse use = RowUse::List);
 
 // Reads the top-level *.xml entries of a .zip archive in memory (nothing is written to disk),
 // chosen and ordered as a folder's files are. A row's SourcePath is the archive's path, "/" and
 // the entry's name; a second entry of the same name adds "#" and its position in the archive.
 bool ReadZipArchive(const QString& archive, const ColumnMap& columns, const TextCoder& coder,
                     ReadingOutcome* outcome, const ReadingProgress& progress = {},
-                    const UnzipLimits& limits = {}, ReadingCancel cancel = nullptr);
+                    const UnzipLimits& limits = {}, ReadingCancel cancel = nullptr,
+                    RowUse use = RowUse::List);
 
 // The whole reading run that the window and the CLI share: decides the source kind, reads a file,
 // a folder or an archive, and says the outcome. Safe to run on a worker thread: it touches
 // nothing but its arguments and the file system. A cancelled run keeps the rows read before the
 // cancel, and its status text counts them.
 ReadingOutcome RunReading(const QString& path, const ColumnMap& columns, const TextCoder& coder,
-                          const ReadingProgress& progress = {}, ReadingCancel cancel = nullptr);
+                          const ReadingProgress& progress = {}, ReadingCancel cancel = nullptr,
+                          RowUse use = RowUse::List);
 
 // Large sources are read on every core, and glibc gives each thread an allocation arena of its
 // own: the rows of a year of documents then take half as much memory again. Called once at
