@@ -15,6 +15,7 @@
 
 int main(int argc, char* argv[]) {
     ShareAllocationArenas();
+    ReadTimeZoneOnce();
     QStringList arguments;
     for (int i = 0; i < argc; ++i)
         arguments << QString::fromLocal8Bit(argv[i]);

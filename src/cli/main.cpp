@@ -9,6 +9,7 @@
 
 int main(int argc, char** argv) {
     ShareAllocationArenas();
+    ReadTimeZoneOnce();
     QCoreApplication app(argc, argv);
     PrepareCliRun();
     QStringList args = app.arguments().mid(1);

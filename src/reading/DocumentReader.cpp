@@ -138,26 +138,45 @@ QString DocumentReader::DisplayText(const QString& value) const {
     if (value.isEmpty() || value.size() > LongestDateText) return value;
     if (std::none_of(value.cbegin(), value.cend(), [](QChar c) { return c.isDigit(); }))
         return value;
-    // The same few dates recur in thousands of documents; writing one in the locale's form costs
-    // more than the rest of its document.
-    if (const auto known = m_dates.constFind(value); known != m_dates.cend()) return *known;
     const std::optional<double> date = ParseDateText(value, m_coder.Locale());
-    if (!date) return value;
-    constexpr qsizetype MostDates = 4096;
-    if (m_dates.size() >= MostDates) m_dates.clear();
-    return *m_dates.insert(value, GeneralDateText(*date, m_coder.Locale()));
+    return date ? GeneralDateText(*date, m_coder.Locale()) : value;
 }
 
+namespace {
+// Short values only: those are the ones that recur (names, banks, tax numbers, dates).
+constexpr qsizetype LongestShared = 64;
+// Enough for the recurring values of any source; past it a pool starts again, so that a year of
+// unique numbers does not keep a node each.
+constexpr std::size_t MostShared = 16384;
+} // namespace
+
 void DocumentReader::Share(QString& value) const {
-    // Short values only: those are the ones that recur (names, banks, tax numbers, dates).
-    constexpr qsizetype LongestShared = 64;
-    // Enough for the recurring values of any source; past it the pool starts again, so that a
-    // year of unique numbers does not keep a node each.
-    constexpr qsizetype MostShared = 16384;
     if (value.isEmpty() || value.size() > LongestShared) return;
-    if (m_shared.size() >= MostShared) m_shared.clear();
+    if (std::size_t(m_shared.size()) >= MostShared) m_shared.clear();
     // One hash for the look-up and the keeping: an equal value already kept stays, and is taken.
     value = *m_shared.insert(value);
+}
+
+bool DocumentReader::TakeKnown(QStringView found, DocumentCell& cell) const {
+    // '&' may begin a reference and '<' a CDATA section: those values take the decoding path.
+    if (found.isEmpty() || found.size() > LongestShared ||
+        std::any_of(found.begin(), found.end(), [](QChar c) { return c == u'&' || c == u'<'; }))
+        return false;
+    // Looked up by the document's own characters: a value met before costs no copy at all.
+    if (const auto known = m_known.constFind(found); known != m_known.cend()) {
+        cell.RawValue = known->Raw;
+        cell.DisplayText = known->Display;
+        return true;
+    }
+    if (std::size_t(m_known.size()) >= MostShared) m_known.clear();
+    KnownValue value{found.toString(), {}};
+    value.Display = m_use == RowUse::List ? DisplayText(value.Raw) : value.Raw;
+    cell.RawValue = value.Raw;
+    cell.DisplayText = value.Display;
+    // The key looks into the kept text, which never changes and lives as long as the entry.
+    const QStringView key(value.Raw);
+    m_known.emplace(key, std::move(value));
+    return true;
 }
 
 std::optional<DocumentRow> DocumentReader::ReadText(const QString& path, const QString& text,
@@ -175,9 +194,13 @@ std::optional<DocumentRow> DocumentReader::ReadText(const QString& path, const Q
             found = contents[size_t(slot)];
             if (!found.isEmpty()) break;
         }
+        DocumentCell cell;
+        if (!column.IsAmount && TakeKnown(found, cell)) {
+            row.Cells.push_back(std::move(cell));
+            continue;
+        }
         QString value = XmlText(found.toString(), m_cancel);
         if (Cancelled()) return std::nullopt;
-        DocumentCell cell;
         if (column.IsAmount) {
             if (value.isEmpty()) {
                 // A document without an amount is not listed, but never without a word.

@@ -65,12 +65,20 @@ private:
     QString DisplayText(const QString& value) const;
     // Makes value share the text of an equal value read before.
     void Share(QString& value) const;
+    // The cell of a short text value without markup, from the values met before when it is one
+    // of them (its text and display shared); false for a value that needs decoding or is long.
+    bool TakeKnown(QStringView found, DocumentCell& cell) const;
     bool Cancelled() const { return m_cancel && m_cancel->load(std::memory_order_relaxed); }
 
     std::vector<PreparedColumn> m_columns;
     TagScanner m_scanner;
-    mutable QSet<QString> m_shared;
-    mutable QHash<QString, QString> m_dates; // date texts as the list shows them
+    struct KnownValue {
+        QString Raw;
+        QString Display; // as the list shows it
+    };
+    mutable QSet<QString> m_shared; // amounts and decoded values
+    // Short plain values of the text columns, keyed by a view into their own Raw.
+    mutable QHash<QStringView, KnownValue> m_known;
     const TextCoder& m_coder;
     const std::atomic<bool>* m_cancel;
     RowUse m_use;

@@ -5,12 +5,15 @@
 
 #include <QDir>
 #include <QFileInfo>
+#include <QSet>
 #include <QThread>
 
 #include <algorithm>
 #include <atomic>
 #include <chrono>
 #include <condition_variable>
+#include <deque>
+#include <numeric>
 #include <mutex>
 #include <thread>
 
@@ -119,115 +122,184 @@ void Take(const QString& path, std::optional<DocumentRow> row, const QString& pr
         outcome->Problems << QStringLiteral("Файл '%1' пропущен").arg(path);
 }
 
-// One document's row, read by the reader of the thread that runs it; none when it is left out.
-// Whatever is to be said about it goes to problem.
-using ReadOne = std::function<std::optional<DocumentRow>(
-    qsizetype index, const DocumentReader& reader, QString* problem)>;
+// One document to read: a file by its path, or an archive entry's bytes.
+struct Job {
+    QString Path;
+    QByteArray Bytes; // an archive entry's, let go once read
+    bool FromBytes = false;
+    bool Read = false;
+    std::optional<DocumentRow> Row;
+    QString Problem;
+};
 
 // Below this many documents the threads would cost more than they save; reading them one by one
 // also keeps the progress exact, one call per document.
 constexpr qsizetype ParallelFrom = 64;
 
-// Reads documents 0..count-1 on every core, each worker with a reader of its own, and adds the
-// rows, the files left out and the problems to the outcome in document order, as a reading one
-// by one would. Progress is told from the calling thread; a cancel keeps what was read by then.
-// Returns false when cancelled.
-bool ReadDocuments(qsizetype count, const std::function<QString(qsizetype)>& pathOf,
-                   const ColumnMap& columns, const TextCoder& coder, const ReadOne& readOne,
-                   ReadingOutcome* outcome, const ReadingProgress& progress, ReadingCancel cancel,
-                   RowUse use) {
-    const int workers = std::max(1, QThread::idealThreadCount());
-    outcome->Rows.reserve(outcome->Rows.size() + size_t(count));
-    if (count < ParallelFrom || workers == 1) {
-        const DocumentReader reader(columns, coder, cancel, use);
-        for (qsizetype i = 0; i < count; ++i) {
-            QString problem;
-            std::optional<DocumentRow> row = readOne(i, reader, &problem);
-            Take(pathOf(i), std::move(row), problem, outcome, cancel);
-            if (Stopped(cancel) || (progress && !progress(i + 1, count))) return false;
+// Reads documents on every core, each worker with a reader of its own, while more are still being
+// added: an archive's entries are read as libarchive inflates the next ones. The workers start
+// once enough documents are known to pay for them.
+class ReadingPool {
+public:
+    ReadingPool(const ColumnMap& columns, const TextCoder& coder, ReadingCancel cancel, RowUse use)
+        : m_columns(columns), m_coder(coder), m_cancel(cancel), m_use(use),
+          m_workers(std::max(1, QThread::idealThreadCount())) {}
+    ~ReadingPool() { Stop(); }
+
+    // A file to read or, with its bytes, an archive entry.
+    void Add(const QString& path, const std::optional<QByteArray>& bytes = std::nullopt) {
+        Job job;
+        job.Path = path;
+        job.FromBytes = bytes.has_value();
+        if (bytes) job.Bytes = *bytes;
+        // Workers that caught up are woken for a handful at a time, not for every document: a
+        // wake-up costs about what reading a small document does.
+        constexpr qsizetype WakeFor = 32;
+        bool wake = false;
+        {
+            const std::lock_guard lock(m_mutex);
+            m_jobs.push_back(std::move(job));
+            wake = m_idle > 0 && qsizetype(m_jobs.size()) - m_next >= WakeFor;
         }
-        return true;
+        if (wake) {
+            m_work.notify_all();
+        } else if (m_threads.empty() && m_workers > 1 &&
+                   qsizetype(m_jobs.size()) >= ParallelFrom) {
+            for (int t = 0; t < m_workers; ++t)
+                m_threads.emplace_back([this] { Work(); });
+        }
     }
 
-    struct Result {
-        bool Read = false;
-        std::optional<DocumentRow> Row;
-        QString Problem;
-    };
-    std::vector<Result> results(static_cast<size_t>(count));
-    std::atomic<qsizetype> next{0};
-    std::atomic<qsizetype> done{0};
-    std::atomic_bool stop{false};
-    std::mutex mutex;
-    std::condition_variable changed;
-    auto work = [&] {
-        const DocumentReader reader(columns, coder, cancel, use);
-        for (qsizetype i = next++; i < count && !stop && !Stopped(cancel); i = next++) {
-            Result& result = results[size_t(i)];
-            result.Row = readOne(i, reader, &result.Problem);
-            result.Read = true;
+    // Reads every document added and tells progress from this thread. False when cancelled; what
+    // was read by then stays.
+    bool Finish(const ReadingProgress& progress) {
+        const qsizetype count = qsizetype(m_jobs.size());
+        if (m_threads.empty()) {
+            const DocumentReader reader(m_columns, m_coder, m_cancel, m_use);
+            for (qsizetype i = 0; i < count; ++i) {
+                ReadOne(reader, m_jobs[size_t(i)]);
+                if (Stopped(m_cancel) || (progress && !progress(i + 1, count))) return false;
+            }
+            return true;
+        }
+        {
+            const std::lock_guard lock(m_mutex);
+            m_total = count;
+        }
+        m_work.notify_all();
+        // Progress at most every few milliseconds: the window repaints from it, and a call per
+        // document would keep it busy for nothing.
+        bool cancelled = false;
+        for (qsizetype told = 0; told < count && !cancelled;) {
+            {
+                std::unique_lock lock(m_mutex);
+                m_progress.wait_for(lock, std::chrono::milliseconds(20),
+                                    [&] { return m_done == count || (told == 0 && m_done > 0); });
+            }
+            // A raised flag stops the workers too: nothing more would come.
+            cancelled = Stopped(m_cancel);
+            const qsizetype now = m_done;
+            if (cancelled || now == told) continue;
+            told = now;
+            cancelled = progress && !progress(told, count);
+        }
+        Stop();
+        return !cancelled;
+    }
+
+    // The rows, the files left out and the problems of the documents read, in the given order
+    // (all in the order added when none is given), as a reading one by one would give them.
+    void TakeInto(ReadingOutcome* outcome, const std::vector<size_t>& order = {}) {
+        outcome->Rows.reserve(outcome->Rows.size() + m_jobs.size());
+        for (size_t i = 0; i < m_jobs.size(); ++i) {
+            Job& job = m_jobs[order.empty() ? i : order[i]];
+            if (job.Read) Take(job.Path, std::move(job.Row), job.Problem, outcome, m_cancel);
+        }
+    }
+
+    // Waits for the workers, stopping them first; for a cancelled walk too.
+    void Stop() {
+        {
+            const std::lock_guard lock(m_mutex);
+            m_stop = true;
+        }
+        m_work.notify_all();
+        for (std::thread& thread : m_threads)
+            thread.join();
+        m_threads.clear();
+    }
+
+private:
+    void ReadOne(const DocumentReader& reader, Job& job) const {
+        job.Row = job.FromBytes
+                      ? reader.ReadBytes(job.Path, std::exchange(job.Bytes, {}), &job.Problem)
+                      : reader.ReadFile(job.Path, &job.Problem);
+        job.Read = true;
+    }
+
+    void Work() {
+        const DocumentReader reader(m_columns, m_coder, m_cancel, m_use);
+        for (;;) {
+            Job* job = nullptr;
+            {
+                std::unique_lock lock(m_mutex);
+                ++m_idle;
+                m_work.wait(lock, [&] {
+                    return m_stop || m_next < qsizetype(m_jobs.size()) || m_total >= 0;
+                });
+                --m_idle;
+                if (m_stop || Stopped(m_cancel) || m_next >= qsizetype(m_jobs.size())) return;
+                job = &m_jobs[size_t(m_next++)]; // a deque's elements stay where they are
+            }
+            ReadOne(reader, *job);
             // The reporter looks in every few milliseconds by itself; waking it for every
             // document would cost a system call each. It is woken for the first document, so
             // that a cancel asked for at the start is seen at once, and for the last.
-            const qsizetype now = ++done;
-            if (now == 1 || now == count) changed.notify_one();
+            const qsizetype now = ++m_done;
+            if (now == 1 || now == m_total) {
+                { const std::lock_guard lock(m_mutex); } // the reporter waits, or sees it done
+                m_progress.notify_one();
+            }
         }
-    };
-    std::vector<std::thread> threads;
-    for (int t = 0; t < workers; ++t)
-        threads.emplace_back(work);
-    // Progress at most every few milliseconds: the window repaints from it, and a call per
-    // document would keep it busy for nothing.
-    bool cancelled = false;
-    for (qsizetype told = 0; told < count && !cancelled;) {
-        {
-            std::unique_lock lock(mutex);
-            changed.wait_for(lock, std::chrono::milliseconds(20),
-                             [&] { return done == count || (told == 0 && done > 0); });
-        }
-        // A raised flag stops the workers too: nothing more would come.
-        cancelled = Stopped(cancel);
-        const qsizetype now = done;
-        if (cancelled || now == told) continue;
-        told = now;
-        cancelled = progress && !progress(told, count);
     }
-    stop = true;
-    for (std::thread& thread : threads)
-        thread.join();
 
-    for (qsizetype i = 0; i < count; ++i) {
-        Result& result = results[size_t(i)];
-        if (result.Read) Take(pathOf(i), std::move(result.Row), result.Problem, outcome, cancel);
-    }
-    return !cancelled;
-}
+    const ColumnMap& m_columns;
+    const TextCoder& m_coder;
+    const ReadingCancel m_cancel;
+    const RowUse m_use;
+    const int m_workers;
+    std::deque<Job> m_jobs;
+    std::vector<std::thread> m_threads;
+    std::mutex m_mutex;
+    std::condition_variable m_work;     // the workers wait here for documents
+    std::condition_variable m_progress; // the reporter waits here for the workers
+    qsizetype m_next = 0;               // the next document to hand out
+    int m_idle = 0;                     // workers waiting for documents
+    bool m_stop = false;
+    std::atomic<qsizetype> m_total{-1}; // the count once every document is added
+    std::atomic<qsizetype> m_done{0};
+};
 
 bool ReadFolderWith(const QString& folder, const ColumnMap& columns, const TextCoder& coder,
                     ReadingOutcome* outcome, const ReadingProgress& progress, ReadingCancel cancel,
                     RowUse use) {
-    const QStringList names = DocumentFileNames(folder);
     const QString prefix = coder.RulePath(folder);
-    const auto pathOf = [&](qsizetype i) { return prefix + names.at(i); };
-    return ReadDocuments(
-        names.size(), pathOf, columns, coder,
-        [&](qsizetype i, const DocumentReader& reader, QString* problem) {
-            return reader.ReadFile(pathOf(i), problem);
-        },
-        outcome, progress, cancel, use);
+    ReadingPool pool(columns, coder, cancel, use);
+    for (const QString& name : DocumentFileNames(folder))
+        pool.Add(prefix + name);
+    const bool finished = pool.Finish(progress);
+    pool.TakeInto(outcome);
+    return finished;
 }
 
 bool ReadZipWith(const QString& archive, const ColumnMap& columns, const TextCoder& coder,
                  ReadingOutcome* outcome, const ReadingProgress& progress,
                  const UnzipLimits& limits, ReadingCancel cancel, RowUse use) {
-    // The top-level documents come from libarchive straight into memory, then are read like a
-    // folder's files: in name order, on every core, each entry's bytes let go once read.
-    struct Entry {
-        QString Name;
-        qint64 Position;
-        QByteArray Bytes;
-    };
-    std::vector<Entry> entries;
+    // The top-level documents come from libarchive straight into memory and are read on every
+    // core while the next ones inflate; the rows then stand in name order, as a folder's do.
+    ReadingPool pool(columns, coder, cancel, use);
+    QStringList names;
+    QSet<QString> seen;
     QStringList refused;
     const auto keepGoing = [&] { return !Stopped(cancel) && (!progress || progress(0, 0)); };
     const bool walked = ReadArchiveEntries(
@@ -236,7 +308,15 @@ bool ReadZipWith(const QString& archive, const ColumnMap& columns, const TextCod
             return entry.Parts.size() == 1 && IsDocumentName(entry.Parts.front());
         },
         [&](const ArchiveEntry& entry, const QByteArray& bytes) {
-            entries.push_back({entry.Parts.front(), entry.Position, bytes});
+            const QString& name = entry.Parts.front();
+            QString path = archive + u'/' + name;
+            // A later entry of a name already met is known by its place too, so that every
+            // row keeps a key of its own.
+            const qsizetype before = seen.size();
+            seen.insert(name);
+            if (seen.size() == before) path += u'#' + QString::number(entry.Position);
+            names << name;
+            pool.Add(path, bytes);
             return keepGoing();
         },
         outcome->Problems, limits, keepGoing, &refused);
@@ -244,24 +324,14 @@ bool ReadZipWith(const QString& archive, const ColumnMap& columns, const TextCod
         outcome->Skipped << archive + u'/' + name;
     if (!walked) return false;
 
-    std::stable_sort(entries.begin(), entries.end(),
-                     [](const Entry& a, const Entry& b) { return NameBefore(a.Name, b.Name); });
-    // Entries of one name now stand together in archive order: the later ones are known by
-    // their place too, so that every row keeps a key of its own.
-    QStringList paths;
-    paths.reserve(qsizetype(entries.size()));
-    for (size_t i = 0; i < entries.size(); ++i) {
-        paths << archive + u'/' + entries[i].Name;
-        if (i > 0 && entries[i].Name == entries[i - 1].Name)
-            paths.back() += u'#' + QString::number(entries[i].Position);
-    }
-    return ReadDocuments(
-        paths.size(), [&](qsizetype i) { return paths.at(i); }, columns, coder,
-        [&](qsizetype i, const DocumentReader& reader, QString* problem) {
-            const QByteArray bytes = std::exchange(entries[size_t(i)].Bytes, {});
-            return reader.ReadBytes(paths.at(i), bytes, problem);
-        },
-        outcome, progress, cancel, use);
+    const bool finished = pool.Finish(progress);
+    std::vector<size_t> order(size_t(names.size()));
+    std::iota(order.begin(), order.end(), size_t(0));
+    std::stable_sort(order.begin(), order.end(), [&](size_t a, size_t b) {
+        return NameBefore(names.at(qsizetype(a)), names.at(qsizetype(b)));
+    });
+    pool.TakeInto(outcome, order);
+    return finished;
 }
 } // namespace
 
@@ -320,5 +390,13 @@ void ShareAllocationArenas() {
 #ifdef __GLIBC__
     // The main thread's arena and one for all the others.
     mallopt(M_ARENA_MAX, 2);
+#endif
+}
+
+void ReadTimeZoneOnce() {
+#ifdef __GLIBC__
+    const char* const systemZone = "/etc/localtime";
+    if (!qEnvironmentVariableIsSet("TZ") && QFileInfo::exists(QString::fromLatin1(systemZone)))
+        qputenv("TZ", QByteArray(":") + systemZone);
 #endif
 }
