@@ -86,25 +86,28 @@ bool IsDocumentName(const QString& name) {
     return !name.startsWith(u'.') && name.endsWith(QLatin1String(".xml"), Qt::CaseInsensitive);
 }
 
-// The document files of a folder, unsorted: regular files (links followed) whose names
-// IsDocumentName takes, as QDir lists "*.xml" with QDir::Files.
+// The document files of a folder, unsorted, as QDir lists "*.xml" with QDir::Files: names
+// IsDocumentName takes, of regular files and of links whose target exists and is no folder (a
+// link to a pipe or a device is then refused by name when read).
 QStringList ListDocumentFiles(const QString& folder) {
 #ifdef Q_OS_UNIX
     // The entry's own type tells a regular file without asking the file system again: for a year
-    // of documents, a hundred thousand system calls fewer. A link, or a file system that tells no
-    // type, is asked after following it.
+    // of documents, a hundred thousand system calls fewer.
     QStringList names;
     DIR* dir = ::opendir(QFile::encodeName(folder).constData());
     if (!dir) return names;
     while (const dirent* entry = ::readdir(dir)) {
         const QString name = QFile::decodeName(entry->d_name);
         if (!IsDocumentName(name)) continue;
-        bool regular = entry->d_type == DT_REG;
-        if (entry->d_type == DT_LNK || entry->d_type == DT_UNKNOWN) {
-            struct stat st {};
-            regular = ::fstatat(::dirfd(dir), entry->d_name, &st, 0) == 0 && S_ISREG(st.st_mode);
+        bool listed = entry->d_type == DT_REG;
+        struct stat st {};
+        if ((entry->d_type == DT_LNK || entry->d_type == DT_UNKNOWN) &&
+            ::fstatat(::dirfd(dir), entry->d_name, &st, AT_SYMLINK_NOFOLLOW) == 0) {
+            listed = S_ISREG(st.st_mode) ||
+                     (S_ISLNK(st.st_mode) && ::fstatat(::dirfd(dir), entry->d_name, &st, 0) == 0 &&
+                      !S_ISDIR(st.st_mode));
         }
-        if (regular) names << name;
+        if (listed) names << name;
     }
     ::closedir(dir);
     return names;
