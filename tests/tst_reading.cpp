@@ -326,6 +326,11 @@ private slots:
         QVERIFY(QFile::link(dir.filePath("pipe"), dir.filePath("f.xml")));
         QVERIFY(QFile::link("/dev/zero", dir.filePath("g.xml")));
         QVERIFY(QFile::link(dir.filePath("sub/d.xml"), dir.filePath("i.xml")));
+        // Not listed at all, as a folder listing leaves them out: a broken link, a link to a
+        // folder, a pipe itself.
+        QVERIFY(QFile::link(dir.filePath("none"), dir.filePath("j.xml")));
+        QVERIFY(QFile::link(dir.filePath("sub"), dir.filePath("k.xml")));
+        QVERIFY(MakePipe(dir.filePath("l.xml")));
         QList<qint64> seen;
         const ReadingOutcome outcome = RunReading(dir.path(), Map, Coder, [&](qint64 d, qint64 t) {
             seen << d;
