@@ -382,6 +382,26 @@ private slots:
         QVERIFY(std::is_sorted(seen.begin(), seen.end()));
         QCOMPARE(outcome.Rows[6].SourcePath, dir.filePath("0007.xml")); // 0003.xml has no amount
 
+        // The same documents from an archive stored backwards, with a second 0007.xml at its end
+        // (and 0100.xml without an amount rather than too large): rows and files left out in name
+        // order, the second 0007.xml after the first.
+        Entries entries;
+        for (int i = 499; i >= 0; --i) {
+            const QString name = QString::number(i).rightJustified(4, u'0') + u".xml"_qs;
+            QFile file(dir.filePath(name));
+            QVERIFY(i == 100 || file.open(QIODevice::ReadOnly));
+            entries.push_back({name.toUtf8(), i == 100 ? "<Doc><N>x</N></Doc>" : file.readAll()});
+        }
+        entries.push_back({"0007.xml", Doc("twin")});
+        const QString zip = m_tempRoot.filePath("many.zip");
+        QVERIFY(WriteTestZip(zip, entries));
+        const ReadingOutcome fromZip = RunReading(zip, Map, Coder);
+        QStringList withTwin = expected;
+        withTwin.insert(7, "twin");
+        QCOMPARE(Numbers(fromZip), withTwin);
+        QCOMPARE(fromZip.Rows[7].SourcePath, zip + "/0007.xml#501");
+        QCOMPARE(fromZip.Skipped, skipped.replaceInStrings(dir.path(), zip));
+
         const ReadingOutcome cancelled =
             RunReading(dir.path(), Map, Coder, [](qint64, qint64) { return false; });
         QVERIFY(cancelled.Cancelled);
