@@ -17,9 +17,17 @@ const QString JsonAmountKey = QStringLiteral("amount");
 enum class Escape { Tsv, Json };
 
 // Appends the text with what would break a TSV line (backslash, TAB, LF, CR) or a JSON string
-// (those, quotes and every other control character) escaped; the rest goes as it is.
+// (those, quotes and every other control character) escaped; the rest goes as it is, in runs.
 void AppendEscaped(QString& out, const QString& text, Escape how) {
-    for (const QChar c : text) {
+    const auto special = [how](QChar c) {
+        return c == u'\\' || c.unicode() < 0x20 || (how == Escape::Json && c == u'"');
+    };
+    qsizetype from = 0;
+    for (qsizetype i = 0; i < text.size(); ++i) {
+        const QChar c = text[i];
+        if (!special(c)) continue;
+        out += QStringView(text).sliced(from, i - from);
+        from = i + 1;
         switch (c.unicode()) {
         case '\\':
             out += QLatin1String("\\\\");
@@ -36,12 +44,13 @@ void AppendEscaped(QString& out, const QString& text, Escape how) {
         default:
             if (how == Escape::Json && c == u'"')
                 out += QLatin1String("\\\"");
-            else if (how == Escape::Json && c.unicode() < 0x20)
+            else if (how == Escape::Json)
                 out += QStringLiteral("\\u%1").arg(c.unicode(), 4, 16, QLatin1Char('0'));
             else
-                out += c;
+                out += c; // another control character stays in a TSV line
         }
     }
+    out += QStringView(text).sliced(from);
 }
 
 void AppendJsonString(QString& out, const QString& text) {
@@ -132,10 +141,11 @@ void WriteTsv(const ColumnMap& columns, const std::vector<DocumentRow>& rows) {
     AppendTsvLine(header, captions);
     Write(header.toUtf8());
     WriteRows(rows, [&](QString& out, qsizetype r) {
-        QStringList fields;
-        for (int c = 0; c < int(columns.size()); ++c)
-            fields << rows[size_t(r)].DisplayText(c);
-        AppendTsvLine(out, fields);
+        for (int c = 0; c < int(columns.size()); ++c) {
+            if (c > 0) out += QLatin1Char('\t');
+            AppendEscaped(out, rows[size_t(r)].DisplayText(c), Escape::Tsv);
+        }
+        out += QLatin1Char('\n');
     });
 }
 } // namespace
