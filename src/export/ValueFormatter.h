@@ -17,7 +17,12 @@ public:
     const QString& Format(const QString& value);
 
 private:
+    struct Kept {
+        QString Value;
+        QString Formatted;
+    };
     FormatSettings m_formats;
+    QHash<const void*, Kept> m_byText; // by the address of the value's shared text
     QHash<QString, QString> m_done;
     QString m_last; // the result of a value not kept
 };
