@@ -46,6 +46,7 @@ std::vector<PreparedColumn> PrepareColumns(const ColumnMap& columns) {
 }
 
 QString RequisiteProblem(const PreparedColumn& column, const DocumentRow& row, int c) {
+    if (column.Field.Kind == RequisiteKind::None) return {};
     const QStringView value = RequisiteText(row.ExportValue(c));
     switch (column.Field.Kind) {
     case RequisiteKind::Inn:
@@ -66,12 +67,15 @@ QString RequisiteProblem(const PreparedColumn& column, const DocumentRow& row, i
     return {};
 }
 
-// The day a date stands for, so that "2024-03-05" and "05.03.2024" are one date.
-QString DateKeyText(const QString& value) {
+// The day a date stands for, so that "2024-03-05" and "05.03.2024" are one date. The few dates
+// of a statement recur in every document: each is read once.
+QString DateKeyText(const QString& value, QHash<QString, QString>& known) {
+    if (const auto found = known.constFind(value); found != known.cend()) return *found;
     const QString text = value.trimmed();
-    if (const std::optional<double> date = ParseDateText(text, StatementLocale()))
-        return QString::number(std::trunc(*date), 'f', 0);
-    return text;
+    const std::optional<double> date = ParseDateText(text, StatementLocale());
+    constexpr qsizetype MostKnown = 4096;
+    if (known.size() >= MostKnown) known.clear();
+    return *known.insert(value, date ? QString::number(std::trunc(*date), 'f', 0) : text);
 }
 
 } // namespace
@@ -111,6 +115,7 @@ DocumentChecks CheckDocuments(const DocumentTable& table, bool checkedOnly) {
     // Without a number and a date two documents can't be told to be one payment twice.
     const bool findDuplicates = amount >= 0 && number >= 0 && date >= 0;
 
+    QHash<QString, QString> dates;     // date text -> the day it stands for
     QHash<QString, QStringList> byKey; // duplicate key -> source paths, in table order
     QStringList keyOrder;
     for (const DocumentRow& row : table.Rows) {
@@ -130,7 +135,7 @@ DocumentChecks CheckDocuments(const DocumentTable& table, bool checkedOnly) {
 
         if (!findDuplicates || row.ExportValue(number).trimmed().isEmpty()) continue;
         const QString key =
-            row.ExportValue(number).trimmed() + u'\x1f' + DateKeyText(row.ExportValue(date)) +
+            row.ExportValue(number).trimmed() + u'\x1f' + DateKeyText(row.ExportValue(date), dates) +
             u'\x1f' + (kopecks ? QString::number(*kopecks) : row.ExportValue(amount).trimmed()) +
             u'\x1f' +
             (payerInn < 0 ? QString() : RequisiteText(row.ExportValue(payerInn)).toString());

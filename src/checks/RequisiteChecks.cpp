@@ -92,12 +92,13 @@ QString AccountProblem(QStringView account, QStringView bic, bool correspondent)
     if (bic.isEmpty() || !BicProblem(bic).isEmpty()) return {};
     // The key is computed over 23 digits: three taken from the BIC, then the account, with the
     // weights 7 1 3 repeated; the sum of the products ends in 0.
-    const QString prefix =
-        correspondent ? u'0' + bic.mid(4, 2).toString() : bic.mid(6, 3).toString();
+    const std::array<QChar, 3> prefix = correspondent
+                                            ? std::array<QChar, 3>{u'0', bic[4], bic[5]}
+                                            : std::array<QChar, 3>{bic[6], bic[7], bic[8]};
     static constexpr std::array<int, 3> Weights = {7, 1, 3};
     int sum = 0;
     int i = 0;
-    for (const QStringView part : {QStringView(prefix), account})
+    for (const QStringView part : {QStringView(prefix.data(), 3), account})
         for (const QChar c : part)
             sum += Digit(c) * Weights[std::size_t(i++ % 3)];
     if (sum % 10 == 0) return {};
