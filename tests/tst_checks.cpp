@@ -230,6 +230,25 @@ private slots:
         QCOMPARE(written.DuplicatesOf("/in/d.xml"), QStringList({"/in/f.xml"}));
         QVERIFY(!written.Cells.contains("/in/b.xml"));
     }
+
+    // A year of documents is checked on every core: what lies far apart is still found, and
+    // reported in table order.
+    void largeTableFindsAcrossParts() {
+        DocumentTable table = Table();
+        for (int i = 0; i < 9000; ++i)
+            table.Rows.push_back(Document(QString::number(i) + u".xml"_qs,
+                                          {{u"Номер"_qs, QString::number(i)}}));
+        table.Rows[8999] = Document(u"twin.xml"_qs, {{u"Номер"_qs, u"3"_qs}});
+        table.Rows[6000] = Document(u"bad.xml"_qs, {{u"ПлательщикИНН"_qs, u"7707083894"_qs}});
+        table.Rows[3].Checked = false;
+        QCOMPARE(CheckReport(table, CheckDocuments(table)),
+                 QStringList({u"'3.xml' и 'twin.xml': повтор — одинаковые номер, дата, сумма и "
+                              "ИНН плательщика"_qs,
+                              u"'bad.xml': ПлательщикИНН caption '7707083894': неверное "
+                              "контрольное число ИНН"_qs}));
+        const DocumentChecks written = CheckDocuments(table, true);
+        QVERIFY(written.DuplicateGroups.empty() && written.Cells.contains(u"/in/bad.xml"_qs));
+    }
 };
 
 QTEST_GUILESS_MAIN(TestChecks)

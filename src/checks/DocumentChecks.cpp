@@ -4,6 +4,7 @@
 #include "checks/RequisiteChecks.h"
 #include "export/FormatValue.h"
 #include "text/DateParse.h"
+#include "text/Parallel.h"
 
 #include <QFileInfo>
 
@@ -115,33 +116,52 @@ DocumentChecks CheckDocuments(const DocumentTable& table, bool checkedOnly) {
     // Without a number and a date two documents can't be told to be one payment twice.
     const bool findDuplicates = amount >= 0 && number >= 0 && date >= 0;
 
-    QHash<QString, QString> dates;     // date text -> the day it stands for
+    // What each document shows, found on every core; then gathered in table order.
+    struct Findings {
+        bool Looked = false;
+        std::vector<CellProblem> Problems;
+        QString Key; // for duplicates; empty when it can't have any
+    };
+    std::vector<Findings> found(table.Rows.size());
+    constexpr qsizetype RowsPerPart = 2048;
+    RunInParts(qsizetype(found.size()), RowsPerPart, [&](qsizetype from, qsizetype to) {
+        QHash<QString, QString> dates; // date text -> the day it stands for
+        for (qsizetype r = from; r < to; ++r) {
+            const DocumentRow& row = table.Rows[size_t(r)];
+            if (checkedOnly && !row.Checked) continue;
+            Findings& findings = found[size_t(r)];
+            findings.Looked = true;
+            for (std::size_t c = 0; c < columns.size(); ++c) {
+                const QString why = RequisiteProblem(columns[c], row, int(c));
+                if (!why.isEmpty()) findings.Problems.push_back({int(c), why});
+            }
+            QString amountWhy;
+            std::optional<qint64> kopecks;
+            if (amount >= 0) {
+                kopecks = AmountKopecks(row.ExportValue(amount), &amountWhy);
+                if (!kopecks) findings.Problems.push_back({amount, amountWhy});
+            }
+            if (!findDuplicates || row.ExportValue(number).trimmed().isEmpty()) continue;
+            findings.Key =
+                row.ExportValue(number).trimmed() + u'\x1f' +
+                DateKeyText(row.ExportValue(date), dates) + u'\x1f' +
+                (kopecks ? QString::number(*kopecks) : row.ExportValue(amount).trimmed()) +
+                u'\x1f' +
+                (payerInn < 0 ? QString() : RequisiteText(row.ExportValue(payerInn)).toString());
+        }
+    });
+
     QHash<QString, QStringList> byKey; // duplicate key -> source paths, in table order
     QStringList keyOrder;
-    for (const DocumentRow& row : table.Rows) {
-        if (checkedOnly && !row.Checked) continue;
-        std::vector<CellProblem> problems;
-        for (std::size_t c = 0; c < columns.size(); ++c) {
-            const QString why = RequisiteProblem(columns[c], row, int(c));
-            if (!why.isEmpty()) problems.push_back({int(c), why});
-        }
-        QString amountWhy;
-        std::optional<qint64> kopecks;
-        if (amount >= 0) {
-            kopecks = AmountKopecks(row.ExportValue(amount), &amountWhy);
-            if (!kopecks) problems.push_back({amount, amountWhy});
-        }
-        if (!problems.empty()) checks.Cells.insert(row.SourcePath, std::move(problems));
-
-        if (!findDuplicates || row.ExportValue(number).trimmed().isEmpty()) continue;
-        const QString key =
-            row.ExportValue(number).trimmed() + u'\x1f' + DateKeyText(row.ExportValue(date), dates) +
-            u'\x1f' + (kopecks ? QString::number(*kopecks) : row.ExportValue(amount).trimmed()) +
-            u'\x1f' +
-            (payerInn < 0 ? QString() : RequisiteText(row.ExportValue(payerInn)).toString());
-        QStringList& paths = byKey[key];
-        if (paths.isEmpty()) keyOrder.append(key);
-        paths.append(row.SourcePath);
+    for (std::size_t r = 0; r < found.size(); ++r) {
+        Findings& findings = found[r];
+        if (!findings.Looked) continue;
+        const QString& path = table.Rows[r].SourcePath;
+        if (!findings.Problems.empty()) checks.Cells.insert(path, std::move(findings.Problems));
+        if (findings.Key.isEmpty()) continue;
+        QStringList& paths = byKey[findings.Key];
+        if (paths.isEmpty()) keyOrder.append(findings.Key);
+        paths.append(path);
     }
     for (const QString& key : std::as_const(keyOrder)) {
         QStringList& paths = byKey[key];

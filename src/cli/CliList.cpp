@@ -3,7 +3,7 @@
 #include "cli/CliSafety.h"
 
 #include "checks/DocumentTotals.h"
-#include "text/InOrder.h"
+#include "text/Parallel.h"
 #include "text/TextCoder.h"
 
 #include <QSet>

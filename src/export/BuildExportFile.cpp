@@ -6,7 +6,7 @@
 #include "reading/ColumnMap.h"
 #include "settings/INIStorage.h"
 #include "text/Cp1251.h"
-#include "text/InOrder.h"
+#include "text/Parallel.h"
 #include "text/SafeWrite.h"
 #include "text/TextCoder.h"
 #include "text/TrimSpaces.h"

@@ -1,4 +1,4 @@
-#include "text/InOrder.h"
+#include "text/Parallel.h"
 
 #include <QThread>
 
@@ -85,4 +85,16 @@ bool MakeInOrder(qsizetype count, qsizetype batch, const std::function<BatchMake
     for (std::thread& thread : threads)
         thread.join();
     return all;
+}
+
+void RunInParts(qsizetype count, qsizetype minPart,
+                const std::function<void(qsizetype from, qsizetype to)>& work) {
+    const qsizetype parts = std::clamp<qsizetype>(count / std::max<qsizetype>(minPart, 1), 1,
+                                                  QThread::idealThreadCount());
+    std::vector<std::thread> threads;
+    for (qsizetype p = 1; p < parts; ++p)
+        threads.emplace_back(work, count * p / parts, count * (p + 1) / parts);
+    work(0, count / parts); // this thread takes the first part
+    for (std::thread& thread : threads)
+        thread.join();
 }

@@ -16,3 +16,8 @@ using BatchMaker = std::function<void(qsizetype from, qsizetype to, QByteArray& 
 // thread. Stops at the first piece the sink refuses and returns false; true when all were taken.
 bool MakeInOrder(qsizetype count, qsizetype batch, const std::function<BatchMaker()>& newMaker,
                  const std::function<bool(const QByteArray& piece)>& sink);
+
+// Runs work over [0, count) split into one part per core, each of at least minPart items, and
+// returns when all parts are done. Below two parts' worth it runs on the calling thread alone.
+void RunInParts(qsizetype count, qsizetype minPart,
+                const std::function<void(qsizetype from, qsizetype to)>& work);
