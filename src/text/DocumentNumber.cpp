@@ -1,8 +1,8 @@
 #include "text/DocumentNumber.h"
 
-#include <QByteArray>
-
+#include <charconv>
 #include <limits>
+#include <string>
 
 namespace {
 
@@ -54,14 +54,16 @@ QString DocumentNumber::Text(const QString& decimalSeparator) const {
 }
 
 double DocumentNumber::Value() const {
-    QByteArray c;
-    c.reserve(Whole.size() + Fraction.size() + 3);
+    // C notation, never the locale's; every list row asks, so no allocation for usual amounts.
+    std::string c;
+    c.reserve(size_t(Whole.size() + Fraction.size()) + 3);
     if (Sign == u'-') c += '-';
-    c += Whole.isEmpty() ? QByteArray("0") : Whole.toLatin1();
-    if (!Fraction.isEmpty()) c += '.' + Fraction.toLatin1();
-    bool ok = false;
-    const double value = c.toDouble(&ok);    // C notation, never the locale's
-    return ok && value != 0.0 ? value : 0.0; // no "-0"
+    c += Whole.isEmpty() ? std::string("0") : Whole.toStdString();
+    if (!Fraction.isEmpty()) c += '.' + Fraction.toStdString();
+    double value = 0.0;
+    const auto [end, error] = std::from_chars(c.data(), c.data() + c.size(), value);
+    const bool ok = error == std::errc() && end == c.data() + c.size();
+    return ok && value != 0.0 ? value : 0.0; // no "-0"; out of range is none
 }
 
 std::optional<qint64> DocumentNumber::Scaled(int decimals) const {
