@@ -25,6 +25,12 @@ inline QByteArray ReadFile(const QString& path) {
     return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("<missing>");
 }
 
+// Everything in the folder, hidden and system entries too, by name.
+inline QStringList Listing(const QString& folder) {
+    return QDir(folder).entryList(QDir::AllEntries | QDir::Hidden | QDir::System |
+                                  QDir::NoDotAndDotDot);
+}
+
 // Changes the file's bytes in place.
 inline void EditFile(const QString& path, const std::function<void(QByteArray&)>& edit) {
     QByteArray bytes = ReadFile(path);

@@ -144,9 +144,7 @@ private slots:
         QVERIFY2(said.contains(QStringLiteral("Прервано сигналом %1").arg(signal)),
                  qPrintable(said));
         QVERIFY(p.readAllStandardOutput().isEmpty());
-        QVERIFY(
-            QDir(temp.path())
-                .isEmpty(QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot));
+        QVERIFY(Listing(temp.path()).isEmpty());
     }
 
     // Every start removes our folders that a killed run left: old enough, ours by name and owner,

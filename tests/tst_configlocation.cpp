@@ -85,9 +85,7 @@ private slots:
         if (location.Where == ConfigLocation::Kind::User && QFileInfo(l.User()).isDir()) {
             // The copies are the user's to edit, and nothing half-made is left beside them.
             QVERIFY(QFileInfo(location.Dir + "TAG.INI").isWritable());
-            QCOMPARE(QDir(l.User() + "/..")
-                         .entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot),
-                     QStringList{"CONFIG"});
+            QCOMPARE(Listing(l.User() + "/.."), QStringList{"CONFIG"});
         }
         if (layout.contains("share") && !layout.contains("user") && dir == "USER/")
             QCOMPARE(ReadFile(location.Dir + u"Выписка.txt.tpl"_s), "template");
