@@ -152,27 +152,26 @@ private slots:
     // Three stored files of 60,000 bytes, A, B and C; the archive or its middle file damaged, or
     // a bound reached. What comes before the damage, and after a damaged file, is extracted.
     void damagedOrTooLarge_data() {
-        QTest::addColumn<int>("damage"); // 0: not a zip, 1: the middle file's data, 2: cut there,
-                                         // 3: a pipe
+        // -2: one file of zeros, -1: none, 0: not a zip, 1: the middle file's data, 2: cut there,
+        // 3: a pipe
+        QTest::addColumn<int>("damage");
         QTest::addColumn<qint64>("maxTotal");
         QTest::addColumn<qint64>("maxEntries");
         QTest::addColumn<QStringList>("tree");
         QTest::addColumn<QStringList>("says"); // each problem, besides the archive's path
-        const QString a = "a1.xml=" + QString(60000, u'A'), c = "c1.xml=" + QString(60000, u'C');
-        QTest::newRow("not a zip at all") << 0 << 0ll << 0ll << QStringList{} << QStringList{""};
-        QTest::newRow("a pipe, never waited on")
-            << 3 << 0ll << 0ll << QStringList{} << QStringList{""};
-        QTest::newRow("bad data in the middle file: only that one lost")
-            << 1 << 0ll << 0ll << QStringList{a, c} << QStringList{"b1.xml"};
-        QTest::newRow("cut short in the middle file")
-            << 2 << 0ll << 0ll << QStringList{a} << QStringList{"b1.xml", "b1.xml"};
-        QTest::newRow("total bound")
-            << -1 << 100000ll << 0ll << QStringList{a} << QStringList{"100000"};
-        QTest::newRow("entry count bound")
-            << -1 << 0ll << 2ll << QStringList{a, "b1.xml=" + QString(60000, u'B')}
-            << QStringList{"2"};
-        QTest::newRow("ratio bound, the part written removed")
-            << -2 << 0ll << 0ll << QStringList{} << QStringList{"200"};
+        auto row = [](const char* name, int damage, qint64 maxTotal, qint64 maxEntries,
+                      const QStringList& tree, const QStringList& says) {
+            QTest::newRow(name) << damage << maxTotal << maxEntries << tree << says;
+        };
+        const QString a = "a1.xml=" + QString(60000, u'A'), b = "b1.xml=" + QString(60000, u'B'),
+                      c = "c1.xml=" + QString(60000, u'C');
+        row("not a zip at all", 0, 0, 0, {}, {""});
+        row("a pipe, never waited on", 3, 0, 0, {}, {""});
+        row("bad data in the middle file: only that one lost", 1, 0, 0, {a, c}, {"b1.xml"});
+        row("cut short in the middle file", 2, 0, 0, {a}, {"b1.xml", "b1.xml"});
+        row("total bound", -1, 100000, 0, {a}, {"100000"});
+        row("entry count bound", -1, 0, 2, {a, b}, {"2"});
+        row("ratio bound, the part written removed", -2, 0, 0, {}, {"200"});
     }
     void damagedOrTooLarge() {
         QFETCH(int, damage);

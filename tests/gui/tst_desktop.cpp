@@ -151,18 +151,24 @@ private slots:
     }
 
     // The window comes back where it was left: on the screen it was on, maximised or not; a
-    // place on a screen that is gone becomes the middle of the first one.
+    // place no screen shows well is fitted to the screens, one on none is centred on the first.
     void placement_data() {
         QTest::addColumn<QRect>("saved");
         QTest::addColumn<bool>("maximized");
         QTest::addColumn<QRect>("restored");
-        QTest::newRow("left screen")
-            << QRect(100, 50, 900, 650) << false << QRect(100, 50, 900, 650);
-        QTest::newRow("right screen")
-            << QRect(1400, 60, 820, 640) << false << QRect(1400, 60, 820, 640);
-        QTest::newRow("maximised") << QRect(100, 50, 900, 650) << true << QRect(100, 50, 900, 650);
-        QTest::newRow("screen gone")
-            << QRect(3000, 100, 900, 650) << false << QRect(190, 75, 900, 650);
+        auto row = [](const char* name, QRect saved, QRect restored, bool maximized = false) {
+            QTest::newRow(name) << saved << maximized << restored;
+        };
+        const QRect left(100, 50, 900, 650), right(1400, 60, 820, 640);
+        row("left screen", left, left);
+        row("right screen", right, right);
+        row("maximised", left, left, true);
+        row("over the right edge: moved in", {2000, 100, 900, 650}, {1404, 100, 900, 650});
+        row("mostly on the second screen", {1200, 0, 900, 650}, {1280, 0, 900, 650});
+        row("taller than the screen: shrunk", {1300, 0, 900, 2000}, {1300, 0, 900, 768});
+        row("never below the minimum", {1300, 0, 300, 200}, {1300, 0, 800, 600});
+        row("above the top", {100, -300, 900, 650}, {100, 0, 900, 650});
+        row("on no screen: centred on the first", {-5000, 0, 900, 650}, {190, 75, 900, 650});
     }
     void placement() {
         QFETCH(QRect, saved);
@@ -183,28 +189,6 @@ private slots:
         QCOMPARE(next->Maximized, maximized);
         QCOMPARE(next->Normal.size(), restored.size());
         if (!maximized) QCOMPARE(next->Normal.topLeft(), restored.topLeft() + QPoint(10, 20));
-    }
-
-    void fitToScreens_data() {
-        QTest::addColumn<QRect>("saved");
-        QTest::addColumn<QRect>("fitted");
-        const QRect same(100, 100, 900, 650);
-        QTest::newRow("fits") << same << same;
-        QTest::newRow("over the right edge: moved in")
-            << QRect(2000, 100, 900, 650) << QRect(1404, 100, 900, 650);
-        QTest::newRow("mostly on the second screen")
-            << QRect(1200, 0, 900, 650) << QRect(1280, 0, 900, 650);
-        QTest::newRow("taller than the screen: shrunk")
-            << QRect(1300, 0, 900, 2000) << QRect(1300, 0, 900, 768);
-        QTest::newRow("never below the minimum")
-            << QRect(1300, 0, 300, 200) << QRect(1300, 0, 800, 600);
-        QTest::newRow("above the top") << QRect(100, -300, 900, 650) << QRect(100, 0, 900, 650);
-        QTest::newRow("on no screen: centred on the first")
-            << QRect(-5000, 0, 900, 650) << QRect(190, 75, 900, 650);
-    }
-    void fitToScreens() {
-        QFETCH(QRect, saved);
-        QTEST(FitToScreens(saved, {Left, Right}, QSize(800, 600)), "fitted");
     }
 
     // The open dialogs start in the last source's folder; the save dialog in the last statement's
