@@ -110,30 +110,27 @@ private slots:
     // The summary of the documents written: exact kopecks, dates by day, the export date when
     // no document has one, no total rather than a wrong one.
     void statementSummary_data() {
-        QTest::addColumn<QStringList>("amounts");
-        QTest::addColumn<QStringList>("dates");
+        QTest::addColumn<QStringList>("documents"); // "amount=date"
         QTest::addColumn<QByteArray>("footer");
-        QTest::newRow("0.10 + 0.20 is exactly 0.30")
-            << QStringList{"0.10", "0.20"} << QStringList{"2024-03-05", "01.03.2024"}
-            << QByteArray("2;0.30;01.03.2024;05.03.2024");
-        QTest::newRow("grouping, refund, time of day dropped")
-            << QStringList{"-1 000,50", "2 000", "0"}
-            << QStringList{"2024-03-05T23:59", "2024-03-05", "x"}
-            << QByteArray("3;999.50;05.03.2024;05.03.2024");
-        QTest::newRow("no dates: the export date")
-            << QStringList{"5"} << QStringList{""} << QByteArray("1;5.00;15.01.2023;15.01.2023");
-        QTest::newRow("a fraction of a kopeck: no total")
-            << QStringList{"10.005", "1"} << QStringList{"2024-03-05", "2024-03-05"}
-            << QByteArray("2;;05.03.2024;05.03.2024");
+        auto row = [](const char* name, const QStringList& documents, const char* footer) {
+            QTest::newRow(name) << documents << QByteArray(footer);
+        };
+        row("0.10 + 0.20 is exactly 0.30", {"0.10=2024-03-05", "0.20=01.03.2024"},
+            "2;0.30;01.03.2024;05.03.2024");
+        row("grouping, refund, time of day dropped",
+            {"-1 000,50=2024-03-05T23:59", "2 000=2024-03-05", "0=x"},
+            "3;999.50;05.03.2024;05.03.2024");
+        row("no dates: the export date", {"5="}, "1;5.00;15.01.2023;15.01.2023");
+        row("a fraction of a kopeck: no total", {"10.005=2024-03-05", "1=2024-03-05"},
+            "2;;05.03.2024;05.03.2024");
     }
     void statementSummary() {
-        QFETCH(QStringList, amounts);
-        QFETCH(QStringList, dates);
+        QFETCH(QStringList, documents);
         DocumentTable table;
         for (const char* tags : {"Сумма;S", "Дата;D"})
             table.Columns.push_back({tags, tags});
-        for (qsizetype i = 0; i < amounts.size(); ++i)
-            table.Rows.push_back(Row(true, {amounts[i], dates[i]}));
+        for (const QString& document : documents)
+            table.Rows.push_back(Row(true, document.split(u'=')));
         const QString out = m_dir.filePath("summary.txt");
         QVERIFY(Export(out, "<footer>{Count};{Total};{FirstDate};{LastDate}</footer>", table).Ok);
         const QByteArray bytes = ReadFile(out);
