@@ -58,9 +58,7 @@ private slots:
             QTest::newRow(name) << kind << value << bic << valid;
         };
         row("ИНН legal", "inn", "7707083893", true);
-        row("ИНН legal, other", "inn", "7736050003", true);
         row("ИНН legal, last digit changed", "inn", "7707083894", false);
-        row("ИНН legal, first digit changed", "inn", "8707083893", false);
         row("ИНН personal", "inn", "500100732259", true);
         row("ИНН personal, 11th digit changed", "inn", "500100732269", false);
         row("ИНН personal, 12th digit changed", "inn", "500100732250", false);
@@ -80,7 +78,6 @@ private slots:
         row("БИК 8 digits", "bic", "04452522", false);
         row("БИК with a blank", "bic", "0445 5225", false);
         row("account", "account", "40702810938000012345", true, "044525225");
-        row("account, personal", "account", "40817810500001234567", true, "044525974");
         row("account, regional bank", "account", "40702810055000000123", true, "040702615");
         row("account against another side's BIC", "account", "40702810938000012345", false,
             "044525974");
@@ -88,7 +85,6 @@ private slots:
         row("account, no BIC: digits only", "account", "40702810938000012346", true, "");
         row("account, invalid BIC: digits only", "account", "40702810938000012346", true, "0445");
         row("corr. account", "corr", "30101810400000000225", true, "044525225");
-        row("corr. account, other bank", "corr", "30101810145250000974", true, "044525974");
         row("corr. account, regional", "corr", "30101810600000000615", true, "040702615");
         row("corr. account checked as an account", "account", "30101810400000000225", false,
             "044525225");
@@ -146,40 +142,34 @@ private slots:
     }
 
     void totals_data() {
-        QTest::addColumn<QStringList>("amounts"); // a leading "-" entry: unchecked
-        QTest::addColumn<QString>("text");
-        QTest::newRow("0.10 + 0.20 is exactly 0,30")
-            << QStringList{"0.10", "0.20"} << "Отмечено: 2 из 2 · 0,30 ₽";
-        QTest::newRow("grouping, sender's marks, words after")
-            << QStringList{"1 234 000,89", "567.00", "0,5 руб."}
-            << "Отмечено: 3 из 3 · 1 234 568,39 ₽";
-        QTest::newRow("unchecked left out")
-            << QStringList{"10", "!99", "5.05"} << "Отмечено: 2 из 3 · 15,05 ₽";
-        QTest::newRow("refund") << QStringList{"-100.50", "0.25"}
-                                << "Отмечено: 2 из 2 · -100,25 ₽";
-        QTest::newRow("a fraction of a kopeck is left out, and said")
-            << QStringList{"10.005", "1.10", "10.0000"}
-            << "Отмечено: 3 из 3 · 11,10 ₽ · не учтено сумм: 1";
-        QTest::newRow("not a number is left out, and said")
-            << QStringList{"abc", "2"}
-            << "Отмечено: 2 из 2 · 2,00 ₽ · не учтено сумм: 1";
-        QTest::newRow("a sum past 64 bits is not wrapped")
-            << QStringList{"92233720368547758.07", "0.01"}
-            << "Отмечено: 2 из 2 · 92 233 720 368 547 758,07 ₽ · не учтено "
-               "сумм: "
-               "1";
-        QTest::newRow("nothing checked")
-            << QStringList{"!1"} << "Отмечено: 0 из 1 · 0,00 ₽";
+        QTest::addColumn<QString>("amounts"); // '|' between; a leading '!': unchecked
+        QTest::addColumn<QString>("text");    // after "Отмечено: "
+        auto row = [](const char* name, const char* amounts, const char* text) {
+            QTest::newRow(name) << QString(amounts) << QString::fromUtf8(text);
+        };
+        row("0.10 + 0.20 is exactly 0,30", "0.10|0.20", "2 из 2 · 0,30 ₽");
+        row("grouping, sender's marks, words after", "1 234 000,89|567.00|0,5 руб.",
+            "3 из 3 · 1 234 568,39 ₽");
+        row("unchecked left out", "10|!99|5.05", "2 из 3 · 15,05 ₽");
+        row("refund", "-100.50|0.25", "2 из 2 · -100,25 ₽");
+        row("a fraction of a kopeck is left out, and said", "10.005|1.10|10.0000",
+            "3 из 3 · 11,10 ₽ · не учтено сумм: 1");
+        row("not a number is left out, and said", "abc|2",
+            "2 из 2 · 2,00 ₽ · не учтено сумм: 1");
+        row("a sum past 64 bits is not wrapped", "92233720368547758.07|0.01",
+            "2 из 2 · 92 233 720 368 547 758,07 ₽ · не учтено сумм: 1");
+        row("nothing checked", "!1", "0 из 1 · 0,00 ₽");
     }
     void totals() {
-        QFETCH(QStringList, amounts);
+        QFETCH(QString, amounts);
+        QFETCH(QString, text);
         DocumentTable table = Table();
-        for (const QString& amount : amounts) {
+        for (const QString& amount : amounts.split(u'|')) {
             const bool unchecked = amount.startsWith(u'!');
             table.Rows.push_back(Document(amount, {{u"Сумма"_qs, amount.mid(unchecked ? 1 : 0)}}));
             table.Rows.back().Checked = !unchecked;
         }
-        QTEST(TotalsText(ComputeTotals(table)), "text");
+        QCOMPARE(TotalsText(ComputeTotals(table)), u"Отмечено: "_qs + text);
     }
 
     void kopecksText() {
@@ -236,8 +226,8 @@ private slots:
     void largeTableFindsAcrossParts() {
         DocumentTable table = Table();
         for (int i = 0; i < 9000; ++i)
-            table.Rows.push_back(Document(QString::number(i) + u".xml"_qs,
-                                          {{u"Номер"_qs, QString::number(i)}}));
+            table.Rows.push_back(
+                Document(QString::number(i) + u".xml"_qs, {{u"Номер"_qs, QString::number(i)}}));
         table.Rows[8999] = Document(u"twin.xml"_qs, {{u"Номер"_qs, u"3"_qs}});
         table.Rows[6000] = Document(u"bad.xml"_qs, {{u"ПлательщикИНН"_qs, u"7707083894"_qs}});
         table.Rows[3].Checked = false;

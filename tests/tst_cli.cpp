@@ -1,7 +1,8 @@
 // The command lines of both programs as a user types them: --help, --version, usage errors.
-#include <QProcess>
 #include <QRegularExpression>
 #include <QtTest>
+
+#include "TestFiles.h"
 
 using namespace Qt::StringLiterals;
 
@@ -11,23 +12,14 @@ const QString Docs = QStringLiteral(VYPISKA_TEST_DATA "/reading/cli/docs");
 const QString Version =
     u"%1.%2.%3"_s.arg(VYPISKA_VERSION_MAJOR).arg(VYPISKA_VERSION_MINOR).arg(VYPISKA_VERSION_PATCH);
 
-struct Run {
-    int Exit = -1;
-    QString Out, Err;
-};
-
 // Runs a program with no display at all: --help and --version must not need one.
-Run Start(const QString& program, const QStringList& args) {
-    QProcess p;
-    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-    for (const char* name : {"DISPLAY", "WAYLAND_DISPLAY", "QT_QPA_PLATFORM"})
-        env.remove(name);
-    p.setProcessEnvironment(env);
-    p.start(program, args);
-    if (!p.waitForFinished(60000)) return {};
-    return {p.exitStatus() == QProcess::NormalExit ? p.exitCode() : -1,
-            QString::fromUtf8(p.readAllStandardOutput()),
-            QString::fromUtf8(p.readAllStandardError())};
+ProgramRun Start(const QString& program, const QStringList& args) {
+    return RunProgram(program, args, [](QProcess& p) {
+        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+        for (const char* name : {"DISPLAY", "WAYLAND_DISPLAY", "QT_QPA_PLATFORM"})
+            env.remove(name);
+        p.setProcessEnvironment(env);
+    });
 }
 
 } // namespace
@@ -76,8 +68,8 @@ private slots:
     void commandLine() {
         QFETCH(QString, program);
         QFETCH(QString, args);
-        const Run run = Start(program == "cli" ? VYPISKA_CLI : VYPISKA_GUI,
-                              args.replace("DOCS", Docs).split(' ', Qt::SkipEmptyParts));
+        const ProgramRun run = Start(program == "cli" ? VYPISKA_CLI : VYPISKA_GUI,
+                                     args.replace("DOCS", Docs).split(' ', Qt::SkipEmptyParts));
         QTEST(run.Exit, "exit");
         QFETCH(QString, out);
         QFETCH(QString, err);
@@ -86,19 +78,19 @@ private slots:
                 .match(text)
                 .hasMatch();
         };
-        QVERIFY2(matches(out, run.Out), qPrintable(run.Out));
+        QVERIFY2(matches(out, QString::fromUtf8(run.Out)), run.Out.constData());
         QVERIFY2(matches(err, run.Err), qPrintable(run.Err));
     }
 
     // The help is read on a terminal and turned into a man page: every line fits 80 columns,
     // and the brackets of the synopsis pair up.
     void helpText() {
-        const Run run = Start(VYPISKA_CLI, {"--help"});
+        const ProgramRun run = Start(VYPISKA_CLI, {"--help"});
         QCOMPARE(run.Exit, 0);
-        const QStringList lines = run.Out.split('\n');
-        for (const QString& line : lines)
+        const QString help = QString::fromUtf8(run.Out);
+        for (const QString& line : help.split('\n'))
             QVERIFY2(line.size() <= 80, qPrintable(line));
-        const QString synopsis = run.Out.left(run.Out.indexOf("\n\n"));
+        const QString synopsis = help.left(help.indexOf("\n\n"));
         int depth = 0;
         for (const QChar c : synopsis) {
             depth += c == '[' ? 1 : c == ']' ? -1 : 0;
@@ -107,7 +99,7 @@ private slots:
         QCOMPARE(depth, 0);
         for (const char* option :
              {"--config", "--locale", "--format", "--template", "--date", "--rows", "-o, --output"})
-            QVERIFY2(run.Out.contains(option), option);
+            QVERIFY2(help.contains(option), option);
     }
 };
 

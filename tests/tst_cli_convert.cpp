@@ -1,8 +1,7 @@
-#include <QDir>
-#include <QFile>
-#include <QProcess>
 #include <QTemporaryDir>
 #include <QtTest>
+
+#include "TestFiles.h"
 
 #include <fcntl.h>
 #include <sys/socket.h>
@@ -15,16 +14,9 @@ namespace {
 const QString Fixture = QStringLiteral(VYPISKA_TEST_DATA "/export");
 
 // A convert of the fixture's documents with its first template into the output.
-QProcess* StartConvert(const QString& output, QObject* parent = nullptr) {
-    auto* p = new QProcess(parent);
-    p->start(VYPISKA_CLI, {"convert", "--config", Fixture + "/config", "--locale", "ru_RU",
-                           "--date", "2023-01-15T14:05", "--output", output, Fixture + "/docs"});
-    return p;
-}
-
-QByteArray Get(const QString& path) {
-    QFile f(path);
-    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray("<missing>");
+QStringList Convert(const QString& output) {
+    return {"convert", "--config",         Fixture + "/config", "--locale", "ru_RU",
+            "--date",  "2023-01-15T14:05", "--output",          output,     Fixture + "/docs"};
 }
 } // namespace
 
@@ -49,11 +41,7 @@ private slots:
             "--date=2023-01-15 --template Table.csv.tpl --rows 3,1 --output DIR/o DOCS", 0,
             "rows-3-1.csv");
         row("-o for --output", "--date 2023-01-15T14:05 -o DIR/o DOCS", 0, "statement.txt");
-        row("to stdout", "--date 2023-01-15T14:05 -o - DOCS", 0, "statement.txt");
-        row("to stdout, long option",
-            "--template Table.csv.tpl --rows 3,1 --date 2023-01-15 "
-            "--output - DOCS",
-            0, "rows-3-1.csv");
+        row("to stdout", "--date 2023-01-15T14:05 --output - DOCS", 0, "statement.txt");
         row("template by path",
             "--template CONFIG/Table.csv.tpl --rows 2 --date 2023-01-15T23:59:59 --output DIR/o "
             "DOCS",
@@ -76,33 +64,28 @@ private slots:
         QTemporaryDir dir;
         const QString out = dir.filePath("o");
         const QByteArray old = "an older statement\r\n";
-        QFile f(out);
-        QVERIFY(f.open(QIODevice::WriteOnly) && f.write(old) == old.size());
-        f.close();
+        WriteFile(out, old);
         auto fill = [&](QString text) {
             text.replace("DOCS", Fixture + "/docs").replace("CONFIG", Fixture + "/config");
             return text.replace("DIR", dir.path()); // last: the folder's name is random
         };
-        QStringList words = fill("convert --config CONFIG --locale ru_RU " + args).split(u' ');
-        QProcess p;
-        p.start(VYPISKA_CLI, words);
-        QVERIFY(p.waitForFinished(60000));
-        QCOMPARE(p.exitCode(), exit);
-        const QString said = QString::fromUtf8(p.readAllStandardError());
-        const QByteArray stdoutBytes = p.readAllStandardOutput();
-        const QString shown = QString::fromUtf8(stdoutBytes);
-        const QByteArray expected = Get(Fixture + "/expected/" + result);
+        const ProgramRun run = RunProgram(
+            VYPISKA_CLI, fill("convert --config CONFIG --locale ru_RU " + args).split(u' '));
+        QCOMPARE(run.Exit, exit);
+        const QByteArray expected = ReadFile(Fixture + "/expected/" + result);
         if (exit == 0 && args.contains(" - ")) {
-            QCOMPARE(stdoutBytes, expected);
-            QVERIFY2(said.contains(u"\nДокументы успешно сохранены в '-'\n"_qs), qPrintable(said));
-            QCOMPARE(Get(out), old);
+            QCOMPARE(run.Out, expected);
+            QVERIFY2(run.Err.contains(u"\nДокументы успешно сохранены в '-'\n"_qs),
+                     qPrintable(run.Err));
+            QCOMPARE(ReadFile(out), old);
         } else if (exit == 0) {
-            QCOMPARE(shown, u"Документы успешно сохранены в '"_qs + out + u"'\n"_qs);
-            QCOMPARE(Get(out), expected);
+            QCOMPARE(QString::fromUtf8(run.Out),
+                     u"Документы успешно сохранены в '"_qs + out + u"'\n"_qs);
+            QCOMPARE(ReadFile(out), expected);
         } else {
-            QVERIFY2(said.contains(fill(result)), qPrintable(said));
-            QVERIFY(shown.isEmpty());
-            QCOMPARE(Get(out), old);
+            QVERIFY2(run.Err.contains(fill(result)), qPrintable(run.Err));
+            QVERIFY(run.Out.isEmpty());
+            QCOMPARE(ReadFile(out), old);
             QCOMPARE(QDir(dir.path()).entryList(QDir::Files), QStringList{"o"});
         }
     }
@@ -141,55 +124,45 @@ private slots:
         }
         const QString output = kind == "link" ? dir.filePath("link") : node;
         if (kind == "link") QVERIFY(QFile::link(node, output));
-        const mode_t type = QFileInfo(node).isDir() ? 0 : [&] {
-            struct stat st {};
-            stat(name.constData(), &st);
-            return st.st_mode & S_IFMT;
-        }();
-
-        std::unique_ptr<QProcess> p(StartConvert(output));
-        QVERIFY(p->waitForFinished(60000));
-        QCOMPARE(p->exitCode(), exit);
-        if (exit) QVERIFY(p->readAllStandardError().contains(name));
+        struct stat before {};
+        QCOMPARE(lstat(name.constData(), &before), 0);
+        const ProgramRun run = RunProgram(VYPISKA_CLI, Convert(output));
+        QCOMPARE(run.Exit, exit);
+        if (exit) QVERIFY(run.Err.contains(node));
         if (reader >= 0) {
             QByteArray got(1 << 16, '\0');
             got.resize(std::max<qsizetype>(read(reader, got.data(), got.size()), 0));
-            QCOMPARE(got, Get(Fixture + "/expected/statement.txt"));
+            QCOMPARE(got, ReadFile(Fixture + "/expected/statement.txt"));
             close(reader);
         }
         if (socket >= 0) close(socket);
         struct stat st {};
         QCOMPARE(lstat(name.constData(), &st), 0);
-        QCOMPARE(st.st_mode & S_IFMT, type);
-        QCOMPARE(
-            QDir(dir.path())
-                .entryList(QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot),
-            kind == "link" ? QStringList({"link", "node"}) : QStringList{"node"});
+        QCOMPARE(st.st_mode & S_IFMT, before.st_mode & S_IFMT);
+        QCOMPARE(Listing(dir.path()),
+                 kind == "link" ? QStringList({"link", "node"}) : QStringList{"node"});
     }
 
     // Twenty converts racing onto a read-only statement leave it read-only and whole.
     void racingOntoReadOnly() {
         QTemporaryDir dir;
         const QString out = dir.filePath("o");
-        QFile f(out);
-        QVERIFY(f.open(QIODevice::WriteOnly) && f.write("old") == 3);
-        f.close();
+        WriteFile(out, "old");
         const auto readOnly = QFileDevice::ReadOwner | QFileDevice::ReadGroup;
         QVERIFY(QFile::setPermissions(out, readOnly));
         QObject parent;
         QList<QProcess*> runs;
         for (int i = 0; i < 20; ++i)
-            runs << StartConvert(out, &parent);
+            (runs << new QProcess(&parent)).back()->start(VYPISKA_CLI, Convert(out));
         for (QProcess* p : std::as_const(runs)) {
             QVERIFY(p->waitForFinished(60000));
             QCOMPARE(p->exitCode(), 0);
         }
-        QCOMPARE(Get(out), Get(Fixture + "/expected/statement.txt"));
+        QCOMPARE(ReadFile(out), ReadFile(Fixture + "/expected/statement.txt"));
         QCOMPARE(QFileInfo(out).permissions() &
                      ~(QFileDevice::ReadUser | QFileDevice::WriteUser | QFileDevice::ExeUser),
                  readOnly);
-        QCOMPARE(QDir(dir.path()).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot),
-                 QStringList{"o"});
+        QCOMPARE(Listing(dir.path()), QStringList{"o"});
     }
 
     // After writing, stderr carries the totals and the checks of the documents written only.
@@ -214,21 +187,18 @@ private slots:
                                            {"b.xml", "5;10.10;7707083893"},
                                            {"c.xml", "6;0.20;7707083894"}}) {
             const QStringList f = QString::fromUtf8(fields).split(u';');
-            QFile doc(dir.filePath(name));
-            QVERIFY(doc.open(QIODevice::WriteOnly));
-            doc.write(
+            WriteFile(
+                dir.filePath(name),
                 QStringLiteral("<Doc><Nomer>%1</Nomer><Data>2024-03-05</Data><Summa>%2</Summa>"
                                "<PlatelshikINN>%3</PlatelshikINN></Doc>")
                     .arg(f[0], f[1], f[2])
                     .toUtf8());
         }
-        QProcess p;
-        p.start(VYPISKA_CLI, {"convert", "--config", VYPISKA_SOURCE_CONFIG, "--rows", rows,
-                              "--output", dir.filePath("out.txt"), dir.path()});
-        QVERIFY(p.waitForFinished(60000));
-        QCOMPARE(p.exitCode(), 0);
-        const QString said = QString::fromUtf8(p.readAllStandardError());
-        QTEST(said.mid(said.indexOf(u'\n') + 1), "said");
+        const ProgramRun run =
+            RunProgram(VYPISKA_CLI, {"convert", "--config", VYPISKA_SOURCE_CONFIG, "--rows", rows,
+                                     "--output", dir.filePath("out.txt"), dir.path()});
+        QCOMPARE(run.Exit, 0);
+        QTEST(run.Err.mid(run.Err.indexOf(u'\n') + 1), "said");
     }
 
     // The same documents and template give the same bytes whatever the machine's locale, set by
@@ -253,31 +223,22 @@ private slots:
         QFETCH(QString, locale);
         const QString data = VYPISKA_TEST_DATA "/locales";
         QTemporaryDir dir;
-        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-        env.insert("LC_ALL", environment);
-        env.insert("LANG", environment);
-        struct Run {
-            int Exit = -1;
-            QString Out, Err;
-        };
         auto run = [&](const QStringList& args) {
             QStringList words{args.front(), "--config", VYPISKA_SOURCE_CONFIG};
             if (!option.isEmpty()) words << "--locale" << option;
-            words << args.mid(1) << data + "/docs";
-            QProcess p;
-            p.setProcessEnvironment(env);
-            p.start(VYPISKA_CLI, words);
-            p.waitForFinished(60000);
-            return Run{p.exitCode(), QString::fromUtf8(p.readAllStandardOutput()),
-                       QString::fromUtf8(p.readAllStandardError())};
+            return RunProgram(
+                VYPISKA_CLI, words + args.mid(1) + QStringList{data + "/docs"}, [&](QProcess& p) {
+                    p.setProcessEnvironment(
+                        EnvironmentWith({{"LC_ALL", environment}, {"LANG", environment}}));
+                });
         };
         for (const auto& [tpl, expected] : {std::pair{u"Выписка 1С.txt.tpl"_qs, "statement-1c.txt"},
                                             {u"Реестр.csv.tpl"_qs, "register.csv"}}) {
             const QString out = dir.filePath(expected);
-            const Run r =
+            const ProgramRun r =
                 run({"convert", "--template", tpl, "--date", "2024-03-15T09:30", "--output", out});
             QCOMPARE(r.Exit, 0);
-            QCOMPARE(Get(out), Get(data + "/expected/" + expected));
+            QCOMPARE(ReadFile(out), ReadFile(data + "/expected/" + expected));
             // Every file left out or doubtful is named, with why.
             for (const QString& named : {u"h-no-amount.xml' пропущен: в нем нет суммы"_qs,
                                          u"i-words.xml': сумма 'по счету'"_qs,
@@ -287,7 +248,8 @@ private slots:
         // The list shows the amount as the locale writes currency.
         if (locale.isEmpty()) return;
         const QString shown = QLocale(locale).toCurrencyString(2500.75);
-        QVERIFY2(run({"list"}).Out.contains(u'\t' + shown + u'\t'), qPrintable(shown));
+        QVERIFY2(QString::fromUtf8(run({"list"}).Out).contains(u'\t' + shown + u'\t'),
+                 qPrintable(shown));
     }
 };
 

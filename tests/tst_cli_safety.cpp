@@ -2,12 +2,10 @@
 // stop signals, temporary folders.
 #include "reading/TempFolders.h"
 
-#include <QDir>
-#include <QFile>
-#include <QProcess>
 #include <QTemporaryDir>
 #include <QtTest>
 
+#include "TestFiles.h"
 #include "TestZip.h"
 
 #include <csignal>
@@ -18,29 +16,16 @@
 namespace {
 const QString Fixture = QStringLiteral(VYPISKA_TEST_DATA "/export");
 
-QByteArray Get(const QString& path) {
-    QFile f(path);
-    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray("<missing>");
-}
-
-bool Put(const QString& path, const QByteArray& bytes) {
-    QFile f(path);
-    return f.open(QIODevice::WriteOnly) && f.write(bytes) == bytes.size();
-}
-
 // The fixture's documents in a .zip, with a damaged entry after them when asked.
 bool DocumentsZip(const QString& zip, bool damaged) {
     QList<TestZipEntry> entries;
     for (const QString& name : QDir(Fixture + "/docs").entryList(QDir::Files))
-        entries.push_back({name.toUtf8(), Get(Fixture + "/docs/" + name)});
+        entries.push_back({name.toUtf8(), ReadFile(Fixture + "/docs/" + name)});
     if (damaged) entries.push_back({"zz.xml", "<Num>damaged</Num>"});
     if (!WriteTestZip(zip, entries, "UTF-8", true)) return false;
-    QFile file(zip);
-    if (!damaged) return true;
-    if (!file.open(QIODevice::ReadWrite)) return false;
-    QByteArray bytes = file.readAll();
-    bytes[bytes.indexOf("damaged")] = 'D'; // its checksum no longer holds
-    return file.seek(0) && file.write(bytes) == bytes.size();
+    if (damaged) // its checksum no longer holds
+        EditFile(zip, [](QByteArray& bytes) { bytes[bytes.indexOf("damaged")] = 'D'; });
+    return true;
 }
 
 // Whether the process holds the file open: it has started to read it.
@@ -102,7 +87,7 @@ private slots:
         QFETCH(QString, says);
         QTemporaryDir dir;
         const QString out = dir.filePath("o");
-        QVERIFY(Put(out, "older\r\n"));
+        WriteFile(out, "older\r\n");
         QVERIFY(DocumentsZip(dir.filePath("docs.zip"), false));
         QVERIFY(DocumentsZip(dir.filePath("damaged.zip"), true));
         auto fill = [&](QString text) {
@@ -111,27 +96,22 @@ private slots:
                 .replace("ZIP", dir.filePath("docs.zip"));
             return text.replace("DIR", dir.path());
         };
-        QStringList words = fill(args).split(u' ');
-        words.insert(1, "--config");
-        words.insert(2, Fixture + "/config");
-        words.insert(3, "--locale");
-        words.insert(4, "ru_RU");
-        QProcess p;
-        if (!stdoutFile.isEmpty()) p.setStandardOutputFile(stdoutFile);
-        if (fileLimit > 0)
-            p.setChildProcessModifier([fileLimit] {
-                const rlimit small{rlim_t(fileLimit), rlim_t(fileLimit)};
-                setrlimit(RLIMIT_FSIZE, &small);
+        const QStringList words = fill(args).split(u' ');
+        const QStringList options{"--config", Fixture + "/config", "--locale", "ru_RU"};
+        const ProgramRun run =
+            RunProgram(VYPISKA_CLI, words.mid(0, 1) + options + words.mid(1), [&](QProcess& p) {
+                if (!stdoutFile.isEmpty()) p.setStandardOutputFile(stdoutFile);
+                if (fileLimit > 0)
+                    p.setChildProcessModifier([fileLimit] {
+                        const rlimit small{rlim_t(fileLimit), rlim_t(fileLimit)};
+                        setrlimit(RLIMIT_FSIZE, &small);
+                    });
             });
-        p.start(VYPISKA_CLI, words);
-        QVERIFY(p.waitForFinished(60000));
-        QCOMPARE(p.exitStatus(), QProcess::NormalExit); // not killed by SIGXFSZ
-        QCOMPARE(p.exitCode(), exit);
-        const QString said = QString::fromUtf8(p.readAllStandardError());
-        QVERIFY2(said.contains(fill(says)), qPrintable(said));
-        if (exit == 3 && stdoutFile.isEmpty()) QCOMPARE(Get(out), QByteArray("older\r\n"));
+        QCOMPARE(run.Exit, exit); // -1 if killed by SIGXFSZ
+        QVERIFY2(run.Err.contains(fill(says)), qPrintable(run.Err));
+        if (exit == 3 && stdoutFile.isEmpty()) QCOMPARE(ReadFile(out), QByteArray("older\r\n"));
         if (args.startsWith("convert") && exit != 3)
-            QCOMPARE(Get(out), Get(Fixture + "/expected/statement.txt"));
+            QCOMPARE(ReadFile(out), ReadFile(Fixture + "/expected/statement.txt"));
         QCOMPARE(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden),
                  QStringList({"damaged.zip", "docs.zip", "o"}));
     }
@@ -148,9 +128,7 @@ private slots:
         QFETCH(int, signal);
         QTemporaryDir temp;
         QProcess p;
-        QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
-        environment.insert("TMPDIR", temp.path());
-        p.setProcessEnvironment(environment);
+        p.setProcessEnvironment(EnvironmentWith({{"TMPDIR", temp.path()}}));
         p.start(VYPISKA_CLI, {"list", "--config", Fixture + "/config", m_big});
         QVERIFY(p.waitForStarted());
         const pid_t pid = pid_t(p.processId());
@@ -166,9 +144,7 @@ private slots:
         QVERIFY2(said.contains(QStringLiteral("Прервано сигналом %1").arg(signal)),
                  qPrintable(said));
         QVERIFY(p.readAllStandardOutput().isEmpty());
-        QVERIFY(
-            QDir(temp.path())
-                .isEmpty(QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot));
+        QVERIFY(Listing(temp.path()).isEmpty());
     }
 
     // Every start removes our folders that a killed run left: old enough, ours by name and owner,
@@ -178,7 +154,7 @@ private slots:
         const QString root = temp.path();
         const auto make = [&](const QString& name, bool old) {
             QVERIFY(QDir(root).mkpath(name + "/inner"));
-            QVERIFY(Put(root + '/' + name + "/inner/doc.xml", "<Sum>1</Sum>"));
+            WriteFile(root + '/' + name + "/inner/doc.xml", "<Sum>1</Sum>");
             const utimbuf hourAgo{time(nullptr) - 3600, time(nullptr) - 3600};
             if (old) QCOMPARE(utime(QFile::encodeName(root + '/' + name).constData(), &hourAgo), 0);
         };
@@ -186,7 +162,7 @@ private slots:
         make("vypiska-New123", false);
         make("vypiska-longer-name", true);
         make("other-Old123", true);
-        QVERIFY(Put(root + "/vypiska-File12", "a file"));
+        WriteFile(root + "/vypiska-File12", "a file");
         QVERIFY(QFile::link(elsewhere.path(), root + "/vypiska-Link12"));
         QStringList kept{"other-Old123", "vypiska-File12", "vypiska-Link12", "vypiska-New123",
                          "vypiska-longer-name"};
@@ -197,20 +173,20 @@ private slots:
             kept << "vypiska-Their1";
             kept.sort();
         }
-        QVERIFY(Put(elsewhere.filePath("keep.xml"), "kept"));
+        WriteFile(elsewhere.filePath("keep.xml"), "kept");
 
-        QProcess p;
-        QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
-        environment.insert("TMPDIR", root);
-        p.setProcessEnvironment(environment);
-        p.start(VYPISKA_CLI, {"list", "--config", Fixture + "/config", Fixture + "/docs"});
-        QVERIFY(p.waitForFinished(60000));
-        QCOMPARE(p.exitCode(), 0);
+        const auto env = [&](QProcess& p) {
+            p.setProcessEnvironment(EnvironmentWith({{"TMPDIR", root}}));
+        };
+        QCOMPARE(RunProgram(VYPISKA_CLI,
+                            {"list", "--config", Fixture + "/config", Fixture + "/docs"}, env)
+                     .Exit,
+                 0);
         QStringList left =
             QDir(root).entryList(QDir::AllEntries | QDir::System | QDir::NoDotAndDotDot);
         left.sort();
         QCOMPARE(left, kept);
-        QCOMPARE(Get(elsewhere.filePath("keep.xml")), QByteArray("kept"));
+        QCOMPARE(ReadFile(elsewhere.filePath("keep.xml")), QByteArray("kept"));
 
         const QByteArray saved = qgetenv("TMPDIR");
         qputenv("TMPDIR", QFile::encodeName(root + "/missing"));

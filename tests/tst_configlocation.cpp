@@ -4,21 +4,11 @@
 
 #include <QtTest>
 
+#include "TestFiles.h"
+
 using namespace Qt::StringLiterals;
 
 namespace {
-
-void Write(const QString& path, const QByteArray& bytes) {
-    QDir().mkpath(QFileInfo(path).absolutePath());
-    QFile file(path);
-    QVERIFY2(file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size(),
-             qPrintable(path));
-}
-
-QByteArray Read(const QString& path) {
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("<missing>");
-}
 
 // A prefix as installed: PREFIX/bin (the programs), PREFIX/share/vypiska/CONFIG (the defaults),
 // and HOME/Vypiska/CONFIG as the user's folder. layout names what exists:
@@ -28,16 +18,16 @@ QByteArray Read(const QString& path) {
 struct Layout {
     explicit Layout(const QStringList& parts) {
         for (const QString& part : parts) {
-            if (part.startsWith("beside")) Write(Bin() + "/CONFIG/TAG.INI", "beside");
+            if (part.startsWith("beside")) WriteFile(Bin() + "/CONFIG/TAG.INI", "beside");
             if (part == "beside-ro")
                 QFile::setPermissions(Bin() + "/CONFIG",
                                       QFileDevice::ReadOwner | QFileDevice::ExeOwner);
             if (part == "share") {
-                Write(Share() + "/TAG.INI", "installed");
-                Write(Share() + u"/Выписка.txt.tpl"_s, "template");
+                WriteFile(Share() + "/TAG.INI", "installed");
+                WriteFile(Share() + u"/Выписка.txt.tpl"_s, "template");
             }
-            if (part == "user") Write(User() + "/TAG.INI", "mine");
-            if (part == "home-file") Write(dir.filePath("home"), "not a folder");
+            if (part == "user") WriteFile(User() + "/TAG.INI", "mine");
+            if (part == "home-file") WriteFile(dir.filePath("home"), "not a folder");
         }
         QDir().mkpath(Bin());
     }
@@ -90,17 +80,15 @@ private slots:
         const Layout l(layout);
         const ConfigLocation location = ResolveConfigDir(l.Bin(), l.User());
         QCOMPARE(location.Dir, l.Path(dir));
-        QCOMPARE(Read(location.Dir + "TAG.INI"), tagIni);
+        QCOMPARE(ReadFile(location.Dir + "TAG.INI"), tagIni);
         QCOMPARE(location.Problems.size(), problem ? 1 : 0);
         if (location.Where == ConfigLocation::Kind::User && QFileInfo(l.User()).isDir()) {
             // The copies are the user's to edit, and nothing half-made is left beside them.
             QVERIFY(QFileInfo(location.Dir + "TAG.INI").isWritable());
-            QCOMPARE(QDir(l.User() + "/..")
-                         .entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot),
-                     QStringList{"CONFIG"});
+            QCOMPARE(Listing(l.User() + "/.."), QStringList{"CONFIG"});
         }
         if (layout.contains("share") && !layout.contains("user") && dir == "USER/")
-            QCOMPARE(Read(location.Dir + u"Выписка.txt.tpl"_s), "template");
+            QCOMPARE(ReadFile(location.Dir + u"Выписка.txt.tpl"_s), "template");
     }
 
     // The installed program finds its settings by itself: the defaults become the user's folder
@@ -117,18 +105,14 @@ private slots:
         QVERIFY(QFile::copy(VYPISKA_CLI, cli));
         // The number column captioned after where it lives; "Сумма" in Windows-1251.
         const QByteArray amount = "Summa = " + QByteArray::fromHex("d1f3ecec") + ";Summa\r\n";
-        Write(l.Share() + "/TAG.INI", "Installed = N;Nomer\r\n" + amount);
-        if (portable) Write(l.Bin() + "/CONFIG/TAG.INI", "Portable = N;Nomer\r\n" + amount);
-        Write(l.dir.filePath("docs/a.xml"), "<Doc><Nomer>7</Nomer><Summa>5</Summa></Doc>");
-        QProcess p;
-        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-        env.insert("XDG_CONFIG_HOME", l.dir.filePath("home"));
-        p.setProcessEnvironment(env);
-        p.start(cli, {"list", l.dir.filePath("docs")});
-        QVERIFY(p.waitForFinished(60000));
-        QCOMPARE(p.exitCode(), 0);
-        QVERIFY(QString::fromUtf8(p.readAllStandardOutput())
-                    .startsWith(portable ? "Portable\t" : "Installed\t"));
+        WriteFile(l.Share() + "/TAG.INI", "Installed = N;Nomer\r\n" + amount);
+        if (portable) WriteFile(l.Bin() + "/CONFIG/TAG.INI", "Portable = N;Nomer\r\n" + amount);
+        WriteFile(l.dir.filePath("docs/a.xml"), "<Doc><Nomer>7</Nomer><Summa>5</Summa></Doc>");
+        const ProgramRun run = RunProgram(cli, {"list", l.dir.filePath("docs")}, [&](QProcess& p) {
+            p.setProcessEnvironment(EnvironmentWith({{"XDG_CONFIG_HOME", l.dir.filePath("home")}}));
+        });
+        QCOMPARE(run.Exit, 0);
+        QVERIFY(run.Out.startsWith(portable ? "Portable\t" : "Installed\t"));
         QCOMPARE(QFileInfo(l.User()).isDir(), !portable);
     }
 };

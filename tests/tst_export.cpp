@@ -4,28 +4,17 @@
 #include "text/Cp1251.h"
 #include "text/TextCoder.h"
 
-#include <QDir>
-#include <QFile>
 #include <QTemporaryDir>
 #include <QtTest>
 
-#include <csignal>
-#include <sys/resource.h>
+#include "TestFiles.h"
+
+#include <optional>
 
 namespace {
 const QLocale Ru(QLocale::Russian, QLocale::Russia);
 // 15 January 2023, 14:05.
 const double ExportTime = 44941.0 + (14 * 60 + 5) / 1440.0;
-
-void Put(const QString& path, const QByteArray& bytes) {
-    QFile f(path);
-    QVERIFY(f.open(QIODevice::WriteOnly) && f.write(bytes) == bytes.size());
-}
-
-QByteArray Get(const QString& path) {
-    QFile f(path);
-    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray("<missing>");
-}
 
 DocumentRow Row(bool checked, const QStringList& values) {
     DocumentRow row;
@@ -57,9 +46,10 @@ class TestExport : public QObject {
     // the settings. The formats are garbage to begin with: every export must set them anew.
     ExportResult Export(const QString& out, const QString& tpl,
                         const DocumentTable& table = Table()) {
-        Put(m_dir.filePath("CONFIG.INI"), "[organization]\r\nacc = 40702810900000000001 \r\n");
+        WriteFile(m_dir.filePath("CONFIG.INI"),
+                  "[organization]\r\nacc = 40702810900000000001 \r\n");
         QFile::remove(m_dir.filePath("t.txt.tpl"));
-        if (!tpl.isNull()) Put(m_dir.filePath("t.txt.tpl"), Cp1251::Encode(tpl));
+        if (!tpl.isNull()) WriteFile(m_dir.filePath("t.txt.tpl"), Cp1251::Encode(tpl));
         FormatSettings formats{"-", "-", "-"};
         return BuildExportFile(out, table, m_dir.filePath("t.txt.tpl"), ExportTime,
                                INIStorage(m_dir.path()), TextCoder(Ru), formats);
@@ -114,39 +104,36 @@ private slots:
         const QString out = m_dir.filePath("out.txt");
         const ExportResult r = Export(out, tpl);
         QVERIFY2(r.Ok, qPrintable(r.Error));
-        QTEST(Get(out), "expected");
+        QTEST(ReadFile(out), "expected");
     }
 
     // The summary of the documents written: exact kopecks, dates by day, the export date when
     // no document has one, no total rather than a wrong one.
     void statementSummary_data() {
-        QTest::addColumn<QStringList>("amounts");
-        QTest::addColumn<QStringList>("dates");
+        QTest::addColumn<QStringList>("documents"); // "amount=date"
         QTest::addColumn<QByteArray>("footer");
-        QTest::newRow("0.10 + 0.20 is exactly 0.30")
-            << QStringList{"0.10", "0.20"} << QStringList{"2024-03-05", "01.03.2024"}
-            << QByteArray("2;0.30;01.03.2024;05.03.2024");
-        QTest::newRow("grouping, refund, time of day dropped")
-            << QStringList{"-1 000,50", "2 000", "0"}
-            << QStringList{"2024-03-05T23:59", "2024-03-05", "x"}
-            << QByteArray("3;999.50;05.03.2024;05.03.2024");
-        QTest::newRow("no dates: the export date")
-            << QStringList{"5"} << QStringList{""} << QByteArray("1;5.00;15.01.2023;15.01.2023");
-        QTest::newRow("a fraction of a kopeck: no total")
-            << QStringList{"10.005", "1"} << QStringList{"2024-03-05", "2024-03-05"}
-            << QByteArray("2;;05.03.2024;05.03.2024");
+        auto row = [](const char* name, const QStringList& documents, const char* footer) {
+            QTest::newRow(name) << documents << QByteArray(footer);
+        };
+        row("0.10 + 0.20 is exactly 0.30", {"0.10=2024-03-05", "0.20=01.03.2024"},
+            "2;0.30;01.03.2024;05.03.2024");
+        row("grouping, refund, time of day dropped",
+            {"-1 000,50=2024-03-05T23:59", "2 000=2024-03-05", "0=x"},
+            "3;999.50;05.03.2024;05.03.2024");
+        row("no dates: the export date", {"5="}, "1;5.00;15.01.2023;15.01.2023");
+        row("a fraction of a kopeck: no total", {"10.005=2024-03-05", "1=2024-03-05"},
+            "2;;05.03.2024;05.03.2024");
     }
     void statementSummary() {
-        QFETCH(QStringList, amounts);
-        QFETCH(QStringList, dates);
+        QFETCH(QStringList, documents);
         DocumentTable table;
         for (const char* tags : {"Сумма;S", "Дата;D"})
             table.Columns.push_back({tags, tags});
-        for (qsizetype i = 0; i < amounts.size(); ++i)
-            table.Rows.push_back(Row(true, {amounts[i], dates[i]}));
+        for (const QString& document : documents)
+            table.Rows.push_back(Row(true, document.split(u'=')));
         const QString out = m_dir.filePath("summary.txt");
         QVERIFY(Export(out, "<footer>{Count};{Total};{FirstDate};{LastDate}</footer>", table).Ok);
-        const QByteArray bytes = Get(out);
+        const QByteArray bytes = ReadFile(out);
         QTEST(bytes.mid(bytes.lastIndexOf('\n') + 1), "footer");
     }
 
@@ -157,18 +144,18 @@ private slots:
         table.Rows = {Row(true, {"1", "z"})};
         const QString out = m_dir.filePath("nested.txt");
         QVERIFY(Export(out, "<document>{Q{N}X}</document>", table).Ok);
-        QCOMPARE(Get(out), QByteArray("\r\n{Q1X}\r\n"));
+        QCOMPARE(ReadFile(out), QByteArray("\r\n{Q1X}\r\n"));
     }
 
     // A read-only statement is replaced and stays read-only; no document block without a row.
     void readOnlyFileReplacedWithNoRowChecked() {
         const QString out = m_dir.filePath("ro.txt");
-        Put(out, QByteArray(5000, 'o'));
+        WriteFile(out, QByteArray(5000, 'o'));
         QFile::setPermissions(out, QFileDevice::ReadOwner | QFileDevice::ReadGroup);
         DocumentTable table = Table();
         table.Rows[0].Checked = table.Rows[2].Checked = false;
         QVERIFY(Export(out, "<header>H</header><document>D</document>", table).Ok);
-        QCOMPARE(Get(out), QByteArray("H\r\n"));
+        QCOMPARE(ReadFile(out), QByteArray("H\r\n"));
         QVERIFY(!(QFileInfo(out).permissions() & QFileDevice::WriteOwner));
     }
 
@@ -191,21 +178,17 @@ private slots:
         QTemporaryDir dir;
         if (!out.startsWith(u'/')) out = dir.filePath(out);
         const QByteArray old = "old statement\r\n";
-        Put(dir.filePath("out.txt"), old);
+        WriteFile(dir.filePath("out.txt"), old);
         DocumentTable table = Table();
         table.Rows[0].Cells[3].RawValue = QString(std::max(size, 0), u'ж');
-
-        rlimit saved{};
-        QCOMPARE(getrlimit(RLIMIT_FSIZE, &saved), 0);
-        const rlimit small{size > 0 ? 4096 : saved.rlim_cur, saved.rlim_max};
-        std::signal(SIGXFSZ, SIG_IGN); // the write fails instead of ending the test
-        QCOMPARE(setrlimit(RLIMIT_FSIZE, &small), 0);
+        std::optional<FileSizeLimit> limit;
+        if (size > 0) limit.emplace(4096);
         const ExportResult r = Export(out,
                                       size == -1 ? QString()
                                       : size == -2 ? u"<formats></formats>{Назначение}<document>"_qs
                                                    : u"<document>{Назначение}</document>"_qs,
                                       table);
-        setrlimit(RLIMIT_FSIZE, &saved);
+        limit.reset();
 
         QVERIFY(!r.Ok);
         QCOMPARE(r.Failure, size < 0 ? ExportFailure::Template : ExportFailure::Output);
@@ -213,7 +196,7 @@ private slots:
         QVERIFY2(r.Error.contains(u'\'' + QDir::toNativeSeparators(path) + u'\''),
                  qPrintable(r.Error));
         QVERIFY(!r.Error.contains(u'\n'));
-        QCOMPARE(Get(dir.filePath("out.txt")), old);
+        QCOMPARE(ReadFile(dir.filePath("out.txt")), old);
         QCOMPARE(QDir(dir.path()).entryList(QDir::Files), QStringList{"out.txt"});
     }
 
@@ -234,18 +217,14 @@ private slots:
         QTemporaryDir dir;
         const QString out = dir.filePath("big.txt");
         QVERIFY(Export(out, tpl, table).Ok);
-        QCOMPARE(Get(out), expected);
+        QCOMPARE(ReadFile(out), expected);
 
         table.Rows.front().Cells[3].RawValue = u"другой"_qs;
-        rlimit saved{};
-        QCOMPARE(getrlimit(RLIMIT_FSIZE, &saved), 0);
-        const rlimit small{rlim_t(expected.size() / 2), saved.rlim_max};
-        std::signal(SIGXFSZ, SIG_IGN);
-        QCOMPARE(setrlimit(RLIMIT_FSIZE, &small), 0);
+        std::optional<FileSizeLimit> limit(rlim_t(expected.size() / 2));
         const ExportResult r = Export(out, tpl, table);
-        setrlimit(RLIMIT_FSIZE, &saved);
+        limit.reset();
         QCOMPARE(r.Failure, ExportFailure::Output);
-        QCOMPARE(Get(out), expected);
+        QCOMPARE(ReadFile(out), expected);
         QCOMPARE(QDir(dir.path()).entryList(QDir::Files), QStringList{"big.txt"});
     }
 
@@ -278,7 +257,7 @@ private slots:
         QFETCH(QString, files);
         QTemporaryDir dir;
         for (const QString& name : files.split(u','))
-            Put(dir.filePath(name), {});
+            WriteFile(dir.filePath(name), {});
         QVERIFY(QDir(dir.path()).mkdir("folder.txt.tpl")); // a folder is not a template
         const TextCoder coder(Ru);
         const std::vector<TemplateInfo> list = TemplateList(dir.path(), coder);

@@ -32,7 +32,6 @@ private slots:
         row("time of day", ",", 0.5, "12:00");
         row("midnight time of day", ",", 0.0, "00:00");
         row("number", ",", u"1234.50"_qs, "1234,50");
-        row("number with a space", ",", u"1 000.00"_qs, "1000,00");
         row("20-digit account", ",", u"40702810900000000001"_qs, "40702810900000000001");
         // Text reaches the statement whole; the label rule only when the template asks for it.
         row("purpose with a colon stays whole", ",",
@@ -49,12 +48,7 @@ private slots:
         row("empty", ",", QString(), "");
         row("year and month only", ",", u"2023-01"_qs, "2023-01");
         row("comma amount", ".", u"12,50"_qs, "12.50");
-        row("spaced groups and a comma", ".", u"2 500,75"_qs, "2500.75");
-        row("point groups, comma mark", ".", u"1.234,56"_qs, "1234.56");
-        row("comma groups, point mark", ",", u"1,234.56"_qs, "1234,56");
         row("no-break spaces", ".", u"1\u00a0234\u00a0567,8"_qs, "1234567.8");
-        row("decimals kept", ",", u"7300.00"_qs, "7300,00");
-        row("sign kept", ".", u"-3"_qs, "-3");
         row("separator of one space stays", " ", u"1234.50"_qs, "1234 50");
         row("every occurrence, any case", ",", u"7"_qs, u"Сумма=7;7"_qs,
             u"Сумма={СУММА};{сумма}"_qs);

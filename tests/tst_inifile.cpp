@@ -1,24 +1,16 @@
 #include "settings/INIStorage.h"
 #include "text/Cp1251.h"
 
-#include <QFile>
 #include <QTemporaryDir>
 #include <QtTest>
 
-#include <csignal>
-#include <sys/resource.h>
+#include "TestFiles.h"
 
 namespace {
-const QByteArray Missing = "<missing>";
+const QByteArray Missing = "<missing>"; // no file, as ReadFile() says
 
 void Put(const QString& path, const QByteArray& bytes) {
-    QFile f(path);
-    QVERIFY(bytes == Missing || (f.open(QIODevice::WriteOnly) && f.write(bytes) == bytes.size()));
-}
-
-QByteArray Get(const QString& path) {
-    QFile f(path);
-    return f.open(QIODevice::ReadOnly) ? f.readAll() : Missing;
+    if (bytes != Missing) WriteFile(path, bytes);
 }
 } // namespace
 
@@ -87,15 +79,12 @@ private slots:
         QFETCH(QByteArray, after);
         QTemporaryDir dir;
         Put(dir.filePath("USER.INI"), before);
-        rlimit saved{};
-        QCOMPARE(getrlimit(RLIMIT_FSIZE, &saved), 0);
-        const rlimit small{1024, saved.rlim_max};
-        std::signal(SIGXFSZ, SIG_IGN); // the write fails instead of ending the test
-        QCOMPARE(setrlimit(RLIMIT_FSIZE, &small), 0);
-        const bool written = INIStorage(dir.path()).WriteVal(User, "GotoAfterSave", value);
-        setrlimit(RLIMIT_FSIZE, &saved);
+        const bool written = [&] {
+            const FileSizeLimit limit(1024);
+            return INIStorage(dir.path()).WriteVal(User, "GotoAfterSave", value);
+        }();
         QCOMPARE(written, after != before);
-        QCOMPARE(Get(dir.filePath("USER.INI")), after);
+        QCOMPARE(ReadFile(dir.filePath("USER.INI")), after);
         QCOMPARE(QDir(dir.path()).entryList(QDir::Files),
                  after == Missing ? QStringList() : QStringList{"USER.INI"});
     }
@@ -105,7 +94,8 @@ private slots:
         QTemporaryDir dir;
         const INIStorage ini(dir.path() + u'/');
         QVERIFY(ini.WriteVal(Organization, "ACC", "40702810900000000001"));
-        QCOMPARE(Get(dir.filePath("CONFIG.INI")), "[Organization]\r\nACC=40702810900000000001\r\n");
+        QCOMPARE(ReadFile(dir.filePath("CONFIG.INI")),
+                 "[Organization]\r\nACC=40702810900000000001\r\n");
         QCOMPARE(ini.ReadVal(Main, "ACC", 0), QVariant(0));
         QVERIFY(!INIStorage(dir.filePath("no")).WriteVal(User, "GotoAfterSave", 1));
         QVERIFY(!QFileInfo::exists(dir.filePath("no")));

@@ -11,17 +11,15 @@
 #include <QDirIterator>
 #include <QElapsedTimer>
 #include <QJsonDocument>
-#include <QProcess>
 #include <QRegularExpression>
 #include <QTemporaryDir>
 #include <QtTest>
 
+#include "TestFiles.h"
 #include "TestZip.h"
 
 #include <atomic>
 #include <clocale>
-#include <csignal>
-#include <sys/resource.h>
 #include <sys/stat.h>
 
 using Entries = QList<TestZipEntry>;
@@ -30,14 +28,6 @@ namespace {
 const QLocale Ru(QLocale::Russian, QLocale::Russia);
 const QString Data = QStringLiteral(VYPISKA_TEST_DATA "/reading");
 const QString Rub = QStringLiteral("\u00A0₽");
-
-QString Write(const QString& path, const QByteArray& bytes) {
-    QDir().mkpath(QFileInfo(path).path());
-    QFile file(path);
-    if (!file.open(QIODevice::WriteOnly) || file.write(bytes) != bytes.size())
-        qFatal("cannot write %s", qPrintable(path));
-    return path;
-}
 
 // The problem names the file and, when given, the line: as a number standing on its own.
 bool Names(const QString& problem, const QString& path, int line = 0) {
@@ -54,6 +44,15 @@ bool Russian(const QString& problem) {
            !sentence.contains(QRegularExpression(QStringLiteral("[A-Za-z]")));
 }
 
+// The problems, one for each word: each a Russian sentence holding its word and the path.
+bool Said(const QStringList& problems, const QStringList& words, const QString& path = {}) {
+    bool ok = problems.size() == words.size();
+    for (qsizetype i = 0; ok && i < words.size(); ++i)
+        ok = problems[i].contains(path) && problems[i].contains(words[i]) && Russian(problems[i]);
+    if (!ok) qWarning() << problems;
+    return ok;
+}
+
 bool MakePipe(const QString& path) {
     return mkfifo(QFile::encodeName(path).constData(), 0600) == 0;
 }
@@ -63,10 +62,8 @@ QStringList Tree(const QString& root) {
     QStringList out;
     QDirIterator it(root, QDir::Files | QDir::Hidden, QDirIterator::Subdirectories);
     while (it.hasNext()) {
-        QFile file(it.next());
-        file.open(QIODevice::ReadOnly);
-        out << QDir(root).relativeFilePath(file.fileName()) + '=' +
-                   QString::fromUtf8(file.readAll());
+        const QString path = it.next();
+        out << QDir(root).relativeFilePath(path) + '=' + QString::fromUtf8(ReadFile(path));
     }
     out.sort();
     return out;
@@ -139,47 +136,42 @@ private slots:
         const QString zip = dir.filePath("in.zip"), dest = dir.filePath("out");
         QVERIFY(WriteTestZip(zip, entries, names == "CP866" ? "CP866" : "UTF-8"));
         if (names == "bad UTF-8") QVERIFY(MarkNamesUtf8(zip, "X1", "\xFF\xFE"));
-        Write(dest + "/old.xml", "old");
+        WriteFile(dest + "/old.xml", "old");
         QVERIFY(QDir().mkpath(dir.filePath("elsewhere")));
         QVERIFY(QFile::link(dir.filePath("elsewhere"), dest + "/linked"));
         QStringList problems;
         UnzipFile(zip, dest, &problems);
         QTEST(Tree(dest), "tree");
-        QCOMPARE(problems.size(), named.size());
-        for (qsizetype i = 0; i < named.size(); ++i)
-            QVERIFY2(problems[i].contains(named[i]) && Russian(problems[i]),
-                     qPrintable(problems[i]));
+        QVERIFY(Said(problems, named));
         // nothing outside the destination
         QVERIFY(QDir(dir.filePath("elsewhere")).isEmpty());
-        QCOMPARE(QDir(dir.path()).entryList(QDir::AllEntries | QDir::NoDotAndDotDot),
-                 QStringList({"elsewhere", "in.zip", "out"}));
+        QCOMPARE(Listing(dir.path()), QStringList({"elsewhere", "in.zip", "out"}));
         QVERIFY(!QFile::exists("/tmp/vypiska-e4.xml"));
     }
 
     // Three stored files of 60,000 bytes, A, B and C; the archive or its middle file damaged, or
     // a bound reached. What comes before the damage, and after a damaged file, is extracted.
     void damagedOrTooLarge_data() {
-        QTest::addColumn<int>("damage"); // 0: not a zip, 1: the middle file's data, 2: cut there,
-                                         // 3: a pipe
+        // -2: one file of zeros, -1: none, 0: not a zip, 1: the middle file's data, 2: cut there,
+        // 3: a pipe
+        QTest::addColumn<int>("damage");
         QTest::addColumn<qint64>("maxTotal");
         QTest::addColumn<qint64>("maxEntries");
         QTest::addColumn<QStringList>("tree");
         QTest::addColumn<QStringList>("says"); // each problem, besides the archive's path
-        const QString a = "a1.xml=" + QString(60000, u'A'), c = "c1.xml=" + QString(60000, u'C');
-        QTest::newRow("not a zip at all") << 0 << 0ll << 0ll << QStringList{} << QStringList{""};
-        QTest::newRow("a pipe, never waited on")
-            << 3 << 0ll << 0ll << QStringList{} << QStringList{""};
-        QTest::newRow("bad data in the middle file: only that one lost")
-            << 1 << 0ll << 0ll << QStringList{a, c} << QStringList{"b1.xml"};
-        QTest::newRow("cut short in the middle file")
-            << 2 << 0ll << 0ll << QStringList{a} << QStringList{"b1.xml", "b1.xml"};
-        QTest::newRow("total bound")
-            << -1 << 100000ll << 0ll << QStringList{a} << QStringList{"100000"};
-        QTest::newRow("entry count bound")
-            << -1 << 0ll << 2ll << QStringList{a, "b1.xml=" + QString(60000, u'B')}
-            << QStringList{"2"};
-        QTest::newRow("ratio bound, the part written removed")
-            << -2 << 0ll << 0ll << QStringList{} << QStringList{"200"};
+        auto row = [](const char* name, int damage, qint64 maxTotal, qint64 maxEntries,
+                      const QStringList& tree, const QStringList& says) {
+            QTest::newRow(name) << damage << maxTotal << maxEntries << tree << says;
+        };
+        const QString a = "a1.xml=" + QString(60000, u'A'), b = "b1.xml=" + QString(60000, u'B'),
+                      c = "c1.xml=" + QString(60000, u'C');
+        row("not a zip at all", 0, 0, 0, {}, {""});
+        row("a pipe, never waited on", 3, 0, 0, {}, {""});
+        row("bad data in the middle file: only that one lost", 1, 0, 0, {a, c}, {"b1.xml"});
+        row("cut short in the middle file", 2, 0, 0, {a}, {"b1.xml", "b1.xml"});
+        row("total bound", -1, 100000, 0, {a}, {"100000"});
+        row("entry count bound", -1, 0, 2, {a, b}, {"2"});
+        row("ratio bound, the part written removed", -2, 0, 0, {}, {"200"});
     }
     void damagedOrTooLarge() {
         QFETCH(int, damage);
@@ -195,16 +187,12 @@ private slots:
             for (const char c : {'A', 'B', 'C'})
                 entries.push_back({QByteArray(1, c).toLower() + "1.xml", QByteArray(60000, c)});
         QVERIFY(WriteTestZip(zip, entries, "UTF-8", damage >= -1));
-        QFile file(zip);
-        QVERIFY(file.open(QIODevice::ReadWrite));
-        QByteArray bytes = file.readAll();
-        const qsizetype middle = bytes.indexOf(QByteArray(100, 'B'));
-        if (damage == 0) bytes = QByteArray(2000, 'z');
-        if (damage == 1) bytes[middle + 50] = 'X';
-        if (damage == 2) bytes.truncate(middle + 200);
-        file.resize(0);
-        file.write(bytes);
-        file.close();
+        EditFile(zip, [&](QByteArray& bytes) {
+            const qsizetype middle = bytes.indexOf(QByteArray(100, 'B'));
+            if (damage == 0) bytes = QByteArray(2000, 'z');
+            if (damage == 1) bytes[middle + 50] = 'X';
+            if (damage == 2) bytes.truncate(middle + 200);
+        });
         if (damage == 3) QVERIFY(QFile::remove(zip) && MakePipe(zip));
         UnzipLimits limits;
         if (maxTotal > 0) limits.MaxTotalBytes = maxTotal;
@@ -213,11 +201,7 @@ private slots:
         QStringList problems;
         UnzipFile(zip, dir.filePath("out"), &problems, limits);
         QTEST(Tree(dir.filePath("out")), "tree");
-        QCOMPARE(problems.size(), says.size());
-        for (qsizetype i = 0; i < says.size(); ++i)
-            QVERIFY2(problems[i].contains(zip) && problems[i].contains(says[i]) &&
-                         Russian(problems[i]),
-                     qPrintable(problems[i]));
+        QVERIFY(Said(problems, says, zip));
     }
 
     // A full disk shows when a small file is closed: the file is named, nothing more is written,
@@ -233,20 +217,11 @@ private slots:
         QVERIFY(QDir().mkpath(out));
         QStringList problems;
         {
-            rlimit saved{};
-            QCOMPARE(getrlimit(RLIMIT_FSIZE, &saved), 0);
-            const rlimit small{4096, saved.rlim_max};
-            std::signal(SIGXFSZ, SIG_IGN); // the write fails instead of ending the test
-            QCOMPARE(setrlimit(RLIMIT_FSIZE, &small), 0);
+            const FileSizeLimit limit(4096);
             UnzipFile(zip, out, &problems);
-            setrlimit(RLIMIT_FSIZE, &saved);
         }
         QCOMPARE(Tree(out), QStringList{"a1.xml=A"});
-        QCOMPARE(problems.size(), 2);
-        QVERIFY2(problems[0].contains(out + "/b1.xml") && Russian(problems[0]),
-                 qPrintable(problems[0]));
-        QVERIFY2(problems[1].contains(zip) && problems[1].contains(": 3") && Russian(problems[1]),
-                 qPrintable(problems[1]));
+        QVERIFY(Said(problems, {out + "/b1.xml", ": 3"}) && problems[1].contains(zip));
     }
 
     void pluralForms() {
@@ -276,7 +251,7 @@ private slots:
         QFETCH(QStringList, names);
         QTemporaryDir dir;
         for (qsizetype i = names.size() - 1; i >= 0; --i)
-            Write(dir.filePath(names[i]), Doc(names[i].toUtf8()));
+            WriteFile(dir.filePath(names[i]), Doc(names[i].toUtf8()));
         QCOMPARE(Numbers(RunReading(dir.path(), Map, Coder)), names);
     }
 
@@ -285,17 +260,15 @@ private slots:
     void problemSummary_data() {
         QTest::addColumn<QString>("problems");
         QTest::addColumn<QString>("text");
-        QTest::newRow("nothing") << ""
-                                 << "";
-        QTest::newRow("others only") << "oo"
-                                     << "o1 (+1)";
-        QTest::newRow("one file left out") << "s"
-                                           << "Пропущен 1 файл: f1.xml";
-        QTest::newRow("two left out and another problem")
-            << "sos"
-            << "Пропущено 2 файла: f1.xml, f3.xml; других замечаний: 1";
-        QTest::newRow("first three named") << "sssss"
-                                           << "Пропущено 5 файлов: f1.xml, f2.xml, f3.xml, …";
+        auto row = [](const char* name, const char* problems, const char* text) {
+            QTest::newRow(name) << QString(problems) << QString::fromUtf8(text);
+        };
+        row("nothing", "", "");
+        row("others only", "oo", "o1 (+1)");
+        row("one file left out", "s", "Пропущен 1 файл: f1.xml");
+        row("two left out and another problem", "sos",
+            "Пропущено 2 файла: f1.xml, f3.xml; других замечаний: 1");
+        row("first three named", "sssss", "Пропущено 5 файлов: f1.xml, f2.xml, f3.xml, …");
     }
     void problemSummary() {
         QFETCH(QString, problems);
@@ -317,11 +290,12 @@ private slots:
         QTemporaryDir dir;
         for (const char* name :
              {"b.xml", "A.XML", "c.Xml", "a2.xml", ".h.xml", "sub/d.xml", "t.txt"})
-            Write(dir.filePath(name), Doc(QFileInfo(name).baseName().toUtf8()));
-        Write(dir.filePath("e.xml"), "\xEF\xBB\xBF<N>№ 5</N><S>1</S>"); // byte-order mark, UTF-8
-        Write(dir.filePath("n.xml"), "<N>no amount</N>");
-        QVERIFY(
-            QFile(Write(dir.filePath("h.xml"), "")).resize((qint64(64) << 20) + 1)); // too large
+            WriteFile(dir.filePath(name), Doc(QFileInfo(name).baseName().toUtf8()));
+        WriteFile(dir.filePath("e.xml"),
+                  "\xEF\xBB\xBF<N>№ 5</N><S>1</S>"); // byte-order mark, UTF-8
+        WriteFile(dir.filePath("n.xml"), "<N>no amount</N>");
+        QVERIFY(QFile(WriteFile(dir.filePath("h.xml"), ""))
+                    .resize((qint64(64) << 20) + 1)); // too large
         QVERIFY(MakePipe(dir.filePath("pipe")));
         QVERIFY(QFile::link(dir.filePath("pipe"), dir.filePath("f.xml")));
         QVERIFY(QFile::link("/dev/zero", dir.filePath("g.xml")));
@@ -346,10 +320,7 @@ private slots:
         for (const char* name : {"b.xml", "f.xml", "g.xml", "h.xml", "n.xml"})
             skipped << dir.filePath(name);
         QCOMPARE(outcome.Skipped, skipped);
-        QCOMPARE(outcome.Problems.size(), skipped.size());
-        for (qsizetype i = 0; i < skipped.size(); ++i)
-            QVERIFY2(Names(outcome.Problems[i], skipped[i]) && Russian(outcome.Problems[i]),
-                     qPrintable(outcome.Problems[i]));
+        QVERIFY(Said(outcome.Problems, skipped));
         QCOMPARE(outcome.StatusText, ReadSuccessText(5, dir.path()));
         QCOMPARE(outcome.StatusColor, StatusColorSuccess);
     }
@@ -363,11 +334,11 @@ private slots:
             const QByteArray n = QByteArray::number(i * 7919 % 1000);
             const QString name = QString::number(i).rightJustified(4, u'0') + u".xml"_qs;
             const bool noAmount = i % 50 == 3;
-            Write(dir.filePath(name), noAmount ? "<Doc><N>" + n + "</N></Doc>" : Doc(n));
+            WriteFile(dir.filePath(name), noAmount ? "<Doc><N>" + n + "</N></Doc>" : Doc(n));
             if (noAmount || i == 100) skipped << dir.filePath(name);
             if (!noAmount && i != 100) expected << QString::fromLatin1(n);
         }
-        QVERIFY(QFile(Write(dir.filePath("0100.xml"), "")).resize((qint64(64) << 20) + 1));
+        QVERIFY(QFile(WriteFile(dir.filePath("0100.xml"), "")).resize((qint64(64) << 20) + 1));
         QList<qint64> seen;
         const ReadingOutcome outcome = RunReading(dir.path(), Map, Coder, [&](qint64 d, qint64 t) {
             seen << d;
@@ -375,9 +346,7 @@ private slots:
         });
         QCOMPARE(Numbers(outcome), expected);
         QCOMPARE(outcome.Skipped, skipped);
-        QCOMPARE(outcome.Problems.size(), skipped.size());
-        for (qsizetype i = 0; i < skipped.size(); ++i)
-            QVERIFY(Names(outcome.Problems[i], skipped[i]));
+        QVERIFY(Said(outcome.Problems, skipped));
         QCOMPARE(seen.last(), 500);
         QVERIFY(std::is_sorted(seen.begin(), seen.end()));
         QCOMPARE(outcome.Rows[6].SourcePath, dir.filePath("0007.xml")); // 0003.xml has no amount
@@ -388,9 +357,8 @@ private slots:
         Entries entries;
         for (int i = 499; i >= 0; --i) {
             const QString name = QString::number(i).rightJustified(4, u'0') + u".xml"_qs;
-            QFile file(dir.filePath(name));
-            QVERIFY(i == 100 || file.open(QIODevice::ReadOnly));
-            entries.push_back({name.toUtf8(), i == 100 ? "<Doc><N>x</N></Doc>" : file.readAll()});
+            entries.push_back(
+                {name.toUtf8(), i == 100 ? "<Doc><N>x</N></Doc>" : ReadFile(dir.filePath(name))});
         }
         entries.push_back({"0007.xml", Doc("twin")});
         const QString zip = m_tempRoot.filePath("many.zip");
@@ -427,27 +395,27 @@ private slots:
         QVERIFY(WriteTestZip(zip, entries));
         QVERIFY(QDir().mkpath(folder + "/dir.xml"));
         for (const TestZipEntry& e : std::as_const(entries))
-            if (e.Type == AE_IFREG) Write(folder + '/' + QString::fromUtf8(e.Name), e.Data);
+            if (e.Type == AE_IFREG) WriteFile(folder + '/' + QString::fromUtf8(e.Name), e.Data);
 
         const ReadingOutcome fromFolder = RunReading(folder, Map, Coder);
         const QTemporaryDir temp;
         qputenv("TMPDIR", QFile::encodeName(temp.path()));
         const ReadingOutcome fromZip = RunReading(zip, Map, Coder);
         qputenv("TMPDIR", QFile::encodeName(m_tempRoot.path()));
-        QVERIFY(
-            QDir(temp.path())
-                .isEmpty(QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot));
+        QVERIFY(Listing(temp.path()).isEmpty());
         QCOMPARE(Numbers(fromZip), QStringList({"A", "a2", "b", "c", "№ 5", "n", "Я"}));
-        QCOMPARE(fromZip.Rows.size(), fromFolder.Rows.size());
-        for (size_t i = 0; i < fromZip.Rows.size(); ++i) {
-            const DocumentRow &z = fromZip.Rows[i], &f = fromFolder.Rows[i];
-            QCOMPARE(z.SourcePath.mid(zip.size() + 1), f.SourcePath.mid(folder.size() + 1));
-            QVERIFY(z.SourcePath.startsWith(zip + '/'));
-            for (size_t c = 0; c < Map.size(); ++c) {
-                QCOMPARE(z.Cells[c].DisplayText, f.Cells[c].DisplayText);
-                QCOMPARE(z.Cells[c].RawValue, f.Cells[c].RawValue);
+        // Each row as its path within the source and every cell's "display|raw".
+        const auto rows = [](const ReadingOutcome& outcome, const QString& source) {
+            QStringList out;
+            for (const DocumentRow& row : outcome.Rows) {
+                out << row.SourcePath.mid(row.SourcePath.startsWith(source + '/') ? source.size()
+                                                                                  : 0);
+                for (const DocumentCell& cell : row.Cells)
+                    out.back() += '|' + cell.DisplayText + '|' + cell.RawValue;
             }
-        }
+            return out;
+        };
+        QCOMPARE(rows(fromZip, zip), rows(fromFolder, folder));
         // The same said of the same files, by their place in the archive.
         QStringList problems = fromFolder.Problems, skipped = fromFolder.Skipped;
         problems.replaceInStrings(folder + '/', zip + '/');
@@ -471,21 +439,14 @@ private slots:
                               {"sub/d.xml", Doc("5")}},
                              "UTF-8", true));
         QVERIFY(MarkNamesUtf8(zip, "X1", "\xFF\xFE"));
-        QFile file(zip);
-        QVERIFY(file.open(QIODevice::ReadWrite));
-        QByteArray bytes = file.readAll();
-        bytes[bytes.indexOf("damaged")] = 'D';
-        QVERIFY(file.seek(0) && file.write(bytes) == bytes.size());
-        file.close();
+        EditFile(zip, [](QByteArray& bytes) { bytes[bytes.indexOf("damaged")] = 'D'; });
 
         const ReadingOutcome outcome = RunReading(zip, Map, Coder);
         QCOMPARE(Numbers(outcome), QStringList({"3", "1", "2"}));
         QCOMPARE(outcome.Rows[0].SourcePath, zip + u"/bad\uFFFD\uFFFD.xml"_qs);
         QCOMPARE(outcome.Rows[2].SourcePath, zip + "/twin.xml#4");
         QCOMPARE(outcome.StatusText, ReadSuccessText(3, zip));
-        QCOMPARE(outcome.Problems.size(), 2); // the damaged entry, the one leaving the folder
-        QVERIFY(outcome.Problems[0].contains("zz.xml") && Russian(outcome.Problems[0]));
-        QVERIFY(outcome.Problems[1].contains("up.xml") && Russian(outcome.Problems[1]));
+        QVERIFY(Said(outcome.Problems, {"zz.xml", "up.xml"})); // damaged, leaving the folder
         QCOMPARE(outcome.Skipped, QStringList({zip + "/zz.xml", zip + "/../up.xml"}));
 
         const QStringList numbers[] = {{"3", "1"}, {}}; // cancelled after two, at the start
@@ -513,7 +474,7 @@ private slots:
         const QString zip = dir.filePath("one.zip");
         QVERIFY(WriteTestZip(zip, {{"a.xml", Doc("1")}}));
         for (const QString& source : {dir.path(), zip}) {
-            if (source == dir.path()) Write(dir.filePath("a.xml"), Doc("1"));
+            if (source == dir.path()) WriteFile(dir.filePath("a.xml"), Doc("1"));
             const ReadingOutcome outcome = RunReading(source, Map, Coder, {}, &cancel);
             QVERIFY(outcome.Cancelled && outcome.Rows.empty());
         }
@@ -522,10 +483,7 @@ private slots:
     void amount_data() {
         QTest::addColumn<QString>("text");
         QTest::addColumn<double>("value");
-        QTest::newRow("comma as decimal mark") << "12,50" << 12.5;
         QTest::newRow("no-break spaces, mark") << "1\u00A0234,5" + Rub << 1234.5;
-        QTest::newRow("comma and point: the last is the mark") << "1,234.50" << 1234.5;
-        QTest::newRow("point groups, comma mark") << "1.234.567,5" << 1234567.5;
         QTest::newRow("blanks inside ignored") << " 7 5 .2\u20095 " << 75.25;
         QTest::newRow("words after the number") << "12,5 руб." << 12.5;
         QTest::newRow("no number") << "руб." << 0.0;
@@ -620,13 +578,9 @@ private slots:
         auto decl = [](const char* encoding) {
             return QByteArray("<?xml version=\"1.0\" encoding=\"") + encoding + "\"?>\n";
         };
-        auto utf16 = [](const QString& text, bool bigEndian) {
-            QByteArray out;
-            for (const QChar c : text) {
-                const char hi = char(c.unicode() >> 8), lo = char(c.unicode() & 0xFF);
-                out += bigEndian ? QByteArray{&hi, 1} + lo : QByteArray{&lo, 1} + hi;
-            }
-            return out;
+        auto utf16 = [](const QString& text, bool bigEndian) -> QByteArray {
+            return QStringEncoder(bigEndian ? QStringConverter::Utf16BE : QStringConverter::Utf16LE)
+                .encode(text);
         };
         auto row = [](const char* name, const QByteArray& bytes, const QString& text,
                       const char* problem = "") {
@@ -683,7 +637,7 @@ private slots:
         QFETCH(int, problemLine);
         const QString path = m_dir.filePath(QStringLiteral("TAG.INI"));
         QFile::remove(path);
-        if (!bytes.isNull()) Write(path, bytes);
+        if (!bytes.isNull()) WriteFile(path, bytes);
         const ColumnMapLoad load = LoadColumnMap(path);
         QStringList got;
         for (const ColumnDef& c : load.Columns)
@@ -743,19 +697,16 @@ private slots:
     void cliList() {
         QFETCH(QStringList, args);
         QFETCH(QString, locale);
-        QProcess process;
-        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-        env.insert("LC_ALL", locale);
-        process.setProcessEnvironment(env);
-        process.start(QStringLiteral(VYPISKA_CLI), QStringList{"list"} + args);
-        QVERIFY(process.waitForFinished(60000) && process.exitStatus() == QProcess::NormalExit);
-        QTEST(process.exitCode(), "exit");
-        const QByteArray out = process.readAllStandardOutput();
-        QTEST(QString::fromUtf8(out), "out");
-        if (args.contains("json")) QVERIFY(!QJsonDocument::fromJson(out).isNull());
+        const ProgramRun run =
+            RunProgram(VYPISKA_CLI, QStringList{"list"} + args, [&](QProcess& p) {
+                p.setProcessEnvironment(EnvironmentWith({{"LC_ALL", locale}}));
+            });
+        QTEST(run.Exit, "exit");
+        QTEST(QString::fromUtf8(run.Out), "out");
+        if (args.contains("json")) QVERIFY(!QJsonDocument::fromJson(run.Out).isNull());
         QFETCH(QString, err);
-        const QString said = QString::fromUtf8(process.readAllStandardError());
-        QVERIFY2(QRegularExpression("^" + err + "$").match(said).hasMatch(), qPrintable(said));
+        QVERIFY2(QRegularExpression("^" + err + "$").match(run.Err).hasMatch(),
+                 qPrintable(run.Err));
     }
 };
 

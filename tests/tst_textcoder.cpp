@@ -7,6 +7,8 @@
 #include <QTemporaryDir>
 #include <QTest>
 
+#include "TestFiles.h"
+
 #include <cmath>
 #include <functional>
 
@@ -31,16 +33,11 @@ QTemporaryDir Dir;
 // A file of the bytes given in hex ("-": no file at all) under the name.
 QString Put(const QString& hex, const QString& name = "in") {
     const QString path = Dir.filePath(hex == "-" ? "no/such" : name);
-    QFile file(path);
-    if (hex != "-" &&
-        (!file.open(QIODevice::WriteOnly) || file.write(QByteArray::fromHex(hex.toLatin1())) < 0))
-        qFatal("cannot write %s", qPrintable(path));
-    return path;
+    return hex == "-" ? path : WriteFile(path, QByteArray::fromHex(hex.toLatin1()));
 }
 
 QString Hex(const QString& path) {
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? QString(file.readAll().toHex()) : "<no file>";
+    return QFile::exists(path) ? QString(ReadFile(path).toHex()) : "<no file>";
 }
 
 QDateTime Iso(const QString& text) {

@@ -1,100 +1,32 @@
 // Totals, requisite checks, duplicates, the preview and cancelling a read, in the real window.
+#include "WindowFixture.h"
 #include "app/CheckAllHeader.h"
-#include "app/Form1.h"
 #include "app/PreviewDlg.h"
 #include "reading/ReadingRun.h"
-#include "settings/INIStorage.h"
-#include "text/Cp1251.h"
-#include "text/TextCoder.h"
-
-#include <QtTest>
-#include <QtWidgets>
 
 using namespace Qt::StringLiterals;
 
-namespace {
-
-void Write(const QString& path, const QByteArray& bytes) {
-    QDir().mkpath(QFileInfo(path).absolutePath());
-    QFile file(path);
-    QVERIFY2(file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size(),
-             qPrintable(path));
-}
-
-// "number;date;amount;payer's ИНН;account;BIC"
-QByteArray Doc(const QString& fields) {
-    const QStringList f = fields.split(';');
-    return u"<Doc><Nomer>%1</Nomer><Data>%2</Data><Summa>%3</Summa><Inn>%4</Inn><Acc>%5</Acc>"
-           "<Bic>%6</Bic></Doc>"_s.arg(f[0], f[1], f[2], f[3], f[4], f[5])
-               .toUtf8();
-}
-
+// Documents are "number;date;amount;payer's ИНН;account;BIC".
 const QString Valid = u";7707083893;40702810938000012345;044525225"_s;
 
-// Answers every modal dialog that opens while trigger runs with answer, until it returns true
-// for one (answered dialogs are not asked again). A dialog left open is rejected after a few
-// seconds, so a fault fails instead of hanging.
-void WhileModal(const std::function<void()>& trigger, const std::function<void(QDialog*)>& answer) {
-    QSet<QDialog*> seen;
-    QTimer poll;
-    int ticks = 0;
-    QObject::connect(&poll, &QTimer::timeout, [&] {
-        auto* dialog = qobject_cast<QDialog*>(QApplication::activeModalWidget());
-        if (!dialog) return;
-        if (!seen.contains(dialog)) {
-            seen.insert(dialog), ticks = 0, answer(dialog);
-        } else if (++ticks > 150) {
-            qWarning("dialog left open"), dialog->reject();
-        }
-    });
-    poll.start(20);
-    trigger();
-}
-
-} // namespace
-
-class TestChecksWindow : public QObject {
+class TestChecksWindow : public QObject, WindowFixture {
     Q_OBJECT
-    template <typename W> W* Find(const QString& name) { return m_form->findChild<W*>(name); }
-    QString Path(const QString& name) { return m_dir->filePath(name); }
-    QString Folder(const QString& name, const QStringList& docs) {
-        for (int i = 0; i < docs.size(); ++i)
-            Write(Path("%1/doc%2.xml").arg(name).arg(i, 4, 10, QChar('0')), Doc(docs[i]));
-        return Path(name);
-    }
-    void ReadSource(const QString& path) {
-        Find<QLineEdit>("TxtFileIn")->setText(path);
-        QTRY_VERIFY(!Find<QTimer>("ReadTimer")->isActive() && !m_form->IsReading());
-    }
     QString Totals() { return Find<QLabel>("TotalsPanel")->text(); }
     QAbstractItemModel* Model() { return Find<QTableView>("List")->model(); }
 
-    std::unique_ptr<QTemporaryDir> m_dir;
-    TextCoder m_coder{QLocale(QLocale::Russian, QLocale::Russia)};
-    std::unique_ptr<INIStorage> m_settings;
-    std::unique_ptr<Form1> m_form;
-
 private slots:
     void init() {
-        QCoreApplication::setAttribute(Qt::AA_DontUseNativeDialogs);
-        m_dir = std::make_unique<QTemporaryDir>();
-        const QString config = Path("CONFIG") + "/";
-        for (const auto& [name, text] :
-             {std::pair{"TAG.INI", "Номер = Номер;Nomer|Дата = Дата;Data|Сумма = Сумма;Summa|"
-                                   "ИНН = ПлательщикИНН;Inn|Счет = ПлательщикСчет;Acc|"
-                                   "БИК = ПлательщикБИК;Bic|"},
-              {"Выписка.txt.tpl", "<header>|TXT {Count} {Total} {FirstDate}-{LastDate}|</header>|"
-                                  "<document>|{Nomer};{Summa}|</document>|<footer>|END|</footer>|"},
-              {"Таблица.csv.tpl", "<header>|CSV ☺|</header>|<document>|{Nomer}|</document>|"}})
-            Write(config + name, Cp1251::Encode(QString(text).replace("|", "\r\n")));
-        m_settings = std::make_unique<INIStorage>(config);
-        m_form = std::make_unique<Form1>(m_coder, *m_settings, config);
-        m_form->show();
-        QVERIFY(QTest::qWaitForWindowExposed(m_form.get()));
-        m_form->activateWindow();
-        QVERIFY(QTest::qWaitForWindowActive(m_form.get())); // for the shortcuts
+        MakeFolder(
+            {{"TAG.INI", "Номер = Номер;Nomer|Дата = Дата;Data|Сумма = Сумма;Summa|"
+                         "ИНН = ПлательщикИНН;Inn|Счет = ПлательщикСчет;Acc|"
+                         "БИК = ПлательщикБИК;Bic|"},
+             {"Выписка.txt.tpl", "<header>|TXT {Count} {Total} {FirstDate}-{LastDate}|"
+                                 "</header>|<document>|{Nomer};{Summa}|</document>|"
+                                 "<footer>|END|</footer>|"},
+             {"Таблица.csv.tpl", "<header>|CSV ☺|</header>|<document>|{Nomer}|</document>|"}},
+            {"Nomer", "Data", "Summa", "Inn", "Acc", "Bic"});
+        MakeForm();
     }
-    void cleanup() { m_form.reset(), m_settings.reset(), m_dir.reset(); }
 
     // The totals follow each check box, the check-all box and each reading; failing values are
     // tinted with why, in the list and the grid; duplicates are marked and named.
@@ -123,7 +55,7 @@ private slots:
                     .contains("doc0002.xml"));
         QVERIFY(Model()->data(Model()->index(1, 0), Qt::DecorationRole).isNull());
         // The problems panel names them all.
-        const QString problems = Find<QLabel>("StatusProblems")->toolTip();
+        const QString problems = Problems();
         for (const char* said : {"'doc0000.xml' и 'doc0002.xml': повтор", "'doc0003.xml': ИНН",
                                  "'doc0003.xml': Счет '40702810938000012346'"})
             QVERIFY2(problems.contains(QString::fromUtf8(said)), qPrintable(problems));
@@ -161,7 +93,7 @@ private slots:
                 QTest::keyClick(m_form.get(), Qt::Key_P, Qt::ControlModifier);
                 QVERIFY(QTest::qWaitFor([&] { return QFileInfo::exists(target); }));
             },
-            [&](QDialog* dialog) {
+            [&](QWidget* dialog) {
                 if (auto* preview = qobject_cast<PreviewDlg*>(dialog)) {
                     txt = preview->Text();
                     totals = preview->findChild<QLabel*>("PreviewTotals")->text();
@@ -174,23 +106,18 @@ private slots:
                     preview->findChild<QPushButton*>("PreviewSave")->click();
                 } else if (auto* files = qobject_cast<QFileDialog*>(dialog)) {
                     filter = files->selectedNameFilter();
-                    files->findChild<QLineEdit*>("fileNameEdit")->setText(target);
-                    static_cast<QDialog*>(files)->accept();
+                    Choose(files, target);
                 }
             });
         QCOMPARE(txt, u"TXT 1 10.50 06.03.2024-06.03.2024\r\n7;10.5\r\nEND"_s);
         QCOMPARE(totals, u"Отмечено: 1 из 2 · 10,50 ₽"_s);
         QCOMPARE(found, u"10"_s);
         QCOMPARE(filter, u"Таблица (*.csv)"_s);
-        QFile saved(target);
-        QVERIFY(saved.open(QIODevice::ReadOnly));
-        QCOMPARE(csv, Cp1251::Decode(saved.readAll())); // "☺" is a "?" in both
+        QCOMPARE(csv, Cp1251::Decode(ReadFile(target))); // "☺" is a "?" in both
         QCOMPARE(csv, u"CSV ?\r\n7\r\n"_s);
         // Saved with the template in the window's own save too, the bytes are the preview's.
         QVERIFY(m_form->SaveTo(Path("out.txt"), 0));
-        QFile again(Path("out.txt"));
-        QVERIFY(again.open(QIODevice::ReadOnly));
-        QCOMPARE(Cp1251::Decode(again.readAll()), txt);
+        QCOMPARE(Cp1251::Decode(ReadFile(Path("out.txt"))), txt);
     }
 
     // Esc stops a long read: the rows read so far stay and the status line counts them.
@@ -207,7 +134,7 @@ private slots:
         ReadSource(folder);
         const qint64 kept = qint64(m_form->Table().Rows.size());
         QVERIFY2(kept < 300, qPrintable(QString::number(kept)));
-        QCOMPARE(Find<QLabel>("StatusText")->text(), ReadCancelledText(kept, folder));
+        QCOMPARE(Status(), ReadCancelledText(kept, folder));
         QVERIFY(!Find<QToolButton>("CancelReading")->isVisible());
         QVERIFY(Totals().startsWith(u"Отмечено: %1 из %1 ·"_s.arg(kept)));
     }

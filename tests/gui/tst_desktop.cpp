@@ -1,75 +1,30 @@
 // The window as a desktop application: keyboard, "vypiska PATH", remembered places, Qt's own
 // dialogs in Russian. Two offscreen screens side by side, so that places can be restored.
-#include "ModalHelper.h"
-#include "app/Form1.h"
-#include "settings/INIStorage.h"
+#include "WindowFixture.h"
 #include "shell/AppStartup.h"
 #include "shell/FormAbout.h"
 #include "shell/RememberedPlaces.h"
-#include "text/Cp1251.h"
-#include "text/TextCoder.h"
-
-#include <QtTest>
-#include <QtWidgets>
 
 using namespace Qt::StringLiterals;
 
 namespace {
-
 const QRect Left(0, 0, 1280, 800), Right(1280, 0, 1024, 768);
 const QString LongCaption = QStringLiteral("Сумма платежа по документу в рублях");
-
-void Write(const QString& path, const QByteArray& bytes) {
-    QDir().mkpath(QFileInfo(path).absolutePath());
-    QFile file(path);
-    QVERIFY2(file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size(),
-             qPrintable(path));
-}
-
-QByteArray Document(int number) {
-    return u"<Doc><Nomer>%1</Nomer><Summa>%1.50</Summa></Doc>"_s.arg(number).toUtf8();
-}
-
 } // namespace
 
-class TestDesktop : public QObject {
+class TestDesktop : public QObject, WindowFixture {
     Q_OBJECT
-    template <typename W> W* Find(const QString& name) { return m_form->findChild<W*>(name); }
-    QString Path(const QString& name) const { return m_dir->filePath(name); }
-    void MakeForm() {
-        m_form.reset();
-        (m_form = std::make_unique<Form1>(m_coder, *m_settings, m_config))->show();
-        QVERIFY(QTest::qWaitForWindowActive(m_form.get()));
-    }
-    void Read(const QString& path) {
-        QVERIFY(m_form->OpenSource(path));
-        QTRY_VERIFY(!Find<QTimer>("ReadTimer")->isActive() && !m_form->IsReading());
-    }
-    QString Problems() { return Find<QLabel>("StatusProblems")->toolTip(); }
     QString Stored(const char* key) { return m_settings->ReadVal(User, key, {}).toString(); }
 
-    std::unique_ptr<QTemporaryDir> m_dir;
-    QString m_config;
-    TextCoder m_coder{QLocale(QLocale::Russian, QLocale::Russia)};
-    std::unique_ptr<INIStorage> m_settings;
-    std::unique_ptr<Form1> m_form;
-
 private slots:
-    void initTestCase() {
-        QCOMPARE(QGuiApplication::screens().size(), 2);
-        QCoreApplication::setAttribute(Qt::AA_DontUseNativeDialogs);
-    }
+    void initTestCase() { QCOMPARE(QGuiApplication::screens().size(), 2); }
     void init() {
-        m_dir = std::make_unique<QTemporaryDir>();
-        m_config = Path("CONFIG") + "/";
-        Write(m_config + "TAG.INI",
-              Cp1251::Encode(u"Номер = Номер;Nomer\r\n"_s + LongCaption + u" = Сумма;Summa\r\n"_s));
-        Write(m_config + "Statement.txt.tpl", "<document>{Nomer}</document>");
-        for (int i = 1; i <= 3; ++i)
-            Write(Path(u"docs/%1.xml"_s.arg(i)), Document(i));
-        m_settings = std::make_unique<INIStorage>(m_config);
+        const QByteArray map = ("Номер = Номер;Nomer|" + LongCaption + " = Сумма;Summa|").toUtf8();
+        MakeFolder(
+            {{"TAG.INI", map.constData()}, {"Statement.txt.tpl", "<document>{Nomer}</document>"}},
+            {"Nomer", "Summa"});
+        Folder("docs", {"1;1.50", "2;2.50", "3;3.50"});
     }
-    void cleanup() { m_form.reset(), m_settings.reset(), m_dir.reset(); }
 
     // Each shortcut opens what its action does; with nothing read, Ctrl+S does nothing.
     void shortcuts_data() {
@@ -88,7 +43,7 @@ private slots:
         QFETCH(bool, read);
         QFETCH(QString, opens);
         MakeForm();
-        if (read) Read(Path("docs"));
+        if (read) ReadSource(Path("docs"));
         QString seen;
         const auto press = [&] { QTest::keySequence(m_form.get(), keys); };
         if (opens == "about") {
@@ -118,14 +73,12 @@ private slots:
         QTest::addColumn<QString>("menu");
         QTest::addColumn<int>("key");
         QTest::addColumn<int>("modifiers");
-        QTest::newRow("open, Alt+Down") << "CommandOpen"
-                                        << "mnuOpn" << int(Qt::Key_Down) << int(Qt::AltModifier);
-        QTest::newRow("open, menu key") << "CommandOpen"
-                                        << "mnuOpn" << int(Qt::Key_Menu) << 0;
-        QTest::newRow("save, Alt+Down") << "CommandSaveAs"
-                                        << "mnuSave" << int(Qt::Key_Down) << int(Qt::AltModifier);
-        QTest::newRow("save, menu key") << "CommandSaveAs"
-                                        << "mnuSave" << int(Qt::Key_Menu) << 0;
+        for (const auto& [button, menu] :
+             {std::pair{"CommandOpen", "mnuOpn"}, {"CommandSaveAs", "mnuSave"}}) {
+            QTest::addRow("%s, Alt+Down", button)
+                << button << menu << int(Qt::Key_Down) << int(Qt::AltModifier);
+            QTest::addRow("%s, menu key", button) << button << menu << int(Qt::Key_Menu) << 0;
+        }
     }
     void buttonMenus() {
         QFETCH(QString, button);
@@ -133,7 +86,7 @@ private slots:
         QFETCH(int, key);
         QFETCH(int, modifiers);
         MakeForm();
-        Read(Path("docs")); // the save button is enabled only with documents
+        ReadSource(Path("docs")); // the save button is enabled only with documents
         auto* b = Find<QToolButton>(button);
         b->setFocus();
         QString opened;
@@ -147,7 +100,7 @@ private slots:
     // comes back the same way. Alt and a label's underlined letter go to its control.
     void keyboardFocus() {
         MakeForm();
-        Read(Path("docs"));
+        ReadSource(Path("docs"));
         const QStringList order{"TxtFileIn",  "CommandOpen", "List",           "Grid1",
                                 "OptionsBtn", "DTPicker1",   "CommandPreview", "CommandSaveAs"};
         Find<QWidget>("TxtFileIn")->setFocus();
@@ -178,7 +131,7 @@ private slots:
         QTest::addColumn<int>("rows"); // -1: not taken
         QTest::addColumn<QString>("problem");
         QTest::newRow("folder") << "docs" << 3 << "";
-        QTest::newRow("document") << "docs/2.xml" << 1 << "";
+        QTest::newRow("document") << "docs/doc0001.xml" << 1 << "";
         QTest::newRow("another kind of file") << "CONFIG/TAG.INI" << -1 << "не открыт";
         QTest::newRow("missing") << "gone.xml" << -1 << "не найден";
     }
@@ -198,18 +151,24 @@ private slots:
     }
 
     // The window comes back where it was left: on the screen it was on, maximised or not; a
-    // place on a screen that is gone becomes the middle of the first one.
+    // place no screen shows well is fitted to the screens, one on none is centred on the first.
     void placement_data() {
         QTest::addColumn<QRect>("saved");
         QTest::addColumn<bool>("maximized");
         QTest::addColumn<QRect>("restored");
-        QTest::newRow("left screen")
-            << QRect(100, 50, 900, 650) << false << QRect(100, 50, 900, 650);
-        QTest::newRow("right screen")
-            << QRect(1400, 60, 820, 640) << false << QRect(1400, 60, 820, 640);
-        QTest::newRow("maximised") << QRect(100, 50, 900, 650) << true << QRect(100, 50, 900, 650);
-        QTest::newRow("screen gone")
-            << QRect(3000, 100, 900, 650) << false << QRect(190, 75, 900, 650);
+        auto row = [](const char* name, QRect saved, QRect restored, bool maximized = false) {
+            QTest::newRow(name) << saved << maximized << restored;
+        };
+        const QRect left(100, 50, 900, 650), right(1400, 60, 820, 640);
+        row("left screen", left, left);
+        row("right screen", right, right);
+        row("maximised", left, left, true);
+        row("over the right edge: moved in", {2000, 100, 900, 650}, {1404, 100, 900, 650});
+        row("mostly on the second screen", {1200, 0, 900, 650}, {1280, 0, 900, 650});
+        row("taller than the screen: shrunk", {1300, 0, 900, 2000}, {1300, 0, 900, 768});
+        row("never below the minimum", {1300, 0, 300, 200}, {1300, 0, 800, 600});
+        row("above the top", {100, -300, 900, 650}, {100, 0, 900, 650});
+        row("on no screen: centred on the first", {-5000, 0, 900, 650}, {190, 75, 900, 650});
     }
     void placement() {
         QFETCH(QRect, saved);
@@ -232,28 +191,6 @@ private slots:
         if (!maximized) QCOMPARE(next->Normal.topLeft(), restored.topLeft() + QPoint(10, 20));
     }
 
-    void fitToScreens_data() {
-        QTest::addColumn<QRect>("saved");
-        QTest::addColumn<QRect>("fitted");
-        const QRect same(100, 100, 900, 650);
-        QTest::newRow("fits") << same << same;
-        QTest::newRow("over the right edge: moved in")
-            << QRect(2000, 100, 900, 650) << QRect(1404, 100, 900, 650);
-        QTest::newRow("mostly on the second screen")
-            << QRect(1200, 0, 900, 650) << QRect(1280, 0, 900, 650);
-        QTest::newRow("taller than the screen: shrunk")
-            << QRect(1300, 0, 900, 2000) << QRect(1300, 0, 900, 768);
-        QTest::newRow("never below the minimum")
-            << QRect(1300, 0, 300, 200) << QRect(1300, 0, 800, 600);
-        QTest::newRow("above the top") << QRect(100, -300, 900, 650) << QRect(100, 0, 900, 650);
-        QTest::newRow("on no screen: centred on the first")
-            << QRect(-5000, 0, 900, 650) << QRect(190, 75, 900, 650);
-    }
-    void fitToScreens() {
-        QFETCH(QRect, saved);
-        QTEST(FitToScreens(saved, {Left, Right}, QSize(800, 600)), "fitted");
-    }
-
     // The open dialogs start in the last source's folder; the save dialog in the last statement's
     // folder, else the source's.
     void dialogFolders() {
@@ -264,7 +201,7 @@ private slots:
                 open, [&](QFileDialog* d) { folder = d->directory().path(), d->reject(); });
             return folder;
         };
-        Read(Path("docs/2.xml"));
+        ReadSource(Path("docs/doc0001.xml"));
         QCOMPARE(Stored("LastSourceFolder"), QDir::toNativeSeparators(Path("docs")));
         QCOMPARE(folderOf([&] { Find<QAction>("mnuOpenFolder")->trigger(); }), Path("docs"));
         QCOMPARE(folderOf([&] { Find<QAction>("mnuOpenFile")->trigger(); }), Path("docs"));
@@ -290,7 +227,7 @@ private slots:
     void captionsStayWhole() {
         MakeForm();
         m_form->resize(1200, 780);
-        Read(Path("docs"));
+        ReadSource(Path("docs"));
         auto* list = Find<QTableView>("List");
         QHeaderView* header = list->horizontalHeader();
         const auto clicked = [&](int section) {
@@ -311,22 +248,15 @@ private slots:
 // Two screens, as on a desk with a second monitor.
 int main(int argc, char** argv) {
     QTemporaryDir dir;
-    const QString config = dir.filePath("screens.json");
-    QFile file(config);
-    if (!file.open(QIODevice::WriteOnly)) return 1;
-    QJsonArray screens;
+    QStringList screens;
     for (const QRect& r : {Left, Right})
-        screens.append(QJsonObject{{"name", QString::number(r.x())},
-                                   {"x", r.x()},
-                                   {"y", r.y()},
-                                   {"width", r.width()},
-                                   {"height", r.height()},
-                                   {"logicalDpi", 96},
-                                   {"logicalBaseDpi", 96},
-                                   {"dpr", 1}});
-    file.write(
-        QJsonDocument(QJsonObject{{"screens", screens}, {"windowFrameMargins", false}}).toJson());
-    file.close();
+        screens << u"{\"name\": \"%1\", \"x\": %1, \"y\": %2, \"width\": %3, \"height\": %4, "
+                   "\"logicalDpi\": 96, \"logicalBaseDpi\": 96, \"dpr\": 1}"_s.arg(
+                       QString::number(r.x()), QString::number(r.y()), QString::number(r.width()),
+                       QString::number(r.height()));
+    const QString config = WriteFile(
+        dir.filePath("screens.json"),
+        ("{\"screens\": [" + screens.join(',') + "], \"windowFrameMargins\": false}").toUtf8());
     qputenv("QT_QPA_PLATFORM", "offscreen:configfile=" + QFile::encodeName(config));
     QApplication app(argc, argv);
     TestDesktop test;

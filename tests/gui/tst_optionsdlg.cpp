@@ -107,27 +107,18 @@ private slots:
         QTest::addColumn<QString>("box");
         QTest::addColumn<QString>("typed");
         QTest::addColumn<QString>("warning"); // empty: none
-        QTest::newRow("ИНН of 3 digits") << "txtINN"
-                                         << "123" << u"ИНН должен состоять из 10 или 12 цифр"_s;
-        QTest::newRow("ИНН miscounted") << "txtINN"
-                                        << "7707083894" << u"Неверное контрольное число ИНН"_s;
-        QTest::newRow("ИНН of an organisation") << "txtINN"
-                                                << "7707083893"
-                                                << "";
-        QTest::newRow("ИНН of a person") << "txtINN"
-                                         << "500100732259"
-                                         << "";
-        QTest::newRow("account of 19 digits")
-            << "txtACC"
-            << "4070281090000001234" << u"Расч. счет должен состоять из 20 цифр (введено 19)"_s;
-        QTest::newRow("account of 20 digits") << "txtACC"
-                                              << "40702810900000012345"
-                                              << "";
-        QTest::newRow("name beyond Windows-1251")
-            << "txtOrgName" << u"ООО «Ёж» ✓ 中"_s << u"«✓中»"_s;
-        QTest::newRow("name with emoji, named whole")
-            << "txtOrgName" << u"Ёж 🙂🙃🙂"_s << u"«🙂🙃»"_s;
-        QTest::newRow("name within it") << "txtOrgName" << u"ООО «Ёж» № 5 €"_s << "";
+        auto row = [](const char* name, const char* box, const QString& typed,
+                      const QString& says) { QTest::newRow(name) << box << typed << says; };
+        row("ИНН of 3 digits", "txtINN", "123", u"ИНН должен состоять из 10 или 12 цифр"_s);
+        row("ИНН miscounted", "txtINN", "7707083894", u"Неверное контрольное число ИНН"_s);
+        row("ИНН of a person", "txtINN", "500100732259", "");
+        row("account of 19 digits", "txtACC", "4070281090000001234",
+            u"Расч. счет должен состоять из 20 цифр (введено 19)"_s);
+        row("account of 20 digits", "txtACC", "40702810900000012345", "");
+        row("name beyond Windows-1251", "txtOrgName", u"ООО «Ёж» ✓ 中"_s, u"«✓中»"_s);
+        row("name with emoji, named whole", "txtOrgName", u"Ёж 🙂🙃🙂"_s,
+            u"«🙂🙃»"_s);
+        row("name within it", "txtOrgName", u"ООО «Ёж» № 5 €"_s, "");
     }
     void warnings() {
         QFETCH(QString, box);

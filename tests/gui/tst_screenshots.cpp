@@ -1,5 +1,6 @@
 // Saves pictures of the windows for the README when VYPISKA_SCREENSHOTS names a folder;
 // otherwise there is nothing to do. scripts/screenshots runs it.
+#include "../TestFiles.h"
 #include "app/Form1.h"
 #include "settings/INIStorage.h"
 #include "settings/OptionsDlg.h"
@@ -128,13 +129,9 @@ private slots:
         const QDir samples(QDir(VYPISKA_SAMPLES).filePath("folder"));
         QVERIFY(CopyFiles(QDir(VYPISKA_SOURCE_CONFIG), config) && CopyFiles(samples, docs));
         QVERIFY(QFile::copy(samples.filePath("pp-0002.xml"), docs + "pp-0002 (копия).xml"));
-        QFile typo(docs + "pp-0003.xml");
-        QVERIFY(typo.open(QIODevice::ReadOnly));
-        const QByteArray text =
-            typo.readAll().replace("<PlatelshikINN>7714982130", "<PlatelshikINN>7714982131");
-        typo.close();
-        QVERIFY(typo.open(QIODevice::WriteOnly | QIODevice::Truncate) && typo.write(text) > 0);
-        typo.close();
+        EditFile(docs + "pp-0003.xml", [](QByteArray& bytes) {
+            bytes.replace("<PlatelshikINN>7714982130", "<PlatelshikINN>7714982131");
+        });
         TextCoder coder(QLocale(QLocale::Russian, QLocale::Russia));
         INIStorage settings(config);
         Form1 form(coder, settings, config);
