@@ -1,6 +1,6 @@
-// Saves pictures of the windows for the README when VYPISKA_SCREENSHOTS names a folder;
-// otherwise there is nothing to do. scripts/screenshots runs it.
-#include "../TestFiles.h"
+// Saves pictures of the windows for the README into the folder VYPISKA_SCREENSHOTS names;
+// without it there is nothing to do. scripts/screenshots runs it.
+#include "../tests/TestFiles.h"
 #include "app/Form1.h"
 #include "settings/INIStorage.h"
 #include "settings/OptionsDlg.h"
@@ -171,4 +171,4 @@ private slots:
 };
 
 QTEST_MAIN(TestScreenshots)
-#include "tst_screenshots.moc"
+#include "screenshots.moc"
