@@ -18,7 +18,8 @@ QString Value(const QString& key, int row) {
     if (key.compare(AmountKey, Qt::CaseInsensitive) == 0)
         return QString::number(row * 37 % 100000) + QStringLiteral(".50");
     if (key == u"Номер") return QString::number(row % 100 == 1 ? row - 1 : row);
-    if (key.startsWith(u"Дата")) return QStringLiteral("2024-03-%1").arg(row % 28 + 1, 2, 10, QLatin1Char('0'));
+    if (key.startsWith(u"Дата"))
+        return QStringLiteral("2024-03-%1").arg(row % 28 + 1, 2, 10, QLatin1Char('0'));
     if (key.endsWith(u"ИНН"))
         return row % 50 ? QStringLiteral("7707083893") : QStringLiteral("7707083894");
     if (key.endsWith(u"КПП")) return QStringLiteral("773601001");

@@ -165,8 +165,7 @@ QVariant DocumentListModel::CheckData(const DocumentRow& row, int column, int ro
             QStringList names;
             for (const QString& other : others.mid(0, Named))
                 names << QLatin1Char('\'') + DocumentName(other) + QLatin1Char('\'');
-            if (others.size() > Named)
-                names << QStringLiteral("ещё %1").arg(others.size() - Named);
+            if (others.size() > Named) names << QStringLiteral("ещё %1").arg(others.size() - Named);
             if (tip.isEmpty()) tip = row.DisplayText(0);
             tip += QStringLiteral("\nПовтор: те же номер, дата, сумма и ИНН плательщика, что в ") +
                    names.join(QStringLiteral(", "));

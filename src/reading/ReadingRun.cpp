@@ -14,8 +14,8 @@
 #include <chrono>
 #include <condition_variable>
 #include <deque>
-#include <numeric>
 #include <mutex>
+#include <numeric>
 #include <thread>
 
 #ifdef __GLIBC__

@@ -44,8 +44,8 @@ bool MakeInOrder(qsizetype count, qsizetype batch, const std::function<BatchMake
             qsizetype b = 0;
             {
                 std::unique_lock lock(mutex);
-                changed.wait(lock,
-                             [&] { return stop || claimed >= batches || claimed < taken + window; });
+                changed.wait(
+                    lock, [&] { return stop || claimed >= batches || claimed < taken + window; });
                 if (stop || claimed >= batches) return;
                 b = claimed++;
             }
