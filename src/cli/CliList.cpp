@@ -59,10 +59,11 @@ void AppendJsonString(QString& out, const QString& text) {
     out += u'"';
 }
 
-void AppendTsvLine(QString& out, const QStringList& fields) {
-    for (qsizetype i = 0; i < fields.size(); ++i) {
+// One TSV line of count fields, field(i) giving each.
+template <typename Field> void AppendTsvLine(QString& out, int count, Field field) {
+    for (int i = 0; i < count; ++i) {
         if (i > 0) out += QLatin1Char('\t');
-        AppendEscaped(out, fields.at(i), Escape::Tsv);
+        AppendEscaped(out, field(i), Escape::Tsv);
     }
     out += QLatin1Char('\n');
 }
@@ -134,18 +135,12 @@ void WriteJson(const ColumnMap& columns, const std::vector<DocumentRow>& rows) {
 }
 
 void WriteTsv(const ColumnMap& columns, const std::vector<DocumentRow>& rows) {
-    QStringList captions;
-    for (const ColumnDef& column : columns)
-        captions << column.Caption;
+    const int count = int(columns.size());
     QString header;
-    AppendTsvLine(header, captions);
+    AppendTsvLine(header, count, [&](int c) { return columns[size_t(c)].Caption; });
     Write(header.toUtf8());
     WriteRows(rows, [&](QString& out, qsizetype r) {
-        for (int c = 0; c < int(columns.size()); ++c) {
-            if (c > 0) out += QLatin1Char('\t');
-            AppendEscaped(out, rows[size_t(r)].DisplayText(c), Escape::Tsv);
-        }
-        out += QLatin1Char('\n');
+        AppendTsvLine(out, count, [&](int c) { return rows[size_t(r)].DisplayText(c); });
     });
 }
 } // namespace

@@ -85,7 +85,6 @@ QString FormatValue(const PlaceholderValue& value, const FormatSettings& formats
 }
 
 PlaceholderBlock::PlaceholderBlock(const QString& block, const QHash<QString, int>& slotOf) {
-    m_size = block.size();
     qsizetype from = 0;
     // Each "{" with the nearest "}" after it: a name never holds "}", and one "{" inside a
     // name ("{a{b}") still finds "{b}".

@@ -41,7 +41,6 @@ public:
     PlaceholderBlock(const QString& block, const QHash<QString, int>& slotOf);
     // Appends the block with every placeholder replaced by texts[its slot].
     void Fill(QString& out, const std::vector<QString>& texts) const;
-    qsizetype Size() const { return m_size; }
 
 private:
     struct Piece {
@@ -49,7 +48,6 @@ private:
         int Slot = -1; // the placeholder after it; -1 for the block's tail
     };
     std::vector<Piece> m_pieces;
-    qsizetype m_size = 0;
 };
 
 // FormatValue, then ReplacePlaceholderText.

@@ -5,10 +5,11 @@
 #include <QHash>
 #include <QString>
 
-// FormatValue of row values for one export, each distinct short value formatted once: the same
-// dates, banks, tax numbers and accounts recur across thousands of documents, and a date costs a
-// parse and a pattern every time. Long texts (a purpose of payment) are rarely repeated and are
-// formatted each time; the memory held stays bounded however many documents there are.
+// FormatValue of row values for one export, each short value formatted once per shared text:
+// the reading gives recurring dates, banks, tax numbers and accounts one text across thousands of
+// documents, and a date costs a parse and a pattern every time. Long texts (a purpose of payment)
+// are rarely repeated and are formatted each time; the memory held stays bounded however many
+// documents there are.
 class ValueFormatter {
 public:
     explicit ValueFormatter(const FormatSettings& formats) : m_formats(formats) {}
@@ -23,6 +24,5 @@ private:
     };
     FormatSettings m_formats;
     QHash<const void*, Kept> m_byText; // by the address of the value's shared text
-    QHash<QString, QString> m_done;
-    QString m_last; // the result of a value not kept
+    QString m_last;                    // the result of a value not kept
 };
