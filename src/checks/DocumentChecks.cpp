@@ -2,7 +2,6 @@
 
 #include "checks/DocumentTotals.h"
 #include "checks/RequisiteChecks.h"
-#include "export/FormatValue.h"
 #include "text/DateParse.h"
 #include "text/Parallel.h"
 

@@ -1,6 +1,6 @@
 #include "checks/DocumentTotals.h"
 
-#include "reading/DocumentReader.h"
+#include "text/DocumentNumber.h"
 
 QString KopecksText(qint64 kopecks, const QString& decimalSeparator,
                     const QString& groupSeparator) {

@@ -43,10 +43,15 @@ std::optional<std::set<int>> ParseRows(const QString& text) {
     return rows;
 }
 
-// A bare file name is looked up in ConfigDir; anything with a folder in it is a path.
-QString TemplatePath(const QString& name, const QString& configDir) {
+// A bare name is a file of ConfigDir, else a template's display name ("Реестр") there, in any
+// letter case; anything with a folder in it is a path.
+QString TemplatePath(const QString& name, const QString& configDir, const TextCoder& coder) {
     if (name.contains(u'/') || name.contains(u'\\')) return name;
-    return QDir(configDir).filePath(name);
+    const QString file = QDir(configDir).filePath(name);
+    if (QFileInfo(file).isFile()) return file;
+    for (const TemplateInfo& info : TemplateList(configDir, coder))
+        if (info.Title.compare(name, Qt::CaseInsensitive) == 0) return info.Path;
+    return file;
 }
 
 } // namespace
@@ -82,7 +87,7 @@ int RunConvert(const QStringList& args) {
     const TextCoder coder(options.Locale);
     QString templatePath;
     if (options.Values.contains(TemplateOption)) {
-        templatePath = TemplatePath(options.Values.value(TemplateOption), options.ConfigDir);
+        templatePath = TemplatePath(options.Values.value(TemplateOption), options.ConfigDir, coder);
         if (!QFileInfo(templatePath).isFile()) {
             CliError(QStringLiteral("Шаблон '%1' не найден").arg(templatePath));
             return ExitUsage;
@@ -137,10 +142,38 @@ int RunConvert(const QStringList& args) {
         return result.Failure == ExportFailure::Template ? ExitUsage : ExitWriteFailed;
     }
     // With the statement on stdout, the status goes beside it.
-    PrintLine(toStdout ? stderr : stdout, SaveSuccessText(qint64(table.Rows.size()), output));
+    PrintLine(toStdout ? stderr : stdout, toStdout
+                                              ? StdoutSaveSuccessText(qint64(table.Rows.size()))
+                                              : SaveSuccessText(qint64(table.Rows.size()), output));
     checks.Print();
     EndIfInterrupted(); // a stop asked for during the write: the statement is whole, or untouched
     if (!StdoutReached()) return ExitWriteFailed;
     return options.Values.contains(QStringLiteral("--strict")) && problems > 0 ? ExitHadProblems
                                                                                : ExitDone;
+}
+
+int RunTemplates(const QStringList& args) {
+    CliOptions options;
+    if (const std::optional<int> exit =
+            ParseCliOptions(QStringLiteral("templates"), args, &options))
+        return *exit;
+    if (!QFileInfo(options.ConfigDir).isDir()) {
+        CliError(QStringLiteral("Папка настроек '%1' не найдена").arg(options.ConfigDir));
+        return ExitUsage;
+    }
+    const TextCoder coder(options.Locale);
+    const std::vector<TemplateInfo> templates = TemplateList(options.ConfigDir, coder);
+    if (templates.empty()) {
+        CliError(
+            QStringLiteral("В папке '%1' нет ни одного шаблона (*.tpl)").arg(options.ConfigDir));
+        return ExitUsage;
+    }
+    // What --template takes, the type of file it makes, and the file itself.
+    PrintLine(stdout, QStringLiteral("Шаблон\tТип файла\tФайл"));
+    for (const TemplateInfo& info : templates)
+        PrintLine(stdout, info.Title + u'\t' +
+                              (info.Extension.isEmpty() ? QString()
+                                                        : QStringLiteral("*.") + info.Extension) +
+                              u'\t' + info.FileName);
+    return StdoutReached() ? ExitDone : ExitWriteFailed;
 }

@@ -74,3 +74,9 @@ QString SaveSuccessText(qint64 rowCount, const QString& path) {
     return PluralForm(QStringLiteral("Документ"), k, 1) + QStringLiteral(" успешно ") +
            PluralForm(QStringLiteral("сохранен"), k, 1) + QStringLiteral(" в '") + path + u'\'';
 }
+
+QString StdoutSaveSuccessText(qint64 rowCount) {
+    const qint64 k = rowCount > 1 ? 10 : 1;
+    return PluralForm(QStringLiteral("Документ"), k, 1) + QStringLiteral(" успешно ") +
+           PluralForm(QStringLiteral("сохранен"), k, 1) + QStringLiteral(" в стандартный вывод");
+}

@@ -213,10 +213,12 @@ private slots:
         QTest::keyClick(list, Qt::Key_Up);
         QCOMPARE(grid->item(0, 1)->text(), u"9"_s);
         QCOMPARE(grid->item(3, 1)->text(), QString());
-        // One row unchecked by hand: the box unchecks all, then checks all; it is no sort click.
+        // One row unchecked by hand: the box shows some checked and checks all, then unchecks
+        // all, then checks all again; it is no sort click.
         QVERIFY(model->setData(model->index(1, 0), Qt::Unchecked, Qt::CheckStateRole));
         QVERIFY(!m_form->Table().Rows[1].Checked);
-        for (const bool checked : {false, true}) {
+        QCOMPARE(header->State(), Qt::PartiallyChecked);
+        for (const bool checked : {true, false, true}) {
             QTest::mouseClick(header->viewport(), Qt::LeftButton, {},
                               header->CheckBoxRect().center());
             QCOMPARE(header->IsChecked(), checked);
