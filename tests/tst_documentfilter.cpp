@@ -2,7 +2,7 @@
 // in USER.INI.
 #include "checks/DocumentFilter.h"
 #include "settings/INIStorage.h"
-#include "shell/ListColumns.h"
+#include "settings/ListColumns.h"
 
 #include <QtTest>
 

@@ -3,7 +3,7 @@
 #include "app/CheckAllHeader.h"
 #include "app/DocumentFilterModel.h"
 #include "app/DocumentListModel.h"
-#include "shell/ListColumns.h"
+#include "settings/ListColumns.h"
 
 #include <QHeaderView>
 #include <QKeyEvent>

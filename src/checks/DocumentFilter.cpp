@@ -56,20 +56,28 @@ void DocumentFilter::Index(const DocumentTable& table) {
     m_columns = table.Columns.size();
     m_cell.resize(table.Rows.size() * m_columns);
     // Equal values of different rows share one buffer: its address finds the value met before.
-    QHash<const QChar*, std::uint32_t> known;
+    // Keyed by where the text lies and how long it is.
+    using Key = std::pair<const QChar*, qsizetype>;
+    QHash<Key, std::uint32_t> known;
     known.reserve(qsizetype(table.Rows.size()));
+    // A column often holds the value of the row before (one payer, one bank): no look-up then.
+    std::vector<std::pair<Key, std::uint32_t>> last(m_columns, {Key{nullptr, 0}, 0});
     for (std::size_t r = 0; r < table.Rows.size(); ++r) {
         const DocumentRow& row = table.Rows[r];
         for (std::size_t c = 0; c < m_columns; ++c) {
             const QString& text = row.DisplayText(int(c));
-            auto it = known.find(text.constData());
-            if (it == known.end()) {
-                it = known.insert(text.constData(), std::uint32_t(m_folded.size()));
-                QString folded = SearchFold(text);
-                // Digits, dates and lower-case text fold to themselves: keep the one copy.
-                m_folded.push_back(folded == text ? text : std::move(folded));
+            const Key key{text.constData(), text.size()};
+            if (key != last[c].first) {
+                auto it = known.find(key);
+                if (it == known.end()) {
+                    it = known.insert(key, std::uint32_t(m_folded.size()));
+                    QString folded = SearchFold(text);
+                    // Digits, dates and lower-case text fold to themselves: keep the one copy.
+                    m_folded.push_back(folded == text ? text : std::move(folded));
+                }
+                last[c] = {key, *it};
             }
-            m_cell[r * m_columns + c] = *it;
+            m_cell[r * m_columns + c] = last[c].second;
         }
     }
     m_indexed = true;

@@ -305,7 +305,7 @@ std::optional<int> ParseCliOptions(const QString& command, const QStringList& ar
             options->Values.insert(LongName(*spec), value);
         }
     }
-    if (!QFileInfo::exists(options->Source)) {
+    if (command != QLatin1String("templates") && !QFileInfo::exists(options->Source)) {
         CliError(QStringLiteral("Источник '%1' не найден").arg(options->Source));
         return ExitUsage;
     }

@@ -1,4 +1,4 @@
-#include "shell/ListColumns.h"
+#include "settings/ListColumns.h"
 
 #include "settings/INIStorage.h"
 
