@@ -1,5 +1,6 @@
 #include "app/Form1.h"
 
+#include "app/AccountBar.h"
 #include "app/DetailGrid.h"
 #include "app/DocumentFilterModel.h"
 #include "app/DocumentListModel.h"
@@ -9,12 +10,14 @@
 #include "app/PreviewDlg.h"
 #include "app/ReadingController.h"
 #include "app/SaveDialog.h"
+#include "app/SaveQuestions.h"
 #include "app/SourceDrops.h"
 #include "app/SplitButton.h"
 #include "app/StatusLine.h"
 #include "app/TotalsPanel.h"
 #include "checks/DocumentChecks.h"
 #include "checks/DocumentTotals.h"
+#include "checks/OrganisationAccount.h"
 #include "export/BuildExportFile.h"
 #include "export/SaveCommand.h"
 #include "reading/ColumnMap.h"
@@ -338,10 +341,11 @@ void Form1::ApplyLayout() {
     m_labelW1->setGeometry(TwipsToPixels(m_rects.LabelW1));
     m_txtFileIn->setGeometry(TwipsToPixels(m_rects.TxtFileIn));
     m_commandOpen->setGeometry(TwipsToPixels(m_rects.CommandOpen));
-    const QRect list = TwipsToPixels(m_rects.List), grid = TwipsToPixels(m_rects.Grid1);
-    m_splitter->setGeometry(list.united(grid));
-    const int panes = std::max(0, list.united(grid).height() - m_splitter->handleWidth());
-    m_splitter->setSizes({int(panes * m_listShare), panes - int(panes * m_listShare)});
+    const QRect panes =
+        m_accountBar->TakeTop(TwipsToPixels(m_rects.List).united(TwipsToPixels(m_rects.Grid1)));
+    m_splitter->setGeometry(panes);
+    const int height = std::max(0, panes.height() - m_splitter->handleWidth());
+    m_splitter->setSizes({int(height * m_listShare), height - int(height * m_listShare)});
     m_picCont->setGeometry(TwipsToPixels(m_rects.PicCont));
     m_optionsBtn->setGeometry(TwipsToPixels(m_rects.OptionsBtn));
     m_labelW2->setGeometry(TwipsToPixels(m_rects.LabelW2));
@@ -437,7 +441,7 @@ void Form1::StartReading(const QString& path) {
     m_statusBar->ShowBusy(true);
     m_model->ClearRows();
     UpdateSaveEnabled(); // nothing to save until the new rows arrive
-    m_reading->Start(path, m_table.Columns);
+    m_reading->Start(path, m_table.Columns, ReadOrganisationAccount(m_settings));
 }
 
 void Form1::OnReadingProgress(qint64 done, qint64 total) {
@@ -540,10 +544,15 @@ void Form1::SaveCommandFor(int templateIndex) {
                        StatusColorFailure);
         return;
     }
+    if (!ConfirmEmptyStatement(this, m_table)) return;
     const std::optional<StatementChoice> choice = AskStatementFile(
         this, templates, templateIndex, SaveDialogFolder(m_settings, m_txtFileIn->text()),
         m_txtFileIn->text(), m_coder, UseNativeDialogs());
-    if (choice) SaveWith(choice->Path, templates, choice->TemplateIndex);
+    if (!choice) return;
+    const QString account = ReadOrganisationAccount(m_settings);
+    const QString& path = templates[size_t(choice->TemplateIndex)].Path;
+    if (ConfirmStatementAccount(this, TemplateAccountProblem(account, path)))
+        SaveWith(choice->Path, templates, choice->TemplateIndex);
 }
 
 bool Form1::SaveTo(const QString& path, int templateIndex) {
@@ -598,6 +607,11 @@ void Form1::BuildCheckControls() {
 
     m_totals = new TotalsPanel(*m_filterModel, m_statusBar);
     m_statusBar->addPermanentWidget(m_totals);
+    m_totals->SetAccount(ReadOrganisationAccount(m_settings));
+
+    m_accountBar = new AccountBar(m_settings, m_client);
+    connect(m_accountBar, &AccountBar::SetAccountRequested, this, &Form1::ShowOptions);
+    connect(m_accountBar, &AccountBar::Shown, this, &Form1::ApplyLayout);
 }
 
 void Form1::PlacePreviewButton() {
@@ -619,7 +633,10 @@ void Form1::ShowPreview() {
         if (!result.Ok) *error = result.Error;
         return result.Ok;
     };
-    PreviewDlg preview(templates, 0, build, TotalsText(ComputeTotals(m_table)), this);
+    const QString account = ReadOrganisationAccount(m_settings);
+    PreviewDlg preview(templates, 0, build, TotalsText(ComputeTotals(m_table, account)), this);
+    preview.SetNotice(
+        [account](const TemplateInfo& info) { return TemplateAccountProblem(account, info.Path); });
     int saveWith = -1;
     connect(&preview, &PreviewDlg::SaveRequested, this,
             [&saveWith](int index) { saveWith = index; });
@@ -643,6 +660,8 @@ void Form1::ShowAbout() {
 void Form1::ShowOptions() {
     OptionsDlg options(m_settings, this);
     options.exec();
+    m_accountBar->Refresh();
+    m_totals->SetAccount(ReadOrganisationAccount(m_settings));
 }
 
 // ---- events

@@ -10,6 +10,7 @@
 #include <QPoint>
 #include <QTimer>
 
+class AccountBar;
 class DetailGrid;
 class DocumentFilterModel;
 class DocumentListModel;
@@ -137,6 +138,7 @@ private:
     QTimer* m_readTimer = nullptr;
     TotalsPanel* m_totals = nullptr;
     QToolButton* m_commandPreview = nullptr;
+    AccountBar* m_accountBar = nullptr;
 
     ReadingController* m_reading = nullptr;
     bool m_readAgain = false;

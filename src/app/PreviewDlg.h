@@ -28,6 +28,10 @@ public:
     PreviewDlg(std::vector<TemplateInfo> templates, int templateIndex, BuildBytes build,
                const QString& totalsText, QWidget* parent = nullptr);
 
+    // What to say over the statement of a template (empty: nothing), such as a missing account.
+    using NoticeFor = std::function<QString(const TemplateInfo&)>;
+    void SetNotice(NoticeFor notice);
+
     int TemplateIndex() const;
     // The statement's text exactly as decoded, CR LF line ends and all.
     const QString& Text() const { return m_text; }
@@ -41,6 +45,7 @@ private:
     void FillView(QString text);
     void FillMore(quint64 fill);
     bool eventFilter(QObject* watched, QEvent* event) override;
+    void ShowNotice();
 
     std::vector<TemplateInfo> m_templates;
     BuildBytes m_build;
@@ -53,4 +58,6 @@ private:
     QString m_pending; // what is still to be shown
     qsizetype m_pendingAt = 0;
     quint64 m_fill = 0; // a newer fill stops an older one
+    QLabel* m_notice = nullptr;
+    NoticeFor m_noticeFor;
 };

@@ -16,9 +16,14 @@ TotalsPanel::TotalsPanel(const DocumentFilterModel& shown, QWidget* parent)
     hide();
 }
 
+void TotalsPanel::SetAccount(const QString& account) {
+    m_account = account;
+    Update();
+}
+
 void TotalsPanel::Update() {
     const DocumentTable& table = m_shown.Source().Table();
-    const DocumentTotals totals = ComputeTotals(table);
+    const DocumentTotals totals = ComputeTotals(table, m_account);
     const bool filtered = m_shown.IsFiltering();
     const qint64 hidden = filtered ? totals.Checked - m_shown.ShownChecked() : 0;
     setText(

@@ -13,7 +13,10 @@ public:
     TotalsPanel(const DocumentFilterModel& shown, QWidget* parent = nullptr);
 
     void Update();
+    // The organisation's account, which tells incoming from outgoing payments.
+    void SetAccount(const QString& account);
 
 private:
     const DocumentFilterModel& m_shown;
+    QString m_account;
 };
