@@ -45,12 +45,13 @@ class TestCliSafety : public QObject {
 
 private slots:
     void initTestCase() {
-        // Four documents of 60 MB of blanks: each takes a while to search for its elements.
+        // Sixteen documents of 15 MB of blanks: each takes a while to search for its elements.
         m_big = m_dir.filePath("big.zip");
-        const QByteArray blanks = "<Doc>" + QByteArray(60 << 20, ' ') + "<Sum>1</Sum></Doc>";
-        QVERIFY(WriteTestZip(
-            m_big,
-            {{"a1.xml", blanks}, {"a2.xml", blanks}, {"a3.xml", blanks}, {"a4.xml", blanks}}));
+        const QByteArray blanks = "<Doc>" + QByteArray(15 << 20, ' ') + "<Sum>1</Sum></Doc>";
+        QList<TestZipEntry> entries;
+        for (int i = 10; i < 26; ++i)
+            entries.push_back({"a" + QByteArray::number(i) + ".xml", blanks});
+        QVERIFY(WriteTestZip(m_big, entries));
     }
 
     // DIR stands for a fresh folder holding the output "o" (an older statement), DOCS for the

@@ -597,9 +597,12 @@ private slots:
             &cancel);
         QVERIFY(outcome.Cancelled);
         const QStringList kept = Numbers(outcome);
-        // The entries stored first, which are the last by name.
+        // In name order, the entries stored first (the last by name) among them: those read
+        // while the archive was walked, before the workers started.
         QVERIFY(!kept.isEmpty() && kept.size() < count);
-        QCOMPARE(kept, names.mid(count - kept.size()));
+        QVERIFY(std::is_sorted(kept.begin(), kept.end()));
+        const qsizetype first = std::min<qsizetype>(kept.size(), 63);
+        QCOMPARE(kept.mid(kept.size() - first), names.mid(count - first));
         QCOMPARE(outcome.StatusText, ReadCancelledText(kept.size(), zip));
     }
 

@@ -218,7 +218,7 @@ public:
         job.Path = path;
         job.FromBytes = bytes.has_value();
         if (bytes) job.Bytes = *bytes;
-        if (m_readWhileAdding && m_threads.empty()) {
+        if (m_readWhileAdding && m_threads.empty() && qsizetype(m_jobs.size()) + 1 < ParallelFrom) {
             ReadOne(OwnReader(), job);
             const std::lock_guard lock(m_mutex);
             m_jobs.push_back(std::move(job));
