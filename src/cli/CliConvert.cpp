@@ -117,6 +117,14 @@ int RunConvert(const QStringList& args) {
             table.Rows[size_t(i)].Checked = rows->count(i + 1) > 0;
     }
 
+    if (!toStdout) {
+        const QString refused = ReplacedSourceText(output, options.Source, table);
+        if (!refused.isEmpty()) {
+            CliError(refused);
+            return ExitUsage;
+        }
+    }
+
     CliChecks checks(table);
     FormatSettings formats;
     const INIStorage settings(options.ConfigDir);
