@@ -302,7 +302,7 @@ private slots:
         QVERIFY(QFile::link("/dev/zero", dir.filePath("g.xml")));
         QVERIFY(QFile::link(dir.filePath("sub/d.xml"), dir.filePath("i.xml")));
         // Not listed at all, as a folder listing leaves them out: a broken link, a link to a
-        // folder, a pipe itself.
+        // folder. A pipe itself is named, as a link to one is.
         QVERIFY(QFile::link(dir.filePath("none"), dir.filePath("j.xml")));
         QVERIFY(QFile::link(dir.filePath("sub"), dir.filePath("k.xml")));
         QVERIFY(MakePipe(dir.filePath("l.xml")));
@@ -310,15 +310,15 @@ private slots:
         const ReadingOutcome outcome = RunReading(dir.path(), Map, Coder, [&](qint64 d, qint64 t) {
             seen << d;
             if (d == 2) QFile::remove(dir.filePath("b.xml"));
-            return t == 10;
+            return t == 11;
         });
         QCOMPARE(Numbers(outcome), QStringList({"A", "a2", "c", "№ 5", "d"}));
         QCOMPARE(outcome.Rows.front().SourcePath, dir.filePath("A.XML"));
-        QCOMPARE(seen, QList<qint64>({1, 2, 3, 4, 5, 6, 7, 8, 9, 10}));
+        QCOMPARE(seen, QList<qint64>({1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11}));
         // Every file left out is named, with why: gone during the run, no regular file, too
         // large, no amount.
         QStringList skipped;
-        for (const char* name : {"b.xml", "f.xml", "g.xml", "h.xml", "n.xml"})
+        for (const char* name : {"b.xml", "f.xml", "g.xml", "h.xml", "l.xml", "n.xml"})
             skipped << dir.filePath(name);
         QCOMPARE(outcome.Skipped, skipped);
         QVERIFY(Said(outcome.Problems, skipped));
@@ -668,6 +668,36 @@ private slots:
         QCOMPARE(AmountValue(text), value);
         QVERIFY(!std::signbit(AmountValue(text)) || value < 0);
     }
+    // Amounts too large for a double's kopecks are shown from their digits; others as before.
+    void amountShown_data() {
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<QString>("locale");
+        QTest::addColumn<QString>("shown"); // empty: as the locale shows the double
+        QTest::newRow("largest, ru_RU")
+            << "92233720368547758.07"
+            << "ru_RU" << u"92\u00A0233\u00A0720\u00A0368\u00A0547\u00A0758,07\u00A0₽"_qs;
+        QTest::newRow("largest, en_US, grouped as sent") << "92,233,720,368,547,758.07"
+                                                         << "en_US"
+                                                         << "$92,233,720,368,547,758.07";
+        QTest::newRow("negative, en_US, as the locale writes it") << "-92233720368547758.07"
+                                                                  << "en_US"
+                                                                  << "($92,233,720,368,547,758.07)";
+        QTest::newRow("ordinary") << "1 234,50"
+                                  << "ru_RU"
+                                  << "";
+        QTest::newRow("past 64 bits") << "900 000 000 000 000 000 000"
+                                      << "en_US"
+                                      << "";
+    }
+    void amountShown() {
+        QFETCH(QString, text);
+        QFETCH(QString, shown);
+        QFETCH(QString, locale);
+        const QLocale l(locale);
+        QCOMPARE(AmountDisplayText(text, l),
+                 shown.isEmpty() ? l.toCurrencyString(AmountValue(text)) : shown);
+    }
+
     void extraction_data() {
         QTest::addColumn<QStringList>("tagLists");
         QTest::addColumn<QString>("document");
@@ -780,6 +810,18 @@ private slots:
             "x-nonsense");
         row("UTF-16 named in a one-byte declaration", decl("UTF-16") + cp1251,
             decl("UTF-16") + body, "UTF-16");
+        // Code units that are no character: each becomes "?", and the file is named for it.
+        row("UTF-16, a lone high surrogate",
+            "\xFF\xFE" + utf16(u"a"_qs, false) + QByteArray("\x00\xD8", 2) + utf16(u"b"_qs, false),
+            u"a?b"_qs, "UTF-16");
+        row("UTF-16 big-endian, a lone low surrogate at the end",
+            "\xFE\xFF" + utf16(u"a"_qs, true) + QByteArray("\xDC\x00", 2), u"a?"_qs, "UTF-16");
+        row("UTF-16, a pair is one character", "\xFF\xFE" + utf16(u"a\U0001F600"_qs, false),
+            u"a\U0001F600"_qs);
+        row("UTF-32, a code past U+10FFFF", QByteArray("\xFF\xFE\0\0a\0\0\0\0\0\x11\0", 12),
+            u"a?"_qs, "UTF-32");
+        row("UTF-32 big-endian, a surrogate and a character past the first plane",
+            QByteArray("\0\0\xFE\xFF\0\0\xD8\0\0\x01\xF6\0", 12), u"?\U0001F600"_qs, "UTF-32");
     }
     void decode() {
         QFETCH(QByteArray, bytes);
@@ -805,6 +847,14 @@ private slots:
             << Cp1251::Encode("Сумма = Сумма;Summa\r\nB = сумма;S\r\nC = Сумма ;S")
             << QStringList{"Сумма=Сумма;Summa $", "B=сумма;S $", "C=Сумма ;S"} << -1;
         QTest::newRow("missing") << QByteArray() << QStringList{} << 0;
+        // Every column costs every document a cell: past the bound the lines are left out, said.
+        QByteArray many;
+        QStringList kept;
+        for (int i = 1; i <= LargestColumnCount + 10; ++i) {
+            many += "C" + QByteArray::number(i) + " = k" + QByteArray::number(i) + "\r\n";
+            if (i <= LargestColumnCount) kept << QStringLiteral("C%1=k%1").arg(i);
+        }
+        QTest::newRow("too many columns") << many << kept << LargestColumnCount + 1;
     }
     void columnMap() {
         QFETCH(QByteArray, bytes);

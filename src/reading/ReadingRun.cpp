@@ -88,9 +88,9 @@ bool IsDocumentName(const QString& name) {
     return !name.startsWith(u'.') && name.endsWith(QLatin1String(".xml"), Qt::CaseInsensitive);
 }
 
-// The document files of a folder, unsorted, as QDir lists "*.xml" with QDir::Files: names
-// IsDocumentName takes, of regular files and of links whose target exists and is no folder (a
-// link to a pipe or a device is then refused by name when read).
+// The document files of a folder, unsorted: names IsDocumentName takes, of anything but a folder
+// and of links whose target exists and is no folder (a pipe or a device, or a link to one, is then
+// refused by name when read).
 QStringList ListDocumentFiles(const QString& folder) {
 #ifdef Q_OS_UNIX
     // The entry's own type tells a regular file without asking the file system again: for a year
@@ -101,11 +101,14 @@ QStringList ListDocumentFiles(const QString& folder) {
     while (const dirent* entry = ::readdir(dir)) {
         const QString name = QFile::decodeName(entry->d_name);
         if (!IsDocumentName(name)) continue;
-        bool listed = entry->d_type == DT_REG;
+        // A pipe, a device or a socket named "*.xml" is listed too, to be refused by name when
+        // read (never waited on), as a link to one is: nothing is left out without a word.
+        bool listed =
+            entry->d_type != DT_DIR && entry->d_type != DT_LNK && entry->d_type != DT_UNKNOWN;
         struct stat st {};
         if ((entry->d_type == DT_LNK || entry->d_type == DT_UNKNOWN) &&
             ::fstatat(::dirfd(dir), entry->d_name, &st, AT_SYMLINK_NOFOLLOW) == 0) {
-            listed = S_ISREG(st.st_mode) ||
+            listed = (!S_ISLNK(st.st_mode) && !S_ISDIR(st.st_mode)) ||
                      (S_ISLNK(st.st_mode) && ::fstatat(::dirfd(dir), entry->d_name, &st, 0) == 0 &&
                       !S_ISDIR(st.st_mode));
         }
