@@ -547,7 +547,7 @@ void Form1::SaveCommandFor(int templateIndex) {
     if (!ConfirmEmptyStatement(this, m_table)) return;
     const std::optional<StatementChoice> choice = AskStatementFile(
         this, templates, templateIndex, SaveDialogFolder(m_settings, m_txtFileIn->text()),
-        m_txtFileIn->text(), m_coder, UseNativeDialogs());
+        m_txtFileIn->text(), m_table, m_coder, UseNativeDialogs());
     if (!choice) return;
     const QString account = ReadOrganisationAccount(m_settings);
     const QString& path = templates[size_t(choice->TemplateIndex)].Path;
@@ -565,6 +565,12 @@ bool Form1::SaveWith(const QString& path, const std::vector<TemplateInfo>& templ
         ShowStatusText(SaveFailureText, StatusColorFailure);
         ShowProblems({QStringLiteral("Шаблон не найден в папке '%1'")
                           .arg(QDir::toNativeSeparators(m_configDir))});
+        return false;
+    }
+    if (const QString refused = ReplacedSourceText(path, m_txtFileIn->text(), m_table);
+        !refused.isEmpty()) {
+        ShowStatusText(SaveFailureText, StatusColorFailure);
+        ShowProblems({refused});
         return false;
     }
     ExportResult result;

@@ -3,12 +3,12 @@
 #include <QDir>
 #include <QFileDialog>
 #include <QFileInfo>
+#include <QMessageBox>
 
-std::optional<StatementChoice> AskStatementFile(QWidget* parent,
-                                                const std::vector<TemplateInfo>& templates,
-                                                int shown, const QString& folder,
-                                                const QString& sourcePath, const TextCoder& coder,
-                                                bool nativeDialog) {
+std::optional<StatementChoice>
+AskStatementFile(QWidget* parent, const std::vector<TemplateInfo>& templates, int shown,
+                 const QString& folder, const QString& sourcePath, const DocumentTable& documents,
+                 const TextCoder& coder, bool nativeDialog) {
     if (templates.empty()) return std::nullopt;
     const QStringList filters = SaveDialogNameFilters(templates);
     QFileDialog dialog(parent);
@@ -32,7 +32,16 @@ std::optional<StatementChoice> AskStatementFile(QWidget* parent,
         if (!typed.fileName().isEmpty() && !typed.isDir())
             dialog.selectFile(NameForFileType(typed.fileName(), templates, extension));
     });
-    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return std::nullopt;
+    // A statement never replaces its own source: say so and ask again.
+    QString refused;
+    do {
+        if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
+            return std::nullopt;
+        refused = ReplacedSourceText(dialog.selectedFiles().front(), sourcePath, documents);
+        if (!refused.isEmpty())
+            QMessageBox::warning(&dialog, parent ? parent->window()->windowTitle() : QString(),
+                                 refused);
+    } while (!refused.isEmpty());
     // The chosen file type names the template, whatever extension was typed.
     return StatementChoice{QDir::toNativeSeparators(dialog.selectedFiles().front()),
                            std::max(0, int(filters.indexOf(dialog.selectedNameFilter())))};

@@ -17,9 +17,8 @@ struct StatementChoice {
 
 // "Сохранить как": one file type per template, the type at shown preselected (the first when
 // out of range); the suggested name and the added extension follow the type. None when the user
-// cancels.
-std::optional<StatementChoice> AskStatementFile(QWidget* parent,
-                                                const std::vector<TemplateInfo>& templates,
-                                                int shown, const QString& folder,
-                                                const QString& sourcePath, const TextCoder& coder,
-                                                bool nativeDialog);
+// cancels. A file the documents were read from is refused and the dialog asks again.
+std::optional<StatementChoice>
+AskStatementFile(QWidget* parent, const std::vector<TemplateInfo>& templates, int shown,
+                 const QString& folder, const QString& sourcePath, const DocumentTable& documents,
+                 const TextCoder& coder, bool nativeDialog);

@@ -1,12 +1,14 @@
 #include "cli/Cli.h"
 #include "cli/CliCommon.h"
 #include "cli/CliSafety.h"
+#include "text/EscapeControls.h"
 
 #include "checks/OrganisationAccount.h"
 #include "export/BuildExportFile.h"
 #include "export/SaveCommand.h"
 #include "settings/INIStorage.h"
 #include "text/DateParse.h"
+#include "text/EscapeControls.h"
 #include "text/TextCoder.h"
 
 #include <QDateTime>
@@ -123,6 +125,14 @@ int RunConvert(const QStringList& args) {
             table.Rows[size_t(i)].Checked = rows->count(i + 1) > 0;
     }
 
+    if (!toStdout) {
+        const QString refused = ReplacedSourceText(output, options.Source, table);
+        if (!refused.isEmpty()) {
+            CliError(refused);
+            return ExitUsage;
+        }
+    }
+
     const INIStorage settings(options.ConfigDir);
     const QString account = ReadOrganisationAccount(settings);
     // A statement whose РасчСчет would go out empty or wrong is written all the same, but said.
@@ -176,12 +186,18 @@ int RunTemplates(const QStringList& args) {
             QStringLiteral("В папке '%1' нет ни одного шаблона (*.tpl)").arg(options.ConfigDir));
         return ExitUsage;
     }
-    // What --template takes, the type of file it makes, and the file itself.
-    PrintLine(stdout, QStringLiteral("Шаблон\tТип файла\tФайл"));
+    // What --template takes, the type of file it makes, and the file itself; a name's own
+    // control characters are shown, never obeyed, and the tabs between the fields stay tabs.
+    const auto line = [](const QStringList& fields) {
+        QStringList shown;
+        for (const QString& field : fields)
+            shown << EscapeControls(field);
+        WriteAll(stdout, shown.join(u'\t').toUtf8() + '\n');
+    };
+    line({QStringLiteral("Шаблон"), QStringLiteral("Тип файла"), QStringLiteral("Файл")});
     for (const TemplateInfo& info : templates)
-        PrintLine(stdout, info.Title + u'\t' +
-                              (info.Extension.isEmpty() ? QString()
-                                                        : QStringLiteral("*.") + info.Extension) +
-                              u'\t' + info.FileName);
+        line({info.Title,
+              info.Extension.isEmpty() ? QString() : QStringLiteral("*.") + info.Extension,
+              info.FileName});
     return StdoutReached() ? ExitDone : ExitWriteFailed;
 }
