@@ -15,6 +15,8 @@
 #include "app/SplitButton.h"
 #include "app/StatusLine.h"
 #include "app/TotalsPanel.h"
+#include "app/WindowDragBand.h"
+#include "app/WindowPlacement.h"
 #include "checks/DocumentChecks.h"
 #include "checks/DocumentTotals.h"
 #include "checks/OrganisationAccount.h"
@@ -44,14 +46,12 @@
 #include <QMenu>
 #include <QMouseEvent>
 #include <QProgressBar>
-#include <QScreen>
 #include <QShortcut>
 #include <QSplitter>
 #include <QStatusBar>
 #include <QStyle>
 #include <QToolButton>
 #include <QVBoxLayout>
-#include <QWindow>
 
 namespace {
 
@@ -119,7 +119,7 @@ Form1::Form1(TextCoder& coder, INIStorage& settings, const QString& configDir, Q
 
     SetUpKeyboard();
     resize(Px(DesignClientWidth), Px(DesignClientHeight));
-    RestorePlacement();
+    RestoreWindowPlacement(*this, m_settings);
 }
 
 Form1::~Form1() {
@@ -137,6 +137,7 @@ void Form1::BuildControls() {
     m_client->setObjectName(QStringLiteral("Client"));
     setCentralWidget(m_client);
     m_client->installEventFilter(this);
+    new WindowDragBand(m_client, [this] { return m_txtFileIn->geometry().top(); });
 
     m_shape1 = new QWidget(m_client);
     m_shape1->setObjectName(QStringLiteral("Shape1"));
@@ -300,21 +301,8 @@ void Form1::SetUpKeyboard() {
         setTabOrder(order[i - 1], order[i]);
 }
 
-void Form1::RestorePlacement() {
-    const std::optional<WindowPlacement> placement = ReadWindowPlacement(m_settings);
-    if (!placement) return;
-    QList<QRect> screens;
-    for (const QScreen* screen : QGuiApplication::screens())
-        screens << screen->availableGeometry();
-    const QRect rect = FitToScreens(placement->Normal, screens, minimumSize());
-    move(rect.topLeft());
-    resize(rect.size());
-    if (placement->Maximized) setWindowState(windowState() | Qt::WindowMaximized);
-}
-
 void Form1::closeEvent(QCloseEvent* event) {
-    const QRect normal = isMaximized() || isFullScreen() ? normalGeometry() : QRect(pos(), size());
-    if (normal.isValid()) WriteWindowPlacement(m_settings, {normal, isMaximized()});
+    StoreWindowPlacement(*this, m_settings);
     m_list->StoreColumns(m_settings);
     StoreListSplit(m_settings, m_listShare);
     QMainWindow::closeEvent(event);
@@ -675,30 +663,7 @@ void Form1::ShowOptions() {
 bool Form1::eventFilter(QObject* watched, QEvent* event) {
     const QEvent::Type type = event->type();
 
-    if (watched == m_client) {
-        if (type == QEvent::Resize) {
-            ApplyLayout();
-        } else if (type == QEvent::MouseButtonPress) {
-            auto* mouse = static_cast<QMouseEvent*>(event);
-            const QPoint pos = mouse->position().toPoint();
-            // The bare band above the source box moves the window.
-            if (mouse->button() == Qt::LeftButton && pos.y() > 0 &&
-                pos.y() < m_txtFileIn->geometry().top()) {
-                QWindow* window = windowHandle();
-                if (!(window && window->startSystemMove())) m_dragStart = pos;
-                return true;
-            }
-        } else if (type == QEvent::MouseMove) {
-            auto* mouse = static_cast<QMouseEvent*>(event);
-            if (m_dragStart.y() > 0 && (mouse->buttons() & Qt::LeftButton)) {
-                move(pos() + mouse->position().toPoint() - m_dragStart);
-                return true;
-            }
-        } else if (type == QEvent::MouseButtonRelease) {
-            m_dragStart = {};
-        }
-        return QMainWindow::eventFilter(watched, event);
-    }
+    if (watched == m_client && type == QEvent::Resize) ApplyLayout();
 
     if (watched == m_alphaLogo && type == QEvent::MouseButtonRelease) {
         auto* mouse = static_cast<QMouseEvent*>(event);

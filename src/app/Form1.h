@@ -77,7 +77,6 @@ private:
                   int templateIndex);
     void BuildControls();
     void SetUpKeyboard();
-    void RestorePlacement();
     void LoadColumns();
     void ApplyLayout();
     void FitToFont();
@@ -144,5 +143,4 @@ private:
     bool m_readAgain = false;
 
     bool m_settingPicker = false;
-    QPoint m_dragStart; // in client coordinates; null when no drag is in progress
 };

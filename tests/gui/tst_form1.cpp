@@ -60,6 +60,32 @@ private slots:
         QVERIFY(m_form->minimumSize() == QSize(800, 600));
     }
 
+    // The bare band above the source box moves the window where the system cannot; a press
+    // anywhere else moves nothing.
+    void dragBand_data() {
+        QTest::addColumn<int>("y"); // from the source box's top, in the client
+        QTest::addColumn<bool>("moves");
+        QTest::newRow("in the band") << -4 << true;
+        QTest::newRow("on the source box") << 2 << false;
+        QTest::newRow("below it") << 60 << false;
+    }
+    void dragBand() {
+        QFETCH(int, y);
+        QFETCH(bool, moves);
+        MakeForm();
+        if (m_form->windowHandle()->startSystemMove()) QSKIP("the system moves the window");
+        auto* client = Find<QWidget>("Client");
+        const QPoint start(300, Find<QLineEdit>("TxtFileIn")->geometry().top() + y);
+        const QPoint before = m_form->pos();
+        QTest::mousePress(client, Qt::LeftButton, {}, start);
+        QMouseEvent move(QEvent::MouseMove, QPointF(start + QPoint(30, 20)),
+                         client->mapToGlobal(QPointF(start + QPoint(30, 20))), Qt::NoButton,
+                         Qt::LeftButton, Qt::NoModifier);
+        QApplication::sendEvent(client, &move);
+        QTest::mouseRelease(client, Qt::LeftButton, {}, start + QPoint(30, 20));
+        QCOMPARE(m_form->pos() - before, moves ? QPoint(30, 20) : QPoint());
+    }
+
     // The window's own texts, as users and their instructions know them.
     void fixedTexts_data() {
         QTest::addColumn<QString>("what");
