@@ -157,6 +157,39 @@ private slots:
         QCOMPARE(header->sectionSize(3), 222);
     }
 
+    // A large statement fills the view piece by piece under a progress bar that goes when all
+    // of it is there, line for line; a small one shows at once, with no bar.
+    void previewFill_data() {
+        QTest::addColumn<int>("lines");
+        QTest::addColumn<bool>("barShown");
+        QTest::newRow("small") << 100 << false;
+        QTest::newRow("large") << 60000 << true;
+    }
+    void previewFill() {
+        QFETCH(int, lines);
+        QFETCH(bool, barShown);
+        QByteArray bytes;
+        for (int i = 0; i < lines; ++i)
+            bytes += "line " + QByteArray::number(i) + ";\r\n";
+        TemplateInfo info;
+        info.Title = u"T"_s;
+        PreviewDlg preview(
+            {info}, 0,
+            [&](const TemplateInfo&, QByteArray* out, QString*) {
+                *out = bytes;
+                return true;
+            },
+            QString());
+        preview.show();
+        auto* bar = preview.findChild<QProgressBar*>("PreviewProgress");
+        auto* view = preview.findChild<QPlainTextEdit*>("PreviewText");
+        QCOMPARE(bar->isVisible(), barShown);
+        QVERIFY(QTest::qWaitFor([&] { return !bar->isVisible(); }, 20000));
+        QCOMPARE(view->blockCount(), lines + 1); // the last line end begins an empty line
+        QCOMPARE(view->document()->findBlockByNumber(lines - 1).text(),
+                 u"line %1;"_s.arg(lines - 1));
+    }
+
     // Enter in the find box finds the next match, Shift+Enter the one before; neither saves.
     void previewFind() {
         int found = -1, back = -1;
