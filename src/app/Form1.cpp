@@ -198,6 +198,8 @@ void Form1::BuildControls() {
             &Form1::ShowCurrentRowInGrid);
     // A new reading replaces the rows: the grid must not keep a document of the old ones.
     connect(m_model, &QAbstractItemModel::modelReset, this, &Form1::ShowCurrentRowInGrid);
+    // Nor one the filter has just hidden.
+    connect(m_filterModel, &DocumentFilterModel::FilterChanged, this, &Form1::ShowCurrentRowInGrid);
     m_grid = new DetailGrid(*m_model, m_splitter);
     connect(m_splitter, &QSplitter::splitterMoved, this, [this] {
         const QList<int> sizes = m_splitter->sizes();

@@ -59,6 +59,17 @@ private slots:
     // the totals say what is shown and still count what is hidden, and so does the statement.
     void filter() {
         QCOMPARE(Shown(), u"1 2 3 1 5"_s);
+        // The grid shows the current document while it is shown, and none once it is hidden.
+        const auto inGrid = [this](const QString& text) {
+            return !Find<QTableWidget>("Grid1")->findItems(text, Qt::MatchExactly).isEmpty();
+        };
+        List()->setCurrentIndex(List()->model()->index(2, 1));
+        QVERIFY(inGrid(u"ЗАО Ромашка"_s));
+        Type(u"ромаш"_s);
+        QVERIFY(inGrid(u"ЗАО Ромашка"_s));
+        Type(u"семен"_s);
+        QVERIFY(!inGrid(u"ЗАО Ромашка"_s));
+        Type(QString());
         QTest::keyClick(m_form.get(), Qt::Key_F, Qt::ControlModifier);
         QVERIFY(Find<QLineEdit>("FilterEdit")->hasFocus());
         Keys(Find<QLineEdit>("FilterEdit"), u"СЕМЕН"_s);
