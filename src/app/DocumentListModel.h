@@ -46,6 +46,8 @@ public:
     // Returns false (and changes nothing) when the list is empty.
     bool SortByColumn(int column);
     int SortColumn() const { return m_sortColumn; }
+    // The row of a document by its key, in the order shown; -1 when it is not listed.
+    int RowOf(const QString& sourcePath) const;
     SortKind CurrentSortKind() const { return m_sortKind; }
 
 private:

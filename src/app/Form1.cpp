@@ -3,12 +3,13 @@
 #include "app/CheckAllHeader.h"
 #include "app/DocumentListModel.h"
 #include "app/PreviewDlg.h"
+#include "app/ProblemsView.h"
+#include "app/StatusLine.h"
 #include "checks/DocumentChecks.h"
 #include "checks/DocumentTotals.h"
 #include "export/BuildExportFile.h"
 #include "export/SaveCommand.h"
 #include "reading/ColumnMap.h"
-#include "reading/ProblemSummary.h"
 #include "settings/INIStorage.h"
 #include "settings/OptionsDlg.h"
 #include "shell/AppInfo.h"
@@ -38,6 +39,7 @@
 #include <QShortcut>
 #include <QStatusBar>
 #include <QStyle>
+#include <QTabWidget>
 #include <QTableView>
 #include <QTableWidget>
 #include <QThread>
@@ -201,8 +203,19 @@ void Form1::BuildControls() {
     // A new reading replaces the rows: the grid must not keep a document of the old ones.
     connect(m_model, &QAbstractItemModel::modelReset, this, &Form1::ShowCurrentRowInGrid);
 
-    m_grid = new QTableWidget(m_client);
+    // The document's fields and the problems list share the place below the list.
+    m_detailTabs = new QTabWidget(m_client);
+    m_detailTabs->setObjectName(QStringLiteral("DetailTabs"));
+    m_grid = new QTableWidget(m_detailTabs);
     m_grid->setObjectName(QStringLiteral("Grid1"));
+    m_problemsView = new ProblemsView(m_detailTabs);
+    m_detailTabs->addTab(m_grid, QStringLiteral("Реквизиты"));
+    m_detailTabs->addTab(m_problemsView, QStringLiteral("Замечания (0)"));
+    connect(m_problemsView, &ProblemsView::CountChanged, this, [this](int count) {
+        m_detailTabs->setTabText(1, QStringLiteral("Замечания (%1)").arg(count));
+        m_statusLine->ShowFindingCount(count);
+    });
+    connect(m_problemsView, &ProblemsView::DocumentRequested, this, &Form1::ShowDocument);
 
     m_picCont = new QWidget(m_client);
     m_picCont->setObjectName(QStringLiteral("PicCont"));
@@ -243,17 +256,10 @@ void Form1::BuildControls() {
     m_statusBar->setObjectName(QStringLiteral("StatusBar1"));
     m_statusBar->setSizeGripEnabled(true);
     setStatusBar(m_statusBar);
-    m_statusText = new QLabel(ReadyText, m_statusBar);
-    m_statusText->setObjectName(QStringLiteral("StatusText"));
-    QPalette statusPalette = m_statusText->palette();
-    statusPalette.setColor(QPalette::WindowText, statusPalette.color(QPalette::ButtonText));
-    m_statusText->setPalette(statusPalette);
-    m_statusBar->addWidget(m_statusText, 1);
-    m_statusProblems = new QLabel(m_statusBar);
-    m_statusProblems->setObjectName(QStringLiteral("StatusProblems"));
-    m_statusProblems->setMaximumWidth(Px(5000));
-    m_statusBar->addWidget(m_statusProblems);
-    m_statusProblems->hide();
+    m_statusLine = new StatusLine(ReadyText, m_statusBar);
+    m_statusBar->addWidget(m_statusLine, 1);
+    connect(m_statusLine, &StatusLine::FindingsRequested, this,
+            [this] { m_detailTabs->setCurrentWidget(m_problemsView); });
     m_progress = new QProgressBar(m_statusBar);
     m_progress->setObjectName(QStringLiteral("ReadProgress"));
     m_progress->setMaximumWidth(Px(2400));
@@ -339,7 +345,8 @@ void Form1::LoadColumns() {
     for (int c = 0; c < m_model->columnCount(); ++c)
         m_list->setColumnWidth(c, Px(ColumnWidthTwips));
     m_list->resizeColumnsToContents(); // the list is empty: fits the header texts
-    ShowProblems(load.Problems);
+    m_settingsFindings = ConfigFindings(m_configDir, load.Problems, m_coder);
+    ShowFindings({});
 }
 
 void Form1::SetUpGrid() {
@@ -375,7 +382,7 @@ void Form1::ApplyLayout() {
     m_txtFileIn->setGeometry(TwipsToPixels(m_rects.TxtFileIn));
     m_commandOpen->setGeometry(TwipsToPixels(m_rects.CommandOpen));
     m_list->setGeometry(TwipsToPixels(m_rects.List));
-    m_grid->setGeometry(TwipsToPixels(m_rects.Grid1));
+    m_detailTabs->setGeometry(TwipsToPixels(m_rects.Grid1));
     m_picCont->setGeometry(TwipsToPixels(m_rects.PicCont));
     m_optionsBtn->setGeometry(TwipsToPixels(m_rects.OptionsBtn));
     m_labelW2->setGeometry(TwipsToPixels(m_rects.LabelW2));
@@ -433,32 +440,29 @@ bool Form1::UseNativeDialogs() const {
 }
 
 void Form1::ShowStatusText(const QString& text, qint32 colour) {
-    m_statusText->setText(text);
-    if (colour != StatusColorUnchanged) {
-        QPalette palette = m_statusText->palette();
-        palette.setColor(QPalette::WindowText, StatusColour(colour));
-        m_statusText->setPalette(palette);
-    }
+    m_statusLine->ShowText(text, colour == StatusColorUnchanged ? QColor() : StatusColour(colour));
 }
 
-void Form1::AddProblems(const QStringList& problems) {
-    if (!problems.isEmpty()) ShowProblems(m_problems + problems, m_skipped);
+void Form1::ShowNotice(const QString& text) {
+    m_statusLine->ShowNotice(text);
 }
 
-void Form1::ShowProblems(const QStringList& problems, const QStringList& skipped) {
-    m_problems = problems;
-    m_skipped = skipped;
-    const ProblemSummaryTexts panel = ProblemSummary(problems, skipped);
-    if (panel.Text.isEmpty()) {
-        m_statusProblems->clear();
-        m_statusProblems->setToolTip({});
-        m_statusProblems->hide();
-        return;
-    }
-    m_statusProblems->setText(
-        m_statusProblems->fontMetrics().elidedText(panel.Text, Qt::ElideMiddle, Px(5000)));
-    m_statusProblems->setToolTip(panel.ToolTip);
-    m_statusProblems->show();
+void Form1::AddFindings(const FindingList& findings) {
+    m_settingsFindings.insert(m_settingsFindings.end(), findings.begin(), findings.end());
+    ShowFindings({});
+}
+
+void Form1::ShowFindings(const FindingList& reading) {
+    FindingList all = m_settingsFindings;
+    all.insert(all.end(), reading.begin(), reading.end());
+    m_problemsView->SetFindings(std::move(all));
+}
+
+void Form1::ShowDocument(const QString& sourcePath) {
+    const int row = m_model->RowOf(sourcePath);
+    if (row < 0) return;
+    m_list->setCurrentIndex(m_model->index(row, 0));
+    m_list->scrollTo(m_model->index(row, 0));
 }
 
 // ---- choosing and reading a source
@@ -499,7 +503,8 @@ void Form1::StartReading(const QString& path) {
     m_cancelReading = false;
     setCursor(Qt::BusyCursor);
     ShowStatusText(ProcessingText, StatusColorUnchanged);
-    ShowProblems({});
+    ShowNotice({});
+    ShowFindings({});
     m_progress->setRange(0, 0);
     m_progress->show();
     m_cancelRead->show();
@@ -553,7 +558,11 @@ void Form1::OnReadingFinished() {
         m_list->resizeColumnsToContents();
     }
     ShowStatusText(outcome.StatusText, outcome.StatusColor);
-    ApplyChecks(outcome.Problems, outcome.Skipped);
+    m_model->SetChecks(std::exchange(m_outcomeChecks, {}));
+    outcome.Findings.insert(outcome.Findings.end(), m_outcomeFindings.begin(),
+                            m_outcomeFindings.end());
+    m_outcomeFindings.clear();
+    ShowFindings(outcome.Findings);
     m_progress->hide();
     m_cancelRead->hide();
     unsetCursor();
@@ -590,10 +599,9 @@ bool Form1::OpenSource(const QString& path) {
         ChooseSource(native);
         return true;
     }
-    ShowProblems(
-        {QFileInfo::exists(native)
-             ? QStringLiteral("'%1' не открыт: нужен файл .xml, архив .zip или папка").arg(native)
-             : QStringLiteral("'%1' не найден").arg(native)});
+    ShowNotice(QFileInfo::exists(native)
+                   ? QStringLiteral("'%1' не открыт: нужен файл .xml, архив .zip или папка").arg(native)
+                   : QStringLiteral("'%1' не найден").arg(native));
     return false;
 }
 
@@ -667,8 +675,8 @@ void Form1::OnPickerDateChanged() {
 
 void Form1::OnOpenAfterToggled(bool checked) {
     if (!m_settings.WriteVal(User, QStringLiteral("GotoAfterSave"), checked ? 1 : 0)) {
-        ShowProblems({QStringLiteral("Не удалось записать настройку в '%1'")
-                          .arg(QDir::toNativeSeparators(m_settings.UserIniFile()))});
+        ShowNotice(QStringLiteral("Не удалось записать настройку в '%1'")
+                       .arg(QDir::toNativeSeparators(m_settings.UserIniFile())));
     }
 }
 
@@ -725,8 +733,8 @@ bool Form1::SaveWith(const QString& path, const std::vector<TemplateInfo>& templ
                      int templateIndex) {
     if (templateIndex < 0 || templateIndex >= int(templates.size())) {
         ShowStatusText(SaveFailureText, StatusColorFailure);
-        ShowProblems({QStringLiteral("Шаблон не найден в папке '%1'")
-                          .arg(QDir::toNativeSeparators(m_configDir))});
+        ShowNotice(QStringLiteral("Шаблон не найден в папке '%1'")
+                       .arg(QDir::toNativeSeparators(m_configDir)));
         return false;
     }
     ExportResult result;
@@ -741,11 +749,11 @@ bool Form1::SaveWith(const QString& path, const std::vector<TemplateInfo>& templ
     }
     if (!result.Ok) {
         ShowStatusText(SaveFailureText, StatusColorFailure);
-        ShowProblems({result.Error.isEmpty() ? path : result.Error});
+        ShowNotice(result.Error.isEmpty() ? path : result.Error);
         return false;
     }
     ShowStatusText(SaveSuccessText(qint64(m_table.Rows.size()), path), StatusColorSuccess);
-    ShowProblems({});
+    ShowNotice({});
     WriteLastFolder(m_settings, LastFolder::Statement,
                     QDir::toNativeSeparators(QFileInfo(path).absolutePath()));
     if (m_mnuOpenAfter->isChecked()) ShowInFileManager(path);
@@ -780,9 +788,6 @@ void Form1::BuildCheckControls() {
     m_totals->setObjectName(QStringLiteral("TotalsPanel"));
     m_statusBar->addPermanentWidget(m_totals);
     m_totals->hide();
-    // A long path in the status text gives way to the totals, not the other way round.
-    m_statusText->setMinimumWidth(1);
-    m_statusProblems->setMinimumWidth(1);
     // Every check box, the check-all box and every new reading.
     connect(m_model, &QAbstractItemModel::dataChanged, this, &Form1::UpdateTotals);
     connect(m_model, &QAbstractItemModel::modelReset, this, &Form1::UpdateTotals);
@@ -813,24 +818,8 @@ void Form1::UpdateTotals() {
 void Form1::CheckOutcome(const ColumnMap& columns) {
     DocumentTable read{columns, std::move(m_outcome.Rows)};
     m_outcomeChecks = CheckDocuments(read);
-    m_outcomeReport = CheckReport(read, m_outcomeChecks);
+    m_outcomeFindings = CheckFindings(read, m_outcomeChecks);
     m_outcome.Rows = std::move(read.Rows);
-}
-
-void Form1::ApplyChecks(const QStringList& readingProblems, const QStringList& skipped) {
-    DocumentChecks checks = std::exchange(m_outcomeChecks, {});
-    QStringList problems = readingProblems + std::exchange(m_outcomeReport, {});
-    ShowProblems(problems, skipped);
-    // A year of documents may bring thousands of lines: a tooltip of them all would not fit on
-    // any screen, and every failing value is tinted in the list anyway.
-    constexpr qsizetype TipLines = 300;
-    if (problems.size() > TipLines) {
-        const qsizetype more = problems.size() - TipLines;
-        problems.resize(TipLines);
-        problems << QStringLiteral("… и ещё %1 (отмечены в списке)").arg(more);
-        m_statusProblems->setToolTip(problems.join(u'\n'));
-    }
-    m_model->SetChecks(std::move(checks));
 }
 
 void Form1::MarkGridProblems(int row) {

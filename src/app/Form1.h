@@ -15,6 +15,9 @@
 
 class CheckAllHeader;
 class DocumentListModel;
+class ProblemsView;
+class StatusLine;
+class QTabWidget;
 class INIStorage;
 class QAction;
 class QDateTimeEdit;
@@ -41,11 +44,10 @@ public:
 
     // Sets the status line's text; colour is 0x00BBGGRR, or StatusColorUnchanged to keep it.
     void ShowStatusText(const QString& text, qint32 colour);
-    // Extra information beside the status line (unreadable files, why a save failed, ...); files
-    // left out by a reading are counted and the first of them named.
-    void ShowProblems(const QStringList& problems, const QStringList& skipped = {});
-    // More problems, after what is shown already.
-    void AddProblems(const QStringList& problems);
+    // A message beside the status line that is no finding (why a save failed, ...); empty: none.
+    void ShowNotice(const QString& text);
+    // Settings findings made outside the window (the settings folder), kept with TAG.INI's.
+    void AddFindings(const FindingList& findings);
 
     // Takes a source as a drop on TxtFileIn would ("vypiska PATH", "Open with"): an existing
     // folder, .xml or .zip file. Anything else is said beside the status line; false then.
@@ -114,7 +116,8 @@ private:
     void UpdateTotals();
     // On the reading thread: what the checks find in the rows just read.
     void CheckOutcome(const ColumnMap& columns);
-    void ApplyChecks(const QStringList& readingProblems, const QStringList& skipped);
+    void ShowFindings(const FindingList& reading);
+    void ShowDocument(const QString& sourcePath);
     void MarkGridProblems(int row);
     // The save command with the dialog's file type set to a template (-1: the first).
     void SaveCommandFor(int templateIndex);
@@ -145,8 +148,9 @@ private:
     QAction* m_mnuOpenAfter = nullptr;
     QAction* m_saveAction = nullptr;
     QStatusBar* m_statusBar = nullptr;
-    QLabel* m_statusText = nullptr;
-    QLabel* m_statusProblems = nullptr;
+    StatusLine* m_statusLine = nullptr;
+    QTabWidget* m_detailTabs = nullptr;
+    ProblemsView* m_problemsView = nullptr;
     QProgressBar* m_progress = nullptr;
     QWidget* m_shape1 = nullptr;
     QTimer* m_readTimer = nullptr;
@@ -157,13 +161,13 @@ private:
     QThread* m_worker = nullptr;
     ReadingOutcome m_outcome;       // written by the worker, read once it has finished
     DocumentChecks m_outcomeChecks; // likewise
-    QStringList m_outcomeReport;
+    FindingList m_outcomeFindings;  // likewise: what the checks found
     QString m_readingPath;
     bool m_readAgain = false;
     std::atomic_bool m_cancelReading{false};
     std::shared_ptr<std::atomic_bool> m_progressPosted = std::make_shared<std::atomic_bool>(false);
 
-    QStringList m_problems, m_skipped; // what the problems panel shows
+    FindingList m_settingsFindings; // TAG.INI, the templates, the settings folder
     bool m_settingPicker = false;
     bool m_fittingGrid = false;
     bool m_gridCaptionSetByUser = false;

@@ -1,6 +1,7 @@
 #include "cli/CliCommon.h"
 
 #include "checks/DocumentChecks.h"
+#include "checks/Findings.h"
 #include "checks/DocumentTotals.h"
 #include "cli/Cli.h"
 #include "cli/CliSafety.h"
@@ -13,6 +14,7 @@
 #include <QDir>
 #include <QElapsedTimer>
 #include <QFileInfo>
+#include <QScopeGuard>
 
 #include <cstdio>
 
@@ -139,8 +141,8 @@ const std::vector<CliOptionSpec>& CliOptionTable() {
          {}},
         {{QStringLiteral("format")},
          QStringLiteral("tsv|json"),
-         QStringLiteral("list: TSV lines (default) or a JSON array of objects"),
-         {QStringLiteral("list")}},
+         QStringLiteral("list, check: TSV lines (default) or a JSON array of objects"),
+         {QStringLiteral("list"), QStringLiteral("check")}},
         {{QStringLiteral("template")},
          QStringLiteral("NAME|PATH"),
          QStringLiteral("convert: a *.tpl of the settings folder, or a path (default: the first by "
@@ -159,7 +161,7 @@ const std::vector<CliOptionSpec>& CliOptionTable() {
          QStringLiteral(
              "exit with 4 when the run went on past a problem (a file unreadable or left "
              "out, a damaged archive, a skipped TAG.INI line)"),
-         {}},
+         {QStringLiteral("list"), QStringLiteral("convert")}},
         {{QStringLiteral("o"), QStringLiteral("output")},
          QStringLiteral("FILE"),
          QStringLiteral("convert: the statement to write; - writes it to stdout"),
@@ -171,6 +173,7 @@ const std::vector<CliOptionSpec>& CliOptionTable() {
 
 QString CliUsageText() {
     return Synopsis(QStringLiteral("Usage: "), QStringLiteral("list")) + u'\n' +
+           Synopsis(QStringLiteral("  or:  "), QStringLiteral("check")) + u'\n' +
            Synopsis(QStringLiteral("  or:  "), QStringLiteral("convert")) + u'\n' +
            QStringLiteral("  or:  %1 --help | --version\n").arg(Program);
 }
@@ -204,7 +207,9 @@ QString CliHelpText() {
                      "fields separated by TAB (inside a field \\ is written \\\\, TAB \\t, "
                      "LF \\n, CR \\r). With --format json it prints an array with one object "
                      "per document: the captions as keys, the amount also as a number under "
-                     "\"amount\". convert writes the statement and prints the save status (to "
+                     "\"amount\". check prints the problems list: a caption line, then a line "
+                     "per finding with its kind, file, field, value and why (as JSON: objects "
+                     "with kind, file, field, value, why). convert writes the statement and prints the save status (to "
                      "stderr with -o -). The reading outcome and every problem go to "
                      "stderr."))
           << QString() << QStringLiteral("Exit status:")
@@ -213,7 +218,7 @@ QString CliHelpText() {
                                       "2 a usage or configuration error; 3 the output could not "
                                       "be written (an existing file stays intact), stdout "
                                       "included; 4 with --strict, the run went on past a "
-                                      "problem. SIGINT, SIGTERM or SIGHUP end a run where "
+                                      "problem, and for check, there are findings. SIGINT, SIGTERM or SIGHUP end a run where "
                                       "nothing is half written, by that signal."));
     return lines.join(u'\n') + u'\n';
 }
@@ -224,6 +229,49 @@ QString CliVersionText() {
         .arg(VYPISKA_VERSION_MAJOR)
         .arg(VYPISKA_VERSION_MINOR)
         .arg(VYPISKA_VERSION_PATCH);
+}
+
+// Appends the text with what would break a TSV line (backslash, TAB, LF, CR) or a JSON string
+// (those, quotes and every other control character) escaped; the rest goes as it is, in runs.
+void AppendEscaped(QString& out, const QString& text, CliEscape how) {
+    const auto special = [how](QChar c) {
+        return c == u'\\' || c.unicode() < 0x20 || (how == CliEscape::Json && c == u'"');
+    };
+    qsizetype from = 0;
+    for (qsizetype i = 0; i < text.size(); ++i) {
+        const QChar c = text[i];
+        if (!special(c)) continue;
+        out += QStringView(text).sliced(from, i - from);
+        from = i + 1;
+        switch (c.unicode()) {
+        case '\\':
+            out += QLatin1String("\\\\");
+            break;
+        case '\t':
+            out += QLatin1String("\\t");
+            break;
+        case '\n':
+            out += QLatin1String("\\n");
+            break;
+        case '\r':
+            out += QLatin1String("\\r");
+            break;
+        default:
+            if (how == CliEscape::Json && c == u'"')
+                out += QLatin1String("\\\"");
+            else if (how == CliEscape::Json)
+                out += QStringLiteral("\\u%1").arg(c.unicode(), 4, 16, QLatin1Char('0'));
+            else
+                out += c; // another control character stays in a TSV line
+        }
+    }
+    out += QStringView(text).sliced(from);
+}
+
+void AppendJsonString(QString& out, const QString& text) {
+    out += u'"';
+    AppendEscaped(out, text, CliEscape::Json);
+    out += u'"';
 }
 
 bool WriteAll(std::FILE* stream, const QByteArray& bytes) {
@@ -309,23 +357,34 @@ std::optional<int> ParseCliOptions(const QString& command, const QStringList& ar
     }
     if (options->ConfigDir.isEmpty()) {
         const ConfigLocation location = ResolveConfigDir(QCoreApplication::applicationDirPath());
-        for (const QString& problem : location.Problems)
-            CliError(problem);
+        options->ConfigProblems = location.Problems;
         options->ConfigDir = location.Dir;
     }
     return std::nullopt;
 }
 
-bool LoadCliColumns(const CliOptions& options, ColumnMap* columns, qsizetype* problems) {
+void PrintFindings(const FindingList& findings) {
+    QString text;
+    for (const Finding& finding : findings)
+        text += FindingLine(finding) + u'\n';
+    WriteAll(stderr, text.toUtf8());
+}
+
+bool LoadCliColumns(const CliOptions& options, ColumnMap* columns, FindingList* settings,
+                    bool print) {
+    FindingList found;
+    AddSettingsFindings(found, UserConfigDir(), options.ConfigProblems);
+    const auto said = qScopeGuard([&] {
+        if (print) PrintFindings(found);
+        settings->insert(settings->end(), found.begin(), found.end());
+    });
     if (!QFileInfo(options.ConfigDir).isDir()) {
         CliError(QStringLiteral("Папка настроек '%1' не найдена").arg(options.ConfigDir));
         return false;
     }
     const QString path = QDir(options.ConfigDir).filePath(QStringLiteral("TAG.INI"));
     ColumnMapLoad load = LoadColumnMap(path);
-    for (const QString& problem : std::as_const(load.Problems))
-        CliError(problem);
-    if (problems) *problems += load.Problems.size();
+    AddSettingsFindings(found, path, load.Problems);
     if (load.Columns.empty()) {
         CliError(QStringLiteral("Карта колонок '%1' не задает ни одной колонки").arg(path));
         return false;
@@ -335,7 +394,7 @@ bool LoadCliColumns(const CliOptions& options, ColumnMap* columns, qsizetype* pr
 }
 
 ReadingOutcome ReadCliSource(const CliOptions& options, const ColumnMap& columns,
-                             const TextCoder& coder, RowUse use) {
+                             const TextCoder& coder, RowUse use, bool print) {
     ReadingOutcome outcome;
     {
         ProgressLine progress;
@@ -343,15 +402,16 @@ ReadingOutcome ReadCliSource(const CliOptions& options, const ColumnMap& columns
     }
     EndIfInterrupted();
     PrintLine(stderr, outcome.StatusText);
-    for (const QString& problem : std::as_const(outcome.Problems))
-        CliError(problem);
+    if (print) PrintFindings(outcome.Findings);
     return outcome;
 }
 
 CliChecks::CliChecks(const DocumentTable& table)
     : m_lines(std::async(std::launch::async, [&table] {
-          return QStringList{TotalsText(ComputeTotals(table))} +
-                 CheckReport(table, CheckDocuments(table, true));
+          QStringList lines{TotalsText(ComputeTotals(table))};
+          for (const Finding& finding : CheckFindings(table, CheckDocuments(table, true)))
+              lines << FindingLine(finding);
+          return lines;
       })) {}
 
 void CliChecks::Print() {

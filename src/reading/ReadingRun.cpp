@@ -147,6 +147,7 @@ bool Stopped(ReadingCancel cancel) {
 void Take(const QString& path, std::optional<DocumentRow> row, const QString& problem,
           ReadingOutcome* outcome, ReadingCancel cancel) {
     if (!row && Stopped(cancel)) return;
+    AddFileFindings(outcome->Findings, path, row.has_value(), problem);
     if (row)
         outcome->Rows.push_back(std::move(*row));
     else
@@ -339,6 +340,7 @@ bool ReadZipWith(const QString& archive, const ColumnMap& columns, const TextCod
     QStringList names;
     QSet<QString> seen;
     QStringList refused;
+    const qsizetype said = outcome->Problems.size();
     const auto keepGoing = [&] { return !Stopped(cancel) && (!progress || progress(0, 0)); };
     const bool walked = ReadArchiveEntries(
         archive,
@@ -360,6 +362,7 @@ bool ReadZipWith(const QString& archive, const ColumnMap& columns, const TextCod
         outcome->Problems, limits, keepGoing, &refused);
     for (const QString& name : std::as_const(refused))
         outcome->Skipped << archive + u'/' + name;
+    AddArchiveFindings(outcome->Findings, archive, outcome->Problems.mid(said), refused);
     if (!walked) return false;
 
     const bool finished = pool.Finish(progress);
