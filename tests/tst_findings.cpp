@@ -56,9 +56,9 @@ private slots:
             << Doc("1", "десять") << QStringList{"сумма|a.xml|Сумма|десять"} << "не число";
         QTest::newRow("fraction of a kopeck")
             << Doc("1", "1.005") << QStringList{"сумма|a.xml|Сумма|1.005"} << "долями копейки";
-        QTest::newRow("wrong ИНН") << Doc("1", "5", "7707083895")
-                                   << QStringList{"реквизит|a.xml|ИНН плательщика|7707083895"}
-                                   << "";
+        QTest::newRow("wrong ИНН")
+            << Doc("1", "5", "7707083895")
+            << QStringList{"реквизит|a.xml|ИНН плательщика|7707083895"} << "";
         QTest::newRow("bytes not of the encoding")
             << QByteArray("<?xml version=\"1.0\" encoding=\"UTF-8\"?>") + Doc("1", "5", "\xFF")
             << QStringList{"не прочитан|a.xml||", "реквизит|a.xml|ИНН плательщика|\uFFFD"}
@@ -97,9 +97,9 @@ private slots:
         FindingList all = outcome.Findings;
         for (const Finding& f : CheckFindings(table, CheckDocuments(table)))
             all.push_back(f);
-        QCOMPARE(Shapes(all), QStringList({"пропущен|../up.xml||", "пропущен|link.xml||",
-                                           "пропущен|a.xml||",
-                                           "реквизит|b.xml|ИНН плательщика|7707083895"}));
+        QCOMPARE(Shapes(all),
+                 QStringList({"пропущен|../up.xml||", "пропущен|link.xml||", "пропущен|a.xml||",
+                              "реквизит|b.xml|ИНН плательщика|7707083895"}));
         QCOMPARE(all.back().SourcePath, zip + "/b.xml");
         // A file that is no archive at all.
         WriteFile(dir.filePath("bad.zip"), "not a zip");
@@ -156,17 +156,18 @@ private slots:
                                << "реквизит\ta.xml\tИНН\t7707083895\tневерно"
                                << QByteArray("реквизит;a.xml;ИНН;7707083895;неверно");
         QTest::newRow("separator and quote")
-            << "ООО \"Ромашка\"; филиал" << "реквизит: 'a.xml': ИНН 'ООО \"Ромашка\"; филиал': неверно"
+            << "ООО \"Ромашка\"; филиал"
+            << "реквизит: 'a.xml': ИНН 'ООО \"Ромашка\"; филиал': неверно"
             << "реквизит\ta.xml\tИНН\tООО \"Ромашка\"; филиал\tневерно"
             << QByteArray("реквизит;a.xml;ИНН;\"ООО \"\"Ромашка\"\"; филиал\";неверно");
         QTest::newRow("formula") << "=1+2"
                                  << "реквизит: 'a.xml': ИНН '=1+2': неверно"
                                  << "реквизит\ta.xml\tИНН\t=1+2\tневерно"
                                  << QByteArray("реквизит;a.xml;ИНН;\"'=1+2\";неверно");
-        QTest::newRow("line breaks")
-            << "a\tb\nc" << "реквизит: 'a.xml': ИНН 'a\tb\nc': неверно"
-            << "реквизит\ta.xml\tИНН\ta b c\tневерно"
-            << QByteArray("реквизит;a.xml;ИНН;\"a\tb\nc\";неверно");
+        QTest::newRow("line breaks") << "a\tb\nc"
+                                     << "реквизит: 'a.xml': ИНН 'a\tb\nc': неверно"
+                                     << "реквизит\ta.xml\tИНН\ta b c\tневерно"
+                                     << QByteArray("реквизит;a.xml;ИНН;\"a\tb\nc\";неверно");
         QTest::newRow("no value") << ""
                                   << "реквизит: 'a.xml': ИНН: неверно"
                                   << "реквизит\ta.xml\tИНН\t\tневерно"
@@ -179,8 +180,8 @@ private slots:
         QFETCH(QString, text);
         QCOMPARE(FindingsText({f}), u"Вид\tФайл\tРеквизит\tЗначение\tПочему\n"_s + text + "\n");
         QFETCH(QByteArray, csv);
-        QCOMPARE(FindingsCsv({f}), "\xEF\xBB\xBFВид;Файл;Реквизит;Значение;Почему\r\n"_ba +
-                                       csv + "\r\n");
+        QCOMPARE(FindingsCsv({f}),
+                 "\xEF\xBB\xBFВид;Файл;Реквизит;Значение;Почему\r\n"_ba + csv + "\r\n");
     }
 
     // A status text cut to a width (here one unit a character): the path loses its middle, the
@@ -191,7 +192,8 @@ private slots:
         QTest::addColumn<QString>("shown");
         const QString read = u"Успешно прочитано 3 документа в '/home/buh/docs/march'"_s;
         QTest::newRow("fits") << read << 100 << read;
-        QTest::newRow("path cut") << read << 44 << u"Успешно прочитано 3 документа в '/home…arch'"_s;
+        QTest::newRow("path cut") << read << 44
+                                  << u"Успешно прочитано 3 документа в '/home…arch'"_s;
         QTest::newRow("no room for the path")
             << read << 10 << u"Успешно прочитано 3 документа в '…'"_s;
         QTest::newRow("no path") << u"Ошибка! Не удалось сохранить файл!"_s << 20

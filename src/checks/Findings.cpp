@@ -83,9 +83,11 @@ QString FindingKindText(FindingKind kind) {
 
 const std::vector<FindingKind>& AllFindingKinds() {
     static const std::vector<FindingKind> kinds{
-        FindingKind::Skipped,   FindingKind::Unread,          FindingKind::Archive,
-        FindingKind::Requisite, FindingKind::Duplicate,       FindingKind::Amount,
-        FindingKind::NotOrganisation, FindingKind::OrganisationAccount, FindingKind::Settings};
+        FindingKind::Skipped,         FindingKind::Unread,
+        FindingKind::Archive,         FindingKind::Requisite,
+        FindingKind::Duplicate,       FindingKind::Amount,
+        FindingKind::NotOrganisation, FindingKind::OrganisationAccount,
+        FindingKind::Settings};
     return kinds;
 }
 
@@ -134,8 +136,8 @@ void AddArchiveFindings(FindingList& out, const QString& archive, const QStringL
         for (qsizetype r = 0; r < refused.size(); ++r) {
             const QString& entry = refused[r];
             // An entry named in its line ("элемент 'a.xml' …", "имя элемента №3 …").
-            if (told[size_t(r)] || !(why.contains(Quoted(entry)) ||
-                                     (entry.startsWith(u'№') && why.contains(entry))))
+            if (told[size_t(r)] ||
+                !(why.contains(Quoted(entry)) || (entry.startsWith(u'№') && why.contains(entry))))
                 continue;
             told[size_t(r)] = true;
             finding.Kind = FindingKind::Skipped;
@@ -146,16 +148,19 @@ void AddArchiveFindings(FindingList& out, const QString& archive, const QStringL
     }
     for (qsizetype r = 0; r < refused.size(); ++r)
         if (!told[size_t(r)])
-            out.push_back({FindingKind::Skipped, refused[r], {}, {},
-                           QStringLiteral("элемент архива '%1' не прочитан").arg(name), {}});
+            out.push_back({FindingKind::Skipped,
+                           refused[r],
+                           {},
+                           {},
+                           QStringLiteral("элемент архива '%1' не прочитан").arg(name),
+                           {}});
 }
 
 void AddSettingsFindings(FindingList& out, const QString& path, const QStringList& problems) {
     static const QRegularExpression lineNumber(QStringLiteral("^(строка \\d+): "));
     const QString name = QFileInfo(path).isDir() ? path : DocumentName(path);
     for (const QString& problem : problems) {
-        Finding finding{FindingKind::Settings, name, {}, {},
-                        WithoutName(problem, path), {}};
+        Finding finding{FindingKind::Settings, name, {}, {}, WithoutName(problem, path), {}};
         if (const QRegularExpressionMatch m = lineNumber.match(finding.Why); m.hasMatch()) {
             finding.Field = m.captured(1);
             finding.Why = finding.Why.mid(m.capturedLength());
@@ -171,8 +176,9 @@ FindingList ConfigFindings(const QString& configDir, const QStringList& columnMa
     AddSettingsFindings(out, dir.filePath(QStringLiteral("TAG.INI")), columnMapProblems);
     const std::vector<TemplateInfo> templates = TemplateList(configDir, coder);
     if (templates.empty())
-        AddSettingsFindings(out, dir.path(),
-                            {QStringLiteral("нет ни одного шаблона (*.tpl): выписку не сохранить")});
+        AddSettingsFindings(
+            out, dir.path(),
+            {QStringLiteral("нет ни одного шаблона (*.tpl): выписку не сохранить")});
     for (const TemplateInfo& info : templates) {
         const QString problem = TemplateProblem(info.Path);
         if (!problem.isEmpty())

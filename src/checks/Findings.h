@@ -30,10 +30,10 @@ const std::vector<FindingKind>& AllFindingKinds();
 
 struct Finding {
     FindingKind Kind = FindingKind::Skipped;
-    QString File;  // a file name, an archive entry ("a.zip/b.xml" as "b.xml"), "TAG.INI", ...
-    QString Field; // the column caption, a TAG.INI line number; empty when none
-    QString Value; // the value as the statement would write it; empty when none
-    QString Why;   // in words for the user
+    QString File;       // a file name, an archive entry ("a.zip/b.xml" as "b.xml"), "TAG.INI", ...
+    QString Field;      // the column caption, a TAG.INI line number; empty when none
+    QString Value;      // the value as the statement would write it; empty when none
+    QString Why;        // in words for the user
     QString SourcePath; // the document's row key to jump to; empty when none
 };
 

@@ -56,8 +56,9 @@ private slots:
         QVERIFY(Model()->data(Model()->index(1, 0), Qt::DecorationRole).isNull());
         // The problems panel names them all.
         const QString problems = Problems();
-        for (const char* said : {"'doc0000.xml' и 'doc0002.xml': повтор", "'doc0003.xml': ИНН",
-                                 "'doc0003.xml': Счет '40702810938000012346'"})
+        for (const char* said :
+             {"повтор\tdoc0000.xml", "повтор\tdoc0002.xml", "реквизит\tdoc0003.xml\tИНН",
+              "реквизит\tdoc0003.xml\tСчет\t40702810938000012346"})
             QVERIFY2(problems.contains(QString::fromUtf8(said)), qPrintable(problems));
         // The grid tints the failing value of the document shown.
         auto* list = Find<QTableView>("List");
@@ -75,7 +76,7 @@ private slots:
         }
         ReadSource(Folder("b", {"9;2024-01-01;5" + Valid}));
         QCOMPARE(Totals(), u"Отмечено: 1 из 1 · 5,00 ₽"_s);
-        QVERIFY(!Find<QLabel>("StatusProblems")->isVisibleTo(m_form.get()));
+        QVERIFY(Find<ProblemsView>("ProblemsPanel")->Findings().empty());
     }
 
     // The preview shows the very text each template saves, finds in it, and its "Сохранить"
