@@ -599,9 +599,10 @@ bool Form1::OpenSource(const QString& path) {
         ChooseSource(native);
         return true;
     }
-    ShowNotice(QFileInfo::exists(native)
-                   ? QStringLiteral("'%1' не открыт: нужен файл .xml, архив .zip или папка").arg(native)
-                   : QStringLiteral("'%1' не найден").arg(native));
+    ShowNotice(
+        QFileInfo::exists(native)
+            ? QStringLiteral("'%1' не открыт: нужен файл .xml, архив .zip или папка").arg(native)
+            : QStringLiteral("'%1' не найден").arg(native));
     return false;
 }
 

@@ -1,8 +1,8 @@
 #include "cli/CliCommon.h"
 
 #include "checks/DocumentChecks.h"
-#include "checks/Findings.h"
 #include "checks/DocumentTotals.h"
+#include "checks/Findings.h"
 #include "cli/Cli.h"
 #include "cli/CliSafety.h"
 #include "settings/ConfigLocation.h"
@@ -209,7 +209,8 @@ QString CliHelpText() {
                      "per document: the captions as keys, the amount also as a number under "
                      "\"amount\". check prints the problems list: a caption line, then a line "
                      "per finding with its kind, file, field, value and why (as JSON: objects "
-                     "with kind, file, field, value, why). convert writes the statement and prints the save status (to "
+                     "with kind, file, field, value, why). convert writes the statement and prints "
+                     "the save status (to "
                      "stderr with -o -). The reading outcome and every problem go to "
                      "stderr."))
           << QString() << QStringLiteral("Exit status:")
@@ -218,7 +219,8 @@ QString CliHelpText() {
                                       "2 a usage or configuration error; 3 the output could not "
                                       "be written (an existing file stays intact), stdout "
                                       "included; 4 with --strict, the run went on past a "
-                                      "problem, and for check, there are findings. SIGINT, SIGTERM or SIGHUP end a run where "
+                                      "problem, and for check, there are findings. SIGINT, SIGTERM "
+                                      "or SIGHUP end a run where "
                                       "nothing is half written, by that signal."));
     return lines.join(u'\n') + u'\n';
 }

@@ -68,14 +68,14 @@ std::optional<QString> ReadTemplate(const QString& templatePath, QString* proble
                                 ? QStringLiteral("файл не удалось прочитать")
                                 : QStringLiteral("файл не удалось прочитать (%1)").arg(readError);
         *problem = QStringLiteral("Не удалось прочитать шаблон '%1': %2")
-                          .arg(QDir::toNativeSeparators(templatePath), why);
+                       .arg(QDir::toNativeSeparators(templatePath), why);
         return std::nullopt;
     }
     const QString& tpl = *read;
     if (!HasAnyBlock(tpl)) {
         *problem = QStringLiteral("Шаблон '%1' не содержит ни одного из блоков <header>, "
-                                     "<document>, <footer>: это не шаблон выписки")
-                          .arg(QDir::toNativeSeparators(templatePath));
+                                  "<document>, <footer>: это не шаблон выписки")
+                       .arg(QDir::toNativeSeparators(templatePath));
         return std::nullopt;
     }
     return read;
