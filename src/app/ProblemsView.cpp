@@ -80,7 +80,8 @@ void ProblemsView::SetFindings(FindingList findings) {
     m_model->SetFindings(std::move(findings));
     m_view->resizeColumnsToContents();
     // A long reason must not push the others out of sight.
-    const int most = std::max(80, m_view->width() / 3);
+    const int most = std::max(m_view->fontMetrics().horizontalAdvance(QString(24, u'x')),
+                              m_view->width() / 3);
     for (int c = 0; c + 1 < m_proxy->columnCount(); ++c)
         m_view->setColumnWidth(c, std::min(m_view->columnWidth(c), most));
     m_save->setEnabled(!m_model->Findings().empty());
