@@ -171,12 +171,14 @@ private slots:
         QTest::addColumn<QString>("said"); // after the reading's status line
         QTest::newRow("all")
             << "1,2,3"
-            << "Отмечено: 3 из 3 · 20,40 ₽\n'a.xml' и 'b.xml': повтор — "
-               "одинаковые номер, дата, сумма и ИНН плательщика\n'c.xml': ИНН "
+            << "Отмечено: 3 из 3 · 20,40 ₽\nповтор: 'a.xml': Номер '5': те же номер, дата, "
+               "сумма "
+               "и ИНН плательщика, что в 'b.xml'\nповтор: 'b.xml': Номер '5': те же номер, "
+               "дата, сумма и ИНН плательщика, что в 'a.xml'\nреквизит: 'c.xml': ИНН "
                "плательщика '7707083894': неверное контрольное число ИНН\n";
         QTest::newRow("one of the twins left out")
             << "1,3"
-            << "Отмечено: 2 из 3 · 10,30 ₽\n'c.xml': ИНН "
+            << "Отмечено: 2 из 3 · 10,30 ₽\nреквизит: 'c.xml': ИНН "
                "плательщика '7707083894': неверное "
                "контрольное число ИНН\n";
     }
@@ -240,8 +242,8 @@ private slots:
             QCOMPARE(r.Exit, 0);
             QCOMPARE(ReadFile(out), ReadFile(data + "/expected/" + expected));
             // Every file left out or doubtful is named, with why.
-            for (const QString& named : {u"h-no-amount.xml' пропущен: в нем нет суммы"_qs,
-                                         u"i-words.xml': сумма 'по счету'"_qs,
+            for (const QString& named : {u"пропущен: 'h-no-amount.xml': в нем нет суммы"_qs,
+                                         u"сумма: 'i-words.xml': Сумма 'по счету'"_qs,
                                          u"g-undeclared-1251.xml': кодировка не объявлена"_qs})
                 QVERIFY2(r.Err.contains(named), qPrintable(r.Err));
         }

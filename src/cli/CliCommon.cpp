@@ -14,7 +14,6 @@
 #include <QDir>
 #include <QElapsedTimer>
 #include <QFileInfo>
-#include <QScopeGuard>
 
 #include <cstdio>
 
@@ -376,21 +375,21 @@ bool LoadCliColumns(const CliOptions& options, ColumnMap* columns, FindingList* 
                     bool print) {
     FindingList found;
     AddSettingsFindings(found, UserConfigDir(), options.ConfigProblems);
-    const auto said = qScopeGuard([&] {
-        if (print) PrintFindings(found);
-        settings->insert(settings->end(), found.begin(), found.end());
-    });
-    if (!QFileInfo(options.ConfigDir).isDir()) {
-        CliError(QStringLiteral("Папка настроек '%1' не найдена").arg(options.ConfigDir));
+    // What led to a configuration error is said before it, whatever the command.
+    const auto fail = [&](const QString& error) {
+        PrintFindings(found);
+        CliError(error);
         return false;
-    }
+    };
+    if (!QFileInfo(options.ConfigDir).isDir())
+        return fail(QStringLiteral("Папка настроек '%1' не найдена").arg(options.ConfigDir));
     const QString path = QDir(options.ConfigDir).filePath(QStringLiteral("TAG.INI"));
     ColumnMapLoad load = LoadColumnMap(path);
     AddSettingsFindings(found, path, load.Problems);
-    if (load.Columns.empty()) {
-        CliError(QStringLiteral("Карта колонок '%1' не задает ни одной колонки").arg(path));
-        return false;
-    }
+    if (load.Columns.empty())
+        return fail(QStringLiteral("Карта колонок '%1' не задает ни одной колонки").arg(path));
+    if (print) PrintFindings(found);
+    settings->insert(settings->end(), found.begin(), found.end());
     *columns = std::move(load.Columns);
     return true;
 }
