@@ -1,12 +1,15 @@
 #include "app/Form1.h"
 
+#include "app/AccountBar.h"
 #include "app/CheckAllHeader.h"
 #include "app/DocumentListModel.h"
 #include "app/PreviewDlg.h"
 #include "app/ProblemsView.h"
+#include "app/SaveQuestions.h"
 #include "app/StatusLine.h"
 #include "checks/DocumentChecks.h"
 #include "checks/DocumentTotals.h"
+#include "checks/OrganisationAccount.h"
 #include "export/BuildExportFile.h"
 #include "export/SaveCommand.h"
 #include "reading/ColumnMap.h"
@@ -346,7 +349,7 @@ void Form1::LoadColumns() {
         m_list->setColumnWidth(c, Px(ColumnWidthTwips));
     m_list->resizeColumnsToContents(); // the list is empty: fits the header texts
     m_settingsFindings = ConfigFindings(m_configDir, load.Problems, m_coder);
-    ShowFindings({});
+    ShowFindings();
 }
 
 void Form1::SetUpGrid() {
@@ -381,7 +384,7 @@ void Form1::ApplyLayout() {
     m_labelW1->setGeometry(TwipsToPixels(m_rects.LabelW1));
     m_txtFileIn->setGeometry(TwipsToPixels(m_rects.TxtFileIn));
     m_commandOpen->setGeometry(TwipsToPixels(m_rects.CommandOpen));
-    m_list->setGeometry(TwipsToPixels(m_rects.List));
+    m_list->setGeometry(m_accountBar->TakeTop(TwipsToPixels(m_rects.List)));
     m_detailTabs->setGeometry(TwipsToPixels(m_rects.Grid1));
     m_picCont->setGeometry(TwipsToPixels(m_rects.PicCont));
     m_optionsBtn->setGeometry(TwipsToPixels(m_rects.OptionsBtn));
@@ -449,12 +452,13 @@ void Form1::ShowNotice(const QString& text) {
 
 void Form1::AddFindings(const FindingList& findings) {
     m_settingsFindings.insert(m_settingsFindings.end(), findings.begin(), findings.end());
-    ShowFindings({});
+    ShowFindings();
 }
 
-void Form1::ShowFindings(const FindingList& reading) {
+void Form1::ShowFindings() {
     FindingList all = m_settingsFindings;
-    all.insert(all.end(), reading.begin(), reading.end());
+    AddAccountFinding(all, ReadOrganisationAccount(m_settings));
+    all.insert(all.end(), m_readingFindings.begin(), m_readingFindings.end());
     m_problemsView->SetFindings(std::move(all));
 }
 
@@ -504,7 +508,8 @@ void Form1::StartReading(const QString& path) {
     setCursor(Qt::BusyCursor);
     ShowStatusText(ProcessingText, StatusColorUnchanged);
     ShowNotice({});
-    ShowFindings({});
+    m_readingFindings.clear();
+    ShowFindings();
     m_progress->setRange(0, 0);
     m_progress->show();
     m_cancelRead->show();
@@ -512,10 +517,11 @@ void Form1::StartReading(const QString& path) {
     UpdateSaveEnabled(); // nothing to save until the new rows arrive
 
     const ColumnMap columns = m_table.Columns;
+    const QString account = ReadOrganisationAccount(m_settings);
     const TextCoder& coder = m_coder;
     auto posted = m_progressPosted;
     *posted = false;
-    m_worker = QThread::create([this, path, columns, &coder, posted]() {
+    m_worker = QThread::create([this, path, columns, account, &coder, posted]() {
         m_outcome = RunReading(
             path, columns, coder,
             [this, posted](qint64 done, qint64 total) {
@@ -532,7 +538,7 @@ void Form1::StartReading(const QString& path) {
                 return !m_cancelReading.load();
             },
             &m_cancelReading);
-        CheckOutcome(columns);
+        CheckOutcome(columns, account);
     });
     m_worker->setObjectName(QStringLiteral("ReadingThread"));
     connect(m_worker, &QThread::finished, this, &Form1::OnReadingFinished);
@@ -559,10 +565,11 @@ void Form1::OnReadingFinished() {
     }
     ShowStatusText(outcome.StatusText, outcome.StatusColor);
     m_model->SetChecks(std::exchange(m_outcomeChecks, {}));
-    outcome.Findings.insert(outcome.Findings.end(), m_outcomeFindings.begin(),
-                            m_outcomeFindings.end());
+    m_readingFindings = std::move(outcome.Findings);
+    m_readingFindings.insert(m_readingFindings.end(), m_outcomeFindings.begin(),
+                             m_outcomeFindings.end());
     m_outcomeFindings.clear();
-    ShowFindings(outcome.Findings);
+    ShowFindings();
     m_progress->hide();
     m_cancelRead->hide();
     unsetCursor();
@@ -695,6 +702,7 @@ void Form1::SaveCommandFor(int templateIndex) {
                        StatusColorFailure);
         return;
     }
+    if (!ConfirmEmptyStatement(this, m_table)) return;
     const QStringList filters = SaveDialogNameFilters(templates);
     QFileDialog dialog(this);
     dialog.setAcceptMode(QFileDialog::AcceptSave);
@@ -723,6 +731,10 @@ void Form1::SaveCommandFor(int templateIndex) {
     if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return;
     // The chosen file type names the template, whatever extension was typed.
     const int index = std::max(0, int(filters.indexOf(dialog.selectedNameFilter())));
+    const QString account = ReadOrganisationAccount(m_settings);
+    if (!ConfirmStatementAccount(this,
+                                 TemplateAccountProblem(account, templates[size_t(index)].Path)))
+        return;
     SaveWith(QDir::toNativeSeparators(dialog.selectedFiles().front()), templates, index);
 }
 
@@ -792,6 +804,10 @@ void Form1::BuildCheckControls() {
     // Every check box, the check-all box and every new reading.
     connect(m_model, &QAbstractItemModel::dataChanged, this, &Form1::UpdateTotals);
     connect(m_model, &QAbstractItemModel::modelReset, this, &Form1::UpdateTotals);
+
+    m_accountBar = new AccountBar(m_settings, m_client);
+    connect(m_accountBar, &AccountBar::SetAccountRequested, this, &Form1::ShowOptions);
+    connect(m_accountBar, &AccountBar::Shown, this, &Form1::ApplyLayout);
 }
 
 void Form1::PlacePreviewButton() {
@@ -802,7 +818,7 @@ void Form1::PlacePreviewButton() {
 }
 
 void Form1::UpdateTotals() {
-    const DocumentTotals totals = ComputeTotals(m_table);
+    const DocumentTotals totals = ComputeTotals(m_table, ReadOrganisationAccount(m_settings));
     m_totals->setText(TotalsText(totals));
     // A sum that leaves amounts out must not pass for the whole one.
     QPalette palette = m_statusBar->palette();
@@ -816,9 +832,9 @@ void Form1::UpdateTotals() {
     m_totals->setVisible(!m_table.Rows.empty());
 }
 
-void Form1::CheckOutcome(const ColumnMap& columns) {
+void Form1::CheckOutcome(const ColumnMap& columns, const QString& account) {
     DocumentTable read{columns, std::move(m_outcome.Rows)};
-    m_outcomeChecks = CheckDocuments(read);
+    m_outcomeChecks = CheckDocuments(read, false, account);
     m_outcomeFindings = CheckFindings(read, m_outcomeChecks);
     m_outcome.Rows = std::move(read.Rows);
 }
@@ -846,7 +862,10 @@ void Form1::ShowPreview() {
         if (!result.Ok) *error = result.Error;
         return result.Ok;
     };
-    PreviewDlg preview(templates, 0, build, TotalsText(ComputeTotals(m_table)), this);
+    const QString account = ReadOrganisationAccount(m_settings);
+    PreviewDlg preview(templates, 0, build, TotalsText(ComputeTotals(m_table, account)), this);
+    preview.SetNotice(
+        [account](const TemplateInfo& info) { return TemplateAccountProblem(account, info.Path); });
     int saveWith = -1;
     connect(&preview, &PreviewDlg::SaveRequested, this,
             [&saveWith](int index) { saveWith = index; });
@@ -870,6 +889,9 @@ void Form1::ShowAbout() {
 void Form1::ShowOptions() {
     OptionsDlg options(m_settings, this);
     options.exec();
+    m_accountBar->Refresh();
+    ShowFindings();
+    UpdateTotals();
 }
 
 void Form1::ShowButtonMenu(QToolButton* button) {

@@ -13,6 +13,7 @@
 #include <atomic>
 #include <memory>
 
+class AccountBar;
 class CheckAllHeader;
 class DocumentListModel;
 class ProblemsView;
@@ -115,8 +116,9 @@ private:
     void PlacePreviewButton();
     void UpdateTotals();
     // On the reading thread: what the checks find in the rows just read.
-    void CheckOutcome(const ColumnMap& columns);
-    void ShowFindings(const FindingList& reading);
+    void CheckOutcome(const ColumnMap& columns, const QString& account);
+    // The settings', the account's and the last reading's findings into the problems list.
+    void ShowFindings();
     void ShowDocument(const QString& sourcePath);
     void MarkGridProblems(int row);
     // The save command with the dialog's file type set to a template (-1: the first).
@@ -157,6 +159,7 @@ private:
     QLabel* m_totals = nullptr;
     QToolButton* m_commandPreview = nullptr;
     QToolButton* m_cancelRead = nullptr;
+    AccountBar* m_accountBar = nullptr;
 
     QThread* m_worker = nullptr;
     ReadingOutcome m_outcome;       // written by the worker, read once it has finished
@@ -168,6 +171,7 @@ private:
     std::shared_ptr<std::atomic_bool> m_progressPosted = std::make_shared<std::atomic_bool>(false);
 
     FindingList m_settingsFindings; // TAG.INI, the templates, the settings folder
+    FindingList m_readingFindings;  // the last reading's and its checks'
     bool m_settingPicker = false;
     bool m_fittingGrid = false;
     bool m_gridCaptionSetByUser = false;

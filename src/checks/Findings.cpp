@@ -1,6 +1,7 @@
 #include "checks/Findings.h"
 
 #include "checks/DocumentTotals.h"
+#include "checks/OrganisationAccount.h"
 #include "checks/RequisiteChecks.h"
 #include "export/BuildExportFile.h"
 #include "export/SaveCommand.h"
@@ -187,9 +188,19 @@ FindingList ConfigFindings(const QString& configDir, const QStringList& columnMa
     return out;
 }
 
+void AddAccountFinding(FindingList& out, const QString& account) {
+    const QString why = OrganisationAccountProblem(account);
+    if (!why.isEmpty())
+        out.push_back({FindingKind::OrganisationAccount,
+                       QStringLiteral("CONFIG.INI"),
+                       QStringLiteral("ACC"),
+                       account,
+                       why,
+                       {}});
+}
+
 FindingList CheckFindings(const DocumentTable& table, const DocumentChecks& checks) {
     FindingList out;
-    const int amount = AmountColumn(table.Columns);
     int number = -1;
     for (std::size_t c = 0; c < table.Columns.size() && number < 0; ++c)
         if (table.Columns[c].FieldKey().compare(QStringLiteral("Номер"), Qt::CaseInsensitive) == 0)
@@ -204,8 +215,11 @@ FindingList CheckFindings(const DocumentTable& table, const DocumentChecks& chec
         const auto cells = checks.Cells.constFind(row.SourcePath);
         if (cells != checks.Cells.cend()) {
             for (const CellProblem& problem : *cells) {
-                const FindingKind kind =
-                    problem.Column == amount ? FindingKind::Amount : FindingKind::Requisite;
+                const FindingKind kind = problem.Kind == CellProblemKind::Amount
+                                             ? FindingKind::Amount
+                                         : problem.Kind == CellProblemKind::NotOrganisation
+                                             ? FindingKind::NotOrganisation
+                                             : FindingKind::Requisite;
                 out.push_back({kind, name, caption(problem.Column),
                                row.ExportValue(problem.Column).trimmed(), problem.Why,
                                row.SourcePath});

@@ -61,6 +61,9 @@ void AddSettingsFindings(FindingList& out, const QString& path, const QStringLis
 FindingList ConfigFindings(const QString& configDir, const QStringList& columnMapProblems,
                            const TextCoder& coder);
 
+// "счет организации" when the organisation's account (ACC of CONFIG.INI) is missing or wrong.
+void AddAccountFinding(FindingList& out, const QString& account);
+
 // The checks' findings in table order: failing cells, then each document of a duplicate group
 // with the others named.
 FindingList CheckFindings(const DocumentTable& table, const DocumentChecks& checks);

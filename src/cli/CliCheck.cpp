@@ -61,10 +61,12 @@ int RunCheck(const QStringList& args) {
     const TextCoder coder(options.Locale);
     for (Finding& finding : ConfigFindings(options.ConfigDir, {}, coder))
         findings.push_back(std::move(finding));
+    const QString account = CliOrganisationAccount(options);
+    AddAccountFinding(findings, account);
     ReadingOutcome outcome = ReadCliSource(options, columns, coder, RowUse::List, false);
     findings.insert(findings.end(), outcome.Findings.begin(), outcome.Findings.end());
     const DocumentTable table{columns, std::move(outcome.Rows)};
-    for (Finding& finding : CheckFindings(table, CheckDocuments(table)))
+    for (Finding& finding : CheckFindings(table, CheckDocuments(table, false, account)))
         findings.push_back(std::move(finding));
 
     if (!WriteAll(stdout, format == QLatin1String("json") ? FindingsJson(findings)

@@ -3,9 +3,11 @@
 #include "checks/DocumentChecks.h"
 #include "checks/DocumentTotals.h"
 #include "checks/Findings.h"
+#include "checks/OrganisationAccount.h"
 #include "cli/Cli.h"
 #include "cli/CliSafety.h"
 #include "settings/ConfigLocation.h"
+#include "settings/INIStorage.h"
 #include "text/DisplayLocale.h"
 #include "text/TextCoder.h"
 
@@ -218,8 +220,8 @@ QString CliHelpText() {
                                       "2 a usage or configuration error; 3 the output could not "
                                       "be written (an existing file stays intact), stdout "
                                       "included; 4 with --strict, the run went on past a "
-                                      "problem, and for check, there are findings. SIGINT, SIGTERM "
-                                      "or SIGHUP end a run where "
+                                      "problem (ACC missing included), and for check, there are "
+                                      "findings. SIGINT, SIGTERM or SIGHUP end a run where "
                                       "nothing is half written, by that signal."));
     return lines.join(u'\n') + u'\n';
 }
@@ -407,10 +409,14 @@ ReadingOutcome ReadCliSource(const CliOptions& options, const ColumnMap& columns
     return outcome;
 }
 
-CliChecks::CliChecks(const DocumentTable& table)
-    : m_lines(std::async(std::launch::async, [&table] {
-          QStringList lines{TotalsText(ComputeTotals(table))};
-          for (const Finding& finding : CheckFindings(table, CheckDocuments(table, true)))
+QString CliOrganisationAccount(const CliOptions& options) {
+    return ReadOrganisationAccount(INIStorage(options.ConfigDir));
+}
+
+CliChecks::CliChecks(const DocumentTable& table, const QString& account)
+    : m_lines(std::async(std::launch::async, [&table, account] {
+          QStringList lines{TotalsText(ComputeTotals(table, account))};
+          for (const Finding& finding : CheckFindings(table, CheckDocuments(table, true, account)))
               lines << FindingLine(finding);
           return lines;
       })) {}

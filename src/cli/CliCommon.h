@@ -86,13 +86,17 @@ bool LoadCliColumns(const CliOptions& options, ColumnMap* columns, FindingList* 
 ReadingOutcome ReadCliSource(const CliOptions& options, const ColumnMap& columns,
                              const TextCoder& coder, RowUse use = RowUse::List, bool print = true);
 
-// The totals line of the checked documents, then what the checks found in them (failing
-// requisites, amounts left out of the total, duplicates), one finding a line. They are made on a
+// The totals line of the checked documents (with the income and outgo of the organisation's
+// account), then what the checks found in them (failing requisites, amounts left out of the
+// total, documents not of that account, duplicates), one finding a line. They are made on a
 // thread of their own from construction on, while the statement or the listing is written, and
 // go to stderr with Print. The table must stay as it is until then.
+// The organisation's account of ConfigDir's CONFIG.INI (ACC).
+QString CliOrganisationAccount(const CliOptions& options);
+
 class CliChecks {
 public:
-    explicit CliChecks(const DocumentTable& table);
+    CliChecks(const DocumentTable& table, const QString& account);
     void Print();
 
 private:

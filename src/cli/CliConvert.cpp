@@ -2,6 +2,7 @@
 #include "cli/CliCommon.h"
 #include "cli/CliSafety.h"
 
+#include "checks/OrganisationAccount.h"
 #include "export/BuildExportFile.h"
 #include "export/SaveCommand.h"
 #include "settings/INIStorage.h"
@@ -118,9 +119,16 @@ int RunConvert(const QStringList& args) {
             table.Rows[size_t(i)].Checked = rows->count(i + 1) > 0;
     }
 
-    CliChecks checks(table);
-    FormatSettings formats;
     const INIStorage settings(options.ConfigDir);
+    const QString account = ReadOrganisationAccount(settings);
+    // A statement whose РасчСчет would go out empty or wrong is written all the same, but said.
+    if (const QString why = TemplateAccountProblem(account, templatePath); !why.isEmpty()) {
+        CliError(QStringLiteral("%1 (ACC в '%2')")
+                     .arg(why, QDir::toNativeSeparators(settings.MainIniFile())));
+        ++problems;
+    }
+    CliChecks checks(table, account);
+    FormatSettings formats;
     ExportResult result;
     if (toStdout) {
         QByteArray bytes;
