@@ -17,9 +17,11 @@ namespace {
 // the words say only what is wrong. Texts of another shape stay whole.
 QString WithoutName(const QString& line, const QString& path) {
     const QString quoted = u'\'' + path + u'\'';
-    for (const QString& lead : {QStringLiteral("Файл %1: "), QStringLiteral("Файл %1 "),
-                                QStringLiteral("Архив %1: "), QStringLiteral("Архив %1 "),
-                                QStringLiteral("Карта колонок %1, "), QStringLiteral("%1 ")}) {
+    for (const QString& lead :
+         {QStringLiteral("Файл %1: "), QStringLiteral("Файл %1 "), QStringLiteral("Архив %1: "),
+          QStringLiteral("Архив %1 "), QStringLiteral("Карта колонок %1, "),
+          QStringLiteral("Карта колонок %1: "), QStringLiteral("Шаблон %1 "),
+          QStringLiteral("Документы в %1 "), QStringLiteral("%1 ")}) {
         const QString prefix = lead.arg(quoted);
         if (line.startsWith(prefix)) return line.mid(prefix.size());
     }
@@ -155,6 +157,11 @@ void AddArchiveFindings(FindingList& out, const QString& archive, const QStringL
                            {},
                            QStringLiteral("элемент архива '%1' не прочитан").arg(name),
                            {}});
+}
+
+void AddSourceFinding(FindingList& out, FindingKind kind, const QString& source,
+                      const QString& line) {
+    out.push_back({kind, DocumentName(source), {}, {}, WithoutName(line, source), {}});
 }
 
 void AddSettingsFindings(FindingList& out, const QString& path, const QStringList& problems) {

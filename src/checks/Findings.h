@@ -53,6 +53,10 @@ void AddFileFindings(FindingList& out, const QString& path, bool row, const QStr
 void AddArchiveFindings(FindingList& out, const QString& archive, const QStringList& problems,
                         const QStringList& refused);
 
+// A line said of a whole source (a folder, an archive, a file) rather than of one document in it.
+void AddSourceFinding(FindingList& out, FindingKind kind, const QString& source,
+                      const QString& line);
+
 // Settings problems (TAG.INI lines, a template, the settings folder) about the file at path.
 void AddSettingsFindings(FindingList& out, const QString& path, const QStringList& problems);
 

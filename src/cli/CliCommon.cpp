@@ -9,6 +9,7 @@
 #include "settings/ConfigLocation.h"
 #include "settings/INIStorage.h"
 #include "text/DisplayLocale.h"
+#include "text/EscapeControls.h"
 #include "text/TextCoder.h"
 
 #include <QCommandLineParser>
@@ -283,7 +284,8 @@ bool WriteAll(std::FILE* stream, const QByteArray& bytes) {
 }
 
 void PrintLine(std::FILE* stream, const QString& text) {
-    WriteAll(stream, text.toUtf8() + '\n');
+    // Names come from documents and archives: their control bytes are shown, never obeyed.
+    WriteAll(stream, EscapeControls(text).toUtf8() + '\n');
 }
 
 void CliError(const QString& text) {
@@ -369,7 +371,7 @@ std::optional<int> ParseCliOptions(const QString& command, const QStringList& ar
 void PrintFindings(const FindingList& findings) {
     QString text;
     for (const Finding& finding : findings)
-        text += FindingLine(finding) + u'\n';
+        text += EscapeControls(FindingLine(finding)) + u'\n';
     WriteAll(stderr, text.toUtf8());
 }
 

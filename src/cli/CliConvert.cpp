@@ -119,6 +119,14 @@ int RunConvert(const QStringList& args) {
             table.Rows[size_t(i)].Checked = rows->count(i + 1) > 0;
     }
 
+    if (!toStdout) {
+        const QString refused = ReplacedSourceText(output, options.Source, table);
+        if (!refused.isEmpty()) {
+            CliError(refused);
+            return ExitUsage;
+        }
+    }
+
     const INIStorage settings(options.ConfigDir);
     const QString account = ReadOrganisationAccount(settings);
     // A statement whose РасчСчет would go out empty or wrong is written all the same, but said.
