@@ -1,6 +1,7 @@
 // The problems list's model: what a reading, an archive, the checks and the settings give as
 // findings, and the forms they leave in (a line, clipboard text, CSV, a status text cut to fit).
 #include "checks/Findings.h"
+#include "reading/ColumnMap.h"
 #include "reading/ReadingRun.h"
 #include "text/ElideStatus.h"
 #include "text/TextCoder.h"
@@ -11,7 +12,11 @@
 #include <QTemporaryDir>
 #include <QtTest>
 
+#include <sys/stat.h>
+
 using namespace Qt::StringLiterals;
+
+Q_DECLARE_METATYPE(QList<TestZipEntry>)
 
 namespace {
 
@@ -107,6 +112,77 @@ private slots:
         QCOMPARE(Shapes(bad.Findings), QStringList{"архив|bad.zip||"});
     }
 
+    // What an archive or a folder says beyond one document's problems: an entry in a subfolder
+    // and a pipe named like a document are left out by their own names; an archive holding one
+    // folder is read from it, and says so about the archive.
+    void sourceFindings_data() {
+        QTest::addColumn<QList<TestZipEntry>>("zip"); // none: a folder of the same files
+        QTest::addColumn<QString>("pipe");            // a FIFO made in the folder
+        QTest::addColumn<QStringList>("shapes");
+        QTest::addColumn<QString>("why"); // words of the first finding's why
+        QTest::newRow("entry in a subfolder")
+            << QList<TestZipEntry>{{"a.xml", Doc("1", "5")}, {"sub/b.xml", Doc("2", "5")}} << ""
+            << QStringList{"пропущен|sub/b.xml||"} << "в подпапке";
+        QTest::newRow("everything in one folder")
+            << QList<TestZipEntry>{{"root/a.xml", Doc("1", "5")}} << ""
+            << QStringList{"архив|in.zip||"} << "'root'";
+        QTest::newRow("a pipe named as a document")
+            << QList<TestZipEntry>{} << "p.xml" << QStringList{"пропущен|p.xml||"} << "";
+    }
+    void sourceFindings() {
+        QFETCH(QList<TestZipEntry>, zip);
+        QFETCH(QString, pipe);
+        QTemporaryDir dir;
+        QString source = dir.filePath("in");
+        QVERIFY(QDir().mkpath(source));
+        WriteFile(source + "/a.xml", Doc("1", "5"));
+        if (!pipe.isEmpty())
+            QVERIFY(mkfifo(QFile::encodeName(source + '/' + pipe).constData(), 0600) == 0);
+        if (!zip.isEmpty()) QVERIFY(WriteTestZip(source = dir.filePath("in.zip"), zip));
+        const ReadingOutcome outcome = RunReading(source, Columns(), m_coder);
+        QCOMPARE(outcome.Rows.size(), size_t(1));
+        QTEST(Shapes(outcome.Findings), "shapes");
+        QFETCH(QString, why);
+        const QString first = outcome.Findings.front().Why;
+        QVERIFY2(first.contains(why) && !first.contains(dir.path()), qPrintable(first));
+    }
+
+    // The organisation's account: missing or not 20 digits is a finding of the settings' file,
+    // and then no document can be told to be another's; with a valid one, a document of two
+    // other accounts is "чужой документ", its payer's account named.
+    void organisationAccount_data() {
+        QTest::addColumn<QString>("acc");
+        QTest::addColumn<QStringList>("shapes");
+        QTest::newRow("none") << "" << QStringList{"счет организации|CONFIG.INI|ACC|"};
+        QTest::newRow("19 digits") << "4070281050000000000"
+                                   << QStringList{"счет организации|CONFIG.INI|ACC|"
+                                                  "4070281050000000000"};
+        QTest::newRow("the payee's") << "40702810500000000001" << QStringList{};
+        QTest::newRow("another's")
+            << "40702810500000000009"
+            << QStringList{"чужой документ|d.xml|Счет плательщика|40702810500000000002"};
+    }
+    void organisationAccount() {
+        QFETCH(QString, acc);
+        DocumentTable table{{{u"Сумма"_s, u"Сумма;Sum"_s},
+                             {u"Счет плательщика"_s, u"ПлательщикСчет;Payer"_s},
+                             {u"Счет получателя"_s, u"ПолучательСчет;Payee"_s}},
+                            {}};
+        DocumentRow row;
+        row.SourcePath = u"/in/d.xml"_s;
+        for (const QString& value :
+             {u"5.00"_s, u"40702810500000000002"_s, u"40702810500000000001"_s})
+            row.Cells.push_back({value, value});
+        table.Rows.push_back(row);
+        FindingList found;
+        AddAccountFinding(found, acc);
+        for (const Finding& f : CheckFindings(table, CheckDocuments(table, false, acc)))
+            found.push_back(f);
+        QTEST(Shapes(found), "shapes");
+        for (const Finding& f : found)
+            QCOMPARE(f.SourcePath, f.Kind == FindingKind::NotOrganisation ? row.SourcePath : "");
+    }
+
     // Each document of a group of duplicates is a finding of its own, naming the others; a
     // large group names three and counts the rest.
     void duplicates() {
@@ -142,6 +218,16 @@ private slots:
         QVERIFY2(found[1].Why.contains("<document>"), qPrintable(found[1].Why));
         QTemporaryDir none;
         QCOMPARE(ConfigFindings(none.path(), {}, m_coder).size(), size_t(1));
+        // A map of more columns than a list can hold: the lines past them are named.
+        QByteArray many;
+        for (int i = 0; i <= LargestColumnCount; ++i)
+            many += "К" + QByteArray::number(i) + " = К" + QByteArray::number(i) + "\r\n";
+        WriteFile(dir.filePath("TAG.INI"), many);
+        const FindingList capped =
+            ConfigFindings(dir.path(), LoadColumnMap(dir.filePath("TAG.INI")).Problems, m_coder);
+        QCOMPARE(Shapes(capped).front(), u"настройки|TAG.INI||"_s);
+        QVERIFY2(capped.front().Why.startsWith(u"колонок больше 1000"_s),
+                 qPrintable(capped.front().Why));
     }
 
     // The forms a finding leaves in: the command line's line, clipboard text, CSV for a

@@ -1,5 +1,5 @@
 #include "app/DocumentListModel.h"
-
+#include "checks/Findings.h"
 #include "text/TextCoder.h"
 
 #include <QApplication>
@@ -165,17 +165,14 @@ QVariant DocumentListModel::CheckData(const DocumentRow& row, int column, int ro
     case Qt::ToolTipRole: {
         QString tip = ProblemTip(row, column);
         if (column == 0 && m_checks.IsDuplicate(row.SourcePath)) {
-            // A tooltip names a handful; the problems list names them all.
-            constexpr int Named = 10;
-            const QStringList others = m_checks.DuplicatesOf(row.SourcePath);
-            QStringList names;
-            for (const QString& other : others.mid(0, Named))
-                names << QLatin1Char('\'') + DocumentName(other) + QLatin1Char('\'');
-            if (others.size() > Named)
-                names << QStringLiteral("ещё %1 — в списке замечаний").arg(others.size() - Named);
+            // One name a line, as many as a screen shows; the problems list names them all.
+            QStringList lines;
+            for (const QString& other : m_checks.DuplicatesOf(row.SourcePath))
+                lines << QLatin1Char('\'') + DocumentName(other) + QLatin1Char('\'');
             if (tip.isEmpty()) tip = row.DisplayText(0);
-            tip += QStringLiteral("\nПовтор: те же номер, дата, сумма и ИНН плательщика, что в ") +
-                   names.join(QStringLiteral(", "));
+            const qsizetype above = tip.count(u'\n') + 2;
+            tip += QStringLiteral("\nПовтор: те же номер, дата, сумма и ИНН плательщика, что в\n") +
+                   ShortTip(lines, std::max<qsizetype>(2, MostTipLines - above));
         }
         if (!tip.isEmpty()) return tip;
         break;

@@ -84,5 +84,7 @@ const QStringList& FindingCaptions();
 // One field of a finding by column, as the captions go.
 QString FindingField(const Finding& finding, int column);
 
+// No tooltip runs taller than this many lines: the problems list holds the rest.
+constexpr qsizetype MostTipLines = 15;
 // "…\nещё 12 — в списке замечаний": at most `most` lines of a tooltip, the rest counted.
-QString ShortTip(const QStringList& lines, qsizetype most = 15);
+QString ShortTip(const QStringList& lines, qsizetype most = MostTipLines);
