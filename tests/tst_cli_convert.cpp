@@ -287,10 +287,11 @@ private slots:
         QTest::addColumn<QString>("acc");  // ACC of CONFIG.INI
         QTest::addColumn<QString>("tpl");  // empty: the first, which writes {ACC}
         QTest::addColumn<QString>("said"); // after the reading's status line
-        const QString twins = u"'a.xml' и 'b.xml': повтор — одинаковые номер, дата, сумма и ИНН "
-                              "плательщика\n"_qs;
-        const QString inn =
-            u"'c.xml': ИНН плательщика '7707083894': неверное контрольное число ИНН\n"_qs;
+        const QString twins = u"повтор: 'a.xml': Номер '5': те же номер, дата, сумма и ИНН "
+                              "плательщика, что в 'b.xml'\nповтор: 'b.xml': Номер '5': те же "
+                              "номер, дата, сумма и ИНН плательщика, что в 'a.xml'\n"_qs;
+        const QString inn = u"реквизит: 'c.xml': ИНН плательщика '7707083894': неверное "
+                            "контрольное число ИНН\n"_qs;
         const QString noAcc = u"vypiska-cli: Не указан расчетный счет организации: в выписке поле "
                               "РасчСчет будет пустым (ACC в 'DIR/CONFIG.INI')\n"_qs;
         QTest::newRow("all, no account")
@@ -310,7 +311,8 @@ private slots:
             << ""
             << u"Отмечено: 2 из 3 · 10,30 ₽ · поступило 10,10 · списано 0,00\n"_qs +
                    inn +
-                   u"'c.xml': Счет плательщика '40702810500000000002': документ не относится к "
+                   u"чужой документ: 'c.xml': Счет плательщика '40702810500000000002': документ "
+                   "не относится к "
                    "счету организации 40702810500000000001\n"_qs;
     }
     void checksOfTheDocumentsWritten() {
@@ -399,8 +401,8 @@ private slots:
             QCOMPARE(r.Exit, 0);
             QCOMPARE(ReadFile(out), ReadFile(data + "/expected/" + expected));
             // Every file left out or doubtful is named, with why.
-            for (const QString& named : {u"h-no-amount.xml' пропущен: в нем нет суммы"_qs,
-                                         u"i-words.xml': сумма 'по счету'"_qs,
+            for (const QString& named : {u"пропущен: 'h-no-amount.xml': в нем нет суммы"_qs,
+                                         u"сумма: 'i-words.xml': Сумма 'по счету'"_qs,
                                          u"g-undeclared-1251.xml': кодировка не объявлена"_qs})
                 QVERIFY2(r.Err.contains(named), qPrintable(r.Err));
         }

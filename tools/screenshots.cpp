@@ -167,6 +167,13 @@ private slots:
         QToolTip::hideText();
         QVERIFY(picture.save(out.filePath("checks.png")));
 
+        // The problems list in its tab, with the count beside the status line.
+        auto* tabs = form.findChild<QTabWidget*>("DetailTabs");
+        tabs->setCurrentIndex(1);
+        QTest::qWait(50);
+        QVERIFY(form.grab().save(out.filePath("problems.png")));
+        tabs->setCurrentIndex(0);
+
         QTimer::singleShot(300, [&] {
             QWidget* preview = QApplication::activeModalWidget();
             QVERIFY(preview && preview->grab().save(out.filePath("preview.png")));

@@ -1,5 +1,5 @@
 #include "app/DocumentListModel.h"
-
+#include "checks/Findings.h"
 #include "text/TextCoder.h"
 
 #include <QApplication>
@@ -173,6 +173,12 @@ void DocumentListModel::SetChecks(DocumentChecks checks) {
                          {Qt::BackgroundRole, Qt::ToolTipRole, Qt::DecorationRole});
 }
 
+int DocumentListModel::RowOf(const QString& sourcePath) const {
+    for (std::size_t r = 0; r < m_table.Rows.size(); ++r)
+        if (m_table.Rows[r].SourcePath == sourcePath) return int(r);
+    return -1;
+}
+
 QString DocumentListModel::ProblemTip(const DocumentRow& row, int column) const {
     const CellProblem* problem = m_checks.CellAt(row.SourcePath, column);
     return problem ? row.DisplayText(column) + u'\n' + problem->Why : QString();
@@ -186,16 +192,14 @@ QVariant DocumentListModel::CheckData(const DocumentRow& row, int column, int ro
     case Qt::ToolTipRole: {
         QString tip = ProblemTip(row, column);
         if (column == 0 && m_checks.IsDuplicate(row.SourcePath)) {
-            // A tooltip names a handful; the problems panel and its report name them all.
-            constexpr int Named = 10;
-            const QStringList others = m_checks.DuplicatesOf(row.SourcePath);
-            QStringList names;
-            for (const QString& other : others.mid(0, Named))
-                names << QLatin1Char('\'') + DocumentName(other) + QLatin1Char('\'');
-            if (others.size() > Named) names << QStringLiteral("ещё %1").arg(others.size() - Named);
+            // One name a line, as many as a screen shows; the problems list names them all.
+            QStringList lines;
+            for (const QString& other : m_checks.DuplicatesOf(row.SourcePath))
+                lines << QLatin1Char('\'') + DocumentName(other) + QLatin1Char('\'');
             if (tip.isEmpty()) tip = row.DisplayText(0);
-            tip += QStringLiteral("\nПовтор: те же номер, дата, сумма и ИНН плательщика, что в ") +
-                   names.join(QStringLiteral(", "));
+            const qsizetype above = tip.count(u'\n') + 2;
+            tip += QStringLiteral("\nПовтор: те же номер, дата, сумма и ИНН плательщика, что в\n") +
+                   ShortTip(lines, std::max<qsizetype>(2, MostTipLines - above));
         }
         if (!tip.isEmpty()) return tip;
         break;

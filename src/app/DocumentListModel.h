@@ -51,6 +51,8 @@ public:
     // The sort a later reading's rows take, its kind chosen from their first row (a sort the
     // user chose in an earlier session).
     void SetSortColumn(int column);
+    // The row of a document by its key, in the order shown; -1 when it is not listed.
+    int RowOf(const QString& sourcePath) const;
     SortKind CurrentSortKind() const { return m_sortKind; }
 
 private:

@@ -66,3 +66,8 @@ FilterBar::FilterBar(DocumentFilterModel& model, QWidget* parent) : QWidget(pare
         m_edit->selectAll();
     });
 }
+
+void FilterBar::Clear() {
+    m_edit->clear();
+    m_quick->setCurrentIndex(0);
+}

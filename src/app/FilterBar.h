@@ -14,6 +14,8 @@ public:
     FilterBar(DocumentFilterModel& model, QWidget* parent = nullptr);
 
     QLineEdit* Edit() const { return m_edit; }
+    // Every row shown again: nothing typed, no quick filter.
+    void Clear();
 
 private:
     QLineEdit* m_edit = nullptr;

@@ -8,6 +8,7 @@
 #include "app/FilterBar.h"
 #include "app/OptionsDlg.h"
 #include "app/PreviewDlg.h"
+#include "app/ProblemsView.h"
 #include "app/ReadingController.h"
 #include "app/SaveDialog.h"
 #include "app/SaveQuestions.h"
@@ -23,7 +24,6 @@
 #include "export/BuildExportFile.h"
 #include "export/SaveCommand.h"
 #include "reading/ColumnMap.h"
-#include "reading/ProblemSummary.h"
 #include "settings/INIStorage.h"
 #include "settings/ListColumns.h"
 #include "shell/AppInfo.h"
@@ -50,6 +50,7 @@
 #include <QSplitter>
 #include <QStatusBar>
 #include <QStyle>
+#include <QTabWidget>
 #include <QToolButton>
 #include <QVBoxLayout>
 
@@ -200,7 +201,14 @@ void Form1::BuildControls() {
     connect(m_model, &QAbstractItemModel::modelReset, this, &Form1::ShowCurrentRowInGrid);
     // Nor one the filter has just hidden.
     connect(m_filterModel, &DocumentFilterModel::FilterChanged, this, &Form1::ShowCurrentRowInGrid);
-    m_grid = new DetailGrid(*m_model, m_splitter);
+    // The document's fields and the problems list share the place below the list.
+    m_detailTabs = new QTabWidget(m_splitter);
+    m_detailTabs->setObjectName(QStringLiteral("DetailTabs"));
+    m_grid = new DetailGrid(*m_model, m_detailTabs);
+    m_problemsView = new ProblemsView(m_detailTabs);
+    m_detailTabs->addTab(m_grid, QStringLiteral("Реквизиты"));
+    m_detailTabs->addTab(m_problemsView, QStringLiteral("Замечания (0)"));
+    connect(m_problemsView, &ProblemsView::DocumentRequested, this, &Form1::ShowDocument);
     connect(m_splitter, &QSplitter::splitterMoved, this, [this] {
         const QList<int> sizes = m_splitter->sizes();
         if (sizes.size() == 2 && sizes[0] + sizes[1] > 0)
@@ -243,6 +251,12 @@ void Form1::BuildControls() {
     m_statusBar = new StatusLine(ReadyText, this);
     setStatusBar(m_statusBar);
     connect(m_statusBar, &StatusLine::CancelRequested, this, &Form1::CancelReading);
+    connect(m_statusBar, &StatusLine::FindingsRequested, this,
+            [this] { m_detailTabs->setCurrentWidget(m_problemsView); });
+    connect(m_problemsView, &ProblemsView::CountChanged, this, [this](int count) {
+        m_detailTabs->setTabText(1, QStringLiteral("Замечания (%1)").arg(count));
+        m_statusBar->ShowFindingCount(count);
+    });
 
     m_readTimer = new QTimer(this);
     m_readTimer->setObjectName(QStringLiteral("ReadTimer"));
@@ -318,7 +332,8 @@ void Form1::LoadColumns() {
     m_list->resizeColumnsToContents(); // the list is empty: fits the header texts
     m_list->RestoreColumns(m_settings);
     m_listShare = ReadListSplit(m_settings).value_or(m_listShare);
-    ShowProblems(load.Problems);
+    m_settingsFindings = ConfigFindings(m_configDir, load.Problems, m_coder);
+    ShowFindings();
 }
 
 void Form1::ApplyLayout() {
@@ -379,12 +394,33 @@ void Form1::ShowStatusText(const QString& text, qint32 colour) {
     m_statusBar->ShowText(text, colour);
 }
 
-void Form1::AddProblems(const QStringList& problems) {
-    m_statusBar->AddProblems(problems);
+void Form1::ShowNotice(const QString& text) {
+    m_statusBar->ShowNotice(text);
 }
 
-void Form1::ShowProblems(const QStringList& problems, const QStringList& skipped) {
-    m_statusBar->ShowProblems(problems, skipped);
+void Form1::AddFindings(const FindingList& findings) {
+    m_settingsFindings.insert(m_settingsFindings.end(), findings.begin(), findings.end());
+    ShowFindings();
+}
+
+void Form1::ShowFindings() {
+    FindingList all = m_settingsFindings;
+    AddAccountFinding(all, ReadOrganisationAccount(m_settings));
+    all.insert(all.end(), m_readingFindings.begin(), m_readingFindings.end());
+    m_problemsView->SetFindings(std::move(all));
+}
+
+void Form1::ShowDocument(const QString& sourcePath) {
+    const int row = m_model->RowOf(sourcePath);
+    if (row < 0) return;
+    // A finding's document hidden by the filter is shown again: the jump must land on it.
+    QModelIndex shown = m_filterModel->mapFromSource(m_model->index(row, 0));
+    if (!shown.isValid()) {
+        m_filterBar->Clear();
+        shown = m_filterModel->mapFromSource(m_model->index(row, 0));
+    }
+    m_list->setCurrentIndex(shown);
+    m_list->scrollTo(shown);
 }
 
 // ---- choosing and reading a source
@@ -427,7 +463,9 @@ void Form1::StartReading(const QString& path) {
     WriteLastFolder(m_settings, LastFolder::Source, SourceFolder(path));
     setCursor(Qt::BusyCursor);
     ShowStatusText(ProcessingText, StatusColorUnchanged);
-    ShowProblems({});
+    ShowNotice({});
+    m_readingFindings.clear();
+    ShowFindings();
     m_statusBar->ShowBusy(true);
     m_model->ClearRows();
     UpdateSaveEnabled(); // nothing to save until the new rows arrive
@@ -443,8 +481,11 @@ void Form1::OnReadingFinished() {
     m_model->SetRows(std::move(result.Outcome.Rows));
     if (!m_table.Rows.empty()) m_list->FitColumns();
     ShowStatusText(result.Outcome.StatusText, result.Outcome.StatusColor);
-    ShowProblems(result.Outcome.Problems + result.Report, result.Outcome.Skipped);
     m_model->SetChecks(std::move(result.Checks));
+    m_readingFindings = std::move(result.Outcome.Findings);
+    m_readingFindings.insert(m_readingFindings.end(), result.Findings.begin(),
+                             result.Findings.end());
+    ShowFindings();
     m_statusBar->ShowBusy(false);
     unsetCursor();
     UpdateSaveEnabled();
@@ -469,10 +510,10 @@ bool Form1::OpenSource(const QString& path) {
         ChooseSource(native);
         return true;
     }
-    ShowProblems(
-        {QFileInfo::exists(native)
-             ? QStringLiteral("'%1' не открыт: нужен файл .xml, архив .zip или папка").arg(native)
-             : QStringLiteral("'%1' не найден").arg(native)});
+    ShowNotice(
+        QFileInfo::exists(native)
+            ? QStringLiteral("'%1' не открыт: нужен файл .xml, архив .zip или папка").arg(native)
+            : QStringLiteral("'%1' не найден").arg(native));
     return false;
 }
 
@@ -515,8 +556,8 @@ void Form1::OnPickerDateChanged() {
 
 void Form1::OnOpenAfterToggled(bool checked) {
     if (!m_settings.WriteVal(User, QStringLiteral("GotoAfterSave"), checked ? 1 : 0)) {
-        ShowProblems({QStringLiteral("Не удалось записать настройку в '%1'")
-                          .arg(QDir::toNativeSeparators(m_settings.UserIniFile()))});
+        ShowNotice(QStringLiteral("Не удалось записать настройку в '%1'")
+                       .arg(QDir::toNativeSeparators(m_settings.UserIniFile())));
     }
 }
 
@@ -553,14 +594,14 @@ bool Form1::SaveWith(const QString& path, const std::vector<TemplateInfo>& templ
                      int templateIndex) {
     if (templateIndex < 0 || templateIndex >= int(templates.size())) {
         ShowStatusText(SaveFailureText, StatusColorFailure);
-        ShowProblems({QStringLiteral("Шаблон не найден в папке '%1'")
-                          .arg(QDir::toNativeSeparators(m_configDir))});
+        ShowNotice(QStringLiteral("Шаблон не найден в папке '%1'")
+                       .arg(QDir::toNativeSeparators(m_configDir)));
         return false;
     }
     if (const QString refused = ReplacedSourceText(path, m_txtFileIn->text(), m_table);
         !refused.isEmpty()) {
         ShowStatusText(SaveFailureText, StatusColorFailure);
-        ShowProblems({refused});
+        ShowNotice(refused);
         return false;
     }
     ExportResult result;
@@ -575,11 +616,11 @@ bool Form1::SaveWith(const QString& path, const std::vector<TemplateInfo>& templ
     }
     if (!result.Ok) {
         ShowStatusText(SaveFailureText, StatusColorFailure);
-        ShowProblems({result.Error.isEmpty() ? path : result.Error});
+        ShowNotice(result.Error.isEmpty() ? path : result.Error);
         return false;
     }
     ShowStatusText(SaveSuccessText(qint64(m_table.Rows.size()), path), StatusColorSuccess);
-    ShowProblems({});
+    ShowNotice({});
     WriteLastFolder(m_settings, LastFolder::Statement,
                     QDir::toNativeSeparators(QFileInfo(path).absolutePath()));
     if (m_mnuOpenAfter->isChecked()) ShowInFileManager(path);
@@ -658,6 +699,7 @@ void Form1::ShowOptions() {
     options.exec();
     m_accountBar->Refresh();
     m_totals->SetAccount(ReadOrganisationAccount(m_settings));
+    ShowFindings();
 }
 
 // ---- events

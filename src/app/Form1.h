@@ -1,6 +1,7 @@
 #pragma once
 
 #include "checks/DocumentChecks.h"
+#include "checks/Findings.h"
 #include "export/SaveCommand.h"
 #include "reading/DocumentTable.h"
 #include "reading/ReadingRun.h"
@@ -16,6 +17,8 @@ class DocumentFilterModel;
 class DocumentListModel;
 class DocumentListView;
 class FilterBar;
+class ProblemsView;
+class QTabWidget;
 class ReadingController;
 class SplitButton;
 class StatusLine;
@@ -41,11 +44,10 @@ public:
 
     // Sets the status line's text; colour is 0x00BBGGRR, or StatusColorUnchanged to keep it.
     void ShowStatusText(const QString& text, qint32 colour);
-    // Extra information beside the status line (unreadable files, why a save failed, ...); files
-    // left out by a reading are counted and the first of them named.
-    void ShowProblems(const QStringList& problems, const QStringList& skipped = {});
-    // More problems, after what is shown already.
-    void AddProblems(const QStringList& problems);
+    // A message beside the status line that is no finding (why a save failed, ...); empty: none.
+    void ShowNotice(const QString& text);
+    // Settings findings made outside the window (the settings folder), kept with TAG.INI's.
+    void AddFindings(const FindingList& findings);
 
     // Takes a source as a drop on TxtFileIn would ("vypiska PATH", "Open with"): an existing
     // folder, .xml or .zip file. Anything else is said beside the status line; false then.
@@ -101,6 +103,9 @@ private:
     // Totals, checks, preview and cancelling a read.
     void BuildCheckControls();
     void PlacePreviewButton();
+    // The settings', the account's and the last reading's findings into the problems list.
+    void ShowFindings();
+    void ShowDocument(const QString& sourcePath);
     // The save command with the dialog's file type set to a template (-1: the first).
     void SaveCommandFor(int templateIndex);
 
@@ -133,6 +138,8 @@ private:
     QAction* m_mnuOpenAfter = nullptr;
     QAction* m_saveAction = nullptr;
     StatusLine* m_statusBar = nullptr;
+    QTabWidget* m_detailTabs = nullptr;
+    ProblemsView* m_problemsView = nullptr;
     QWidget* m_shape1 = nullptr;
     QTimer* m_readTimer = nullptr;
     TotalsPanel* m_totals = nullptr;
@@ -142,5 +149,7 @@ private:
     ReadingController* m_reading = nullptr;
     bool m_readAgain = false;
 
+    FindingList m_settingsFindings; // TAG.INI, the templates, the settings folder
+    FindingList m_readingFindings;  // the last reading's and its checks'
     bool m_settingPicker = false;
 };

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "checks/DocumentChecks.h"
+#include "checks/Findings.h"
 #include "reading/ReadingRun.h"
 
 #include <QObject>
@@ -20,7 +21,7 @@ public:
     struct Result {
         ReadingOutcome Outcome;
         DocumentChecks Checks;
-        QStringList Report; // what the checks found, one line each
+        FindingList Findings; // what the checks found
     };
 
     explicit ReadingController(const TextCoder& coder, QObject* parent = nullptr);

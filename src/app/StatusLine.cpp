@@ -1,18 +1,36 @@
 #include "app/StatusLine.h"
 
-#include "reading/ProblemSummary.h"
 #include "reading/ReadingRun.h"
 #include "shell/FormLayout.h"
+#include "text/ElideStatus.h"
 
-#include <QLabel>
+#include <QLocale>
+#include <QPainter>
 #include <QProgressBar>
+#include <QStyle>
 #include <QToolButton>
+
+#include <cmath>
 
 namespace {
 int Px(double twips) {
     return int(std::lround(twips / TwipsPerPixel));
 }
 } // namespace
+
+QSize ElidedLabel::minimumSizeHint() const {
+    return {1, QLabel::minimumSizeHint().height()};
+}
+
+void ElidedLabel::paintEvent(QPaintEvent*) {
+    QPainter painter(this);
+    const QRect area = contentsRect();
+    const QFontMetrics metrics = fontMetrics();
+    const QString shown = ElideStatusText(
+        text(), area.width(), [&](const QString& s) { return metrics.horizontalAdvance(s); });
+    style()->drawItemText(&painter, area, int(alignment()), palette(), isEnabled(), shown,
+                          foregroundRole());
+}
 
 QColor StatusLine::Colour(qint32 colour) {
     return QColor(colour & 0xFF, (colour >> 8) & 0xFF, (colour >> 16) & 0xFF);
@@ -21,20 +39,30 @@ QColor StatusLine::Colour(qint32 colour) {
 StatusLine::StatusLine(const QString& text, QWidget* parent) : QStatusBar(parent) {
     setObjectName(QStringLiteral("StatusBar1"));
     setSizeGripEnabled(true);
-    m_text = new QLabel(text, this);
+    // A long path in the status text gives way to the panels at the right, not the other way.
+    m_text = new ElidedLabel(text, this);
     m_text->setObjectName(QStringLiteral("StatusText"));
+    m_text->setAlignment(Qt::AlignLeft | Qt::AlignVCenter);
+    m_text->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Preferred);
+    m_text->setToolTip(text);
     QPalette colours = m_text->palette();
     colours.setColor(QPalette::WindowText, colours.color(QPalette::ButtonText));
     m_text->setPalette(colours);
     addWidget(m_text, 1);
-    m_problems = new QLabel(this);
-    m_problems->setObjectName(QStringLiteral("StatusProblems"));
-    m_problems->setMaximumWidth(Px(5000));
-    addWidget(m_problems);
-    m_problems->hide();
-    // A long path in the status text gives way to the panels at the right, not the other way.
-    m_text->setMinimumWidth(1);
-    m_problems->setMinimumWidth(1);
+
+    m_notice = new ElidedLabel(this);
+    m_notice->setObjectName(QStringLiteral("StatusNotice"));
+    m_notice->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Preferred);
+    addWidget(m_notice, 1);
+    m_notice->hide();
+
+    m_count = new QToolButton(this);
+    m_count->setObjectName(QStringLiteral("ProblemsCount"));
+    m_count->setAutoRaise(true);
+    m_count->setToolTip(QStringLiteral("Открыть список замечаний"));
+    addWidget(m_count);
+    m_count->hide();
+    connect(m_count, &QToolButton::clicked, this, &StatusLine::FindingsRequested);
 
     m_progress = new QProgressBar(this);
     m_progress->setObjectName(QStringLiteral("ReadProgress"));
@@ -57,6 +85,7 @@ StatusLine::StatusLine(const QString& text, QWidget* parent) : QStatusBar(parent
 
 void StatusLine::ShowText(const QString& text, qint32 colour) {
     m_text->setText(text);
+    m_text->setToolTip(text);
     if (colour != StatusColorUnchanged) {
         QPalette colours = m_text->palette();
         colours.setColor(QPalette::WindowText, Colour(colour));
@@ -68,33 +97,17 @@ QString StatusLine::Text() const {
     return m_text->text();
 }
 
-void StatusLine::AddProblems(const QStringList& problems) {
-    if (!problems.isEmpty()) ShowProblems(m_problemLines + problems, m_skipped);
+void StatusLine::ShowNotice(const QString& text) {
+    m_notice->setText(text);
+    m_notice->setToolTip(text);
+    m_notice->setVisible(!text.isEmpty());
 }
 
-void StatusLine::ShowProblems(const QStringList& problems, const QStringList& skipped) {
-    m_problemLines = problems;
-    m_skipped = skipped;
-    const ProblemSummaryTexts panel = ProblemSummary(problems, skipped);
-    if (panel.Text.isEmpty()) {
-        m_problems->clear();
-        m_problems->setToolTip({});
-        m_problems->hide();
-        return;
-    }
-    m_problems->setText(
-        m_problems->fontMetrics().elidedText(panel.Text, Qt::ElideMiddle, Px(5000)));
-    QString tip = panel.ToolTip;
-    // A year of documents may bring thousands of lines: a tooltip of them all would not fit on
-    // any screen, and every failing value is tinted in the list anyway.
-    constexpr qsizetype TipLines = 300;
-    if (problems.size() > TipLines) {
-        QStringList lines = problems.first(TipLines);
-        lines << QStringLiteral("… и ещё %1 (отмечены в списке)").arg(problems.size() - TipLines);
-        tip = lines.join(u'\n');
-    }
-    m_problems->setToolTip(tip);
-    m_problems->show();
+void StatusLine::ShowFindingCount(int count) {
+    // Grouped as Russian writes numbers, with a no-break space.
+    m_count->setText(QStringLiteral("Замечаний: %1")
+                         .arg(QLocale(QLocale::Russian, QLocale::Russia).toString(count)));
+    m_count->setVisible(count > 0);
 }
 
 void StatusLine::ShowBusy(bool busy) {

@@ -1,15 +1,16 @@
 #pragma once
 
+#include <QLabel>
 #include <QStatusBar>
-#include <QStringList>
 
-class QLabel;
 class QProgressBar;
 class QToolButton;
 
-// The window's status bar "StatusBar1": the status text in its colour, the problems beside it
-// (counted and named, every one in its tooltip), and while a source is read a progress bar with
-// a button that stops the reading. Panels of others (the totals) go to its right.
+// The window's status bar "StatusBar1": the status text in its colour, whole in its tooltip and
+// cut in the middle of its path when the line is short of room; a notice beside it (why a save
+// failed, ...); the count of findings, which opens the problems list; and while a source is read
+// a progress bar with a button that stops the reading. Panels of others (the totals) go to its
+// right.
 class StatusLine : public QStatusBar {
     Q_OBJECT
 public:
@@ -18,9 +19,10 @@ public:
     // colour is 0x00BBGGRR, or StatusColorUnchanged to keep it.
     void ShowText(const QString& text, qint32 colour);
     QString Text() const;
-    // Files left out are counted and the first of them named; nothing hides the panel.
-    void ShowProblems(const QStringList& problems, const QStringList& skipped = {});
-    void AddProblems(const QStringList& problems);
+    // A message that is not a finding; empty hides it.
+    void ShowNotice(const QString& text);
+    // "Замечаний: 1 234"; hidden for none.
+    void ShowFindingCount(int count);
 
     // The progress bar, at first with no end known, and the stop button.
     void ShowBusy(bool busy);
@@ -30,11 +32,23 @@ public:
 
 signals:
     void CancelRequested();
+    void FindingsRequested();
 
 private:
     QLabel* m_text = nullptr;
-    QLabel* m_problems = nullptr;
+    QLabel* m_notice = nullptr;
+    QToolButton* m_count = nullptr;
     QProgressBar* m_progress = nullptr;
     QToolButton* m_cancel = nullptr;
-    QStringList m_problemLines, m_skipped;
+};
+
+// A label that keeps its whole text and paints it cut to its width (ElideStatusText).
+class ElidedLabel : public QLabel {
+    Q_OBJECT
+public:
+    using QLabel::QLabel;
+    QSize minimumSizeHint() const override;
+
+protected:
+    void paintEvent(QPaintEvent* event) override;
 };

@@ -1,4 +1,5 @@
 #include "app/Form1.h"
+#include "checks/Findings.h"
 #include "reading/ReadingRun.h"
 #include "reading/TempFolders.h"
 #include "settings/ConfigLocation.h"
@@ -46,7 +47,9 @@ int main(int argc, char* argv[]) {
     TextCoder coder(locale);
     INIStorage settings(config.Dir);
     Form1 window(coder, settings, config.Dir);
-    window.AddProblems(config.Problems);
+    FindingList configFindings;
+    AddSettingsFindings(configFindings, UserConfigDir(), config.Problems);
+    window.AddFindings(configFindings);
     window.show();
     if (!parser.positionalArguments().isEmpty()) {
         // A file manager may hand over a file:// address instead of a path.

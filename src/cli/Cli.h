@@ -8,10 +8,12 @@ enum CliExit : int {
     ExitNoDocuments = 1,
     ExitUsage = 2,
     ExitWriteFailed = 3,
-    ExitHadProblems = 4, // with --strict: the run went on past a problem (a file left out, ...)
+    ExitHadProblems = 4, // with --strict: the run went on past a problem (a file left out, ...);
+                         // for check: there are findings
 };
 
 // args: the words after the command name.
 int RunList(const QStringList& args);
 int RunConvert(const QStringList& args);
 int RunTemplates(const QStringList& args);
+int RunCheck(const QStringList& args);

@@ -2,6 +2,7 @@
 
 #include "checks/DocumentChecks.h"
 #include "checks/DocumentTotals.h"
+#include "checks/Findings.h"
 #include "checks/OrganisationAccount.h"
 #include "cli/Cli.h"
 #include "cli/CliSafety.h"
@@ -142,8 +143,8 @@ const std::vector<CliOptionSpec>& CliOptionTable() {
          {}},
         {{QStringLiteral("format")},
          QStringLiteral("tsv|json"),
-         QStringLiteral("list: TSV lines (default) or a JSON array of objects"),
-         {QStringLiteral("list")}},
+         QStringLiteral("list, check: TSV lines (default) or a JSON array of objects"),
+         {QStringLiteral("list"), QStringLiteral("check")}},
         {{QStringLiteral("template")},
          QStringLiteral("NAME|PATH"),
          QStringLiteral("convert: a template of the settings folder by its file name or its "
@@ -162,7 +163,7 @@ const std::vector<CliOptionSpec>& CliOptionTable() {
          QStringLiteral(
              "exit with 4 when the run went on past a problem (a file unreadable or left "
              "out, a damaged archive, a skipped TAG.INI line)"),
-         {}},
+         {QStringLiteral("list"), QStringLiteral("convert")}},
         {{QStringLiteral("o"), QStringLiteral("output")},
          QStringLiteral("FILE"),
          QStringLiteral("convert: the statement to write; - writes it to stdout"),
@@ -174,6 +175,7 @@ const std::vector<CliOptionSpec>& CliOptionTable() {
 
 QString CliUsageText() {
     return Synopsis(QStringLiteral("Usage: "), QStringLiteral("list")) + u'\n' +
+           Synopsis(QStringLiteral("  or:  "), QStringLiteral("check")) + u'\n' +
            Synopsis(QStringLiteral("  or:  "), QStringLiteral("convert")) + u'\n' +
            Synopsis(QStringLiteral("  or:  "), QStringLiteral("templates")) + u'\n' +
            QStringLiteral("  or:  %1 --help | --version\n").arg(Program);
@@ -208,20 +210,21 @@ QString CliHelpText() {
                      "fields separated by TAB (inside a field \\ is written \\\\, TAB \\t, "
                      "LF \\n, CR \\r). With --format json it prints an array with one object "
                      "per document: the captions as keys, the amount also as a number under "
-                     "\"amount\". convert writes the statement and prints the save status (to "
-                     "stderr with -o -). templates lists the templates: display name, file type "
-                     "and file. The reading outcome and every problem go to "
+                     "\"amount\". check prints the problems list: a caption line, then a line "
+                     "per finding with its kind, file, field, value and why (as JSON: objects "
+                     "with kind, file, field, value, why). convert writes the statement and prints "
+                     "the save status (to stderr with -o -). templates lists the templates: "
+                     "display name, file type and file. The reading outcome and every problem go to "
                      "stderr."))
           << QString() << QStringLiteral("Exit status:")
-          << paragraph(
-                 QStringLiteral("  "),
-                 QStringLiteral(
-                     "0 done; 1 the source gave no documents (nothing written); "
-                     "2 a usage or configuration error; 3 the output could not "
-                     "be written (an existing file stays intact), stdout "
-                     "included; 4 with --strict, the run went on past a "
-                     "problem (ACC missing included). SIGINT, SIGTERM or SIGHUP end a run where "
-                     "nothing is half written, by that signal."));
+          << paragraph(QStringLiteral("  "),
+                       QStringLiteral("0 done; 1 the source gave no documents (nothing written); "
+                                      "2 a usage or configuration error; 3 the output could not "
+                                      "be written (an existing file stays intact), stdout "
+                                      "included; 4 with --strict, the run went on past a "
+                                      "problem (ACC missing included), and for check, there are "
+                                      "findings. SIGINT, SIGTERM or SIGHUP end a run where "
+                                      "nothing is half written, by that signal."));
     return lines.join(u'\n') + u'\n';
 }
 
@@ -231,6 +234,49 @@ QString CliVersionText() {
         .arg(VYPISKA_VERSION_MAJOR)
         .arg(VYPISKA_VERSION_MINOR)
         .arg(VYPISKA_VERSION_PATCH);
+}
+
+// Appends the text with what would break a TSV line (backslash, TAB, LF, CR) or a JSON string
+// (those, quotes and every other control character) escaped; the rest goes as it is, in runs.
+void AppendEscaped(QString& out, const QString& text, CliEscape how) {
+    const auto special = [how](QChar c) {
+        return c == u'\\' || c.unicode() < 0x20 || (how == CliEscape::Json && c == u'"');
+    };
+    qsizetype from = 0;
+    for (qsizetype i = 0; i < text.size(); ++i) {
+        const QChar c = text[i];
+        if (!special(c)) continue;
+        out += QStringView(text).sliced(from, i - from);
+        from = i + 1;
+        switch (c.unicode()) {
+        case '\\':
+            out += QLatin1String("\\\\");
+            break;
+        case '\t':
+            out += QLatin1String("\\t");
+            break;
+        case '\n':
+            out += QLatin1String("\\n");
+            break;
+        case '\r':
+            out += QLatin1String("\\r");
+            break;
+        default:
+            if (how == CliEscape::Json && c == u'"')
+                out += QLatin1String("\\\"");
+            else if (how == CliEscape::Json)
+                out += QStringLiteral("\\u%1").arg(c.unicode(), 4, 16, QLatin1Char('0'));
+            else
+                out += c; // another control character stays in a TSV line
+        }
+    }
+    out += QStringView(text).sliced(from);
+}
+
+void AppendJsonString(QString& out, const QString& text) {
+    out += u'"';
+    AppendEscaped(out, text, CliEscape::Json);
+    out += u'"';
 }
 
 bool WriteAll(std::FILE* stream, const QByteArray& bytes) {
@@ -317,33 +363,44 @@ std::optional<int> ParseCliOptions(const QString& command, const QStringList& ar
     }
     if (options->ConfigDir.isEmpty()) {
         const ConfigLocation location = ResolveConfigDir(QCoreApplication::applicationDirPath());
-        for (const QString& problem : location.Problems)
-            CliError(problem);
+        options->ConfigProblems = location.Problems;
         options->ConfigDir = location.Dir;
     }
     return std::nullopt;
 }
 
-bool LoadCliColumns(const CliOptions& options, ColumnMap* columns, qsizetype* problems) {
-    if (!QFileInfo(options.ConfigDir).isDir()) {
-        CliError(QStringLiteral("Папка настроек '%1' не найдена").arg(options.ConfigDir));
+void PrintFindings(const FindingList& findings) {
+    QString text;
+    for (const Finding& finding : findings)
+        text += EscapeControls(FindingLine(finding)) + u'\n';
+    WriteAll(stderr, text.toUtf8());
+}
+
+bool LoadCliColumns(const CliOptions& options, ColumnMap* columns, FindingList* settings,
+                    bool print) {
+    FindingList found;
+    AddSettingsFindings(found, UserConfigDir(), options.ConfigProblems);
+    // What led to a configuration error is said before it, whatever the command.
+    const auto fail = [&](const QString& error) {
+        PrintFindings(found);
+        CliError(error);
         return false;
-    }
+    };
+    if (!QFileInfo(options.ConfigDir).isDir())
+        return fail(QStringLiteral("Папка настроек '%1' не найдена").arg(options.ConfigDir));
     const QString path = QDir(options.ConfigDir).filePath(QStringLiteral("TAG.INI"));
     ColumnMapLoad load = LoadColumnMap(path);
-    for (const QString& problem : std::as_const(load.Problems))
-        CliError(problem);
-    if (problems) *problems += load.Problems.size();
-    if (load.Columns.empty()) {
-        CliError(QStringLiteral("Карта колонок '%1' не задает ни одной колонки").arg(path));
-        return false;
-    }
+    AddSettingsFindings(found, path, load.Problems);
+    if (load.Columns.empty())
+        return fail(QStringLiteral("Карта колонок '%1' не задает ни одной колонки").arg(path));
+    if (print) PrintFindings(found);
+    settings->insert(settings->end(), found.begin(), found.end());
     *columns = std::move(load.Columns);
     return true;
 }
 
 ReadingOutcome ReadCliSource(const CliOptions& options, const ColumnMap& columns,
-                             const TextCoder& coder, RowUse use) {
+                             const TextCoder& coder, RowUse use, bool print) {
     ReadingOutcome outcome;
     {
         ProgressLine progress;
@@ -351,8 +408,7 @@ ReadingOutcome ReadCliSource(const CliOptions& options, const ColumnMap& columns
     }
     EndIfInterrupted();
     PrintLine(stderr, outcome.StatusText);
-    for (const QString& problem : std::as_const(outcome.Problems))
-        CliError(problem);
+    if (print) PrintFindings(outcome.Findings);
     return outcome;
 }
 
@@ -362,8 +418,10 @@ QString CliOrganisationAccount(const CliOptions& options) {
 
 CliChecks::CliChecks(const DocumentTable& table, const QString& account)
     : m_lines(std::async(std::launch::async, [&table, account] {
-          return QStringList{TotalsText(ComputeTotals(table, account))} +
-                 CheckReport(table, CheckDocuments(table, true, account));
+          QStringList lines{TotalsText(ComputeTotals(table, account))};
+          for (const Finding& finding : CheckFindings(table, CheckDocuments(table, true, account)))
+              lines << FindingLine(finding);
+          return lines;
       })) {}
 
 void CliChecks::Print() {

@@ -31,6 +31,7 @@ struct CliOptions {
     QLocale Locale;    // default: the user's, as the window displays it
     QString Source;
     QMap<QString, QString> Values;
+    QStringList ConfigProblems; // why the user's settings folder could not be made
 };
 
 // The synopsis lines; the whole --help text (synopsis, options, output, exit status); the
@@ -45,6 +46,22 @@ void PrintLine(std::FILE* stream, const QString& text);
 // Writes the bytes and flushes; false when they did not all get out (a full disk, a closed pipe).
 bool WriteAll(std::FILE* stream, const QByteArray& bytes);
 
+enum class CliEscape { Tsv, Json };
+// Appends the text with what would break a TSV line (backslash, TAB, LF, CR) or a JSON string
+// (those, quotes and every other control character) escaped.
+void AppendEscaped(QString& out, const QString& text, CliEscape how);
+// The text as a JSON string, quotes included.
+void AppendJsonString(QString& out, const QString& text);
+
+// One TSV line of count fields, field(i) giving each.
+template <typename Field> inline void AppendTsvLine(QString& out, int count, Field field) {
+    for (int i = 0; i < count; ++i) {
+        if (i > 0) out += QLatin1Char('\t');
+        AppendEscaped(out, field(i), CliEscape::Tsv);
+    }
+    out += QLatin1Char('\n');
+}
+
 // Prints one line "vypiska-cli: <text>" to stderr.
 void CliError(const QString& text);
 
@@ -54,20 +71,24 @@ void CliError(const QString& text);
 std::optional<int> ParseCliOptions(const QString& command, const QStringList& args,
                                    CliOptions* options);
 
-// Loads ConfigDir/TAG.INI, printing its problems to stderr (and counting them). Returns false
-// (after one error line) when the folder does not exist or the map gives no columns: a
-// configuration error.
-bool LoadCliColumns(const CliOptions& options, ColumnMap* columns, qsizetype* problems = nullptr);
+// Prints the findings to stderr, one FindingLine each.
+void PrintFindings(const FindingList& findings);
 
-// Reads SOURCE as the window does and prints the outcome text, then each problem, to stderr.
-// On a terminal a long run shows its progress on one stderr line meanwhile.
+// Loads ConfigDir/TAG.INI; the settings folder's problems and the map's go to settings as
+// findings, printed to stderr with print. Returns false (after one error line) when the folder
+// does not exist or the map gives no columns: a configuration error.
+bool LoadCliColumns(const CliOptions& options, ColumnMap* columns, FindingList* settings,
+                    bool print = true);
+
+// Reads SOURCE as the window does and prints the outcome text, then (with print) each finding,
+// to stderr. On a terminal a long run shows its progress on one stderr line meanwhile.
 // A stop signal during the reading ends the process there (EndIfInterrupted).
 ReadingOutcome ReadCliSource(const CliOptions& options, const ColumnMap& columns,
-                             const TextCoder& coder, RowUse use = RowUse::List);
+                             const TextCoder& coder, RowUse use = RowUse::List, bool print = true);
 
 // The totals line of the checked documents (with the income and outgo of the organisation's
 // account), then what the checks found in them (failing requisites, amounts left out of the
-// total, documents not of that account, duplicates), one line each. They are made on a
+// total, documents not of that account, duplicates), one finding a line. They are made on a
 // thread of their own from construction on, while the statement or the listing is written, and
 // go to stderr with Print. The table must stay as it is until then.
 // The organisation's account of ConfigDir's CONFIG.INI (ACC).

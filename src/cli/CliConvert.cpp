@@ -106,8 +106,9 @@ int RunConvert(const QStringList& args) {
     }
 
     DocumentTable table;
-    qsizetype problems = 0;
-    if (!LoadCliColumns(options, &table.Columns, &problems)) return ExitUsage;
+    FindingList configFindings;
+    if (!LoadCliColumns(options, &table.Columns, &configFindings)) return ExitUsage;
+    qsizetype problems = qsizetype(configFindings.size());
     ReadingOutcome outcome = ReadCliSource(options, table.Columns, coder, RowUse::Statement);
     problems += outcome.Problems.size();
     if (outcome.Rows.empty()) return ExitNoDocuments;

@@ -14,60 +14,6 @@ namespace {
 
 const QString JsonAmountKey = QStringLiteral("amount");
 
-enum class Escape { Tsv, Json };
-
-// Appends the text with what would break a TSV line (backslash, TAB, LF, CR) or a JSON string
-// (those, quotes and every other control character) escaped; the rest goes as it is, in runs.
-void AppendEscaped(QString& out, const QString& text, Escape how) {
-    const auto special = [how](QChar c) {
-        return c == u'\\' || c.unicode() < 0x20 || (how == Escape::Json && c == u'"');
-    };
-    qsizetype from = 0;
-    for (qsizetype i = 0; i < text.size(); ++i) {
-        const QChar c = text[i];
-        if (!special(c)) continue;
-        out += QStringView(text).sliced(from, i - from);
-        from = i + 1;
-        switch (c.unicode()) {
-        case '\\':
-            out += QLatin1String("\\\\");
-            break;
-        case '\t':
-            out += QLatin1String("\\t");
-            break;
-        case '\n':
-            out += QLatin1String("\\n");
-            break;
-        case '\r':
-            out += QLatin1String("\\r");
-            break;
-        default:
-            if (how == Escape::Json && c == u'"')
-                out += QLatin1String("\\\"");
-            else if (how == Escape::Json)
-                out += QStringLiteral("\\u%1").arg(c.unicode(), 4, 16, QLatin1Char('0'));
-            else
-                out += c; // another control character stays in a TSV line
-        }
-    }
-    out += QStringView(text).sliced(from);
-}
-
-void AppendJsonString(QString& out, const QString& text) {
-    out += u'"';
-    AppendEscaped(out, text, Escape::Json);
-    out += u'"';
-}
-
-// One TSV line of count fields, field(i) giving each.
-template <typename Field> void AppendTsvLine(QString& out, int count, Field field) {
-    for (int i = 0; i < count; ++i) {
-        if (i > 0) out += QLatin1Char('\t');
-        AppendEscaped(out, field(i), Escape::Tsv);
-    }
-    out += QLatin1Char('\n');
-}
-
 void Write(const QByteArray& bytes) {
     std::fwrite(bytes.constData(), 1, size_t(bytes.size()), stdout);
 }
@@ -157,8 +103,9 @@ int RunList(const QStringList& args) {
         return ExitUsage;
     }
     ColumnMap columns;
-    qsizetype problems = 0;
-    if (!LoadCliColumns(options, &columns, &problems)) return ExitUsage;
+    FindingList settings;
+    if (!LoadCliColumns(options, &columns, &settings)) return ExitUsage;
+    qsizetype problems = qsizetype(settings.size());
     const TextCoder coder(options.Locale);
     ReadingOutcome outcome = ReadCliSource(options, columns, coder);
     problems += outcome.Problems.size();

@@ -58,6 +58,30 @@ bool HasAnyBlock(const QString& tpl) {
     return false;
 }
 
+// The template's text, or none with why it cannot serve (unreadable, or no block at all).
+std::optional<QString> ReadTemplate(const QString& templatePath, QString* problem) {
+    QString readError;
+    const std::optional<QString> read = ReadWholeFile(templatePath, &readError);
+    if (!read) {
+        // The system's own words come in English: say what happened, keep them as the detail.
+        const QString why = !QFileInfo::exists(templatePath) ? QStringLiteral("файл не найден")
+                            : readError.isEmpty()
+                                ? QStringLiteral("файл не удалось прочитать")
+                                : QStringLiteral("файл не удалось прочитать (%1)").arg(readError);
+        *problem = QStringLiteral("Не удалось прочитать шаблон '%1': %2")
+                       .arg(QDir::toNativeSeparators(templatePath), why);
+        return std::nullopt;
+    }
+    const QString& tpl = *read;
+    if (!HasAnyBlock(tpl)) {
+        *problem = QStringLiteral("Шаблон '%1' не содержит ни одного из блоков <header>, "
+                                  "<document>, <footer>: это не шаблон выписки")
+                       .arg(QDir::toNativeSeparators(templatePath));
+        return std::nullopt;
+    }
+    return read;
+}
+
 // Takes the statement's bytes a piece at a time; false when they cannot be kept.
 using StatementSink = std::function<bool(const QByteArray& piece)>;
 
@@ -68,24 +92,10 @@ ExportResult BuildStatement(const StatementSink& sink, const DocumentTable& docu
                             const QString& templatePath, double exportDateTime,
                             const INIStorage& settings, const TextCoder& coder,
                             FormatSettings& formats) {
-    QString readError;
-    const std::optional<QString> read = ReadWholeFile(templatePath, &readError);
-    if (!read) {
-        // The system's own words come in English: say what happened, keep them as the detail.
-        const QString why = !QFileInfo::exists(templatePath) ? QStringLiteral("файл не найден")
-                            : readError.isEmpty()
-                                ? QStringLiteral("файл не удалось прочитать")
-                                : QStringLiteral("файл не удалось прочитать (%1)").arg(readError);
-        return Failed(ExportFailure::Template,
-                      QStringLiteral("Не удалось прочитать шаблон '%1': %2")
-                          .arg(QDir::toNativeSeparators(templatePath), why));
-    }
+    QString problem;
+    const std::optional<QString> read = ReadTemplate(templatePath, &problem);
+    if (!read) return Failed(ExportFailure::Template, problem);
     const QString& tpl = *read;
-    if (!HasAnyBlock(tpl))
-        return Failed(ExportFailure::Template,
-                      QStringLiteral("Шаблон '%1' не содержит ни одного из блоков <header>, "
-                                     "<document>, <footer>: это не шаблон выписки")
-                          .arg(QDir::toNativeSeparators(templatePath)));
 
     const QString formatBlock = coder.ReadTag(tpl, QStringLiteral("formats"));
     // A point when the template names none: the statement must not change with the locale of
@@ -200,4 +210,10 @@ ExportResult BuildExportFile(const QString& outputPath, const DocumentTable& doc
                       QStringLiteral("Не удалось сохранить '%1': после записи файла нет на месте")
                           .arg(QDir::toNativeSeparators(outputPath)));
     return {true, {}, ExportFailure::None};
+}
+
+QString TemplateProblem(const QString& templatePath) {
+    QString problem;
+    ReadTemplate(templatePath, &problem);
+    return problem;
 }

@@ -44,3 +44,7 @@ ExportResult BuildExportFile(const QString& outputPath, const DocumentTable& doc
                              const QString& templatePath, double exportDateTime,
                              const INIStorage& settings, const TextCoder& coder,
                              FormatSettings& formats);
+
+// Why the template cannot make a statement (unreadable, or none of the blocks), in the words
+// the save command would use; empty when it can.
+QString TemplateProblem(const QString& templatePath);

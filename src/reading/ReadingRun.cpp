@@ -152,6 +152,7 @@ bool Stopped(ReadingCancel cancel) {
 void Take(const QString& path, std::optional<DocumentRow> row, const QString& problem,
           ReadingOutcome* outcome, ReadingCancel cancel) {
     if (!row && Stopped(cancel)) return;
+    AddFileFindings(outcome->Findings, path, row.has_value(), problem);
     if (row)
         outcome->Rows.push_back(std::move(*row));
     else
@@ -413,11 +414,12 @@ private:
 
 // Said once when the long text of the rows filled its budget and reading stopped.
 void SayFull(const ReadingPool& pool, const QString& source, ReadingOutcome* outcome) {
-    if (pool.Full() && !pool.OutOfMemory())
-        outcome->Problems << QStringLiteral("Документы в '%1' содержат больше %2 МБ длинных "
-                                            "значений; чтение остановлено, прочитанное оставлено")
-                                 .arg(source)
-                                 .arg(QString::number(double(pool.KeptBudget()) / (1 << 20)));
+    if (!pool.Full() || pool.OutOfMemory()) return;
+    outcome->Problems << QStringLiteral("Документы в '%1' содержат больше %2 МБ длинных "
+                                        "значений; чтение остановлено, прочитанное оставлено")
+                             .arg(source)
+                             .arg(QString::number(double(pool.KeptBudget()) / (1 << 20)));
+    AddSourceFinding(outcome->Findings, FindingKind::Unread, source, outcome->Problems.back());
 }
 
 bool ReadFolderWith(const QString& folder, const ColumnMap& columns, const TextCoder& coder,
@@ -498,6 +500,7 @@ bool ReadZipWith(const QString& archive, const ColumnMap& columns, const TextCod
     // as a folder's do.
     ReadingPool pool(columns, coder, cancel, use, true, limits.MaxKeptTextBytes);
     QStringList names;
+    const qsizetype said = outcome->Problems.size();
     const auto keepGoing = [&] { return !Stopped(cancel) && (!progress || progress(0, 0)); };
     ArchiveLevel level = WalkArchiveLevel(archive, {}, pool, names, limits, keepGoing);
     // "Compress this folder" puts everything under one folder: that folder is the top level.
@@ -517,6 +520,8 @@ bool ReadZipWith(const QString& archive, const ColumnMap& columns, const TextCod
                                  .arg(archive, name);
         outcome->Skipped << archive + u'/' + name;
     }
+    AddArchiveFindings(outcome->Findings, archive, outcome->Problems.mid(said),
+                       level.Refused + level.Deeper);
 
     // A cancel keeps the documents read by then, as for a folder.
     const bool finished = (level.Walked || pool.Full()) && pool.Finish(progress);
@@ -578,6 +583,7 @@ ReadingOutcome RunReading(const QString& path, const ColumnMap& columns, const T
         outcome.Problems << QStringLiteral("Не хватило памяти, чтобы прочитать '%1'; чтение "
                                            "остановлено, прочитанное оставлено")
                                 .arg(path);
+        AddSourceFinding(outcome.Findings, FindingKind::Unread, path, outcome.Problems.back());
     }
     outcome.Cancelled = !finished;
 

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "checks/Findings.h"
 #include "reading/ArchiveWalk.h"
 #include "reading/DocumentTable.h"
 
@@ -54,6 +55,7 @@ struct ReadingOutcome {
     qint32 StatusColor = StatusColorFailure;
     QStringList Problems; // files that could not be read, a broken archive, ...: extra information
     QStringList Skipped;  // every file left out, by path (its problem says why)
+    FindingList Findings; // the same, one finding each, the file named, for the problems list
     bool Cancelled = false;
 };
 

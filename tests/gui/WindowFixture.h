@@ -4,6 +4,7 @@
 // folder, documents written there, and the menus and modal dialogs the window opens.
 #include "../TestFiles.h"
 #include "app/Form1.h"
+#include "app/ProblemsView.h"
 #include "settings/INIStorage.h"
 #include "text/Cp1251.h"
 #include "text/TextCoder.h"
@@ -74,7 +75,11 @@ protected:
     template <typename W> W* Find(const QString& name) { return m_form->findChild<W*>(name); }
     QString Path(const QString& name) const { return m_dir->filePath(name); }
     QString Status() { return Find<QLabel>("StatusText")->text(); }
-    QString Problems() { return Find<QLabel>("StatusProblems")->toolTip(); }
+    // The notice beside the status line and every row of the problems list, as text.
+    QString Problems() {
+        return Find<QLabel>("StatusNotice")->toolTip() + u'\n' +
+               FindingsText(Find<ProblemsView>("ProblemsPanel")->Findings());
+    }
 
     // A document of the ';'-separated values, one per element; an empty one is left out.
     QByteArray Doc(const QString& values) const {

@@ -56,8 +56,9 @@ private slots:
         QVERIFY(Model()->data(Model()->index(1, 0), Qt::DecorationRole).isNull());
         // The problems panel names them all.
         const QString problems = Problems();
-        for (const char* said : {"'doc0000.xml' и 'doc0002.xml': повтор", "'doc0003.xml': ИНН",
-                                 "'doc0003.xml': Счет '40702810938000012346'"})
+        for (const char* said :
+             {"повтор\tdoc0000.xml", "повтор\tdoc0002.xml", "реквизит\tdoc0003.xml\tИНН",
+              "реквизит\tdoc0003.xml\tСчет\t40702810938000012346"})
             QVERIFY2(problems.contains(QString::fromUtf8(said)), qPrintable(problems));
         // The grid tints the failing value of the document shown.
         auto* list = Find<QTableView>("List");
@@ -76,7 +77,10 @@ private slots:
         }
         ReadSource(Folder("b", {"9;2024-01-01;5" + Valid}));
         QCOMPARE(Totals(), u"Отмечено: 1 из 1 · 5,00 ₽"_s);
-        QVERIFY(!Find<QLabel>("StatusProblems")->isVisibleTo(m_form.get()));
+        // Nothing wrong with the new reading: only the account the settings lack is left.
+        const FindingList left = Find<ProblemsView>("ProblemsPanel")->Findings();
+        QCOMPARE(left.size(), std::size_t(1));
+        QCOMPARE(left.front().Kind, FindingKind::OrganisationAccount);
     }
 
     // The preview shows the very text each template saves, finds in it, and its "Сохранить"
@@ -129,6 +133,8 @@ private slots:
         const QString acc = u"40702810500000000001"_s;
         auto* bar = Find<QWidget>("AccountBar");
         QVERIFY(bar->isVisibleTo(m_form.get()));
+        QVERIFY2(Problems().contains(u"счет организации\tCONFIG.INI\tACC\t\tНе указан"_s),
+                 qPrintable(Problems()));
         QVERIFY(bar->findChild<QLabel*>()->text().startsWith(
             u"Не указан расчетный счет организации: в выписке поле РасчСчет будет пустым"_s));
         auto* list = Find<QTableView>("List");
@@ -168,6 +174,7 @@ private slots:
                                        options->reject();
                                    }));
         QVERIFY(!bar->isVisibleTo(m_form.get()));
+        QVERIFY2(!Problems().contains(u"счет организации\t"_s), qPrintable(Problems()));
         QCOMPARE(
             Totals(),
             u"Отмечено: 2 из 2 · 107,50 ₽ · поступило 107,50 · списано 0,00"_s);
@@ -180,6 +187,8 @@ private slots:
         QVERIFY2(tip.contains(u"документ не относится к счету организации "_s + acc),
                  qPrintable(tip));
         QVERIFY(Model()->data(Model()->index(0, 4), Qt::BackgroundRole).isValid());
+        QVERIFY2(Problems().contains(u"чужой документ\tdoc0000.xml\tСчет\t40702810938000012345"_s),
+                 qPrintable(Problems()));
     }
 
     // Saving with nothing checked asks first, "Нет" by default, and then writes nothing.

@@ -1,0 +1,28 @@
+#pragma once
+
+#include "checks/Findings.h"
+
+#include <QAbstractTableModel>
+
+// The findings as a table for the window's problems list: the columns of FindingCaptions().
+class FindingsModel : public QAbstractTableModel {
+    Q_OBJECT
+public:
+    // The row key of the finding's document (empty when none) and its kind, as an int.
+    static constexpr int SourcePathRole = Qt::UserRole + 1;
+    static constexpr int KindRole = Qt::UserRole + 2;
+
+    using QAbstractTableModel::QAbstractTableModel;
+
+    int rowCount(const QModelIndex& parent = {}) const override;
+    int columnCount(const QModelIndex& parent = {}) const override;
+    QVariant data(const QModelIndex& index, int role) const override;
+    QVariant headerData(int section, Qt::Orientation orientation, int role) const override;
+
+    void SetFindings(FindingList findings);
+    const FindingList& Findings() const { return m_findings; }
+    const Finding& At(int row) const { return m_findings[std::size_t(row)]; }
+
+private:
+    FindingList m_findings;
+};

@@ -1,0 +1,78 @@
+#include "cli/Cli.h"
+#include "cli/CliCommon.h"
+#include "cli/CliSafety.h"
+
+#include "checks/DocumentChecks.h"
+#include "text/TextCoder.h"
+
+#include <cstdio>
+
+namespace {
+
+// The keys of check's JSON objects, in the order of the list's columns.
+const QStringList& JsonFindingKeys() {
+    static const QStringList keys{QStringLiteral("kind"), QStringLiteral("file"),
+                                  QStringLiteral("field"), QStringLiteral("value"),
+                                  QStringLiteral("why")};
+    return keys;
+}
+
+QByteArray FindingsTsv(const FindingList& findings) {
+    const int count = int(FindingCaptions().size());
+    QString out;
+    AppendTsvLine(out, count, [](int c) { return FindingCaptions().at(c); });
+    for (const Finding& finding : findings)
+        AppendTsvLine(out, count, [&](int c) { return FindingField(finding, c); });
+    return out.toUtf8();
+}
+
+QByteArray FindingsJson(const FindingList& findings) {
+    QString out = QStringLiteral("[");
+    for (std::size_t i = 0; i < findings.size(); ++i) {
+        out += i ? QStringLiteral(",\n{") : QStringLiteral("\n{");
+        for (int c = 0; c < int(JsonFindingKeys().size()); ++c) {
+            if (c) out += u',';
+            AppendJsonString(out, JsonFindingKeys().at(c));
+            out += u':';
+            AppendJsonString(out, FindingField(findings[i], c));
+        }
+        out += u'}';
+    }
+    out += findings.empty() ? QStringLiteral("]\n") : QStringLiteral("\n]\n");
+    return out.toUtf8();
+}
+
+} // namespace
+
+int RunCheck(const QStringList& args) {
+    CliOptions options;
+    if (const std::optional<int> exit = ParseCliOptions(QStringLiteral("check"), args, &options))
+        return *exit;
+    const QString format = options.Values.value(QStringLiteral("--format"), QStringLiteral("tsv"));
+    if (format != QLatin1String("tsv") && format != QLatin1String("json")) {
+        CliError(QStringLiteral("--format '%1' is not tsv or json").arg(format));
+        return ExitUsage;
+    }
+    // The same rows, in the same order, as the window's problems list: the settings, what the
+    // reading said, what the checks found.
+    ColumnMap columns;
+    FindingList findings;
+    if (!LoadCliColumns(options, &columns, &findings, false)) return ExitUsage;
+    const TextCoder coder(options.Locale);
+    for (Finding& finding : ConfigFindings(options.ConfigDir, {}, coder))
+        findings.push_back(std::move(finding));
+    const QString account = CliOrganisationAccount(options);
+    AddAccountFinding(findings, account);
+    ReadingOutcome outcome = ReadCliSource(options, columns, coder, RowUse::List, false);
+    findings.insert(findings.end(), outcome.Findings.begin(), outcome.Findings.end());
+    const DocumentTable table{columns, std::move(outcome.Rows)};
+    for (Finding& finding : CheckFindings(table, CheckDocuments(table, false, account)))
+        findings.push_back(std::move(finding));
+
+    if (!WriteAll(stdout, format == QLatin1String("json") ? FindingsJson(findings)
+                                                          : FindingsTsv(findings)) ||
+        !StdoutReached())
+        return ExitWriteFailed;
+    if (table.Rows.empty()) return ExitNoDocuments;
+    return findings.empty() ? ExitDone : ExitHadProblems;
+}

@@ -1,0 +1,129 @@
+// vypiska-cli check: the problems list on stdout as TSV or JSON, its exit status, and the same
+// bytes whatever the locale.
+#include <QTemporaryDir>
+#include <QtTest>
+
+#include "TestFiles.h"
+#include "text/Cp1251.h"
+
+using namespace Qt::StringLiterals;
+
+namespace {
+
+const QString Acc = u"40702810500000000001"_s;
+const QString Captions = u"Вид\tФайл\tРеквизит\tЗначение\tПочему\n"_s;
+
+// A settings folder and a folder "docs" of documents, each "number;amount;payer's ИНН" of
+// the organisation's own account.
+struct Batch {
+    QTemporaryDir Dir;
+    QString Config = Dir.filePath("CONFIG");
+    QString Docs = Dir.filePath("docs");
+
+    Batch(const QStringList& docs, const QString& acc) {
+        WriteFile(Config + "/TAG.INI",
+                  Cp1251::Encode(u"Номер = Номер;Num\r\nСумма = Сумма;Sum\r\n"
+                                 "ИНН = ПлательщикИНН;Inn\r\nСчет = ПлательщикСчет;Acc\r\n"
+                                 "Счет получателя = ПолучательСчет;Payee\r\n"_s));
+        WriteFile(Config + "/Выписка.txt.tpl", "<document>\r\n{Num}\r\n</document>\r\n");
+        if (!acc.isEmpty())
+            WriteFile(Config + "/CONFIG.INI", "[Organization]\r\nACC=" + acc.toLatin1() + "\r\n");
+        QDir().mkpath(Docs);
+        for (qsizetype i = 0; i < docs.size(); ++i) {
+            const QStringList v = docs[i].split(u';');
+            WriteFile(Docs + u"/d%1.xml"_s.arg(i),
+                      (u"<D><Num>%1</Num><Sum>%2</Sum><Inn>%3</Inn><Acc>%4</Acc>"
+                       "<Payee>40702810500000000002</Payee></D>"_s)
+                          .arg(v[0], v[1], v[2], Acc)
+                          .toUtf8());
+        }
+    }
+    ProgramRun Check(const QStringList& options) const {
+        return RunProgram(VYPISKA_CLI,
+                          QStringList{"check", "--config", Config} + options + QStringList{Docs});
+    }
+};
+
+} // namespace
+
+class TestCliCheck : public QObject {
+    Q_OBJECT
+private slots:
+    // The whole of stdout and the exit status: 0 with nothing found, 4 with findings, 1 with no
+    // documents; values are escaped as list escapes them.
+    void check_data() {
+        QTest::addColumn<QStringList>("docs");
+        QTest::addColumn<QString>("acc");
+        QTest::addColumn<QString>("format");
+        QTest::addColumn<int>("exit");
+        QTest::addColumn<QString>("out");
+        const QStringList fine{"1;5.00;7707083893"}, badInn{"1;5.00;7707083894"};
+        const QString inn =
+            u"реквизит\td0.xml\tИНН\t7707083894\tневерное контрольное число ИНН\n"_s;
+        QTest::newRow("nothing found") << fine << Acc << "tsv" << 0 << Captions;
+        QTest::newRow("nothing found, json") << fine << Acc << "json" << 0 << "[]\n";
+        QTest::newRow("a wrong ИНН") << badInn << Acc << "tsv" << 4 << Captions + inn;
+        QTest::newRow("a wrong ИНН, json")
+            << badInn << Acc << "json" << 4
+            << u"[\n{\"kind\":\"реквизит\",\"file\":\"d0.xml\",\"field\":\"ИНН\",\"value\":"
+               "\"7707083894\",\"why\":\"неверное контрольное число ИНН\"}\n]\n"_s;
+        QTest::newRow("no account, then the documents")
+            << badInn << ""
+            << "tsv" << 4
+            << Captions +
+                   u"счет организации\tCONFIG.INI\tACC\t\tНе указан расчетный счет организации: "
+                   "в выписке поле РасчСчет будет пустым\n"_s +
+                   inn;
+        QTest::newRow("a value of tab and backslash")
+            << QStringList{"1;5.00;77\\07\t08"} << Acc << "tsv" << 4
+            << Captions + u"реквизит\td0.xml\tИНН\t77\\\\07\\t08\tИНН должен состоять из 10 "
+                          "или 12 цифр\n"_s;
+        QTest::newRow("a value of quote, json")
+            << QStringList{"1;5.00;\"7\""} << Acc << "json" << 4
+            << u"[\n{\"kind\":\"реквизит\",\"file\":\"d0.xml\",\"field\":\"ИНН\",\"value\":"
+               "\"\\\"7\\\"\",\"why\":\"ИНН должен состоять из 10 или 12 цифр\"}\n]\n"_s;
+        QTest::newRow("no documents") << QStringList{} << Acc << "tsv" << 1 << Captions;
+    }
+    void check() {
+        QFETCH(QStringList, docs);
+        QFETCH(QString, acc);
+        QFETCH(QString, format);
+        const Batch batch(docs, acc);
+        const ProgramRun run = batch.Check({"--locale", "ru_RU", "--format", format});
+        QTEST(run.Exit, "exit");
+        QTEST(QString::fromUtf8(run.Out), "out");
+    }
+
+    // The same batch gives the same bytes on stdout under any locale, given or from the
+    // environment; amounts that cannot be added keep their own spelling.
+    void anyLocale_data() {
+        QTest::addColumn<QStringList>("options");
+        QTest::addColumn<QString>("environment"); // LC_ALL
+        QTest::newRow("en_US") << QStringList{"--locale", "en_US"} << "C.UTF-8";
+        QTest::newRow("de_DE") << QStringList{"--locale", "de_DE"} << "C.UTF-8";
+        QTest::newRow("environment de_DE") << QStringList{} << "de_DE.UTF-8";
+        QTest::newRow("environment en_US") << QStringList{} << "en_US.UTF-8";
+    }
+    void anyLocale() {
+        QFETCH(QStringList, options);
+        QFETCH(QString, environment);
+        const Batch batch({"1;1.005;7707083893", "2;десять;7707083893", "3;7,10;7707083894"}, Acc);
+        const ProgramRun ru = batch.Check({"--locale", "ru_RU"});
+        QCOMPARE(ru.Exit, 4);
+        QVERIFY2(ru.Out.contains("\t1.005\t") && ru.Out.contains("\tдесять\t"), ru.Out.constData());
+        const ProgramRun other = RunProgram(
+            VYPISKA_CLI,
+            QStringList{"check", "--config", batch.Config} + options + QStringList{batch.Docs},
+            [&](QProcess& p) {
+                QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+                env.insert("LC_ALL", environment);
+                env.insert("LANG", environment);
+                p.setProcessEnvironment(env);
+            });
+        QCOMPARE(other.Exit, 4);
+        QCOMPARE(other.Out, ru.Out);
+    }
+};
+
+QTEST_GUILESS_MAIN(TestCliCheck)
+#include "tst_cli_check.moc"

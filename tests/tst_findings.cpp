@@ -1,0 +1,308 @@
+// The problems list's model: what a reading, an archive, the checks and the settings give as
+// findings, and the forms they leave in (a line, clipboard text, CSV, a status text cut to fit).
+#include "checks/Findings.h"
+#include "reading/ColumnMap.h"
+#include "reading/ReadingRun.h"
+#include "text/ElideStatus.h"
+#include "text/TextCoder.h"
+
+#include "TestFiles.h"
+#include "TestZip.h"
+
+#include <QTemporaryDir>
+#include <QtTest>
+
+#include <sys/stat.h>
+
+using namespace Qt::StringLiterals;
+
+Q_DECLARE_METATYPE(QList<TestZipEntry>)
+
+namespace {
+
+ColumnMap Columns() {
+    return {{u"Номер"_s, u"Номер;Num"_s},
+            {u"Сумма"_s, u"Сумма;Sum"_s},
+            {u"ИНН плательщика"_s, u"ПлательщикИНН;Inn"_s}};
+}
+
+QByteArray Doc(const QByteArray& num, const QByteArray& sum, const QByteArray& inn = {}) {
+    QByteArray doc = "<D><Num>" + num + "</Num>";
+    if (!sum.isNull()) doc += "<Sum>" + sum + "</Sum>";
+    if (!inn.isEmpty()) doc += "<Inn>" + inn + "</Inn>";
+    return doc + "</D>";
+}
+
+// "kind|file|field|value" of each finding, and whether each why holds the words expected.
+QStringList Shapes(const FindingList& findings) {
+    QStringList shapes;
+    for (const Finding& f : findings)
+        shapes << QStringList{FindingKindText(f.Kind), f.File, f.Field, f.Value}.join(u'|');
+    return shapes;
+}
+
+} // namespace
+
+class TestFindings : public QObject {
+    Q_OBJECT
+    TextCoder m_coder{QLocale(QLocale::Russian, QLocale::Russia)};
+
+private slots:
+    // One file of a folder each: what the reading and the checks say of it, as findings. The
+    // why never repeats the path, and every file left out has one.
+    void fileFindings_data() {
+        QTest::addColumn<QByteArray>("bytes");
+        QTest::addColumn<QStringList>("shapes");
+        QTest::addColumn<QString>("why"); // words of the first finding's why
+        QTest::newRow("fine") << Doc("1", "10.00", "7707083893") << QStringList() << "";
+        QTest::newRow("no amount")
+            << Doc("1", QByteArray()) << QStringList{"пропущен|a.xml||"} << "нет суммы";
+        QTest::newRow("amount no number: said once, by the checks")
+            << Doc("1", "десять") << QStringList{"сумма|a.xml|Сумма|десять"} << "не число";
+        QTest::newRow("fraction of a kopeck")
+            << Doc("1", "1.005") << QStringList{"сумма|a.xml|Сумма|1.005"} << "долями копейки";
+        QTest::newRow("wrong ИНН")
+            << Doc("1", "5", "7707083895")
+            << QStringList{"реквизит|a.xml|ИНН плательщика|7707083895"} << "";
+        QTest::newRow("bytes not of the encoding")
+            << QByteArray("<?xml version=\"1.0\" encoding=\"UTF-8\"?>") + Doc("1", "5", "\xFF")
+            << QStringList{"не прочитан|a.xml||", "реквизит|a.xml|ИНН плательщика|\uFFFD"}
+            << "заменены";
+    }
+    void fileFindings() {
+        QFETCH(QByteArray, bytes);
+        QFETCH(QStringList, shapes);
+        QFETCH(QString, why);
+        QTemporaryDir dir;
+        WriteFile(dir.filePath("a.xml"), bytes);
+        ReadingOutcome outcome = RunReading(dir.path(), Columns(), m_coder);
+        const DocumentTable table{Columns(), std::move(outcome.Rows)};
+        FindingList all = outcome.Findings;
+        for (const Finding& f : CheckFindings(table, CheckDocuments(table)))
+            all.push_back(f);
+        QCOMPARE(Shapes(all), shapes);
+        for (const Finding& f : all) {
+            QVERIFY2(!f.Why.contains(dir.path()), qPrintable(f.Why));
+            QCOMPARE(f.SourcePath.isEmpty(), table.Rows.empty());
+        }
+        if (!all.empty()) QVERIFY2(all.front().Why.contains(why), qPrintable(all.front().Why));
+    }
+
+    // An archive's refused entries are "пропущен" under their own names, its damage "архив";
+    // its documents are found under the entry's name and keep the row key to jump to.
+    void archiveFindings() {
+        QTemporaryDir dir;
+        const QString zip = dir.filePath("in.zip");
+        QVERIFY(WriteTestZip(zip, {{"../up.xml", Doc("1", "5")},
+                                   {"link.xml", "a.xml", AE_IFLNK},
+                                   {"a.xml", Doc("2", QByteArray())},
+                                   {"b.xml", Doc("3", "5", "7707083895")}}));
+        ReadingOutcome outcome = RunReading(zip, Columns(), m_coder);
+        const DocumentTable table{Columns(), outcome.Rows};
+        FindingList all = outcome.Findings;
+        for (const Finding& f : CheckFindings(table, CheckDocuments(table)))
+            all.push_back(f);
+        QCOMPARE(Shapes(all),
+                 QStringList({"пропущен|../up.xml||", "пропущен|link.xml||", "пропущен|a.xml||",
+                              "реквизит|b.xml|ИНН плательщика|7707083895"}));
+        QCOMPARE(all.back().SourcePath, zip + "/b.xml");
+        // A file that is no archive at all.
+        WriteFile(dir.filePath("bad.zip"), "not a zip");
+        const ReadingOutcome bad = RunReading(dir.filePath("bad.zip"), Columns(), m_coder);
+        QCOMPARE(Shapes(bad.Findings), QStringList{"архив|bad.zip||"});
+    }
+
+    // What an archive or a folder says beyond one document's problems: an entry in a subfolder
+    // and a pipe named like a document are left out by their own names; an archive holding one
+    // folder is read from it, and says so about the archive.
+    void sourceFindings_data() {
+        QTest::addColumn<QList<TestZipEntry>>("zip"); // none: a folder of the same files
+        QTest::addColumn<QString>("pipe");            // a FIFO made in the folder
+        QTest::addColumn<QStringList>("shapes");
+        QTest::addColumn<QString>("why"); // words of the first finding's why
+        QTest::newRow("entry in a subfolder")
+            << QList<TestZipEntry>{{"a.xml", Doc("1", "5")}, {"sub/b.xml", Doc("2", "5")}} << ""
+            << QStringList{"пропущен|sub/b.xml||"} << "в подпапке";
+        QTest::newRow("everything in one folder")
+            << QList<TestZipEntry>{{"root/a.xml", Doc("1", "5")}} << ""
+            << QStringList{"архив|in.zip||"} << "'root'";
+        QTest::newRow("a pipe named as a document")
+            << QList<TestZipEntry>{} << "p.xml" << QStringList{"пропущен|p.xml||"} << "";
+    }
+    void sourceFindings() {
+        QFETCH(QList<TestZipEntry>, zip);
+        QFETCH(QString, pipe);
+        QTemporaryDir dir;
+        QString source = dir.filePath("in");
+        QVERIFY(QDir().mkpath(source));
+        WriteFile(source + "/a.xml", Doc("1", "5"));
+        if (!pipe.isEmpty())
+            QVERIFY(mkfifo(QFile::encodeName(source + '/' + pipe).constData(), 0600) == 0);
+        if (!zip.isEmpty()) QVERIFY(WriteTestZip(source = dir.filePath("in.zip"), zip));
+        const ReadingOutcome outcome = RunReading(source, Columns(), m_coder);
+        QCOMPARE(outcome.Rows.size(), size_t(1));
+        QTEST(Shapes(outcome.Findings), "shapes");
+        QFETCH(QString, why);
+        const QString first = outcome.Findings.front().Why;
+        QVERIFY2(first.contains(why) && !first.contains(dir.path()), qPrintable(first));
+    }
+
+    // The organisation's account: missing or not 20 digits is a finding of the settings' file,
+    // and then no document can be told to be another's; with a valid one, a document of two
+    // other accounts is "чужой документ", its payer's account named.
+    void organisationAccount_data() {
+        QTest::addColumn<QString>("acc");
+        QTest::addColumn<QStringList>("shapes");
+        QTest::newRow("none") << "" << QStringList{"счет организации|CONFIG.INI|ACC|"};
+        QTest::newRow("19 digits") << "4070281050000000000"
+                                   << QStringList{"счет организации|CONFIG.INI|ACC|"
+                                                  "4070281050000000000"};
+        QTest::newRow("the payee's") << "40702810500000000001" << QStringList{};
+        QTest::newRow("another's")
+            << "40702810500000000009"
+            << QStringList{"чужой документ|d.xml|Счет плательщика|40702810500000000002"};
+    }
+    void organisationAccount() {
+        QFETCH(QString, acc);
+        DocumentTable table{{{u"Сумма"_s, u"Сумма;Sum"_s},
+                             {u"Счет плательщика"_s, u"ПлательщикСчет;Payer"_s},
+                             {u"Счет получателя"_s, u"ПолучательСчет;Payee"_s}},
+                            {}};
+        DocumentRow row;
+        row.SourcePath = u"/in/d.xml"_s;
+        for (const QString& value :
+             {u"5.00"_s, u"40702810500000000002"_s, u"40702810500000000001"_s})
+            row.Cells.push_back({value, value});
+        table.Rows.push_back(row);
+        FindingList found;
+        AddAccountFinding(found, acc);
+        for (const Finding& f : CheckFindings(table, CheckDocuments(table, false, acc)))
+            found.push_back(f);
+        QTEST(Shapes(found), "shapes");
+        for (const Finding& f : found)
+            QCOMPARE(f.SourcePath, f.Kind == FindingKind::NotOrganisation ? row.SourcePath : "");
+    }
+
+    // Each document of a group of duplicates is a finding of its own, naming the others; a
+    // large group names three and counts the rest.
+    void duplicates() {
+        DocumentTable table{Columns(), {}};
+        for (int i = 0; i < 6; ++i) {
+            DocumentRow row;
+            row.SourcePath = u"/in/d%1.xml"_s.arg(i);
+            for (const QString& value : {u"7"_s, u"5.00"_s, u"7707083893"_s})
+                row.Cells.push_back({value, value});
+            table.Rows.push_back(row);
+        }
+        table.Columns.push_back({u"Дата"_s, u"Дата;Date"_s});
+        for (DocumentRow& row : table.Rows)
+            row.Cells.push_back({u"2024-03-05"_s, u"2024-03-05"_s});
+        const FindingList found = CheckFindings(table, CheckDocuments(table));
+        QCOMPARE(found.size(), size_t(6));
+        QCOMPARE(Shapes({found[0]}), QStringList{"повтор|d0.xml|Номер|7"});
+        QVERIFY2(found[0].Why.contains("'d1.xml', 'd2.xml', 'd3.xml', ещё 2"),
+                 qPrintable(found[0].Why));
+        QVERIFY(!found[0].Why.contains("d0.xml"));
+    }
+
+    // TAG.INI lines and templates that cannot serve are "настройки", the line number as field.
+    void settings() {
+        QTemporaryDir dir;
+        WriteFile(dir.filePath("TAG.INI"), "Номер = Номер;Num\r\nбез знака\r\n");
+        WriteFile(dir.filePath("Empty.txt.tpl"), "no blocks here");
+        WriteFile(dir.filePath("Good.txt.tpl"), "<document>{Номер}</document>");
+        const ColumnMapLoad load = LoadColumnMap(dir.filePath("TAG.INI"));
+        const FindingList found = ConfigFindings(dir.path(), load.Problems, m_coder);
+        QCOMPARE(Shapes(found),
+                 QStringList({"настройки|TAG.INI|строка 2|", "настройки|Empty.txt.tpl||"}));
+        QVERIFY2(found[1].Why.contains("<document>"), qPrintable(found[1].Why));
+        QTemporaryDir none;
+        QCOMPARE(ConfigFindings(none.path(), {}, m_coder).size(), size_t(1));
+        // A map of more columns than a list can hold: the lines past them are named.
+        QByteArray many;
+        for (int i = 0; i <= LargestColumnCount; ++i)
+            many += "К" + QByteArray::number(i) + " = К" + QByteArray::number(i) + "\r\n";
+        WriteFile(dir.filePath("TAG.INI"), many);
+        const FindingList capped =
+            ConfigFindings(dir.path(), LoadColumnMap(dir.filePath("TAG.INI")).Problems, m_coder);
+        QCOMPARE(Shapes(capped).front(), u"настройки|TAG.INI||"_s);
+        QVERIFY2(capped.front().Why.startsWith(u"колонок больше 1000"_s),
+                 qPrintable(capped.front().Why));
+    }
+
+    // The forms a finding leaves in: the command line's line, clipboard text, CSV for a
+    // Russian spreadsheet (BOM, ';', quotes, no formulas, CR LF).
+    void forms_data() {
+        QTest::addColumn<QString>("value");
+        QTest::addColumn<QString>("line");
+        QTest::addColumn<QString>("text"); // the row under the caption line
+        QTest::addColumn<QByteArray>("csv");
+        QTest::newRow("plain") << "7707083895"
+                               << "реквизит: 'a.xml': ИНН '7707083895': неверно"
+                               << "реквизит\ta.xml\tИНН\t7707083895\tневерно"
+                               << QByteArray("реквизит;a.xml;ИНН;7707083895;неверно");
+        QTest::newRow("separator and quote")
+            << "ООО \"Ромашка\"; филиал"
+            << "реквизит: 'a.xml': ИНН 'ООО \"Ромашка\"; филиал': неверно"
+            << "реквизит\ta.xml\tИНН\tООО \"Ромашка\"; филиал\tневерно"
+            << QByteArray("реквизит;a.xml;ИНН;\"ООО \"\"Ромашка\"\"; филиал\";неверно");
+        QTest::newRow("formula") << "=1+2"
+                                 << "реквизит: 'a.xml': ИНН '=1+2': неверно"
+                                 << "реквизит\ta.xml\tИНН\t=1+2\tневерно"
+                                 << QByteArray("реквизит;a.xml;ИНН;\"'=1+2\";неверно");
+        QTest::newRow("line breaks") << "a\tb\nc"
+                                     << "реквизит: 'a.xml': ИНН 'a\tb\nc': неверно"
+                                     << "реквизит\ta.xml\tИНН\ta b c\tневерно"
+                                     << QByteArray("реквизит;a.xml;ИНН;\"a\tb\nc\";неверно");
+        QTest::newRow("no value") << ""
+                                  << "реквизит: 'a.xml': ИНН: неверно"
+                                  << "реквизит\ta.xml\tИНН\t\tневерно"
+                                  << QByteArray("реквизит;a.xml;ИНН;;неверно");
+    }
+    void forms() {
+        QFETCH(QString, value);
+        const Finding f{FindingKind::Requisite, u"a.xml"_s, u"ИНН"_s, value, u"неверно"_s, {}};
+        QTEST(FindingLine(f), "line");
+        QFETCH(QString, text);
+        QCOMPARE(FindingsText({f}), u"Вид\tФайл\tРеквизит\tЗначение\tПочему\n"_s + text + "\n");
+        QFETCH(QByteArray, csv);
+        QCOMPARE(FindingsCsv({f}),
+                 "\xEF\xBB\xBFВид;Файл;Реквизит;Значение;Почему\r\n"_ba + csv + "\r\n");
+    }
+
+    // A status text cut to a width (here one unit a character): the path loses its middle, the
+    // words stay whole; a text without a path loses whole words.
+    void elide_data() {
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<int>("width");
+        QTest::addColumn<QString>("shown");
+        const QString read = u"Успешно прочитано 3 документа в '/home/buh/docs/march'"_s;
+        QTest::newRow("fits") << read << 100 << read;
+        QTest::newRow("path cut") << read << 44
+                                  << u"Успешно прочитано 3 документа в '/home…arch'"_s;
+        QTest::newRow("no room for the path")
+            << read << 10 << u"Успешно прочитано 3 документа в '…'"_s;
+        QTest::newRow("no path") << u"Ошибка! Не удалось сохранить файл!"_s << 20
+                                 << u"Ошибка! Не удалось …"_s;
+    }
+    void elide() {
+        QFETCH(QString, text);
+        QFETCH(int, width);
+        QTEST(ElideStatusText(text, width, [](const QString& s) { return int(s.size()); }),
+              "shown");
+    }
+
+    // No tooltip longer than the screen: the first lines and how many more.
+    void shortTip() {
+        QStringList lines;
+        for (int i = 0; i < 40; ++i)
+            lines << QString::number(i);
+        const QStringList tip = ShortTip(lines).split('\n');
+        QCOMPARE(tip.size(), 15);
+        QCOMPARE(tip.back(), u"ещё 26 — в списке замечаний"_s);
+        QCOMPARE(ShortTip(lines.mid(0, 15)), lines.mid(0, 15).join('\n'));
+    }
+};
+
+QTEST_GUILESS_MAIN(TestFindings)
+#include "tst_findings.moc"
