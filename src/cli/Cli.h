@@ -14,3 +14,4 @@ enum CliExit : int {
 // args: the words after the command name.
 int RunList(const QStringList& args);
 int RunConvert(const QStringList& args);
+int RunRegister(const QStringList& args);

@@ -152,8 +152,9 @@ const std::vector<CliOptionSpec>& CliOptionTable() {
          {QStringLiteral("convert")}},
         {{QStringLiteral("rows")},
          QStringLiteral("N,N,..."),
-         QStringLiteral("convert: only these documents, numbered from 1 (default: all)"),
-         {QStringLiteral("convert")}},
+         QStringLiteral("convert, register: only these documents, numbered from 1 (default: "
+                        "all)"),
+         {QStringLiteral("convert"), QStringLiteral("register")}},
         {{QStringLiteral("strict")},
          {},
          QStringLiteral(
@@ -162,8 +163,9 @@ const std::vector<CliOptionSpec>& CliOptionTable() {
          {}},
         {{QStringLiteral("o"), QStringLiteral("output")},
          QStringLiteral("FILE"),
-         QStringLiteral("convert: the statement to write; - writes it to stdout"),
-         {QStringLiteral("convert")},
+         QStringLiteral("convert: the statement to write, - for stdout; register: a .xlsx "
+                        "workbook or a .pdf"),
+         {QStringLiteral("convert"), QStringLiteral("register")},
          true},
     };
     return table;
@@ -172,6 +174,7 @@ const std::vector<CliOptionSpec>& CliOptionTable() {
 QString CliUsageText() {
     return Synopsis(QStringLiteral("Usage: "), QStringLiteral("list")) + u'\n' +
            Synopsis(QStringLiteral("  or:  "), QStringLiteral("convert")) + u'\n' +
+           Synopsis(QStringLiteral("  or:  "), QStringLiteral("register")) + u'\n' +
            QStringLiteral("  or:  %1 --help | --version\n").arg(Program);
 }
 
@@ -205,7 +208,9 @@ QString CliHelpText() {
                      "LF \\n, CR \\r). With --format json it prints an array with one object "
                      "per document: the captions as keys, the amount also as a number under "
                      "\"amount\". convert writes the statement and prints the save status (to "
-                     "stderr with -o -). The reading outcome and every problem go to "
+                     "stderr with -o -). register writes the checked documents as a register "
+                     "for people: an Excel workbook or a PDF, by the extension of -o. The "
+                     "reading outcome and every problem go to "
                      "stderr."))
           << QString() << QStringLiteral("Exit status:")
           << paragraph(QStringLiteral("  "),
@@ -346,6 +351,38 @@ ReadingOutcome ReadCliSource(const CliOptions& options, const ColumnMap& columns
     for (const QString& problem : std::as_const(outcome.Problems))
         CliError(problem);
     return outcome;
+}
+
+bool ParseCliRows(const CliOptions& options, std::optional<std::set<int>>* rows) {
+    const QString option = QStringLiteral("--rows");
+    if (!options.Values.contains(option)) return true;
+    std::set<int> numbers;
+    for (const QString& piece : options.Values.value(option).split(u',')) {
+        bool ok = false;
+        const int row = piece.trimmed().toInt(&ok);
+        if (!ok || row < 1) {
+            CliError(QStringLiteral("--rows '%1' is not a list of row numbers such as 1,3,4")
+                         .arg(options.Values.value(option)));
+            return false;
+        }
+        numbers.insert(row);
+    }
+    *rows = std::move(numbers);
+    return true;
+}
+
+bool CheckOnlyCliRows(const std::optional<std::set<int>>& rows, DocumentTable& table) {
+    if (!rows) return true;
+    const int count = int(table.Rows.size());
+    if (*rows->rbegin() > count) {
+        CliError(QStringLiteral("--rows: row %1 is out of range (the source gave %2 documents)")
+                     .arg(*rows->rbegin())
+                     .arg(count));
+        return false;
+    }
+    for (int i = 0; i < count; ++i)
+        table.Rows[size_t(i)].Checked = rows->count(i + 1) > 0;
+    return true;
 }
 
 CliChecks::CliChecks(const DocumentTable& table)

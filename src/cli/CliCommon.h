@@ -10,6 +10,7 @@
 #include <cstdio>
 #include <future>
 #include <optional>
+#include <set>
 #include <vector>
 
 // One option of vypiska-cli. Every option lives in CliOptionTable(): the parser, the help text
@@ -64,6 +65,13 @@ bool LoadCliColumns(const CliOptions& options, ColumnMap* columns, qsizetype* pr
 // A stop signal during the reading ends the process there (EndIfInterrupted).
 ReadingOutcome ReadCliSource(const CliOptions& options, const ColumnMap& columns,
                              const TextCoder& coder, RowUse use = RowUse::List);
+
+// --rows "1,3,4": 1-based row numbers, kept in rows. False (after one error line) when a piece
+// is not a positive whole number: a usage error.
+bool ParseCliRows(const CliOptions& options, std::optional<std::set<int>>* rows);
+// Checks only those rows of the table (all when there is no list). False (after one error line)
+// when the list names a row the source did not give.
+bool CheckOnlyCliRows(const std::optional<std::set<int>>& rows, DocumentTable& table);
 
 // The totals line of the checked documents, then what the checks found in them (failing
 // requisites, amounts left out of the total, duplicates), one line each. They are made on a

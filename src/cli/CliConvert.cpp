@@ -14,13 +14,11 @@
 
 #include <cstdio>
 #include <optional>
-#include <set>
 
 namespace {
 
 const QString TemplateOption = QStringLiteral("--template");
 const QString DateOption = QStringLiteral("--date");
-const QString RowsOption = QStringLiteral("--rows");
 const QString OutputOption = QStringLiteral("--output");
 
 std::optional<QDateTime> ParseDate(const QString& text) {
@@ -29,18 +27,6 @@ std::optional<QDateTime> ParseDate(const QString& text) {
         if (value.isValid()) return value;
     }
     return std::nullopt;
-}
-
-// "1,3,4": 1-based row numbers; nothing when a piece is not a positive whole number.
-std::optional<std::set<int>> ParseRows(const QString& text) {
-    std::set<int> rows;
-    for (const QString& piece : text.split(u',')) {
-        bool ok = false;
-        const int row = piece.trimmed().toInt(&ok);
-        if (!ok || row < 1) return std::nullopt;
-        rows.insert(row);
-    }
-    return rows;
 }
 
 // A bare file name is looked up in ConfigDir; anything with a folder in it is a path.
@@ -70,14 +56,7 @@ int RunConvert(const QStringList& args) {
     }
 
     std::optional<std::set<int>> rows;
-    if (options.Values.contains(RowsOption)) {
-        rows = ParseRows(options.Values.value(RowsOption));
-        if (!rows) {
-            CliError(QStringLiteral("--rows '%1' is not a list of row numbers such as 1,3,4")
-                         .arg(options.Values.value(RowsOption)));
-            return ExitUsage;
-        }
-    }
+    if (!ParseCliRows(options, &rows)) return ExitUsage;
 
     const TextCoder coder(options.Locale);
     QString templatePath;
@@ -105,17 +84,7 @@ int RunConvert(const QStringList& args) {
     if (outcome.Rows.empty()) return ExitNoDocuments;
     table.Rows = std::move(outcome.Rows);
 
-    if (rows) {
-        const int count = int(table.Rows.size());
-        if (*rows->rbegin() > count) {
-            CliError(QStringLiteral("--rows: row %1 is out of range (the source gave %2 documents)")
-                         .arg(*rows->rbegin())
-                         .arg(count));
-            return ExitUsage;
-        }
-        for (int i = 0; i < count; ++i)
-            table.Rows[size_t(i)].Checked = rows->count(i + 1) > 0;
-    }
+    if (!CheckOnlyCliRows(rows, table)) return ExitUsage;
 
     CliChecks checks(table);
     FormatSettings formats;
