@@ -3,9 +3,11 @@
 #include "app/CheckAllHeader.h"
 #include "app/DocumentListModel.h"
 #include "app/PreviewDlg.h"
+#include "app/RegisterPrintDlg.h"
 #include "checks/DocumentChecks.h"
 #include "checks/DocumentTotals.h"
 #include "export/BuildExportFile.h"
+#include "export/RegisterPdf.h"
 #include "export/SaveCommand.h"
 #include "reading/ColumnMap.h"
 #include "reading/ProblemSummary.h"
@@ -291,6 +293,13 @@ void Form1::SetUpKeyboard() {
     m_saveAction->setEnabled(false);
     addShortcut(m_saveAction, SaveKeys);
     connect(m_saveAction, &QAction::triggered, this, &Form1::SaveCommand);
+
+    auto* printRegister = m_mnuSave->addAction(QStringLiteral("Печать реестра ..."));
+    printRegister->setObjectName(QStringLiteral("mnuPrintRegister"));
+    addShortcut(printRegister, QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_P));
+    connect(printRegister, &QAction::triggered, this, [this] {
+        if (!m_table.Rows.empty()) RegisterPrintDlg(m_table, m_settings, this).exec();
+    });
 
     auto* about = new QAction(QStringLiteral("О программе"), this);
     about->setObjectName(QStringLiteral("AboutAction"));
@@ -679,8 +688,9 @@ void Form1::SaveCommand() {
 }
 
 void Form1::SaveCommandFor(int templateIndex) {
-    const std::vector<TemplateInfo> templates = TemplateList(m_configDir, m_coder);
-    if (templates.empty()) {
+    const std::vector<TemplateInfo> templates =
+        WithRegisterTypes(TemplateList(m_configDir, m_coder));
+    if (templates.front().Register != RegisterFormat::None) {
         ShowStatusText(QStringLiteral("Нет ни одного шаблона (*.tpl) в папке '%1'")
                            .arg(QDir::toNativeSeparators(m_configDir)),
                        StatusColorFailure);
@@ -732,9 +742,13 @@ bool Form1::SaveWith(const QString& path, const std::vector<TemplateInfo>& templ
     ExportResult result;
     try {
         FormatSettings formats;
-        result = BuildExportFile(path, m_table, templates[std::size_t(templateIndex)].Path,
-                                 OleDateFromDateTime(m_dtPicker->dateTime()), m_settings, m_coder,
-                                 formats);
+        const TemplateInfo& type = templates[std::size_t(templateIndex)];
+        result = type.Register != RegisterFormat::None
+                     ? WriteRegister(path, type.Register, m_table, m_settings,
+                                     QDateTime::currentDateTime())
+                     : BuildExportFile(path, m_table, type.Path,
+                                       OleDateFromDateTime(m_dtPicker->dateTime()), m_settings,
+                                       m_coder, formats);
     } catch (const std::exception& e) {
         result.Ok = false;
         result.Error = QStringLiteral("%1: %2").arg(path, QString::fromUtf8(e.what()));
@@ -745,7 +759,7 @@ bool Form1::SaveWith(const QString& path, const std::vector<TemplateInfo>& templ
         return false;
     }
     ShowStatusText(SaveSuccessText(qint64(m_table.Rows.size()), path), StatusColorSuccess);
-    ShowProblems({});
+    ShowProblems(result.Problems);
     WriteLastFolder(m_settings, LastFolder::Statement,
                     QDir::toNativeSeparators(QFileInfo(path).absolutePath()));
     if (m_mnuOpenAfter->isChecked()) ShowInFileManager(path);

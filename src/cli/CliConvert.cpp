@@ -105,6 +105,9 @@ int RunConvert(const QStringList& args) {
         CliError(result.Error);
         return result.Failure == ExportFailure::Template ? ExitUsage : ExitWriteFailed;
     }
+    for (const QString& problem : std::as_const(result.Problems))
+        CliError(problem);
+    problems += result.Problems.size();
     // With the statement on stdout, the status goes beside it.
     PrintLine(toStdout ? stderr : stdout, SaveSuccessText(qint64(table.Rows.size()), output));
     checks.Print();

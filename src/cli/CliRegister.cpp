@@ -3,7 +3,6 @@
 #include "cli/CliSafety.h"
 
 #include "export/RegisterPdf.h"
-#include "export/RegisterXlsx.h"
 #include "export/SaveCommand.h"
 #include "settings/INIStorage.h"
 #include "text/TextCoder.h"
@@ -43,11 +42,9 @@ int RunRegister(const QStringList& args) {
 
     CliChecks checks(table);
     const INIStorage settings(options.ConfigDir);
-    const RegisterHeading heading =
-        MakeRegisterHeading(table, settings, QDateTime::currentDateTime());
     const ExportResult result =
-        xlsx ? WriteRegisterXlsx(output, table, heading, readingProblems + RegisterProblems(table))
-             : WriteRegisterPdf(output, table, heading);
+        WriteRegister(output, xlsx ? RegisterFormat::Xlsx : RegisterFormat::Pdf, table, settings,
+                      QDateTime::currentDateTime(), readingProblems);
     if (!result.Ok) {
         CliError(result.Error);
         return ExitWriteFailed;

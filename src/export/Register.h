@@ -30,8 +30,8 @@ RegisterHeading MakeRegisterHeading(const DocumentTable& table, const INIStorage
 
 // "за период 01.03.2024 – 10.03.2024" (one date when both are the same day); empty without dates.
 QString RegisterPeriodText(const RegisterHeading& heading);
-// "Итого: 12 документов на сумму 1 234,50 ₽", or "Итого: 12 документов · не учтено сумм: 2"
-// when an amount could not be added.
+// "Итого: 12 документов на сумму 1 234,50 ₽", or "Итого: 12 документов · не учтено сумм:
+// 2" when an amount could not be added.
 QString RegisterTotalText(const DocumentTotals& totals);
 // "Итого: 12 документов".
 QString RegisterCountText(qint64 count);

@@ -1,4 +1,5 @@
 #include "export/RegisterPdf.h"
+#include "export/RegisterXlsx.h"
 
 #include "text/AmountInWords.h"
 #include "text/SafeWrite.h"
@@ -248,4 +249,12 @@ ExportResult WriteRegisterPdf(const QString& path, const DocumentTable& table,
     if (!WriteFileAtomically(path, buffer.data(), ReadOnlyTarget::Replace, &error))
         return failed(error);
     return {true, {}, ExportFailure::None};
+}
+
+ExportResult WriteRegister(const QString& path, RegisterFormat format, const DocumentTable& table,
+                           const INIStorage& settings, const QDateTime& created,
+                           const QStringList& earlierProblems) {
+    const RegisterHeading heading = MakeRegisterHeading(table, settings, created);
+    if (format == RegisterFormat::Pdf) return WriteRegisterPdf(path, table, heading);
+    return WriteRegisterXlsx(path, table, heading, earlierProblems + RegisterProblems(table));
 }

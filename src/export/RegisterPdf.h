@@ -2,6 +2,7 @@
 
 #include "export/BuildExportFile.h"
 #include "export/Register.h"
+#include "export/SaveCommand.h"
 
 class QPagedPaintDevice;
 
@@ -16,3 +17,10 @@ int PaintRegister(QPagedPaintDevice& device, const DocumentTable& table,
 // The register as a PDF file, written beside the target and renamed over it only when complete.
 ExportResult WriteRegisterPdf(const QString& path, const DocumentTable& table,
                               const RegisterHeading& heading);
+
+// The register in the format asked for, headed by the organisation of the settings; the workbook
+// also lists the problems (earlier ones first, such as files the reading left out, then what the
+// checks find).
+ExportResult WriteRegister(const QString& path, RegisterFormat format, const DocumentTable& table,
+                           const INIStorage& settings, const QDateTime& created,
+                           const QStringList& earlierProblems = {});

@@ -2,6 +2,9 @@
 #include "../TestZip.h"
 #include "WindowFixture.h"
 #include "app/CheckAllHeader.h"
+#include "app/RegisterPrintDlg.h"
+
+#include <QPrintPreviewWidget>
 
 using namespace Qt::StringLiterals;
 
@@ -270,7 +273,8 @@ private slots:
                 });
         };
         QVERIFY(save(Path("report")));
-        QCOMPARE(filters, QStringList({"Выписка (*.txt)", "Таблица (*.csv)"}));
+        QCOMPARE(filters, QStringList({"Выписка (*.txt)", "Таблица (*.csv)",
+                                       "Реестр Excel (*.xlsx)", "Реестр PDF (*.pdf)"}));
         QCOMPARE(suggested, QStringList({"2024.txt", "2024.csv"}));
         QCOMPARE(ReadFile(Path("report.csv")), "CSV\r\n1\r\n2\r\n");
         // The second file type with a name typed in the first type's extension: the type decides.
@@ -305,6 +309,36 @@ private slots:
                                     [](QDialog* d) { d->reject(); }));
         QVERIFY(Status().contains(QDir::toNativeSeparators(QDir(m_config).absolutePath())));
         QCOMPARE(Colour(), Red);
+    }
+
+    // The registers from the window: Ctrl+Shift+P previews the printed pages, which save as a
+    // PDF; the save dialog's last two types write a workbook and a PDF whatever the typed name
+    // ends in.
+    void registers() {
+        MakeForm();
+        ReadSource(Folder("docs_2024", {"1;2024-03-05;10", "2;2024-03-06;20"}));
+        QVERIFY(WithModal<RegisterPrintDlg>(
+            [&] { QTest::keySequence(m_form.get(), QKeySequence(u"Ctrl+Shift+P"_s)); },
+            [&](RegisterPrintDlg* d) {
+                QVERIFY(d->findChild<QPrintPreviewWidget*>("RegisterPreview"));
+                QTRY_COMPARE(d->PageCount(), 1);
+                QVERIFY(d->findChild<QPushButton*>("RegisterSavePdf"));
+                QVERIFY(d->SavePdf(Path("printed.pdf")));
+                d->reject();
+            }));
+        QVERIFY(ReadFile(Path("printed.pdf")).startsWith("%PDF"));
+        Find<QAction>("mnuOpenAfter")->setChecked(false);
+        for (const auto& [type, magic] :
+             {std::pair{"Реестр Excel (*.xlsx)", "PK"}, {"Реестр PDF (*.pdf)", "%PDF"}}) {
+            const QString target = Path(u"register-"_s + QString::fromLatin1(magic).remove(u'%'));
+            QVERIFY(WithModal<QFileDialog>([&] { Find<QToolButton>("CommandSaveAs")->click(); },
+                                           [&](auto* d) {
+                                               d->selectNameFilter(QString::fromUtf8(type));
+                                               Choose(d, target + u".txt"_s);
+                                           }));
+            QVERIFY2(ReadFile(target + u".txt"_s).startsWith(magic), type);
+            QCOMPARE(Colour(), Green);
+        }
     }
 };
 

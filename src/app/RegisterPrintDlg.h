@@ -1,0 +1,33 @@
+#pragma once
+
+#include "export/Register.h"
+
+#include <QDialog>
+
+class INIStorage;
+class QPrinter;
+class QPrintPreviewWidget;
+
+// The printed register of the checked documents as it will come out of the printer, with page
+// zoom, "Печать ..." (the system's print dialog) and "Сохранить PDF ..." (the same pages as a
+// file). The table must outlive the dialog.
+class RegisterPrintDlg : public QDialog {
+    Q_OBJECT
+public:
+    RegisterPrintDlg(const DocumentTable& table, const INIStorage& settings,
+                     QWidget* parent = nullptr);
+    ~RegisterPrintDlg() override;
+
+    int PageCount() const;
+    // Writes the register as a PDF file; false with the reason said in the dialog.
+    bool SavePdf(const QString& path);
+
+private:
+    void Print();
+    void AskAndSavePdf();
+
+    const DocumentTable& m_table;
+    RegisterHeading m_heading;
+    QPrinter* m_printer = nullptr;
+    QPrintPreviewWidget* m_preview = nullptr;
+};
