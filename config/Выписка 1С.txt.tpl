@@ -19,6 +19,8 @@
 ДатаНачала={FirstDate}
 ДатаКонца={LastDate}
 РасчСчет={ACC}
+ВсегоПоступило={Incoming}
+ВсегоСписано={Outgoing}
 КонецРасчСчет
 </header>
 <document>

@@ -1,5 +1,6 @@
 #include "checks/DocumentChecks.h"
 #include "checks/DocumentTotals.h"
+#include "checks/OrganisationAccount.h"
 #include "checks/RequisiteChecks.h"
 
 #include <QtTest>
@@ -76,6 +77,7 @@ private slots:
         row("КПП 8 characters", "kpp", "77360100", false);
         row("БИК", "bic", "044525225", true);
         row("БИК 8 digits", "bic", "04452522", false);
+        row("БИК 10 digits", "bic", "0445252250", false);
         row("БИК with a blank", "bic", "0445 5225", false);
         row("account", "account", "40702810938000012345", true, "044525225");
         row("account, regional bank", "account", "40702810055000000123", true, "040702615");
@@ -87,6 +89,31 @@ private slots:
         row("corr. account", "corr", "30101810400000000225", true, "044525225");
         row("corr. account, regional", "corr", "30101810600000000615", true, "040702615");
         row("corr. account checked as an account", "account", "30101810400000000225", false,
+            "044525225");
+        // The single tax payment and a Bank of Russia account: the key with "0" and the BIC's
+        // 5th and 6th digits; a treasury account has no key at all.
+        row("tax payment: payee ИНН", "inn", "7727406020", true);
+        row("tax payment: payee КПП", "kpp", "770801001", true);
+        row("tax payment: treasury account", "account", "03100643000000018500", true, "017003983");
+        row("treasury account, one digit changed: no key to fail", "account",
+            "03100643000000018501", true, "017003983");
+        row("tax payment: single treasury account as corr.", "corr", "40102810445370000059", true,
+            "017003983");
+        row("single treasury account as corr., one digit changed", "corr", "40102810445370000058",
+            false, "017003983");
+        row("single treasury account as the account", "account", "40102810445370000059", true,
+            "017003983");
+        row("single treasury account, one digit changed", "account", "40102810445370000069", false,
+            "017003983");
+        row("Bank of Russia division, BIC ...000", "account", "40101810045250010041", true,
+            "044525000");
+        row("Bank of Russia division, BIC ...001", "account", "40101810045250010041", true,
+            "044525001");
+        row("Bank of Russia account, one digit changed", "account", "40101810045250010042", false,
+            "044525000");
+        row("Bank of Russia account at a credit institution's BIC", "account",
+            "40101810045250010041", false, "044525225");
+        row("credit institution, one digit changed", "account", "40702810938000012355", false,
             "044525225");
     }
     void requisites() {
@@ -108,7 +135,9 @@ private slots:
             bool Corr;
         } valid[] = {{u"40702810938000012345"_qs, u"044525225"_qs, false},
                      {u"30101810400000000225"_qs, u"044525225"_qs, true},
-                     {u"40817810500001234567"_qs, u"044525974"_qs, false}};
+                     {u"40817810500001234567"_qs, u"044525974"_qs, false},
+                     {u"40101810045250010041"_qs, u"044525000"_qs, false},
+                     {u"40102810445370000059"_qs, u"017003983"_qs, true}};
         for (const auto& v : valid) {
             QVERIFY(AccountProblem(v.Account, v.Bic, v.Corr).isEmpty());
             for (qsizetype i = 0; i < v.Account.size(); ++i) {
@@ -142,14 +171,21 @@ private slots:
     }
 
     void totals_data() {
-        QTest::addColumn<QString>("amounts"); // '|' between; a leading '!': unchecked
+        // '|' between; a leading '!': unchecked; "<" after it: paid to the account, ">": from it
+        QTest::addColumn<QString>("amounts");
+        QTest::addColumn<QString>("account"); // the organisation's
         QTest::addColumn<QString>("text");    // after "Отмечено: "
-        auto row = [](const char* name, const char* amounts, const char* text) {
-            QTest::newRow(name) << QString(amounts) << QString::fromUtf8(text);
+        auto row = [](const char* name, const char* amounts, const char* text,
+                      const char* account = "") {
+            QTest::newRow(name) << QString(amounts) << account << QString::fromUtf8(text);
         };
         row("0.10 + 0.20 is exactly 0,30", "0.10|0.20", "2 из 2 · 0,30 ₽");
-        row("grouping, sender's marks, words after", "1 234 000,89|567.00|0,5 руб.",
-            "3 из 3 · 1 234 568,39 ₽");
+        row("grouping, sender's marks", "1 234 000,89|567.00|0,5", "3 из 3 · 1 234 568,39 ₽");
+        // The statement writes these as they stand: a total with 50,00 or 1,00 would lie.
+        row("words after a number are left out", "50 руб.|1",
+            "2 из 2 · 1,00 ₽ · не учтено сумм: 1");
+        row("an exponent is left out", "1e3|2",
+            "2 из 2 · 2,00 ₽ · не учтено сумм: 1");
         row("unchecked left out", "10|!99|5.05", "2 из 3 · 15,05 ₽");
         row("refund", "-100.50|0.25", "2 из 2 · -100,25 ₽");
         row("a fraction of a kopeck is left out, and said", "10.005|1.10|10.0000",
@@ -159,17 +195,98 @@ private slots:
         row("a sum past 64 bits is not wrapped", "92233720368547758.07|0.01",
             "2 из 2 · 92 233 720 368 547 758,07 ₽ · не учтено сумм: 1");
         row("nothing checked", "!1", "0 из 1 · 0,00 ₽");
+        const char* acc = "40702810500000000001";
+        row("income and outgo of the account, others and unchecked aside",
+            "60000<|30000.64>|7386>|5|!100<",
+            "4 из 5 · 97 391,64 ₽ · поступило 60 000,00 · "
+            "списано 37 386,64",
+            acc);
+        row("nothing of the account: both are zero", "5",
+            "1 из 1 · 5,00 ₽ · поступило 0,00 · "
+            "списано 0,00",
+            acc);
+        row("an amount of the account that can't be added empties its sum only", "10 руб.<|3>",
+            "2 из 2 · 3,00 ₽ · списано 3,00 · не учтено сумм: 1", acc);
+        row("an account of 19 digits is none", "1<", "1 из 1 · 1,00 ₽", "4070281050000000000");
     }
     void totals() {
         QFETCH(QString, amounts);
+        QFETCH(QString, account);
         QFETCH(QString, text);
         DocumentTable table = Table();
-        for (const QString& amount : amounts.split(u'|')) {
+        for (QString amount : amounts.split(u'|')) {
             const bool unchecked = amount.startsWith(u'!');
-            table.Rows.push_back(Document(amount, {{u"Сумма"_qs, amount.mid(unchecked ? 1 : 0)}}));
+            QMap<QString, QString> changes;
+            if (amount.endsWith(u'<')) changes[u"ПолучательСчет"_qs] = account;
+            if (amount.endsWith(u'>')) changes[u"ПлательщикСчет"_qs] = u' ' + account;
+            amount = amount.mid(unchecked ? 1 : 0).remove(u'<').remove(u'>');
+            changes[u"Сумма"_qs] = amount;
+            table.Rows.push_back(Document(amount, changes));
             table.Rows.back().Checked = !unchecked;
         }
-        QCOMPARE(TotalsText(ComputeTotals(table)), u"Отмечено: "_qs + text);
+        QCOMPARE(TotalsText(ComputeTotals(table, account)), u"Отмечено: "_qs + text);
+    }
+
+    // With the organisation's account, a document neither paid from it nor to it is named, once,
+    // on its payer account; without a valid account or either account column, nothing is said.
+    void notTheOrganisations_data() {
+        QTest::addColumn<QString>("payer");
+        QTest::addColumn<QString>("payee");
+        QTest::addColumn<QString>("account");
+        QTest::addColumn<QString>("dropKey"); // a column left out of the map
+        QTest::addColumn<bool>("named");
+        const QString acc = u"40702810500000000001"_qs, other = u"40702810938000012345"_qs;
+        QTest::newRow("neither side") << other << other << acc << "" << true;
+        QTest::newRow("payer's") << acc << other << acc << "" << false;
+        QTest::newRow("payee's, blanks around") << other << " " + acc + " " << acc << "" << false;
+        QTest::newRow("no account set") << other << other << ""
+                                        << "" << false;
+        QTest::newRow("account not 20 digits") << other << other << acc.left(19) << "" << false;
+        QTest::newRow("no payee column") << other << other << acc << "ПолучательСчет" << false;
+        QTest::newRow("no payer column") << other << other << acc << "ПлательщикСчет" << false;
+    }
+    void notTheOrganisations() {
+        QFETCH(QString, payer);
+        QFETCH(QString, payee);
+        QFETCH(QString, account);
+        QFETCH(QString, dropKey);
+        DocumentTable table = Table();
+        table.Rows = {Document("a.xml", {{u"ПлательщикСчет"_qs, payer},
+                                         {u"ПолучательСчет"_qs, payee},
+                                         {u"ПлательщикБИК"_qs, u""_qs},
+                                         {u"ПолучательБИК"_qs, u""_qs}})};
+        const int dropped = int(Keys.indexOf(dropKey));
+        if (dropped >= 0) table.Columns[size_t(dropped)] = {u"x"_qs, u"Другое;x"_qs};
+        const DocumentChecks checks = CheckDocuments(table, false, account);
+        const CellProblem* problem =
+            checks.CellAt(u"/in/a.xml"_qs, int(Keys.indexOf("ПлательщикСчет")));
+        QFETCH(bool, named);
+        QCOMPARE(problem != nullptr, named);
+        QCOMPARE(checks.Cells.value(u"/in/a.xml"_qs).size(), std::size_t(named ? 1 : 0));
+        if (!named) return;
+        QCOMPARE(problem->Kind, CellProblemKind::NotOrganisation);
+        QCOMPARE(problem->Why, u"документ не относится к счету организации "_qs + account);
+    }
+
+    void organisationAccount_data() {
+        QTest::addColumn<QString>("acc");
+        QTest::addColumn<QString>("problem"); // the start of it; empty: none
+        QTest::newRow("20 digits") << "40702810500000000001"
+                                   << "";
+        QTest::newRow("not set") << ""
+                                 << "Не указан расчетный счет организации: в выписке поле "
+                                    "РасчСчет будет пустым";
+        QTest::newRow("19 digits")
+            << "4070281050000000000"
+            << "Расчетный счет организации указан неверно: '4070281050000000000'";
+        QTest::newRow("a letter") << "4070281050000000000O"
+                                  << "Расчетный счет организации указан неверно";
+    }
+    void organisationAccount() {
+        QFETCH(QString, acc);
+        QFETCH(QString, problem);
+        const QString said = OrganisationAccountProblem(acc);
+        QVERIFY2(problem.isEmpty() ? said.isEmpty() : said.startsWith(problem), qPrintable(said));
     }
 
     void kopecksText() {
@@ -214,6 +331,8 @@ private slots:
         QVERIFY(!checks.IsDuplicate("/in/e.xml"));
         QVERIFY(checks.CellAt("/in/b.xml", 3));
         QVERIFY(!checks.CellAt("/in/b.xml", 4)); // the empty КПП
+        QCOMPARE(checks.CellAt("/in/b.xml", 3)->Kind, CellProblemKind::Requisite);
+        QCOMPARE(checks.CellAt("/in/c.xml", 2)->Kind, CellProblemKind::Amount);
         // Only the checked documents, as the command line checks what it wrote.
         table.Rows[0].Checked = table.Rows[1].Checked = false;
         const DocumentChecks written = CheckDocuments(table, true);

@@ -165,40 +165,85 @@ private slots:
         QCOMPARE(Listing(dir.path()), QStringList{"o"});
     }
 
-    // After writing, stderr carries the totals and the checks of the documents written only.
+    // After writing, stderr carries the totals and the checks of the documents written only;
+    // with the organisation's account, what it received and paid and the documents not its own;
+    // without one, that the statement's РасчСчет is empty, which --strict counts as a problem.
     void checksOfTheDocumentsWritten_data() {
         QTest::addColumn<QString>("rows");
+        QTest::addColumn<QString>("acc");  // ACC of CONFIG.INI
+        QTest::addColumn<QString>("tpl");  // empty: the first, which writes {ACC}
         QTest::addColumn<QString>("said"); // after the reading's status line
-        QTest::newRow("all")
+        const QString twins = u"'a.xml' и 'b.xml': повтор — одинаковые номер, дата, сумма и ИНН "
+                              "плательщика\n"_qs;
+        const QString inn =
+            u"'c.xml': ИНН плательщика '7707083894': неверное контрольное число ИНН\n"_qs;
+        const QString noAcc = u"vypiska-cli: Не указан расчетный счет организации: в выписке поле "
+                              "РасчСчет будет пустым (ACC в 'DIR/CONFIG.INI')\n"_qs;
+        QTest::newRow("all, no account")
             << "1,2,3"
-            << "Отмечено: 3 из 3 · 20,40 ₽\n'a.xml' и 'b.xml': повтор — "
-               "одинаковые номер, дата, сумма и ИНН плательщика\n'c.xml': ИНН "
-               "плательщика '7707083894': неверное контрольное число ИНН\n";
-        QTest::newRow("one of the twins left out")
+            << ""
+            << "" << noAcc + u"Отмечено: 3 из 3 · 20,40 ₽\n"_qs + twins + inn;
+        QTest::newRow("one of the twins left out, no account")
             << "1,3"
-            << "Отмечено: 2 из 3 · 10,30 ₽\n'c.xml': ИНН "
-               "плательщика '7707083894': неверное "
-               "контрольное число ИНН\n";
+            << ""
+            << "" << noAcc + u"Отмечено: 2 из 3 · 10,30 ₽\n"_qs + inn;
+        QTest::newRow("no account, a template without it")
+            << "1,3"
+            << "" << u"Реестр.csv.tpl"_qs << u"Отмечено: 2 из 3 · 10,30 ₽\n"_qs + inn;
+        QTest::newRow("the account's income and outgo, a document not its own")
+            << "1,3"
+            << "40702810500000000001"
+            << ""
+            << u"Отмечено: 2 из 3 · 10,30 ₽ · поступило 10,10 · списано 0,00\n"_qs +
+                   inn +
+                   u"'c.xml': Счет плательщика '40702810500000000002': документ не относится к "
+                   "счету организации 40702810500000000001\n"_qs;
     }
     void checksOfTheDocumentsWritten() {
         QFETCH(QString, rows);
+        QFETCH(QString, acc);
+        QFETCH(QString, tpl);
         QTemporaryDir dir;
-        for (const auto& [name, fields] : {std::pair{"a.xml", "5;10.10;7707083893"},
-                                           {"b.xml", "5;10.10;7707083893"},
-                                           {"c.xml", "6;0.20;7707083894"}}) {
+        const QString config = dir.filePath("CONFIG");
+        QVERIFY(QDir().mkpath(config));
+        for (const QString& name : QDir(VYPISKA_SOURCE_CONFIG).entryList(QDir::Files))
+            QVERIFY(QFile::copy(VYPISKA_SOURCE_CONFIG "/" + name, config + '/' + name));
+        if (!acc.isEmpty())
+            WriteFile(config + "/CONFIG.INI", "[Organization]\r\nACC=" + acc.toLatin1() + "\r\n");
+        // a.xml and b.xml are paid to the account, c.xml between two other accounts.
+        QDir().mkpath(dir.filePath("docs"));
+        for (const auto& [name, fields] :
+             {std::pair{"a.xml", "5;10.10;7707083893;40702810500000000001;"},
+              {"b.xml", "5;10.10;7707083893;40702810500000000001;"},
+              {"c.xml", "6;0.20;7707083894;40702810500000000003;40702810500000000002"}}) {
             const QStringList f = QString::fromUtf8(fields).split(u';');
             WriteFile(
-                dir.filePath(name),
+                dir.filePath("docs/") + name,
                 QStringLiteral("<Doc><Nomer>%1</Nomer><Data>2024-03-05</Data><Summa>%2</Summa>"
-                               "<PlatelshikINN>%3</PlatelshikINN></Doc>")
-                    .arg(f[0], f[1], f[2])
+                               "<PlatelshikINN>%3</PlatelshikINN>"
+                               "<PoluchatelSchet>%4</PoluchatelSchet>"
+                               "<PlatelshikSchet>%5</PlatelshikSchet></Doc>")
+                    .arg(f[0], f[1], f[2], f[3], f[4])
                     .toUtf8());
         }
-        const ProgramRun run =
-            RunProgram(VYPISKA_CLI, {"convert", "--config", VYPISKA_SOURCE_CONFIG, "--rows", rows,
-                                     "--output", dir.filePath("out.txt"), dir.path()});
+        QStringList args{"convert",
+                         "--config",
+                         config,
+                         "--rows",
+                         rows,
+                         "--output",
+                         dir.filePath("out.txt"),
+                         dir.filePath("docs")};
+        if (!tpl.isEmpty()) args << "--template" << tpl;
+        const ProgramRun run = RunProgram(VYPISKA_CLI, args);
         QCOMPARE(run.Exit, 0);
-        QTEST(run.Err.mid(run.Err.indexOf(u'\n') + 1), "said");
+        QFETCH(QString, said);
+        QCOMPARE(run.Err.mid(run.Err.indexOf(u'\n') + 1), said.replace("DIR", config));
+        // --strict: a missing account is a problem met, the statement written all the same.
+        const ProgramRun strict =
+            RunProgram(VYPISKA_CLI, QStringList{args[0], "--strict"} + args.mid(1));
+        QCOMPARE(strict.Exit, said.contains(u"РасчСчет"_qs) ? 4 : 0);
+        QVERIFY(QFileInfo::exists(dir.filePath("out.txt")));
     }
 
     // The same documents and template give the same bytes whatever the machine's locale, set by

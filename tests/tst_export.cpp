@@ -108,31 +108,45 @@ private slots:
     }
 
     // The summary of the documents written: exact kopecks, dates by day, the export date when
-    // no document has one, no total rather than a wrong one.
+    // no document has one, no total rather than a wrong one; what the organisation's account
+    // received and paid.
     void statementSummary_data() {
-        QTest::addColumn<QStringList>("documents"); // "amount=date"
-        QTest::addColumn<QByteArray>("footer");
+        QTest::addColumn<QStringList>("documents"); // "amount=date", "=in" / "=out": the account's
+        QTest::addColumn<QByteArray>("footer");     // Count;Total;FirstDate;LastDate;In;Out
         auto row = [](const char* name, const QStringList& documents, const char* footer) {
             QTest::newRow(name) << documents << QByteArray(footer);
         };
         row("0.10 + 0.20 is exactly 0.30", {"0.10=2024-03-05", "0.20=01.03.2024"},
-            "2;0.30;01.03.2024;05.03.2024");
+            "2;0.30;01.03.2024;05.03.2024;0.00;0.00");
         row("grouping, refund, time of day dropped",
             {"-1 000,50=2024-03-05T23:59", "2 000=2024-03-05", "0=x"},
-            "3;999.50;05.03.2024;05.03.2024");
-        row("no dates: the export date", {"5="}, "1;5.00;15.01.2023;15.01.2023");
+            "3;999.50;05.03.2024;05.03.2024;0.00;0.00");
+        row("no dates: the export date", {"5="}, "1;5.00;15.01.2023;15.01.2023;0.00;0.00");
         row("a fraction of a kopeck: no total", {"10.005=2024-03-05", "1=2024-03-05"},
-            "2;;05.03.2024;05.03.2024");
+            "2;;05.03.2024;05.03.2024;0.00;0.00");
+        row("words after the number: no total", {"50 руб.=2024-03-05=in", "1=2024-03-05=out"},
+            "2;;05.03.2024;05.03.2024;;1.00");
+        row("income and outgo", {"60000=2024-03-05=in", "37386.64=2024-03-05=out", "5=x"},
+            "3;97391.64;05.03.2024;05.03.2024;60000.00;37386.64");
     }
     void statementSummary() {
         QFETCH(QStringList, documents);
         DocumentTable table;
-        for (const char* tags : {"Сумма;S", "Дата;D"})
+        for (const char* tags : {"Сумма;S", "Дата;D", "ПлательщикСчет;P", "ПолучательСчет;R"})
             table.Columns.push_back({tags, tags});
-        for (const QString& document : documents)
-            table.Rows.push_back(Row(true, document.split(u'=')));
+        const QString acc = u"40702810900000000001"_qs, other = u"40702810938000012345"_qs;
+        for (const QString& document : documents) {
+            const QStringList parts = document.split(u'=');
+            const QString side = parts.value(2);
+            table.Rows.push_back(Row(true, {parts[0], parts[1], side == u"out" ? acc : other,
+                                            side == u"in" ? acc : other}));
+        }
         const QString out = m_dir.filePath("summary.txt");
-        QVERIFY(Export(out, "<footer>{Count};{Total};{FirstDate};{LastDate}</footer>", table).Ok);
+        QVERIFY(Export(out,
+                       "<footer>{Count};{Total};{FirstDate};{LastDate};{Incoming};{Outgoing}"
+                       "</footer>",
+                       table)
+                    .Ok);
         const QByteArray bytes = ReadFile(out);
         QTEST(bytes.mid(bytes.lastIndexOf('\n') + 1), "footer");
     }

@@ -82,6 +82,33 @@ private slots:
             QCOMPARE(formatter.Format(value), FormatValue(value, formats));
     }
 
+    // The statement's dates are for 1C on a Russian system: Russian names, "." for "/", whatever
+    // locale the machine making it runs under.
+    void statementDates_data() {
+        QTest::addColumn<QString>("pattern");
+        QTest::addColumn<QString>("expected"); // of Sunday 5 March 2023, 07:04:09
+        QTest::newRow("month alone") << "MMMM" << u"март"_qs;
+        QTest::newRow("day and month") << "d MMMM" << u"5 марта"_qs;
+        QTest::newRow("weekday names") << "ddd dddd" << u"вс воскресенье"_qs;
+        QTest::newRow("date separator") << "dd/mm/yyyy"
+                                        << "05.03.2023";
+        QTest::newRow("time separator") << "hh:nn:ss"
+                                        << "07:04:09";
+    }
+    void statementDates() {
+        QFETCH(QString, pattern);
+        FormatSettings formats;
+        formats.DateFormat = pattern;
+        const double sunday = 44990.0 + (7 * 3600 + 4 * 60 + 9) / 86400.0;
+        const QLocale before;
+        for (const QLocale& machine : {En, QLocale(QLocale::German, QLocale::Germany)}) {
+            QLocale::setDefault(machine);
+            const QString got = FormatValue(sunday, formats);
+            QLocale::setDefault(before);
+            QTEST(got, "expected");
+        }
+    }
+
     void datePatterns_data() {
         QTest::addColumn<QString>("pattern");
         QTest::addColumn<QDateTime>("value");

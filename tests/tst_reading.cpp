@@ -510,6 +510,9 @@ private slots:
         QTest::newRow("empty alias falls through")
             << QStringList{"Номер;;N1;N2", "Сумма;S1;S2"} << "<N1></N1><N2>8</N2><S2>5</S2>"
             << QStringList{"8|8", "5,00" + Rub + "|5"} << QStringList{};
+        QTest::newRow("an empty CDATA falls through, for the amount too")
+            << nad << "<N1><![CDATA[]]></N1><N2>8</N2><S1><![CDATA[]]></S1><S2>5</S2>"
+            << QStringList{"8|8", "5,00" + Rub + "|5", "|"} << QStringList{};
         QTest::newRow("comma amount kept raw, not a date")
             << nad << "<N1>1</N1><S1>12,50</S1><D>x</D>"
             << QStringList{"1|1", "12,50" + Rub + "|12,50", "x|x"} << QStringList{};

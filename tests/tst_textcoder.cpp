@@ -133,6 +133,7 @@ private slots:
             {"Punct", u"!@#$%^&*()+={[}]|\\;:'\"<.,?`~«»"_qs, "", ""},
             {"SpaceCompress", u"a\u00A0\u00A0b\n\nc"_qs, "", u"a\u00A0\u00A0b\n\nc"_qs},
             {"NonPrintable", u"AЯ"_qs, "", "CHR(65) & CHR(223) &  ''"},
+            {"NonPrintable", QString(QChar(0)) + QChar(1), "", "CHR(0) & CHR(1) &  ''"},
             {"B64Enc", u"\u00FF\u00FE"_qs, "", "//4="},
             {"B64Enc", u"Я"_qs, "", "Pw=="},
             {"B64Dec", "//4=", "", u"\u00FF\u00FE"_qs},

@@ -1,11 +1,14 @@
 #include "app/Form1.h"
 
+#include "app/AccountBar.h"
 #include "app/CheckAllHeader.h"
 #include "app/DocumentListModel.h"
 #include "app/PreviewDlg.h"
 #include "app/RegisterPrintDlg.h"
+#include "app/SaveQuestions.h"
 #include "checks/DocumentChecks.h"
 #include "checks/DocumentTotals.h"
+#include "checks/OrganisationAccount.h"
 #include "export/BuildExportFile.h"
 #include "export/RegisterPdf.h"
 #include "export/SaveCommand.h"
@@ -383,7 +386,7 @@ void Form1::ApplyLayout() {
     m_labelW1->setGeometry(TwipsToPixels(m_rects.LabelW1));
     m_txtFileIn->setGeometry(TwipsToPixels(m_rects.TxtFileIn));
     m_commandOpen->setGeometry(TwipsToPixels(m_rects.CommandOpen));
-    m_list->setGeometry(TwipsToPixels(m_rects.List));
+    m_list->setGeometry(m_accountBar->TakeTop(TwipsToPixels(m_rects.List)));
     m_grid->setGeometry(TwipsToPixels(m_rects.Grid1));
     m_picCont->setGeometry(TwipsToPixels(m_rects.PicCont));
     m_optionsBtn->setGeometry(TwipsToPixels(m_rects.OptionsBtn));
@@ -516,10 +519,11 @@ void Form1::StartReading(const QString& path) {
     UpdateSaveEnabled(); // nothing to save until the new rows arrive
 
     const ColumnMap columns = m_table.Columns;
+    const QString account = ReadOrganisationAccount(m_settings);
     const TextCoder& coder = m_coder;
     auto posted = m_progressPosted;
     *posted = false;
-    m_worker = QThread::create([this, path, columns, &coder, posted]() {
+    m_worker = QThread::create([this, path, columns, account, &coder, posted]() {
         m_outcome = RunReading(
             path, columns, coder,
             [this, posted](qint64 done, qint64 total) {
@@ -536,7 +540,7 @@ void Form1::StartReading(const QString& path) {
                 return !m_cancelReading.load();
             },
             &m_cancelReading);
-        CheckOutcome(columns);
+        CheckOutcome(columns, account);
     });
     m_worker->setObjectName(QStringLiteral("ReadingThread"));
     connect(m_worker, &QThread::finished, this, &Form1::OnReadingFinished);
@@ -696,6 +700,7 @@ void Form1::SaveCommandFor(int templateIndex) {
                        StatusColorFailure);
         return;
     }
+    if (!ConfirmEmptyStatement(this, m_table)) return;
     const QStringList filters = SaveDialogNameFilters(templates);
     QFileDialog dialog(this);
     dialog.setAcceptMode(QFileDialog::AcceptSave);
@@ -724,6 +729,10 @@ void Form1::SaveCommandFor(int templateIndex) {
     if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return;
     // The chosen file type names the template, whatever extension was typed.
     const int index = std::max(0, int(filters.indexOf(dialog.selectedNameFilter())));
+    const QString account = ReadOrganisationAccount(m_settings);
+    if (!ConfirmStatementAccount(this,
+                                 TemplateAccountProblem(account, templates[size_t(index)].Path)))
+        return;
     SaveWith(QDir::toNativeSeparators(dialog.selectedFiles().front()), templates, index);
 }
 
@@ -800,6 +809,10 @@ void Form1::BuildCheckControls() {
     // Every check box, the check-all box and every new reading.
     connect(m_model, &QAbstractItemModel::dataChanged, this, &Form1::UpdateTotals);
     connect(m_model, &QAbstractItemModel::modelReset, this, &Form1::UpdateTotals);
+
+    m_accountBar = new AccountBar(m_settings, m_client);
+    connect(m_accountBar, &AccountBar::SetAccountRequested, this, &Form1::ShowOptions);
+    connect(m_accountBar, &AccountBar::Shown, this, &Form1::ApplyLayout);
 }
 
 void Form1::PlacePreviewButton() {
@@ -810,7 +823,7 @@ void Form1::PlacePreviewButton() {
 }
 
 void Form1::UpdateTotals() {
-    const DocumentTotals totals = ComputeTotals(m_table);
+    const DocumentTotals totals = ComputeTotals(m_table, ReadOrganisationAccount(m_settings));
     m_totals->setText(TotalsText(totals));
     // A sum that leaves amounts out must not pass for the whole one.
     QPalette palette = m_statusBar->palette();
@@ -824,9 +837,9 @@ void Form1::UpdateTotals() {
     m_totals->setVisible(!m_table.Rows.empty());
 }
 
-void Form1::CheckOutcome(const ColumnMap& columns) {
+void Form1::CheckOutcome(const ColumnMap& columns, const QString& account) {
     DocumentTable read{columns, std::move(m_outcome.Rows)};
-    m_outcomeChecks = CheckDocuments(read);
+    m_outcomeChecks = CheckDocuments(read, false, account);
     m_outcomeReport = CheckReport(read, m_outcomeChecks);
     m_outcome.Rows = std::move(read.Rows);
 }
@@ -870,7 +883,10 @@ void Form1::ShowPreview() {
         if (!result.Ok) *error = result.Error;
         return result.Ok;
     };
-    PreviewDlg preview(templates, 0, build, TotalsText(ComputeTotals(m_table)), this);
+    const QString account = ReadOrganisationAccount(m_settings);
+    PreviewDlg preview(templates, 0, build, TotalsText(ComputeTotals(m_table, account)), this);
+    preview.SetNotice(
+        [account](const TemplateInfo& info) { return TemplateAccountProblem(account, info.Path); });
     int saveWith = -1;
     connect(&preview, &PreviewDlg::SaveRequested, this,
             [&saveWith](int index) { saveWith = index; });
@@ -894,6 +910,8 @@ void Form1::ShowAbout() {
 void Form1::ShowOptions() {
     OptionsDlg options(m_settings, this);
     options.exec();
+    m_accountBar->Refresh();
+    UpdateTotals();
 }
 
 void Form1::ShowButtonMenu(QToolButton* button) {

@@ -13,6 +13,7 @@
 #include <atomic>
 #include <memory>
 
+class AccountBar;
 class CheckAllHeader;
 class DocumentListModel;
 class INIStorage;
@@ -113,7 +114,7 @@ private:
     void PlacePreviewButton();
     void UpdateTotals();
     // On the reading thread: what the checks find in the rows just read.
-    void CheckOutcome(const ColumnMap& columns);
+    void CheckOutcome(const ColumnMap& columns, const QString& account);
     void ApplyChecks(const QStringList& readingProblems, const QStringList& skipped);
     void MarkGridProblems(int row);
     // The save command with the dialog's file type set to a template (-1: the first).
@@ -153,6 +154,7 @@ private:
     QLabel* m_totals = nullptr;
     QToolButton* m_commandPreview = nullptr;
     QToolButton* m_cancelRead = nullptr;
+    AccountBar* m_accountBar = nullptr;
 
     QThread* m_worker = nullptr;
     ReadingOutcome m_outcome;       // written by the worker, read once it has finished

@@ -73,8 +73,17 @@ PreviewDlg::PreviewDlg(std::vector<TemplateInfo> templates, int templateIndex, B
     bottom->addWidget(m_totals, 1);
     bottom->addWidget(buttons);
 
+    m_notice = new QLabel(this);
+    m_notice->setObjectName(QStringLiteral("PreviewNotice"));
+    m_notice->setWordWrap(true);
+    QPalette warning = m_notice->palette();
+    warning.setColor(QPalette::WindowText, QColor(0xB0, 0x00, 0x00));
+    m_notice->setPalette(warning);
+    m_notice->hide();
+
     auto* layout = new QVBoxLayout(this);
     layout->addLayout(top);
+    layout->addWidget(m_notice);
     layout->addWidget(m_view, 1);
     layout->addLayout(bottom);
     resize(760, 560);
@@ -89,8 +98,23 @@ int PreviewDlg::TemplateIndex() const {
     return m_template->currentIndex();
 }
 
+void PreviewDlg::SetNotice(NoticeFor notice) {
+    m_noticeFor = std::move(notice);
+    ShowNotice();
+}
+
+void PreviewDlg::ShowNotice() {
+    const int index = TemplateIndex();
+    const QString text = m_noticeFor && index >= 0 && index < int(m_templates.size())
+                             ? m_noticeFor(m_templates[std::size_t(index)])
+                             : QString();
+    m_notice->setText(text);
+    m_notice->setVisible(!text.isEmpty());
+}
+
 void PreviewDlg::ShowTemplate(int index) {
     if (index < 0 || index >= int(m_templates.size())) return;
+    ShowNotice();
     QByteArray bytes;
     QString error;
     if (m_build(m_templates[std::size_t(index)], &bytes, &error)) {

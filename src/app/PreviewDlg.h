@@ -25,6 +25,10 @@ public:
     PreviewDlg(std::vector<TemplateInfo> templates, int templateIndex, BuildBytes build,
                const QString& totalsText, QWidget* parent = nullptr);
 
+    // What to say over the statement of a template (empty: nothing), such as a missing account.
+    using NoticeFor = std::function<QString(const TemplateInfo&)>;
+    void SetNotice(NoticeFor notice);
+
     int TemplateIndex() const;
     // The statement's text exactly as decoded, CR LF line ends and all.
     const QString& Text() const { return m_text; }
@@ -35,6 +39,7 @@ signals:
 private:
     void ShowTemplate(int index);
     void FindNext();
+    void ShowNotice();
 
     std::vector<TemplateInfo> m_templates;
     BuildBytes m_build;
@@ -43,4 +48,6 @@ private:
     QPlainTextEdit* m_view = nullptr;
     QLineEdit* m_find = nullptr;
     QLabel* m_totals = nullptr;
+    QLabel* m_notice = nullptr;
+    NoticeFor m_noticeFor;
 };

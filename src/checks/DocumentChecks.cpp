@@ -1,6 +1,7 @@
 #include "checks/DocumentChecks.h"
 
 #include "checks/DocumentTotals.h"
+#include "checks/OrganisationAccount.h"
 #include "checks/RequisiteChecks.h"
 #include "export/FormatValue.h"
 #include "text/DateParse.h"
@@ -15,6 +16,8 @@ namespace {
 const QString NumberKey = QStringLiteral("Номер");
 const QString DateKey = QStringLiteral("Дата");
 const QString PayerSide = QStringLiteral("Плательщик");
+const QString PayerAccountKey = QStringLiteral("ПлательщикСчет");
+const QString PayeeAccountKey = QStringLiteral("ПолучательСчет");
 
 int KeyedColumn(const ColumnMap& columns, const QString& key) {
     for (std::size_t c = 0; c < columns.size(); ++c)
@@ -102,12 +105,20 @@ QString DocumentName(const QString& sourcePath) {
     return name.isEmpty() ? sourcePath : name;
 }
 
-DocumentChecks CheckDocuments(const DocumentTable& table, bool checkedOnly) {
+DocumentChecks CheckDocuments(const DocumentTable& table, bool checkedOnly,
+                              const QString& account) {
     DocumentChecks checks;
     const std::vector<PreparedColumn> columns = PrepareColumns(table.Columns);
     const int amount = AmountColumn(table.Columns);
     const int number = KeyedColumn(table.Columns, NumberKey);
     const int date = KeyedColumn(table.Columns, DateKey);
+    const int payerAccount = KeyedColumn(table.Columns, PayerAccountKey);
+    const int payeeAccount = KeyedColumn(table.Columns, PayeeAccountKey);
+    // Whose a document is can be told only with both accounts listed and a valid ACC to compare.
+    const bool checkOwner =
+        payerAccount >= 0 && payeeAccount >= 0 && OrganisationAccountProblem(account).isEmpty();
+    const QString notOwnWhy =
+        QStringLiteral("документ не относится к счету организации %1").arg(account);
     int payerInn = -1;
     for (std::size_t c = 0; c < columns.size() && payerInn < 0; ++c)
         if (columns[c].Field.Kind == RequisiteKind::Inn &&
@@ -135,11 +146,16 @@ DocumentChecks CheckDocuments(const DocumentTable& table, bool checkedOnly) {
                 const QString why = RequisiteProblem(columns[c], row, int(c));
                 if (!why.isEmpty()) findings.Problems.push_back({int(c), why});
             }
+            if (checkOwner && RequisiteText(row.ExportValue(payerAccount)) != account &&
+                RequisiteText(row.ExportValue(payeeAccount)) != account)
+                findings.Problems.push_back(
+                    {payerAccount, notOwnWhy, CellProblemKind::NotOrganisation});
             QString amountWhy;
             std::optional<qint64> kopecks;
             if (amount >= 0) {
                 kopecks = AmountKopecks(row.ExportValue(amount), &amountWhy);
-                if (!kopecks) findings.Problems.push_back({amount, amountWhy});
+                if (!kopecks)
+                    findings.Problems.push_back({amount, amountWhy, CellProblemKind::Amount});
             }
             if (!findDuplicates || row.ExportValue(number).trimmed().isEmpty()) continue;
             findings.Key =

@@ -8,10 +8,17 @@
 
 #include <vector>
 
+enum class CellProblemKind {
+    Requisite,       // a requisite that fails its check
+    Amount,          // an amount the total leaves out
+    NotOrganisation, // neither account of the document is the organisation's
+};
+
 // A value that fails its check: the 0-based column and why, in words for the user.
 struct CellProblem {
     int Column = 0;
     QString Why;
+    CellProblemKind Kind = CellProblemKind::Requisite;
 };
 
 // What the checks found in a table, keyed by SourcePath so that a sort does not disturb it.
@@ -24,7 +31,7 @@ struct DocumentChecks {
     QHash<QString, int> DuplicateGroupOf; // SourcePath -> index into DuplicateGroups
 
     bool IsEmpty() const { return Cells.isEmpty() && DuplicateGroups.empty(); }
-    // The problem of one cell, or null when it passes.
+    // The first problem of one cell, or null when it passes.
     const CellProblem* CellAt(const QString& sourcePath, int column) const;
     bool IsDuplicate(const QString& sourcePath) const {
         return DuplicateGroupOf.contains(sourcePath);
@@ -35,8 +42,11 @@ struct DocumentChecks {
 
 // Checks the requisites (columns keyed ...ИНН, ...КПП, ...БИК, ...Счет, ...Корсчет; an account
 // against the BIC of its own side), the amounts a total cannot add exactly, and duplicates: the
-// same number, date, amount and payer's ИНН. With checkedOnly, unchecked rows are left out.
-DocumentChecks CheckDocuments(const DocumentTable& table, bool checkedOnly = false);
+// same number, date, amount and payer's ИНН. With the organisation's account (20 digits), a
+// document whose payer and payee accounts both differ from it is named too, on its payer account.
+// With checkedOnly, unchecked rows are left out.
+DocumentChecks CheckDocuments(const DocumentTable& table, bool checkedOnly = false,
+                              const QString& account = {});
 
 // One line per failing value ("'pp-1.xml': ИНН плательщика '7707083894': неверное ...") and per
 // group of duplicates, in table order: for the problems panel and the command line's stderr.

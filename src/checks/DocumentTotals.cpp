@@ -1,6 +1,8 @@
 #include "checks/DocumentTotals.h"
 
-#include "reading/DocumentReader.h"
+#include "checks/OrganisationAccount.h"
+#include "checks/RequisiteChecks.h"
+#include "text/DocumentNumber.h"
 
 QString KopecksText(qint64 kopecks, const QString& decimalSeparator,
                     const QString& groupSeparator) {
@@ -20,7 +22,9 @@ QString KopecksText(qint64 kopecks, const QString& decimalSeparator,
 }
 
 std::optional<qint64> AmountKopecks(const QString& text, QString* why) {
-    const std::optional<DocumentNumber> number = AmountNumber(text); // as the list reads it
+    // Only a whole number counts: the statement writes "50 руб." or "1e3" as they stand, so a
+    // total with 50,00 or 1,00 for them would not agree with its lines.
+    const std::optional<DocumentNumber> number = ReadDocumentNumber(text);
     if (!number) {
         if (why) *why = QStringLiteral("сумма не число, в итог не вошла");
         return std::nullopt;
@@ -44,10 +48,32 @@ int AmountColumn(const ColumnMap& columns) {
     return -1;
 }
 
-DocumentTotals ComputeTotals(const DocumentTable& table) {
+namespace {
+// Adds kopecks to a sum that stays none once an amount could not be added.
+void AddTo(std::optional<qint64>& sum, const std::optional<qint64>& kopecks) {
+    qint64 added = 0;
+    if (sum && kopecks && !__builtin_add_overflow(*sum, *kopecks, &added))
+        sum = added;
+    else
+        sum.reset();
+}
+
+int KeyedColumn(const ColumnMap& columns, QStringView key) {
+    for (std::size_t c = 0; c < columns.size(); ++c)
+        if (columns[c].FieldKey().compare(key, Qt::CaseInsensitive) == 0) return int(c);
+    return -1;
+}
+} // namespace
+
+DocumentTotals ComputeTotals(const DocumentTable& table, const QString& account) {
     DocumentTotals totals;
     totals.All = qint64(table.Rows.size());
     const int amount = AmountColumn(table.Columns);
+    const bool byAccount = OrganisationAccountProblem(account).isEmpty();
+    const int payer = byAccount ? KeyedColumn(table.Columns, u"ПлательщикСчет") : -1;
+    const int payee = byAccount ? KeyedColumn(table.Columns, u"ПолучательСчет") : -1;
+    if (payee >= 0) totals.Incoming = 0;
+    if (payer >= 0) totals.Outgoing = 0;
     for (const DocumentRow& row : table.Rows) {
         if (!row.Checked) continue;
         ++totals.Checked;
@@ -58,6 +84,10 @@ DocumentTotals ComputeTotals(const DocumentTable& table) {
             totals.Kopecks = sum;
         else
             ++totals.Uncounted;
+        if (payee >= 0 && RequisiteText(row.ExportValue(payee)) == account)
+            AddTo(totals.Incoming, kopecks);
+        if (payer >= 0 && RequisiteText(row.ExportValue(payer)) == account)
+            AddTo(totals.Outgoing, kopecks);
     }
     return totals;
 }
@@ -67,6 +97,12 @@ QString TotalsText(const DocumentTotals& totals) {
                        .arg(totals.Checked)
                        .arg(totals.All)
                        .arg(KopecksText(totals.Kopecks, QStringLiteral(","), QStringLiteral(" ")));
+    if (totals.Incoming)
+        text += QStringLiteral(" · поступило ") +
+                KopecksText(*totals.Incoming, QStringLiteral(","), QStringLiteral(" "));
+    if (totals.Outgoing)
+        text += QStringLiteral(" · списано ") +
+                KopecksText(*totals.Outgoing, QStringLiteral(","), QStringLiteral(" "));
     if (!totals.Exact()) text += QStringLiteral(" · не учтено сумм: %1").arg(totals.Uncounted);
     return text;
 }

@@ -6,10 +6,10 @@
 
 #include <optional>
 
-// The amount of a document in kopecks, read by the same number rule as the list's amount
-// (AmountValue): the sender's number, or the number it begins with when words follow. None when
-// it is not a number, has a fraction of a kopeck ("10.005") or is too large to add up; why says
-// which. Such an amount is never rounded into a total: the total leaves it out and says so.
+// The amount of a document in kopecks when its whole text is the sender's number (the number the
+// statement writes). None when it is anything else ("50 руб.", "1e3"), has a fraction of a kopeck
+// ("10.005") or is too large to add up; why says which. Such an amount is never rounded into a
+// total: the total leaves it out and says so.
 std::optional<qint64> AmountKopecks(const QString& text, QString* why = nullptr);
 
 // Index of the amount column (the one keyed "Сумма"), or -1.
@@ -20,17 +20,25 @@ struct DocumentTotals {
     qint64 All = 0;       // all documents
     qint64 Kopecks = 0;   // the sum of the checked amounts that are whole kopecks
     qint64 Uncounted = 0; // checked documents whose amount is left out of Kopecks
+    // With the organisation's account: the checked documents paid to it (payee account) and from
+    // it (payer account). None without that account column, or when an amount among them can't
+    // be added exactly.
+    std::optional<qint64> Incoming;
+    std::optional<qint64> Outgoing;
 
     bool Exact() const { return Uncounted == 0; }
 };
 
-DocumentTotals ComputeTotals(const DocumentTable& table);
+// The totals of the table; the income and outgo of the organisation's account too when account
+// is one (20 digits).
+DocumentTotals ComputeTotals(const DocumentTable& table, const QString& account = {});
 
 // Kopecks as rubles with two decimals, exactly: "-1234" with "," gives "-12,34". A non-empty
 // group separator goes between groups of three digits of the rubles.
 QString KopecksText(qint64 kopecks, const QString& decimalSeparator,
                     const QString& groupSeparator = {});
 
-// "Отмечено: 12 из 15 · 1 234 567,89 ₽", and " · не учтено сумм: N" when amounts
-// were left out.
+// "Отмечено: 12 из 15 · 1 234 567,89 ₽", with the account's " · поступило 60 000,00 ·
+// списано 37 386,64" (each when it could be added), and " · не учтено сумм: N" when amounts were
+// left out.
 QString TotalsText(const DocumentTotals& totals);

@@ -90,11 +90,18 @@ QString AccountProblem(QStringView account, QStringView bic, bool correspondent)
         return correspondent ? QStringLiteral("корреспондентский счет должен состоять из 20 цифр")
                              : QStringLiteral("счет должен состоять из 20 цифр");
     if (bic.isEmpty() || !BicProblem(bic).isEmpty()) return {};
+    // Treasury accounts ("03...") carry no control key.
+    if (!correspondent && account.startsWith(u"03")) return {};
     // The key is computed over 23 digits: three taken from the BIC, then the account, with the
-    // weights 7 1 3 repeated; the sum of the products ends in 0.
-    const std::array<QChar, 3> prefix = correspondent
-                                            ? std::array<QChar, 3>{u'0', bic[4], bic[5]}
-                                            : std::array<QChar, 3>{bic[6], bic[7], bic[8]};
+    // weights 7 1 3 repeated; the sum of the products ends in 0. A correspondent account, an
+    // account at a Bank of Russia division (BIC ending in 000, 001 or 002) and the single treasury
+    // account ("40102...") take "0" and the BIC's 5th and 6th digits; any other account the BIC's
+    // last three.
+    const QStringView branch = bic.sliced(6);
+    const bool bankOfRussia = correspondent || branch == u"000" || branch == u"001" ||
+                              branch == u"002" || account.startsWith(u"40102");
+    const std::array<QChar, 3> prefix = bankOfRussia ? std::array<QChar, 3>{u'0', bic[4], bic[5]}
+                                                     : std::array<QChar, 3>{bic[6], bic[7], bic[8]};
     static constexpr std::array<int, 3> Weights = {7, 1, 3};
     int sum = 0;
     int i = 0;

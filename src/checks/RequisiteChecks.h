@@ -21,7 +21,8 @@ QString InnProblem(QStringView inn);
 QString KppProblem(QStringView kpp);
 QString BicProblem(QStringView bic);
 // The Bank of Russia control key of an account (or a correspondent account) against the BIC of
-// its own side. The key is not checked (only the 20 digits) when the BIC is empty or invalid.
+// its own side. The key is not checked (only the 20 digits) when the BIC is empty or invalid, nor
+// for a treasury account ("03..."), which has none.
 QString AccountProblem(QStringView account, QStringView bic, bool correspondent);
 
 // The value of a requisite as the statement writes it: spaces at its ends dropped.

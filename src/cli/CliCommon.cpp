@@ -2,9 +2,11 @@
 
 #include "checks/DocumentChecks.h"
 #include "checks/DocumentTotals.h"
+#include "checks/OrganisationAccount.h"
 #include "cli/Cli.h"
 #include "cli/CliSafety.h"
 #include "settings/ConfigLocation.h"
+#include "settings/INIStorage.h"
 #include "text/DisplayLocale.h"
 #include "text/TextCoder.h"
 
@@ -213,13 +215,15 @@ QString CliHelpText() {
                      "reading outcome and every problem go to "
                      "stderr."))
           << QString() << QStringLiteral("Exit status:")
-          << paragraph(QStringLiteral("  "),
-                       QStringLiteral("0 done; 1 the source gave no documents (nothing written); "
-                                      "2 a usage or configuration error; 3 the output could not "
-                                      "be written (an existing file stays intact), stdout "
-                                      "included; 4 with --strict, the run went on past a "
-                                      "problem. SIGINT, SIGTERM or SIGHUP end a run where "
-                                      "nothing is half written, by that signal."));
+          << paragraph(
+                 QStringLiteral("  "),
+                 QStringLiteral(
+                     "0 done; 1 the source gave no documents (nothing written); "
+                     "2 a usage or configuration error; 3 the output could not "
+                     "be written (an existing file stays intact), stdout "
+                     "included; 4 with --strict, the run went on past a "
+                     "problem (ACC missing included). SIGINT, SIGTERM or SIGHUP end a run where "
+                     "nothing is half written, by that signal."));
     return lines.join(u'\n') + u'\n';
 }
 
@@ -385,10 +389,14 @@ bool CheckOnlyCliRows(const std::optional<std::set<int>>& rows, DocumentTable& t
     return true;
 }
 
-CliChecks::CliChecks(const DocumentTable& table)
-    : m_lines(std::async(std::launch::async, [&table] {
-          return QStringList{TotalsText(ComputeTotals(table))} +
-                 CheckReport(table, CheckDocuments(table, true));
+QString CliOrganisationAccount(const CliOptions& options) {
+    return ReadOrganisationAccount(INIStorage(options.ConfigDir));
+}
+
+CliChecks::CliChecks(const DocumentTable& table, const QString& account)
+    : m_lines(std::async(std::launch::async, [&table, account] {
+          return QStringList{TotalsText(ComputeTotals(table, account))} +
+                 CheckReport(table, CheckDocuments(table, true, account));
       })) {}
 
 void CliChecks::Print() {

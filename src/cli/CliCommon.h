@@ -73,13 +73,17 @@ bool ParseCliRows(const CliOptions& options, std::optional<std::set<int>>* rows)
 // when the list names a row the source did not give.
 bool CheckOnlyCliRows(const std::optional<std::set<int>>& rows, DocumentTable& table);
 
-// The totals line of the checked documents, then what the checks found in them (failing
-// requisites, amounts left out of the total, duplicates), one line each. They are made on a
+// The organisation's account of ConfigDir's CONFIG.INI (ACC).
+QString CliOrganisationAccount(const CliOptions& options);
+
+// The totals line of the checked documents (with the income and outgo of the organisation's
+// account), then what the checks found in them (failing requisites, amounts left out of the
+// total, documents not of that account, duplicates), one line each. They are made on a
 // thread of their own from construction on, while the statement or the listing is written, and
 // go to stderr with Print. The table must stay as it is until then.
 class CliChecks {
 public:
-    explicit CliChecks(const DocumentTable& table);
+    CliChecks(const DocumentTable& table, const QString& account);
     void Print();
 
 private:

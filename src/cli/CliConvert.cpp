@@ -2,6 +2,7 @@
 #include "cli/CliCommon.h"
 #include "cli/CliSafety.h"
 
+#include "checks/OrganisationAccount.h"
 #include "export/BuildExportFile.h"
 #include "export/SaveCommand.h"
 #include "settings/INIStorage.h"
@@ -86,17 +87,26 @@ int RunConvert(const QStringList& args) {
 
     if (!CheckOnlyCliRows(rows, table)) return ExitUsage;
 
-    CliChecks checks(table);
-    FormatSettings formats;
     const INIStorage settings(options.ConfigDir);
+    const QString account = ReadOrganisationAccount(settings);
+    // A statement whose РасчСчет would go out empty or wrong is written all the same, but said.
+    if (const QString why = TemplateAccountProblem(account, templatePath); !why.isEmpty()) {
+        CliError(QStringLiteral("%1 (ACC в '%2')")
+                     .arg(why, QDir::toNativeSeparators(settings.MainIniFile())));
+        ++problems;
+    }
+    CliChecks checks(table, account);
+    FormatSettings formats;
     ExportResult result;
     if (toStdout) {
         QByteArray bytes;
         result = BuildExportBytes(bytes, table, templatePath, OleDateFromDateTime(when), settings,
                                   coder, formats);
         if (result.Ok && !WriteAll(stdout, bytes))
-            result = {false, QStringLiteral("Не удалось записать выписку в стандартный вывод"),
-                      ExportFailure::Output};
+            result = {false,
+                      QStringLiteral("Не удалось записать выписку в стандартный вывод"),
+                      ExportFailure::Output,
+                      {}};
     } else {
         result = BuildExportFile(output, table, templatePath, OleDateFromDateTime(when), settings,
                                  coder, formats);

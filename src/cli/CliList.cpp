@@ -162,7 +162,7 @@ int RunList(const QStringList& args) {
     problems += outcome.Problems.size();
     DocumentTable table{columns, std::move(outcome.Rows)};
 
-    CliChecks checks(table);
+    CliChecks checks(table, CliOrganisationAccount(options));
     if (format == QLatin1String("json"))
         WriteJson(columns, table.Rows);
     else

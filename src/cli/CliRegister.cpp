@@ -40,7 +40,7 @@ int RunRegister(const QStringList& args) {
     table.Rows = std::move(outcome.Rows);
     if (!CheckOnlyCliRows(rows, table)) return ExitUsage;
 
-    CliChecks checks(table);
+    CliChecks checks(table, CliOrganisationAccount(options));
     const INIStorage settings(options.ConfigDir);
     const ExportResult result =
         WriteRegister(output, xlsx ? RegisterFormat::Xlsx : RegisterFormat::Pdf, table, settings,

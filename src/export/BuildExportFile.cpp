@@ -2,6 +2,7 @@
 #include "checks/DocumentChecks.h"
 #include "checks/DocumentTotals.h"
 
+#include "checks/OrganisationAccount.h"
 #include "export/FormatValue.h"
 #include "export/StatementSummary.h"
 #include "export/ValueFormatter.h"
@@ -122,8 +123,7 @@ ExportResult BuildStatement(const StatementSink& sink, const DocumentTable& docu
     // The header knows three names and the statement's own; like the document block, it is
     // searched in its own text only.
     const double date = std::trunc(exportDateTime);
-    const QString account =
-        TrimSpaces(settings.ReadVal(Organization, QStringLiteral("ACC"), QString()).toString());
+    const QString account = ReadOrganisationAccount(settings);
     QHash<QString, int> headerSlots{{Folded(QStringLiteral("MakeDate")), 0},
                                     {Folded(QStringLiteral("MakeTime")), 1},
                                     {Folded(QStringLiteral("ACC")), 2}};
@@ -131,7 +131,7 @@ ExportResult BuildStatement(const StatementSink& sink, const DocumentTable& docu
                                      FormatValue(exportDateTime - date, formats),
                                      FormatValue(account, formats)};
     const std::vector<NamedText> summary =
-        StatementPlaceholders(SummarizeStatement(documents), exportDateTime, formats);
+        StatementPlaceholders(SummarizeStatement(documents, account), exportDateTime, formats);
     AddSlots(headerSlots, headerTexts, summary);
     QString out;
     PlaceholderBlock(coder.ReadTag(tpl, QStringLiteral("header")), headerSlots)

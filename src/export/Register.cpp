@@ -1,6 +1,7 @@
 #include "export/Register.h"
 
 #include "checks/DocumentChecks.h"
+#include "checks/OrganisationAccount.h"
 #include "reading/ReadingRun.h"
 #include "settings/INIStorage.h"
 #include "text/DateParse.h"
@@ -54,10 +55,9 @@ RegisterHeading MakeRegisterHeading(const DocumentTable& table, const INIStorage
     RegisterHeading heading;
     heading.Organisation =
         settings.ReadVal(Organization, QStringLiteral("Name"), QString()).toString().trimmed();
-    heading.Account =
-        settings.ReadVal(Organization, QStringLiteral("ACC"), QString()).toString().trimmed();
+    heading.Account = ReadOrganisationAccount(settings);
     heading.Created = created;
-    heading.Totals = ComputeTotals(table);
+    heading.Totals = ComputeTotals(table, heading.Account);
     int dateColumn = -1;
     for (std::size_t c = 0; c < table.Columns.size(); ++c) {
         if (table.Columns[c].FieldKey().compare(QStringLiteral("Дата"), Qt::CaseInsensitive) == 0) {
@@ -100,8 +100,8 @@ QString RegisterTotalText(const DocumentTotals& totals) {
            QStringLiteral(" ₽");
 }
 
-QStringList RegisterProblems(const DocumentTable& table) {
-    QStringList lines = CheckReport(table, CheckDocuments(table, true));
+QStringList RegisterProblems(const DocumentTable& table, const QString& account) {
+    QStringList lines = CheckReport(table, CheckDocuments(table, true, account));
     const int amount = AmountColumn(table.Columns);
     if (amount < 0) return lines;
     for (const DocumentRow& row : table.Rows) {

@@ -30,8 +30,8 @@ RegisterHeading MakeRegisterHeading(const DocumentTable& table, const INIStorage
 
 // "за период 01.03.2024 – 10.03.2024" (one date when both are the same day); empty without dates.
 QString RegisterPeriodText(const RegisterHeading& heading);
-// "Итого: 12 документов на сумму 1 234,50 ₽", or "Итого: 12 документов · не учтено сумм:
-// 2" when an amount could not be added.
+// "Итого: 12 документов на сумму 1 234,50 ₽", or "Итого: 12 документов · не
+// учтено сумм: 2" when an amount could not be added.
 QString RegisterTotalText(const DocumentTotals& totals);
 // "Итого: 12 документов".
 QString RegisterCountText(qint64 count);
@@ -51,6 +51,7 @@ std::optional<qint64> RegisterAmount(const QString& text, QString* why = nullptr
 enum class RegisterCell { Text, Amount, Date, Number };
 RegisterCell RegisterCellKind(const ColumnDef& column, const QString& value);
 
-// The problems of the checked documents as the checks name them, one line each, and the amounts
-// the register has to leave as text.
-QStringList RegisterProblems(const DocumentTable& table);
+// The problems of the checked documents as the checks name them (with the organisation's
+// account, documents not of it too), one line each, and the amounts the register has to leave
+// as text.
+QStringList RegisterProblems(const DocumentTable& table, const QString& account = {});

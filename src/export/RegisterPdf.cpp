@@ -256,5 +256,6 @@ ExportResult WriteRegister(const QString& path, RegisterFormat format, const Doc
                            const QStringList& earlierProblems) {
     const RegisterHeading heading = MakeRegisterHeading(table, settings, created);
     if (format == RegisterFormat::Pdf) return WriteRegisterPdf(path, table, heading);
-    return WriteRegisterXlsx(path, table, heading, earlierProblems + RegisterProblems(table));
+    return WriteRegisterXlsx(path, table, heading,
+                             earlierProblems + RegisterProblems(table, heading.Account));
 }

@@ -6,11 +6,13 @@
 
 #include <cmath>
 
-StatementSummary SummarizeStatement(const DocumentTable& table) {
+StatementSummary SummarizeStatement(const DocumentTable& table, const QString& account) {
     StatementSummary summary;
-    const DocumentTotals totals = ComputeTotals(table);
+    const DocumentTotals totals = ComputeTotals(table, account);
     summary.Count = totals.Checked;
     if (totals.Exact()) summary.TotalKopecks = totals.Kopecks;
+    summary.Incoming = totals.Incoming;
+    summary.Outgoing = totals.Outgoing;
 
     int dateColumn = -1;
     for (std::size_t c = 0; c < table.Columns.size() && dateColumn < 0; ++c)
@@ -32,11 +34,14 @@ StatementSummary SummarizeStatement(const DocumentTable& table) {
 std::vector<NamedText> StatementPlaceholders(const StatementSummary& summary, double exportDate,
                                              const FormatSettings& formats) {
     const double today = std::trunc(exportDate);
+    const auto sum = [&formats](const std::optional<qint64>& kopecks) {
+        return kopecks ? KopecksText(*kopecks, formats.DecimalSeparator) : QString();
+    };
     return {
         {QStringLiteral("Count"), QString::number(summary.Count)},
-        {QStringLiteral("Total"), summary.TotalKopecks
-                                      ? KopecksText(*summary.TotalKopecks, formats.DecimalSeparator)
-                                      : QString()},
+        {QStringLiteral("Total"), sum(summary.TotalKopecks)},
+        {QStringLiteral("Incoming"), sum(summary.Incoming)},
+        {QStringLiteral("Outgoing"), sum(summary.Outgoing)},
         {QStringLiteral("FirstDate"), FormatValue(summary.FirstDate.value_or(today), formats)},
         {QStringLiteral("LastDate"), FormatValue(summary.LastDate.value_or(today), formats)},
     };

@@ -11,21 +11,25 @@
 struct StatementSummary {
     qint64 Count = 0;                   // {Count}: the documents written
     std::optional<qint64> TotalKopecks; // {Total}: none when an amount can't be added exactly
+    std::optional<qint64> Incoming;     // {Incoming}: paid to the organisation's account
+    std::optional<qint64> Outgoing;     // {Outgoing}: paid from it
     std::optional<double> FirstDate;    // {FirstDate}: the earliest "Дата", whole days
     std::optional<double> LastDate;     // {LastDate}: the latest one
 };
 
-// Over the checked rows of the table, the ones the statement writes.
-StatementSummary SummarizeStatement(const DocumentTable& table);
+// Over the checked rows of the table, the ones the statement writes; account is the
+// organisation's (ACC), for {Incoming} and {Outgoing}.
+StatementSummary SummarizeStatement(const DocumentTable& table, const QString& account = {});
 
 struct NamedText {
     QString Name; // a placeholder's name without its braces
     QString Text;
 };
 
-// The texts of "Count", "Total", "FirstDate" and "LastDate", which the header and the footer may
-// use. Total is the sum with the template's decimal separator and no grouping, as amounts are
-// written; it is empty when an amount could not be added exactly (the checks name it). The dates
+// The texts of "Count", "Total", "Incoming", "Outgoing", "FirstDate" and "LastDate", which the
+// header and the footer may use. The sums have the template's decimal separator and no grouping,
+// as amounts are written; each is empty when an amount of it could not be added exactly (the
+// checks name it), Incoming and Outgoing also without a valid organisation's account. The dates
 // follow the template's date pattern; with no date among the documents both are the export date.
 std::vector<NamedText> StatementPlaceholders(const StatementSummary& summary, double exportDate,
                                              const FormatSettings& formats);

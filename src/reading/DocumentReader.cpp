@@ -189,18 +189,25 @@ std::optional<DocumentRow> DocumentReader::ReadText(const QString& path, const Q
     m_scanner.Scan(text, contents, m_cancel);
     if (Cancelled()) return std::nullopt;
     for (const PreparedColumn& column : m_columns) {
-        QStringView found;
-        for (const int slot : column.Slots) {
-            found = contents[size_t(slot)];
-            if (!found.isEmpty()) break;
-        }
         DocumentCell cell;
-        if (!column.IsAmount && TakeKnown(found, cell)) {
+        QString value;
+        bool known = false;
+        // A value is empty when its decoded text is: "<![CDATA[]]>" gives way to the next alias.
+        for (const int slot : column.Slots) {
+            const QStringView found = contents[size_t(slot)];
+            if (found.isEmpty()) continue;
+            if (!column.IsAmount && TakeKnown(found, cell)) {
+                known = true;
+                break;
+            }
+            value = XmlText(found.toString(), m_cancel);
+            if (Cancelled()) return std::nullopt;
+            if (!value.isEmpty()) break;
+        }
+        if (known) {
             row.Cells.push_back(std::move(cell));
             continue;
         }
-        QString value = XmlText(found.toString(), m_cancel);
-        if (Cancelled()) return std::nullopt;
         if (column.IsAmount) {
             if (value.isEmpty()) {
                 // A document without an amount is not listed, but never without a word.

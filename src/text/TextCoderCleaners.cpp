@@ -26,6 +26,8 @@ void AppendEscape(QString& out, quint8 byte) {
 }
 
 quint8 CodePageByte(QChar c) {
+    // NUL has a byte of its own here: only files we write keep it out.
+    if (c.isNull()) return 0;
     const QByteArray b = Cp1251::Encode(QString(c));
     return b.isEmpty() ? quint8('?') : quint8(b.at(0));
 }

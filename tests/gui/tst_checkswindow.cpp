@@ -6,7 +6,7 @@
 
 using namespace Qt::StringLiterals;
 
-// Documents are "number;date;amount;payer's ИНН;account;BIC".
+// Documents are "number;date;amount;payer's ИНН;account;BIC;payee's account".
 const QString Valid = u";7707083893;40702810938000012345;044525225"_s;
 
 class TestChecksWindow : public QObject, WindowFixture {
@@ -19,12 +19,12 @@ private slots:
         MakeFolder(
             {{"TAG.INI", "Номер = Номер;Nomer|Дата = Дата;Data|Сумма = Сумма;Summa|"
                          "ИНН = ПлательщикИНН;Inn|Счет = ПлательщикСчет;Acc|"
-                         "БИК = ПлательщикБИК;Bic|"},
+                         "БИК = ПлательщикБИК;Bic|Счет получателя = ПолучательСчет;Payee|"},
              {"Выписка.txt.tpl", "<header>|TXT {Count} {Total} {FirstDate}-{LastDate}|"
                                  "</header>|<document>|{Nomer};{Summa}|</document>|"
                                  "<footer>|END|</footer>|"},
              {"Таблица.csv.tpl", "<header>|CSV ☺|</header>|<document>|{Nomer}|</document>|"}},
-            {"Nomer", "Data", "Summa", "Inn", "Acc", "Bic"});
+            {"Nomer", "Data", "Summa", "Inn", "Acc", "Bic", "Payee"});
         MakeForm();
     }
 
@@ -118,6 +118,83 @@ private slots:
         // Saved with the template in the window's own save too, the bytes are the preview's.
         QVERIFY(m_form->SaveTo(Path("out.txt"), 0));
         QCOMPARE(Cp1251::Decode(ReadFile(Path("out.txt"))), txt);
+    }
+
+    // Without the organisation's account a bar says so over the list and its button leads to
+    // the options; a save through a template that writes the account asks first, "Нет" by
+    // default, and the preview says it too. Once the account is set, the bar goes, the totals
+    // count what it received and paid, and a document of other accounts is tinted.
+    void organisationAccount() {
+        const QString acc = u"40702810500000000001"_s;
+        auto* bar = Find<QWidget>("AccountBar");
+        QVERIFY(bar->isVisibleTo(m_form.get()));
+        QVERIFY(bar->findChild<QLabel*>()->text().startsWith(
+            u"Не указан расчетный счет организации: в выписке поле РасчСчет будет пустым"_s));
+        QVERIFY(bar->geometry().bottom() < Find<QTableView>("List")->geometry().top());
+        WriteFile(m_config + u"Выписка.txt.tpl"_s,
+                  "<header>\r\n{ACC};{Incoming};{Outgoing}\r\n</header>\r\n<document>\r\n{Nomer}"
+                  "\r\n</document>\r\n");
+        const QString folder = Folder("acc", {"1;2024-03-05;100" + Valid + ";" + acc,
+                                              "2;2024-03-06;7,5" + Valid + ";" + acc});
+        ReadSource(folder);
+        const QString target = Path("out.txt");
+        QString asked, notice;
+        bool noByDefault = false;
+        WhileModal([&] { Find<QToolButton>("CommandSaveAs")->click(); },
+                   [&](QWidget* dialog) {
+                       if (auto* files = qobject_cast<QFileDialog*>(dialog))
+                           return Choose(files, target);
+                       auto* box = qobject_cast<QMessageBox*>(dialog);
+                       QVERIFY(box);
+                       asked = box->text();
+                       noByDefault = box->defaultButton() == box->button(QMessageBox::No);
+                       QTest::keyClick(box, Qt::Key_Return);
+                   });
+        QVERIFY2(asked.endsWith(u"Сохранить без счета?"_s) && noByDefault, qPrintable(asked));
+        QVERIFY(!QFile::exists(target));
+        WhileModal([&] { m_form->ShowPreview(); },
+                   [&](QWidget* dialog) {
+                       notice = dialog->findChild<QLabel*>("PreviewNotice")->text();
+                       qobject_cast<QDialog*>(dialog)->reject();
+                   });
+        QVERIFY2(notice.startsWith(u"Не указан расчетный счет"_s), qPrintable(notice));
+        // "Указать ..." opens the options, where the account is set.
+        QVERIFY(WithModal<QDialog>([&] { bar->findChild<QToolButton*>()->click(); },
+                                   [&](QDialog* options) {
+                                       QCOMPARE(options->objectName(), u"OptionsDlg"_s);
+                                       m_settings->WriteVal(Organization, "ACC", acc);
+                                       options->reject();
+                                   }));
+        QVERIFY(!bar->isVisibleTo(m_form.get()));
+        QCOMPARE(
+            Totals(),
+            u"Отмечено: 2 из 2 · 107,50 ₽ · поступило 107,50 · списано 0,00"_s);
+        QVERIFY(WithModal<QFileDialog>([&] { Find<QToolButton>("CommandSaveAs")->click(); },
+                                       [&](QFileDialog* files) { Choose(files, target); }));
+        QCOMPARE(ReadFile(target), (acc + ";107.50;0.00\r\n1\r\n2\r\n").toLatin1());
+        // Read again with the account known: a document of other accounts is named and tinted.
+        ReadSource(Folder("other", {"3;2024-03-07;1" + Valid + ";40702810500000000002"}));
+        const QString tip = Model()->data(Model()->index(0, 4), Qt::ToolTipRole).toString();
+        QVERIFY2(tip.contains(u"документ не относится к счету организации "_s + acc),
+                 qPrintable(tip));
+        QVERIFY(Model()->data(Model()->index(0, 4), Qt::BackgroundRole).isValid());
+    }
+
+    // Saving with nothing checked asks first, "Нет" by default, and then writes nothing.
+    void nothingChecked() {
+        ReadSource(Folder("none", {"1;2024-03-05;1" + Valid}));
+        Model()->setData(Model()->index(0, 0), Qt::Unchecked, Qt::CheckStateRole);
+        QStringList seen;
+        WhileModal([&] { Find<QToolButton>("CommandSaveAs")->click(); },
+                   [&](QWidget* dialog) {
+                       seen << dialog->metaObject()->className();
+                       auto* box = qobject_cast<QMessageBox*>(dialog);
+                       QVERIFY(box && box->text() == u"Не отмечено ни одного документа. Сохранить "
+                                                     "пустую выписку?"_s);
+                       QCOMPARE(box->defaultButton(), box->button(QMessageBox::No));
+                       QTest::keyClick(box, Qt::Key_Return);
+                   });
+        QCOMPARE(seen, QStringList{"QMessageBox"}); // no file was asked for
     }
 
     // Esc stops a long read: the rows read so far stay and the status line counts them.

@@ -63,6 +63,49 @@ private slots:
         QVERIFY(m_form->minimumSize() == QSize(800, 600));
     }
 
+    // The window's own texts, as users and their instructions know them.
+    void fixedTexts_data() {
+        QTest::addColumn<QString>("what");
+        QTest::addColumn<QString>("expected");
+        QTest::newRow("status at start") << "status" << Ready;
+        QTest::newRow("status while reading") << "reading" << u"Обработка ..."_s;
+        QTest::newRow("grid captions") << "grid" << u"Реквизит|Значение"_s;
+        QTest::newRow("source label") << "LabelW1" << u"&Исходный файл:"_s;
+        QTest::newRow("date label") << "LabelW2" << u"&Дата создания выписки:"_s;
+        QTest::newRow("save button") << "CommandSaveAs" << u"&Сохранить как ..."_s;
+        QTest::newRow("preview button") << "CommandPreview" << u"Просмотр"_s;
+        QTest::newRow("open menu") << "mnuOpn" << u"Открыть файл ...|Открыть папку ..."_s;
+        QTest::newRow("save menu")
+            << "mnuSave" << u"Перейти к файлу после сохранения|Печать реестра ..."_s;
+    }
+    void fixedTexts() {
+        QFETCH(QString, what);
+        MakeForm();
+        QString got;
+        if (what == "status") {
+            got = Status();
+        } else if (what == "reading") {
+            // Caught from inside the timer's tick that starts the run, before it can end.
+            connect(Find<QTimer>("ReadTimer"), &QTimer::timeout, m_form.get(),
+                    [&] { got = Status(); });
+            ReadSource(Folder("docs", {"1;2024-03-05;10"}));
+        } else if (what == "grid") {
+            auto* grid = Find<QTableWidget>("Grid1");
+            got =
+                grid->horizontalHeaderItem(0)->text() + '|' + grid->horizontalHeaderItem(1)->text();
+        } else if (auto* menu = Find<QMenu>(what)) {
+            QStringList items;
+            for (const QAction* action : menu->actions())
+                items << action->text();
+            got = items.join('|');
+        } else if (auto* label = Find<QLabel>(what)) {
+            got = label->text();
+        } else {
+            got = Find<QToolButton>(what)->text();
+        }
+        QTEST(got, "expected");
+    }
+
     // "1", also written "1.0", checks the item; anything else does not. A click stores at once.
     void openAfterSave() {
         for (const auto& [value, checked] :
