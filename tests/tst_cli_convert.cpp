@@ -2,6 +2,7 @@
 #include <QtTest>
 
 #include "TestFiles.h"
+#include "TestZip.h"
 
 #include <fcntl.h>
 #include <sys/socket.h>
@@ -141,6 +142,106 @@ private slots:
         QCOMPARE(st.st_mode & S_IFMT, before.st_mode & S_IFMT);
         QCOMPARE(Listing(dir.path()),
                  kind == "link" ? QStringList({"link", "node"}) : QStringList{"node"});
+    }
+
+    // A statement never replaces what it is made from, whatever the spelling of the path: the
+    // source itself, a document read, a link or a hard link to one (exit 2, nothing written).
+    // DIR stands for a fresh folder with the fixture's documents in DIR/docs and DIR/src.zip.
+    void sourceNeverReplaced_data() {
+        QTest::addColumn<QString>("output");
+        QTest::addColumn<QString>("source");
+        QTest::addColumn<QString>("named"); // the source file the refusal names
+        QTest::newRow("the archive") << "DIR/src.zip"
+                                     << "DIR/src.zip"
+                                     << "DIR/src.zip";
+        QTest::newRow("a document of the folder") << "DIR/docs/b.xml"
+                                                  << "DIR/docs"
+                                                  << "DIR/docs/b.xml";
+        QTest::newRow("a link to a document") << "DIR/link"
+                                              << "DIR/docs"
+                                              << "DIR/docs/a.xml";
+        QTest::newRow("a hard link to the archive") << "DIR/hard"
+                                                    << "DIR/src.zip"
+                                                    << "DIR/src.zip";
+        QTest::newRow("the one document, spelt another way") << "DIR/docs/../docs/c.xml"
+                                                             << "DIR/docs/c.xml"
+                                                             << "DIR/docs/c.xml";
+    }
+    void sourceNeverReplaced() {
+        QFETCH(QString, output);
+        QFETCH(QString, source);
+        QFETCH(QString, named);
+        QTemporaryDir dir;
+        const auto fill = [&](QString text) { return text.replace("DIR", dir.path()); };
+        QList<TestZipEntry> entries;
+        for (const char* name : {"a.xml", "b.xml", "c.xml"}) {
+            const QByteArray bytes = ReadFile(Fixture + "/docs/" + name);
+            WriteFile(dir.filePath(QStringLiteral("docs/") + name), bytes);
+            entries.push_back({name, bytes});
+        }
+        QVERIFY(WriteTestZip(dir.filePath("src.zip"), entries));
+        QVERIFY(QFile::link(dir.filePath("docs/a.xml"), dir.filePath("link")));
+        QCOMPARE(link(QFile::encodeName(dir.filePath("src.zip")).constData(),
+                      QFile::encodeName(dir.filePath("hard")).constData()),
+                 0);
+        const QStringList files{"docs/a.xml", "docs/b.xml", "docs/c.xml", "src.zip"};
+        QList<QByteArray> before;
+        for (const QString& f : files)
+            before << ReadFile(dir.filePath(f));
+
+        QStringList args = Convert(fill(output));
+        args.last() = fill(source);
+        const ProgramRun run = RunProgram(VYPISKA_CLI, args);
+        QCOMPARE(run.Exit, 2);
+        QVERIFY2(
+            run.Err.contains(u"Выписка не может заменить исходный файл '"_qs + fill(named) + u'\''),
+            qPrintable(run.Err));
+        for (qsizetype i = 0; i < files.size(); ++i)
+            QCOMPARE(ReadFile(dir.filePath(files[i])), before[i]);
+        QVERIFY(QFileInfo(dir.filePath("link")).isSymLink());
+    }
+
+    // A link as the output: the statement goes where it leads, in that file's folder and with
+    // its mode, and the link stays; a link into a missing folder names that folder (exit 3).
+    void linkAsOutput_data() {
+        QTest::addColumn<QString>("target"); // relative to the test's folder
+        QTest::addColumn<int>("mode");       // of an older statement there; 0: none
+        QTest::addColumn<int>("exit");
+        QTest::newRow("a read-only statement") << "real/o" << 0444 << 0;
+        QTest::newRow("a writable statement") << "real/o" << 0640 << 0;
+        QTest::newRow("a new file") << "real/o" << 0 << 0;
+        QTest::newRow("into a missing folder") << "missing/o" << 0 << 3;
+    }
+    void linkAsOutput() {
+        QFETCH(QString, target);
+        QFETCH(int, mode);
+        QFETCH(int, exit);
+        QTemporaryDir dir;
+        QVERIFY(QDir(dir.path()).mkpath("real") && QDir(dir.path()).mkpath("links"));
+        const QString file = dir.filePath(target);
+        if (mode) {
+            WriteFile(file, "older");
+            QCOMPARE(chmod(QFile::encodeName(file).constData(), mode_t(mode)), 0);
+        }
+        // Relative, and through a second link, as people make them.
+        QVERIFY(QFile::link("../" + target, dir.filePath("links/first")));
+        QVERIFY(QFile::link("first", dir.filePath("links/o")));
+        const ProgramRun run = RunProgram(VYPISKA_CLI, Convert(dir.filePath("links/o")));
+        QCOMPARE(run.Exit, exit);
+        QCOMPARE(Listing(dir.filePath("links")), QStringList({"first", "o"}));
+        QVERIFY(QFileInfo(dir.filePath("links/o")).isSymLink());
+        if (exit) {
+            QVERIFY2(
+                run.Err.contains(u"папка '"_qs + dir.filePath("missing") + u"' не существует"_qs),
+                qPrintable(run.Err));
+            QVERIFY(!QFileInfo::exists(dir.filePath("missing")));
+            return;
+        }
+        QCOMPARE(ReadFile(file), ReadFile(Fixture + "/expected/statement.txt"));
+        QCOMPARE(Listing(dir.filePath("real")), QStringList{"o"});
+        struct stat st {};
+        QCOMPARE(stat(QFile::encodeName(file).constData(), &st), 0);
+        if (mode) QCOMPARE(int(st.st_mode & 07777), mode);
     }
 
     // Twenty converts racing onto a read-only statement leave it read-only and whole.

@@ -9,7 +9,10 @@
 #include "TestZip.h"
 
 #include <csignal>
+#include <fcntl.h>
+#include <sys/ioctl.h>
 #include <sys/resource.h>
+#include <sys/wait.h>
 #include <unistd.h>
 #include <utime.h>
 
@@ -45,12 +48,13 @@ class TestCliSafety : public QObject {
 
 private slots:
     void initTestCase() {
-        // Four documents of 60 MB of blanks: each takes a while to search for its elements.
+        // Sixteen documents of 15 MB of blanks: each takes a while to search for its elements.
         m_big = m_dir.filePath("big.zip");
-        const QByteArray blanks = "<Doc>" + QByteArray(60 << 20, ' ') + "<Sum>1</Sum></Doc>";
-        QVERIFY(WriteTestZip(
-            m_big,
-            {{"a1.xml", blanks}, {"a2.xml", blanks}, {"a3.xml", blanks}, {"a4.xml", blanks}}));
+        const QByteArray blanks = "<Doc>" + QByteArray(15 << 20, ' ') + "<Sum>1</Sum></Doc>";
+        QList<TestZipEntry> entries;
+        for (int i = 10; i < 26; ++i)
+            entries.push_back({"a" + QByteArray::number(i) + ".xml", blanks});
+        QVERIFY(WriteTestZip(m_big, entries));
     }
 
     // DIR stands for a fresh folder holding the output "o" (an older statement), DOCS for the
@@ -145,6 +149,89 @@ private slots:
                  qPrintable(said));
         QVERIFY(p.readAllStandardOutput().isEmpty());
         QVERIFY(Listing(temp.path()).isEmpty());
+    }
+
+    // SIGINT while the listing waits on a full stdout ends the run by the signal once the pipe
+    // moves again, not after the whole listing.
+    void listStoppedWhileStdoutBlocked() {
+        QTemporaryDir dir;
+        const QByteArray doc = ReadFile(Fixture + "/docs/a.xml");
+        for (int i = 0; i < 3000; ++i)
+            WriteFile(dir.filePath(QStringLiteral("docs/%1.xml").arg(i, 4, 10, QChar(u'0'))), doc);
+        int out[2];
+        QCOMPARE(pipe(out), 0);
+        const pid_t pid = fork();
+        QVERIFY(pid >= 0);
+        if (pid == 0) {
+            dup2(out[1], 1);
+            close(out[0]);
+            close(out[1]);
+            execl(VYPISKA_CLI, VYPISKA_CLI, "list", "--config",
+                  QFile::encodeName(Fixture + "/config").constData(),
+                  QFile::encodeName(dir.filePath("docs")).constData(), nullptr);
+            _exit(127);
+        }
+        close(out[1]);
+        // Nobody reads: once the pipe is full, the listing waits in a write to it.
+        const int capacity = fcntl(out[0], F_GETPIPE_SZ);
+        QVERIFY(capacity > 0);
+        const auto blocked = [&] {
+            int queued = 0;
+            return ioctl(out[0], FIONREAD, &queued) == 0 && queued >= capacity;
+        };
+        QDeadlineTimer deadline(60000);
+        while (!blocked() && !deadline.hasExpired())
+            QThread::msleep(50);
+        QVERIFY(blocked());
+        QCOMPARE(kill(pid, SIGINT), 0);
+        qint64 read = 0;
+        char buffer[1 << 16];
+        for (ssize_t n; (n = ::read(out[0], buffer, sizeof buffer)) > 0;)
+            read += n;
+        close(out[0]);
+        int status = 0;
+        QCOMPARE(waitpid(pid, &status, 0), pid);
+        QVERIFY2(WIFSIGNALED(status) && WTERMSIG(status) == SIGINT,
+                 qPrintable(QString::number(status)));
+        QVERIFY(read < 3000 * 200); // far from every line
+    }
+
+    // A default template that cannot be read is named (exit 2), not passed over for the next
+    // one, whose layout the statement would get instead.
+    void unreadableDefaultTemplate() {
+        QTemporaryDir dir;
+        QVERIFY(QFile::setPermissions(dir.path(), QFileDevice::Permissions(0x7777)));
+        const QString config = dir.filePath("config");
+        QVERIFY(QDir().mkpath(config));
+        for (const char* name : {"TAG.INI", "Statement.txt.tpl", "Table.csv.tpl"})
+            QVERIFY(QFile::copy(Fixture + "/config/" + name, config + '/' + name));
+        const QString first = config + "/Statement.txt.tpl";
+        QVERIFY(QFile::setPermissions(first, QFileDevice::WriteOwner));
+        const ProgramRun run = RunProgram(
+            VYPISKA_CLI,
+            {"convert", "--config", config, "--output", dir.filePath("o"), Fixture + "/docs"},
+            [](QProcess& p) {
+                // Root reads anything: run as nobody then.
+                if (getuid() == 0)
+                    p.setChildProcessModifier([] {
+                        if (setgid(65534) != 0 || setuid(65534) != 0) _exit(126);
+                    });
+            });
+        QCOMPARE(run.Exit, 2);
+        QVERIFY2(run.Err.contains(first), qPrintable(run.Err));
+        QVERIFY(!QFileInfo::exists(dir.filePath("o")));
+    }
+
+    // Names are shown with their control bytes written out: a name cannot drive the terminal.
+    void controlBytesInNamesEscaped() {
+        QTemporaryDir dir;
+        WriteFile(dir.filePath("docs/a.xml"), ReadFile(Fixture + "/docs/a.xml"));
+        WriteFile(dir.filePath("docs/b\x1B]0;owned\x07\x1B[2J.xml"), "<N>no amount</N>");
+        const ProgramRun run = RunProgram(
+            VYPISKA_CLI, {"list", "--config", Fixture + "/config", dir.filePath("docs")});
+        QCOMPARE(run.Exit, 0);
+        QVERIFY2(run.Err.contains(u"b\\x1B]0;owned\\x07\\x1B[2J.xml"_qs), qPrintable(run.Err));
+        QVERIFY(!run.Err.contains(u'\x1B') && !run.Err.contains(u'\x07'));
     }
 
     // Every start removes our folders that a killed run left: old enough, ours by name and owner,

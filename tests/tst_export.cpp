@@ -205,6 +205,32 @@ private slots:
         QCOMPARE(ReadFile(out), QByteArray("\r\n{Q1X}\r\n"));
     }
 
+    // A block of many "{" is cut at its placeholders in linear time (this took minutes when each
+    // "{" looked for its "}" again); the placeholder at the end is still filled.
+    void manyBraces_data() {
+        QTest::addColumn<QString>("tpl");
+        QTest::addColumn<QByteArray>("ends"); // how the statement ends
+        const QString braces(400000, u'{');
+        QTest::newRow("document, one '}' at the end")
+            << "<document>" + braces + u"Nomer}</document>"_qs << QByteArray("{{3\r\n");
+        QTest::newRow("document, no '}'")
+            << "<document>" + braces + "</document>" << QByteArray("{{{\r\n");
+        QTest::newRow("header") << "<header>" + braces + "MakeDate}</header>"
+                                << QByteArray("{{15.01.2023\r\n\r\n\r\n");
+    }
+    void manyBraces() {
+        QFETCH(QString, tpl);
+        DocumentTable table = Table();
+        table.Rows[2].Cells[0].RawValue = "3";
+        const QString out = m_dir.filePath("braces.txt");
+        QElapsedTimer clock;
+        clock.start();
+        QVERIFY(Export(out, tpl, table).Ok);
+        QVERIFY2(clock.elapsed() < 30000, qPrintable(QString::number(clock.elapsed())));
+        QFETCH(QByteArray, ends);
+        QVERIFY(ReadFile(out).endsWith(ends));
+    }
+
     // A read-only statement is replaced and stays read-only; no document block without a row.
     void readOnlyFileReplacedWithNoRowChecked() {
         const QString out = m_dir.filePath("ro.txt");

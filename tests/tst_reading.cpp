@@ -1,6 +1,7 @@
 // Reading: documents to rows, the column map, archives, whole sources and the list command.
 #include "reading/ColumnMap.h"
 #include "reading/DecodeDocument.h"
+#include "reading/DocumentFile.h"
 #include "reading/DocumentReader.h"
 #include "reading/ProblemSummary.h"
 #include "reading/ReadingRun.h"
@@ -301,7 +302,7 @@ private slots:
         QVERIFY(QFile::link("/dev/zero", dir.filePath("g.xml")));
         QVERIFY(QFile::link(dir.filePath("sub/d.xml"), dir.filePath("i.xml")));
         // Not listed at all, as a folder listing leaves them out: a broken link, a link to a
-        // folder, a pipe itself.
+        // folder. A pipe itself is named, as a link to one is.
         QVERIFY(QFile::link(dir.filePath("none"), dir.filePath("j.xml")));
         QVERIFY(QFile::link(dir.filePath("sub"), dir.filePath("k.xml")));
         QVERIFY(MakePipe(dir.filePath("l.xml")));
@@ -309,15 +310,15 @@ private slots:
         const ReadingOutcome outcome = RunReading(dir.path(), Map, Coder, [&](qint64 d, qint64 t) {
             seen << d;
             if (d == 2) QFile::remove(dir.filePath("b.xml"));
-            return t == 10;
+            return t == 11;
         });
         QCOMPARE(Numbers(outcome), QStringList({"A", "a2", "c", "№ 5", "d"}));
         QCOMPARE(outcome.Rows.front().SourcePath, dir.filePath("A.XML"));
-        QCOMPARE(seen, QList<qint64>({1, 2, 3, 4, 5, 6, 7, 8, 9, 10}));
+        QCOMPARE(seen, QList<qint64>({1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11}));
         // Every file left out is named, with why: gone during the run, no regular file, too
         // large, no amount.
         QStringList skipped;
-        for (const char* name : {"b.xml", "f.xml", "g.xml", "h.xml", "n.xml"})
+        for (const char* name : {"b.xml", "f.xml", "g.xml", "h.xml", "l.xml", "n.xml"})
             skipped << dir.filePath(name);
         QCOMPARE(outcome.Skipped, skipped);
         QVERIFY(Said(outcome.Problems, skipped));
@@ -400,10 +401,14 @@ private slots:
         const ReadingOutcome fromFolder = RunReading(folder, Map, Coder);
         const QTemporaryDir temp;
         qputenv("TMPDIR", QFile::encodeName(temp.path()));
-        const ReadingOutcome fromZip = RunReading(zip, Map, Coder);
+        ReadingOutcome fromZip = RunReading(zip, Map, Coder);
         qputenv("TMPDIR", QFile::encodeName(m_tempRoot.path()));
         QVERIFY(Listing(temp.path()).isEmpty());
         QCOMPARE(Numbers(fromZip), QStringList({"A", "a2", "b", "c", "№ 5", "n", "Я"}));
+        // Besides the folder's: the document in a sub-folder, which a folder never mentions.
+        QVERIFY(Said(fromZip.Problems.mid(0, 1), {"sub/d.xml"}, zip));
+        QCOMPARE(fromZip.Skipped.takeFirst(), zip + "/sub/d.xml");
+        fromZip.Problems.removeFirst();
         // Each row as its path within the source and every cell's "display|raw".
         const auto rows = [](const ReadingOutcome& outcome, const QString& source) {
             QStringList out;
@@ -446,10 +451,13 @@ private slots:
         QCOMPARE(outcome.Rows[0].SourcePath, zip + u"/bad\uFFFD\uFFFD.xml"_qs);
         QCOMPARE(outcome.Rows[2].SourcePath, zip + "/twin.xml#4");
         QCOMPARE(outcome.StatusText, ReadSuccessText(3, zip));
-        QVERIFY(Said(outcome.Problems, {"zz.xml", "up.xml"})); // damaged, leaving the folder
-        QCOMPARE(outcome.Skipped, QStringList({zip + "/zz.xml", zip + "/../up.xml"}));
+        // damaged, leaving the folder, in a sub-folder
+        QVERIFY(Said(outcome.Problems, {"zz.xml", "up.xml", "sub/d.xml"}));
+        QCOMPARE(outcome.Skipped,
+                 QStringList({zip + "/zz.xml", zip + "/../up.xml", zip + "/sub/d.xml"}));
 
-        const QStringList numbers[] = {{"3", "1"}, {}}; // cancelled after two, at the start
+        // cancelled after two, when all three had been read while walking; at the start
+        const QStringList numbers[] = {{"3", "1", "2"}, {}};
         for (const bool atStart : {false, true}) {
             const ReadingOutcome cancelled =
                 RunReading(zip, Map, Coder, [=](qint64 d, qint64) { return !atStart && d < 2; });
@@ -457,6 +465,169 @@ private slots:
             QCOMPARE(Numbers(cancelled), numbers[atStart]);
             QCOMPARE(cancelled.StatusText, ReadCancelledText(numbers[atStart].size(), zip));
         }
+    }
+
+    // Archives as archivers make them. The archive is made by the row's maker; the rows come in
+    // name order, every file left out is named, and every problem is one line.
+    void archivesAsPeopleMakeThem_data() {
+        QTest::addColumn<QString>("maker");
+        QTest::addColumn<QStringList>("numbers");
+        QTest::addColumn<QStringList>("skipped"); // inside the archive
+        QTest::addColumn<QStringList>("said");    // a word of each problem, in order
+        QTest::newRow("Info-ZIP: UTF-8 names without the flag, in the folder's order")
+            << "zip" << QStringList{"a", "Б", "Я"} << QStringList{} << QStringList{};
+        QTest::newRow("one folder is the top level; deeper documents left out")
+            << "zip folder" << QStringList{"a", "Б", "Я"} << QStringList{u"docs/Жж/ж.xml"_qs}
+            << QStringList{"'docs'", u"docs/Жж/ж.xml"_qs};
+        QTest::newRow("documents at the top: a folder beside them left out")
+            << "top and folder" << QStringList{"a1"} << QStringList{"2023/b1.xml"}
+            << QStringList{"2023/b1.xml"};
+        QTest::newRow("a damaged directory record: every entry read by its own header")
+            << "damaged directory" << QStringList{"d000", "d001", "d002", "d003", "d004"}
+            << QStringList{} << QStringList{"5"};
+        QTest::newRow("an end record alone claiming 1000 entries is damaged")
+            << "claims 1000" << QStringList{} << QStringList{} << QStringList{"1000"};
+        QTest::newRow("a false UTF-8 name is taken from the directory, not from entry data")
+            << "posing header" << QStringList{"1", "2"} << QStringList{} << QStringList{};
+        QTest::newRow("libarchive's words end in a line break: still one line")
+            << "wrong size" << QStringList{"1"} << QStringList{"b1.xml"} << QStringList{"b1.xml"};
+    }
+    void archivesAsPeopleMakeThem() {
+        QFETCH(QString, maker);
+        QTemporaryDir dir;
+        const QString zip = dir.filePath("in.zip");
+        const auto zipTool = [&](const QString& folder, const QStringList& what) {
+            QProcess p;
+            p.setWorkingDirectory(folder);
+            p.setProcessEnvironment(EnvironmentWith({{"LC_ALL", "C.UTF-8"}}));
+            p.start("zip", QStringList{"-q", "-r", zip} + what);
+            QVERIFY(p.waitForFinished() && p.exitCode() == 0);
+        };
+        if (maker.startsWith("zip")) {
+            if (!QFileInfo::exists("/usr/bin/zip")) QSKIP("no zip tool");
+            const QString folder = dir.filePath("docs");
+            for (const char* name : {"Я.xml", "a.xml", "Б.xml", "Жж/ж.xml"})
+                WriteFile(folder + '/' + QString::fromUtf8(name),
+                          Doc(QFileInfo(QString::fromUtf8(name)).baseName().toUtf8()));
+            if (maker == "zip")
+                zipTool(folder, {u"Я.xml"_qs, "a.xml", u"Б.xml"_qs});
+            else
+                zipTool(dir.path(), {"docs"});
+        } else if (maker == "top and folder") {
+            QVERIFY(WriteTestZip(
+                zip, {{"a1.xml", Doc("a1")}, {"2023/", "", AE_IFDIR}, {"2023/b1.xml", Doc("b1")}}));
+        } else if (maker == "damaged directory") {
+            Entries entries;
+            for (int i = 0; i < 5; ++i) {
+                const QByteArray n = "d00" + QByteArray::number(i);
+                entries.push_back({n + ".xml", Doc(n)});
+            }
+            QVERIFY(WriteTestZip(zip, entries));
+            EditFile(zip, [](QByteArray& bytes) {
+                const qsizetype record = bytes.indexOf("PK\x01\x02");
+                bytes[bytes.indexOf("PK\x01\x02", record + 4) + 2] = 'X';
+            });
+        } else if (maker == "claims 1000") {
+            QByteArray end("PK\x05\x06", 4);
+            end += QByteArray(4, '\0') + "\xE8\x03\xE8\x03" + QByteArray(10, '\0');
+            WriteFile(zip, end);
+        } else if (maker == "posing header") {
+            // A local header with the flag and a bad name, inside another entry's data.
+            QByteArray posing("PK\x03\x04\x14\x00\x00\x08", 8);
+            posing += QByteArray(18, '\0') + QByteArray("\x09\x00\x00\x00", 4) + "fake\xFF.xml";
+            QVERIFY(WriteTestZip(
+                zip, {{"junk.bin", posing}, {"a1.xml", Doc("1")}, {"bX1.xml", Doc("2")}}, "UTF-8",
+                true));
+            QVERIFY(MarkNamesUtf8(zip, "X1", "\xFF\xFE"));
+        } else if (maker == "wrong size") {
+            QVERIFY(WriteTestZip(zip, {{"a1.xml", Doc("1")}, {"b1.xml", Doc("2")}}));
+            // b1.xml's uncompressed size, in its local header and in the directory, one too big.
+            EditFile(zip, [](QByteArray& bytes) {
+                const qsizetype local = bytes.indexOf("b1.xml") - 30;
+                const qsizetype central = bytes.lastIndexOf("b1.xml") - 46;
+                bytes[local + 22] = char(bytes[local + 22] + 1);
+                bytes[central + 24] = char(bytes[central + 24] + 1);
+            });
+        }
+        const ReadingOutcome outcome = RunReading(zip, Map, Coder);
+        QTEST(Numbers(outcome), "numbers");
+        QFETCH(QStringList, skipped);
+        QCOMPARE(outcome.Skipped, skipped.replaceInStrings(QRegularExpression("^"), zip + '/'));
+        QFETCH(QStringList, said);
+        QVERIFY(Said(outcome.Problems, said, zip));
+        for (const QString& problem : outcome.Problems)
+            QVERIFY(!problem.contains(u'\n'));
+        if (maker == "posing header")
+            QCOMPARE(outcome.Rows[1].SourcePath, zip + u"/b\uFFFD\uFFFD.xml"_qs);
+        if (maker.startsWith("zip"))
+            QCOMPARE(outcome.Rows[2].SourcePath,
+                     zip + (maker == "zip" ? "" : "/docs") + u"/Я.xml"_qs);
+    }
+
+    // A cancel while an archive is read keeps the documents read by then, in name order: for an
+    // archive read on this thread alone and for one read on every core. Stored backwards, so
+    // that the rows' order is not the archive's.
+    void cancelWhileArchiveIsRead_data() {
+        QTest::addColumn<int>("count");
+        QTest::addColumn<int>("cancelAt"); // calls between entries and blocks
+        QTest::newRow("few documents") << 30 << 30;
+        QTest::newRow("many documents") << 400 << 600;
+    }
+    void cancelWhileArchiveIsRead() {
+        QFETCH(int, count);
+        QFETCH(int, cancelAt);
+        QTemporaryDir dir;
+        const QString zip = dir.filePath("many.zip");
+        Entries entries;
+        QStringList names;
+        for (int i = count - 1; i >= 0; --i) {
+            const QByteArray n = QByteArray::number(i).rightJustified(4, '0');
+            entries.push_back({n + ".xml", Doc(n)});
+            names.prepend(QString::fromLatin1(n));
+        }
+        QVERIFY(WriteTestZip(zip, entries));
+        std::atomic<bool> cancel{false};
+        int calls = 0;
+        const ReadingOutcome outcome = RunReading(
+            zip, Map, Coder,
+            [&](qint64 done, qint64 total) {
+                if (done == 0 && total == 0 && ++calls == cancelAt) cancel = true;
+                return true;
+            },
+            &cancel);
+        QVERIFY(outcome.Cancelled);
+        const QStringList kept = Numbers(outcome);
+        // In name order, the entries stored first (the last by name) among them: those read
+        // while the archive was walked, before the workers started.
+        QVERIFY(!kept.isEmpty() && kept.size() < count);
+        QVERIFY(std::is_sorted(kept.begin(), kept.end()));
+        const qsizetype first = std::min<qsizetype>(kept.size(), 63);
+        QCOMPARE(kept.mid(kept.size() - first), names.mid(count - first));
+        QCOMPARE(outcome.StatusText, ReadCancelledText(kept.size(), zip));
+    }
+
+    // The long text the rows keep is bounded: past it reading stops with a problem, and the rows
+    // read stay, in name order. A document past its own bound is left out by name.
+    void longTextBounded() {
+        QTemporaryDir dir;
+        const QString zip = dir.filePath("long.zip");
+        Entries entries{{"big.xml", QByteArray(qsizetype(LargestDocumentBytes) + 1, ' ')}};
+        for (int i = 9; i >= 0; --i) {
+            const QByteArray n = "n" + QByteArray::number(i);
+            entries.push_back(
+                {n + ".xml", "<Doc><N>" + n + QByteArray(100000, 'x') + "</N><S>1</S></Doc>"});
+        }
+        QVERIFY(WriteTestZip(zip, entries));
+        UnzipLimits limits;
+        limits.MaxKeptTextBytes = 500000; // two documents' text and a half
+        ReadingOutcome outcome;
+        QVERIFY(ReadZipArchive(zip, Map, Coder, &outcome, {}, limits));
+        QStringList numbers;
+        for (const QString& n : Numbers(outcome))
+            numbers << n.left(2);
+        QCOMPARE(numbers, QStringList({"n7", "n8", "n9"}));
+        QVERIFY(Said(outcome.Problems, {"big.xml", "МБ"}, zip));
+        QCOMPARE(outcome.Skipped, QStringList{zip + "/big.xml"});
     }
 
     // A value of 4 MB of '&' is decoded in linear time (it took minutes); a raised cancel stops
@@ -497,6 +668,36 @@ private slots:
         QCOMPARE(AmountValue(text), value);
         QVERIFY(!std::signbit(AmountValue(text)) || value < 0);
     }
+    // Amounts too large for a double's kopecks are shown from their digits; others as before.
+    void amountShown_data() {
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<QString>("locale");
+        QTest::addColumn<QString>("shown"); // empty: as the locale shows the double
+        QTest::newRow("largest, ru_RU")
+            << "92233720368547758.07"
+            << "ru_RU" << u"92\u00A0233\u00A0720\u00A0368\u00A0547\u00A0758,07\u00A0₽"_qs;
+        QTest::newRow("largest, en_US, grouped as sent") << "92,233,720,368,547,758.07"
+                                                         << "en_US"
+                                                         << "$92,233,720,368,547,758.07";
+        QTest::newRow("negative, en_US, as the locale writes it") << "-92233720368547758.07"
+                                                                  << "en_US"
+                                                                  << "($92,233,720,368,547,758.07)";
+        QTest::newRow("ordinary") << "1 234,50"
+                                  << "ru_RU"
+                                  << "";
+        QTest::newRow("past 64 bits") << "900 000 000 000 000 000 000"
+                                      << "en_US"
+                                      << "";
+    }
+    void amountShown() {
+        QFETCH(QString, text);
+        QFETCH(QString, shown);
+        QFETCH(QString, locale);
+        const QLocale l(locale);
+        QCOMPARE(AmountDisplayText(text, l),
+                 shown.isEmpty() ? l.toCurrencyString(AmountValue(text)) : shown);
+    }
+
     void extraction_data() {
         QTest::addColumn<QStringList>("tagLists");
         QTest::addColumn<QString>("document");
@@ -609,6 +810,18 @@ private slots:
             "x-nonsense");
         row("UTF-16 named in a one-byte declaration", decl("UTF-16") + cp1251,
             decl("UTF-16") + body, "UTF-16");
+        // Code units that are no character: each becomes "?", and the file is named for it.
+        row("UTF-16, a lone high surrogate",
+            "\xFF\xFE" + utf16(u"a"_qs, false) + QByteArray("\x00\xD8", 2) + utf16(u"b"_qs, false),
+            u"a?b"_qs, "UTF-16");
+        row("UTF-16 big-endian, a lone low surrogate at the end",
+            "\xFE\xFF" + utf16(u"a"_qs, true) + QByteArray("\xDC\x00", 2), u"a?"_qs, "UTF-16");
+        row("UTF-16, a pair is one character", "\xFF\xFE" + utf16(u"a\U0001F600"_qs, false),
+            u"a\U0001F600"_qs);
+        row("UTF-32, a code past U+10FFFF", QByteArray("\xFF\xFE\0\0a\0\0\0\0\0\x11\0", 12),
+            u"a?"_qs, "UTF-32");
+        row("UTF-32 big-endian, a surrogate and a character past the first plane",
+            QByteArray("\0\0\xFE\xFF\0\0\xD8\0\0\x01\xF6\0", 12), u"?\U0001F600"_qs, "UTF-32");
     }
     void decode() {
         QFETCH(QByteArray, bytes);
@@ -634,6 +847,14 @@ private slots:
             << Cp1251::Encode("Сумма = Сумма;Summa\r\nB = сумма;S\r\nC = Сумма ;S")
             << QStringList{"Сумма=Сумма;Summa $", "B=сумма;S $", "C=Сумма ;S"} << -1;
         QTest::newRow("missing") << QByteArray() << QStringList{} << 0;
+        // Every column costs every document a cell: past the bound the lines are left out, said.
+        QByteArray many;
+        QStringList kept;
+        for (int i = 1; i <= LargestColumnCount + 10; ++i) {
+            many += "C" + QByteArray::number(i) + " = k" + QByteArray::number(i) + "\r\n";
+            if (i <= LargestColumnCount) kept << QStringLiteral("C%1=k%1").arg(i);
+        }
+        QTest::newRow("too many columns") << many << kept << LargestColumnCount + 1;
     }
     void columnMap() {
         QFETCH(QByteArray, bytes);

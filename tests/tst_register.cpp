@@ -378,6 +378,21 @@ print(ws.freeze_panes, ws.auto_filter.ref)
             QVERIFY2(!run.Err.contains(u"QStandardPaths"_qs), qPrintable(run.Err));
         }
     }
+
+    // A register is no more allowed than a statement to replace a document it is made from:
+    // here through a link named like a workbook (exit 2, the document untouched).
+    void cliNeverReplacesSource() {
+        QTemporaryDir dir;
+        const QByteArray document = ReadFile(VYPISKA_SAMPLES "/folder/pp-0001.xml");
+        WriteFile(dir.filePath(u"docs/pp-0001.xml"_qs), document);
+        QVERIFY(QFile::link(dir.filePath(u"docs/pp-0001.xml"_qs), dir.filePath(u"r.xlsx"_qs)));
+        const ProgramRun run = RunProgram(
+            VYPISKA_CLI, {u"register"_qs, u"--config"_qs, VYPISKA_SOURCE_CONFIG, u"-o"_qs,
+                          dir.filePath(u"r.xlsx"_qs), dir.filePath(u"docs"_qs)});
+        QCOMPARE(run.Exit, 2);
+        QVERIFY2(run.Err.contains(u"не может заменить исходный файл"_qs), qPrintable(run.Err));
+        QCOMPARE(ReadFile(dir.filePath(u"docs/pp-0001.xml"_qs)), document);
+    }
 };
 
 QTEST_MAIN(TestRegister)

@@ -36,6 +36,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
+#include <QMessageBox>
 #include <QMimeData>
 #include <QMouseEvent>
 #include <QProgressBar>
@@ -726,7 +727,13 @@ void Form1::SaveCommandFor(int templateIndex) {
         if (!typed.fileName().isEmpty() && !typed.isDir())
             dialog.selectFile(NameForFileType(typed.fileName(), templates, extension));
     });
-    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return;
+    // A statement never replaces its own source: say so and ask again.
+    QString refused;
+    do {
+        if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return;
+        refused = ReplacedSourceText(dialog.selectedFiles().front(), m_txtFileIn->text(), m_table);
+        if (!refused.isEmpty()) QMessageBox::warning(&dialog, windowTitle(), refused);
+    } while (!refused.isEmpty());
     // The chosen file type names the template, whatever extension was typed.
     const int index = std::max(0, int(filters.indexOf(dialog.selectedNameFilter())));
     const QString account = ReadOrganisationAccount(m_settings);
@@ -746,6 +753,12 @@ bool Form1::SaveWith(const QString& path, const std::vector<TemplateInfo>& templ
         ShowStatusText(SaveFailureText, StatusColorFailure);
         ShowProblems({QStringLiteral("Шаблон не найден в папке '%1'")
                           .arg(QDir::toNativeSeparators(m_configDir))});
+        return false;
+    }
+    if (const QString refused = ReplacedSourceText(path, m_txtFileIn->text(), m_table);
+        !refused.isEmpty()) {
+        ShowStatusText(SaveFailureText, StatusColorFailure);
+        ShowProblems({refused});
         return false;
     }
     ExportResult result;

@@ -8,6 +8,7 @@
 #include "settings/ConfigLocation.h"
 #include "settings/INIStorage.h"
 #include "text/DisplayLocale.h"
+#include "text/EscapeControls.h"
 #include "text/TextCoder.h"
 
 #include <QCommandLineParser>
@@ -241,7 +242,8 @@ bool WriteAll(std::FILE* stream, const QByteArray& bytes) {
 }
 
 void PrintLine(std::FILE* stream, const QString& text) {
-    WriteAll(stream, text.toUtf8() + '\n');
+    // Names come from documents and archives: their control bytes are shown, never obeyed.
+    WriteAll(stream, EscapeControls(text).toUtf8() + '\n');
 }
 
 void CliError(const QString& text) {

@@ -40,7 +40,7 @@ QString CliUsageText();
 QString CliHelpText();
 QString CliVersionText();
 
-// Prints the text and a line feed in UTF-8, at once.
+// Prints the text and a line feed in UTF-8, at once, its control characters escaped.
 void PrintLine(std::FILE* stream, const QString& text);
 
 // Writes the bytes and flushes; false when they did not all get out (a full disk, a closed pipe).

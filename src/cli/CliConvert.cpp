@@ -87,6 +87,14 @@ int RunConvert(const QStringList& args) {
 
     if (!CheckOnlyCliRows(rows, table)) return ExitUsage;
 
+    if (!toStdout) {
+        const QString refused = ReplacedSourceText(output, options.Source, table);
+        if (!refused.isEmpty()) {
+            CliError(refused);
+            return ExitUsage;
+        }
+    }
+
     const INIStorage settings(options.ConfigDir);
     const QString account = ReadOrganisationAccount(settings);
     // A statement whose РасчСчет would go out empty or wrong is written all the same, but said.

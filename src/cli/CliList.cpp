@@ -87,6 +87,8 @@ void WriteRows(const std::vector<DocumentRow>& rows,
             };
         },
         [](const QByteArray& piece) {
+            // A stop signal while stdout was blocked ends the listing here, not at its end.
+            EndIfInterrupted();
             Write(piece);
             return true;
         });
@@ -167,6 +169,7 @@ int RunList(const QStringList& args) {
         WriteJson(columns, table.Rows);
     else
         WriteTsv(columns, table.Rows);
+    EndIfInterrupted();
     if (!StdoutReached()) return ExitWriteFailed;
     if (table.Rows.empty()) return ExitNoDocuments;
     checks.Print();

@@ -39,6 +39,11 @@ int RunRegister(const QStringList& args) {
     if (outcome.Rows.empty()) return ExitNoDocuments;
     table.Rows = std::move(outcome.Rows);
     if (!CheckOnlyCliRows(rows, table)) return ExitUsage;
+    if (const QString refused = ReplacedSourceText(output, options.Source, table);
+        !refused.isEmpty()) {
+        CliError(refused);
+        return ExitUsage;
+    }
 
     CliChecks checks(table, CliOrganisationAccount(options));
     const INIStorage settings(options.ConfigDir);

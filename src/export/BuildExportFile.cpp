@@ -31,7 +31,7 @@ QString OrDefault(const QString& text, const QString& fallback) {
 }
 
 ExportResult Failed(ExportFailure failure, const QString& what) {
-    return {false, what, failure};
+    return {false, what, failure, {}};
 }
 
 // The key of a placeholder in the slot tables: the name in braces, case-folded.
@@ -137,7 +137,7 @@ ExportResult BuildStatement(const StatementSink& sink, const DocumentTable& docu
     PlaceholderBlock(coder.ReadTag(tpl, QStringLiteral("header")), headerSlots)
         .Fill(out, headerTexts);
     out += CrLf;
-    if (!sink(Cp1251::Encode(out))) return {true, {}, ExportFailure::None};
+    if (!sink(Cp1251::Encode(out))) return {true, {}, ExportFailure::None, {}};
 
     // Every piece of every column's tag list names a placeholder ("{" + piece + "}", untrimmed,
     // empty pieces kept); where columns share a piece, the first column fills it.

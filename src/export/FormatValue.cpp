@@ -5,6 +5,7 @@
 #include "text/DocumentNumber.h"
 #include "text/TrimSpaces.h"
 
+#include <algorithm>
 #include <cmath>
 
 namespace {
@@ -101,11 +102,19 @@ bool HasExtraDecimals(const QString& value, const FormatSettings& formats) {
 
 PlaceholderBlock::PlaceholderBlock(const QString& block, const QHash<QString, int>& slotOf) {
     qsizetype from = 0;
+    // No placeholder is longer than the longest name: a longer "{...}" is not looked up, so a
+    // block of many "{" before one far "}" takes linear time.
+    qsizetype longest = 0;
+    for (auto it = slotOf.cbegin(); it != slotOf.cend(); ++it)
+        longest = std::max(longest, it.key().size());
     // Each "{" with the nearest "}" after it: a name never holds "}", and one "{" inside a
-    // name ("{a{b}") still finds "{b}".
+    // name ("{a{b}") still finds "{b}". The nearest "}" is found once for all the "{" before it.
+    qsizetype close = -1;
     for (qsizetype open = block.indexOf(u'{'); open >= 0; open = block.indexOf(u'{', open + 1)) {
-        const qsizetype close = block.indexOf(u'}', open + 1);
+        if (close <= open) close = block.indexOf(u'}', open + 1);
         if (close < 0) break;
+        // Case folding may change a name's length a little: allow for it.
+        if (close - open + 1 > 2 * longest + 8) continue;
         const auto found = slotOf.constFind(block.mid(open, close - open + 1).toCaseFolded());
         if (found == slotOf.cend()) continue;
         m_pieces.push_back({block.mid(from, open - from), *found});

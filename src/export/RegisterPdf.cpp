@@ -233,7 +233,8 @@ ExportResult WriteRegisterPdf(const QString& path, const DocumentTable& table,
     const auto failed = [&](const QString& why) {
         return ExportResult{false,
                             QStringLiteral("Не удалось записать реестр '%1': %2").arg(path, why),
-                            ExportFailure::Output};
+                            ExportFailure::Output,
+                            {}};
     };
     QBuffer buffer;
     buffer.open(QIODevice::WriteOnly);
@@ -248,7 +249,7 @@ ExportResult WriteRegisterPdf(const QString& path, const DocumentTable& table,
     QString error;
     if (!WriteFileAtomically(path, buffer.data(), ReadOnlyTarget::Replace, &error))
         return failed(error);
-    return {true, {}, ExportFailure::None};
+    return {true, {}, ExportFailure::None, {}};
 }
 
 ExportResult WriteRegister(const QString& path, RegisterFormat format, const DocumentTable& table,

@@ -44,7 +44,8 @@ ExportResult WriteRegisterXlsx(const QString& path, const DocumentTable& table,
     const auto failed = [&](const QString& why) {
         return ExportResult{false,
                             QStringLiteral("Не удалось записать реестр '%1': %2").arg(path, why),
-                            ExportFailure::Output};
+                            ExportFailure::Output,
+                            {}};
     };
     // The library writes a named file and keeps its rows in temporary files; both go to a folder
     // of our own, and the finished workbook then replaces the target in one step.
@@ -200,5 +201,5 @@ ExportResult WriteRegisterXlsx(const QString& path, const DocumentTable& table,
     made.close();
     QString error;
     if (!WriteFileAtomically(path, bytes, ReadOnlyTarget::Replace, &error)) return failed(error);
-    return {true, {}, ExportFailure::None};
+    return {true, {}, ExportFailure::None, {}};
 }

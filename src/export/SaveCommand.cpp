@@ -1,16 +1,27 @@
 #include "export/SaveCommand.h"
 
+#include "reading/DocumentTable.h"
 #include "reading/ReadingRun.h"
 #include "text/TextCoder.h"
 
 #include <QDir>
+#include <QFile>
+#include <QFileInfo>
 
 #include <algorithm>
+#include <optional>
+#include <utility>
 
+#ifdef Q_OS_UNIX
+#include <sys/stat.h>
+#endif
+
+// Unreadable templates are listed too: passed over, the first one by name would quietly become
+// another, and the statement would get another template's layout. Reading one says why it fails.
 std::vector<TemplateInfo> TemplateList(const QString& configDir, const TextCoder& coder) {
     const QDir dir(configDir);
-    const QFileInfoList files = dir.entryInfoList(
-        {QStringLiteral("*.tpl")}, QDir::Files | QDir::Readable, QDir::Name | QDir::IgnoreCase);
+    const QFileInfoList files =
+        dir.entryInfoList({QStringLiteral("*.tpl")}, QDir::Files, QDir::Name | QDir::IgnoreCase);
     std::vector<TemplateInfo> list;
     list.reserve(files.size());
     for (const QFileInfo& file : files) {
@@ -81,4 +92,46 @@ std::vector<TemplateInfo> WithRegisterTypes(std::vector<TemplateInfo> templates)
     templates.push_back(
         {{}, {}, {}, QStringLiteral("pdf"), QStringLiteral("Реестр PDF"), RegisterFormat::Pdf});
     return templates;
+}
+
+namespace {
+#ifdef Q_OS_UNIX
+using FileId = std::pair<dev_t, ino_t>;
+// The file the path leads to, links followed; none when there is none.
+std::optional<FileId> IdOf(const QString& path) {
+    struct stat st {};
+    if (path.isEmpty() || ::stat(QFile::encodeName(path).constData(), &st) != 0)
+        return std::nullopt;
+    return FileId{st.st_dev, st.st_ino};
+}
+#endif
+} // namespace
+
+QString ReplacedSourceText(const QString& target, const QString& source,
+                           const DocumentTable& documents) {
+    const auto refused = [](const QString& path) {
+        return QStringLiteral("Выписка не может заменить исходный файл '%1'")
+            .arg(QDir::toNativeSeparators(path));
+    };
+#ifdef Q_OS_UNIX
+    // A new file replaces nothing; only an existing one needs looking at.
+    const std::optional<FileId> written = IdOf(target);
+    if (!written) return {};
+    if (IdOf(source) == written) return refused(source);
+    // An archive's entries have no file of their own: their paths lead nowhere.
+    for (const DocumentRow& row : documents.Rows)
+        if (IdOf(row.SourcePath) == written) return refused(row.SourcePath);
+    return {};
+#else
+    const auto same = [](const QString& a, const QString& b) {
+        return !a.isEmpty() && !b.isEmpty() &&
+               QFileInfo(a).canonicalFilePath().compare(QFileInfo(b).canonicalFilePath(),
+                                                        Qt::CaseInsensitive) == 0;
+    };
+    if (!QFileInfo::exists(target)) return {};
+    if (same(target, source)) return refused(source);
+    for (const DocumentRow& row : documents.Rows)
+        if (same(target, row.SourcePath)) return refused(row.SourcePath);
+    return {};
+#endif
 }

@@ -6,6 +6,7 @@
 #include <vector>
 
 class TextCoder;
+struct DocumentTable;
 
 // What a file type of the save dialog writes besides the templates: a register for people.
 enum class RegisterFormat { None, Xlsx, Pdf };
@@ -49,3 +50,10 @@ QString NameForFileType(const QString& name, const std::vector<TemplateInfo>& te
 // for more.
 QString SaveSuccessText(qint64 rowCount, const QString& path);
 inline const QString SaveFailureText = QStringLiteral("Ошибка! Не удалось сохранить файл!");
+
+// Refuses a statement that would replace what it is made from: the source file (an archive, a
+// document) or any document read from it. The files themselves are compared (device and inode),
+// so links, hard links and other spellings of the path count. Empty when the target is none of
+// them; else "Выписка не может заменить исходный файл '…'", naming the source file.
+QString ReplacedSourceText(const QString& target, const QString& source,
+                           const DocumentTable& documents);

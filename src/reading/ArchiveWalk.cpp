@@ -1,14 +1,17 @@
 #include "reading/ArchiveWalk.h"
 
 #include "reading/DocumentFile.h"
+#include "reading/ZipDirectory.h"
 
 #include <QFile>
 #include <QFileInfo>
+#include <QHash>
 #include <QStringDecoder>
 
 #include <archive.h>
 #include <archive_entry.h>
 
+#include <algorithm>
 #include <memory>
 #include <vector>
 
@@ -49,10 +52,16 @@ struct ArchiveFree {
     void operator()(archive* a) const { archive_read_free(a); }
 };
 
-// libarchive's own words, as the detail that follows a Russian sentence.
+// libarchive's own words, as the detail that follows a Russian sentence. Some of them end in a
+// line break: one problem stays one line.
 QString Detail(archive* a) {
     const char* text = archive_error_string(a);
-    return text && *text ? QStringLiteral(" (%1)").arg(QString::fromUtf8(text)) : QString();
+    const QString words = QString::fromUtf8(text ? text : "").simplified();
+    return words.isEmpty() ? QString() : QStringLiteral(" (%1)").arg(words);
+}
+
+bool IsAscii(QStringView text) {
+    return std::all_of(text.begin(), text.end(), [](QChar c) { return c.unicode() < 0x80; });
 }
 
 // The entry's path as parts inside the archive's root, or none when it would leave it.
@@ -82,12 +91,20 @@ public:
 
 private:
     enum class Step { Next, Stop, Cancel };
+    enum class Pass { Done, Stopped, Cancelled, NotOpened, FirstHeaderFailed };
 
-    bool Open(archive* a);
+    // One reading of the archive; streaming reads the entries by their local headers alone.
+    Pass Read(bool streaming, QString* firstFailure);
+    bool Open(archive* a, bool streaming);
     Step Entry(archive* a, archive_entry* entry);
     Step ReadData(archive* a, const ArchiveEntry& entry);
     std::optional<QString> EntryName(archive_entry* entry);
-    std::vector<QByteArray> FalseUtf8Names() const;
+    QString StoredName(const QString& name);
+    const ZipDirectory& Directory();
+    void NotAZip(const QString& detail) {
+        m_problems << QStringLiteral("Архив '%1' поврежден или это не архив ZIP%2")
+                          .arg(m_source.Path, detail);
+    }
     void Say(const QString& text) {
         m_problems << QStringLiteral("Архив '%1': %2").arg(m_source.Path, text);
     }
@@ -97,15 +114,21 @@ private:
     QStringList& m_problems;
     UnzipLimits m_limits;
     qint64 m_archiveSize = 0;
-    qint64 m_read = 0;    // bytes of wanted entries, for the bounds
-    qint64 m_entries = 0; // headers seen
-    QString m_lastName;   // of the last entry whose header was whole
-    std::optional<std::vector<QByteArray>> m_falseUtf8Names; // looked for once, when needed
-    size_t m_nameless = 0;                                   // of them, used so far
+    qint64 m_read = 0;                        // bytes of wanted entries, for the bounds
+    qint64 m_entries = 0;                     // headers seen
+    QString m_lastName;                       // of the last entry whose header was whole
+    std::optional<ZipDirectory> m_directory;  // read once, when a name needs it
+    std::vector<QByteArray> m_falseUtf8Names; // flagged UTF-8 and not, in entry order
+    size_t m_nameless = 0;                    // of them, used so far
+    // Names Info-ZIP wrote in UTF-8 without the flag, by what libarchive makes of them (CP866).
+    QHash<QString, QString> m_unflaggedUtf8;
 };
 
-bool Walk::Open(archive* a) {
-    archive_read_support_format_zip(a);
+bool Walk::Open(archive* a, bool streaming) {
+    if (streaming)
+        archive_read_support_format_zip_streamable(a);
+    else
+        archive_read_support_format_zip(a);
     // Names without the archive's UTF-8 flag were written by archivers on Russian Windows: CP866.
     archive_read_set_format_option(a, "zip", "hdrcharset", "CP866");
     int opened;
@@ -130,8 +153,7 @@ bool Walk::Open(archive* a) {
             archive_read_open_filename(a, QFile::encodeName(m_source.Path).constData(), 64 * 1024);
     }
     if (opened != ARCHIVE_OK) {
-        m_problems << QStringLiteral("Архив '%1' поврежден или это не архив ZIP%2")
-                          .arg(m_source.Path, Detail(a));
+        NotAZip(Detail(a));
         return false;
     }
     return true;
@@ -139,69 +161,106 @@ bool Walk::Open(archive* a) {
 
 bool Walk::Run() {
     const Utf8NamesScope utf8Names;
+    QString failure;
+    const Pass pass = Read(false, &failure);
+    if (pass == Pass::Cancelled) return false;
+    if (pass == Pass::NotOpened || pass == Pass::Stopped) return true;
+    const qint64 claimed = ReadZipDirectory(m_source, false).Claimed;
+    const bool directoryFailed = pass == Pass::FirstHeaderFailed && claimed >= 0;
+    if (directoryFailed || (pass == Pass::Done && m_entries == 0 && claimed > 0)) {
+        // libarchive trusts the central directory whole: one bad record there would lose every
+        // entry, though each still has its own local header.
+        QStringList said;
+        std::swap(said, m_problems);
+        const Pass again = Read(true, &failure);
+        std::swap(said, m_problems);
+        if (again == Pass::NotOpened || again == Pass::FirstHeaderFailed) {
+            NotAZip(failure);
+            return true;
+        }
+        Say(QStringLiteral("оглавление архива повреждено (в нем указано элементов: %1), элементы "
+                           "прочитаны по их собственным заголовкам")
+                .arg(claimed));
+        m_problems << said;
+        return again != Pass::Cancelled;
+    }
+    if (pass == Pass::FirstHeaderFailed) {
+        NotAZip(failure);
+    } else if (claimed > m_entries) {
+        Say(QStringLiteral("архив поврежден: в его оглавлении указано элементов: %1, прочитано: %2")
+                .arg(claimed)
+                .arg(m_entries));
+    }
+    return true;
+}
+
+Walk::Pass Walk::Read(bool streaming, QString* firstFailure) {
+    m_entries = 0;
+    m_read = 0;
+    m_lastName.clear();
+    m_nameless = 0;
     std::unique_ptr<archive, ArchiveFree> a(archive_read_new());
-    if (!Open(a.get())) return true;
+    if (!Open(a.get(), streaming)) return Pass::NotOpened;
     for (;;) {
-        if (!m_visitor.KeepGoing()) return false;
+        if (!m_visitor.KeepGoing()) return Pass::Cancelled;
         archive_entry* entry = nullptr;
         const int r = archive_read_next_header(a.get(), &entry);
-        if (r == ARCHIVE_EOF) return true;
+        if (r == ARCHIVE_EOF) return Pass::Done;
         if (r < ARCHIVE_WARN) {
-            if (m_entries == 0)
-                m_problems << QStringLiteral("Архив '%1' поврежден или это не архив ZIP%2")
-                                  .arg(m_source.Path, Detail(a.get()));
-            else
-                Say(QStringLiteral("архив поврежден после элемента '%1', остальные элементы не "
-                                   "прочитаны%2")
-                        .arg(m_lastName, Detail(a.get())));
-            return true;
+            if (m_entries == 0) {
+                *firstFailure = Detail(a.get());
+                return Pass::FirstHeaderFailed;
+            }
+            Say(QStringLiteral("архив поврежден после элемента '%1', остальные элементы не "
+                               "прочитаны%2")
+                    .arg(m_lastName, Detail(a.get())));
+            return Pass::Stopped;
         }
         if (++m_entries > m_limits.MaxEntries) {
             Say(QStringLiteral("в архиве больше %1 элементов, прочитаны только первые %1")
                     .arg(m_limits.MaxEntries));
-            return true;
+            return Pass::Stopped;
         }
         const Step step = Entry(a.get(), entry);
-        if (step == Step::Cancel) return false;
-        if (step == Step::Stop) return true;
+        if (step == Step::Cancel) return Pass::Cancelled;
+        if (step == Step::Stop) return Pass::Stopped;
     }
 }
 
-std::vector<QByteArray> Walk::FalseUtf8Names() const {
-    // Local headers in file order: the order in which libarchive hands out the entries.
-    std::vector<QByteArray> names;
-    QFile file(m_source.Path);
-    const uchar* data = nullptr;
-    qint64 size = 0;
-    if (m_source.Bytes) {
-        data = reinterpret_cast<const uchar*>(m_source.Bytes->constData());
-        size = m_source.Bytes->size();
-    } else if (file.open(QIODevice::ReadOnly) && (data = file.map(0, file.size()))) {
-        size = file.size();
+const ZipDirectory& Walk::Directory() {
+    if (!m_directory) {
+        m_directory = ReadZipDirectory(m_source, true);
+        for (const ZipDirectoryRecord& record : m_directory->Records) {
+            QStringDecoder utf8(QStringDecoder::Utf8);
+            const QString decoded = utf8(record.Name);
+            if (record.Utf8Flag && utf8.hasError())
+                m_falseUtf8Names.push_back(record.Name);
+            else if (!record.Utf8Flag && !utf8.hasError() && !IsAscii(decoded))
+                m_unflaggedUtf8.insert(DecodeCp866(record.Name), decoded);
+        }
     }
-    const auto u16 = [&](qint64 at) { return qint64(data[at]) | qint64(data[at + 1]) << 8; };
-    const QByteArrayView all(data, size);
-    for (qint64 at = all.indexOf("PK\x03\x04"); at >= 0 && at + 30 <= size;
-         at = all.indexOf("PK\x03\x04", at + 4)) {
-        const qint64 length = u16(at + 26);
-        if (!(u16(at + 6) & 0x0800) || length == 0 || at + 30 + length > size) continue;
-        const QByteArray name(reinterpret_cast<const char*>(data + at + 30), length);
-        QStringDecoder utf8(QStringDecoder::Utf8);
-        [[maybe_unused]] const QString decoded = utf8(name);
-        if (utf8.hasError()) names.push_back(name);
-    }
-    return names;
+    return *m_directory;
+}
+
+QString Walk::StoredName(const QString& name) {
+    // Info-ZIP's zip writes UTF-8 names without the flag, and libarchive reads them as CP866. A
+    // name that is valid UTF-8 and not plain ASCII is hardly ever meant as CP866.
+    if (IsAscii(name)) return name;
+    Directory();
+    return m_unflaggedUtf8.value(name, name);
 }
 
 std::optional<QString> Walk::EntryName(archive_entry* entry) {
-    if (const char* utf8 = archive_entry_pathname_utf8(entry)) return QString::fromUtf8(utf8);
-    if (const char* name = archive_entry_pathname(entry)) return QString::fromUtf8(name);
+    if (const char* utf8 = archive_entry_pathname_utf8(entry))
+        return StoredName(QString::fromUtf8(utf8));
+    if (const char* name = archive_entry_pathname(entry))
+        return StoredName(QString::fromUtf8(name));
     // A name flagged UTF-8 that is not: libarchive gives none. The k-th such entry is the k-th
-    // local header with the flag and a name that is not UTF-8; its bytes are decoded here, each
-    // bad sequence as U+FFFD.
-    if (!m_falseUtf8Names) m_falseUtf8Names = FalseUtf8Names();
-    if (m_nameless >= m_falseUtf8Names->size()) return std::nullopt;
-    return QString::fromUtf8(m_falseUtf8Names->at(m_nameless++));
+    // record of the central directory with the flag and a name that is not UTF-8; its bytes are
+    // decoded here, each bad sequence as U+FFFD.
+    Directory();
+    if (m_nameless >= m_falseUtf8Names.size()) return std::nullopt;
+    return QString::fromUtf8(m_falseUtf8Names.at(m_nameless++));
 }
 
 Walk::Step Walk::Entry(archive* a, archive_entry* header) {

@@ -17,6 +17,10 @@ struct UnzipLimits {
     double MaxRatio = 200.0;
     // Entries of any kind; a million empty ones would otherwise take minutes.
     qint64 MaxEntries = 500000;
+    // The text of long values (a purpose of payment, ...) the rows of one run keep, as UTF-16
+    // bytes; past it reading stops and the rows read stay. A purpose of 200 characters takes 400
+    // bytes: a million ordinary documents fit, a few huge ones cannot fill the memory.
+    qint64 MaxKeptTextBytes = qint64(384) << 20;
 };
 
 // A .zip archive on disk, or one held in memory (Path then only names it in problems).

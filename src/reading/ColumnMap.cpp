@@ -65,6 +65,14 @@ ColumnMapLoad ParseColumnMap(const QString& text, const QString& path) {
                                  .arg(i + 1);
             continue;
         }
+        if (load.Columns.size() == size_t(LargestColumnCount)) {
+            load.Problems << QStringLiteral("Карта колонок '%1': колонок больше %2, строки с %3-й "
+                                            "пропущены")
+                                 .arg(path)
+                                 .arg(LargestColumnCount)
+                                 .arg(i + 1);
+            break;
+        }
         const qsizetype second = line.indexOf(QLatin1Char('='), first + 1);
         ColumnDef column;
         column.Caption = TrimSpaces(line.left(first));

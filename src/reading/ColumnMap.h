@@ -21,6 +21,10 @@ inline const QString AmountKey = QStringLiteral("Сумма");
 
 using ColumnMap = std::vector<ColumnDef>;
 
+// Every column costs every document a cell, read or empty: a map of ten thousand columns over a
+// few thousand documents would take gigabytes. A list of payments needs a few dozen.
+constexpr int LargestColumnCount = 1000;
+
 struct ColumnMapLoad {
     ColumnMap Columns;
     QStringList Problems; // a missing file, lines skipped: each said in words a user understands

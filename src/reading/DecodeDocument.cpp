@@ -68,6 +68,58 @@ QString WithDecoder(QStringDecoder decoder, QByteArrayView bytes, const QString&
     return text;
 }
 
+void SayNotUnicode(const QString& encodingName, QString* problem) {
+    if (problem)
+        *problem = QStringLiteral("знаки, которых нет в Юникоде, заменены знаком '?' (%1)")
+                       .arg(encodingName);
+}
+
+// UTF-16 whose surrogates do not pair: Qt's decoder lets them through, and they would reach the
+// statement as bytes no one can read. Each becomes "?", and the problem says so.
+QString Utf16(QStringDecoder decoder, QByteArrayView bytes, QString* problem) {
+    QString text = WithDecoder(std::move(decoder), bytes, QStringLiteral("UTF-16"), problem);
+    bool lone = false;
+    for (qsizetype i = 0; i < text.size(); ++i) {
+        const QChar c = text[i];
+        if (c.isHighSurrogate() && i + 1 < text.size() && text[i + 1].isLowSurrogate()) {
+            ++i;
+        } else if (c.isSurrogate()) {
+            text[i] = u'?';
+            lone = true;
+        }
+    }
+    if (lone) SayNotUnicode(QStringLiteral("UTF-16"), problem);
+    return text;
+}
+
+// UTF-32 by hand: Qt's decoder makes a code past U+10FFFF into a broken surrogate pair and says
+// nothing. Such a code, or a surrogate, becomes "?"; a cut last unit becomes U+FFFD.
+QString Utf32(QByteArrayView bytes, bool bigEndian, QString* problem) {
+    QString text;
+    text.reserve(bytes.size() / 4);
+    bool outside = false;
+    qsizetype at = 0;
+    for (; at + 4 <= bytes.size(); at += 4) {
+        const auto b = [&](int k) { return char32_t(uchar(bytes[at + k])); };
+        const char32_t code = bigEndian ? b(0) << 24 | b(1) << 16 | b(2) << 8 | b(3)
+                                        : b(3) << 24 | b(2) << 16 | b(1) << 8 | b(0);
+        if (code > 0x10FFFF || (code >= 0xD800 && code <= 0xDFFF)) {
+            text += u'?';
+            outside = true;
+        } else {
+            text += QString::fromUcs4(&code, 1);
+        }
+    }
+    if (outside) SayNotUnicode(QStringLiteral("UTF-32"), problem);
+    if (at < bytes.size()) {
+        text += QChar(QChar::ReplacementCharacter);
+        if (problem)
+            *problem = QStringLiteral("байты, недопустимые в кодировке UTF-32, заменены знаком "
+                                      "\uFFFD");
+    }
+    return text;
+}
+
 // No encoding to go by: UTF-8 when it is valid, else the Russian exporters' usual code page.
 QString Undeclared(QByteArrayView bytes, const QString& why, QString* problem) {
     if (std::optional<QString> text = ValidUtf8(bytes)) {
@@ -87,27 +139,21 @@ QString DecodeDocument(const QByteArray& bytes, QString* problem) {
     const QByteArrayView all(bytes);
     // A byte-order mark says it all (UTF-32 first: its little-endian mark begins like UTF-16's).
     if (all.startsWith(QByteArrayView("\xFF\xFE\0\0", 4)) && all.size() % 4 == 0)
-        return WithDecoder(QStringDecoder(QStringConverter::Utf32LE), all.sliced(4),
-                           QStringLiteral("UTF-32"), problem);
+        return Utf32(all.sliced(4), false, problem);
     if (all.startsWith(QByteArrayView("\0\0\xFE\xFF", 4)))
-        return WithDecoder(QStringDecoder(QStringConverter::Utf32BE), all.sliced(4),
-                           QStringLiteral("UTF-32"), problem);
+        return Utf32(all.sliced(4), true, problem);
     if (all.startsWith("\xEF\xBB\xBF"))
         return WithDecoder(QStringDecoder(QStringConverter::Utf8), all.sliced(3),
                            QStringLiteral("UTF-8"), problem);
     if (all.startsWith("\xFF\xFE"))
-        return WithDecoder(QStringDecoder(QStringConverter::Utf16LE), all.sliced(2),
-                           QStringLiteral("UTF-16"), problem);
+        return Utf16(QStringDecoder(QStringConverter::Utf16LE), all.sliced(2), problem);
     if (all.startsWith("\xFE\xFF"))
-        return WithDecoder(QStringDecoder(QStringConverter::Utf16BE), all.sliced(2),
-                           QStringLiteral("UTF-16"), problem);
+        return Utf16(QStringDecoder(QStringConverter::Utf16BE), all.sliced(2), problem);
     // UTF-16 without a mark still shows itself in the declaration's first characters.
     if (all.startsWith(QByteArrayView("<\0?\0", 4)))
-        return WithDecoder(QStringDecoder(QStringConverter::Utf16LE), all, QStringLiteral("UTF-16"),
-                           problem);
+        return Utf16(QStringDecoder(QStringConverter::Utf16LE), all, problem);
     if (all.startsWith(QByteArrayView("\0<\0?", 4)))
-        return WithDecoder(QStringDecoder(QStringConverter::Utf16BE), all, QStringLiteral("UTF-16"),
-                           problem);
+        return Utf16(QStringDecoder(QStringConverter::Utf16BE), all, problem);
 
     const std::optional<QByteArray> declared = DeclaredEncoding(bytes);
     if (!declared) return Undeclared(all, {}, problem);

@@ -7,7 +7,7 @@
 
 // A payment document is a few kilobytes; a file or an archive entry beyond this is not one, and
 // reading it whole would only exhaust the memory.
-constexpr qint64 LargestDocumentBytes = qint64(64) << 20;
+constexpr qint64 LargestDocumentBytes = qint64(16) << 20;
 
 // The text of the problem for a document over LargestDocumentBytes; what names the file or entry.
 QString TooLargeDocumentText(const QString& what);

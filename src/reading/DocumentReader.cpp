@@ -103,7 +103,31 @@ double AmountValue(const QString& text) {
     return value == 0.0 ? 0.0 : value; // no "-0"
 }
 
+namespace {
+// The locale's currency text of an exact count of kopecks: its pattern for one ruble with the
+// digits put in whole. None when the locale writes its currency without two decimals.
+std::optional<QString> ExactCurrencyText(qint64 kopecks, const QLocale& locale) {
+    const bool negative = kopecks < 0;
+    const quint64 magnitude = negative ? 0 - quint64(kopecks) : quint64(kopecks);
+    const QString one = locale.toString(1.0, 'f', 2);
+    QString pattern = locale.toCurrencyString(negative ? -1.0 : 1.0);
+    const qsizetype at = pattern.indexOf(one);
+    if (at < 0) return std::nullopt;
+    const QString digits = locale.toString(qulonglong(magnitude / 100)) + locale.decimalPoint() +
+                           QStringLiteral("%1").arg(uint(magnitude % 100), 2, 10, QLatin1Char('0'));
+    return pattern.replace(at, one.size(), digits);
+}
+} // namespace
+
 QString AmountDisplayText(const QString& text, const QLocale& locale) {
+    // Past 2^53 kopecks a double loses kopecks (92233720368547758.07 would show ...758,00): such
+    // an amount is shown from its digits.
+    constexpr qint64 DoubleExact = qint64(1) << 53;
+    if (const std::optional<DocumentNumber> number = AmountNumber(text)) {
+        const std::optional<qint64> kopecks = number->Scaled(2);
+        if (kopecks && (*kopecks > DoubleExact || *kopecks < -DoubleExact))
+            if (std::optional<QString> exact = ExactCurrencyText(*kopecks, locale)) return *exact;
+    }
     return locale.toCurrencyString(AmountValue(text));
 }
 

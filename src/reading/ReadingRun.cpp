@@ -1,5 +1,6 @@
 #include "reading/ReadingRun.h"
 
+#include "reading/DocumentFile.h"
 #include "reading/DocumentReader.h"
 #include "text/TextCoder.h"
 
@@ -15,6 +16,7 @@
 #include <condition_variable>
 #include <deque>
 #include <mutex>
+#include <new>
 #include <numeric>
 #include <thread>
 
@@ -86,9 +88,9 @@ bool IsDocumentName(const QString& name) {
     return !name.startsWith(u'.') && name.endsWith(QLatin1String(".xml"), Qt::CaseInsensitive);
 }
 
-// The document files of a folder, unsorted, as QDir lists "*.xml" with QDir::Files: names
-// IsDocumentName takes, of regular files and of links whose target exists and is no folder (a
-// link to a pipe or a device is then refused by name when read).
+// The document files of a folder, unsorted: names IsDocumentName takes, of anything but a folder
+// and of links whose target exists and is no folder (a pipe or a device, or a link to one, is then
+// refused by name when read).
 QStringList ListDocumentFiles(const QString& folder) {
 #ifdef Q_OS_UNIX
     // The entry's own type tells a regular file without asking the file system again: for a year
@@ -99,11 +101,14 @@ QStringList ListDocumentFiles(const QString& folder) {
     while (const dirent* entry = ::readdir(dir)) {
         const QString name = QFile::decodeName(entry->d_name);
         if (!IsDocumentName(name)) continue;
-        bool listed = entry->d_type == DT_REG;
+        // A pipe, a device or a socket named "*.xml" is listed too, to be refused by name when
+        // read (never waited on), as a link to one is: nothing is left out without a word.
+        bool listed =
+            entry->d_type != DT_DIR && entry->d_type != DT_LNK && entry->d_type != DT_UNKNOWN;
         struct stat st {};
         if ((entry->d_type == DT_LNK || entry->d_type == DT_UNKNOWN) &&
             ::fstatat(::dirfd(dir), entry->d_name, &st, AT_SYMLINK_NOFOLLOW) == 0) {
-            listed = S_ISREG(st.st_mode) ||
+            listed = (!S_ISLNK(st.st_mode) && !S_ISDIR(st.st_mode)) ||
                      (S_ISLNK(st.st_mode) && ::fstatat(::dirfd(dir), entry->d_name, &st, 0) == 0 &&
                       !S_ISDIR(st.st_mode));
         }
@@ -171,35 +176,80 @@ struct Job {
 // also keeps the progress exact, one call per document.
 constexpr qsizetype ParallelFrom = 64;
 
+// A document beyond this is read alone, one at a time: its text takes several times its size
+// while it is read.
+constexpr qsizetype LargeDocumentBytes = qsizetype(1) << 20;
+// Entries inflated and waiting for a worker; the inflating thread waits beyond it.
+constexpr qint64 MostQueuedBytes = qint64(64) << 20;
+
+// What a row keeps beyond the shared short values: the text of its long ones.
+qint64 KeptBytes(const DocumentRow& row) {
+    constexpr qsizetype Short = 64;
+    qint64 kept = 0;
+    for (const DocumentCell& cell : row.Cells) {
+        if (cell.RawValue.size() > Short) kept += cell.RawValue.size() * 2;
+        if (cell.DisplayText.size() > Short && !cell.DisplayText.isSharedWith(cell.RawValue))
+            kept += cell.DisplayText.size() * 2;
+    }
+    return kept;
+}
+
 // Reads documents on every core, each worker with a reader of its own, while more are still being
 // added: an archive's entries are read as libarchive inflates the next ones. The workers start
-// once enough documents are known to pay for them.
+// once enough documents are known to pay for them; until then, with readWhileAdding, the adding
+// thread reads each document as it comes, so that a cancel keeps what was read. The long text
+// the rows keep is bounded by keptBudget: past it, or when memory runs out, reading stops and
+// the rows read stay.
 class ReadingPool {
 public:
-    ReadingPool(const ColumnMap& columns, const TextCoder& coder, ReadingCancel cancel, RowUse use)
+    ReadingPool(const ColumnMap& columns, const TextCoder& coder, ReadingCancel cancel, RowUse use,
+                bool readWhileAdding = false, qint64 keptBudget = UnzipLimits().MaxKeptTextBytes)
         : m_columns(columns), m_coder(coder), m_cancel(cancel), m_use(use),
-          m_workers(std::max(1, QThread::idealThreadCount())) {}
+          m_workers(std::max(1, QThread::idealThreadCount())), m_readWhileAdding(readWhileAdding),
+          m_keptBudget(keptBudget) {}
     ~ReadingPool() { Stop(); }
 
-    // A file to read or, with its bytes, an archive entry.
-    void Add(const QString& path, const std::optional<QByteArray>& bytes = std::nullopt) {
+    // Reading stopped short of the end: the budget of long text spent, or the memory.
+    bool Full() const { return m_full.load(); }
+    bool OutOfMemory() const { return m_outOfMemory.load(); }
+    qint64 KeptBudget() const { return m_keptBudget; }
+
+    // A file to read or, with its bytes, an archive entry. False once reading has stopped (full
+    // or cancelled): nothing more is taken.
+    bool Add(const QString& path, const std::optional<QByteArray>& bytes = std::nullopt) {
         Job job;
         job.Path = path;
         job.FromBytes = bytes.has_value();
         if (bytes) job.Bytes = *bytes;
+        if (m_readWhileAdding && m_threads.empty() && qsizetype(m_jobs.size()) + 1 < ParallelFrom) {
+            ReadOne(OwnReader(), job);
+            const std::lock_guard lock(m_mutex);
+            m_jobs.push_back(std::move(job));
+            ++m_next;
+            ++m_done;
+            return !m_full;
+        }
+        const qint64 size = job.Bytes.size();
         // Workers that caught up are woken for a handful at a time, not for every document: a
         // wake-up costs about what reading a small document does.
         constexpr qsizetype WakeFor = 32;
         bool wake = false;
         {
-            const std::lock_guard lock(m_mutex);
+            std::unique_lock lock(m_mutex);
+            // Inflating can outrun reading by far (a few huge entries): wait for the workers.
+            while (!m_threads.empty() && m_queued > MostQueuedBytes && !m_full &&
+                   !Stopped(m_cancel))
+                m_room.wait_for(lock, std::chrono::milliseconds(20));
+            m_queued += size;
             m_jobs.push_back(std::move(job));
-            wake = m_idle > 0 && qsizetype(m_jobs.size()) - m_next >= WakeFor;
+            wake = (m_idle > 0 && qsizetype(m_jobs.size()) - m_next >= WakeFor) ||
+                   m_queued > MostQueuedBytes;
         }
         if (wake)
             m_work.notify_all();
         else if (m_threads.empty() && m_workers > 1 && qsizetype(m_jobs.size()) >= ParallelFrom)
             Hire(m_workers - 1); // this thread keeps a core for adding: inflating, as a rule
+        return !m_full;
     }
 
     // Reads every document added and tells progress from this thread. False when cancelled; what
@@ -207,9 +257,8 @@ public:
     bool Finish(const ReadingProgress& progress) {
         const qsizetype count = qsizetype(m_jobs.size());
         if (m_threads.empty()) {
-            const DocumentReader reader(m_columns, m_coder, m_cancel, m_use);
-            for (qsizetype i = 0; i < count; ++i) {
-                ReadOne(reader, m_jobs[size_t(i)]);
+            for (qsizetype i = 0; i < count && !m_full; ++i) {
+                if (!m_jobs[size_t(i)].Read) ReadOne(OwnReader(), m_jobs[size_t(i)]);
                 if (Stopped(m_cancel) || (progress && !progress(i + 1, count))) return false;
             }
             return true;
@@ -223,11 +272,12 @@ public:
         // Progress at most every few milliseconds: the window repaints from it, and a call per
         // document would keep it busy for nothing.
         bool cancelled = false;
-        for (qsizetype told = 0; told < count && !cancelled;) {
+        for (qsizetype told = 0; told < count && !cancelled && !(m_full && m_busy == 0);) {
             {
                 std::unique_lock lock(m_mutex);
-                m_progress.wait_for(lock, std::chrono::milliseconds(20),
-                                    [&] { return m_done == count || (told == 0 && m_done > 0); });
+                m_progress.wait_for(lock, std::chrono::milliseconds(20), [&] {
+                    return m_done == count || (told == 0 && m_done > 0) || (m_full && m_busy == 0);
+                });
             }
             // A raised flag stops the workers too: nothing more would come.
             cancelled = Stopped(m_cancel);
@@ -268,10 +318,34 @@ private:
             m_threads.emplace_back([this] { Work(); });
     }
 
-    void ReadOne(const DocumentReader& reader, Job& job) const {
-        job.Row = job.FromBytes
-                      ? reader.ReadBytes(job.Path, std::exchange(job.Bytes, {}), &job.Problem)
-                      : reader.ReadFile(job.Path, &job.Problem);
+    const DocumentReader& OwnReader() {
+        if (!m_own) m_own.emplace(m_columns, m_coder, m_cancel, m_use);
+        return *m_own;
+    }
+
+    void ReadOne(const DocumentReader& reader, Job& job) {
+        try {
+            std::optional<QByteArray> bytes;
+            if (job.FromBytes)
+                bytes = std::exchange(job.Bytes, {});
+            else
+                bytes = ReadDocumentBytes(job.Path, &job.Problem);
+            if (bytes) {
+                // A large document's text is many times its bytes while it is read: one at a time.
+                std::unique_lock large(m_large, std::defer_lock);
+                if (bytes->size() > LargeDocumentBytes) large.lock();
+                job.Row = reader.ReadBytes(job.Path, *bytes, &job.Problem);
+            }
+        } catch (const std::bad_alloc&) {
+            // The program never ends on an allocation: the document is named, reading stops.
+            job.Row.reset();
+            job.Problem =
+                QStringLiteral("Файл '%1' пропущен: не хватило памяти; чтение остановлено")
+                    .arg(job.Path);
+            m_outOfMemory = true;
+            m_full = true;
+        }
+        if (job.Row && (m_kept += KeptBytes(*job.Row)) > m_keptBudget) m_full = true;
         job.Read = true;
     }
 
@@ -286,10 +360,19 @@ private:
                     return m_stop || m_next < qsizetype(m_jobs.size()) || m_total >= 0;
                 });
                 --m_idle;
-                if (m_stop || Stopped(m_cancel) || m_next >= qsizetype(m_jobs.size())) return;
+                if (m_stop || m_full || Stopped(m_cancel) || m_next >= qsizetype(m_jobs.size()))
+                    return;
                 job = &m_jobs[size_t(m_next++)]; // a deque's elements stay where they are
+                m_queued -= job->Bytes.size();
+                ++m_busy;
             }
+            m_room.notify_one();
             ReadOne(reader, *job);
+            --m_busy;
+            if (m_full) {
+                { const std::lock_guard lock(m_mutex); }
+                m_progress.notify_one();
+            }
             // The reporter looks in every few milliseconds by itself; waking it for every
             // document would cost a system call each. It is woken for the first document, so
             // that a cancel asked for at the start is seen at once, and for the last.
@@ -306,17 +389,36 @@ private:
     const ReadingCancel m_cancel;
     const RowUse m_use;
     const int m_workers;
+    const bool m_readWhileAdding;
+    const qint64 m_keptBudget;
+    std::optional<DocumentReader> m_own; // of the thread that adds and finishes
     std::deque<Job> m_jobs;
     std::vector<std::thread> m_threads;
     std::mutex m_mutex;
     std::condition_variable m_work;     // the workers wait here for documents
     std::condition_variable m_progress; // the reporter waits here for the workers
-    qsizetype m_next = 0;               // the next document to hand out
-    int m_idle = 0;                     // workers waiting for documents
+    std::condition_variable m_room;     // the adding thread waits here for the queue to shrink
+    std::mutex m_large;                 // held while a large document is read
+    qint64 m_queued = 0;                // bytes of entries added and not yet handed out
+    std::atomic<int> m_busy{0};         // workers reading a document
+    std::atomic<qint64> m_kept{0};
+    std::atomic<bool> m_full{false};
+    std::atomic<bool> m_outOfMemory{false};
+    qsizetype m_next = 0; // the next document to hand out
+    int m_idle = 0;       // workers waiting for documents
     bool m_stop = false;
     std::atomic<qsizetype> m_total{-1}; // the count once every document is added
     std::atomic<qsizetype> m_done{0};
 };
+
+// Said once when the long text of the rows filled its budget and reading stopped.
+void SayFull(const ReadingPool& pool, const QString& source, ReadingOutcome* outcome) {
+    if (pool.Full() && !pool.OutOfMemory())
+        outcome->Problems << QStringLiteral("Документы в '%1' содержат больше %2 МБ длинных "
+                                            "значений; чтение остановлено, прочитанное оставлено")
+                                 .arg(source)
+                                 .arg(QString::number(double(pool.KeptBudget()) / (1 << 20)));
+}
 
 bool ReadFolderWith(const QString& folder, const ColumnMap& columns, const TextCoder& coder,
                     ReadingOutcome* outcome, const ReadingProgress& progress, ReadingCancel cancel,
@@ -327,48 +429,105 @@ bool ReadFolderWith(const QString& folder, const ColumnMap& columns, const TextC
         pool.Add(prefix + name);
     const bool finished = pool.Finish(progress);
     pool.TakeInto(outcome);
+    SayFull(pool, folder, outcome);
     return finished;
+}
+
+// One walk over an archive for its documents at one level: the top (an empty root) or inside
+// the one folder root.
+struct ArchiveLevel {
+    bool Walked = false;
+    QStringList Problems;
+    QStringList Refused;
+    QStringList Deeper;                // *.xml entries below the level, left out
+    bool TopLevelFile = false;         // a file lies at the top
+    std::optional<QString> OnlyFolder; // the first part of every deeper entry, when one
+    bool ManyFolders = false;
+};
+
+ArchiveLevel WalkArchiveLevel(const QString& archive, const QString& root, ReadingPool& pool,
+                              QStringList& names, const UnzipLimits& limits,
+                              const std::function<bool()>& keepGoing) {
+    ArchiveLevel level;
+    QSet<QString> seen;
+    const qsizetype depth = root.isEmpty() ? 1 : 2;
+    try {
+        level.Walked = ReadArchiveEntries(
+            archive,
+            [&](const ArchiveEntry& entry) {
+                const QStringList& parts = entry.Parts;
+                if (parts.size() == 1) {
+                    level.TopLevelFile = true;
+                } else if (!level.OnlyFolder) {
+                    level.OnlyFolder = parts.front();
+                } else if (*level.OnlyFolder != parts.front()) {
+                    level.ManyFolders = true;
+                }
+                if (!IsDocumentName(parts.back()) || (!root.isEmpty() && parts.front() != root))
+                    return false;
+                if (parts.size() > depth) level.Deeper << entry.Name;
+                return parts.size() == depth;
+            },
+            [&](const ArchiveEntry& entry, const QByteArray& bytes) {
+                const QString& name = entry.Parts.back();
+                QString path = archive + u'/' + entry.Parts.join(u'/');
+                // A later entry of a name already met is known by its place too, so that every
+                // row keeps a key of its own.
+                const qsizetype before = seen.size();
+                seen.insert(name);
+                if (seen.size() == before) path += u'#' + QString::number(entry.Position);
+                names << name;
+                return pool.Add(path, bytes) && keepGoing();
+            },
+            level.Problems, limits, keepGoing, &level.Refused);
+    } catch (const std::bad_alloc&) {
+        // Never an end on an allocation: what was read stays.
+        level.Problems << QStringLiteral("Архив '%1': не хватило памяти; чтение остановлено, "
+                                         "прочитанное оставлено")
+                              .arg(archive);
+        level.Walked = true;
+    }
+    return level;
 }
 
 bool ReadZipWith(const QString& archive, const ColumnMap& columns, const TextCoder& coder,
                  ReadingOutcome* outcome, const ReadingProgress& progress,
                  const UnzipLimits& limits, ReadingCancel cancel, RowUse use) {
-    // The top-level documents come from libarchive straight into memory and are read on every
-    // core while the next ones inflate; the rows then stand in name order, as a folder's do.
-    ReadingPool pool(columns, coder, cancel, use);
+    // The documents come from libarchive straight into memory and are read on every core while
+    // the next ones inflate (by this thread until that pays); the rows then stand in name order,
+    // as a folder's do.
+    ReadingPool pool(columns, coder, cancel, use, true, limits.MaxKeptTextBytes);
     QStringList names;
-    QSet<QString> seen;
-    QStringList refused;
     const auto keepGoing = [&] { return !Stopped(cancel) && (!progress || progress(0, 0)); };
-    const bool walked = ReadArchiveEntries(
-        archive,
-        [](const ArchiveEntry& entry) {
-            return entry.Parts.size() == 1 && IsDocumentName(entry.Parts.front());
-        },
-        [&](const ArchiveEntry& entry, const QByteArray& bytes) {
-            const QString& name = entry.Parts.front();
-            QString path = archive + u'/' + name;
-            // A later entry of a name already met is known by its place too, so that every
-            // row keeps a key of its own.
-            const qsizetype before = seen.size();
-            seen.insert(name);
-            if (seen.size() == before) path += u'#' + QString::number(entry.Position);
-            names << name;
-            pool.Add(path, bytes);
-            return keepGoing();
-        },
-        outcome->Problems, limits, keepGoing, &refused);
-    for (const QString& name : std::as_const(refused))
+    ArchiveLevel level = WalkArchiveLevel(archive, {}, pool, names, limits, keepGoing);
+    // "Compress this folder" puts everything under one folder: that folder is the top level.
+    if (level.Walked && names.isEmpty() && !level.TopLevelFile && level.OnlyFolder &&
+        !level.ManyFolders && !level.Deeper.isEmpty()) {
+        const QString root = *level.OnlyFolder;
+        level = WalkArchiveLevel(archive, root, pool, names, limits, keepGoing);
+        outcome->Problems << QStringLiteral("Архив '%1': в корне архива документов нет, прочитаны "
+                                            "документы его единственной папки '%2'")
+                                 .arg(archive, root);
+    }
+    outcome->Problems << level.Problems;
+    for (const QString& name : std::as_const(level.Refused))
         outcome->Skipped << archive + u'/' + name;
-    if (!walked) return false;
+    for (const QString& name : std::as_const(level.Deeper)) {
+        outcome->Problems << QStringLiteral("Архив '%1': элемент '%2' в подпапке архива, пропущен")
+                                 .arg(archive, name);
+        outcome->Skipped << archive + u'/' + name;
+    }
 
-    const bool finished = pool.Finish(progress);
+    // A cancel keeps the documents read by then, as for a folder.
+    const bool finished = (level.Walked || pool.Full()) && pool.Finish(progress);
+    pool.Stop();
     std::vector<size_t> order(size_t(names.size()));
     std::iota(order.begin(), order.end(), size_t(0));
     std::stable_sort(order.begin(), order.end(), [&](size_t a, size_t b) {
         return NameBefore(names.at(qsizetype(a)), names.at(qsizetype(b)));
     });
     pool.TakeInto(outcome, order);
+    SayFull(pool, archive, outcome);
     return finished;
 }
 } // namespace
@@ -385,29 +544,43 @@ bool ReadZipArchive(const QString& archive, const ColumnMap& columns, const Text
     return ReadZipWith(archive, columns, coder, outcome, progress, limits, cancel, use);
 }
 
-ReadingOutcome RunReading(const QString& path, const ColumnMap& columns, const TextCoder& coder,
-                          const ReadingProgress& progress, ReadingCancel cancel, RowUse use) {
-    ReadingOutcome outcome;
-    bool finished = true;
+namespace {
+bool ReadSource(const QString& path, const ColumnMap& columns, const TextCoder& coder,
+                const ReadingProgress& progress, ReadingCancel cancel, RowUse use,
+                ReadingOutcome* outcome) {
     switch (DetectSourceKind(path, coder)) {
     case SourceKind::Xml: {
         QString problem;
         std::optional<DocumentRow> row =
             DocumentReader(columns, coder, cancel, use).ReadFile(path, &problem);
-        Take(path, std::move(row), problem, &outcome, cancel);
-        finished = !Stopped(cancel) && (!progress || progress(1, 1));
-        break;
+        Take(path, std::move(row), problem, outcome, cancel);
+        return !Stopped(cancel) && (!progress || progress(1, 1));
     }
     case SourceKind::Zip:
-        finished = ReadZipWith(path, columns, coder, &outcome, progress, {}, cancel, use);
-        break;
+        return ReadZipWith(path, columns, coder, outcome, progress, {}, cancel, use);
     case SourceKind::Folder:
-        finished = ReadFolderWith(path, columns, coder, &outcome, progress, cancel, use);
-        break;
+        return ReadFolderWith(path, columns, coder, outcome, progress, cancel, use);
     case SourceKind::None:
         break;
     }
+    return true;
+}
+} // namespace
+
+ReadingOutcome RunReading(const QString& path, const ColumnMap& columns, const TextCoder& coder,
+                          const ReadingProgress& progress, ReadingCancel cancel, RowUse use) {
+    ReadingOutcome outcome;
+    bool finished = true;
+    try {
+        finished = ReadSource(path, columns, coder, progress, cancel, use, &outcome);
+    } catch (const std::bad_alloc&) {
+        // Never an end on an allocation: say so, keep what was read.
+        outcome.Problems << QStringLiteral("Не хватило памяти, чтобы прочитать '%1'; чтение "
+                                           "остановлено, прочитанное оставлено")
+                                .arg(path);
+    }
     outcome.Cancelled = !finished;
+
     if (outcome.Cancelled) {
         // The user stopped it: say so, with what was read, even when that is nothing.
         outcome.StatusText = ReadCancelledText(qint64(outcome.Rows.size()), path);

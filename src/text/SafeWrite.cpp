@@ -46,6 +46,18 @@ TargetKind KindOf(const QString& path) {
 #endif
 }
 
+// The file a link leads to, through any chain of links: the statement belongs there, and the
+// link stays. A loop or a chain too long to be meant is left as it is, to fail as itself.
+QString FinalTarget(const QString& path) {
+    QString target = path;
+    for (int hops = 0; hops < 40; ++hops) {
+        const QFileInfo info(target);
+        if (!info.isSymLink()) return target;
+        target = info.symLinkTarget();
+    }
+    return path;
+}
+
 } // namespace
 
 bool IsReadOnly(const QFileInfo& info) {
@@ -56,7 +68,7 @@ bool IsReadOnly(const QFileInfo& info) {
 }
 
 AtomicFileWriter::AtomicFileWriter(const QString& path, ReadOnlyTarget readOnly)
-    : m_path(path), m_readOnly(readOnly) {}
+    : m_path(FinalTarget(path)), m_readOnly(readOnly) {}
 
 AtomicFileWriter::~AtomicFileWriter() {
     // A temporary file removes itself; a stream is only closed.

@@ -326,6 +326,14 @@ private slots:
         QCOMPARE(ReadFile(target), "CSV\r\n1\r\n2\r\n");
         QCOMPARE(Status(), u"Документы успешно сохранены в '%1'"_s.arg(target));
         QCOMPARE(Colour(), Green);
+        // A document read as the target is refused, in red, and stays as it was.
+        const QString document = Path("docs_2024/doc0000.xml");
+        const QByteArray kept = ReadFile(document);
+        const QString refusal = u"Выписка не может заменить исходный файл '%1'"_s.arg(document);
+        QVERIFY(!m_form->SaveTo(document, 0));
+        QCOMPARE(Colour(), Red);
+        QVERIFY(Problem(refusal));
+        QCOMPARE(ReadFile(document), kept);
         // The date picker's day and time reach the header.
         Find<QDateTimeEdit>("DTPicker1")->setDateTime(QDateTime(QDate(2024, 3, 5), QTime(0, 0)));
         QVERIFY(m_form->SaveTo(Path("second.txt"), 0));
