@@ -156,6 +156,35 @@ private slots:
         QTEST(AmountInWords(kopecks), "words");
     }
 
+    // The register's total line counts an amount only when its whole text is a number, as the
+    // window's totals do; the others are counted as left out, never rounded or read in part.
+    void totalLine_data() {
+        QTest::addColumn<QStringList>("amounts");
+        QTest::addColumn<QString>("total");
+        QTest::newRow("numbers")
+            << QStringList{u"1 234,5"_qs, u"0.10"_qs, u"-4"_qs}
+            << u"Итого: 3 документа на сумму 1\u00A0230,60 ₽"_qs;
+        QTest::newRow("roubles in words") << QStringList{u"100"_qs, u"50 руб."_qs}
+                                          << u"Итого: 2 документа · не учтено сумм: 1"_qs;
+        QTest::newRow("an exponent")
+            << QStringList{u"1e3"_qs} << u"Итого: 1 документ · не учтено сумм: 1"_qs;
+        QTest::newRow("a fraction of a kopeck")
+            << QStringList{u"10.005"_qs, u"1"_qs, u"2"_qs, u"3"_qs, u""_qs}
+            << u"Итого: 5 документов · не учтено сумм: 2"_qs;
+        QTest::newRow("none") << QStringList{}
+                              << u"Итого: 0 документов на сумму 0,00 ₽"_qs;
+    }
+    void totalLine() {
+        QFETCH(QStringList, amounts);
+        DocumentTable table = Table();
+        for (const QString& amount : amounts)
+            table.Rows.push_back(Document(u"1"_qs, u"2024-03-05"_qs, amount));
+        // An unchecked document counts for nothing, whatever its amount.
+        table.Rows.push_back(Document(u"2"_qs, u"2024-03-05"_qs, u"сто"_qs));
+        table.Rows.back().Checked = false;
+        QTEST(RegisterTotalText(ComputeTotals(table)), "total");
+    }
+
     void cellKinds_data() {
         QTest::addColumn<QString>("key");
         QTest::addColumn<QString>("value");
