@@ -302,7 +302,8 @@ void Form1::SetUpKeyboard() {
     printRegister->setObjectName(QStringLiteral("mnuPrintRegister"));
     addShortcut(printRegister, QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_P));
     connect(printRegister, &QAction::triggered, this, [this] {
-        if (!m_table.Rows.empty()) RegisterPrintDlg(m_table, m_settings, this).exec();
+        if (!m_table.Rows.empty())
+            RegisterPrintDlg(m_table, m_settings, m_txtFileIn->text(), this).exec();
     });
 
     auto* about = new QAction(QStringLiteral("О программе"), this);

@@ -1,6 +1,7 @@
 #include "app/RegisterPrintDlg.h"
 
 #include "export/RegisterPdf.h"
+#include "export/SaveCommand.h"
 
 #include <QDateTime>
 #include <QDialogButtonBox>
@@ -15,8 +16,8 @@
 #include <QVBoxLayout>
 
 RegisterPrintDlg::RegisterPrintDlg(const DocumentTable& table, const INIStorage& settings,
-                                   QWidget* parent)
-    : QDialog(parent), m_table(table),
+                                   const QString& source, QWidget* parent)
+    : QDialog(parent), m_table(table), m_source(source),
       m_heading(MakeRegisterHeading(table, settings, QDateTime::currentDateTime())),
       m_printer(new QPrinter(QPrinter::HighResolution)) {
     setObjectName(QStringLiteral("RegisterPrintDlg"));
@@ -70,6 +71,10 @@ int RegisterPrintDlg::PageCount() const {
 }
 
 bool RegisterPrintDlg::SavePdf(const QString& path) {
+    if (const QString refused = ReplacedSourceText(path, m_source, m_table); !refused.isEmpty()) {
+        QMessageBox::warning(this, windowTitle(), refused);
+        return false;
+    }
     const ExportResult result = WriteRegisterPdf(path, m_table, m_heading);
     if (!result.Ok) QMessageBox::warning(this, windowTitle(), result.Error);
     return result.Ok;
@@ -83,8 +88,12 @@ void RegisterPrintDlg::Print() {
 }
 
 void RegisterPrintDlg::AskAndSavePdf() {
-    const QString path = QFileDialog::getSaveFileName(
-        this, QStringLiteral("Сохранить реестр как PDF"), QStringLiteral("Реестр.pdf"),
-        QStringLiteral("Реестр PDF (*.pdf)"));
-    if (!path.isEmpty()) SavePdf(QDir::toNativeSeparators(path));
+    QFileDialog dialog(this, QStringLiteral("Сохранить реестр как PDF"));
+    dialog.setAcceptMode(QFileDialog::AcceptSave);
+    dialog.setNameFilter(QStringLiteral("Реестр PDF (*.pdf)"));
+    dialog.setDefaultSuffix(QStringLiteral("pdf"));
+    dialog.selectFile(QStringLiteral("Реестр.pdf"));
+    // Asked again until the file is written or the user gives up.
+    while (dialog.exec() == QDialog::Accepted && !dialog.selectedFiles().isEmpty())
+        if (SavePdf(QDir::toNativeSeparators(dialog.selectedFiles().front()))) return;
 }
