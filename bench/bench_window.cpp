@@ -111,5 +111,36 @@ int main(int argc, char** argv) {
         std::printf("| header click sorts by %s | %.3f s (%.3f s of it sorting) | < 1 s |\n", what,
                     click, timer.nsecsElapsed() / 1e9);
     }
+
+    // Typing into the filter box, one key at a time, each keystroke filtering every row again
+    // and repainting; "счету № 4711" narrows to a handful of the 100,000 different purposes.
+    // The first keystroke folds the texts (once per distinct value) and is told apart.
+    auto* filter = form.findChild<QLineEdit*>(QStringLiteral("FilterEdit"));
+    if (!filter) return 2;
+    const QString typed = QStringLiteral("счету № 4711");
+    double first = 0, longest = 0, all = 0;
+    for (qsizetype i = 0; i < typed.size(); ++i) {
+        QElapsedTimer timer;
+        timer.start();
+        filter->setText(typed.left(i + 1));
+        list->viewport()->repaint();
+        const double key = timer.nsecsElapsed() / 1e9;
+        if (i == 0)
+            first = key;
+        else
+            longest = std::max(longest, key), all += key;
+    }
+    const int shown = list->model()->rowCount();
+    QElapsedTimer timer;
+    timer.start();
+    filter->clear();
+    list->viewport()->repaint();
+    const double cleared = timer.nsecsElapsed() / 1e9;
+    std::printf("| filter, first keystroke (folds every distinct value) | %.0f ms | < 100 ms |\n",
+                first * 1000);
+    std::printf("| filter, each further keystroke (mean, longest; %d rows left) | %.0f ms, %.0f ms "
+                "| < 100 ms |\n",
+                shown, all * 1000 / double(typed.size() - 1), longest * 1000);
+    std::printf("| filter cleared (Esc) | %.0f ms | < 100 ms |\n", cleared * 1000);
     return 0;
 }

@@ -41,6 +41,8 @@ private slots:
         row("template by name, rows in any order",
             "--date=2023-01-15 --template Table.csv.tpl --rows 3,1 --output DIR/o DOCS", 0,
             "rows-3-1.csv");
+        row("template by display name, any case",
+            "--date=2023-01-15 --template table --rows 3,1 --output DIR/o DOCS", 0, "rows-3-1.csv");
         row("-o for --output", "--date 2023-01-15T14:05 -o DIR/o DOCS", 0, "statement.txt");
         row("to stdout", "--date 2023-01-15T14:05 --output - DOCS", 0, "statement.txt");
         row("template by path",
@@ -76,7 +78,7 @@ private slots:
         const QByteArray expected = ReadFile(Fixture + "/expected/" + result);
         if (exit == 0 && args.contains(" - ")) {
             QCOMPARE(run.Out, expected);
-            QVERIFY2(run.Err.contains(u"\nДокументы успешно сохранены в '-'\n"_qs),
+            QVERIFY2(run.Err.contains(u"\nДокументы успешно сохранены в стандартный вывод\n"_qs),
                      qPrintable(run.Err));
             QCOMPARE(ReadFile(out), old);
         } else if (exit == 0) {
@@ -89,6 +91,17 @@ private slots:
             QCOMPARE(ReadFile(out), old);
             QCOMPARE(QDir(dir.path()).entryList(QDir::Files), QStringList{"o"});
         }
+    }
+
+    // The templates --template takes, with the type of file each makes.
+    void templates() {
+        const ProgramRun run =
+            RunProgram(VYPISKA_CLI, {"templates", "--config", Fixture + "/config"});
+        QCOMPARE(run.Exit, 0);
+        QCOMPARE(QString::fromUtf8(run.Out), u"Шаблон\tТип файла\tФайл\n"
+                                             u"Statement\t*.txt\tStatement.txt.tpl\n"
+                                             u"Table\t*.csv\tTable.csv.tpl\n"_qs);
+        QCOMPARE(RunProgram(VYPISKA_CLI, {"templates", "--config", "/nonexistent"}).Exit, 2);
     }
 
     // An output that is no regular file, links followed: a device or a pipe is written into and

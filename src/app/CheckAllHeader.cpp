@@ -10,9 +10,9 @@ CheckAllHeader::CheckAllHeader(QWidget* parent) : QHeaderView(Qt::Horizontal, pa
     setHighlightSections(false);
 }
 
-void CheckAllHeader::SetChecked(bool checked) {
-    if (m_checked == checked) return;
-    m_checked = checked;
+void CheckAllHeader::SetState(Qt::CheckState state) {
+    if (m_state == state) return;
+    m_state = state;
     viewport()->update();
 }
 
@@ -58,7 +58,10 @@ void CheckAllHeader::paintSection(QPainter* painter, const QRect& rect, int logi
 
     QStyleOptionButton check;
     check.rect = box;
-    check.state = QStyle::State_Enabled | (m_checked ? QStyle::State_On : QStyle::State_Off);
+    check.state =
+        QStyle::State_Enabled | (m_state == Qt::Checked            ? QStyle::State_On
+                                 : m_state == Qt::PartiallyChecked ? QStyle::State_NoChange
+                                                                   : QStyle::State_Off);
     style()->drawPrimitive(QStyle::PE_IndicatorCheckBox, &check, painter, this);
 }
 
@@ -91,8 +94,8 @@ void CheckAllHeader::mouseReleaseEvent(QMouseEvent* event) {
     if (m_pressedOnBox) {
         m_pressedOnBox = false;
         if (CheckBoxRect().contains(event->position().toPoint())) {
-            SetChecked(!m_checked);
-            emit CheckAllToggled(m_checked);
+            SetChecked(m_state != Qt::Checked);
+            emit CheckAllToggled(IsChecked());
         }
         event->accept();
         return;

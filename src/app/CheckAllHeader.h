@@ -2,15 +2,18 @@
 
 #include <QHeaderView>
 
-// The list's column header with the check-all box in the first section. A click on the box
-// toggles it and reports the new state; a click elsewhere on a section stays a header click.
+// The list's column header with the check-all box in the first section, partly checked when some
+// rows are. A click on the box reports the new state (checked unless all were); a click
+// elsewhere on a section stays a header click.
 class CheckAllHeader : public QHeaderView {
     Q_OBJECT
 public:
     explicit CheckAllHeader(QWidget* parent = nullptr);
 
-    bool IsChecked() const { return m_checked; }
-    void SetChecked(bool checked);
+    bool IsChecked() const { return m_state == Qt::Checked; }
+    Qt::CheckState State() const { return m_state; }
+    void SetChecked(bool checked) { SetState(checked ? Qt::Checked : Qt::Unchecked); }
+    void SetState(Qt::CheckState state);
     // The box's rectangle in the header's coordinates (empty when there is no first section).
     QRect CheckBoxRect() const;
 
@@ -26,6 +29,6 @@ protected:
 private:
     QRect CheckBoxRectIn(const QRect& sectionRect) const;
 
-    bool m_checked = false;
+    Qt::CheckState m_state = Qt::Unchecked;
     bool m_pressedOnBox = false;
 };

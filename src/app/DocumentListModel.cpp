@@ -78,6 +78,7 @@ void DocumentListModel::SetColumns(const ColumnMap& columns) {
     m_table.Rows.clear();
     m_checks = {};
     m_sortColumn = -1;
+    m_sortKindKnown = false;
     endResetModel();
 }
 
@@ -104,12 +105,31 @@ void DocumentListModel::SetAllChecked(bool checked) {
     }
 }
 
+void DocumentListModel::SetRowsChecked(const std::vector<int>& rows, bool checked) {
+    int first = rowCount(), last = -1;
+    for (const int r : rows) {
+        if (r < 0 || r >= rowCount()) continue;
+        m_table.Rows[std::size_t(r)].Checked = checked;
+        first = std::min(first, r);
+        last = std::max(last, r);
+    }
+    if (last >= 0) emit dataChanged(index(first, 0), index(last, 0), {Qt::CheckStateRole});
+}
+
+void DocumentListModel::SetSortColumn(int column) {
+    if (column < 0 || column >= columnCount()) return;
+    m_sortColumn = column;
+    m_sortKindKnown = false;
+    if (!m_table.Rows.empty()) SortByColumn(column);
+}
+
 bool DocumentListModel::SortByColumn(int column) {
     if (m_table.Rows.empty() || column < 0 || column >= columnCount()) return false;
     m_sortColumn = column;
     const DocumentRow& first = m_table.Rows.front();
     m_sortKind = SortKindFor({first.DisplayText(column), first.ExportValue(column)},
                              m_table.Columns[std::size_t(column)].IsAmount(), m_coder.Locale());
+    m_sortKindKnown = true;
     emit layoutAboutToBeChanged({}, QAbstractItemModel::VerticalSortHint);
     const QModelIndexList before = persistentIndexList();
     std::vector<QString> keys;
@@ -134,7 +154,14 @@ bool DocumentListModel::SortByColumn(int column) {
 }
 
 void DocumentListModel::ApplySort() {
-    if (m_sortColumn < 0 || m_sortColumn >= columnCount()) return;
+    if (m_sortColumn < 0 || m_sortColumn >= columnCount() || m_table.Rows.empty()) return;
+    if (!m_sortKindKnown) {
+        const DocumentRow& first = m_table.Rows.front();
+        m_sortKind =
+            SortKindFor({first.DisplayText(m_sortColumn), first.ExportValue(m_sortColumn)},
+                        m_table.Columns[std::size_t(m_sortColumn)].IsAmount(), m_coder.Locale());
+        m_sortKindKnown = true;
+    }
     SortDocumentRows(m_table.Rows, m_sortColumn, m_sortKind,
                      m_table.Columns[std::size_t(m_sortColumn)].IsAmount(), m_coder.Locale());
 }

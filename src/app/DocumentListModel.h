@@ -34,6 +34,8 @@ public:
     void SetRows(std::vector<DocumentRow> rows);
     void ClearRows();
     void SetAllChecked(bool checked);
+    // Checks or unchecks the rows (0-based, any order) in one change.
+    void SetRowsChecked(const std::vector<int>& rows, bool checked);
 
     // What the checks found: failing cells are tinted with the reason in their tooltip, and
     // duplicates carry a mark in the first column naming the other files.
@@ -46,6 +48,9 @@ public:
     // Returns false (and changes nothing) when the list is empty.
     bool SortByColumn(int column);
     int SortColumn() const { return m_sortColumn; }
+    // The sort a later reading's rows take, its kind chosen from their first row (a sort the
+    // user chose in an earlier session).
+    void SetSortColumn(int column);
     SortKind CurrentSortKind() const { return m_sortKind; }
 
 private:
@@ -57,4 +62,5 @@ private:
     DocumentChecks m_checks;
     int m_sortColumn = -1;
     SortKind m_sortKind = SortKind::Text;
+    bool m_sortKindKnown = false;
 };

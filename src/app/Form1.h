@@ -10,24 +10,23 @@
 #include <QPoint>
 #include <QTimer>
 
-#include <atomic>
-#include <memory>
-
 class AccountBar;
-class CheckAllHeader;
+class DetailGrid;
+class DocumentFilterModel;
 class DocumentListModel;
+class DocumentListView;
+class FilterBar;
+class ReadingController;
+class SplitButton;
+class StatusLine;
+class TotalsPanel;
 class INIStorage;
 class QAction;
 class QDateTimeEdit;
 class QLabel;
 class QLineEdit;
 class QMenu;
-class QMimeData;
-class QProgressBar;
-class QStatusBar;
-class QTableView;
-class QTableWidget;
-class QThread;
+class QSplitter;
 class QToolButton;
 class TextCoder;
 
@@ -57,9 +56,7 @@ public:
     bool SaveTo(const QString& path, int templateIndex);
 
     const DocumentTable& Table() const { return m_table; }
-    bool IsReading() const { return m_worker != nullptr; }
-
-    static QColor StatusColour(qint32 colour);
+    bool IsReading() const;
 
 public slots:
     void SaveCommand();
@@ -80,10 +77,7 @@ private:
                   int templateIndex);
     void BuildControls();
     void SetUpKeyboard();
-    void RestorePlacement();
-    void FitGridCaptionColumn();
     void LoadColumns();
-    void SetUpGrid();
     void ApplyLayout();
     void FitToFont();
     bool UseNativeDialogs() const;
@@ -97,26 +91,16 @@ private:
     void OnReadingProgress(qint64 done, qint64 total);
     void UpdateSaveEnabled();
 
-    bool AcceptsDrop(const QMimeData* data, QString* path) const;
     bool AcceptsSource(const QString& path) const;
-    void ShowButtonMenu(QToolButton* button);
-    void OnHeaderClicked(int section);
-    void ShowRowInGrid(int row); // -1: nothing
     void ShowCurrentRowInGrid();
     void OnPickerDateChanged();
     void OnOpenAfterToggled(bool checked);
     void ShowAbout();
     void ShowOptions();
-    void PlaceMenuUnder(QMenu* menu, QWidget* button);
 
     // Totals, checks, preview and cancelling a read.
     void BuildCheckControls();
     void PlacePreviewButton();
-    void UpdateTotals();
-    // On the reading thread: what the checks find in the rows just read.
-    void CheckOutcome(const ColumnMap& columns, const QString& account);
-    void ApplyChecks(const QStringList& readingProblems, const QStringList& skipped);
-    void MarkGridProblems(int row);
     // The save command with the dialog's file type set to a template (-1: the first).
     void SaveCommandFor(int templateIndex);
 
@@ -132,42 +116,31 @@ private:
     QLabel* m_alphaLogo = nullptr;
     QLabel* m_labelW1 = nullptr;
     QLineEdit* m_txtFileIn = nullptr;
-    QToolButton* m_commandOpen = nullptr;
+    SplitButton* m_commandOpen = nullptr;
     QMenu* m_mnuOpn = nullptr;
-    QTableView* m_list = nullptr;
-    CheckAllHeader* m_header = nullptr;
-    QTableWidget* m_grid = nullptr;
+    DocumentFilterModel* m_filterModel = nullptr;
+    QSplitter* m_splitter = nullptr;
+    FilterBar* m_filterBar = nullptr;
+    DocumentListView* m_list = nullptr;
+    DetailGrid* m_grid = nullptr;
+    double m_listShare = 0.6; // of the splitter's height, the list's
     QWidget* m_picCont = nullptr;
     QToolButton* m_optionsBtn = nullptr;
     QLabel* m_labelW2 = nullptr;
     QDateTimeEdit* m_dtPicker = nullptr;
-    QToolButton* m_commandSaveAs = nullptr;
+    SplitButton* m_commandSaveAs = nullptr;
     QMenu* m_mnuSave = nullptr;
     QAction* m_mnuOpenAfter = nullptr;
     QAction* m_saveAction = nullptr;
-    QStatusBar* m_statusBar = nullptr;
-    QLabel* m_statusText = nullptr;
-    QLabel* m_statusProblems = nullptr;
-    QProgressBar* m_progress = nullptr;
+    StatusLine* m_statusBar = nullptr;
     QWidget* m_shape1 = nullptr;
     QTimer* m_readTimer = nullptr;
-    QLabel* m_totals = nullptr;
+    TotalsPanel* m_totals = nullptr;
     QToolButton* m_commandPreview = nullptr;
-    QToolButton* m_cancelRead = nullptr;
     AccountBar* m_accountBar = nullptr;
 
-    QThread* m_worker = nullptr;
-    ReadingOutcome m_outcome;       // written by the worker, read once it has finished
-    DocumentChecks m_outcomeChecks; // likewise
-    QStringList m_outcomeReport;
-    QString m_readingPath;
+    ReadingController* m_reading = nullptr;
     bool m_readAgain = false;
-    std::atomic_bool m_cancelReading{false};
-    std::shared_ptr<std::atomic_bool> m_progressPosted = std::make_shared<std::atomic_bool>(false);
 
-    QStringList m_problems, m_skipped; // what the problems panel shows
     bool m_settingPicker = false;
-    bool m_fittingGrid = false;
-    bool m_gridCaptionSetByUser = false;
-    QPoint m_dragStart; // in client coordinates; null when no drag is in progress
 };

@@ -6,12 +6,20 @@
 #include <QDialogButtonBox>
 #include <QFontDatabase>
 #include <QHBoxLayout>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPlainTextEdit>
+#include <QProgressBar>
 #include <QPushButton>
 #include <QShortcut>
+#include <QTimer>
 #include <QVBoxLayout>
+
+namespace {
+// Shown at once up to this many characters, then in pieces of it.
+constexpr qsizetype FillChars = 256 * 1024;
+} // namespace
 
 PreviewDlg::PreviewDlg(std::vector<TemplateInfo> templates, int templateIndex, BuildBytes build,
                        const QString& totalsText, QWidget* parent)
@@ -28,11 +36,11 @@ PreviewDlg::PreviewDlg(std::vector<TemplateInfo> templates, int templateIndex, B
     m_find->setObjectName(QStringLiteral("PreviewFind"));
     m_find->setPlaceholderText(QStringLiteral("Найти (Ctrl+F)"));
     m_find->setClearButtonEnabled(true);
-    connect(m_find, &QLineEdit::returnPressed, this, &PreviewDlg::FindNext);
+    m_find->installEventFilter(this); // Enter and Shift+Enter
     connect(m_find, &QLineEdit::textEdited, this, [this] {
         // Each new search starts at the top.
         m_view->moveCursor(QTextCursor::Start);
-        FindNext();
+        Find(false);
     });
     auto* findShortcut = new QShortcut(QKeySequence::Find, this);
     connect(findShortcut, &QShortcut::activated, this, [this] {
@@ -51,6 +59,13 @@ PreviewDlg::PreviewDlg(std::vector<TemplateInfo> templates, int templateIndex, B
     m_view->setLineWrapMode(QPlainTextEdit::NoWrap);
     m_view->setFont(QFontDatabase::systemFont(QFontDatabase::FixedFont));
     m_view->setTextInteractionFlags(Qt::TextSelectableByMouse | Qt::TextSelectableByKeyboard);
+    m_view->setUndoRedoEnabled(false);
+
+    m_progress = new QProgressBar(this);
+    m_progress->setObjectName(QStringLiteral("PreviewProgress"));
+    m_progress->setTextVisible(false);
+    m_progress->setMaximumWidth(240);
+    m_progress->hide();
 
     m_totals = new QLabel(totalsText, this);
     m_totals->setObjectName(QStringLiteral("PreviewTotals"));
@@ -62,6 +77,11 @@ PreviewDlg::PreviewDlg(std::vector<TemplateInfo> templates, int templateIndex, B
     QPushButton* close =
         buttons->addButton(QStringLiteral("Закрыть"), QDialogButtonBox::RejectRole);
     close->setObjectName(QStringLiteral("PreviewClose"));
+    // Enter belongs to the find box and the view: no button of the dialog takes it.
+    for (QPushButton* button : {save, close}) {
+        button->setAutoDefault(false);
+        button->setDefault(false);
+    }
     connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
     connect(save, &QPushButton::clicked, this, [this] {
         const int index = TemplateIndex();
@@ -71,6 +91,7 @@ PreviewDlg::PreviewDlg(std::vector<TemplateInfo> templates, int templateIndex, B
 
     auto* bottom = new QHBoxLayout;
     bottom->addWidget(m_totals, 1);
+    bottom->addWidget(m_progress);
     bottom->addWidget(buttons);
 
     m_notice = new QLabel(this);
@@ -120,20 +141,70 @@ void PreviewDlg::ShowTemplate(int index) {
     if (m_build(m_templates[std::size_t(index)], &bytes, &error)) {
         m_text = Cp1251::Decode(bytes);
         // Lines as 1C reads them: the CR of each CR LF is no character of the text shown.
-        m_view->setPlainText(QString(m_text).replace(QStringLiteral("\r\n"), QStringLiteral("\n")));
+        FillView(QString(m_text).replace(QStringLiteral("\r\n"), QStringLiteral("\n")));
     } else {
         m_text.clear();
-        m_view->setPlainText(error);
+        FillView(error);
     }
 }
 
-void PreviewDlg::FindNext() {
+void PreviewDlg::FillView(QString text) {
+    ++m_fill;
+    m_pending.clear();
+    if (text.size() <= FillChars) {
+        m_progress->hide();
+        m_view->setPlainText(text);
+        return;
+    }
+    m_view->clear();
+    m_pending = std::move(text);
+    m_pendingAt = 0;
+    m_progress->setRange(0, 1000);
+    m_progress->setValue(0);
+    m_progress->show();
+    FillMore(m_fill);
+}
+
+void PreviewDlg::FillMore(quint64 fill) {
+    if (fill != m_fill || m_pendingAt >= m_pending.size()) return;
+    qsizetype end = std::min(m_pending.size(), m_pendingAt + FillChars);
+    if (end < m_pending.size()) { // whole lines
+        const qsizetype lineEnd = m_pending.lastIndexOf(u'\n', end - 1);
+        if (lineEnd >= m_pendingAt) end = lineEnd + 1;
+    }
+    QTextCursor cursor(m_view->document());
+    cursor.movePosition(QTextCursor::End);
+    cursor.insertText(QStringView(m_pending).mid(m_pendingAt, end - m_pendingAt).toString());
+    m_pendingAt = end;
+    if (m_pendingAt < m_pending.size()) {
+        m_progress->setValue(int(1000 * m_pendingAt / m_pending.size()));
+        QTimer::singleShot(0, this, [this, fill] { FillMore(fill); });
+        return;
+    }
+    m_pending.clear();
+    m_progress->hide();
+}
+
+bool PreviewDlg::eventFilter(QObject* watched, QEvent* event) {
+    if (watched == m_find && event->type() == QEvent::KeyPress) {
+        const auto* key = static_cast<QKeyEvent*>(event);
+        if (key->key() == Qt::Key_Return || key->key() == Qt::Key_Enter) {
+            Find(key->modifiers() & Qt::ShiftModifier);
+            return true;
+        }
+    }
+    return QDialog::eventFilter(watched, event);
+}
+
+void PreviewDlg::Find(bool backward) {
     const QString what = m_find->text();
     if (what.isEmpty()) return;
-    bool found = m_view->find(what);
-    if (!found) { // from the top again
-        m_view->moveCursor(QTextCursor::Start);
-        found = m_view->find(what);
+    const QTextDocument::FindFlags flags =
+        backward ? QTextDocument::FindBackward : QTextDocument::FindFlags();
+    bool found = m_view->find(what, flags);
+    if (!found) { // round again from the other end
+        m_view->moveCursor(backward ? QTextCursor::End : QTextCursor::Start);
+        found = m_view->find(what, flags);
     }
     QPalette palette;
     if (!found) palette.setColor(QPalette::Base, QColor(255, 224, 224));

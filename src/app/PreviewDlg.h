@@ -12,10 +12,13 @@ class QComboBox;
 class QLabel;
 class QLineEdit;
 class QPlainTextEdit;
+class QProgressBar;
 
 // The statement a template would write, shown read-only as 1C reads it (decoded from the exact
-// Windows-1251 bytes of the save), with find and the totals line. "Сохранить" hands the chosen
-// template back to the window's save command.
+// Windows-1251 bytes of the save), with find (Enter the next match, Shift+Enter the one before;
+// Enter never saves) and the totals line. "Сохранить" hands the chosen template back to the
+// window's save command. A large statement is shown piece by piece under a progress bar, the
+// dialog answering meanwhile.
 class PreviewDlg : public QDialog {
     Q_OBJECT
 public:
@@ -38,7 +41,10 @@ signals:
 
 private:
     void ShowTemplate(int index);
-    void FindNext();
+    void Find(bool backward);
+    void FillView(QString text);
+    void FillMore(quint64 fill);
+    bool eventFilter(QObject* watched, QEvent* event) override;
     void ShowNotice();
 
     std::vector<TemplateInfo> m_templates;
@@ -48,6 +54,10 @@ private:
     QPlainTextEdit* m_view = nullptr;
     QLineEdit* m_find = nullptr;
     QLabel* m_totals = nullptr;
+    QProgressBar* m_progress = nullptr;
+    QString m_pending; // what is still to be shown
+    qsizetype m_pendingAt = 0;
+    quint64 m_fill = 0; // a newer fill stops an older one
     QLabel* m_notice = nullptr;
     NoticeFor m_noticeFor;
 };

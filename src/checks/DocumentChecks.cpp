@@ -3,7 +3,6 @@
 #include "checks/DocumentTotals.h"
 #include "checks/OrganisationAccount.h"
 #include "checks/RequisiteChecks.h"
-#include "export/FormatValue.h"
 #include "text/DateParse.h"
 #include "text/Parallel.h"
 

@@ -38,7 +38,7 @@ DocumentTotals ComputeTotals(const DocumentTable& table, const QString& account 
 QString KopecksText(qint64 kopecks, const QString& decimalSeparator,
                     const QString& groupSeparator = {});
 
-// "Отмечено: 12 из 15 · 1 234 567,89 ₽", with the account's " · поступило 60 000,00 ·
-// списано 37 386,64" (each when it could be added), and " · не учтено сумм: N" when amounts were
-// left out.
+// "Отмечено: 12 из 15 · 1 234 567,89 ₽", with the account's " · поступило 60
+// 000,00 · списано 37 386,64" (each when it could be added), and " · не учтено сумм: N" when
+// amounts were left out.
 QString TotalsText(const DocumentTotals& totals);

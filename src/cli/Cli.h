@@ -15,3 +15,4 @@ enum CliExit : int {
 int RunList(const QStringList& args);
 int RunConvert(const QStringList& args);
 int RunRegister(const QStringList& args);
+int RunTemplates(const QStringList& args);

@@ -74,7 +74,7 @@ QString Synopsis(const QString& lead, const QString& command) {
         words << (spec.Names.front().size() == 1 ? u'-' + spec.Names.front() : LongName(spec)) +
                      (spec.ValueName.isEmpty() ? QString() : u' ' + spec.ValueName);
     }
-    words << QStringLiteral("SOURCE");
+    if (command != QLatin1String("templates")) words << QStringLiteral("SOURCE");
     return WrapWords(lead + Program + u' ' + command + u' ', words).join(u'\n');
 }
 
@@ -146,8 +146,8 @@ const std::vector<CliOptionSpec>& CliOptionTable() {
          {QStringLiteral("list")}},
         {{QStringLiteral("template")},
          QStringLiteral("NAME|PATH"),
-         QStringLiteral("convert: a *.tpl of the settings folder, or a path (default: the first by "
-                        "name)"),
+         QStringLiteral("convert: a template of the settings folder by its file name or its "
+                        "display name (\"Реестр\"), or a path (default: the first by name)"),
          {QStringLiteral("convert")}},
         {{QStringLiteral("date")},
          QStringLiteral("YYYY-MM-DD[THH:MM[:SS]]"),
@@ -178,6 +178,7 @@ QString CliUsageText() {
     return Synopsis(QStringLiteral("Usage: "), QStringLiteral("list")) + u'\n' +
            Synopsis(QStringLiteral("  or:  "), QStringLiteral("convert")) + u'\n' +
            Synopsis(QStringLiteral("  or:  "), QStringLiteral("register")) + u'\n' +
+           Synopsis(QStringLiteral("  or:  "), QStringLiteral("templates")) + u'\n' +
            QStringLiteral("  or:  %1 --help | --version\n").arg(Program);
 }
 
@@ -211,9 +212,10 @@ QString CliHelpText() {
                      "LF \\n, CR \\r). With --format json it prints an array with one object "
                      "per document: the captions as keys, the amount also as a number under "
                      "\"amount\". convert writes the statement and prints the save status (to "
-                     "stderr with -o -). register writes the checked documents as a register "
-                     "for people: an Excel workbook or a PDF, by the extension of -o. The "
-                     "reading outcome and every problem go to "
+                     "stderr with -o -). templates lists the templates: display name, file type "
+                     "and file. register writes the checked documents as a register for people: "
+                     "an Excel workbook or a PDF, by the extension of -o. The reading outcome and "
+                     "every problem go to "
                      "stderr."))
           << QString() << QStringLiteral("Exit status:")
           << paragraph(
@@ -287,7 +289,7 @@ std::optional<int> ParseCliOptions(const QString& command, const QStringList& ar
                      .arg(sources.at(0), sources.at(1)));
         return ExitUsage;
     }
-    if (sources.isEmpty()) {
+    if (sources.isEmpty() && command != QLatin1String("templates")) {
         CliError(QStringLiteral("no SOURCE given (a file, folder or .zip archive)"));
         return ExitUsage;
     }
@@ -297,7 +299,7 @@ std::optional<int> ParseCliOptions(const QString& command, const QStringList& ar
             return ExitUsage;
         }
     }
-    options->Source = sources.front();
+    options->Source = sources.value(0);
     options->Locale = DisplayLocale();
     for (const CliOptionSpec* spec : taken) {
         const QString name = spec->Names.back();
@@ -314,7 +316,7 @@ std::optional<int> ParseCliOptions(const QString& command, const QStringList& ar
             options->Values.insert(LongName(*spec), value);
         }
     }
-    if (!QFileInfo::exists(options->Source)) {
+    if (command != QLatin1String("templates") && !QFileInfo::exists(options->Source)) {
         CliError(QStringLiteral("Источник '%1' не найден").arg(options->Source));
         return ExitUsage;
     }

@@ -1,12 +1,14 @@
 #include "cli/Cli.h"
 #include "cli/CliCommon.h"
 #include "cli/CliSafety.h"
+#include "text/EscapeControls.h"
 
 #include "checks/OrganisationAccount.h"
 #include "export/BuildExportFile.h"
 #include "export/SaveCommand.h"
 #include "settings/INIStorage.h"
 #include "text/DateParse.h"
+#include "text/EscapeControls.h"
 #include "text/TextCoder.h"
 
 #include <QDateTime>
@@ -30,10 +32,15 @@ std::optional<QDateTime> ParseDate(const QString& text) {
     return std::nullopt;
 }
 
-// A bare file name is looked up in ConfigDir; anything with a folder in it is a path.
-QString TemplatePath(const QString& name, const QString& configDir) {
+// A bare name is a file of ConfigDir, else a template's display name ("Реестр") there, in any
+// letter case; anything with a folder in it is a path.
+QString TemplatePath(const QString& name, const QString& configDir, const TextCoder& coder) {
     if (name.contains(u'/') || name.contains(u'\\')) return name;
-    return QDir(configDir).filePath(name);
+    const QString file = QDir(configDir).filePath(name);
+    if (QFileInfo(file).isFile()) return file;
+    for (const TemplateInfo& info : TemplateList(configDir, coder))
+        if (info.Title.compare(name, Qt::CaseInsensitive) == 0) return info.Path;
+    return file;
 }
 
 } // namespace
@@ -62,7 +69,7 @@ int RunConvert(const QStringList& args) {
     const TextCoder coder(options.Locale);
     QString templatePath;
     if (options.Values.contains(TemplateOption)) {
-        templatePath = TemplatePath(options.Values.value(TemplateOption), options.ConfigDir);
+        templatePath = TemplatePath(options.Values.value(TemplateOption), options.ConfigDir, coder);
         if (!QFileInfo(templatePath).isFile()) {
             CliError(QStringLiteral("Шаблон '%1' не найден").arg(templatePath));
             return ExitUsage;
@@ -127,10 +134,44 @@ int RunConvert(const QStringList& args) {
         CliError(problem);
     problems += result.Problems.size();
     // With the statement on stdout, the status goes beside it.
-    PrintLine(toStdout ? stderr : stdout, SaveSuccessText(qint64(table.Rows.size()), output));
+    PrintLine(toStdout ? stderr : stdout, toStdout
+                                              ? StdoutSaveSuccessText(qint64(table.Rows.size()))
+                                              : SaveSuccessText(qint64(table.Rows.size()), output));
     checks.Print();
     EndIfInterrupted(); // a stop asked for during the write: the statement is whole, or untouched
     if (!StdoutReached()) return ExitWriteFailed;
     return options.Values.contains(QStringLiteral("--strict")) && problems > 0 ? ExitHadProblems
                                                                                : ExitDone;
+}
+
+int RunTemplates(const QStringList& args) {
+    CliOptions options;
+    if (const std::optional<int> exit =
+            ParseCliOptions(QStringLiteral("templates"), args, &options))
+        return *exit;
+    if (!QFileInfo(options.ConfigDir).isDir()) {
+        CliError(QStringLiteral("Папка настроек '%1' не найдена").arg(options.ConfigDir));
+        return ExitUsage;
+    }
+    const TextCoder coder(options.Locale);
+    const std::vector<TemplateInfo> templates = TemplateList(options.ConfigDir, coder);
+    if (templates.empty()) {
+        CliError(
+            QStringLiteral("В папке '%1' нет ни одного шаблона (*.tpl)").arg(options.ConfigDir));
+        return ExitUsage;
+    }
+    // What --template takes, the type of file it makes, and the file itself; a name's own
+    // control characters are shown, never obeyed, and the tabs between the fields stay tabs.
+    const auto line = [](const QStringList& fields) {
+        QStringList shown;
+        for (const QString& field : fields)
+            shown << EscapeControls(field);
+        WriteAll(stdout, shown.join(u'\t').toUtf8() + '\n');
+    };
+    line({QStringLiteral("Шаблон"), QStringLiteral("Тип файла"), QStringLiteral("Файл")});
+    for (const TemplateInfo& info : templates)
+        line({info.Title,
+              info.Extension.isEmpty() ? QString() : QStringLiteral("*.") + info.Extension,
+              info.FileName});
+    return StdoutReached() ? ExitDone : ExitWriteFailed;
 }

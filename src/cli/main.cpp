@@ -47,6 +47,7 @@ int main(int argc, char** argv) {
     if (command == QLatin1String("list")) return RunList(args);
     if (command == QLatin1String("convert")) return RunConvert(args);
     if (command == QLatin1String("register")) return RunRegister(args);
+    if (command == QLatin1String("templates")) return RunTemplates(args);
     if (command == QLatin1String("--help") || command == QLatin1String("-h")) {
         std::fputs(CliHelpText().toUtf8().constData(), stdout);
         return ExitDone;

@@ -65,11 +65,6 @@ bool HasSingleSeparators(const QString& text) {
     return text.count(u'-') <= 1 && text.count(u'.') <= 1;
 }
 
-const QLocale& StatementLocale() {
-    static const QLocale locale(QLocale::Russian, QLocale::Russia);
-    return locale;
-}
-
 QString FormatValue(const PlaceholderValue& value, const FormatSettings& formats) {
     if (const double* dateTime = std::get_if<double>(&value))
         return TrimSpaces(FormatDateTime(*dateTime, formats));

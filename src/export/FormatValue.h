@@ -1,6 +1,7 @@
 #pragma once
 
 #include "export/BuildExportFile.h"
+#include "text/DateParse.h"
 
 #include <QHash>
 #include <QLocale>
@@ -15,10 +16,6 @@ using PlaceholderValue = std::variant<QString, double>;
 
 // True when "-" occurs at most once and "." occurs at most once.
 bool HasSingleSeparators(const QString& text);
-
-// The locale of the statement: 1C reads it on Russian systems whoever makes it, so the names and
-// the ":" and "/" of date patterns come from here, never from the reader's locale.
-const QLocale& StatementLocale();
 
 // The output text of a value: a date or time by the template's patterns, a number as its sender
 // wrote it with the template's decimal separator put in once, other text whole (or from after its

@@ -94,6 +94,12 @@ std::vector<TemplateInfo> WithRegisterTypes(std::vector<TemplateInfo> templates)
     return templates;
 }
 
+QString StdoutSaveSuccessText(qint64 rowCount) {
+    const qint64 k = rowCount > 1 ? 10 : 1;
+    return PluralForm(QStringLiteral("Документ"), k, 1) + QStringLiteral(" успешно ") +
+           PluralForm(QStringLiteral("сохранен"), k, 1) + QStringLiteral(" в стандартный вывод");
+}
+
 namespace {
 #ifdef Q_OS_UNIX
 using FileId = std::pair<dev_t, ino_t>;

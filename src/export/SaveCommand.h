@@ -49,6 +49,8 @@ QString NameForFileType(const QString& name, const std::vector<TemplateInfo>& te
 // "Документ успешно сохранен в 'P'" for one row in the list, "Документы успешно сохранены в 'P'"
 // for more.
 QString SaveSuccessText(qint64 rowCount, const QString& path);
+// The same for a statement written to the standard output: "... сохранены в стандартный вывод".
+QString StdoutSaveSuccessText(qint64 rowCount);
 inline const QString SaveFailureText = QStringLiteral("Ошибка! Не удалось сохранить файл!");
 
 // Refuses a statement that would replace what it is made from: the source file (an archive, a

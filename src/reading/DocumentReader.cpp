@@ -88,13 +88,6 @@ QString XmlText(const QString& raw, const std::atomic<bool>* cancel) {
     return text;
 }
 
-std::optional<DocumentNumber> AmountNumber(const QString& text) {
-    // The sender's number; an amount with words after it ("1 234,50 руб.") counts its number.
-    std::optional<DocumentNumber> number = ReadDocumentNumber(text);
-    if (!number) number = ReadLeadingNumber(text);
-    return number;
-}
-
 double AmountValue(const QString& text) {
     const std::optional<DocumentNumber> number = AmountNumber(text);
     if (!number) return 0.0;

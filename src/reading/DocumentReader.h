@@ -27,8 +27,6 @@ QString XmlText(const QString& raw, const std::atomic<bool>* cancel = nullptr);
 // or the number it begins with when words follow; 0 when it holds none. Rounded to 4 decimals
 // while it fits the fixed-point amount range.
 double AmountValue(const QString& text);
-// The number of an amount text by the same rule, exactly as written; none when it holds none.
-std::optional<DocumentNumber> AmountNumber(const QString& text);
 
 // The amount as the list shows it: the locale's currency format of AmountValue.
 QString AmountDisplayText(const QString& text, const QLocale& locale);

@@ -5,6 +5,11 @@
 
 #include <cmath>
 
+const QLocale& StatementLocale() {
+    static const QLocale locale(QLocale::Russian, QLocale::Russia);
+    return locale;
+}
+
 namespace {
 
 constexpr qint64 MsecsPerDay = 86400000;

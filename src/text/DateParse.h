@@ -6,6 +6,11 @@
 
 #include <optional>
 
+// The locale of the statement: 1C reads it on Russian systems whoever makes it, so the names and
+// the ":" and "/" of date patterns, and the dates a document's sender wrote, are read with it,
+// never with the reader's locale.
+const QLocale& StatementLocale();
+
 // Date-time values as the statement and the date picker count them: days since
 // 1899-12-30 00:00, the time of day as the fraction. A value below 1 is a bare time of day.
 double OleDateFromDateTime(const QDateTime& dateTime);

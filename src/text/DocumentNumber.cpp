@@ -143,3 +143,9 @@ std::optional<DocumentNumber> ReadLeadingNumber(QStringView text) {
         --end;
     return ReadDocumentNumber(text.first(end));
 }
+
+std::optional<DocumentNumber> AmountNumber(QStringView text) {
+    std::optional<DocumentNumber> number = ReadDocumentNumber(text);
+    if (!number) number = ReadLeadingNumber(text);
+    return number;
+}

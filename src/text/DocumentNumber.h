@@ -33,3 +33,8 @@ std::optional<DocumentNumber> ReadDocumentNumber(QStringView text);
 // The longest leading part of the text that reads as a number ("1 234,50 руб." gives 1234.50);
 // none when the text does not begin with one.
 std::optional<DocumentNumber> ReadLeadingNumber(QStringView text);
+
+// The number of an amount: the whole text as a number, or the number it begins with when words
+// follow ("1 234,50 руб."); none when it holds none. The list, its totals and the statement all
+// read amounts by this rule.
+std::optional<DocumentNumber> AmountNumber(QStringView text);

@@ -65,9 +65,10 @@ private slots:
         QTableWidgetItem* shown = Find<QTableWidget>("Grid1")->item(3, 1);
         QCOMPARE(shown->background().color(), QColor(255, 205, 205));
         QVERIFY(shown->toolTip().contains(u"контрольное число"_s));
-        // The check-all box, off and on, then a new reading.
+        // The check-all box, partly checked: on, off and on, then a new reading.
         auto* header = qobject_cast<CheckAllHeader*>(list->horizontalHeader());
-        for (const char* expected : {"Отмечено: 0 из 4 · 0,00 ₽",
+        for (const char* expected : {"Отмечено: 4 из 4 · 1 000 000,40 ₽",
+                                     "Отмечено: 0 из 4 · 0,00 ₽",
                                      "Отмечено: 4 из 4 · 1 000 000,40 ₽"}) {
             QTest::mouseClick(header->viewport(), Qt::LeftButton, {},
                               header->CheckBoxRect().center());
@@ -130,7 +131,8 @@ private slots:
         QVERIFY(bar->isVisibleTo(m_form.get()));
         QVERIFY(bar->findChild<QLabel*>()->text().startsWith(
             u"Не указан расчетный счет организации: в выписке поле РасчСчет будет пустым"_s));
-        QVERIFY(bar->geometry().bottom() < Find<QTableView>("List")->geometry().top());
+        auto* list = Find<QTableView>("List");
+        QVERIFY(bar->geometry().bottom() < list->mapTo(bar->parentWidget(), QPoint(0, 0)).y());
         WriteFile(m_config + u"Выписка.txt.tpl"_s,
                   "<header>\r\n{ACC};{Incoming};{Outgoing}\r\n</header>\r\n<document>\r\n{Nomer}"
                   "\r\n</document>\r\n");

@@ -101,8 +101,9 @@ private slots:
     void keyboardFocus() {
         MakeForm();
         ReadSource(Path("docs"));
-        const QStringList order{"TxtFileIn",  "CommandOpen", "List",           "Grid1",
-                                "OptionsBtn", "DTPicker1",   "CommandPreview", "CommandSaveAs"};
+        const QStringList order{"TxtFileIn",      "CommandOpen",  "FilterEdit", "QuickFilter",
+                                "List",           "Grid1",        "OptionsBtn", "DTPicker1",
+                                "CommandPreview", "CommandSaveAs"};
         Find<QWidget>("TxtFileIn")->setFocus();
         Find<QTableView>("List")->setCurrentIndex(Find<QTableView>("List")->model()->index(0, 0));
         Find<QWidget>("TxtFileIn")->setFocus();

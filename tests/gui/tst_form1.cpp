@@ -64,6 +64,32 @@ private slots:
         QVERIFY(m_form->minimumSize() == QSize(800, 600));
     }
 
+    // The bare band above the source box moves the window where the system cannot; a press
+    // anywhere else moves nothing.
+    void dragBand_data() {
+        QTest::addColumn<int>("y"); // from the source box's top, in the client
+        QTest::addColumn<bool>("moves");
+        QTest::newRow("in the band") << -4 << true;
+        QTest::newRow("on the source box") << 2 << false;
+        QTest::newRow("below it") << 60 << false;
+    }
+    void dragBand() {
+        QFETCH(int, y);
+        QFETCH(bool, moves);
+        MakeForm();
+        if (m_form->windowHandle()->startSystemMove()) QSKIP("the system moves the window");
+        auto* client = Find<QWidget>("Client");
+        const QPoint start(300, Find<QLineEdit>("TxtFileIn")->geometry().top() + y);
+        const QPoint before = m_form->pos();
+        QTest::mousePress(client, Qt::LeftButton, {}, start);
+        QMouseEvent move(QEvent::MouseMove, QPointF(start + QPoint(30, 20)),
+                         client->mapToGlobal(QPointF(start + QPoint(30, 20))), Qt::NoButton,
+                         Qt::LeftButton, Qt::NoModifier);
+        QApplication::sendEvent(client, &move);
+        QTest::mouseRelease(client, Qt::LeftButton, {}, start + QPoint(30, 20));
+        QCOMPARE(m_form->pos() - before, moves ? QPoint(30, 20) : QPoint());
+    }
+
     // The window's own texts, as users and their instructions know them.
     void fixedTexts_data() {
         QTest::addColumn<QString>("what");
@@ -260,10 +286,12 @@ private slots:
         QTest::keyClick(list, Qt::Key_Up);
         QCOMPARE(grid->item(0, 1)->text(), u"9"_s);
         QCOMPARE(grid->item(3, 1)->text(), QString());
-        // One row unchecked by hand: the box unchecks all, then checks all; it is no sort click.
+        // One row unchecked by hand: the box shows some checked and checks all, then unchecks
+        // all, then checks all again; it is no sort click.
         QVERIFY(model->setData(model->index(1, 0), Qt::Unchecked, Qt::CheckStateRole));
         QVERIFY(!m_form->Table().Rows[1].Checked);
-        for (const bool checked : {false, true}) {
+        QCOMPARE(header->State(), Qt::PartiallyChecked);
+        for (const bool checked : {true, false, true}) {
             QTest::mouseClick(header->viewport(), Qt::LeftButton, {},
                               header->CheckBoxRect().center());
             QCOMPARE(header->IsChecked(), checked);

@@ -1,5 +1,5 @@
+#include "app/OptionsDlg.h"
 #include "settings/INIStorage.h"
-#include "settings/OptionsDlg.h"
 #include "text/Cp1251.h"
 
 #include <QtTest>

@@ -1,4 +1,4 @@
-#include "settings/OptionsDlg.h"
+#include "app/OptionsDlg.h"
 
 #include "checks/RequisiteChecks.h"
 #include "settings/INIStorage.h"

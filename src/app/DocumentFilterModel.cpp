@@ -1,0 +1,54 @@
+#include "app/DocumentFilterModel.h"
+
+#include "app/DocumentListModel.h"
+
+DocumentFilterModel::DocumentFilterModel(DocumentListModel& source, QObject* parent)
+    : QSortFilterProxyModel(parent), m_source(source) {
+    // The folded index follows the table's rows: new rows and a sort make it again.
+    connect(&source, &QAbstractItemModel::modelAboutToBeReset, this, [this] { m_filter.Forget(); });
+    connect(&source, &QAbstractItemModel::layoutAboutToBeChanged, this,
+            [this] { m_filter.Forget(); });
+    setSourceModel(&source);
+    // A check box clicked under "отмеченные" takes its row out at once.
+    setDynamicSortFilter(true);
+}
+
+void DocumentFilterModel::SetSearch(const QString& text) {
+    if (!m_filter.SetSearch(text)) return;
+    invalidate(); // one layout change: far cheaper than a removal per range of rows
+    emit FilterChanged();
+}
+
+void DocumentFilterModel::SetQuick(QuickFilter quick) {
+    if (!m_filter.SetQuick(quick)) return;
+    invalidate(); // one layout change: far cheaper than a removal per range of rows
+    emit FilterChanged();
+}
+
+std::vector<int> DocumentFilterModel::ShownRows() const {
+    std::vector<int> rows;
+    rows.reserve(std::size_t(rowCount()));
+    for (int r = 0; r < rowCount(); ++r)
+        rows.push_back(mapToSource(index(r, 0)).row());
+    return rows;
+}
+
+qint64 DocumentFilterModel::ShownChecked() const {
+    const DocumentTable& table = m_source.Table();
+    if (!IsFiltering()) {
+        qint64 checked = 0;
+        for (const DocumentRow& row : table.Rows)
+            checked += row.Checked ? 1 : 0;
+        return checked;
+    }
+    qint64 checked = 0;
+    for (const int r : ShownRows())
+        checked += table.Rows[std::size_t(r)].Checked ? 1 : 0;
+    return checked;
+}
+
+bool DocumentFilterModel::filterAcceptsRow(int sourceRow, const QModelIndex& sourceParent) const {
+    if (sourceParent.isValid() || sourceRow < 0) return false;
+    if (!m_filter.IsActive()) return true;
+    return m_filter.Accepts(m_source.Table(), m_source.Checks(), std::size_t(sourceRow));
+}

@@ -1,0 +1,153 @@
+#include "app/DocumentListView.h"
+
+#include "app/CheckAllHeader.h"
+#include "app/DocumentFilterModel.h"
+#include "app/DocumentListModel.h"
+#include "settings/ListColumns.h"
+
+#include <QHeaderView>
+#include <QKeyEvent>
+
+namespace {
+constexpr std::size_t WidthSamples = 200;
+// A long purpose of payment is read in the grid, not by widening its column off the screen.
+constexpr int WidestFit = 480;
+} // namespace
+
+DocumentListView::DocumentListView(DocumentFilterModel& shown, QWidget* parent)
+    : QTableView(parent), m_shown(shown), m_source(shown.Source()) {
+    setObjectName(QStringLiteral("List"));
+    m_header = new CheckAllHeader(this);
+    setHorizontalHeader(m_header);
+    setModel(&shown);
+    setSelectionBehavior(QAbstractItemView::SelectRows);
+    setSelectionMode(QAbstractItemView::ExtendedSelection);
+    setEditTriggers(QAbstractItemView::NoEditTriggers);
+    setShowGrid(false);
+    setWordWrap(false);
+    verticalHeader()->hide();
+    verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
+    verticalHeader()->setDefaultSectionSize(fontMetrics().height() + 6);
+    setSortingEnabled(false);
+    m_header->setSectionsMovable(true);
+
+    connect(m_header, &QHeaderView::sectionClicked, this, &DocumentListView::OnHeaderClicked);
+    connect(m_header, &CheckAllHeader::CheckAllToggled, this,
+            [this](bool checked) { m_source.SetRowsChecked(m_shown.ShownRows(), checked); });
+    connect(m_header, &QHeaderView::sectionResized, this, [this](int section) {
+        if (m_fitting || section < 0) return;
+        if (std::size_t(section) >= m_widthSetByUser.size())
+            m_widthSetByUser.resize(std::size_t(section) + 1, 0);
+        m_widthSetByUser[std::size_t(section)] = 1;
+    });
+    // The box follows the rows shown: every check, reading and filter.
+    connect(&shown, &QAbstractItemModel::modelReset, this, &DocumentListView::UpdateCheckAll);
+    connect(&shown, &QAbstractItemModel::layoutChanged, this, &DocumentListView::UpdateCheckAll);
+    connect(&shown, &QAbstractItemModel::dataChanged, this, &DocumentListView::UpdateCheckAll);
+    connect(&shown, &QAbstractItemModel::rowsInserted, this, &DocumentListView::UpdateCheckAll);
+    connect(&shown, &QAbstractItemModel::rowsRemoved, this, &DocumentListView::UpdateCheckAll);
+    connect(&m_source, &QAbstractItemModel::modelReset, this, &DocumentListView::ShowSortArrow);
+}
+
+std::vector<int> DocumentListView::SelectedRows() const {
+    std::vector<int> rows;
+    const QModelIndexList selected = selectionModel()->selectedRows();
+    rows.reserve(std::size_t(selected.size()));
+    for (const QModelIndex& index : selected)
+        rows.push_back(m_shown.mapToSource(index).row());
+    if (rows.empty() && currentIndex().isValid())
+        rows.push_back(m_shown.mapToSource(currentIndex()).row());
+    return rows;
+}
+
+void DocumentListView::keyPressEvent(QKeyEvent* event) {
+    if (event->key() == Qt::Key_Space && !(event->modifiers() & ~Qt::KeypadModifier)) {
+        // Checked if any of them was unchecked, else unchecked: one press, one state for all.
+        const std::vector<int> rows = SelectedRows();
+        const DocumentTable& table = m_source.Table();
+        bool anyUnchecked = false;
+        for (const int r : rows)
+            anyUnchecked = anyUnchecked || !table.Rows[std::size_t(r)].Checked;
+        if (!rows.empty()) m_source.SetRowsChecked(rows, anyUnchecked);
+        event->accept();
+        return;
+    }
+    QTableView::keyPressEvent(event);
+}
+
+void DocumentListView::UpdateCheckAll() {
+    const qint64 shown = m_shown.rowCount();
+    const qint64 checked = shown == 0 ? 0 : m_shown.ShownChecked();
+    m_header->SetState(shown > 0 && checked == shown ? Qt::Checked
+                       : checked > 0                 ? Qt::PartiallyChecked
+                                                     : Qt::Unchecked);
+}
+
+void DocumentListView::OnHeaderClicked(int section) {
+    m_source.SortByColumn(section);
+    ShowSortArrow();
+}
+
+void DocumentListView::ShowSortArrow() {
+    // The header flips its arrow on every click by itself; show the one sort we keep.
+    const int sorted = m_source.SortColumn();
+    m_header->setSortIndicatorShown(sorted >= 0);
+    if (sorted >= 0) m_header->setSortIndicator(sorted, Qt::AscendingOrder);
+}
+
+void DocumentListView::FitColumns() {
+    const DocumentTable& table = m_source.Table();
+    m_fitting = true;
+    m_widthSetByUser.resize(table.Columns.size(), 0);
+    QStyleOptionViewItem option;
+    initViewItemOption(&option);
+    for (int c = 0; c < int(table.Columns.size()); ++c) {
+        if (m_widthSetByUser[std::size_t(c)]) continue;
+        int width = m_header->sectionSizeHint(c);
+        for (const std::size_t r : WidthSampleRows(table, c, WidthSamples)) {
+            const QModelIndex index = m_source.index(int(r), c);
+            width = std::max(
+                width, itemDelegateForIndex(m_shown.index(0, c))->sizeHint(option, index).width() +
+                           2 * showGrid());
+        }
+        setColumnWidth(c, std::min(width, std::max(WidestFit, m_header->sectionSizeHint(c))));
+    }
+    m_fitting = false;
+}
+
+void DocumentListView::RestoreColumns(const INIStorage& settings) {
+    const ColumnMap& columns = m_source.Table().Columns;
+    const ListColumnsLayout layout = ReadListColumns(settings, columns);
+    m_widthSetByUser.assign(columns.size(), 0);
+    m_fitting = true;
+    for (std::size_t c = 0; c < layout.Columns.size(); ++c) {
+        if (layout.Columns[c].Width <= 0) continue;
+        setColumnWidth(int(c), layout.Columns[c].Width);
+        m_widthSetByUser[c] = 1;
+    }
+    m_fitting = false;
+    const std::vector<int> positions = StoredPositions(layout);
+    for (int place = 0; place < int(positions.size()); ++place) {
+        // The column stored at this place moves there.
+        const auto it = std::find(positions.begin(), positions.end(), place);
+        const int logical = int(it - positions.begin());
+        m_header->moveSection(m_header->visualIndex(logical), place);
+    }
+    for (std::size_t c = 0; c < columns.size(); ++c)
+        if (columns[c].FieldKey() == layout.SortKey) m_source.SetSortColumn(int(c));
+    ShowSortArrow();
+}
+
+bool DocumentListView::StoreColumns(const INIStorage& settings) const {
+    const ColumnMap& columns = m_source.Table().Columns;
+    ListColumnsLayout layout = ReadListColumns(settings, columns);
+    for (std::size_t c = 0; c < columns.size(); ++c) {
+        const bool userSet = c < m_widthSetByUser.size() && m_widthSetByUser[c];
+        // A width the program fitted is fitted again next time, to the documents then read.
+        layout.Columns[c].Width = userSet ? columnWidth(int(c)) : 0;
+        layout.Columns[c].Position = m_header->visualIndex(int(c));
+    }
+    const int sorted = m_source.SortColumn();
+    layout.SortKey = sorted >= 0 ? columns[std::size_t(sorted)].FieldKey() : QString();
+    return WriteListColumns(settings, columns, layout);
+}

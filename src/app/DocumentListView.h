@@ -1,0 +1,44 @@
+#pragma once
+
+#include <QTableView>
+
+#include <vector>
+
+class CheckAllHeader;
+class DocumentFilterModel;
+class DocumentListModel;
+class INIStorage;
+
+// The document list "List" over the filtered rows: the check-all box acts on the rows shown and
+// is partly checked when some of them are; Space checks or unchecks every selected row from any
+// column; columns are fitted to rows spread over the whole table, and the widths the user sets,
+// the order of the columns and the sort column are kept in USER.INI.
+class DocumentListView : public QTableView {
+    Q_OBJECT
+public:
+    DocumentListView(DocumentFilterModel& shown, QWidget* parent = nullptr);
+
+    CheckAllHeader* Header() const { return m_header; }
+    // The table rows of the selection, or of the current row when nothing is selected.
+    std::vector<int> SelectedRows() const;
+
+    // Fits the widths the user has not set to the texts of the rows.
+    void FitColumns();
+    // The stored widths, places and sort of the current columns; then the user's own.
+    void RestoreColumns(const INIStorage& settings);
+    bool StoreColumns(const INIStorage& settings) const;
+
+protected:
+    void keyPressEvent(QKeyEvent* event) override;
+
+private:
+    void OnHeaderClicked(int section);
+    void ShowSortArrow();
+    void UpdateCheckAll();
+
+    DocumentFilterModel& m_shown;
+    DocumentListModel& m_source;
+    CheckAllHeader* m_header = nullptr;
+    std::vector<char> m_widthSetByUser; // per column
+    bool m_fitting = false;
+};

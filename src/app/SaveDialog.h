@@ -1,0 +1,24 @@
+#pragma once
+
+#include "export/SaveCommand.h"
+
+#include <QString>
+
+#include <optional>
+#include <vector>
+
+class QWidget;
+class TextCoder;
+
+struct StatementChoice {
+    QString Path;          // native separators
+    int TemplateIndex = 0; // the file type chosen, which names the template
+};
+
+// "Сохранить как": one file type per template, the type at shown preselected (the first when
+// out of range); the suggested name and the added extension follow the type. None when the user
+// cancels. A file the documents were read from is refused and the dialog asks again.
+std::optional<StatementChoice>
+AskStatementFile(QWidget* parent, const std::vector<TemplateInfo>& templates, int shown,
+                 const QString& folder, const QString& sourcePath, const DocumentTable& documents,
+                 const TextCoder& coder, bool nativeDialog);

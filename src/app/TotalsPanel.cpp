@@ -1,0 +1,40 @@
+#include "app/TotalsPanel.h"
+
+#include "app/DocumentFilterModel.h"
+#include "app/DocumentListModel.h"
+#include "checks/DocumentTotals.h"
+
+TotalsPanel::TotalsPanel(const DocumentFilterModel& shown, QWidget* parent)
+    : QLabel(parent), m_shown(shown) {
+    setObjectName(QStringLiteral("TotalsPanel"));
+    // Every check box, the check-all box, every reading and every change of the filter.
+    connect(&shown, &QAbstractItemModel::dataChanged, this, &TotalsPanel::Update);
+    connect(&shown, &QAbstractItemModel::modelReset, this, &TotalsPanel::Update);
+    connect(&shown, &QAbstractItemModel::rowsInserted, this, &TotalsPanel::Update);
+    connect(&shown, &QAbstractItemModel::rowsRemoved, this, &TotalsPanel::Update);
+    connect(&shown, &DocumentFilterModel::FilterChanged, this, &TotalsPanel::Update);
+    hide();
+}
+
+void TotalsPanel::SetAccount(const QString& account) {
+    m_account = account;
+    Update();
+}
+
+void TotalsPanel::Update() {
+    const DocumentTable& table = m_shown.Source().Table();
+    const DocumentTotals totals = ComputeTotals(table, m_account);
+    const bool filtered = m_shown.IsFiltering();
+    const qint64 hidden = filtered ? totals.Checked - m_shown.ShownChecked() : 0;
+    setText(
+        FilteredTotalsText(TotalsText(totals), filtered, m_shown.rowCount(), totals.All, hidden));
+    // A sum that leaves amounts out must not pass for the whole one.
+    QPalette colours = parentWidget() ? parentWidget()->palette() : QPalette();
+    if (!totals.Exact()) colours.setColor(QPalette::WindowText, QColor(192, 0, 0));
+    setPalette(colours);
+    setToolTip(totals.Exact()
+                   ? QStringLiteral("Отмеченные документы, все документы и сумма отмеченных")
+                   : QStringLiteral("Суммы, которые нельзя сложить точно (не число, доли "
+                                    "копейки), в итог не вошли: они названы в списке замечаний"));
+    setVisible(!table.Rows.empty());
+}

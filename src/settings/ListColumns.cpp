@@ -1,0 +1,122 @@
+#include "settings/ListColumns.h"
+
+#include "settings/INIStorage.h"
+
+#include <algorithm>
+#include <cmath>
+
+namespace {
+
+const QString SortKeyName = QStringLiteral("SortColumn");
+const QString SplitKeyName = QStringLiteral("ListSplit");
+
+QString ColumnKeyName(const ColumnDef& column) {
+    return QStringLiteral("Column_") + column.FieldKey();
+}
+
+// "a,b" as two whole numbers not below 0; none for anything else.
+std::optional<std::pair<int, int>> ReadPair(const QString& text) {
+    const QStringList parts = text.split(u',');
+    if (parts.size() != 2) return std::nullopt;
+    bool ok1 = false, ok2 = false;
+    const int a = parts[0].trimmed().toInt(&ok1), b = parts[1].trimmed().toInt(&ok2);
+    if (!ok1 || !ok2 || a < 0 || b < 0) return std::nullopt;
+    return std::pair{a, b};
+}
+
+bool WriteIfChanged(const INIStorage& settings, const QString& key, const QString& value) {
+    if (settings.ReadVal(User, key, QString()).toString() == value) return true;
+    return settings.WriteVal(User, key, value);
+}
+
+} // namespace
+
+ListColumnsLayout ReadListColumns(const INIStorage& settings, const ColumnMap& columns) {
+    ListColumnsLayout layout;
+    layout.Columns.resize(columns.size());
+    for (std::size_t c = 0; c < columns.size(); ++c) {
+        const auto pair =
+            ReadPair(settings.ReadVal(User, ColumnKeyName(columns[c]), QString()).toString());
+        if (!pair) continue;
+        layout.Columns[c] = {pair->first, pair->second};
+    }
+    const QString sortKey = settings.ReadVal(User, SortKeyName, QString()).toString();
+    for (const ColumnDef& column : columns)
+        if (column.FieldKey().compare(sortKey, Qt::CaseInsensitive) == 0)
+            layout.SortKey = column.FieldKey();
+    return layout;
+}
+
+bool WriteListColumns(const INIStorage& settings, const ColumnMap& columns,
+                      const ListColumnsLayout& layout) {
+    bool stored = true;
+    for (std::size_t c = 0; c < columns.size() && c < layout.Columns.size(); ++c) {
+        const ListColumnState& state = layout.Columns[c];
+        if (state.Position < 0) continue; // a width of 0: fitted to the documents each time
+        stored = WriteIfChanged(settings, ColumnKeyName(columns[c]),
+                                QStringLiteral("%1,%2").arg(state.Width).arg(state.Position)) &&
+                 stored;
+    }
+    stored = WriteIfChanged(settings, SortKeyName, layout.SortKey) && stored;
+    return stored;
+}
+
+std::optional<double> ReadListSplit(const INIStorage& settings) {
+    bool ok = false;
+    const int thousandths = settings.ReadVal(User, SplitKeyName, QString()).toString().toInt(&ok);
+    // Either pane keeps a sliver at least, whatever the file says.
+    if (!ok || thousandths < 50 || thousandths > 950) return std::nullopt;
+    return thousandths / 1000.0;
+}
+
+bool StoreListSplit(const INIStorage& settings, double listShare) {
+    const int thousandths = int(std::lround(std::clamp(listShare, 0.05, 0.95) * 1000));
+    return WriteIfChanged(settings, SplitKeyName, QString::number(thousandths));
+}
+
+std::vector<int> StoredPositions(const ListColumnsLayout& layout) {
+    const int count = int(layout.Columns.size());
+    std::vector<int> positions;
+    std::vector<char> taken(std::size_t(count), 0);
+    for (const ListColumnState& state : layout.Columns) {
+        if (state.Position < 0 || state.Position >= count || taken[std::size_t(state.Position)])
+            return {};
+        taken[std::size_t(state.Position)] = 1;
+        positions.push_back(state.Position);
+    }
+    return positions;
+}
+
+std::vector<std::size_t> WidthSampleRows(const DocumentTable& table, int column,
+                                         std::size_t spread) {
+    const std::size_t count = table.Rows.size();
+    std::vector<std::size_t> rows;
+    if (count == 0 || spread == 0) return rows;
+    if (count <= spread) {
+        rows.resize(count);
+        for (std::size_t r = 0; r < count; ++r)
+            rows[r] = r;
+        return rows;
+    }
+    for (std::size_t i = 0; i < spread; ++i)
+        rows.push_back(spread == 1 ? 0 : i * (count - 1) / (spread - 1));
+    // The longest texts, by characters: the widest, give or take the face's letters.
+    constexpr std::size_t Longest = 8;
+    std::vector<std::pair<qsizetype, std::size_t>> longest;
+    for (std::size_t r = 0; r < count; ++r) {
+        const qsizetype length = table.Rows[r].DisplayText(column).size();
+        if (longest.size() < Longest) {
+            longest.emplace_back(length, r);
+            std::push_heap(longest.begin(), longest.end(), std::greater<>());
+        } else if (length > longest.front().first) {
+            std::pop_heap(longest.begin(), longest.end(), std::greater<>());
+            longest.back() = {length, r};
+            std::push_heap(longest.begin(), longest.end(), std::greater<>());
+        }
+    }
+    for (const auto& entry : longest)
+        rows.push_back(entry.second);
+    std::sort(rows.begin(), rows.end());
+    rows.erase(std::unique(rows.begin(), rows.end()), rows.end());
+    return rows;
+}

@@ -1,0 +1,43 @@
+#pragma once
+
+#include "reading/DocumentTable.h"
+
+#include <QString>
+
+#include <optional>
+#include <vector>
+
+class INIStorage;
+
+// How the user left the document list's columns, kept in USER.INI, section User, one key per
+// column named by its TAG.INI key ("Column_Сумма=120,2": width in pixels, place from 0), so a
+// column map that gains, loses or reorders columns keeps what still applies. No widget here.
+struct ListColumnState {
+    int Width = 0;     // 0: none stored
+    int Position = -1; // -1: none stored
+};
+
+struct ListColumnsLayout {
+    std::vector<ListColumnState> Columns; // in column map order
+    QString SortKey;                      // the key of the sort column; empty for none
+};
+
+ListColumnsLayout ReadListColumns(const INIStorage& settings, const ColumnMap& columns);
+// Writes only what differs from what is stored; false when a write was refused.
+bool WriteListColumns(const INIStorage& settings, const ColumnMap& columns,
+                      const ListColumnsLayout& layout);
+
+// The share of the height between the list and the grid that the list takes, as the user left
+// the line between them ("ListSplit", in thousandths); none stored, or nonsense, gives none.
+std::optional<double> ReadListSplit(const INIStorage& settings);
+bool StoreListSplit(const INIStorage& settings, double listShare);
+
+// The places of the columns when the stored ones make an arrangement of all of them (each place
+// once); otherwise, as after a change of TAG.INI, none: the map's order stands.
+std::vector<int> StoredPositions(const ListColumnsLayout& layout);
+
+// The rows whose texts a column's width is fitted to: up to spread rows spread evenly over the
+// whole table (the first and the last among them), and the few with the longest text in that
+// column, so that a later sort brings no clipped value to the top.
+std::vector<std::size_t> WidthSampleRows(const DocumentTable& table, int column,
+                                         std::size_t spread);

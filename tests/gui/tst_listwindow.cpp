@@ -1,0 +1,242 @@
+// The list at scale, in the real window: the filter bar, checking from the keyboard, columns
+// that are fitted and remembered, and the preview's find box.
+#include "WindowFixture.h"
+#include "app/CheckAllHeader.h"
+#include "app/PreviewDlg.h"
+
+using namespace Qt::StringLiterals;
+
+namespace {
+// Documents are "number;date;amount;payer;payer's ИНН".
+const QStringList Docs = {u"1;2024-03-05;100;ООО Звёздочка;7707083893"_s,
+                          u"2;2024-03-06;200;ИП Семёнов;7707083893"_s,
+                          u"3;2024-03-07;300;ЗАО Ромашка;7707083894"_s,   // a mistyped ИНН
+                          u"1;2024-03-05;100;ООО Звёздочка;7707083893"_s, // the first, listed twice
+                          u"5;2024-03-08;18000000;Семенов А.;7707083893"_s};
+} // namespace
+
+class TestListWindow : public QObject, WindowFixture {
+    Q_OBJECT
+    QTableView* List() { return Find<QTableView>("List"); }
+    CheckAllHeader* Header() { return qobject_cast<CheckAllHeader*>(List()->horizontalHeader()); }
+    QString Totals() { return Find<QLabel>("TotalsPanel")->text(); }
+    // The numbers of the rows shown, top to bottom; a '-' before the unchecked ones.
+    QString Shown() {
+        QStringList numbers;
+        QAbstractItemModel* model = List()->model();
+        for (int r = 0; r < model->rowCount(); ++r) {
+            const QModelIndex first = model->index(r, 0);
+            numbers << (first.data(Qt::CheckStateRole).toInt() == Qt::Checked ? "" : "-") +
+                           first.data().toString();
+        }
+        return numbers.join(' ');
+    }
+    // Types into the widget key by key; keyClicks() takes Latin-1 only.
+    static void Keys(QWidget* widget, const QString& text) {
+        for (const QChar c : text)
+            QTest::sendKeyEvent(QTest::Click, widget, Qt::Key(c.toUpper().unicode()), QString(c),
+                                Qt::NoModifier);
+    }
+    void Type(const QString& text) {
+        auto* edit = Find<QLineEdit>("FilterEdit");
+        edit->setFocus();
+        edit->selectAll();
+        QTest::keyClick(edit, Qt::Key_Backspace);
+        Keys(edit, text);
+    }
+
+private slots:
+    void init() {
+        MakeFolder({{"TAG.INI", "Номер = Номер;N|Дата = Дата;D|Сумма = Сумма;S|"
+                                "Плательщик = Плательщик1;P|ИНН = ПлательщикИНН;I|"},
+                    {"Выписка.txt.tpl", "<header>|H|</header>|<document>|{N};{S}|</document>|"}},
+                   {"N", "D", "S", "P", "I"});
+        MakeForm();
+        ReadSource(Folder("docs", Docs));
+    }
+
+    // Typing narrows the rows (any column, any case, "ё" as "е"), Esc clears; a quick filter;
+    // the totals say what is shown and still count what is hidden, and so does the statement.
+    void filter() {
+        QCOMPARE(Shown(), u"1 2 3 1 5"_s);
+        // The grid shows the current document while it is shown, and none once it is hidden.
+        const auto inGrid = [this](const QString& text) {
+            return !Find<QTableWidget>("Grid1")->findItems(text, Qt::MatchExactly).isEmpty();
+        };
+        List()->setCurrentIndex(List()->model()->index(2, 1));
+        QVERIFY(inGrid(u"ЗАО Ромашка"_s));
+        Type(u"ромаш"_s);
+        QVERIFY(inGrid(u"ЗАО Ромашка"_s));
+        Type(u"семен"_s);
+        QVERIFY(!inGrid(u"ЗАО Ромашка"_s));
+        Type(QString());
+        QTest::keyClick(m_form.get(), Qt::Key_F, Qt::ControlModifier);
+        QVERIFY(Find<QLineEdit>("FilterEdit")->hasFocus());
+        Keys(Find<QLineEdit>("FilterEdit"), u"СЕМЕН"_s);
+        QCOMPARE(Shown(), u"2 5"_s);
+        QCOMPARE(Totals(),
+                 u"Показано 2 из 5 · Отмечено: 5 из 5 · 18 000 700,00 ₽ "
+                 u"(скрыто отмеченных: 3)"_s);
+        // A sort orders what is shown, and what is hidden with it.
+        Type(u"7707083893"_s);
+        QCOMPARE(Shown(), u"1 2 1 5"_s);
+        QTest::mouseClick(Header()->viewport(), Qt::LeftButton, {},
+                          QPoint(Header()->sectionViewportPosition(3) + 20, 5)); // payer
+        QCOMPARE(Shown(), u"2 1 1 5"_s);
+        QTest::keyClick(Find<QLineEdit>("FilterEdit"), Qt::Key_Escape);
+        QCOMPARE(Find<QLineEdit>("FilterEdit")->text(), QString());
+        QCOMPARE(Shown(), u"3 2 1 1 5"_s);
+        QVERIFY(Totals().startsWith(u"Отмечено: 5 из 5"_s));
+
+        auto* quick = Find<QComboBox>("QuickFilter");
+        for (const auto& [caption, shown] : {std::pair{"с замечаниями", "3 1 1"},
+                                             {"повторы", "1 1"},
+                                             {"неотмеченные", ""},
+                                             {"все", "3 2 1 1 5"}}) {
+            quick->setCurrentIndex(quick->findText(QString::fromUtf8(caption)));
+            QCOMPARE(Shown(), QString::fromUtf8(shown));
+        }
+        // The statement takes every checked document, the hidden ones too.
+        Type(u"ромашка"_s);
+        QCOMPARE(Shown(), u"3"_s);
+        QVERIFY(m_form->SaveTo(Path("out.txt"), 0));
+        QCOMPARE(ReadFile(Path("out.txt")).count(';'), 5);
+    }
+
+    // Space checks or unchecks every selected row, from any column; the header's box is
+    // partly checked when some rows are, and with a filter on it acts on the rows shown.
+    void keyboardChecks() {
+        QTableView* list = List();
+        list->setFocus();
+        list->setCurrentIndex(list->model()->index(0, 3));
+        QTest::keyClick(list, Qt::Key_Down, Qt::ShiftModifier); // rows 1 and 2, in column 3
+        QTest::keyClick(list, Qt::Key_Space);
+        QCOMPARE(Shown(), u"-1 -2 3 1 5"_s);
+        QCOMPARE(Header()->State(), Qt::PartiallyChecked);
+        list->setCurrentIndex(list->model()->index(2, 1));
+        QTest::keyClick(list, Qt::Key_Up, Qt::ShiftModifier); // one unchecked, one checked
+        QTest::keyClick(list, Qt::Key_Space);
+        QCOMPARE(Shown(), u"-1 2 3 1 5"_s);
+        QTest::keyClick(list, Qt::Key_A, Qt::ControlModifier);
+        QCOMPARE(list->selectionModel()->selectedRows().size(), 5);
+        QTest::keyClick(list, Qt::Key_Space);
+        QCOMPARE(Shown(), u"1 2 3 1 5"_s);
+        QCOMPARE(Header()->State(), Qt::Checked);
+        QTest::keyClick(list, Qt::Key_Space);
+        QCOMPARE(Header()->State(), Qt::Unchecked);
+
+        Type(u"звезд"_s);
+        const QPoint box = Header()->CheckBoxRect().center();
+        QTest::mouseClick(Header()->viewport(), Qt::LeftButton, {}, box);
+        QCOMPARE(Header()->State(), Qt::Checked); // of the rows shown
+        Type(QString());
+        QCOMPARE(Shown(), u"1 -2 -3 1 -5"_s);
+        QCOMPARE(Header()->State(), Qt::PartiallyChecked);
+        QTest::mouseClick(Header()->viewport(), Qt::LeftButton, {}, box);
+        QCOMPARE(Shown(), u"1 2 3 1 5"_s);
+    }
+
+    // Widths fit values from the whole list (the long amount is the last row); a width set by
+    // hand, the order of the columns, the sort and the split are there again next time.
+    void columnsRemembered() {
+        QTableView* list = List();
+        QHeaderView* header = list->horizontalHeader();
+        const QString longest = list->model()->index(4, 2).data().toString();
+        QVERIFY(header->sectionSize(2) >= list->fontMetrics().horizontalAdvance(longest));
+        header->resizeSection(3, 222);
+        header->moveSection(header->visualIndex(4), 0);
+        QTest::mouseClick(header->viewport(), Qt::LeftButton, {},
+                          QPoint(header->sectionViewportPosition(2) + 10, 5));
+        auto* splitter = Find<QSplitter>("ListSplitter");
+        const int total = splitter->sizes().value(0) + splitter->sizes().value(1);
+        splitter->setSizes({total / 4, total - total / 4});
+        emit splitter->splitterMoved(total / 4, 1);
+        m_form->close();
+
+        MakeForm();
+        list = List();
+        header = list->horizontalHeader();
+        QCOMPARE(header->sectionSize(3), 222);
+        QCOMPARE(header->logicalIndex(0), 4);
+        QCOMPARE(header->sortIndicatorSection(), 2);
+        splitter = Find<QSplitter>("ListSplitter");
+        const QList<int> sizes = splitter->sizes();
+        QVERIFY2(qAbs(sizes[0] * 4 - (sizes[0] + sizes[1])) < 20,
+                 qPrintable(QString::number(sizes[0])));
+        ReadSource(Path("docs"));
+        QCOMPARE(Shown(), u"1 1 2 3 5"_s); // by amount, as left
+        QCOMPARE(header->sectionSize(3), 222);
+    }
+
+    // A large statement fills the view piece by piece under a progress bar that goes when all
+    // of it is there, line for line; a small one shows at once, with no bar.
+    void previewFill_data() {
+        QTest::addColumn<int>("lines");
+        QTest::addColumn<bool>("barShown");
+        QTest::newRow("small") << 100 << false;
+        QTest::newRow("large") << 60000 << true;
+    }
+    void previewFill() {
+        QFETCH(int, lines);
+        QFETCH(bool, barShown);
+        QByteArray bytes;
+        for (int i = 0; i < lines; ++i)
+            bytes += "line " + QByteArray::number(i) + ";\r\n";
+        TemplateInfo info;
+        info.Title = u"T"_s;
+        PreviewDlg preview(
+            {info}, 0,
+            [&](const TemplateInfo&, QByteArray* out, QString*) {
+                *out = bytes;
+                return true;
+            },
+            QString());
+        preview.show();
+        auto* bar = preview.findChild<QProgressBar*>("PreviewProgress");
+        auto* view = preview.findChild<QPlainTextEdit*>("PreviewText");
+        QCOMPARE(bar->isVisible(), barShown);
+        QVERIFY(QTest::qWaitFor([&] { return !bar->isVisible(); }, 20000));
+        QCOMPARE(view->blockCount(), lines + 1); // the last line end begins an empty line
+        QCOMPARE(view->document()->findBlockByNumber(lines - 1).text(),
+                 u"line %1;"_s.arg(lines - 1));
+    }
+
+    // Enter in the find box finds the next match, Shift+Enter the one before; neither saves.
+    void previewFind() {
+        int found = -1, back = -1;
+        bool saveAsked = false, done = false;
+        WhileModal(
+            [&] {
+                // A button's shortcut clicks it a moment later.
+                QTest::keyClick(m_form.get(), Qt::Key_P, Qt::ControlModifier);
+                QVERIFY(QTest::qWaitFor([&] { return done; }));
+            },
+            [&](QWidget* dialog) {
+                if (qobject_cast<QFileDialog*>(dialog)) {
+                    saveAsked = true;
+                    static_cast<QDialog*>(dialog)->reject();
+                }
+                auto* preview = qobject_cast<PreviewDlg*>(dialog);
+                if (!preview) return;
+                auto* find = preview->findChild<QLineEdit*>("PreviewFind");
+                auto* view = preview->findChild<QPlainTextEdit*>("PreviewText");
+                find->setFocus();
+                QTest::keyClicks(find, "100"); // in the 1st and the 4th document
+                const int first = view->textCursor().blockNumber();
+                QTest::keyClick(find, Qt::Key_Return);
+                found = view->textCursor().blockNumber() - first;
+                QTest::keyClick(find, Qt::Key_Return, Qt::ShiftModifier);
+                back = view->textCursor().blockNumber() - first;
+                QTest::keyClick(find, Qt::Key_Enter);
+                QVERIFY(preview->isVisible());
+                preview->reject();
+                done = true;
+            });
+        QCOMPARE(found, 3);
+        QCOMPARE(back, 0);
+        QVERIFY(!saveAsked);
+    }
+};
+
+QTEST_MAIN(TestListWindow)
+#include "tst_listwindow.moc"

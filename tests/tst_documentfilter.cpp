@@ -1,0 +1,227 @@
+// The list's search and quick filters, the filtered totals line, and the column settings kept
+// in USER.INI.
+#include "checks/DocumentFilter.h"
+#include "settings/INIStorage.h"
+#include "settings/ListColumns.h"
+
+#include <QtTest>
+
+using namespace Qt::StringLiterals;
+
+namespace {
+
+// Rows of "number|payer|amount as shown"; every row checked unless its number starts with "-".
+DocumentTable Table(const QStringList& rows) {
+    DocumentTable table;
+    table.Columns = {{u"Номер"_s, u"Номер;N"_s},
+                     {u"Плательщик"_s, u"Плательщик1;P"_s},
+                     {u"Сумма"_s, u"Сумма;S"_s}};
+    for (const QString& line : rows) {
+        DocumentRow row;
+        row.SourcePath = u"/in/"_s + line.section(u'|', 0, 0) + u".xml"_s;
+        row.Checked = !line.startsWith(u'-');
+        for (const QString& value : line.split(u'|'))
+            row.Cells.push_back({value, value});
+        table.Rows.push_back(row);
+    }
+    return table;
+}
+
+QString Shown(DocumentFilter& filter, const DocumentTable& table, const DocumentChecks& checks) {
+    QStringList numbers;
+    for (std::size_t r = 0; r < table.Rows.size(); ++r)
+        if (filter.Accepts(table, checks, r)) numbers << table.Rows[r].DisplayText(0);
+    return numbers.join(u' ');
+}
+
+const QStringList Rows = {
+    u"1|ООО «Звёздочка»|18 000,00 ₽"_s, u"2|ИП Семёнов|500,00 ₽"_s,
+    u"-3|ЗАО Ромашка|18 000,50 ₽"_s, u"4|ооо звездочка|1,00 ₽"_s,
+    u"-5|Семенов А.|7,00 ₽"_s};
+
+} // namespace
+
+class TestDocumentFilter : public QObject {
+    Q_OBJECT
+private slots:
+    void filter_data() {
+        QTest::addColumn<QString>("search");
+        QTest::addColumn<int>("quick");
+        QTest::addColumn<QString>("shown");
+        const auto row = [](const char* name, const QString& search, QuickFilter quick,
+                            const char* shown) {
+            QTest::newRow(name) << search << int(quick) << QString::fromUtf8(shown);
+        };
+        row("nothing typed", {}, QuickFilter::All, "1 2 -3 4 -5");
+        row("any letter case", u"ЗВЕЗД"_s, QuickFilter::All, "1 4");
+        row("ё typed as е", u"семенов"_s, QuickFilter::All, "2 -5");
+        row("е typed as ё", u"Звёздочка"_s, QuickFilter::All, "1 4");
+        row("plain space finds the amount's no-break one", u"18 000"_s, QuickFilter::All, "1 -3");
+        row("any column", u"7,0"_s, QuickFilter::All, "-5");
+        row("inside a word", u"машк"_s, QuickFilter::All, "-3");
+        row("no match", u"Лютик"_s, QuickFilter::All, "");
+        row("checked", {}, QuickFilter::Checked, "1 2 4");
+        row("unchecked", {}, QuickFilter::Unchecked, "-3 -5");
+        row("unchecked and typed", u"семен"_s, QuickFilter::Unchecked, "-5");
+        row("with problems", {}, QuickFilter::WithProblems, "2 -3 4");
+        row("duplicates", {}, QuickFilter::Duplicates, "2 4");
+        row("duplicates and typed", u"ооо"_s, QuickFilter::Duplicates, "4");
+    }
+    void filter() {
+        QFETCH(QString, search);
+        QFETCH(int, quick);
+        QFETCH(QString, shown);
+        // The amounts are shown as ru_RU shows them: digits grouped by no-break spaces.
+        QStringList rows = Rows;
+        for (QString& r : rows)
+            r.replace(u"18 000"_s, u"18\u00A0000"_s);
+        const DocumentTable table = Table(rows);
+        DocumentChecks checks;
+        checks.Cells.insert(u"/in/-3.xml"_s, {{1, u"ИНН"_s}});
+        checks.DuplicateGroups = {{u"/in/2.xml"_s, u"/in/4.xml"_s}};
+        checks.DuplicateGroupOf = {{u"/in/2.xml"_s, 0}, {u"/in/4.xml"_s, 0}};
+        DocumentFilter filter;
+        filter.SetSearch(search);
+        filter.SetQuick(QuickFilter(quick));
+        QCOMPARE(Shown(filter, table, checks), shown);
+    }
+
+    // Typing on and deleting back reuse what the last keystroke matched; rows sorted or read
+    // anew are indexed again.
+    void typingAndNewRows() {
+        DocumentTable table = Table(Rows);
+        const DocumentChecks none;
+        DocumentFilter filter;
+        const QStringList typed = {u"с"_s, u"се"_s, u"сем"_s, u"се"_s, u"з"_s, u""_s};
+        const QStringList expected = {u"2 -5"_s, u"2 -5"_s,   u"2 -5"_s,
+                                      u"2 -5"_s, u"1 -3 4"_s, u"1 2 -3 4 -5"_s};
+        for (qsizetype i = 0; i < typed.size(); ++i) {
+            filter.SetSearch(typed[i]);
+            QCOMPARE(Shown(filter, table, none), expected[i]);
+        }
+        QVERIFY(!filter.IsActive());
+        filter.SetSearch(u"семенов"_s);
+        QCOMPARE(Shown(filter, table, none), u"2 -5"_s);
+        std::reverse(table.Rows.begin(), table.Rows.end()); // a sort
+        filter.Forget();
+        QCOMPARE(Shown(filter, table, none), u"-5 2"_s);
+        table = Table({u"9|Семёнова|1 ₽"_s}); // a new reading
+        filter.Forget();
+        QCOMPARE(Shown(filter, table, none), u"9"_s);
+    }
+
+    void totalsText_data() {
+        QTest::addColumn<bool>("filtered");
+        QTest::addColumn<qint64>("shown");
+        QTest::addColumn<qint64>("hidden");
+        QTest::addColumn<QString>("text");
+        const QString totals = u"Отмечено: 11 из 12 · 97 386,64 ₽"_s;
+        QTest::newRow("no filter") << false << 12LL << 0LL << totals;
+        QTest::newRow("filter, nothing hidden")
+            << true << 3LL << 0LL << u"Показано 3 из 12 · "_s + totals;
+        QTest::newRow("checked ones hidden")
+            << true << 1LL << 10LL
+            << u"Показано 1 из 12 · "_s + totals + u" (скрыто отмеченных: 10)"_s;
+    }
+    void totalsText() {
+        QFETCH(bool, filtered);
+        QFETCH(qint64, shown);
+        QFETCH(qint64, hidden);
+        QFETCH(QString, text);
+        QCOMPARE(FilteredTotalsText(u"Отмечено: 11 из 12 · 97 386,64 ₽"_s, filtered,
+                                    shown, 12, hidden),
+                 text);
+    }
+
+    // Widths, places and the sort are kept by column key: a TAG.INI that reorders its columns
+    // keeps them; places that are no arrangement of all columns are dropped.
+    void columnSettings_data() {
+        QTest::addColumn<QString>("stored");
+        QTest::addColumn<QString>("widths");
+        QTest::addColumn<QString>("places");
+        QTest::addColumn<QString>("sort");
+        QTest::newRow("none stored") << ""
+                                     << "0 0 0"
+                                     << ""
+                                     << "";
+        QTest::newRow("all stored")
+            << "Column_Номер=40,2|Column_Сумма=90,0|Column_Плательщик1=200,1|SortColumn=сумма"
+            << "40 200 90"
+            << "2 1 0"
+            << "Сумма";
+        QTest::newRow("a place twice")
+            << "Column_Номер=40,1|Column_Сумма=90,0|Column_Плательщик1=200,1"
+            << "40 200 90"
+            << ""
+            << "";
+        QTest::newRow("a place missing") << "Column_Номер=40,2|Column_Сумма=90,0"
+                                         << "40 0 90"
+                                         << ""
+                                         << "";
+        QTest::newRow("nonsense and a gone column")
+            << "Column_Номер=wide,1|Column_Сумма=-5,0|SortColumn=Gone"
+            << "0 0 0"
+            << ""
+            << "";
+    }
+    void columnSettings() {
+        QFETCH(QString, stored);
+        QFETCH(QString, widths);
+        QFETCH(QString, places);
+        QFETCH(QString, sort);
+        QTemporaryDir dir;
+        const INIStorage settings(dir.path() + u'/');
+        for (const QString& line : stored.split(u'|', Qt::SkipEmptyParts))
+            QVERIFY(settings.WriteVal(User, line.section(u'=', 0, 0), line.section(u'=', 1)));
+        const ColumnMap columns = Table({}).Columns;
+        const ListColumnsLayout layout = ReadListColumns(settings, columns);
+        QStringList w, p;
+        for (const ListColumnState& column : layout.Columns)
+            w << QString::number(column.Width);
+        for (const int place : StoredPositions(layout))
+            p << QString::number(place);
+        QCOMPARE(w.join(u' '), widths);
+        QCOMPARE(p.join(u' '), places);
+        QCOMPARE(layout.SortKey, sort);
+        // What is written reads back the same.
+        ListColumnsLayout changed = layout;
+        changed.Columns = {{55, 1}, {66, 0}, {77, 2}};
+        changed.SortKey = u"Номер"_s;
+        QVERIFY(WriteListColumns(settings, columns, changed));
+        const ListColumnsLayout back = ReadListColumns(settings, columns);
+        QCOMPARE(back.Columns[1].Width, 66);
+        QCOMPARE(StoredPositions(back), (std::vector<int>{1, 0, 2}));
+        QCOMPARE(back.SortKey, u"Номер"_s);
+    }
+
+    void listSplit() {
+        QTemporaryDir dir;
+        const INIStorage settings(dir.path() + u'/');
+        QVERIFY(!ReadListSplit(settings));
+        QVERIFY(StoreListSplit(settings, 0.75));
+        QCOMPARE(*ReadListSplit(settings), 0.75);
+        for (const char* nonsense : {"0", "1000", "abc", "-3"}) {
+            QVERIFY(settings.WriteVal(User, u"ListSplit"_s, QString::fromLatin1(nonsense)));
+            QVERIFY2(!ReadListSplit(settings), nonsense);
+        }
+    }
+
+    // The widths are fitted to rows from all over the table, the longest texts among them, so
+    // a sort brings no clipped amount to the top.
+    void widthSample() {
+        QStringList rows;
+        for (int i = 0; i < 5000; ++i)
+            rows << QString::number(i) + u"|x|1,00 ₽"_s;
+        rows[3777] = u"3777|x|18 000 000,00 ₽"_s;
+        const DocumentTable table = Table(rows);
+        const std::vector<std::size_t> sample = WidthSampleRows(table, 2, 50);
+        QVERIFY(sample.size() <= 60);
+        QVERIFY(std::is_sorted(sample.begin(), sample.end()));
+        for (const std::size_t must : {std::size_t(0), std::size_t(3777), std::size_t(4999)})
+            QVERIFY(std::find(sample.begin(), sample.end(), must) != sample.end());
+        QCOMPARE(WidthSampleRows(Table({u"1|a|b"_s}), 1, 50), (std::vector<std::size_t>{0}));
+    }
+};
+
+QTEST_MAIN(TestDocumentFilter)
+#include "tst_documentfilter.moc"
