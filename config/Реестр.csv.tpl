@@ -1,5 +1,6 @@
 <formats>
 <decimal_separator>,</decimal_separator>
+<decimals>2</decimals>
 <date>dd.MM.yyyy</date>
 <time>hh:mm</time>
 </formats>

@@ -151,6 +151,50 @@ private slots:
         QTEST(bytes.mid(bytes.lastIndexOf('\n') + 1), "footer");
     }
 
+    // A fixed count of decimals for the amount column only: padded, never rounded; an amount
+    // with more is written as written and named.
+    void decimals_data() {
+        QTest::addColumn<QString>("formats");
+        QTest::addColumn<QString>("amounts"); // one per document, '|' between them
+        QTest::addColumn<QByteArray>("lines");
+        QTest::addColumn<QStringList>("named"); // the amounts the problems name
+        auto row = [](const char* name, const char* formats, const char* amounts, const char* lines,
+                      const QStringList& named = {}) {
+            QTest::newRow(name) << formats << amounts << QByteArray(lines) << named;
+        };
+        row("two", "<decimals>2</decimals>", "5|7,5|1 234,5|-3|0.10",
+            "5.00;5|7.50;5|1234.50;5|-3.00;5|0.10;5");
+        row("two with a comma", "<decimal_separator>,</decimal_separator><decimals> 2 </decimals>",
+            "5|12.3", "5,00;5|12,30;5");
+        row("more decimals kept and named", "<decimals>2</decimals>", "10.005|1.5000",
+            "10.005;5|1.5000;5", {"10.005", "1.5000"});
+        row("no number stays text", "<decimals>2</decimals>", "сто|1 234,50 руб.",
+            "\xf1\xf2\xee;5|1 234,50 \xf0\xf3\xe1.;5");
+        row("none", "<decimals>0</decimals>", "5|7,5", "5;5|7.5;5", {"7,5"});
+        row("absent: as written", "", "5|7,5|1.500", "5;5|7.5;5|1.500;5");
+        row("not a count: as written", "<decimals>два</decimals>", "5|7,5", "5;5|7.5;5");
+    }
+    void decimals() {
+        QFETCH(QString, formats);
+        QFETCH(QString, amounts);
+        QFETCH(QStringList, named);
+        DocumentTable table;
+        for (const char* tags : {"Сумма;S", "Номер;N"})
+            table.Columns.push_back({tags, tags});
+        for (const QString& amount : amounts.split(u'|'))
+            table.Rows.push_back(Row(true, {amount, "5"}));
+        const QString out = m_dir.filePath("decimals.txt");
+        const ExportResult r =
+            Export(out, "<formats>" + formats + "</formats><document>{S};{N}</document>", table);
+        QVERIFY2(r.Ok, qPrintable(r.Error));
+        QFETCH(QByteArray, lines);
+        QCOMPARE(ReadFile(out).trimmed().replace("\r\n", "|"), lines);
+        QCOMPARE(r.Problems.size(), named.size());
+        for (qsizetype i = 0; i < named.size(); ++i)
+            QVERIFY2(r.Problems[i].contains(u"'"_qs + named[i] + u"'"_qs),
+                     qPrintable(r.Problems[i]));
+    }
+
     // Braces of the block around a filled value never make a placeholder of another column.
     void bracesAroundAValueStay() {
         DocumentTable table;

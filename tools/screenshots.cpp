@@ -3,6 +3,7 @@
 #include "../tests/TestFiles.h"
 #include "app/Form1.h"
 #include "app/OptionsDlg.h"
+#include "app/RegisterPrintDlg.h"
 #include "settings/INIStorage.h"
 #include "shell/AppInfo.h"
 #include "shell/AppResources.h"
@@ -180,6 +181,31 @@ private slots:
             preview->close();
         });
         form.ShowPreview();
+    }
+
+    // The printed register of the samples in its preview, with the organisation set.
+    void registerPrint() {
+        if (qEnvironmentVariable("VYPISKA_SCREENSHOTS").isEmpty())
+            QSKIP("VYPISKA_SCREENSHOTS is not set");
+        const QDir out(qEnvironmentVariable("VYPISKA_SCREENSHOTS"));
+        QApplication::setFont(UiFont());
+        QTemporaryDir dir;
+        const QString config = dir.filePath("CONFIG") + "/", docs = dir.filePath("docs") + "/";
+        const QDir samples(QDir(VYPISKA_SAMPLES).filePath("folder"));
+        QVERIFY(CopyFiles(QDir(VYPISKA_SOURCE_CONFIG), config) && CopyFiles(samples, docs));
+        TextCoder coder(QLocale(QLocale::Russian, QLocale::Russia));
+        INIStorage settings(config);
+        settings.WriteVal(Organization, "Name", u"ООО \"Север\""_s);
+        settings.WriteVal(Organization, "ACC", u"40702810938000012345"_s);
+        Form1 form(coder, settings, config);
+        ShowAndRead(form, QDir::toNativeSeparators(docs));
+        RegisterPrintDlg print(form.Table(), settings, docs, &form);
+        print.resize(1000, 720);
+        print.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&print));
+        QTRY_VERIFY(print.PageCount() > 0);
+        QTest::qWait(300);
+        QVERIFY(print.grab().save(out.filePath("register-print.png")));
     }
 };
 

@@ -10,6 +10,7 @@
 #include "app/PreviewDlg.h"
 #include "app/ProblemsView.h"
 #include "app/ReadingController.h"
+#include "app/RegisterPrintDlg.h"
 #include "app/SaveDialog.h"
 #include "app/SaveQuestions.h"
 #include "app/SourceDrops.h"
@@ -22,6 +23,7 @@
 #include "checks/DocumentTotals.h"
 #include "checks/OrganisationAccount.h"
 #include "export/BuildExportFile.h"
+#include "export/RegisterPdf.h"
 #include "export/SaveCommand.h"
 #include "reading/ColumnMap.h"
 #include "settings/INIStorage.h"
@@ -287,6 +289,14 @@ void Form1::SetUpKeyboard() {
     m_saveAction->setEnabled(false);
     addShortcut(m_saveAction, SaveKeys);
     connect(m_saveAction, &QAction::triggered, this, &Form1::SaveCommand);
+
+    auto* printRegister = m_mnuSave->addAction(QStringLiteral("Печать реестра ..."));
+    printRegister->setObjectName(QStringLiteral("mnuPrintRegister"));
+    addShortcut(printRegister, QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_P));
+    connect(printRegister, &QAction::triggered, this, [this] {
+        if (!m_table.Rows.empty())
+            RegisterPrintDlg(m_table, m_settings, m_txtFileIn->text(), this).exec();
+    });
 
     auto* about = new QAction(QStringLiteral("О программе"), this);
     about->setObjectName(QStringLiteral("AboutAction"));
@@ -568,8 +578,9 @@ void Form1::SaveCommand() {
 }
 
 void Form1::SaveCommandFor(int templateIndex) {
-    const std::vector<TemplateInfo> templates = TemplateList(m_configDir, m_coder);
-    if (templates.empty()) {
+    const std::vector<TemplateInfo> templates =
+        WithRegisterTypes(TemplateList(m_configDir, m_coder));
+    if (templates.front().Register != RegisterFormat::None) {
         ShowStatusText(QStringLiteral("Нет ни одного шаблона (*.tpl) в папке '%1'")
                            .arg(QDir::toNativeSeparators(m_configDir)),
                        StatusColorFailure);
@@ -607,9 +618,13 @@ bool Form1::SaveWith(const QString& path, const std::vector<TemplateInfo>& templ
     ExportResult result;
     try {
         FormatSettings formats;
-        result = BuildExportFile(path, m_table, templates[std::size_t(templateIndex)].Path,
-                                 OleDateFromDateTime(m_dtPicker->dateTime()), m_settings, m_coder,
-                                 formats);
+        const TemplateInfo& type = templates[std::size_t(templateIndex)];
+        result = type.Register != RegisterFormat::None
+                     ? WriteRegister(path, type.Register, m_table, m_settings,
+                                     QDateTime::currentDateTime())
+                     : BuildExportFile(path, m_table, type.Path,
+                                       OleDateFromDateTime(m_dtPicker->dateTime()), m_settings,
+                                       m_coder, formats);
     } catch (const std::exception& e) {
         result.Ok = false;
         result.Error = QStringLiteral("%1: %2").arg(path, QString::fromUtf8(e.what()));
@@ -620,7 +635,12 @@ bool Form1::SaveWith(const QString& path, const std::vector<TemplateInfo>& templ
         return false;
     }
     ShowStatusText(SaveSuccessText(qint64(m_table.Rows.size()), path), StatusColorSuccess);
-    ShowNotice({});
+    // What the writing named (amounts kept as written, ...): the first, and how many more.
+    ShowNotice(result.Problems.isEmpty()     ? QString()
+               : result.Problems.size() == 1 ? result.Problems.first()
+                                             : QStringLiteral("%1 (и ещё %2)")
+                                                   .arg(result.Problems.first())
+                                                   .arg(result.Problems.size() - 1));
     WriteLastFolder(m_settings, LastFolder::Statement,
                     QDir::toNativeSeparators(QFileInfo(path).absolutePath()));
     if (m_mnuOpenAfter->isChecked()) ShowInFileManager(path);

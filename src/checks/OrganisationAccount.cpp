@@ -30,7 +30,8 @@ bool TemplateUsesAccount(const QString& templateText) {
 
 QString TemplateAccountProblem(const QString& acc, const QString& templatePath) {
     const QString why = OrganisationAccountProblem(acc);
-    if (why.isEmpty()) return {};
+    // A register has no template: its heading names the account as it is.
+    if (why.isEmpty() || templatePath.isEmpty()) return {};
     const std::optional<QString> tpl = ReadWholeFile(templatePath);
     return tpl && TemplateUsesAccount(*tpl) ? why : QString();
 }

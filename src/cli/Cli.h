@@ -15,5 +15,6 @@ enum CliExit : int {
 // args: the words after the command name.
 int RunList(const QStringList& args);
 int RunConvert(const QStringList& args);
+int RunRegister(const QStringList& args);
 int RunTemplates(const QStringList& args);
 int RunCheck(const QStringList& args);

@@ -156,18 +156,20 @@ const std::vector<CliOptionSpec>& CliOptionTable() {
          {QStringLiteral("convert")}},
         {{QStringLiteral("rows")},
          QStringLiteral("N,N,..."),
-         QStringLiteral("convert: only these documents, numbered from 1 (default: all)"),
-         {QStringLiteral("convert")}},
+         QStringLiteral("convert, register: only these documents, numbered from 1 (default: "
+                        "all)"),
+         {QStringLiteral("convert"), QStringLiteral("register")}},
         {{QStringLiteral("strict")},
          {},
          QStringLiteral(
              "exit with 4 when the run went on past a problem (a file unreadable or left "
              "out, a damaged archive, a skipped TAG.INI line)"),
-         {QStringLiteral("list"), QStringLiteral("convert")}},
+         {QStringLiteral("list"), QStringLiteral("convert"), QStringLiteral("register")}},
         {{QStringLiteral("o"), QStringLiteral("output")},
          QStringLiteral("FILE"),
-         QStringLiteral("convert: the statement to write; - writes it to stdout"),
-         {QStringLiteral("convert")},
+         QStringLiteral("convert: the statement to write, - for stdout; register: a .xlsx "
+                        "workbook or a .pdf"),
+         {QStringLiteral("convert"), QStringLiteral("register")},
          true},
     };
     return table;
@@ -177,6 +179,7 @@ QString CliUsageText() {
     return Synopsis(QStringLiteral("Usage: "), QStringLiteral("list")) + u'\n' +
            Synopsis(QStringLiteral("  or:  "), QStringLiteral("check")) + u'\n' +
            Synopsis(QStringLiteral("  or:  "), QStringLiteral("convert")) + u'\n' +
+           Synopsis(QStringLiteral("  or:  "), QStringLiteral("register")) + u'\n' +
            Synopsis(QStringLiteral("  or:  "), QStringLiteral("templates")) + u'\n' +
            QStringLiteral("  or:  %1 --help | --version\n").arg(Program);
 }
@@ -214,7 +217,9 @@ QString CliHelpText() {
                      "per finding with its kind, file, field, value and why (as JSON: objects "
                      "with kind, file, field, value, why). convert writes the statement and prints "
                      "the save status (to stderr with -o -). templates lists the templates: "
-                     "display name, file type and file. The reading outcome and every problem go to "
+                     "display name, file type and file. register writes the checked documents as "
+                     "a register for people: an Excel workbook or a PDF, by the extension of -o. "
+                     "The reading outcome and every problem go to "
                      "stderr."))
           << QString() << QStringLiteral("Exit status:")
           << paragraph(QStringLiteral("  "),
@@ -410,6 +415,38 @@ ReadingOutcome ReadCliSource(const CliOptions& options, const ColumnMap& columns
     PrintLine(stderr, outcome.StatusText);
     if (print) PrintFindings(outcome.Findings);
     return outcome;
+}
+
+bool ParseCliRows(const CliOptions& options, std::optional<std::set<int>>* rows) {
+    const QString option = QStringLiteral("--rows");
+    if (!options.Values.contains(option)) return true;
+    std::set<int> numbers;
+    for (const QString& piece : options.Values.value(option).split(u',')) {
+        bool ok = false;
+        const int row = piece.trimmed().toInt(&ok);
+        if (!ok || row < 1) {
+            CliError(QStringLiteral("--rows '%1' is not a list of row numbers such as 1,3,4")
+                         .arg(options.Values.value(option)));
+            return false;
+        }
+        numbers.insert(row);
+    }
+    *rows = std::move(numbers);
+    return true;
+}
+
+bool CheckOnlyCliRows(const std::optional<std::set<int>>& rows, DocumentTable& table) {
+    if (!rows) return true;
+    const int count = int(table.Rows.size());
+    if (*rows->rbegin() > count) {
+        CliError(QStringLiteral("--rows: row %1 is out of range (the source gave %2 documents)")
+                     .arg(*rows->rbegin())
+                     .arg(count));
+        return false;
+    }
+    for (int i = 0; i < count; ++i)
+        table.Rows[size_t(i)].Checked = rows->count(i + 1) > 0;
+    return true;
 }
 
 QString CliOrganisationAccount(const CliOptions& options) {

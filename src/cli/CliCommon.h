@@ -10,6 +10,7 @@
 #include <cstdio>
 #include <future>
 #include <optional>
+#include <set>
 #include <vector>
 
 // One option of vypiska-cli. Every option lives in CliOptionTable(): the parser, the help text
@@ -86,14 +87,21 @@ bool LoadCliColumns(const CliOptions& options, ColumnMap* columns, FindingList* 
 ReadingOutcome ReadCliSource(const CliOptions& options, const ColumnMap& columns,
                              const TextCoder& coder, RowUse use = RowUse::List, bool print = true);
 
+// --rows "1,3,4": 1-based row numbers, kept in rows. False (after one error line) when a piece
+// is not a positive whole number: a usage error.
+bool ParseCliRows(const CliOptions& options, std::optional<std::set<int>>* rows);
+// Checks only those rows of the table (all when there is no list). False (after one error line)
+// when the list names a row the source did not give.
+bool CheckOnlyCliRows(const std::optional<std::set<int>>& rows, DocumentTable& table);
+
+// The organisation's account of ConfigDir's CONFIG.INI (ACC).
+QString CliOrganisationAccount(const CliOptions& options);
+
 // The totals line of the checked documents (with the income and outgo of the organisation's
 // account), then what the checks found in them (failing requisites, amounts left out of the
 // total, documents not of that account, duplicates), one finding a line. They are made on a
 // thread of their own from construction on, while the statement or the listing is written, and
 // go to stderr with Print. The table must stay as it is until then.
-// The organisation's account of ConfigDir's CONFIG.INI (ACC).
-QString CliOrganisationAccount(const CliOptions& options);
-
 class CliChecks {
 public:
     CliChecks(const DocumentTable& table, const QString& account);

@@ -17,13 +17,11 @@
 
 #include <cstdio>
 #include <optional>
-#include <set>
 
 namespace {
 
 const QString TemplateOption = QStringLiteral("--template");
 const QString DateOption = QStringLiteral("--date");
-const QString RowsOption = QStringLiteral("--rows");
 const QString OutputOption = QStringLiteral("--output");
 
 std::optional<QDateTime> ParseDate(const QString& text) {
@@ -32,18 +30,6 @@ std::optional<QDateTime> ParseDate(const QString& text) {
         if (value.isValid()) return value;
     }
     return std::nullopt;
-}
-
-// "1,3,4": 1-based row numbers; nothing when a piece is not a positive whole number.
-std::optional<std::set<int>> ParseRows(const QString& text) {
-    std::set<int> rows;
-    for (const QString& piece : text.split(u',')) {
-        bool ok = false;
-        const int row = piece.trimmed().toInt(&ok);
-        if (!ok || row < 1) return std::nullopt;
-        rows.insert(row);
-    }
-    return rows;
 }
 
 // A bare name is a file of ConfigDir, else a template's display name ("Реестр") there, in any
@@ -78,14 +64,7 @@ int RunConvert(const QStringList& args) {
     }
 
     std::optional<std::set<int>> rows;
-    if (options.Values.contains(RowsOption)) {
-        rows = ParseRows(options.Values.value(RowsOption));
-        if (!rows) {
-            CliError(QStringLiteral("--rows '%1' is not a list of row numbers such as 1,3,4")
-                         .arg(options.Values.value(RowsOption)));
-            return ExitUsage;
-        }
-    }
+    if (!ParseCliRows(options, &rows)) return ExitUsage;
 
     const TextCoder coder(options.Locale);
     QString templatePath;
@@ -114,17 +93,7 @@ int RunConvert(const QStringList& args) {
     if (outcome.Rows.empty()) return ExitNoDocuments;
     table.Rows = std::move(outcome.Rows);
 
-    if (rows) {
-        const int count = int(table.Rows.size());
-        if (*rows->rbegin() > count) {
-            CliError(QStringLiteral("--rows: row %1 is out of range (the source gave %2 documents)")
-                         .arg(*rows->rbegin())
-                         .arg(count));
-            return ExitUsage;
-        }
-        for (int i = 0; i < count; ++i)
-            table.Rows[size_t(i)].Checked = rows->count(i + 1) > 0;
-    }
+    if (!CheckOnlyCliRows(rows, table)) return ExitUsage;
 
     if (!toStdout) {
         const QString refused = ReplacedSourceText(output, options.Source, table);
@@ -150,8 +119,10 @@ int RunConvert(const QStringList& args) {
         result = BuildExportBytes(bytes, table, templatePath, OleDateFromDateTime(when), settings,
                                   coder, formats);
         if (result.Ok && !WriteAll(stdout, bytes))
-            result = {false, QStringLiteral("Не удалось записать выписку в стандартный вывод"),
-                      ExportFailure::Output};
+            result = {false,
+                      QStringLiteral("Не удалось записать выписку в стандартный вывод"),
+                      ExportFailure::Output,
+                      {}};
     } else {
         result = BuildExportFile(output, table, templatePath, OleDateFromDateTime(when), settings,
                                  coder, formats);
@@ -160,6 +131,9 @@ int RunConvert(const QStringList& args) {
         CliError(result.Error);
         return result.Failure == ExportFailure::Template ? ExitUsage : ExitWriteFailed;
     }
+    for (const QString& problem : std::as_const(result.Problems))
+        CliError(problem);
+    problems += result.Problems.size();
     // With the statement on stdout, the status goes beside it.
     PrintLine(toStdout ? stderr : stdout, toStdout
                                               ? StdoutSaveSuccessText(qint64(table.Rows.size()))

@@ -4,15 +4,41 @@
 #include "reading/ReadingRun.h"
 
 #include <QCoreApplication>
+#include <QGuiApplication>
 
 #include <cstdio>
+#include <cstring>
+#include <memory>
+
+namespace {
+
+QtMessageHandler QtMessages = nullptr;
+
+// A machine without a desktop session has no runtime folder; Qt's note about it is no problem
+// of the user's run, and stderr carries only the run's own lines.
+void QuietMessages(QtMsgType type, const QMessageLogContext& context, const QString& text) {
+    if (text.startsWith(QLatin1String("QStandardPaths: XDG_RUNTIME_DIR not set"))) return;
+    QtMessages(type, context, text);
+}
+
+} // namespace
 
 int main(int argc, char** argv) {
     ShareAllocationArenas();
     ReadTimeZoneOnce();
-    QCoreApplication app(argc, argv);
+    // Only the PDF register paints, and it needs fonts: a GUI application on the offscreen
+    // platform, chosen before it starts so that a machine without a display works. The other
+    // commands keep the lighter core application.
+    std::unique_ptr<QCoreApplication> app;
+    if (argc > 1 && std::strcmp(argv[1], "register") == 0) {
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+        QtMessages = qInstallMessageHandler(QuietMessages);
+        app = std::make_unique<QGuiApplication>(argc, argv);
+    } else {
+        app = std::make_unique<QCoreApplication>(argc, argv);
+    }
     PrepareCliRun();
-    QStringList args = app.arguments().mid(1);
+    QStringList args = app->arguments().mid(1);
     if (args.isEmpty()) {
         std::fputs(CliUsageText().toUtf8().constData(), stderr);
         return ExitUsage;
@@ -20,6 +46,7 @@ int main(int argc, char** argv) {
     const QString command = args.takeFirst();
     if (command == QLatin1String("list")) return RunList(args);
     if (command == QLatin1String("convert")) return RunConvert(args);
+    if (command == QLatin1String("register")) return RunRegister(args);
     if (command == QLatin1String("templates")) return RunTemplates(args);
     if (command == QLatin1String("check")) return RunCheck(args);
     if (command == QLatin1String("--help") || command == QLatin1String("-h")) {

@@ -1,4 +1,6 @@
 #include "export/BuildExportFile.h"
+#include "checks/DocumentChecks.h"
+#include "checks/DocumentTotals.h"
 
 #include "checks/OrganisationAccount.h"
 #include "export/FormatValue.h"
@@ -29,7 +31,7 @@ QString OrDefault(const QString& text, const QString& fallback) {
 }
 
 ExportResult Failed(ExportFailure failure, const QString& what) {
-    return {false, what, failure};
+    return {false, what, failure, {}};
 }
 
 // The key of a placeholder in the slot tables: the name in braces, case-folded.
@@ -109,6 +111,24 @@ ExportResult BuildStatement(const StatementSink& sink, const DocumentTable& docu
 
     formats.AfterColon =
         TrimSpaces(coder.ReadTag(formatBlock, QStringLiteral("after_colon"))) == u"1";
+    bool decimalsOk = false;
+    const int decimals =
+        TrimSpaces(coder.ReadTag(formatBlock, QStringLiteral("decimals"))).toInt(&decimalsOk);
+    // A count nobody means (negative, beyond any kopeck) leaves the amounts as written.
+    formats.Decimals = decimalsOk && decimals >= 0 && decimals <= 18 ? decimals : -1;
+    const int amountColumn = AmountColumn(documents.Columns);
+    QStringList problems;
+    if (formats.Decimals >= 0 && amountColumn >= 0) {
+        for (const DocumentRow& row : documents.Rows) {
+            if (!row.Checked || !HasExtraDecimals(row.ExportValue(amountColumn), formats)) continue;
+            problems << QStringLiteral("'%1': %2 '%3': знаков после запятой больше, чем %4 в "
+                                       "шаблоне; записана как есть, без округления")
+                            .arg(DocumentName(row.SourcePath),
+                                 documents.Columns[size_t(amountColumn)].Caption,
+                                 row.ExportValue(amountColumn).trimmed())
+                            .arg(formats.Decimals);
+        }
+    }
 
     // The header knows three names and the statement's own; like the document block, it is
     // searched in its own text only.
@@ -127,7 +147,7 @@ ExportResult BuildStatement(const StatementSink& sink, const DocumentTable& docu
     PlaceholderBlock(coder.ReadTag(tpl, QStringLiteral("header")), headerSlots)
         .Fill(out, headerTexts);
     out += CrLf;
-    if (!sink(Cp1251::Encode(out))) return {true, {}, ExportFailure::None};
+    if (!sink(Cp1251::Encode(out))) return {true, {}, ExportFailure::None, {}};
 
     // Every piece of every column's tag list names a placeholder ("{" + piece + "}", untrimmed,
     // empty pieces kept); where columns share a piece, the first column fills it.
@@ -149,7 +169,9 @@ ExportResult BuildStatement(const StatementSink& sink, const DocumentTable& docu
                 const DocumentRow& row = documents.Rows[size_t(r)];
                 if (!row.Checked) continue;
                 for (size_t c = 0; c < texts.size(); ++c)
-                    texts[c] = formatter.Format(row.ExportValue(int(c)));
+                    texts[c] = int(c) == amountColumn && formats.Decimals >= 0
+                                   ? FormatAmount(row.ExportValue(int(c)), formats)
+                                   : formatter.Format(row.ExportValue(int(c)));
                 documentBlock.Fill(text, texts);
                 text += CrLf;
             }
@@ -157,7 +179,7 @@ ExportResult BuildStatement(const StatementSink& sink, const DocumentTable& docu
         };
     };
     if (!MakeInOrder(qsizetype(documents.Rows.size()), RowsPerPiece, newMaker, sink))
-        return {true, {}, ExportFailure::None};
+        return {true, {}, ExportFailure::None, problems};
 
     out.truncate(0);
     QHash<QString, int> footerSlots;
@@ -166,7 +188,7 @@ ExportResult BuildStatement(const StatementSink& sink, const DocumentTable& docu
     PlaceholderBlock(coder.ReadTag(tpl, QStringLiteral("footer")), footerSlots)
         .Fill(out, footerTexts);
     sink(Cp1251::Encode(out));
-    return {true, {}, ExportFailure::None};
+    return {true, {}, ExportFailure::None, problems};
 }
 
 } // namespace
@@ -209,7 +231,7 @@ ExportResult BuildExportFile(const QString& outputPath, const DocumentTable& doc
         return Failed(ExportFailure::Output,
                       QStringLiteral("Не удалось сохранить '%1': после записи файла нет на месте")
                           .arg(QDir::toNativeSeparators(outputPath)));
-    return {true, {}, ExportFailure::None};
+    return {true, {}, ExportFailure::None, built.Problems};
 }
 
 QString TemplateProblem(const QString& templatePath) {

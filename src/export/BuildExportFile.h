@@ -4,6 +4,7 @@
 
 #include <QByteArray>
 #include <QString>
+#include <QStringList>
 
 class INIStorage;
 class TextCoder;
@@ -16,6 +17,10 @@ struct FormatSettings {
     // <after_colon>1</after_colon>: a text value keeps only what follows its last ":" (a label
     // rule some old templates relied on). Off unless the template asks: a purpose stays whole.
     bool AfterColon = false;
+    // <decimals>2</decimals>: every amount (the column keyed "Сумма") gets this many decimals,
+    // shorter ones padded with zeros; one with more keeps them (never rounded) and is named.
+    // -1 when the template names none: amounts keep the decimals they were written with.
+    int Decimals = -1;
 };
 
 enum class ExportFailure {
@@ -28,6 +33,9 @@ struct ExportResult {
     bool Ok = false;
     QString Error; // when !Ok: one line naming the path and what failed
     ExportFailure Failure = ExportFailure::None;
+    // When Ok: values written otherwise than the template asks (an amount with more decimals
+    // than <decimals>), one line each, naming the file.
+    QStringList Problems;
 };
 
 // The statement's Windows-1251 bytes exactly as BuildExportFile writes them (the preview shows

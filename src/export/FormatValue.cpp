@@ -80,6 +80,21 @@ QString FormatValue(const PlaceholderValue& value, const FormatSettings& formats
     return TrimSpaces(OnOneLine(colon < 0 ? text : text.mid(colon + 1)));
 }
 
+QString FormatAmount(const QString& value, const FormatSettings& formats) {
+    if (formats.Decimals < 0) return FormatValue(value, formats);
+    std::optional<DocumentNumber> number = ReadDocumentNumber(value);
+    if (!number || number->Fraction.size() > formats.Decimals) return FormatValue(value, formats);
+    number->Fraction += QString(formats.Decimals - number->Fraction.size(), u'0');
+    number->HasMark = formats.Decimals > 0;
+    return TrimSpaces(number->Text(formats.DecimalSeparator));
+}
+
+bool HasExtraDecimals(const QString& value, const FormatSettings& formats) {
+    if (formats.Decimals < 0) return false;
+    const std::optional<DocumentNumber> number = ReadDocumentNumber(value);
+    return number && number->Fraction.size() > formats.Decimals;
+}
+
 PlaceholderBlock::PlaceholderBlock(const QString& block, const QHash<QString, int>& slotOf) {
     qsizetype from = 0;
     // No placeholder is longer than the longest name: a longer "{...}" is not looked up, so a

@@ -24,6 +24,13 @@ bool HasSingleSeparators(const QString& text);
 // plays no part.
 QString FormatValue(const PlaceholderValue& value, const FormatSettings& formats);
 
+// An amount's output text: with formats.Decimals set, a number gets that many decimals, zeros
+// padding a shorter fraction; a longer fraction, or text that is no number, is FormatValue's.
+QString FormatAmount(const QString& value, const FormatSettings& formats);
+// Whether the amount has more decimals than formats.Decimals asks for (and so is written with
+// them all).
+bool HasExtraDecimals(const QString& value, const FormatSettings& formats);
+
 // Replaces every occurrence of the placeholder, in any letter case, from left to right; the text
 // put in is not searched again.
 void ReplacePlaceholderText(QString& block, const QString& placeholder, const QString& text);

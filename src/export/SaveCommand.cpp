@@ -86,6 +86,14 @@ QString SaveSuccessText(qint64 rowCount, const QString& path) {
            PluralForm(QStringLiteral("сохранен"), k, 1) + QStringLiteral(" в '") + path + u'\'';
 }
 
+std::vector<TemplateInfo> WithRegisterTypes(std::vector<TemplateInfo> templates) {
+    templates.push_back(
+        {{}, {}, {}, QStringLiteral("xlsx"), QStringLiteral("Реестр Excel"), RegisterFormat::Xlsx});
+    templates.push_back(
+        {{}, {}, {}, QStringLiteral("pdf"), QStringLiteral("Реестр PDF"), RegisterFormat::Pdf});
+    return templates;
+}
+
 QString StdoutSaveSuccessText(qint64 rowCount) {
     const qint64 k = rowCount > 1 ? 10 : 1;
     return PluralForm(QStringLiteral("Документ"), k, 1) + QStringLiteral(" успешно ") +

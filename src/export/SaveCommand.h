@@ -8,6 +8,9 @@
 class TextCoder;
 struct DocumentTable;
 
+// What a file type of the save dialog writes besides the templates: a register for people.
+enum class RegisterFormat { None, Xlsx, Pdf };
+
 // One *.tpl file of ConfigDir: "Statement.txt.tpl" has the title "Statement", extension "txt".
 struct TemplateInfo {
     QString FileName;  // "Statement.txt.tpl"
@@ -15,10 +18,16 @@ struct TemplateInfo {
     QString BaseName;  // "Statement.txt"
     QString Extension; // "txt"
     QString Title;     // "Statement"
+    // Set for the register types the save dialog adds after the templates (Path is empty then).
+    RegisterFormat Register = RegisterFormat::None;
 };
 
 // Every ordinary *.tpl file of the folder (case-insensitive), sorted by name.
 std::vector<TemplateInfo> TemplateList(const QString& configDir, const TextCoder& coder);
+
+// The save dialog's file types: the templates, then "Реестр Excel (*.xlsx)" and "Реестр PDF
+// (*.pdf)".
+std::vector<TemplateInfo> WithRegisterTypes(std::vector<TemplateInfo> templates);
 
 // "Statement (*.txt)|*.txt|Table (*.csv)|*.csv|", as the save dialog's filter is written.
 QString SaveDialogFilter(const std::vector<TemplateInfo>& templates);

@@ -2,6 +2,10 @@
 #include "../TestZip.h"
 #include "WindowFixture.h"
 #include "app/CheckAllHeader.h"
+#include "app/RegisterPrintDlg.h"
+#include "reading/ArchiveWalk.h"
+
+#include <QPrintPreviewWidget>
 
 using namespace Qt::StringLiterals;
 
@@ -97,7 +101,8 @@ private slots:
         QTest::newRow("save button") << "CommandSaveAs" << u"&Сохранить как ..."_s;
         QTest::newRow("preview button") << "CommandPreview" << u"Просмотр"_s;
         QTest::newRow("open menu") << "mnuOpn" << u"Открыть файл ...|Открыть папку ..."_s;
-        QTest::newRow("save menu") << "mnuSave" << u"Перейти к файлу после сохранения"_s;
+        QTest::newRow("save menu")
+            << "mnuSave" << u"Перейти к файлу после сохранения|Печать реестра ..."_s;
     }
     void fixedTexts() {
         QFETCH(QString, what);
@@ -338,7 +343,8 @@ private slots:
                 });
         };
         QVERIFY(save(Path("report")));
-        QCOMPARE(filters, QStringList({"Выписка (*.txt)", "Таблица (*.csv)"}));
+        QCOMPARE(filters, QStringList({"Выписка (*.txt)", "Таблица (*.csv)",
+                                       "Реестр Excel (*.xlsx)", "Реестр PDF (*.pdf)"}));
         QCOMPARE(suggested, QStringList({"2024.txt", "2024.csv"}));
         QCOMPARE(ReadFile(Path("report.csv")), "CSV\r\n1\r\n2\r\n");
         // The second file type with a name typed in the first type's extension: the type decides.
@@ -381,6 +387,144 @@ private slots:
                                     [](QDialog* d) { d->reject(); }));
         QVERIFY(Status().contains(QDir::toNativeSeparators(QDir(m_config).absolutePath())));
         QCOMPARE(Colour(), Red);
+    }
+
+    // "Печать реестра ..." and its keys open the printed pages; their "Сохранить PDF ..." asks
+    // for a file (the extension added when none is typed) and writes the pages there, but never
+    // over a document read: that is said, the document stays, and the name is asked again.
+    void printRegister_data() {
+        QTest::addColumn<bool>("byKeys");     // Ctrl+Shift+P, else the save menu's item
+        QTest::addColumn<QString>("typed");   // in the PDF's file dialog
+        QTest::addColumn<QString>("written"); // the PDF there after; empty: none
+        QTest::newRow("keys") << true << "printed.pdf"
+                              << "printed.pdf";
+        QTest::newRow("menu, no extension") << false << "printed"
+                                            << "printed.pdf";
+        QTest::newRow("a document read") << true << "docs_2024/doc0000.xml"
+                                         << "";
+    }
+    void printRegister() {
+        QFETCH(bool, byKeys);
+        QFETCH(QString, typed);
+        QFETCH(QString, written);
+        MakeForm();
+        ReadSource(Folder("docs_2024", {"1;2024-03-05;10", "2;2024-03-06;20"}));
+        const QString document = Path("docs_2024/doc0000.xml");
+        const QByteArray kept = ReadFile(document);
+        RegisterPrintDlg* print = nullptr;
+        QFileDialog* files = nullptr;
+        int pages = 0;
+        bool replaceAsked = false, askedAgain = false;
+        QString warned;
+        WhileModal(
+            [&] {
+                if (byKeys)
+                    QTest::keySequence(m_form.get(), QKeySequence(u"Ctrl+Shift+P"_s));
+                else
+                    Find<QAction>("mnuPrintRegister")->trigger();
+            },
+            [&](QWidget* modal) {
+                if (auto* p = qobject_cast<RegisterPrintDlg*>(modal)) {
+                    print = p;
+                    QVERIFY(p->findChild<QPrintPreviewWidget*>("RegisterPreview"));
+                    QTRY_VERIFY(p->PageCount() > 0);
+                    pages = p->PageCount();
+                    // Clicked once this answer is over, so that its file dialog is seen too.
+                    QTimer::singleShot(0, p->findChild<QPushButton*>("RegisterSavePdf"),
+                                       &QPushButton::click);
+                } else if (auto* f = qobject_cast<QFileDialog*>(modal)) {
+                    files = f;
+                    // Chosen once this answer is over too: the dialog may ask about replacing.
+                    QTimer::singleShot(0, f, [&] {
+                        Choose(files, Path(typed));
+                        if (!written.isEmpty()) QTimer::singleShot(0, print, &QDialog::reject);
+                    });
+                } else if (auto* box = qobject_cast<QMessageBox*>(modal)) {
+                    if (auto* yes = box->button(QMessageBox::Yes)) {
+                        replaceAsked = true;
+                        return yes->click();
+                    }
+                    warned = box->text();
+                    box->accept();
+                    // Asked for a name again, the user gives up and closes the preview.
+                    QTimer::singleShot(200, files, [&] {
+                        askedAgain = files->isVisible();
+                        files->reject();
+                        QTimer::singleShot(0, print, &QDialog::reject);
+                    });
+                }
+            });
+        QVERIFY(print && files);
+        QCOMPARE(pages, 1);
+        QCOMPARE(ReadFile(document), kept);
+        if (written.isEmpty()) {
+            QVERIFY(replaceAsked && askedAgain);
+            QCOMPARE(warned, u"Выписка не может заменить исходный файл '%1'"_s.arg(document));
+        } else {
+            QVERIFY2(warned.isEmpty(), qPrintable(warned));
+            QVERIFY(ReadFile(Path(written)).startsWith("%PDF"));
+        }
+    }
+
+    // The save dialog's last two types write a workbook and a PDF of the checked documents,
+    // with their total, whatever extension the typed name has; with none, the type's is added.
+    void saveRegister_data() {
+        QTest::addColumn<QString>("type");
+        QTest::addColumn<QString>("typed");
+        QTest::addColumn<QString>("written");
+        QTest::newRow("workbook") << "Реестр Excel (*.xlsx)"
+                                  << "register"
+                                  << "register.xlsx";
+        QTest::newRow("workbook named .txt") << "Реестр Excel (*.xlsx)"
+                                             << "r.txt"
+                                             << "r.txt";
+        QTest::newRow("PDF") << "Реестр PDF (*.pdf)"
+                             << "register"
+                             << "register.pdf";
+    }
+    void saveRegister() {
+        QFETCH(QString, type);
+        QFETCH(QString, typed);
+        QFETCH(QString, written);
+        MakeForm();
+        ReadSource(Folder("docs_2024", {"1;2024-03-05;10", "2;2024-03-06;20,5", "3;;7"}));
+        Find<QAction>("mnuOpenAfter")->setChecked(false);
+        auto* model = Find<QTableView>("List")->model();
+        model->setData(model->index(2, 0), Qt::Unchecked, Qt::CheckStateRole);
+        QVERIFY(WithModal<QFileDialog>(
+            [&] { Find<QToolButton>("CommandSaveAs")->click(); },
+            [&](auto* d) {
+                auto* combo = d->template findChild<QComboBox*>("fileTypeCombo");
+                // Picked as a user does, so the extension follows.
+                while (combo->currentText() != type && combo->currentIndex() < combo->count() - 1)
+                    QTest::keyClick(combo, Qt::Key_Down);
+                Choose(d, Path(typed));
+            }));
+        QCOMPARE(Status(), u"Документы успешно сохранены в '%1'"_s.arg(Path(written)));
+        QCOMPARE(Colour(), Green);
+        const QByteArray bytes = ReadFile(Path(written));
+        if (type.contains(u"xlsx"_s)) {
+            QString sheet;
+            QStringList problems;
+            ReadArchiveEntries(
+                ArchiveSource(Path(written)),
+                [](const ArchiveEntry& e) { return e.Name == u"xl/worksheets/sheet1.xml"_s; },
+                [&](const ArchiveEntry&, const QByteArray& xml) {
+                    sheet = QString::fromUtf8(xml);
+                    return true;
+                },
+                problems);
+            // Two rows and the total of the checked ones: the unchecked document is not there.
+            QVERIFY2(sheet.contains(u"<f>SUM(C2:C3)</f><v>30.5</v>"_s), qPrintable(sheet));
+        } else {
+            QVERIFY(bytes.startsWith("%PDF"));
+            if (!QStandardPaths::findExecutable(u"pdftotext"_s).isEmpty()) {
+                const ProgramRun text = RunProgram(u"pdftotext"_s, {Path(written), u"-"_s});
+                QVERIFY2(QString::fromUtf8(text.Out).simplified().contains(
+                             u"Итого: 2 документа на сумму 30,50 ₽"_s),
+                         text.Out.constData());
+            }
+        }
     }
 };
 

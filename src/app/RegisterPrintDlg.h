@@ -1,0 +1,36 @@
+#pragma once
+
+#include "export/Register.h"
+
+#include <QDialog>
+
+class INIStorage;
+class QPrinter;
+class QPrintPreviewWidget;
+
+// The printed register of the checked documents as it will come out of the printer, with page
+// zoom, "Печать ..." (the system's print dialog) and "Сохранить PDF ..." (the same pages as a
+// file). The table must outlive the dialog; source is what it was read from (the PDF never
+// replaces it or a document read).
+class RegisterPrintDlg : public QDialog {
+    Q_OBJECT
+public:
+    RegisterPrintDlg(const DocumentTable& table, const INIStorage& settings, const QString& source,
+                     QWidget* parent = nullptr);
+    ~RegisterPrintDlg() override;
+
+    int PageCount() const;
+    // Writes the register as a PDF file; false with the reason said in the dialog (a source
+    // document as the target among them).
+    bool SavePdf(const QString& path);
+
+private:
+    void Print();
+    void AskAndSavePdf();
+
+    const DocumentTable& m_table;
+    QString m_source;
+    RegisterHeading m_heading;
+    QPrinter* m_printer = nullptr;
+    QPrintPreviewWidget* m_preview = nullptr;
+};

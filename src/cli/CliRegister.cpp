@@ -1,0 +1,64 @@
+#include "cli/Cli.h"
+#include "cli/CliCommon.h"
+#include "cli/CliSafety.h"
+
+#include "export/RegisterPdf.h"
+#include "export/SaveCommand.h"
+#include "settings/INIStorage.h"
+#include "text/TextCoder.h"
+
+#include <QDateTime>
+
+int RunRegister(const QStringList& args) {
+    CliOptions options;
+    if (const std::optional<int> exit = ParseCliOptions(QStringLiteral("register"), args, &options))
+        return *exit;
+    const QString output = options.Values.value(QStringLiteral("--output"));
+    const bool xlsx = output.endsWith(QLatin1String(".xlsx"), Qt::CaseInsensitive);
+    const bool pdf = output.endsWith(QLatin1String(".pdf"), Qt::CaseInsensitive);
+    if (output == QLatin1String("-")) {
+        CliError(QStringLiteral("register: a workbook or a PDF is not written to stdout; name a "
+                                "file with -o"));
+        return ExitUsage;
+    }
+    if (!xlsx && !pdf) {
+        CliError(QStringLiteral("register: -o '%1' must end in .xlsx or .pdf").arg(output));
+        return ExitUsage;
+    }
+    std::optional<std::set<int>> rows;
+    if (!ParseCliRows(options, &rows)) return ExitUsage;
+
+    const TextCoder coder(options.Locale);
+    DocumentTable table;
+    FindingList configFindings;
+    if (!LoadCliColumns(options, &table.Columns, &configFindings)) return ExitUsage;
+    qsizetype problems = qsizetype(configFindings.size());
+    ReadingOutcome outcome = ReadCliSource(options, table.Columns, coder, RowUse::Statement);
+    problems += outcome.Problems.size();
+    // The workbook names what the reading left out as well as what the checks found.
+    const QStringList readingProblems = outcome.Problems;
+    if (outcome.Rows.empty()) return ExitNoDocuments;
+    table.Rows = std::move(outcome.Rows);
+    if (!CheckOnlyCliRows(rows, table)) return ExitUsage;
+    if (const QString refused = ReplacedSourceText(output, options.Source, table);
+        !refused.isEmpty()) {
+        CliError(refused);
+        return ExitUsage;
+    }
+
+    CliChecks checks(table, CliOrganisationAccount(options));
+    const INIStorage settings(options.ConfigDir);
+    const ExportResult result =
+        WriteRegister(output, xlsx ? RegisterFormat::Xlsx : RegisterFormat::Pdf, table, settings,
+                      QDateTime::currentDateTime(), readingProblems);
+    if (!result.Ok) {
+        CliError(result.Error);
+        return ExitWriteFailed;
+    }
+    PrintLine(stdout, SaveSuccessText(qint64(table.Rows.size()), output));
+    checks.Print();
+    EndIfInterrupted();
+    if (!StdoutReached()) return ExitWriteFailed;
+    return options.Values.contains(QStringLiteral("--strict")) && problems > 0 ? ExitHadProblems
+                                                                               : ExitDone;
+}

@@ -1,0 +1,205 @@
+#include "export/RegisterXlsx.h"
+
+#include "text/SafeWrite.h"
+
+#include <QFile>
+#include <QTemporaryDir>
+
+#include <xlsxwriter.h>
+
+#include <algorithm>
+#include <cmath>
+
+namespace {
+
+// Excel refuses longer cell texts.
+constexpr qsizetype LongestCellText = 32767;
+// No column wider than this many characters: a purpose of payment would push the rest away.
+constexpr double WidestColumn = 60;
+
+const QString SheetName = QStringLiteral("Реестр");
+const QString ProblemsSheetName = QStringLiteral("Замечания");
+
+QByteArray Utf8(const QString& text) {
+    return text.left(LongestCellText).toUtf8();
+}
+
+double WidthOf(qsizetype characters) {
+    // A little more than the characters, for the filter's arrow and the cell's margins.
+    return std::min(WidestColumn, double(characters) * 1.1 + 2);
+}
+
+// Closes the workbook if it is still open, so that a failure on the way leaks nothing.
+struct WorkbookCloser {
+    lxw_workbook* Book = nullptr;
+    ~WorkbookCloser() {
+        if (Book) workbook_close(Book);
+    }
+};
+
+} // namespace
+
+ExportResult WriteRegisterXlsx(const QString& path, const DocumentTable& table,
+                               const RegisterHeading& heading, const QStringList& problems) {
+    const auto failed = [&](const QString& why) {
+        return ExportResult{false,
+                            QStringLiteral("Не удалось записать реестр '%1': %2").arg(path, why),
+                            ExportFailure::Output,
+                            {}};
+    };
+    // The library writes a named file and keeps its rows in temporary files; both go to a folder
+    // of our own, and the finished workbook then replaces the target in one step.
+    QTemporaryDir work;
+    if (!work.isValid()) return failed(work.errorString());
+    const QByteArray workPath = QFile::encodeName(work.path());
+    const QByteArray bookPath = QFile::encodeName(work.filePath(QStringLiteral("register.xlsx")));
+
+    lxw_workbook_options options{};
+    options.constant_memory = LXW_TRUE;
+    options.tmpdir = const_cast<char*>(workPath.constData());
+    options.use_zip64 = LXW_TRUE;
+    WorkbookCloser closer{workbook_new_opt(bookPath.constData(), &options)};
+    lxw_workbook* book = closer.Book;
+    if (!book) return failed(QStringLiteral("библиотека не создала книгу"));
+
+    QByteArray title = RegisterTitle.toUtf8();
+    QByteArray author = heading.Organisation.toUtf8();
+    lxw_doc_properties properties{};
+    properties.title = title.data();
+    properties.author = author.isEmpty() ? nullptr : author.data();
+    properties.created = heading.Created.isValid() ? time_t(heading.Created.toSecsSinceEpoch()) : 0;
+    workbook_set_properties(book, &properties);
+
+    lxw_format* bold = workbook_add_format(book);
+    format_set_bold(bold);
+    lxw_format* money = workbook_add_format(book);
+    format_set_num_format(money, "#,##0.00");
+    lxw_format* boldMoney = workbook_add_format(book);
+    format_set_num_format(boldMoney, "#,##0.00");
+    format_set_bold(boldMoney);
+    lxw_format* date = workbook_add_format(book);
+    format_set_num_format(date, "dd.mm.yyyy");
+    lxw_format* text = workbook_add_format(book);
+    format_set_num_format(text, "@");
+
+    lxw_worksheet* sheet = workbook_add_worksheet(book, SheetName.toUtf8().constData());
+    const int columns = int(table.Columns.size());
+    const int amount = AmountColumn(table.Columns);
+
+    // Widths first: the library cannot fit a column to its texts.
+    std::vector<qsizetype> widths(static_cast<size_t>(columns));
+    lxw_row_t rows = 0;
+    for (int c = 0; c < columns; ++c)
+        widths[size_t(c)] = table.Columns[size_t(c)].Caption.size();
+    for (const DocumentRow& row : table.Rows) {
+        if (!row.Checked) continue;
+        ++rows;
+        for (int c = 0; c < columns; ++c) {
+            const QString value = row.ExportValue(c).trimmed();
+            qsizetype size = value.size();
+            switch (RegisterCellKind(table.Columns[size_t(c)], value)) {
+            case RegisterCell::Amount:
+                size += size / 3 + 3; // digit groups and two decimals
+                break;
+            case RegisterCell::Date:
+                size = 10;
+                break;
+            default:
+                break;
+            }
+            widths[size_t(c)] = std::max(widths[size_t(c)], size);
+        }
+    }
+    if (columns > 0)
+        widths[0] = std::max(widths[0], RegisterCountText(heading.Totals.Checked).size());
+    for (int c = 0; c < columns; ++c)
+        worksheet_set_column(sheet, lxw_col_t(c), lxw_col_t(c), WidthOf(widths[size_t(c)]),
+                             nullptr);
+
+    // The rows go to disk as they are made, and the library refuses a range over rows it has let
+    // go: the filter is set before them.
+    worksheet_freeze_panes(sheet, 1, 0);
+    if (columns > 0) worksheet_autofilter(sheet, 0, 0, rows, lxw_col_t(columns - 1));
+
+    for (int c = 0; c < columns; ++c)
+        worksheet_write_string(sheet, 0, lxw_col_t(c), Utf8(table.Columns[size_t(c)].Caption),
+                               bold);
+    lxw_row_t r = 0;
+    qint64 textAmounts = 0;
+    for (const DocumentRow& row : table.Rows) {
+        if (!row.Checked) continue;
+        ++r;
+        for (int c = 0; c < columns; ++c) {
+            const ColumnDef& column = table.Columns[size_t(c)];
+            const QString value = row.ExportValue(c).trimmed();
+            lxw_error error = LXW_NO_ERROR;
+            switch (RegisterCellKind(column, value)) {
+            case RegisterCell::Amount:
+                error = worksheet_write_number(sheet, r, lxw_col_t(c),
+                                               double(*RegisterAmount(value)) / 100.0, money);
+                break;
+            case RegisterCell::Date: {
+                const QDate day = *RegisterDate(column, value);
+                lxw_datetime when{day.year(), day.month(), day.day(), 0, 0, 0};
+                error = worksheet_write_datetime(sheet, r, lxw_col_t(c), &when, date);
+                break;
+            }
+            case RegisterCell::Number:
+                error = worksheet_write_number(sheet, r, lxw_col_t(c), value.toDouble(), nullptr);
+                break;
+            case RegisterCell::Text:
+                if (c == amount) ++textAmounts;
+                if (!value.isEmpty())
+                    error = worksheet_write_string(sheet, r, lxw_col_t(c), Utf8(value), text);
+                break;
+            }
+            if (error != LXW_NO_ERROR) return failed(QString::fromUtf8(lxw_strerror(error)));
+        }
+    }
+
+    // The totals: a sum Excel keeps up to date, its cached value the exact total; no sum at all
+    // when an amount stays out of it, so that nobody takes a partial sum for the total.
+    const lxw_row_t totalRow = r + 1;
+    if (columns > 0) {
+        // The count goes first, unless the amounts themselves are the first column.
+        const int countColumn = amount == 0 && columns > 1 ? 1 : 0;
+        worksheet_write_string(sheet, totalRow, lxw_col_t(countColumn),
+                               Utf8(RegisterCountText(heading.Totals.Checked)), bold);
+        const qint64 uncounted = std::max(textAmounts, heading.Totals.Uncounted);
+        if (amount >= 0 && amount != countColumn && uncounted == 0 && r > 0) {
+            char first[32];
+            char last[32];
+            lxw_rowcol_to_cell(first, 1, lxw_col_t(amount));
+            lxw_rowcol_to_cell(last, r, lxw_col_t(amount));
+            const QByteArray formula = QByteArray("=SUM(") + first + ':' + last + ')';
+            worksheet_write_formula_num(sheet, totalRow, lxw_col_t(amount), formula.constData(),
+                                        boldMoney, double(heading.Totals.Kopecks) / 100.0);
+        } else if (amount >= 0 && amount != countColumn && uncounted > 0) {
+            worksheet_write_string(sheet, totalRow, lxw_col_t(amount),
+                                   Utf8(QStringLiteral("не учтено сумм: %1").arg(uncounted)), bold);
+        }
+    }
+    if (!problems.isEmpty()) {
+        lxw_worksheet* notes = workbook_add_worksheet(book, ProblemsSheetName.toUtf8().constData());
+        qsizetype widest = 0;
+        for (const QString& line : problems)
+            widest = std::max(widest, line.size());
+        worksheet_set_column(notes, 0, 0, std::max(WidthOf(widest), 40.0), nullptr);
+        worksheet_write_string(notes, 0, 0, Utf8(QStringLiteral("Замечание")), bold);
+        lxw_row_t n = 0;
+        for (const QString& line : problems)
+            worksheet_write_string(notes, ++n, 0, Utf8(line), nullptr);
+        worksheet_freeze_panes(notes, 1, 0);
+    }
+
+    closer.Book = nullptr;
+    const lxw_error closed = workbook_close(book);
+    if (closed != LXW_NO_ERROR) return failed(QString::fromUtf8(lxw_strerror(closed)));
+    QFile made(QFile::decodeName(bookPath));
+    if (!made.open(QIODevice::ReadOnly)) return failed(made.errorString());
+    const QByteArray bytes = made.readAll();
+    made.close();
+    QString error;
+    if (!WriteFileAtomically(path, bytes, ReadOnlyTarget::Replace, &error)) return failed(error);
+    return {true, {}, ExportFailure::None, {}};
+}
