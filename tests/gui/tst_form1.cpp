@@ -526,6 +526,54 @@ private slots:
             }
         }
     }
+
+    // A save over a document that was read is refused whatever the type: the document stays, the
+    // user is told, and the dialog comes back for another name, which is then written.
+    void saveOverSourceAsksAgain_data() {
+        QTest::addColumn<QString>("type"); // empty: the first template's
+        QTest::addColumn<QString>("second");
+        QTest::newRow("statement") << ""
+                                   << "statement.txt";
+        QTest::newRow("workbook") << "Реестр Excel (*.xlsx)"
+                                  << "register.xlsx";
+    }
+    void saveOverSourceAsksAgain() {
+        QFETCH(QString, type);
+        QFETCH(QString, second);
+        MakeForm();
+        ReadSource(Folder("docs_2024", {"1;2024-03-05;10", "2;2024-03-06;20"}));
+        Find<QAction>("mnuOpenAfter")->setChecked(false);
+        const QString document = Path("docs_2024/doc0000.xml");
+        const QByteArray kept = ReadFile(document);
+        QFileDialog* files = nullptr;
+        bool askedAgain = false;
+        QString warned;
+        WhileModal([&] { Find<QToolButton>("CommandSaveAs")->click(); },
+                   [&](QWidget* modal) {
+                       if (auto* d = qobject_cast<QFileDialog*>(modal)) {
+                           auto* combo = d->findChild<QComboBox*>("fileTypeCombo");
+                           while (!type.isEmpty() && combo->currentText() != type &&
+                                  combo->currentIndex() < combo->count() - 1)
+                               QTest::keyClick(combo, Qt::Key_Down);
+                           files = d;
+                           QTimer::singleShot(0, d, [&] { Choose(files, document); });
+                       } else if (auto* box = qobject_cast<QMessageBox*>(modal)) {
+                           if (auto* yes = box->button(QMessageBox::Yes)) return yes->click();
+                           warned = box->text();
+                           box->accept();
+                           // The same dialog comes back: the user gives another name.
+                           QTimer::singleShot(200, files, [&] {
+                               askedAgain = files->isVisible();
+                               Choose(files, Path(second));
+                           });
+                       }
+                   });
+        QCOMPARE(ReadFile(document), kept);
+        QCOMPARE(warned, u"Выписка не может заменить исходный файл '%1'"_s.arg(document));
+        QVERIFY(askedAgain);
+        QCOMPARE(Status(), u"Документы успешно сохранены в '%1'"_s.arg(Path(second)));
+        QVERIFY(!ReadFile(Path(second)).isEmpty());
+    }
 };
 
 QTEST_MAIN(TestForm1)
