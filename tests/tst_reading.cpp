@@ -837,8 +837,13 @@ private slots:
         QTest::addColumn<int>("problemLine");     // -1: none, 0: the file itself
         QTest::newRow("blank lines skipped, second '=' ends the list")
             << QByteArray("\r\n  \r\nA = k;x = y\r\nB =") << QStringList{"A=k;x", "B="} << -1;
-        QTest::newRow("tabs, inner spaces, LF or CR alone stay")
-            << QByteArray("\tA\t = k ; x \nB = m\rC") << QStringList{"\tA\t=k ; x \nB"} << -1;
+        QTest::newRow("tabs and inner spaces stay")
+            << QByteArray("\tA\t = k ; x \r\nB = m") << QStringList{"\tA\t=k ; x", "B=m"} << -1;
+        // Kept as read, but said: the columns of a file with other line ends run together.
+        QTest::newRow("LF or CR alone stay, said")
+            << QByteArray("A = k\nB = m\rC") << QStringList{"A=k\nB"} << 1;
+        QTest::newRow("LF alone in a later line")
+            << QByteArray("A = k\r\nB = m\nC = n") << QStringList{"A=k", "B=m\nC"} << 2;
         QTest::newRow("tab-only line is not blank")
             << QByteArray("\t\r\nA = k") << QStringList{"A=k"} << 1;
         QTest::newRow("line without '=' skipped")

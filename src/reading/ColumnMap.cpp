@@ -73,6 +73,13 @@ ColumnMapLoad ParseColumnMap(const QString& text, const QString& path) {
                                  .arg(i + 1);
             break;
         }
+        // Lines end in CR LF; a file saved with LF or CR alone reads as one long line, so its
+        // columns would silently run together.
+        if (line.contains(QLatin1Char('\n')) || line.contains(QLatin1Char('\r')))
+            load.Problems << QStringLiteral("Карта колонок '%1', строка %2: строки слились, "
+                                            "файл сохранен с другими концами строк (нужны CR LF)")
+                                 .arg(path)
+                                 .arg(i + 1);
         const qsizetype second = line.indexOf(QLatin1Char('='), first + 1);
         ColumnDef column;
         column.Caption = TrimSpaces(line.left(first));
