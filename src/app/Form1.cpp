@@ -2,35 +2,30 @@
 
 #include "app/AccountBar.h"
 #include "app/DetailGrid.h"
+#include "app/DetailPanel.h"
 #include "app/DocumentFilterModel.h"
 #include "app/DocumentListModel.h"
 #include "app/DocumentListView.h"
 #include "app/FilterBar.h"
 #include "app/OptionsDlg.h"
-#include "app/PreviewDlg.h"
 #include "app/ProblemsView.h"
 #include "app/ReadingController.h"
-#include "app/RegisterPrintDlg.h"
 #include "app/SaveDialog.h"
-#include "app/SaveQuestions.h"
 #include "app/SourceDrops.h"
 #include "app/SplitButton.h"
+#include "app/StatementCommands.h"
 #include "app/StatusLine.h"
 #include "app/TotalsPanel.h"
 #include "app/WindowDragBand.h"
 #include "app/WindowPlacement.h"
 #include "checks/DocumentChecks.h"
-#include "checks/DocumentTotals.h"
 #include "checks/OrganisationAccount.h"
-#include "export/BuildExportFile.h"
-#include "export/RegisterPdf.h"
 #include "export/SaveCommand.h"
 #include "reading/ColumnMap.h"
 #include "settings/INIStorage.h"
 #include "settings/ListColumns.h"
 #include "shell/AppInfo.h"
 #include "shell/AppResources.h"
-#include "shell/FileManager.h"
 #include "shell/FormAbout.h"
 #include "shell/RememberedPlaces.h"
 #include "text/DateParse.h"
@@ -204,13 +199,9 @@ void Form1::BuildControls() {
     // Nor one the filter has just hidden.
     connect(m_filterModel, &DocumentFilterModel::FilterChanged, this, &Form1::ShowCurrentRowInGrid);
     // The document's fields and the problems list share the place below the list.
-    m_detailTabs = new QTabWidget(m_splitter);
-    m_detailTabs->setObjectName(QStringLiteral("DetailTabs"));
-    m_grid = new DetailGrid(*m_model, m_detailTabs);
-    m_problemsView = new ProblemsView(m_detailTabs);
-    m_detailTabs->addTab(m_grid, QStringLiteral("Реквизиты"));
-    m_detailTabs->addTab(m_problemsView, QStringLiteral("Замечания (0)"));
-    connect(m_problemsView, &ProblemsView::DocumentRequested, this, &Form1::ShowDocument);
+    m_detail = new DetailPanel(*m_model, m_settings, m_splitter);
+    m_grid = m_detail->Grid();
+    connect(m_detail->Problems(), &ProblemsView::DocumentRequested, this, &Form1::ShowDocument);
     connect(m_splitter, &QSplitter::splitterMoved, this, [this] {
         const QList<int> sizes = m_splitter->sizes();
         if (sizes.size() == 2 && sizes[0] + sizes[1] > 0)
@@ -253,12 +244,13 @@ void Form1::BuildControls() {
     m_statusBar = new StatusLine(ReadyText, this);
     setStatusBar(m_statusBar);
     connect(m_statusBar, &StatusLine::CancelRequested, this, &Form1::CancelReading);
-    connect(m_statusBar, &StatusLine::FindingsRequested, this,
-            [this] { m_detailTabs->setCurrentWidget(m_problemsView); });
-    connect(m_problemsView, &ProblemsView::CountChanged, this, [this](int count) {
-        m_detailTabs->setTabText(1, QStringLiteral("Замечания (%1)").arg(count));
-        m_statusBar->ShowFindingCount(count);
-    });
+    connect(m_statusBar, &StatusLine::FindingsRequested, m_detail, &DetailPanel::ShowProblems);
+    connect(m_detail, &DetailPanel::FindingCountChanged, m_statusBar,
+            &StatusLine::ShowFindingCount);
+
+    m_commands =
+        new StatementCommands(m_table, m_coder, m_settings, m_configDir,
+                              {*m_txtFileIn, *m_dtPicker, *m_mnuOpenAfter, *m_statusBar}, this);
 
     m_readTimer = new QTimer(this);
     m_readTimer->setObjectName(QStringLiteral("ReadTimer"));
@@ -293,10 +285,7 @@ void Form1::SetUpKeyboard() {
     auto* printRegister = m_mnuSave->addAction(QStringLiteral("Печать реестра ..."));
     printRegister->setObjectName(QStringLiteral("mnuPrintRegister"));
     addShortcut(printRegister, QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_P));
-    connect(printRegister, &QAction::triggered, this, [this] {
-        if (!m_table.Rows.empty())
-            RegisterPrintDlg(m_table, m_settings, m_txtFileIn->text(), this).exec();
-    });
+    connect(printRegister, &QAction::triggered, m_commands, &StatementCommands::PrintRegister);
 
     auto* about = new QAction(QStringLiteral("О программе"), this);
     about->setObjectName(QStringLiteral("AboutAction"));
@@ -342,8 +331,7 @@ void Form1::LoadColumns() {
     m_list->resizeColumnsToContents(); // the list is empty: fits the header texts
     m_list->RestoreColumns(m_settings);
     m_listShare = ReadListSplit(m_settings).value_or(m_listShare);
-    m_settingsFindings = ConfigFindings(m_configDir, load.Problems, m_coder);
-    ShowFindings();
+    m_detail->AddSettingsFindings(ConfigFindings(m_configDir, load.Problems, m_coder));
 }
 
 void Form1::ApplyLayout() {
@@ -395,11 +383,6 @@ void Form1::FitToFont() {
     m_commandSaveAs->move(m_picCont->width() - m_commandSaveAs->width(), m_commandSaveAs->y());
 }
 
-bool Form1::UseNativeDialogs() const {
-    return !QCoreApplication::testAttribute(Qt::AA_DontUseNativeDialogs) &&
-           qEnvironmentVariableIsEmpty("VYPISKA_NO_NATIVE_DIALOGS");
-}
-
 void Form1::ShowStatusText(const QString& text, qint32 colour) {
     m_statusBar->ShowText(text, colour);
 }
@@ -409,15 +392,7 @@ void Form1::ShowNotice(const QString& text) {
 }
 
 void Form1::AddFindings(const FindingList& findings) {
-    m_settingsFindings.insert(m_settingsFindings.end(), findings.begin(), findings.end());
-    ShowFindings();
-}
-
-void Form1::ShowFindings() {
-    FindingList all = m_settingsFindings;
-    AddAccountFinding(all, ReadOrganisationAccount(m_settings));
-    all.insert(all.end(), m_readingFindings.begin(), m_readingFindings.end());
-    m_problemsView->SetFindings(std::move(all));
+    m_detail->AddSettingsFindings(findings);
 }
 
 void Form1::ShowDocument(const QString& sourcePath) {
@@ -474,8 +449,7 @@ void Form1::StartReading(const QString& path) {
     setCursor(Qt::BusyCursor);
     ShowStatusText(ProcessingText, StatusColorUnchanged);
     ShowNotice({});
-    m_readingFindings.clear();
-    ShowFindings();
+    m_detail->SetReadingFindings({});
     m_statusBar->ShowBusy(true);
     m_model->ClearRows();
     UpdateSaveEnabled(); // nothing to save until the new rows arrive
@@ -492,10 +466,9 @@ void Form1::OnReadingFinished() {
     if (!m_table.Rows.empty()) m_list->FitColumns();
     ShowStatusText(result.Outcome.StatusText, result.Outcome.StatusColor);
     m_model->SetChecks(std::move(result.Checks));
-    m_readingFindings = std::move(result.Outcome.Findings);
-    m_readingFindings.insert(m_readingFindings.end(), result.Findings.begin(),
-                             result.Findings.end());
-    ShowFindings();
+    FindingList findings = std::move(result.Outcome.Findings);
+    findings.insert(findings.end(), result.Findings.begin(), result.Findings.end());
+    m_detail->SetReadingFindings(std::move(findings));
     m_statusBar->ShowBusy(false);
     unsetCursor();
     UpdateSaveEnabled();
@@ -574,77 +547,15 @@ void Form1::OnOpenAfterToggled(bool checked) {
 // ---- saving
 
 void Form1::SaveCommand() {
-    SaveCommandFor(-1);
-}
-
-void Form1::SaveCommandFor(int templateIndex) {
-    const std::vector<TemplateInfo> templates =
-        WithRegisterTypes(TemplateList(m_configDir, m_coder));
-    if (templates.front().Register != RegisterFormat::None) {
-        ShowStatusText(QStringLiteral("Нет ни одного шаблона (*.tpl) в папке '%1'")
-                           .arg(QDir::toNativeSeparators(m_configDir)),
-                       StatusColorFailure);
-        return;
-    }
-    if (!ConfirmEmptyStatement(this, m_table)) return;
-    const std::optional<StatementChoice> choice = AskStatementFile(
-        this, templates, templateIndex, SaveDialogFolder(m_settings, m_txtFileIn->text()),
-        m_txtFileIn->text(), m_table, m_coder, UseNativeDialogs());
-    if (!choice) return;
-    const QString account = ReadOrganisationAccount(m_settings);
-    const QString& path = templates[size_t(choice->TemplateIndex)].Path;
-    if (ConfirmStatementAccount(this, TemplateAccountProblem(account, path)))
-        SaveWith(choice->Path, templates, choice->TemplateIndex);
+    m_commands->Save();
 }
 
 bool Form1::SaveTo(const QString& path, int templateIndex) {
-    return SaveWith(path, TemplateList(m_configDir, m_coder), templateIndex);
+    return m_commands->SaveTo(path, templateIndex);
 }
 
-bool Form1::SaveWith(const QString& path, const std::vector<TemplateInfo>& templates,
-                     int templateIndex) {
-    if (templateIndex < 0 || templateIndex >= int(templates.size())) {
-        ShowStatusText(SaveFailureText, StatusColorFailure);
-        ShowNotice(QStringLiteral("Шаблон не найден в папке '%1'")
-                       .arg(QDir::toNativeSeparators(m_configDir)));
-        return false;
-    }
-    if (const QString refused = ReplacedSourceText(path, m_txtFileIn->text(), m_table);
-        !refused.isEmpty()) {
-        ShowStatusText(SaveFailureText, StatusColorFailure);
-        ShowNotice(refused);
-        return false;
-    }
-    ExportResult result;
-    try {
-        FormatSettings formats;
-        const TemplateInfo& type = templates[std::size_t(templateIndex)];
-        result = type.Register != RegisterFormat::None
-                     ? WriteRegister(path, type.Register, m_table, m_settings,
-                                     QDateTime::currentDateTime())
-                     : BuildExportFile(path, m_table, type.Path,
-                                       OleDateFromDateTime(m_dtPicker->dateTime()), m_settings,
-                                       m_coder, formats);
-    } catch (const std::exception& e) {
-        result.Ok = false;
-        result.Error = QStringLiteral("%1: %2").arg(path, QString::fromUtf8(e.what()));
-    }
-    if (!result.Ok) {
-        ShowStatusText(SaveFailureText, StatusColorFailure);
-        ShowNotice(result.Error.isEmpty() ? path : result.Error);
-        return false;
-    }
-    ShowStatusText(SaveSuccessText(qint64(m_table.Rows.size()), path), StatusColorSuccess);
-    // What the writing named (amounts kept as written, ...): the first, and how many more.
-    ShowNotice(result.Problems.isEmpty()     ? QString()
-               : result.Problems.size() == 1 ? result.Problems.first()
-                                             : QStringLiteral("%1 (и ещё %2)")
-                                                   .arg(result.Problems.first())
-                                                   .arg(result.Problems.size() - 1));
-    WriteLastFolder(m_settings, LastFolder::Statement,
-                    QDir::toNativeSeparators(QFileInfo(path).absolutePath()));
-    if (m_mnuOpenAfter->isChecked()) ShowInFileManager(path);
-    return true;
+void Form1::ShowPreview() {
+    m_commands->Preview();
 }
 
 // ---- totals, checks, preview, cancelling a read
@@ -678,29 +589,6 @@ void Form1::PlacePreviewButton() {
     m_commandPreview->setGeometry(save.left() - gap - width, save.top(), width, save.height());
 }
 
-void Form1::ShowPreview() {
-    if (m_table.Rows.empty()) return;
-    const std::vector<TemplateInfo> templates = TemplateList(m_configDir, m_coder);
-    if (templates.empty()) return SaveCommand(); // which says where templates belong
-    const double when = OleDateFromDateTime(m_dtPicker->dateTime());
-    auto build = [this, when](const TemplateInfo& info, QByteArray* bytes, QString* error) {
-        FormatSettings formats;
-        const ExportResult result =
-            BuildExportBytes(*bytes, m_table, info.Path, when, m_settings, m_coder, formats);
-        if (!result.Ok) *error = result.Error;
-        return result.Ok;
-    };
-    const QString account = ReadOrganisationAccount(m_settings);
-    PreviewDlg preview(templates, 0, build, TotalsText(ComputeTotals(m_table, account)), this);
-    preview.SetNotice(
-        [account](const TemplateInfo& info) { return TemplateAccountProblem(account, info.Path); });
-    int saveWith = -1;
-    connect(&preview, &PreviewDlg::SaveRequested, this,
-            [&saveWith](int index) { saveWith = index; });
-    preview.exec();
-    if (saveWith >= 0) SaveCommandFor(saveWith);
-}
-
 void Form1::CancelReading() {
     if (!IsReading()) return;
     m_reading->Cancel();
@@ -719,7 +607,7 @@ void Form1::ShowOptions() {
     options.exec();
     m_accountBar->Refresh();
     m_totals->SetAccount(ReadOrganisationAccount(m_settings));
-    ShowFindings();
+    m_detail->ShowFindings();
 }
 
 // ---- events

@@ -13,14 +13,14 @@
 
 class AccountBar;
 class DetailGrid;
+class DetailPanel;
 class DocumentFilterModel;
 class DocumentListModel;
 class DocumentListView;
 class FilterBar;
-class ProblemsView;
-class QTabWidget;
 class ReadingController;
 class SplitButton;
+class StatementCommands;
 class StatusLine;
 class TotalsPanel;
 class INIStorage;
@@ -74,15 +74,11 @@ protected:
     void closeEvent(QCloseEvent* event) override;
 
 private:
-    // The template is entry templateIndex of the list the user chose from.
-    bool SaveWith(const QString& path, const std::vector<TemplateInfo>& templates,
-                  int templateIndex);
     void BuildControls();
     void SetUpKeyboard();
     void LoadColumns();
     void ApplyLayout();
     void FitToFont();
-    bool UseNativeDialogs() const;
 
     void OnSourceTextChanged(const QString& text);
     // A dropped or chosen source: read even when it is the path already in the box.
@@ -103,11 +99,7 @@ private:
     // Totals, checks, preview and cancelling a read.
     void BuildCheckControls();
     void PlacePreviewButton();
-    // The settings', the account's and the last reading's findings into the problems list.
-    void ShowFindings();
     void ShowDocument(const QString& sourcePath);
-    // The save command with the dialog's file type set to a template (-1: the first).
-    void SaveCommandFor(int templateIndex);
 
     TextCoder& m_coder;
     INIStorage& m_settings;
@@ -138,8 +130,8 @@ private:
     QAction* m_mnuOpenAfter = nullptr;
     QAction* m_saveAction = nullptr;
     StatusLine* m_statusBar = nullptr;
-    QTabWidget* m_detailTabs = nullptr;
-    ProblemsView* m_problemsView = nullptr;
+    DetailPanel* m_detail = nullptr;
+    StatementCommands* m_commands = nullptr;
     QWidget* m_shape1 = nullptr;
     QTimer* m_readTimer = nullptr;
     TotalsPanel* m_totals = nullptr;
@@ -149,7 +141,5 @@ private:
     ReadingController* m_reading = nullptr;
     bool m_readAgain = false;
 
-    FindingList m_settingsFindings; // TAG.INI, the templates, the settings folder
-    FindingList m_readingFindings;  // the last reading's and its checks'
     bool m_settingPicker = false;
 };

@@ -1,5 +1,6 @@
 #include "app/SaveDialog.h"
 
+#include <QCoreApplication>
 #include <QDir>
 #include <QFileDialog>
 #include <QFileInfo>
@@ -45,4 +46,9 @@ AskStatementFile(QWidget* parent, const std::vector<TemplateInfo>& templates, in
     // The chosen file type names the template, whatever extension was typed.
     return StatementChoice{QDir::toNativeSeparators(dialog.selectedFiles().front()),
                            std::max(0, int(filters.indexOf(dialog.selectedNameFilter())))};
+}
+
+bool UseNativeDialogs() {
+    return !QCoreApplication::testAttribute(Qt::AA_DontUseNativeDialogs) &&
+           qEnvironmentVariableIsEmpty("VYPISKA_NO_NATIVE_DIALOGS");
 }

@@ -22,3 +22,6 @@ std::optional<StatementChoice>
 AskStatementFile(QWidget* parent, const std::vector<TemplateInfo>& templates, int shown,
                  const QString& folder, const QString& sourcePath, const DocumentTable& documents,
                  const TextCoder& coder, bool nativeDialog);
+
+// The system's file dialogs, unless the application or VYPISKA_NO_NATIVE_DIALOGS turns them off.
+bool UseNativeDialogs();

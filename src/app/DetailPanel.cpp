@@ -1,0 +1,40 @@
+#include "app/DetailPanel.h"
+
+#include "app/DetailGrid.h"
+#include "app/ProblemsView.h"
+#include "checks/OrganisationAccount.h"
+
+DetailPanel::DetailPanel(const DocumentListModel& model, const INIStorage& settings,
+                         QWidget* parent)
+    : QTabWidget(parent), m_settings(settings) {
+    setObjectName(QStringLiteral("DetailTabs"));
+    m_grid = new DetailGrid(model, this);
+    m_problems = new ProblemsView(this);
+    addTab(m_grid, QStringLiteral("Реквизиты"));
+    addTab(m_problems, QStringLiteral("Замечания (0)"));
+    connect(m_problems, &ProblemsView::CountChanged, this, [this](int count) {
+        setTabText(indexOf(m_problems), QStringLiteral("Замечания (%1)").arg(count));
+        emit FindingCountChanged(count);
+    });
+}
+
+void DetailPanel::AddSettingsFindings(const FindingList& findings) {
+    m_settingsFindings.insert(m_settingsFindings.end(), findings.begin(), findings.end());
+    ShowFindings();
+}
+
+void DetailPanel::SetReadingFindings(FindingList findings) {
+    m_readingFindings = std::move(findings);
+    ShowFindings();
+}
+
+void DetailPanel::ShowFindings() {
+    FindingList all = m_settingsFindings;
+    AddAccountFinding(all, ReadOrganisationAccount(m_settings));
+    all.insert(all.end(), m_readingFindings.begin(), m_readingFindings.end());
+    m_problems->SetFindings(std::move(all));
+}
+
+void DetailPanel::ShowProblems() {
+    setCurrentWidget(m_problems);
+}

@@ -1,0 +1,54 @@
+#pragma once
+
+#include "export/SaveCommand.h"
+
+#include <QObject>
+
+#include <vector>
+
+class INIStorage;
+class QAction;
+class QDateTimeEdit;
+class QLineEdit;
+class QWidget;
+class StatusLine;
+class TextCoder;
+
+// What the window writes from the documents read: the statement through a template (asked for
+// with the save dialog, or to a path given), its read-only preview, and the printed register.
+// Results and failures go to the status line. The window's controls are read when a command
+// runs: the source box, the statement date and the "show after saving" mark.
+class StatementCommands : public QObject {
+    Q_OBJECT
+public:
+    struct Controls {
+        const QLineEdit& Source;
+        const QDateTimeEdit& Date;
+        const QAction& OpenAfter;
+        StatusLine& Status;
+    };
+
+    StatementCommands(const DocumentTable& table, TextCoder& coder, INIStorage& settings,
+                      const QString& configDir, Controls controls, QWidget* window);
+
+    // The save command with the dialog's file type set to a template (-1: the first).
+    void Save(int templateIndex = -1);
+    // Writes the table through the template at templateIndex of the template list.
+    bool SaveTo(const QString& path, int templateIndex);
+    // The statement the chosen template would write, read-only; its "Сохранить" saves.
+    void Preview();
+    void PrintRegister();
+
+private:
+    // The template is entry templateIndex of the list the user chose from.
+    bool SaveWith(const QString& path, const std::vector<TemplateInfo>& templates,
+                  int templateIndex);
+    void Fail(const QString& why);
+
+    const DocumentTable& m_table;
+    TextCoder& m_coder;
+    INIStorage& m_settings;
+    QString m_configDir;
+    Controls m_controls;
+    QWidget* m_window;
+};
