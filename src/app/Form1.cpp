@@ -621,7 +621,7 @@ bool Form1::SaveWith(const QString& path, const std::vector<TemplateInfo>& templ
         const TemplateInfo& type = templates[std::size_t(templateIndex)];
         result = type.Register != RegisterFormat::None
                      ? WriteRegister(path, type.Register, m_table, m_settings,
-                                     QDateTime::currentDateTime())
+                                     QDateTime::currentDateTime(), m_problemsView->Findings())
                      : BuildExportFile(path, m_table, type.Path,
                                        OleDateFromDateTime(m_dtPicker->dateTime()), m_settings,
                                        m_coder, formats);
