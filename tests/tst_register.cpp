@@ -94,9 +94,9 @@ QString NumberFormat(const QHash<QString, QString>& parts, const QString& cell) 
 }
 
 QString WrittenXlsx(const QTemporaryDir& dir, const DocumentTable& table,
-                    const QStringList& problems = {}) {
+                    const FindingList& findings = {}) {
     const QString path = dir.filePath(u"r.xlsx"_qs);
-    const ExportResult result = WriteRegisterXlsx(path, table, Heading(table), problems);
+    const ExportResult result = WriteRegisterXlsx(path, table, Heading(table), findings);
     if (!result.Ok) qFatal("%s", qPrintable(result.Error));
     return path;
 }
@@ -269,17 +269,64 @@ private slots:
         table.Rows = {Document(u"17"_qs, u"2024-03-05"_qs, u"100"_qs),
                       Document(u"18"_qs, u"2024-03-06"_qs, u"сто"_qs),
                       Document(u"19"_qs, u"2024-03-06"_qs, u"12345678901234.56"_qs)};
-        const QStringList problems = RegisterProblems(table);
-        QCOMPARE(problems.filter(u"Сумма caption"_qs).size(), 2);
-        QVERIFY(problems.join(u'\n').contains(u"pp-19.xml"_qs));
-        const QHash<QString, QString> parts = Parts(WrittenXlsx(dir, table, problems));
+        const QHash<QString, QString> parts =
+            Parts(WrittenXlsx(dir, table, RegisterAmountFindings(table)));
         const QString sheet = parts.value(u"xl/worksheets/sheet1.xml"_qs);
         QVERIFY(Cell(sheet, u"C3"_qs).contains(u"сто"_qs));
         QVERIFY(Cell(sheet, u"C4"_qs).contains(u"12345678901234.56"_qs));
         QVERIFY(!sheet.contains(u"<f>"_qs));
         QVERIFY(Cell(sheet, u"C5"_qs).contains(u"не учтено сумм: 2"_qs));
         QVERIFY(parts.value(u"xl/workbook.xml"_qs).contains(u"name=\"Замечания\""_qs));
-        QVERIFY(parts.value(u"xl/worksheets/sheet2.xml"_qs).contains(u"pp-18.xml"_qs));
+        const QString notes = parts.value(u"xl/worksheets/sheet2.xml"_qs);
+        QVERIFY(Cell(notes, u"A1"_qs).contains(u"Вид"_qs) &&
+                Cell(notes, u"E1"_qs).contains(u"Почему"_qs));
+        QVERIFY(Cell(notes, u"B2"_qs).contains(u"pp-18.xml"_qs));
+        QVERIFY(Cell(notes, u"D3"_qs).contains(u"12345678901234.56"_qs));
+        QVERIFY(notes.contains(u"<autoFilter ref=\"A1:E3\"/>"_qs));
+    }
+
+    // The amounts a register leaves as text are named once: not again when a finding given
+    // already names the document's amount, never for an unchecked document.
+    void amountFindings_data() {
+        QTest::addColumn<QStringList>("amounts");
+        QTest::addColumn<QList<int>>("unchecked"); // rows
+        QTest::addColumn<QList<int>>("named");     // rows whose amount a finding names
+        QTest::addColumn<QStringList>("expected"); // "file: why" of each finding made
+        const QString Long = u"сумма длиннее 15 цифр, записана текстом"_qs;
+        QTest::newRow("exact amounts") << QStringList{u"100"_qs, u"9999999999999.99"_qs}
+                                       << QList<int>{} << QList<int>{} << QStringList{};
+        QTest::newRow("16 digits and a word")
+            << QStringList{u"10000000000000.00"_qs, u"сто"_qs} << QList<int>{} << QList<int>{}
+            << QStringList{u"pp-1.xml: "_qs + Long,
+                           u"pp-2.xml: сумма не число, в итог не вошла"_qs};
+        QTest::newRow("named by the checks")
+            << QStringList{u"10000000000000.00"_qs, u"сто"_qs} << QList<int>{} << QList<int>{1}
+            << QStringList{u"pp-1.xml: "_qs + Long};
+        QTest::newRow("unchecked")
+            << QStringList{u"10000000000000.00"_qs, u"-10000000000000.00"_qs} << QList<int>{0}
+            << QList<int>{} << QStringList{u"pp-2.xml: "_qs + Long};
+    }
+    void amountFindings() {
+        QFETCH(QStringList, amounts);
+        QFETCH(QList<int>, unchecked);
+        QFETCH(QList<int>, named);
+        QFETCH(QStringList, expected);
+        DocumentTable table = Table();
+        FindingList given;
+        for (int i = 0; i < amounts.size(); ++i) {
+            table.Rows.push_back(Document(QString::number(i + 1), u"2024-03-05"_qs, amounts[i]));
+            table.Rows.back().Checked = !unchecked.contains(i);
+            if (named.contains(i))
+                given.push_back(
+                    {FindingKind::Amount, {}, {}, {}, {}, table.Rows.back().SourcePath});
+        }
+        QStringList made;
+        for (const Finding& finding : RegisterAmountFindings(table, given)) {
+            QCOMPARE(finding.Kind, FindingKind::Amount);
+            QCOMPARE(finding.Field, u"Сумма caption"_qs);
+            made << finding.File + u": "_qs + finding.Why;
+        }
+        QCOMPARE(made, expected);
     }
 
     // A library of others reads the amounts as numbers and the accounts as their 20 digits.
@@ -406,6 +453,77 @@ print(ws.freeze_panes, ws.auto_filter.ref)
             QVERIFY(ReadFile(dir.filePath(output)).startsWith(magic));
             QVERIFY2(!run.Err.contains(u"QStandardPaths"_qs), qPrintable(run.Err));
         }
+    }
+
+    // The workbook's "Замечания" sheet lists, under the same captions, the rows `vypiska-cli
+    // check` prints for the same source, then the amounts the register keeps as text that the
+    // checks do not name; no sheet when there is nothing to list.
+    void cliSheetListsCheckFindings_data() {
+        QTest::addColumn<QString>("config");
+        QTest::addColumn<QString>("source");
+        QTest::addColumn<QByteArray>("amount"); // put into a copy of the source's a.xml
+        QTest::addColumn<int>("extra");         // rows the sheet has beyond check's
+        const QString samples = VYPISKA_SAMPLES;
+        const QString data = VYPISKA_TEST_DATA;
+        QTest::newRow("folder: skipped, duplicates, requisite, account")
+            << VYPISKA_SOURCE_CONFIG << samples + u"/folder"_qs << QByteArray() << 0;
+        QTest::newRow("archive entries left out")
+            << VYPISKA_SOURCE_CONFIG << samples + u"/documents.zip"_qs << QByteArray() << 0;
+        QTest::newRow("no template") << data + u"/reading/cli/CONFIG"_qs
+                                     << data + u"/reading/cli/docs"_qs << QByteArray() << 0;
+        QTest::newRow("nothing to list")
+            << data + u"/export/config"_qs << data + u"/export/docs"_qs << QByteArray() << 0;
+        QTest::newRow("amount not a number, named once")
+            << data + u"/export/config"_qs << data + u"/export/docs"_qs << QByteArray("сто") << 0;
+        QTest::newRow("amount too long for a number")
+            << data + u"/export/config"_qs << data + u"/export/docs"_qs
+            << QByteArray("12345678901234.56") << 1;
+    }
+    void cliSheetListsCheckFindings() {
+        QFETCH(QString, config);
+        QFETCH(QString, source);
+        QFETCH(QByteArray, amount);
+        QFETCH(int, extra);
+        bool anyPython = false;
+        const QString python = PythonWithOpenpyxl(&anyPython);
+        if (!anyPython) QSKIP("python3 is not installed: the workbook is not read back");
+        QVERIFY2(!python.isEmpty(), "python3 has no openpyxl (scripts/install-deps installs it)");
+        QTemporaryDir dir;
+        if (!amount.isEmpty()) {
+            for (const QString& name : QDir(source).entryList(QDir::Files))
+                WriteFile(dir.filePath(u"docs/"_qs + name), ReadFile(source + u'/' + name));
+            source = dir.filePath(u"docs"_qs);
+            QByteArray a = ReadFile(source + u"/a.xml"_qs);
+            a.replace("<Sum>1234.50</Sum>", "<Sum>" + amount + "</Sum>");
+            WriteFile(source + u"/a.xml"_qs, a);
+        }
+        const ProgramRun check =
+            RunProgram(VYPISKA_CLI, {u"check"_qs, u"--config"_qs, config, source});
+        const QStringList printed = QString::fromUtf8(check.Out).split(u'\n', Qt::SkipEmptyParts);
+        QVERIFY2(!printed.isEmpty(), qPrintable(check.Err));
+        const QString workbook = dir.filePath(u"r.xlsx"_qs);
+        const ProgramRun made = RunProgram(
+            VYPISKA_CLI, {u"register"_qs, u"--config"_qs, config, u"-o"_qs, workbook, source});
+        QVERIFY2(made.Exit == 0, qPrintable(made.Err));
+
+        const QString script = uR"(
+import sys, openpyxl
+book = openpyxl.load_workbook(sys.argv[1])
+if "Замечания" in book.sheetnames:
+    for row in book["Замечания"].iter_rows(values_only=True):
+        print("\t".join("" if v is None else str(v) for v in row))
+)"_qs;
+        const ProgramRun read = RunProgram(python, {u"-c"_qs, script, workbook});
+        QVERIFY2(read.Exit == 0, qPrintable(read.Err));
+        const QStringList sheet = QString::fromUtf8(read.Out).split(u'\n', Qt::SkipEmptyParts);
+        if (printed.size() + extra == 1) {
+            QVERIFY2(sheet.isEmpty(), qPrintable(sheet.join(u'\n')));
+            return;
+        }
+        QCOMPARE(sheet.size(), printed.size() + extra);
+        QCOMPARE(sheet.mid(0, printed.size()), printed);
+        for (const QString& line : sheet.mid(printed.size()))
+            QVERIFY2(line.startsWith(u"сумма\t"_qs), qPrintable(line));
     }
 
     // A register is no more allowed than a statement to replace a document it is made from:

@@ -248,9 +248,9 @@ void Form1::BuildControls() {
     connect(m_detail, &DetailPanel::FindingCountChanged, m_statusBar,
             &StatusLine::ShowFindingCount);
 
-    m_commands =
-        new StatementCommands(m_table, m_coder, m_settings, m_configDir,
-                              {*m_txtFileIn, *m_dtPicker, *m_mnuOpenAfter, *m_statusBar}, this);
+    m_commands = new StatementCommands(
+        m_table, m_coder, m_settings, m_configDir,
+        {*m_txtFileIn, *m_dtPicker, *m_mnuOpenAfter, *m_statusBar, *m_detail->Problems()}, this);
 
     m_readTimer = new QTimer(this);
     m_readTimer->setObjectName(QStringLiteral("ReadTimer"));

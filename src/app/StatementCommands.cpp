@@ -1,6 +1,7 @@
 #include "app/StatementCommands.h"
 
 #include "app/PreviewDlg.h"
+#include "app/ProblemsView.h"
 #include "app/RegisterPrintDlg.h"
 #include "app/SaveDialog.h"
 #include "app/SaveQuestions.h"
@@ -74,7 +75,7 @@ bool StatementCommands::SaveWith(const QString& path, const std::vector<Template
         const TemplateInfo& type = templates[std::size_t(templateIndex)];
         result = type.Register != RegisterFormat::None
                      ? WriteRegister(path, type.Register, m_table, m_settings,
-                                     QDateTime::currentDateTime())
+                                     QDateTime::currentDateTime(), m_controls.Problems.Findings())
                      : BuildExportFile(path, m_table, type.Path,
                                        OleDateFromDateTime(m_controls.Date.dateTime()), m_settings,
                                        m_coder, formats);

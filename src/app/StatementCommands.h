@@ -10,6 +10,7 @@ class INIStorage;
 class QAction;
 class QDateTimeEdit;
 class QLineEdit;
+class ProblemsView;
 class QWidget;
 class StatusLine;
 class TextCoder;
@@ -26,6 +27,8 @@ public:
         const QDateTimeEdit& Date;
         const QAction& OpenAfter;
         StatusLine& Status;
+        // What the problems list holds, for the workbook's sheet of findings.
+        const ProblemsView& Problems;
     };
 
     StatementCommands(const DocumentTable& table, TextCoder& coder, INIStorage& settings,

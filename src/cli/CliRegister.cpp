@@ -2,6 +2,8 @@
 #include "cli/CliCommon.h"
 #include "cli/CliSafety.h"
 
+#include "checks/DocumentChecks.h"
+#include "checks/Findings.h"
 #include "export/RegisterPdf.h"
 #include "export/SaveCommand.h"
 #include "settings/INIStorage.h"
@@ -35,9 +37,15 @@ int RunRegister(const QStringList& args) {
     qsizetype problems = qsizetype(configFindings.size());
     ReadingOutcome outcome = ReadCliSource(options, table.Columns, coder, RowUse::Statement);
     problems += outcome.Problems.size();
-    // The workbook names what the reading left out as well as what the checks found.
-    const QStringList readingProblems = outcome.Problems;
     if (outcome.Rows.empty()) return ExitNoDocuments;
+    // The workbook lists what `check` prints for the source, in its order: the settings, the
+    // organisation's account, the reading, then the checks.
+    FindingList findings = std::move(configFindings);
+    for (Finding& finding : ConfigFindings(options.ConfigDir, {}, coder))
+        findings.push_back(std::move(finding));
+    const QString account = CliOrganisationAccount(options);
+    AddAccountFinding(findings, account);
+    findings.insert(findings.end(), outcome.Findings.begin(), outcome.Findings.end());
     table.Rows = std::move(outcome.Rows);
     if (!CheckOnlyCliRows(rows, table)) return ExitUsage;
     if (const QString refused = ReplacedSourceText(output, options.Source, table);
@@ -46,11 +54,14 @@ int RunRegister(const QStringList& args) {
         return ExitUsage;
     }
 
-    CliChecks checks(table, CliOrganisationAccount(options));
+    CliChecks checks(table, account);
+    if (xlsx)
+        for (Finding& finding : CheckFindings(table, CheckDocuments(table, false, account)))
+            findings.push_back(std::move(finding));
     const INIStorage settings(options.ConfigDir);
     const ExportResult result =
         WriteRegister(output, xlsx ? RegisterFormat::Xlsx : RegisterFormat::Pdf, table, settings,
-                      QDateTime::currentDateTime(), readingProblems);
+                      QDateTime::currentDateTime(), findings);
     if (!result.Ok) {
         CliError(result.Error);
         return ExitWriteFailed;

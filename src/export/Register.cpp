@@ -6,6 +6,8 @@
 #include "settings/INIStorage.h"
 #include "text/DateParse.h"
 
+#include <QSet>
+
 namespace {
 
 // The largest kopecks count of 15 digits: beyond it a double no longer holds every kopeck.
@@ -100,20 +102,21 @@ QString RegisterTotalText(const DocumentTotals& totals) {
            QStringLiteral(" ₽");
 }
 
-QStringList RegisterProblems(const DocumentTable& table, const QString& account) {
-    QStringList lines = CheckReport(table, CheckDocuments(table, true, account));
+FindingList RegisterAmountFindings(const DocumentTable& table, const FindingList& named) {
+    FindingList out;
     const int amount = AmountColumn(table.Columns);
-    if (amount < 0) return lines;
+    if (amount < 0) return out;
+    QSet<QString> told;
+    for (const Finding& finding : named)
+        if (finding.Kind == FindingKind::Amount && !finding.SourcePath.isEmpty())
+            told.insert(finding.SourcePath);
+    const QString& caption = table.Columns[size_t(amount)].Caption;
     for (const DocumentRow& row : table.Rows) {
-        if (!row.Checked) continue;
+        const QString value = row.ExportValue(amount).trimmed();
         QString why;
-        // Amounts the checks already name (no number, a fraction of a kopeck) are not repeated.
-        if (!AmountKopecks(row.ExportValue(amount)) ||
-            RegisterAmount(row.ExportValue(amount), &why))
-            continue;
-        lines << QStringLiteral("'%1': %2 '%3': %4")
-                     .arg(DocumentName(row.SourcePath), table.Columns[size_t(amount)].Caption,
-                          row.ExportValue(amount).trimmed(), why);
+        if (!row.Checked || told.contains(row.SourcePath) || RegisterAmount(value, &why)) continue;
+        out.push_back({FindingKind::Amount, DocumentName(row.SourcePath), caption, value, why,
+                       row.SourcePath});
     }
-    return lines;
+    return out;
 }

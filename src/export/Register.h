@@ -1,6 +1,7 @@
 #pragma once
 
 #include "checks/DocumentTotals.h"
+#include "checks/Findings.h"
 #include "reading/DocumentTable.h"
 
 #include <QDate>
@@ -30,8 +31,8 @@ RegisterHeading MakeRegisterHeading(const DocumentTable& table, const INIStorage
 
 // "за период 01.03.2024 – 10.03.2024" (one date when both are the same day); empty without dates.
 QString RegisterPeriodText(const RegisterHeading& heading);
-// "Итого: 12 документов на сумму 1 234,50 ₽", or "Итого: 12 документов · не
-// учтено сумм: 2" when an amount could not be added.
+// "Итого: 12 документов на сумму 1 234,50 ₽", or "Итого: 12 документов ·
+// не учтено сумм: 2" when an amount could not be added.
 QString RegisterTotalText(const DocumentTotals& totals);
 // "Итого: 12 документов".
 QString RegisterCountText(qint64 count);
@@ -51,7 +52,6 @@ std::optional<qint64> RegisterAmount(const QString& text, QString* why = nullptr
 enum class RegisterCell { Text, Amount, Date, Number };
 RegisterCell RegisterCellKind(const ColumnDef& column, const QString& value);
 
-// The problems of the checked documents as the checks name them (with the organisation's
-// account, documents not of it too), one line each, and the amounts the register has to leave
-// as text.
-QStringList RegisterProblems(const DocumentTable& table, const QString& account = {});
+// The amounts of the checked documents the register has to leave as text, each a finding of kind
+// "сумма", unless one of the findings given already names that document's amount.
+FindingList RegisterAmountFindings(const DocumentTable& table, const FindingList& named = {});

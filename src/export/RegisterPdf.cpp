@@ -254,9 +254,11 @@ ExportResult WriteRegisterPdf(const QString& path, const DocumentTable& table,
 
 ExportResult WriteRegister(const QString& path, RegisterFormat format, const DocumentTable& table,
                            const INIStorage& settings, const QDateTime& created,
-                           const QStringList& earlierProblems) {
+                           const FindingList& findings) {
     const RegisterHeading heading = MakeRegisterHeading(table, settings, created);
     if (format == RegisterFormat::Pdf) return WriteRegisterPdf(path, table, heading);
-    return WriteRegisterXlsx(path, table, heading,
-                             earlierProblems + RegisterProblems(table, heading.Account));
+    FindingList listed = findings;
+    const FindingList amounts = RegisterAmountFindings(table, findings);
+    listed.insert(listed.end(), amounts.begin(), amounts.end());
+    return WriteRegisterXlsx(path, table, heading, listed);
 }

@@ -19,8 +19,7 @@ ExportResult WriteRegisterPdf(const QString& path, const DocumentTable& table,
                               const RegisterHeading& heading);
 
 // The register in the format asked for, headed by the organisation of the settings; the workbook
-// also lists the problems (earlier ones first, such as files the reading left out, then what the
-// checks find).
+// also lists the findings, then the amounts it has to leave as text that they do not name.
 ExportResult WriteRegister(const QString& path, RegisterFormat format, const DocumentTable& table,
                            const INIStorage& settings, const QDateTime& created,
-                           const QStringList& earlierProblems = {});
+                           const FindingList& findings = {});

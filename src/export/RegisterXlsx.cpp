@@ -40,7 +40,7 @@ struct WorkbookCloser {
 } // namespace
 
 ExportResult WriteRegisterXlsx(const QString& path, const DocumentTable& table,
-                               const RegisterHeading& heading, const QStringList& problems) {
+                               const RegisterHeading& heading, const FindingList& findings) {
     const auto failed = [&](const QString& why) {
         return ExportResult{false,
                             QStringLiteral("Не удалось записать реестр '%1': %2").arg(path, why),
@@ -179,17 +179,32 @@ ExportResult WriteRegisterXlsx(const QString& path, const DocumentTable& table,
                                    Utf8(QStringLiteral("не учтено сумм: %1").arg(uncounted)), bold);
         }
     }
-    if (!problems.isEmpty()) {
+    if (!findings.empty()) {
         lxw_worksheet* notes = workbook_add_worksheet(book, ProblemsSheetName.toUtf8().constData());
-        qsizetype widest = 0;
-        for (const QString& line : problems)
-            widest = std::max(widest, line.size());
-        worksheet_set_column(notes, 0, 0, std::max(WidthOf(widest), 40.0), nullptr);
-        worksheet_write_string(notes, 0, 0, Utf8(QStringLiteral("Замечание")), bold);
-        lxw_row_t n = 0;
-        for (const QString& line : problems)
-            worksheet_write_string(notes, ++n, 0, Utf8(line), nullptr);
+        const QStringList& captions = FindingCaptions();
+        const auto last = lxw_col_t(captions.size() - 1);
+        for (int c = 0; c < int(captions.size()); ++c) {
+            qsizetype widest = captions[c].size();
+            for (const Finding& finding : findings)
+                widest = std::max(widest, FindingField(finding, c).size());
+            worksheet_set_column(notes, lxw_col_t(c), lxw_col_t(c), WidthOf(widest), nullptr);
+        }
         worksheet_freeze_panes(notes, 1, 0);
+        worksheet_autofilter(notes, 0, 0, lxw_row_t(findings.size()), last);
+        for (int c = 0; c < int(captions.size()); ++c)
+            worksheet_write_string(notes, 0, lxw_col_t(c), Utf8(captions[c]), bold);
+        lxw_row_t n = 0;
+        for (const Finding& finding : findings) {
+            ++n;
+            for (int c = 0; c < int(captions.size()); ++c) {
+                // Values stay text: an account or a number with a leading zero keeps its digits.
+                const QString field = FindingField(finding, c);
+                if (field.isEmpty()) continue;
+                const lxw_error error =
+                    worksheet_write_string(notes, n, lxw_col_t(c), Utf8(field), text);
+                if (error != LXW_NO_ERROR) return failed(QString::fromUtf8(lxw_strerror(error)));
+            }
+        }
     }
 
     closer.Book = nullptr;
