@@ -48,11 +48,8 @@ int RunCheck(const QStringList& args) {
     CliOptions options;
     if (const std::optional<int> exit = ParseCliOptions(QStringLiteral("check"), args, &options))
         return *exit;
-    const QString format = options.Values.value(QStringLiteral("--format"), QStringLiteral("tsv"));
-    if (format != QLatin1String("tsv") && format != QLatin1String("json")) {
-        CliError(QStringLiteral("--format '%1' is not tsv or json").arg(format));
-        return ExitUsage;
-    }
+    const QString format = CliFormat(options);
+    if (format.isEmpty()) return ExitUsage;
     // The same rows, in the same order, as the window's problems list: the settings, what the
     // reading said, what the checks found.
     ColumnMap columns;

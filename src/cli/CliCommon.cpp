@@ -417,6 +417,13 @@ ReadingOutcome ReadCliSource(const CliOptions& options, const ColumnMap& columns
     return outcome;
 }
 
+QString CliFormat(const CliOptions& options) {
+    const QString format = options.Values.value(QStringLiteral("--format"), QStringLiteral("tsv"));
+    if (format == QLatin1String("tsv") || format == QLatin1String("json")) return format;
+    CliError(QStringLiteral("--format '%1' is not tsv or json").arg(format));
+    return {};
+}
+
 bool ParseCliRows(const CliOptions& options, std::optional<std::set<int>>* rows) {
     const QString option = QStringLiteral("--rows");
     if (!options.Values.contains(option)) return true;

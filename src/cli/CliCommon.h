@@ -87,6 +87,9 @@ bool LoadCliColumns(const CliOptions& options, ColumnMap* columns, FindingList* 
 ReadingOutcome ReadCliSource(const CliOptions& options, const ColumnMap& columns,
                              const TextCoder& coder, RowUse use = RowUse::List, bool print = true);
 
+// --format: "tsv" (the default) or "json"; empty (after one error line) for anything else.
+QString CliFormat(const CliOptions& options);
+
 // --rows "1,3,4": 1-based row numbers, kept in rows. False (after one error line) when a piece
 // is not a positive whole number: a usage error.
 bool ParseCliRows(const CliOptions& options, std::optional<std::set<int>>* rows);

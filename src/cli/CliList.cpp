@@ -97,11 +97,8 @@ int RunList(const QStringList& args) {
     CliOptions options;
     if (const std::optional<int> exit = ParseCliOptions(QStringLiteral("list"), args, &options))
         return *exit;
-    const QString format = options.Values.value(QStringLiteral("--format"), QStringLiteral("tsv"));
-    if (format != QLatin1String("tsv") && format != QLatin1String("json")) {
-        CliError(QStringLiteral("--format '%1' is not tsv or json").arg(format));
-        return ExitUsage;
-    }
+    const QString format = CliFormat(options);
+    if (format.isEmpty()) return ExitUsage;
     ColumnMap columns;
     FindingList settings;
     if (!LoadCliColumns(options, &columns, &settings)) return ExitUsage;
