@@ -62,9 +62,9 @@ private:
     QString m_search, m_needle; // as typed, and folded
     QuickFilter m_quick = QuickFilter::All;
 
-    // Each distinct display text met (a copy sharing its buffer, which also keeps the buffer
-    // from being reused for another text while it is a key), and the open-addressed table
-    // from a buffer to its place here.
+    // Each display text met (a copy sharing its buffer, which also keeps the buffer from being
+    // reused for another text while it is a key), and a direct-mapped table from a buffer to
+    // its place here; a value whose place another took is kept twice, no more often.
     std::vector<QString> m_values;
     std::vector<Slot> m_slots;
     // The values that must be folded whole, folded; the others are folded as they are searched.
