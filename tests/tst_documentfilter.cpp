@@ -158,6 +158,9 @@ private slots:
             << QStringList{u"с"_s, u"sort 1"_s, u"се"_s, u"sort 0"_s, u"с"_s} << false;
         QTest::newRow("indexed before the first keystroke, then sorted")
             << QStringList{u"prepare"_s, u"sort 1"_s, u"звезд"_s, u"sort 2"_s, u"зве"_s} << false;
+        QTest::newRow("sorted twice before the next keystroke")
+            << QStringList{u"ром"_s, u"sort 1"_s, u"sort 2"_s, u"ро"_s, u"sort 0"_s, u"р"_s}
+            << false;
         QTest::newRow("rows that cannot be told apart, sorted")
             << QStringList{u"семен"_s, u"sort 1"_s, u"семе"_s, u"sort 2"_s, u"1"_s} << true;
     }
@@ -177,12 +180,11 @@ private slots:
                 filter.Prepare(table);
             } else if (step.startsWith(u"sort "_s)) {
                 const int column = step.mid(5).toInt();
-                filter.BeforeReorder(table);
+                filter.RowsMoving(table);
                 std::stable_sort(table.Rows.begin(), table.Rows.end(),
                                  [column](const DocumentRow& a, const DocumentRow& b) {
                                      return a.DisplayText(column) < b.DisplayText(column);
                                  });
-                filter.AfterReorder(table);
             } else {
                 filter.SetSearch(step);
                 DocumentFilter fresh;

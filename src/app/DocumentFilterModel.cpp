@@ -6,13 +6,11 @@
 
 DocumentFilterModel::DocumentFilterModel(DocumentListModel& source, QObject* parent)
     : QSortFilterProxyModel(parent), m_source(source) {
-    // New rows are learnt again; a sort keeps what is known of the values and the index follows
-    // the rows. Connected before the proxy's own handlers, which filter the rows at once.
+    // New rows are learnt again; a sort keeps what is known of the values, and the index follows
+    // the rows when the filter next looks at them.
     connect(&source, &QAbstractItemModel::modelAboutToBeReset, this, [this] { m_filter.Forget(); });
     connect(&source, &QAbstractItemModel::layoutAboutToBeChanged, this,
-            [this] { m_filter.BeforeReorder(m_source.Table()); });
-    connect(&source, &QAbstractItemModel::layoutChanged, this,
-            [this] { m_filter.AfterReorder(m_source.Table()); });
+            [this] { m_filter.RowsMoving(m_source.Table()); });
     // New rows are indexed soon after the window has shown them (apart from the pause of their
     // hand-over), not at the first keystroke.
     connect(&source, &QAbstractItemModel::modelReset, this, [this] {

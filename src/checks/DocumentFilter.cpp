@@ -95,7 +95,7 @@ void DocumentFilter::Forget() {
     m_whole.clear();
     m_folded.clear();
     m_cell.clear();
-    m_reorderKeys.clear();
+    m_movedKeys.clear();
     m_matches.clear();
     m_matchedValid = false;
     m_matchCurrent = false;
@@ -105,17 +105,17 @@ void DocumentFilter::Prepare(const DocumentTable& table) {
     if (!m_indexed && !table.Rows.empty()) Index(table);
 }
 
-void DocumentFilter::BeforeReorder(const DocumentTable& table) {
-    m_reorderKeys.clear();
-    if (!m_indexed) return;
-    m_reorderKeys.reserve(table.Rows.size());
+void DocumentFilter::RowsMoving(const DocumentTable& table) {
+    // Moved again before the index followed: the keys of its own order still hold.
+    if (!m_indexed || !m_movedKeys.empty()) return;
+    m_movedKeys.reserve(table.Rows.size());
     for (const DocumentRow& row : table.Rows)
-        m_reorderKeys.push_back(row.SourcePath.constData());
+        m_movedKeys.push_back(row.SourcePath.constData());
 }
 
-void DocumentFilter::AfterReorder(const DocumentTable& table) {
-    const std::vector<const QChar*> keys = std::move(m_reorderKeys);
-    m_reorderKeys.clear();
+void DocumentFilter::FollowRows(const DocumentTable& table) {
+    const std::vector<const QChar*> keys = std::move(m_movedKeys);
+    m_movedKeys.clear();
     if (!m_indexed) return;
     // Unless each row is found where it was, the cells are looked up again (the values stay).
     m_indexed = false;
@@ -245,6 +245,7 @@ bool DocumentFilter::Accepts(const DocumentTable& table, const DocumentChecks& c
         break;
     }
     if (m_needle.isEmpty()) return true;
+    if (!m_movedKeys.empty()) FollowRows(table);
     if (!m_indexed || m_cell.size() != table.Rows.size() * table.Columns.size()) {
         Index(table);
         m_matchCurrent = false; // values may have been added

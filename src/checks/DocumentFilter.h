@@ -39,10 +39,9 @@ public:
     void Forget();
     // Learns which cells hold which values now, so that the first keystroke need not.
     void Prepare(const DocumentTable& table);
-    // The same rows are about to be put in another order (a sort), and have been: what is known
-    // of their values is kept and the index follows the rows.
-    void BeforeReorder(const DocumentTable& table);
-    void AfterReorder(const DocumentTable& table);
+    // The same rows are about to be put in another order (a sort): what is known of their
+    // values is kept, and the index follows the rows when next needed.
+    void RowsMoving(const DocumentTable& table);
 
     // Whether the list shows row r of the table. The table and the checks are those of the
     // window; the row's check mark and the checks are read as they are now.
@@ -56,6 +55,7 @@ private:
     };
     std::uint32_t ValueOf(const QString& text);
     void Index(const DocumentTable& table);
+    void FollowRows(const DocumentTable& table);
     void Match();
     bool Contains(std::uint32_t value);
 
@@ -73,8 +73,10 @@ private:
 
     bool m_indexed = false;
     std::size_t m_columns = 0;
-    std::vector<std::uint32_t> m_cell;       // row * m_columns + column -> index into m_values
-    std::vector<const QChar*> m_reorderKeys; // each row's file path buffer before a reorder
+    std::vector<std::uint32_t> m_cell; // row * m_columns + column -> index into m_values
+    // Once rows have moved since the index was made: each row's file path buffer, in the
+    // index's order.
+    std::vector<const QChar*> m_movedKeys;
     // Whether each value contains m_matched; a longer search that begins with the last one only
     // tests the values that matched it.
     std::vector<char> m_matches;
