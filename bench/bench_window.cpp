@@ -114,8 +114,8 @@ int main(int argc, char** argv) {
 
     // Typing into the filter box, one key at a time, each keystroke filtering every row again
     // and repainting; "счету № 4711" narrows to a handful of the 100,000 different purposes.
-    // The first keystroke finds which cells share a value (unless the window did it while idle)
-    // and is told apart.
+    // The first keystroke makes the index follow the sorted rows, or makes it if the window
+    // has not while idle, and is told apart.
     auto* filter = form.findChild<QLineEdit*>(QStringLiteral("FilterEdit"));
     if (!filter) return 2;
     const QString typed = QStringLiteral("счету № 4711");
