@@ -2,12 +2,20 @@
 
 #include "app/DocumentListModel.h"
 
+#include <QTimer>
+
 DocumentFilterModel::DocumentFilterModel(DocumentListModel& source, QObject* parent)
     : QSortFilterProxyModel(parent), m_source(source) {
-    // The folded index follows the table's rows: new rows and a sort make it again.
+    // New rows are learnt again; a sort keeps what is known of the values, and the index follows
+    // the rows when the filter next looks at them.
     connect(&source, &QAbstractItemModel::modelAboutToBeReset, this, [this] { m_filter.Forget(); });
     connect(&source, &QAbstractItemModel::layoutAboutToBeChanged, this,
-            [this] { m_filter.Forget(); });
+            [this] { m_filter.RowsMoving(m_source.Table()); });
+    // New rows are indexed soon after the window has shown them (apart from the pause of their
+    // hand-over), not at the first keystroke.
+    connect(&source, &QAbstractItemModel::modelReset, this, [this] {
+        QTimer::singleShot(100, this, [this] { m_filter.Prepare(m_source.Table()); });
+    });
     setSourceModel(&source);
     // A check box clicked under "отмеченные" takes its row out at once.
     setDynamicSortFilter(true);

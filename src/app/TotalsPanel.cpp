@@ -7,12 +7,14 @@
 TotalsPanel::TotalsPanel(const DocumentFilterModel& shown, QWidget* parent)
     : QLabel(parent), m_shown(shown) {
     setObjectName(QStringLiteral("TotalsPanel"));
-    // Every check box, the check-all box, every reading and every change of the filter.
-    connect(&shown, &QAbstractItemModel::dataChanged, this, &TotalsPanel::Update);
+    // Every check box and the check-all box (the table's own changes: a mark on a row the
+    // filter hides counts too) and every reading count again; a change of the filter changes
+    // only what is shown.
+    connect(&shown.Source(), &QAbstractItemModel::dataChanged, this, &TotalsPanel::Update);
     connect(&shown, &QAbstractItemModel::modelReset, this, &TotalsPanel::Update);
     connect(&shown, &QAbstractItemModel::rowsInserted, this, &TotalsPanel::Update);
     connect(&shown, &QAbstractItemModel::rowsRemoved, this, &TotalsPanel::Update);
-    connect(&shown, &DocumentFilterModel::FilterChanged, this, &TotalsPanel::Update);
+    connect(&shown, &DocumentFilterModel::FilterChanged, this, &TotalsPanel::Show);
     hide();
 }
 
@@ -22,8 +24,13 @@ void TotalsPanel::SetAccount(const QString& account) {
 }
 
 void TotalsPanel::Update() {
+    m_totals = ComputeTotals(m_shown.Source().Table(), m_account);
+    Show();
+}
+
+void TotalsPanel::Show() {
     const DocumentTable& table = m_shown.Source().Table();
-    const DocumentTotals totals = ComputeTotals(table, m_account);
+    const DocumentTotals& totals = m_totals;
     const bool filtered = m_shown.IsFiltering();
     const qint64 hidden = filtered ? totals.Checked - m_shown.ShownChecked() : 0;
     setText(

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "checks/DocumentTotals.h"
+
 #include <QLabel>
 
 class DocumentFilterModel;
@@ -12,11 +14,16 @@ class TotalsPanel : public QLabel {
 public:
     TotalsPanel(const DocumentFilterModel& shown, QWidget* parent = nullptr);
 
+    // Counts the checked documents and their sum again, then shows them.
     void Update();
     // The organisation's account, which tells incoming from outgoing payments.
     void SetAccount(const QString& account);
 
 private:
+    // Shows the totals last counted: a change of the filter changes only what is shown.
+    void Show();
+
     const DocumentFilterModel& m_shown;
+    DocumentTotals m_totals;
     QString m_account;
 };

@@ -3,6 +3,7 @@
 #include "checks/DocumentChecks.h"
 #include "reading/DocumentTable.h"
 
+#include <QHash>
 #include <QString>
 #include <QStringList>
 
@@ -20,9 +21,11 @@ enum class QuickFilter { All, WithProblems, Duplicates, Checked, Unchecked };
 const QStringList& QuickFilterCaptions();
 
 // Which rows of a table the list shows: those where some column's display text contains the
-// search text (SearchFold on both sides) and that pass the quick filter. The folded texts are
-// kept once per distinct value (the reading shares one copy of a value among the rows that
-// hold it), so a keystroke folds nothing and tests each distinct value once.
+// search text (SearchFold on both sides) and that pass the quick filter. What is learnt of the
+// texts is kept once per distinct value (the reading shares one copy of a value among the rows
+// that hold it), keyed by that copy, so a sort keeps it. Texts are folded a character at a time
+// while they are searched; only the rare ones whose case does not map one character to one are
+// folded whole, once.
 class DocumentFilter {
 public:
     // Both return whether anything changed.
@@ -32,29 +35,54 @@ public:
     QuickFilter Quick() const { return m_quick; }
     bool IsActive() const { return !m_needle.isEmpty() || m_quick != QuickFilter::All; }
 
-    // The rows changed or moved (a reading, a sort): the index is made again when next needed.
+    // New rows (a reading): everything is learnt again, by Prepare or when next needed.
     void Forget();
+    // Learns which cells hold which values now, so that the first keystroke need not.
+    void Prepare(const DocumentTable& table);
+    // The same rows are about to be put in another order (a sort): what is known of their
+    // values is kept, and the index follows the rows when next needed.
+    void RowsMoving(const DocumentTable& table);
 
     // Whether the list shows row r of the table. The table and the checks are those of the
     // window; the row's check mark and the checks are read as they are now.
     bool Accepts(const DocumentTable& table, const DocumentChecks& checks, std::size_t r);
 
 private:
+    struct Slot {
+        const QChar* data = nullptr; // nullptr: free
+        std::uint32_t size = 0;
+        std::uint32_t value = 0;
+    };
+    std::uint32_t ValueOf(const QString& text);
     void Index(const DocumentTable& table);
+    void FollowRows(const DocumentTable& table);
     void Match();
+    bool Contains(std::uint32_t value);
 
     QString m_search, m_needle; // as typed, and folded
     QuickFilter m_quick = QuickFilter::All;
 
+    // Each display text met (a copy sharing its buffer, which also keeps the buffer from being
+    // reused for another text while it is a key), and a direct-mapped table from a buffer to
+    // its place here; a value whose place another took is kept twice, no more often.
+    std::vector<QString> m_values;
+    std::vector<Slot> m_slots;
+    // The values that must be folded whole, folded; the others are folded as they are searched.
+    std::vector<char> m_whole;
+    QHash<std::uint32_t, QString> m_folded;
+
     bool m_indexed = false;
     std::size_t m_columns = 0;
-    std::vector<QString> m_folded;     // each distinct display text, folded
-    std::vector<std::uint32_t> m_cell; // row * m_columns + column -> index into m_folded
-    // Whether each folded value contains m_matched; a longer search that begins with the last
-    // one only tests the values that matched it.
+    std::vector<std::uint32_t> m_cell; // row * m_columns + column -> index into m_values
+    // Once rows have moved since the index was made: each row's file path buffer, in the
+    // index's order.
+    std::vector<const QChar*> m_movedKeys;
+    // Whether each value contains m_matched; a longer search that begins with the last one only
+    // tests the values that matched it.
     std::vector<char> m_matches;
     QString m_matched;
     bool m_matchedValid = false;
+    bool m_matchCurrent = false; // m_matches is for m_needle
 };
 
 // With the list filtered: "Показано 3 из 12 · " before the totals text, and

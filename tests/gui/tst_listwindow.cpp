@@ -4,6 +4,8 @@
 #include "app/CheckAllHeader.h"
 #include "app/PreviewDlg.h"
 
+#include <QSortFilterProxyModel>
+
 using namespace Qt::StringLiterals;
 
 namespace {
@@ -99,6 +101,14 @@ private slots:
         // The statement takes every checked document, the hidden ones too.
         Type(u"ромашка"_s);
         QCOMPARE(Shown(), u"3"_s);
+        // A check mark changed on a hidden row is counted at once.
+        QAbstractItemModel* table =
+            qobject_cast<QSortFilterProxyModel*>(List()->model())->sourceModel();
+        for (const auto& [state, totals] :
+             {std::pair{Qt::Unchecked, "Отмечено: 4 из 5"}, {Qt::Checked, "Отмечено: 5 из 5"}}) {
+            QVERIFY(table->setData(table->index(1, 0), state, Qt::CheckStateRole));
+            QVERIFY2(Totals().contains(QString::fromUtf8(totals)), qPrintable(Totals()));
+        }
         QVERIFY(m_form->SaveTo(Path("out.txt"), 0));
         QCOMPARE(ReadFile(Path("out.txt")).count(';'), 5);
     }
