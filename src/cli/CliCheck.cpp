@@ -53,18 +53,14 @@ int RunCheck(const QStringList& args) {
     // The same rows, in the same order, as the window's problems list: the settings, what the
     // reading said, what the checks found.
     ColumnMap columns;
-    FindingList findings;
-    if (!LoadCliColumns(options, &columns, &findings, false)) return ExitUsage;
+    FindingList settings;
+    if (!LoadCliColumns(options, &columns, &settings, false)) return ExitUsage;
     const TextCoder coder(options.Locale);
-    for (Finding& finding : ConfigFindings(options.ConfigDir, {}, coder))
-        findings.push_back(std::move(finding));
-    const QString account = CliOrganisationAccount(options);
-    AddAccountFinding(findings, account);
     ReadingOutcome outcome = ReadCliSource(options, columns, coder, RowUse::List, false);
-    findings.insert(findings.end(), outcome.Findings.begin(), outcome.Findings.end());
     const DocumentTable table{columns, std::move(outcome.Rows)};
-    for (Finding& finding : CheckFindings(table, CheckDocuments(table, false, account)))
-        findings.push_back(std::move(finding));
+    const FindingList findings =
+        CliFindings(options, coder, std::move(settings), CliOrganisationAccount(options),
+                    outcome.Findings, table);
 
     if (!WriteAll(stdout, format == QLatin1String("json") ? FindingsJson(findings)
                                                           : FindingsTsv(findings)) ||

@@ -417,6 +417,19 @@ ReadingOutcome ReadCliSource(const CliOptions& options, const ColumnMap& columns
     return outcome;
 }
 
+FindingList CliFindings(const CliOptions& options, const TextCoder& coder, FindingList settings,
+                        const QString& account, const FindingList& reading,
+                        const DocumentTable& table) {
+    FindingList findings = std::move(settings);
+    for (Finding& finding : ConfigFindings(options.ConfigDir, {}, coder))
+        findings.push_back(std::move(finding));
+    AddAccountFinding(findings, account);
+    findings.insert(findings.end(), reading.begin(), reading.end());
+    for (Finding& finding : CheckFindings(table, CheckDocuments(table, false, account)))
+        findings.push_back(std::move(finding));
+    return findings;
+}
+
 QString CliFormat(const CliOptions& options) {
     const QString format = options.Values.value(QStringLiteral("--format"), QStringLiteral("tsv"));
     if (format == QLatin1String("tsv") || format == QLatin1String("json")) return format;

@@ -87,6 +87,13 @@ bool LoadCliColumns(const CliOptions& options, ColumnMap* columns, FindingList* 
 ReadingOutcome ReadCliSource(const CliOptions& options, const ColumnMap& columns,
                              const TextCoder& coder, RowUse use = RowUse::List, bool print = true);
 
+// The rows `check` prints, in the window's order: the settings' (TAG.INI's as loaded, then the
+// templates' and the settings folder's), the organisation account's, the reading's, and what the
+// checks find in every document read.
+FindingList CliFindings(const CliOptions& options, const TextCoder& coder, FindingList settings,
+                        const QString& account, const FindingList& reading,
+                        const DocumentTable& table);
+
 // --format: "tsv" (the default) or "json"; empty (after one error line) for anything else.
 QString CliFormat(const CliOptions& options);
 

@@ -38,14 +38,7 @@ int RunRegister(const QStringList& args) {
     ReadingOutcome outcome = ReadCliSource(options, table.Columns, coder, RowUse::Statement);
     problems += outcome.Problems.size();
     if (outcome.Rows.empty()) return ExitNoDocuments;
-    // The workbook lists what `check` prints for the source, in its order: the settings, the
-    // organisation's account, the reading, then the checks.
-    FindingList findings = std::move(configFindings);
-    for (Finding& finding : ConfigFindings(options.ConfigDir, {}, coder))
-        findings.push_back(std::move(finding));
     const QString account = CliOrganisationAccount(options);
-    AddAccountFinding(findings, account);
-    findings.insert(findings.end(), outcome.Findings.begin(), outcome.Findings.end());
     table.Rows = std::move(outcome.Rows);
     if (!CheckOnlyCliRows(rows, table)) return ExitUsage;
     if (const QString refused = ReplacedSourceText(output, options.Source, table);
@@ -55,9 +48,10 @@ int RunRegister(const QStringList& args) {
     }
 
     CliChecks checks(table, account);
-    if (xlsx)
-        for (Finding& finding : CheckFindings(table, CheckDocuments(table, false, account)))
-            findings.push_back(std::move(finding));
+    // The workbook lists what `check` prints for the source; the PDF has no sheet for it.
+    const FindingList findings = xlsx ? CliFindings(options, coder, std::move(configFindings),
+                                                    account, outcome.Findings, table)
+                                      : FindingList{};
     const INIStorage settings(options.ConfigDir);
     const ExportResult result =
         WriteRegister(output, xlsx ? RegisterFormat::Xlsx : RegisterFormat::Pdf, table, settings,
