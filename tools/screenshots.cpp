@@ -24,6 +24,15 @@ bool CopyFiles(const QDir& from, const QString& to) {
         if (!QFile::copy(from.filePath(name), QDir(to).filePath(name))) return false;
     return true;
 }
+
+// The settings and the samples copied into a temporary folder of their own.
+struct SampleFolders {
+    QTemporaryDir Dir;
+    QString Config = Dir.filePath("CONFIG") + "/";
+    QString Docs = Dir.filePath("docs") + "/";
+    bool Copied = CopyFiles(QDir(VYPISKA_SOURCE_CONFIG), Config) &&
+                  CopyFiles(QDir(QDir(VYPISKA_SAMPLES).filePath("folder")), Docs);
+};
 } // namespace
 
 class TestScreenshots : public QObject {
@@ -135,10 +144,9 @@ private slots:
             QSKIP("VYPISKA_SCREENSHOTS is not set");
         const QDir out(qEnvironmentVariable("VYPISKA_SCREENSHOTS"));
         QApplication::setFont(UiFont());
-        QTemporaryDir dir;
-        const QString config = dir.filePath("CONFIG") + "/", docs = dir.filePath("docs") + "/";
-        const QDir samples(QDir(VYPISKA_SAMPLES).filePath("folder"));
-        QVERIFY(CopyFiles(QDir(VYPISKA_SOURCE_CONFIG), config) && CopyFiles(samples, docs));
+        const SampleFolders folders;
+        QVERIFY(folders.Copied);
+        const QString &config = folders.Config, &docs = folders.Docs;
         TextCoder coder(QLocale(QLocale::Russian, QLocale::Russia));
         INIStorage settings(config);
         Form1 form(coder, settings, config);
@@ -189,10 +197,9 @@ private slots:
             QSKIP("VYPISKA_SCREENSHOTS is not set");
         const QDir out(qEnvironmentVariable("VYPISKA_SCREENSHOTS"));
         QApplication::setFont(UiFont());
-        QTemporaryDir dir;
-        const QString config = dir.filePath("CONFIG") + "/", docs = dir.filePath("docs") + "/";
-        const QDir samples(QDir(VYPISKA_SAMPLES).filePath("folder"));
-        QVERIFY(CopyFiles(QDir(VYPISKA_SOURCE_CONFIG), config) && CopyFiles(samples, docs));
+        const SampleFolders folders;
+        QVERIFY(folders.Copied);
+        const QString &config = folders.Config, &docs = folders.Docs;
         TextCoder coder(QLocale(QLocale::Russian, QLocale::Russia));
         INIStorage settings(config);
         settings.WriteVal(Organization, "Name", u"ООО \"Север\""_s);

@@ -43,15 +43,14 @@ std::vector<int> DocumentFilterModel::ShownRows() const {
 
 qint64 DocumentFilterModel::ShownChecked() const {
     const DocumentTable& table = m_source.Table();
+    qint64 checked = 0;
     if (!IsFiltering()) {
-        qint64 checked = 0;
         for (const DocumentRow& row : table.Rows)
             checked += row.Checked ? 1 : 0;
-        return checked;
+    } else {
+        for (int r = 0; r < rowCount(); ++r)
+            checked += table.Rows[std::size_t(mapToSource(index(r, 0)).row())].Checked ? 1 : 0;
     }
-    qint64 checked = 0;
-    for (const int r : ShownRows())
-        checked += table.Rows[std::size_t(r)].Checked ? 1 : 0;
     return checked;
 }
 

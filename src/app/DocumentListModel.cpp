@@ -126,10 +126,7 @@ void DocumentListModel::SetSortColumn(int column) {
 bool DocumentListModel::SortByColumn(int column) {
     if (m_table.Rows.empty() || column < 0 || column >= columnCount()) return false;
     m_sortColumn = column;
-    const DocumentRow& first = m_table.Rows.front();
-    m_sortKind = SortKindFor({first.DisplayText(column), first.ExportValue(column)},
-                             m_table.Columns[std::size_t(column)].IsAmount(), m_coder.Locale());
-    m_sortKindKnown = true;
+    m_sortKindKnown = false; // taken from the first row when the rows are sorted
     emit layoutAboutToBeChanged({}, QAbstractItemModel::VerticalSortHint);
     const QModelIndexList before = persistentIndexList();
     std::vector<QString> keys;

@@ -16,6 +16,11 @@ namespace {
 int Px(double twips) {
     return int(std::lround(twips / TwipsPerPixel));
 }
+
+// colour is 0x00BBGGRR.
+QColor Colour(qint32 colour) {
+    return QColor(colour & 0xFF, (colour >> 8) & 0xFF, (colour >> 16) & 0xFF);
+}
 } // namespace
 
 QSize ElidedLabel::minimumSizeHint() const {
@@ -30,10 +35,6 @@ void ElidedLabel::paintEvent(QPaintEvent*) {
         text(), area.width(), [&](const QString& s) { return metrics.horizontalAdvance(s); });
     style()->drawItemText(&painter, area, int(alignment()), palette(), isEnabled(), shown,
                           foregroundRole());
-}
-
-QColor StatusLine::Colour(qint32 colour) {
-    return QColor(colour & 0xFF, (colour >> 8) & 0xFF, (colour >> 16) & 0xFF);
 }
 
 StatusLine::StatusLine(const QString& text, QWidget* parent) : QStatusBar(parent) {
@@ -91,10 +92,6 @@ void StatusLine::ShowText(const QString& text, qint32 colour) {
         colours.setColor(QPalette::WindowText, Colour(colour));
         m_text->setPalette(colours);
     }
-}
-
-QString StatusLine::Text() const {
-    return m_text->text();
 }
 
 void StatusLine::ShowNotice(const QString& text) {

@@ -18,7 +18,6 @@ public:
 
     // colour is 0x00BBGGRR, or StatusColorUnchanged to keep it.
     void ShowText(const QString& text, qint32 colour);
-    QString Text() const;
     // A message that is not a finding; empty hides it.
     void ShowNotice(const QString& text);
     // "Замечаний: 1 234"; hidden for none.
@@ -27,8 +26,6 @@ public:
     // The progress bar, at first with no end known, and the stop button.
     void ShowBusy(bool busy);
     void ShowProgress(qint64 done, qint64 total);
-
-    static QColor Colour(qint32 colour);
 
 signals:
     void CancelRequested();
