@@ -18,12 +18,6 @@ const QString PayerSide = QStringLiteral("Плательщик");
 const QString PayerAccountKey = QStringLiteral("ПлательщикСчет");
 const QString PayeeAccountKey = QStringLiteral("ПолучательСчет");
 
-int KeyedColumn(const ColumnMap& columns, const QString& key) {
-    for (std::size_t c = 0; c < columns.size(); ++c)
-        if (columns[c].FieldKey().compare(key, Qt::CaseInsensitive) == 0) return int(c);
-    return -1;
-}
-
 struct PreparedColumn {
     RequisiteField Field;
     int SideBic = -1; // the БИК column of the same side, for accounts

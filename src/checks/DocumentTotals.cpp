@@ -42,6 +42,12 @@ std::optional<qint64> AmountKopecks(const QString& text, QString* why) {
     return kopecks;
 }
 
+int KeyedColumn(const ColumnMap& columns, QStringView key) {
+    for (std::size_t c = 0; c < columns.size(); ++c)
+        if (columns[c].FieldKey().compare(key, Qt::CaseInsensitive) == 0) return int(c);
+    return -1;
+}
+
 int AmountColumn(const ColumnMap& columns) {
     for (std::size_t c = 0; c < columns.size(); ++c)
         if (columns[c].IsAmount()) return int(c);
@@ -56,12 +62,6 @@ void AddTo(std::optional<qint64>& sum, const std::optional<qint64>& kopecks) {
         sum = added;
     else
         sum.reset();
-}
-
-int KeyedColumn(const ColumnMap& columns, QStringView key) {
-    for (std::size_t c = 0; c < columns.size(); ++c)
-        if (columns[c].FieldKey().compare(key, Qt::CaseInsensitive) == 0) return int(c);
-    return -1;
 }
 } // namespace
 

@@ -12,6 +12,8 @@
 // total: the total leaves it out and says so.
 std::optional<qint64> AmountKopecks(const QString& text, QString* why = nullptr);
 
+// Index of the first column keyed so (in any letter case), or -1.
+int KeyedColumn(const ColumnMap& columns, QStringView key);
 // Index of the amount column (the one keyed "Сумма"), or -1.
 int AmountColumn(const ColumnMap& columns);
 

@@ -60,37 +60,38 @@ QString TabField(QString text) {
 
 } // namespace
 
+namespace {
+
+// Every kind with its word, in the order of the enum.
+const std::vector<std::pair<FindingKind, QString>>& KindTexts() {
+    static const std::vector<std::pair<FindingKind, QString>> texts{
+        {FindingKind::Skipped, QStringLiteral("пропущен")},
+        {FindingKind::Unread, QStringLiteral("не прочитан")},
+        {FindingKind::Archive, QStringLiteral("архив")},
+        {FindingKind::Requisite, QStringLiteral("реквизит")},
+        {FindingKind::Duplicate, QStringLiteral("повтор")},
+        {FindingKind::Amount, QStringLiteral("сумма")},
+        {FindingKind::NotOrganisation, QStringLiteral("чужой документ")},
+        {FindingKind::OrganisationAccount, QStringLiteral("счет организации")},
+        {FindingKind::Settings, QStringLiteral("настройки")}};
+    return texts;
+}
+
+} // namespace
+
 QString FindingKindText(FindingKind kind) {
-    switch (kind) {
-    case FindingKind::Skipped:
-        return QStringLiteral("пропущен");
-    case FindingKind::Unread:
-        return QStringLiteral("не прочитан");
-    case FindingKind::Archive:
-        return QStringLiteral("архив");
-    case FindingKind::Requisite:
-        return QStringLiteral("реквизит");
-    case FindingKind::Duplicate:
-        return QStringLiteral("повтор");
-    case FindingKind::Amount:
-        return QStringLiteral("сумма");
-    case FindingKind::NotOrganisation:
-        return QStringLiteral("чужой документ");
-    case FindingKind::OrganisationAccount:
-        return QStringLiteral("счет организации");
-    case FindingKind::Settings:
-        return QStringLiteral("настройки");
-    }
+    for (const auto& [each, text] : KindTexts())
+        if (each == kind) return text;
     return {};
 }
 
 const std::vector<FindingKind>& AllFindingKinds() {
-    static const std::vector<FindingKind> kinds{
-        FindingKind::Skipped,         FindingKind::Unread,
-        FindingKind::Archive,         FindingKind::Requisite,
-        FindingKind::Duplicate,       FindingKind::Amount,
-        FindingKind::NotOrganisation, FindingKind::OrganisationAccount,
-        FindingKind::Settings};
+    static const std::vector<FindingKind> kinds = [] {
+        std::vector<FindingKind> all;
+        for (const auto& entry : KindTexts())
+            all.push_back(entry.first);
+        return all;
+    }();
     return kinds;
 }
 
@@ -208,10 +209,7 @@ void AddAccountFinding(FindingList& out, const QString& account) {
 
 FindingList CheckFindings(const DocumentTable& table, const DocumentChecks& checks) {
     FindingList out;
-    int number = -1;
-    for (std::size_t c = 0; c < table.Columns.size() && number < 0; ++c)
-        if (table.Columns[c].FieldKey().compare(QStringLiteral("Номер"), Qt::CaseInsensitive) == 0)
-            number = int(c);
+    const int number = KeyedColumn(table.Columns, u"Номер");
     const auto caption = [&](int column) {
         return column >= 0 && column < int(table.Columns.size())
                    ? table.Columns[std::size_t(column)].Caption

@@ -60,13 +60,7 @@ RegisterHeading MakeRegisterHeading(const DocumentTable& table, const INIStorage
     heading.Account = ReadOrganisationAccount(settings);
     heading.Created = created;
     heading.Totals = ComputeTotals(table, heading.Account);
-    int dateColumn = -1;
-    for (std::size_t c = 0; c < table.Columns.size(); ++c) {
-        if (table.Columns[c].FieldKey().compare(QStringLiteral("Дата"), Qt::CaseInsensitive) == 0) {
-            dateColumn = int(c);
-            break;
-        }
-    }
+    const int dateColumn = KeyedColumn(table.Columns, u"Дата");
     if (dateColumn < 0) return heading;
     for (const DocumentRow& row : table.Rows) {
         if (!row.Checked) continue;
@@ -119,4 +113,11 @@ FindingList RegisterAmountFindings(const DocumentTable& table, const FindingList
                        row.SourcePath});
     }
     return out;
+}
+
+ExportResult RegisterFailure(const QString& path, const QString& why) {
+    return {false,
+            QStringLiteral("Не удалось записать реестр '%1': %2").arg(path, why),
+            ExportFailure::Output,
+            {}};
 }

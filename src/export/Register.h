@@ -2,6 +2,7 @@
 
 #include "checks/DocumentTotals.h"
 #include "checks/Findings.h"
+#include "export/BuildExportFile.h"
 #include "reading/DocumentTable.h"
 
 #include <QDate>
@@ -31,8 +32,8 @@ RegisterHeading MakeRegisterHeading(const DocumentTable& table, const INIStorage
 
 // "за период 01.03.2024 – 10.03.2024" (one date when both are the same day); empty without dates.
 QString RegisterPeriodText(const RegisterHeading& heading);
-// "Итого: 12 документов на сумму 1 234,50 ₽", or "Итого: 12 документов ·
-// не учтено сумм: 2" when an amount could not be added.
+// "Итого: 12 документов на сумму 1 234,50 ₽", or "Итого: 12 документов
+// · не учтено сумм: 2" when an amount could not be added.
 QString RegisterTotalText(const DocumentTotals& totals);
 // "Итого: 12 документов".
 QString RegisterCountText(qint64 count);
@@ -55,3 +56,6 @@ RegisterCell RegisterCellKind(const ColumnDef& column, const QString& value);
 // The amounts of the checked documents the register has to leave as text, each a finding of kind
 // "сумма", unless one of the findings given already names that document's amount.
 FindingList RegisterAmountFindings(const DocumentTable& table, const FindingList& named = {});
+
+// A register that could not be written: "Не удалось записать реестр 'path': why".
+ExportResult RegisterFailure(const QString& path, const QString& why);

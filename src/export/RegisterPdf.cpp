@@ -230,12 +230,7 @@ int PaintRegister(QPagedPaintDevice& device, const DocumentTable& table,
 
 ExportResult WriteRegisterPdf(const QString& path, const DocumentTable& table,
                               const RegisterHeading& heading) {
-    const auto failed = [&](const QString& why) {
-        return ExportResult{false,
-                            QStringLiteral("Не удалось записать реестр '%1': %2").arg(path, why),
-                            ExportFailure::Output,
-                            {}};
-    };
+    const auto failed = [&](const QString& why) { return RegisterFailure(path, why); };
     QBuffer buffer;
     buffer.open(QIODevice::WriteOnly);
     {

@@ -41,12 +41,7 @@ struct WorkbookCloser {
 
 ExportResult WriteRegisterXlsx(const QString& path, const DocumentTable& table,
                                const RegisterHeading& heading, const FindingList& findings) {
-    const auto failed = [&](const QString& why) {
-        return ExportResult{false,
-                            QStringLiteral("Не удалось записать реестр '%1': %2").arg(path, why),
-                            ExportFailure::Output,
-                            {}};
-    };
+    const auto failed = [&](const QString& why) { return RegisterFailure(path, why); };
     // The library writes a named file and keeps its rows in temporary files; both go to a folder
     // of our own, and the finished workbook then replaces the target in one step.
     QTemporaryDir work;

@@ -80,10 +80,17 @@ QString NameForFileType(const QString& name, const std::vector<TemplateInfo>& te
     return name;
 }
 
-QString SaveSuccessText(qint64 rowCount, const QString& path) {
+namespace {
+// "Документ успешно сохранен в " or "Документы успешно сохранены в ", then where.
+QString SavedText(qint64 rowCount, const QString& where) {
     const qint64 k = rowCount > 1 ? 10 : 1;
     return PluralForm(QStringLiteral("Документ"), k, 1) + QStringLiteral(" успешно ") +
-           PluralForm(QStringLiteral("сохранен"), k, 1) + QStringLiteral(" в '") + path + u'\'';
+           PluralForm(QStringLiteral("сохранен"), k, 1) + QStringLiteral(" в ") + where;
+}
+} // namespace
+
+QString SaveSuccessText(qint64 rowCount, const QString& path) {
+    return SavedText(rowCount, u'\'' + path + u'\'');
 }
 
 std::vector<TemplateInfo> WithRegisterTypes(std::vector<TemplateInfo> templates) {
@@ -95,9 +102,7 @@ std::vector<TemplateInfo> WithRegisterTypes(std::vector<TemplateInfo> templates)
 }
 
 QString StdoutSaveSuccessText(qint64 rowCount) {
-    const qint64 k = rowCount > 1 ? 10 : 1;
-    return PluralForm(QStringLiteral("Документ"), k, 1) + QStringLiteral(" успешно ") +
-           PluralForm(QStringLiteral("сохранен"), k, 1) + QStringLiteral(" в стандартный вывод");
+    return SavedText(rowCount, QStringLiteral("стандартный вывод"));
 }
 
 namespace {
