@@ -1,6 +1,8 @@
 // The problems list's model: what a reading, an archive, the checks and the settings give as
 // findings, and the forms they leave in (a line, clipboard text, CSV, a status text cut to fit).
-#include "checks/Findings.h"
+#include "checks/CheckFindings.h"
+#include "export/TemplateFindings.h"
+#include "findings/Findings.h"
 #include "reading/ColumnMap.h"
 #include "reading/ReadingRun.h"
 #include "text/ElideStatus.h"
@@ -174,8 +176,7 @@ private slots:
              {u"5.00"_s, u"40702810500000000002"_s, u"40702810500000000001"_s})
             row.Cells.push_back({value, value});
         table.Rows.push_back(row);
-        FindingList found;
-        AddAccountFinding(found, acc);
+        FindingList found = AccountFindings(acc);
         for (const Finding& f : CheckFindings(table, CheckDocuments(table, false, acc)))
             found.push_back(f);
         QTEST(Shapes(found), "shapes");
@@ -212,19 +213,19 @@ private slots:
         WriteFile(dir.filePath("Empty.txt.tpl"), "no blocks here");
         WriteFile(dir.filePath("Good.txt.tpl"), "<document>{Номер}</document>");
         const ColumnMapLoad load = LoadColumnMap(dir.filePath("TAG.INI"));
-        const FindingList found = ConfigFindings(dir.path(), load.Problems, m_coder);
+        const FindingList found =
+            ProblemsList(load.Findings, {}, TemplateFindings(dir.path(), m_coder), {});
         QCOMPARE(Shapes(found),
                  QStringList({"настройки|TAG.INI|строка 2|", "настройки|Empty.txt.tpl||"}));
         QVERIFY2(found[1].Why.contains("<document>"), qPrintable(found[1].Why));
         QTemporaryDir none;
-        QCOMPARE(ConfigFindings(none.path(), {}, m_coder).size(), size_t(1));
+        QCOMPARE(TemplateFindings(none.path(), m_coder).size(), size_t(1));
         // A map of more columns than a list can hold: the lines past them are named.
         QByteArray many;
         for (int i = 0; i <= LargestColumnCount; ++i)
             many += "К" + QByteArray::number(i) + " = К" + QByteArray::number(i) + "\r\n";
         WriteFile(dir.filePath("TAG.INI"), many);
-        const FindingList capped =
-            ConfigFindings(dir.path(), LoadColumnMap(dir.filePath("TAG.INI")).Problems, m_coder);
+        const FindingList capped = LoadColumnMap(dir.filePath("TAG.INI")).Findings;
         QCOMPARE(Shapes(capped).front(), u"настройки|TAG.INI||"_s);
         QVERIFY2(capped.front().Why.startsWith(u"колонок больше 1000"_s),
                  qPrintable(capped.front().Why));

@@ -2,6 +2,7 @@
 
 #include "app/DetailGrid.h"
 #include "app/ProblemsView.h"
+#include "checks/CheckFindings.h"
 #include "checks/OrganisationAccount.h"
 
 DetailPanel::DetailPanel(const DocumentListModel& model, const INIStorage& settings,
@@ -23,16 +24,16 @@ void DetailPanel::AddSettingsFindings(const FindingList& findings) {
     ShowFindings();
 }
 
-void DetailPanel::SetReadingFindings(FindingList findings) {
-    m_readingFindings = std::move(findings);
+void DetailPanel::SetReadingFindings(FindingList reading, FindingList checks) {
+    m_readingFindings = std::move(reading);
+    m_checkFindings = std::move(checks);
     ShowFindings();
 }
 
 void DetailPanel::ShowFindings() {
-    FindingList all = m_settingsFindings;
-    AddAccountFinding(all, ReadOrganisationAccount(m_settings));
-    all.insert(all.end(), m_readingFindings.begin(), m_readingFindings.end());
-    m_problems->SetFindings(std::move(all));
+    m_problems->SetFindings(ProblemsList(m_settingsFindings,
+                                         AccountFindings(ReadOrganisationAccount(m_settings)),
+                                         m_readingFindings, m_checkFindings));
 }
 
 void DetailPanel::ShowProblems() {

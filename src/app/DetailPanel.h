@@ -1,6 +1,6 @@
 #pragma once
 
-#include "checks/Findings.h"
+#include "findings/Findings.h"
 
 #include <QTabWidget>
 
@@ -23,7 +23,8 @@ public:
     ProblemsView* Problems() const { return m_problems; }
 
     void AddSettingsFindings(const FindingList& findings);
-    void SetReadingFindings(FindingList findings);
+    // What the reading said and what the checks found of its documents.
+    void SetReadingFindings(FindingList reading, FindingList checks = {});
     // Merges the findings again: the account may have changed meanwhile.
     void ShowFindings();
     void ShowProblems();
@@ -37,4 +38,5 @@ private:
     ProblemsView* m_problems = nullptr;
     FindingList m_settingsFindings;
     FindingList m_readingFindings;
+    FindingList m_checkFindings;
 };

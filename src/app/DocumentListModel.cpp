@@ -1,5 +1,5 @@
 #include "app/DocumentListModel.h"
-#include "checks/Findings.h"
+#include "findings/Findings.h"
 #include "text/TextCoder.h"
 
 #include <QApplication>

@@ -21,6 +21,7 @@
 #include "checks/DocumentChecks.h"
 #include "checks/OrganisationAccount.h"
 #include "export/SaveCommand.h"
+#include "export/TemplateFindings.h"
 #include "reading/ColumnMap.h"
 #include "settings/INIStorage.h"
 #include "settings/ListColumns.h"
@@ -331,7 +332,10 @@ void Form1::LoadColumns() {
     m_list->resizeColumnsToContents(); // the list is empty: fits the header texts
     m_list->RestoreColumns(m_settings);
     m_listShare = ReadListSplit(m_settings).value_or(m_listShare);
-    m_detail->AddSettingsFindings(ConfigFindings(m_configDir, load.Problems, m_coder));
+    FindingList settings = load.Findings;
+    for (Finding& finding : TemplateFindings(m_configDir, m_coder))
+        settings.push_back(std::move(finding));
+    m_detail->AddSettingsFindings(settings);
 }
 
 void Form1::ApplyLayout() {
@@ -466,9 +470,7 @@ void Form1::OnReadingFinished() {
     if (!m_table.Rows.empty()) m_list->FitColumns();
     ShowStatusText(result.Outcome.StatusText, result.Outcome.StatusColor);
     m_model->SetChecks(std::move(result.Checks));
-    FindingList findings = std::move(result.Outcome.Findings);
-    findings.insert(findings.end(), result.Findings.begin(), result.Findings.end());
-    m_detail->SetReadingFindings(std::move(findings));
+    m_detail->SetReadingFindings(std::move(result.Outcome.Findings), std::move(result.Findings));
     m_statusBar->ShowBusy(false);
     unsetCursor();
     UpdateSaveEnabled();

@@ -1,7 +1,7 @@
 #pragma once
 
 #include "checks/DocumentChecks.h"
-#include "checks/Findings.h"
+#include "findings/Findings.h"
 #include "export/SaveCommand.h"
 #include "reading/DocumentTable.h"
 #include "reading/ReadingRun.h"

@@ -1,6 +1,6 @@
 #include "app/ProblemsView.h"
 
-#include "checks/FindingsModel.h"
+#include "findings/FindingsModel.h"
 #include "text/SafeWrite.h"
 
 #include <QAction>
@@ -25,6 +25,7 @@ ProblemsView::ProblemsView(QWidget* parent) : QWidget(parent) {
     m_proxy->setSourceModel(m_model);
     m_proxy->setSortLocaleAware(true);
     m_proxy->setFilterKeyColumn(0);
+    m_proxy->setFilterRole(FindingsModel::KindRole);
 
     m_kind = new QComboBox(this);
     m_kind->setObjectName(QStringLiteral("ProblemsKind"));
@@ -32,10 +33,9 @@ ProblemsView::ProblemsView(QWidget* parent) : QWidget(parent) {
     for (const FindingKind kind : AllFindingKinds())
         m_kind->addItem(FindingKindText(kind), int(kind));
     connect(m_kind, &QComboBox::currentIndexChanged, this, [this](int index) {
-        // The kind's whole text: "сумма" must not take in another kind that contains it.
+        // By the kind itself, whole: kind 1 must not take in kind 10.
         m_proxy->setFilterRegularExpression(
-            index <= 0 ? QString()
-                       : u'^' + QRegularExpression::escape(m_kind->itemText(index)) + u'$');
+            index <= 0 ? QString() : u'^' + m_kind->itemData(index).toString() + u'$');
     });
 
     m_save = new QToolButton(this);

@@ -1,7 +1,8 @@
 #pragma once
 
 #include "checks/DocumentChecks.h"
-#include "checks/Findings.h"
+#include "checks/CheckFindings.h"
+#include "findings/Findings.h"
 #include "reading/ReadingRun.h"
 
 #include <QObject>

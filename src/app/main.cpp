@@ -1,5 +1,5 @@
 #include "app/Form1.h"
-#include "checks/Findings.h"
+#include "findings/Findings.h"
 #include "reading/ReadingRun.h"
 #include "reading/TempFolders.h"
 #include "settings/ConfigLocation.h"
@@ -47,9 +47,7 @@ int main(int argc, char* argv[]) {
     TextCoder coder(locale);
     INIStorage settings(config.Dir);
     Form1 window(coder, settings, config.Dir);
-    FindingList configFindings;
-    AddSettingsFindings(configFindings, UserConfigDir(), config.Problems);
-    window.AddFindings(configFindings);
+    window.AddFindings(config.Findings);
     window.show();
     if (!parser.positionalArguments().isEmpty()) {
         // A file manager may hand over a file:// address instead of a path.

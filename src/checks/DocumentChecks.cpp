@@ -93,11 +93,6 @@ QStringList DocumentChecks::DuplicatesOf(const QString& sourcePath) const {
     return others;
 }
 
-QString DocumentName(const QString& sourcePath) {
-    const QString name = QFileInfo(sourcePath).fileName();
-    return name.isEmpty() ? sourcePath : name;
-}
-
 DocumentChecks CheckDocuments(const DocumentTable& table, bool checkedOnly,
                               const QString& account) {
     DocumentChecks checks;

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "findings/Findings.h"
 #include "reading/DocumentTable.h"
 
 #include <QHash>
@@ -52,5 +53,3 @@ DocumentChecks CheckDocuments(const DocumentTable& table, bool checkedOnly = fal
 // group of duplicates, in table order: for the problems panel and the command line's stderr.
 QStringList CheckReport(const DocumentTable& table, const DocumentChecks& checks);
 
-// The file name a report shows for a document.
-QString DocumentName(const QString& sourcePath);

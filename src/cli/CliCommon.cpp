@@ -1,11 +1,13 @@
 #include "cli/CliCommon.h"
 
+#include "checks/CheckFindings.h"
 #include "checks/DocumentChecks.h"
 #include "checks/DocumentTotals.h"
-#include "checks/Findings.h"
 #include "checks/OrganisationAccount.h"
 #include "cli/Cli.h"
 #include "cli/CliSafety.h"
+#include "export/TemplateFindings.h"
+#include "findings/Findings.h"
 #include "settings/ConfigLocation.h"
 #include "settings/INIStorage.h"
 #include "text/DisplayLocale.h"
@@ -368,7 +370,7 @@ std::optional<int> ParseCliOptions(const QString& command, const QStringList& ar
     }
     if (options->ConfigDir.isEmpty()) {
         const ConfigLocation location = ResolveConfigDir(QCoreApplication::applicationDirPath());
-        options->ConfigProblems = location.Problems;
+        options->ConfigFindings = location.Findings;
         options->ConfigDir = location.Dir;
     }
     return std::nullopt;
@@ -383,8 +385,7 @@ void PrintFindings(const FindingList& findings) {
 
 bool LoadCliColumns(const CliOptions& options, ColumnMap* columns, FindingList* settings,
                     bool print) {
-    FindingList found;
-    AddSettingsFindings(found, UserConfigDir(), options.ConfigProblems);
+    FindingList found = options.ConfigFindings;
     // What led to a configuration error is said before it, whatever the command.
     const auto fail = [&](const QString& error) {
         PrintFindings(found);
@@ -395,7 +396,7 @@ bool LoadCliColumns(const CliOptions& options, ColumnMap* columns, FindingList* 
         return fail(QStringLiteral("Папка настроек '%1' не найдена").arg(options.ConfigDir));
     const QString path = QDir(options.ConfigDir).filePath(QStringLiteral("TAG.INI"));
     ColumnMapLoad load = LoadColumnMap(path);
-    AddSettingsFindings(found, path, load.Problems);
+    found.insert(found.end(), load.Findings.begin(), load.Findings.end());
     if (load.Columns.empty())
         return fail(QStringLiteral("Карта колонок '%1' не задает ни одной колонки").arg(path));
     if (print) PrintFindings(found);
@@ -420,14 +421,10 @@ ReadingOutcome ReadCliSource(const CliOptions& options, const ColumnMap& columns
 FindingList CliFindings(const CliOptions& options, const TextCoder& coder, FindingList settings,
                         const QString& account, const FindingList& reading,
                         const DocumentTable& table) {
-    FindingList findings = std::move(settings);
-    for (Finding& finding : ConfigFindings(options.ConfigDir, {}, coder))
-        findings.push_back(std::move(finding));
-    AddAccountFinding(findings, account);
-    findings.insert(findings.end(), reading.begin(), reading.end());
-    for (Finding& finding : CheckFindings(table, CheckDocuments(table, false, account)))
-        findings.push_back(std::move(finding));
-    return findings;
+    for (Finding& finding : TemplateFindings(options.ConfigDir, coder))
+        settings.push_back(std::move(finding));
+    return ProblemsList(std::move(settings), AccountFindings(account), reading,
+                        CheckFindings(table, CheckDocuments(table, false, account)));
 }
 
 QString CliFormat(const CliOptions& options) {

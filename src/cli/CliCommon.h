@@ -32,7 +32,7 @@ struct CliOptions {
     QLocale Locale;    // default: the user's, as the window displays it
     QString Source;
     QMap<QString, QString> Values;
-    QStringList ConfigProblems; // why the user's settings folder could not be made
+    FindingList ConfigFindings; // why the user's settings folder could not be made
 };
 
 // The synopsis lines; the whole --help text (synopsis, options, output, exit status); the

@@ -3,7 +3,7 @@
 #include "cli/CliSafety.h"
 
 #include "checks/DocumentChecks.h"
-#include "checks/Findings.h"
+#include "findings/Findings.h"
 #include "export/RegisterPdf.h"
 #include "export/SaveCommand.h"
 #include "settings/INIStorage.h"

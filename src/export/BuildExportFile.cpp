@@ -60,25 +60,30 @@ bool HasAnyBlock(const QString& tpl) {
     return false;
 }
 
-// The template's text, or none with why it cannot serve (unreadable, or no block at all).
-std::optional<QString> ReadTemplate(const QString& templatePath, QString* problem) {
+// The template's text, or none with why it cannot serve (unreadable, or no block at all): in a
+// sentence naming the template, and in the words a finding about it gives.
+std::optional<QString> ReadTemplate(const QString& templatePath, QString* problem,
+                                    QString* why = nullptr) {
     QString readError;
     const std::optional<QString> read = ReadWholeFile(templatePath, &readError);
     if (!read) {
         // The system's own words come in English: say what happened, keep them as the detail.
-        const QString why = !QFileInfo::exists(templatePath) ? QStringLiteral("файл не найден")
-                            : readError.isEmpty()
-                                ? QStringLiteral("файл не удалось прочитать")
-                                : QStringLiteral("файл не удалось прочитать (%1)").arg(readError);
+        const QString detail =
+            !QFileInfo::exists(templatePath) ? QStringLiteral("файл не найден")
+            : readError.isEmpty()            ? QStringLiteral("файл не удалось прочитать")
+                                  : QStringLiteral("файл не удалось прочитать (%1)").arg(readError);
         *problem = QStringLiteral("Не удалось прочитать шаблон '%1': %2")
-                       .arg(QDir::toNativeSeparators(templatePath), why);
+                       .arg(QDir::toNativeSeparators(templatePath), detail);
+        if (why) *why = QStringLiteral("Не удалось прочитать шаблон: %1").arg(detail);
         return std::nullopt;
     }
     const QString& tpl = *read;
     if (!HasAnyBlock(tpl)) {
-        *problem = QStringLiteral("Шаблон '%1' не содержит ни одного из блоков <header>, "
-                                  "<document>, <footer>: это не шаблон выписки")
-                       .arg(QDir::toNativeSeparators(templatePath));
+        const QString missing = QStringLiteral("не содержит ни одного из блоков <header>, "
+                                               "<document>, <footer>: это не шаблон выписки");
+        *problem = QStringLiteral("Шаблон '%1' %2")
+                       .arg(QDir::toNativeSeparators(templatePath), missing);
+        if (why) *why = missing;
         return std::nullopt;
     }
     return read;
@@ -238,4 +243,11 @@ QString TemplateProblem(const QString& templatePath) {
     QString problem;
     ReadTemplate(templatePath, &problem);
     return problem;
+}
+
+std::optional<Finding> TemplateFinding(const QString& templatePath) {
+    QString problem;
+    QString why;
+    if (ReadTemplate(templatePath, &problem, &why)) return std::nullopt;
+    return SettingsFinding(QDir::toNativeSeparators(templatePath), why);
 }

@@ -1,10 +1,13 @@
 #pragma once
 
+#include "findings/Findings.h"
 #include "reading/DocumentTable.h"
 
 #include <QByteArray>
 #include <QString>
 #include <QStringList>
+
+#include <optional>
 
 class INIStorage;
 class TextCoder;
@@ -56,3 +59,5 @@ ExportResult BuildExportFile(const QString& outputPath, const DocumentTable& doc
 // Why the template cannot make a statement (unreadable, or none of the blocks), in the words
 // the save command would use; empty when it can.
 QString TemplateProblem(const QString& templatePath);
+// The same as a settings finding about the template; none when it can.
+std::optional<Finding> TemplateFinding(const QString& templatePath);

@@ -1,7 +1,7 @@
 #pragma once
 
 #include "checks/DocumentTotals.h"
-#include "checks/Findings.h"
+#include "findings/Findings.h"
 #include "export/BuildExportFile.h"
 #include "reading/DocumentTable.h"
 

@@ -84,8 +84,9 @@ std::optional<QStringList> SafeParts(const QString& name) {
 class Walk {
 public:
     Walk(const ArchiveSource& source, ArchiveVisitor& visitor, QStringList& problems,
-         const UnzipLimits& limits)
-        : m_source(source), m_visitor(visitor), m_problems(problems), m_limits(limits) {}
+         const UnzipLimits& limits, FindingList* findings)
+        : m_source(source), m_visitor(visitor), m_problems(problems), m_limits(limits),
+          m_findings(findings ? findings : &m_ownFindings) {}
 
     bool Run();
 
@@ -101,18 +102,31 @@ private:
     std::optional<QString> EntryName(archive_entry* entry);
     QString StoredName(const QString& name);
     const ZipDirectory& Directory();
+    // Each problem is a sentence naming the archive and a finding of it, or, for an entry left
+    // out, of that entry.
+    void Tell(const QString& line, const QString& why) {
+        m_problems << line;
+        m_findings->push_back(FileFinding(FindingKind::Archive, m_source.Path, why));
+    }
     void NotAZip(const QString& detail) {
-        m_problems << QStringLiteral("Архив '%1' поврежден или это не архив ZIP%2")
-                          .arg(m_source.Path, detail);
+        const QString why = QStringLiteral("поврежден или это не архив ZIP%1").arg(detail);
+        Tell(QStringLiteral("Архив '%1' ").arg(m_source.Path) + why, why);
     }
     void Say(const QString& text) {
+        Tell(QStringLiteral("Архив '%1': %2").arg(m_source.Path, text), text);
+    }
+    void Refuse(const QString& name, const QString& text) {
         m_problems << QStringLiteral("Архив '%1': %2").arg(m_source.Path, text);
+        m_findings->push_back({FindingKind::Skipped, name, {}, {}, text, {}});
+        m_visitor.Refused(name);
     }
 
     const ArchiveSource& m_source;
     ArchiveVisitor& m_visitor;
     QStringList& m_problems;
     UnzipLimits m_limits;
+    FindingList m_ownFindings;
+    FindingList* m_findings;
     qint64 m_archiveSize = 0;
     qint64 m_read = 0;                        // bytes of wanted entries, for the bounds
     qint64 m_entries = 0;                     // headers seen
@@ -139,13 +153,14 @@ bool Walk::Open(archive* a, bool streaming) {
     } else {
         // A pipe or a device named .zip would be waited on, or read for ever.
         if (QFileInfo::exists(m_source.Path) && !QFileInfo(m_source.Path).isFile()) {
-            m_problems << NotRegularFileText(m_source.Path);
+            Tell(NotRegularFileText(m_source.Path), NotRegularFileWhy());
             return false;
         }
         QFile probe(m_source.Path);
         if (!probe.open(QIODevice::ReadOnly)) {
-            m_problems << QStringLiteral("Не удалось открыть архив '%1' (%2)")
-                              .arg(m_source.Path, probe.errorString());
+            Tell(QStringLiteral("Не удалось открыть архив '%1' (%2)")
+                     .arg(m_source.Path, probe.errorString()),
+                 QStringLiteral("Не удалось открыть архив (%1)").arg(probe.errorString()));
             return false;
         }
         m_archiveSize = probe.size();
@@ -171,9 +186,12 @@ bool Walk::Run() {
         // libarchive trusts the central directory whole: one bad record there would lose every
         // entry, though each still has its own local header.
         QStringList said;
+        FindingList found;
         std::swap(said, m_problems);
+        std::swap(found, *m_findings);
         const Pass again = Read(true, &failure);
         std::swap(said, m_problems);
+        std::swap(found, *m_findings);
         if (again == Pass::NotOpened || again == Pass::FirstHeaderFailed) {
             NotAZip(failure);
             return true;
@@ -182,6 +200,7 @@ bool Walk::Run() {
                            "прочитаны по их собственным заголовкам")
                 .arg(claimed));
         m_problems << said;
+        m_findings->insert(m_findings->end(), found.begin(), found.end());
         return again != Pass::Cancelled;
     }
     if (pass == Pass::FirstHeaderFailed) {
@@ -266,28 +285,25 @@ std::optional<QString> Walk::EntryName(archive_entry* entry) {
 Walk::Step Walk::Entry(archive* a, archive_entry* header) {
     const std::optional<QString> name = EntryName(header);
     if (!name) {
-        Say(QStringLiteral("имя элемента №%1 не удалось прочитать, элемент пропущен%2")
-                .arg(m_entries)
-                .arg(Detail(a)));
-        m_visitor.Refused(QStringLiteral("№%1").arg(m_entries));
+        Refuse(QStringLiteral("№%1").arg(m_entries),
+               QStringLiteral("имя элемента №%1 не удалось прочитать, элемент пропущен%2")
+                   .arg(m_entries)
+                   .arg(Detail(a)));
         return Step::Next;
     }
     m_lastName = *name;
     const mode_t type = archive_entry_filetype(header);
     if (type == AE_IFLNK || archive_entry_symlink(header) || archive_entry_hardlink(header)) {
-        Say(QStringLiteral("элемент '%1' — ссылка, пропущен").arg(*name));
-        m_visitor.Refused(*name);
+        Refuse(*name, QStringLiteral("элемент '%1' — ссылка, пропущен").arg(*name));
         return Step::Next;
     }
     if (type != AE_IFREG && type != AE_IFDIR) {
-        Say(QStringLiteral("элемент '%1' — не файл и не папка, пропущен").arg(*name));
-        m_visitor.Refused(*name);
+        Refuse(*name, QStringLiteral("элемент '%1' — не файл и не папка, пропущен").arg(*name));
         return Step::Next;
     }
     std::optional<QStringList> parts = SafeParts(*name);
     if (!parts) {
-        Say(QStringLiteral("элемент '%1' ведет за пределы папки, пропущен").arg(*name));
-        m_visitor.Refused(*name);
+        Refuse(*name, QStringLiteral("элемент '%1' ведет за пределы папки, пропущен").arg(*name));
         return Step::Next;
     }
     if (parts->isEmpty()) return Step::Next;
@@ -315,9 +331,9 @@ Walk::Step Walk::ReadData(archive* a, const ArchiveEntry& entry) {
         }
         if (n < 0) {
             // The next header tells whether the rest of the archive can still be read.
-            Say(QStringLiteral("элемент '%1' поврежден и пропущен%2").arg(entry.Name, Detail(a)));
+            Refuse(entry.Name,
+                   QStringLiteral("элемент '%1' поврежден и пропущен%2").arg(entry.Name, Detail(a)));
             m_visitor.Done(false);
-            m_visitor.Refused(entry.Name);
             return Step::Next;
         }
         m_read += n;
@@ -351,9 +367,10 @@ class MemoryReader : public ArchiveVisitor {
 public:
     MemoryReader(const ArchiveSource& source, const ArchiveEntryFilter& wanted,
                  const ArchiveEntryTake& take, QStringList& problems,
-                 const std::function<bool()>& keepGoing, QStringList* refused)
+                 const std::function<bool()>& keepGoing, QStringList* refused,
+                 FindingList* findings)
         : m_source(source), m_wanted(wanted), m_take(take), m_problems(problems),
-          m_keepGoing(keepGoing), m_refused(refused) {}
+          m_keepGoing(keepGoing), m_refused(refused), m_findings(findings) {}
 
     bool Wants(const ArchiveEntry& entry) override {
         if (entry.Folder || (m_wanted && !m_wanted(entry))) return false;
@@ -386,8 +403,11 @@ public:
 
 private:
     void TooLarge() {
-        m_problems << TooLargeDocumentText(
-            QStringLiteral("Архив '%1': элемент '%2'").arg(m_source.Path, m_entry.Name));
+        const QString entry = QStringLiteral("элемент '%1'").arg(m_entry.Name);
+        m_problems << TooLargeDocumentText(QStringLiteral("Архив '%1': ").arg(m_source.Path) + entry);
+        if (m_findings)
+            m_findings->push_back(
+                {FindingKind::Skipped, m_entry.Name, {}, {}, entry + u' ' + TooLargeDocumentWhy(), {}});
         Refused(m_entry.Name);
     }
 
@@ -397,6 +417,7 @@ private:
     QStringList& m_problems;
     const std::function<bool()>& m_keepGoing;
     QStringList* m_refused;
+    FindingList* m_findings;
     ArchiveEntry m_entry;
     QByteArray m_bytes;
     bool m_cancelled = false;
@@ -404,14 +425,14 @@ private:
 } // namespace
 
 bool WalkArchive(const ArchiveSource& source, ArchiveVisitor& visitor, QStringList& problems,
-                 const UnzipLimits& limits) {
-    return Walk(source, visitor, problems, limits).Run();
+                 const UnzipLimits& limits, FindingList* findings) {
+    return Walk(source, visitor, problems, limits, findings).Run();
 }
 
 bool ReadArchiveEntries(const ArchiveSource& source, const ArchiveEntryFilter& wanted,
                         const ArchiveEntryTake& take, QStringList& problems,
                         const UnzipLimits& limits, const std::function<bool()>& keepGoing,
-                        QStringList* refused) {
-    MemoryReader reader(source, wanted, take, problems, keepGoing, refused);
-    return WalkArchive(source, reader, problems, limits);
+                        QStringList* refused, FindingList* findings) {
+    MemoryReader reader(source, wanted, take, problems, keepGoing, refused, findings);
+    return WalkArchive(source, reader, problems, limits, findings);
 }

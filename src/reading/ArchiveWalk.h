@@ -1,5 +1,7 @@
 #pragma once
 
+#include "findings/Findings.h"
+
 #include <QByteArray>
 #include <QString>
 #include <QStringList>
@@ -63,9 +65,10 @@ public:
 // that is not valid text is kept with replacement characters. The bounds of limits stop the walk
 // with a problem. A damaged entry loses that entry only. Every problem is one Russian sentence
 // naming the archive (libarchive's own words may follow in parentheses). False when the visitor
-// cancelled.
+// cancelled. findings, when given, receive each problem as a finding of the archive, or, for an
+// entry left out, of that entry.
 bool WalkArchive(const ArchiveSource& source, ArchiveVisitor& visitor, QStringList& problems,
-                 const UnzipLimits& limits = {});
+                 const UnzipLimits& limits = {}, FindingList* findings = nullptr);
 
 using ArchiveEntryFilter = std::function<bool(const ArchiveEntry& entry)>;
 // Takes one entry's bytes; false cancels the walk.
@@ -78,4 +81,4 @@ using ArchiveEntryTake = std::function<bool(const ArchiveEntry& entry, const QBy
 bool ReadArchiveEntries(const ArchiveSource& source, const ArchiveEntryFilter& wanted,
                         const ArchiveEntryTake& take, QStringList& problems,
                         const UnzipLimits& limits = {}, const std::function<bool()>& keepGoing = {},
-                        QStringList* refused = nullptr);
+                        QStringList* refused = nullptr, FindingList* findings = nullptr);

@@ -46,10 +46,23 @@ ColumnMapLoad LoadColumnMap(const QString& path) {
         ColumnMapLoad load;
         load.Problems
             << QStringLiteral("Не удалось прочитать карту колонок '%1': %2").arg(path, error);
+        load.Findings.push_back(SettingsFinding(
+            path, QStringLiteral("Не удалось прочитать карту колонок: %1").arg(error)));
         return load;
     }
     return ParseColumnMap(*text, path);
 }
+
+namespace {
+// A line of TAG.INI that cannot serve as it is: said in a sentence naming the file, and as a
+// finding of it (the line number its field, when there is one).
+void Say(ColumnMapLoad& load, const QString& path, qsizetype line, const QString& why) {
+    const QString field = line > 0 ? QStringLiteral("строка %1").arg(line) : QString();
+    load.Problems << QStringLiteral("Карта колонок '%1'%2: %3")
+                         .arg(path, field.isEmpty() ? QString() : QStringLiteral(", ") + field, why);
+    load.Findings.push_back(SettingsFinding(path, why, field));
+}
+} // namespace
 
 ColumnMapLoad ParseColumnMap(const QString& text, const QString& path) {
     ColumnMapLoad load;
@@ -59,27 +72,22 @@ ColumnMapLoad ParseColumnMap(const QString& text, const QString& path) {
         if (TrimSpaces(line).isEmpty()) continue;
         const qsizetype first = line.indexOf(QLatin1Char('='));
         if (first < 0) {
-            load.Problems << QStringLiteral("Карта колонок '%1', строка %2: нет знака '=', "
-                                            "строка пропущена")
-                                 .arg(path)
-                                 .arg(i + 1);
+            Say(load, path, i + 1, QStringLiteral("нет знака '=', строка пропущена"));
             continue;
         }
         if (load.Columns.size() == size_t(LargestColumnCount)) {
-            load.Problems << QStringLiteral("Карта колонок '%1': колонок больше %2, строки с %3-й "
-                                            "пропущены")
-                                 .arg(path)
-                                 .arg(LargestColumnCount)
-                                 .arg(i + 1);
+            Say(load, path, 0,
+                QStringLiteral("колонок больше %1, строки с %2-й пропущены")
+                    .arg(LargestColumnCount)
+                    .arg(i + 1));
             break;
         }
         // Lines end in CR LF; a file saved with LF or CR alone reads as one long line, so its
         // columns would silently run together.
         if (line.contains(QLatin1Char('\n')) || line.contains(QLatin1Char('\r')))
-            load.Problems << QStringLiteral("Карта колонок '%1', строка %2: строки слились, "
-                                            "файл сохранен с другими концами строк (нужны CR LF)")
-                                 .arg(path)
-                                 .arg(i + 1);
+            Say(load, path, i + 1,
+                QStringLiteral("строки слились, файл сохранен с другими концами строк (нужны "
+                               "CR LF)"));
         const qsizetype second = line.indexOf(QLatin1Char('='), first + 1);
         ColumnDef column;
         column.Caption = TrimSpaces(line.left(first));

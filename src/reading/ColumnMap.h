@@ -1,5 +1,7 @@
 #pragma once
 
+#include "findings/Findings.h"
+
 #include <QString>
 #include <QStringList>
 
@@ -28,6 +30,7 @@ constexpr int LargestColumnCount = 1000;
 struct ColumnMapLoad {
     ColumnMap Columns;
     QStringList Problems; // a missing file, lines skipped: each said in words a user understands
+    FindingList Findings; // the same, one settings finding each
 };
 
 // The whole file as Windows-1251 text; nothing when it cannot be opened or read (error says why).

@@ -14,23 +14,35 @@
 #endif
 
 namespace {
-void Say(QString* problem, const QString& text) {
+// What is said of a file that gives no bytes: the sentence naming it, and its finding.
+void Say(const QString& path, QString* problem, FindingList* findings, const QString& text,
+         FindingKind kind, const QString& why) {
     if (problem) *problem = text;
+    if (findings) findings->push_back(FileFinding(kind, path, why));
 }
 
-QString Unreadable(const QString& path, const QString& why) {
-    return QStringLiteral("Не удалось прочитать '%1' (%2)").arg(path, why);
+void SayUnreadable(const QString& path, const QString& error, QString* problem,
+                   FindingList* findings) {
+    Say(path, problem, findings, QStringLiteral("Не удалось прочитать '%1' (%2)").arg(path, error),
+        FindingKind::Unread, QStringLiteral("Не удалось прочитать (%1)").arg(error));
 }
 } // namespace
 
-QString TooLargeDocumentText(const QString& what) {
-    return QStringLiteral("%1 слишком велик для платежного документа (больше %2 МБ), пропущен")
-        .arg(what)
+QString TooLargeDocumentWhy() {
+    return QStringLiteral("слишком велик для платежного документа (больше %1 МБ), пропущен")
         .arg(LargestDocumentBytes >> 20);
 }
 
+QString TooLargeDocumentText(const QString& what) {
+    return what + u' ' + TooLargeDocumentWhy();
+}
+
+QString NotRegularFileWhy() {
+    return QStringLiteral("не обычный файл (канал, устройство или сокет), пропущен");
+}
+
 QString NotRegularFileText(const QString& path) {
-    return QStringLiteral("'%1' не обычный файл (канал, устройство или сокет), пропущен").arg(path);
+    return u'\'' + path + QStringLiteral("' ") + NotRegularFileWhy();
 }
 
 namespace {
@@ -38,19 +50,21 @@ namespace {
 // bound is kept by what arrives. read returns the bytes read, 0 at the end, -1 on an error.
 std::optional<QByteArray> ReadBounded(const QString& path, qint64 claimed,
                                       const std::function<qint64(char*, qint64)>& read,
-                                      const std::function<QString()>& why, QString* problem) {
+                                      const std::function<QString()>& why, QString* problem,
+                                      FindingList* findings) {
     QByteArray bytes;
     bytes.reserve(qsizetype(qBound<qint64>(0, claimed, LargestDocumentBytes)));
     char chunk[64 * 1024];
     for (;;) {
         const qint64 n = read(chunk, sizeof chunk);
         if (n < 0) {
-            Say(problem, Unreadable(path, why()));
+            SayUnreadable(path, why(), problem, findings);
             return std::nullopt;
         }
         if (n == 0) break;
         if (bytes.size() + n > LargestDocumentBytes) {
-            Say(problem, TooLargeDocumentText(QStringLiteral("Файл '%1'").arg(path)));
+            Say(path, problem, findings, TooLargeDocumentText(QStringLiteral("Файл '%1'").arg(path)),
+                FindingKind::Skipped, TooLargeDocumentWhy());
             return std::nullopt;
         }
         bytes.append(chunk, n);
@@ -65,7 +79,8 @@ QString ErrnoText() {
 #endif
 } // namespace
 
-std::optional<QByteArray> ReadDocumentBytes(const QString& path, QString* problem) {
+std::optional<QByteArray> ReadDocumentBytes(const QString& path, QString* problem,
+                                            FindingList* findings) {
 #ifdef Q_OS_UNIX
     // Plain system calls: a year of documents is a hundred thousand files, and each call more
     // per file shows. O_NONBLOCK: opening a pipe must not wait for a writer. The kind is asked
@@ -73,13 +88,14 @@ std::optional<QByteArray> ReadDocumentBytes(const QString& path, QString* proble
     // reading.
     const int fd = ::open(QFile::encodeName(path).constData(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
     if (fd < 0) {
-        Say(problem, Unreadable(path, ErrnoText()));
+        SayUnreadable(path, ErrnoText(), problem, findings);
         return std::nullopt;
     }
     struct stat st {};
     if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
         ::close(fd);
-        Say(problem, NotRegularFileText(path));
+        Say(path, problem, findings, NotRegularFileText(path), FindingKind::Skipped,
+            NotRegularFileWhy());
         return std::nullopt;
     }
     std::optional<QByteArray> bytes = ReadBounded(
@@ -91,17 +107,17 @@ std::optional<QByteArray> ReadDocumentBytes(const QString& path, QString* proble
             while (n < 0 && errno == EINTR);
             return qint64(n);
         },
-        ErrnoText, problem);
+        ErrnoText, problem, findings);
     ::close(fd);
     return bytes;
 #else
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly)) {
-        Say(problem, Unreadable(path, file.errorString()));
+        SayUnreadable(path, file.errorString(), problem, findings);
         return std::nullopt;
     }
     return ReadBounded(
         path, file.size(), [&](char* into, qint64 most) { return file.read(into, most); },
-        [&] { return file.errorString(); }, problem);
+        [&] { return file.errorString(); }, problem, findings);
 #endif
 }

@@ -39,6 +39,13 @@ void AddProblem(QString* problem, const QString& line) {
     *problem += line;
 }
 
+// A file left out: "Файл '…' пропущен: why" among the lines, a "пропущен" finding.
+void SaySkipped(const QString& path, const QString& why, QString* problem,
+                FindingList* findings) {
+    AddProblem(problem, QStringLiteral("Файл '%1' пропущен: %2").arg(path, why));
+    if (findings) findings->push_back(FileFinding(FindingKind::Skipped, path, why));
+}
+
 // "элементы <Summa>, <Amount> пусты или их нет", for a document left without an amount.
 QString WhereLooked(const QStringList& names, const QString& caption) {
     if (names.isEmpty())
@@ -197,7 +204,8 @@ bool DocumentReader::TakeKnown(QStringView found, DocumentCell& cell) const {
 }
 
 std::optional<DocumentRow> DocumentReader::ReadText(const QString& path, const QString& text,
-                                                    QString* problem) const {
+                                                    QString* problem,
+                                                    FindingList* findings) const {
     DocumentRow row;
     row.SourcePath = path;
     row.Checked = true;
@@ -228,13 +236,15 @@ std::optional<DocumentRow> DocumentReader::ReadText(const QString& path, const Q
         if (column.IsAmount) {
             if (value.isEmpty()) {
                 // A document without an amount is not listed, but never without a word.
-                AddProblem(problem,
-                           QStringLiteral("Файл '%1' пропущен: в нем нет суммы (%2)")
-                               .arg(path, WhereLooked(column.ElementNames, column.Caption)));
+                SaySkipped(path,
+                           QStringLiteral("в нем нет суммы (%1)")
+                               .arg(WhereLooked(column.ElementNames, column.Caption)),
+                           problem, findings);
                 return std::nullopt;
             }
             // The statement takes the amount as written; when it is no number, the list's
-            // figure is not what 1C will get, and the user must know.
+            // figure is not what 1C will get, and the user must know. The checks make its
+            // finding, naming the value.
             const bool number = ReadDocumentNumber(value).has_value();
             if (m_use == RowUse::List || !number)
                 cell.DisplayText = AmountDisplayText(value, m_coder.Locale());
@@ -258,26 +268,29 @@ std::optional<DocumentRow> DocumentReader::ReadText(const QString& path, const Q
         row.Cells.push_back(std::move(cell));
     }
     if (row.Cells.empty()) { // no columns: nothing to make a row of
-        AddProblem(problem,
-                   QStringLiteral("Файл '%1' пропущен: в TAG.INI нет ни одной колонки").arg(path));
+        SaySkipped(path, QStringLiteral("в TAG.INI нет ни одной колонки"), problem, findings);
         return std::nullopt;
     }
     return row;
 }
 
 std::optional<DocumentRow> DocumentReader::ReadBytes(const QString& path, const QByteArray& bytes,
-                                                     QString* problem) const {
+                                                     QString* problem,
+                                                     FindingList* findings) const {
     QString encoding;
     const QString text = DecodeDocument(bytes, &encoding);
-    if (!encoding.isEmpty())
+    if (!encoding.isEmpty()) {
         AddProblem(problem, QStringLiteral("Файл '%1': %2").arg(path, encoding));
-    return ReadText(path, text, problem);
+        if (findings) findings->push_back(FileFinding(FindingKind::Unread, path, encoding));
+    }
+    return ReadText(path, text, problem, findings);
 }
 
-std::optional<DocumentRow> DocumentReader::ReadFile(const QString& path, QString* problem) const {
-    const std::optional<QByteArray> bytes = ReadDocumentBytes(path, problem);
+std::optional<DocumentRow> DocumentReader::ReadFile(const QString& path, QString* problem,
+                                                    FindingList* findings) const {
+    const std::optional<QByteArray> bytes = ReadDocumentBytes(path, problem, findings);
     if (!bytes) return std::nullopt;
-    return ReadBytes(path, *bytes, problem);
+    return ReadBytes(path, *bytes, problem, findings);
 }
 
 std::optional<DocumentRow> ReadDocumentFile(const QString& path, const ColumnMap& columns,

@@ -44,13 +44,18 @@ public:
     // The row of one file, or none: no amount, or the file could not be read. problem receives
     // one line per thing worth saying about the file (why it was left out, an amount that is no
     // number, an encoding that had to be guessed), each naming the file; a row may come with one.
-    std::optional<DocumentRow> ReadFile(const QString& path, QString* problem = nullptr) const;
+    // findings receive the same, each once, as findings naming the file by its name (a row's
+    // SourcePath is for the caller to set).
+    std::optional<DocumentRow> ReadFile(const QString& path, QString* problem = nullptr,
+                                        FindingList* findings = nullptr) const;
     // The row of a document's bytes, decoded by DecodeDocument; problem as for ReadFile.
     std::optional<DocumentRow> ReadBytes(const QString& path, const QByteArray& bytes,
-                                         QString* problem = nullptr) const;
+                                         QString* problem = nullptr,
+                                         FindingList* findings = nullptr) const;
     // The row of an already decoded document text; problem as for ReadFile.
     std::optional<DocumentRow> ReadText(const QString& path, const QString& text,
-                                        QString* problem = nullptr) const;
+                                        QString* problem = nullptr,
+                                        FindingList* findings = nullptr) const;
 
 private:
     struct PreparedColumn {

@@ -150,9 +150,13 @@ bool Stopped(ReadingCancel cancel) {
 // A file's row, or its name among those left out; whatever was said about it, line by line.
 // Nothing of a file that a cancel cut short.
 void Take(const QString& path, std::optional<DocumentRow> row, const QString& problem,
-          ReadingOutcome* outcome, ReadingCancel cancel) {
+          FindingList findings, ReadingOutcome* outcome, ReadingCancel cancel) {
     if (!row && Stopped(cancel)) return;
-    AddFileFindings(outcome->Findings, path, row.has_value(), problem);
+    if (!row && findings.empty()) findings.push_back(FileFinding(FindingKind::Skipped, path, {}));
+    for (Finding& finding : findings) {
+        if (row) finding.SourcePath = path;
+        outcome->Findings.push_back(std::move(finding));
+    }
     if (row)
         outcome->Rows.push_back(std::move(*row));
     else
@@ -171,6 +175,7 @@ struct Job {
     bool Read = false;
     std::optional<DocumentRow> Row;
     QString Problem;
+    FindingList Findings;
 };
 
 // Below this many documents the threads would cost more than they save; reading them one by one
@@ -297,7 +302,9 @@ public:
         outcome->Rows.reserve(outcome->Rows.size() + m_jobs.size());
         for (size_t i = 0; i < m_jobs.size(); ++i) {
             Job& job = m_jobs[order.empty() ? i : order[i]];
-            if (job.Read) Take(job.Path, std::move(job.Row), job.Problem, outcome, m_cancel);
+            if (job.Read)
+                Take(job.Path, std::move(job.Row), job.Problem, std::move(job.Findings), outcome,
+                     m_cancel);
         }
     }
 
@@ -330,19 +337,19 @@ private:
             if (job.FromBytes)
                 bytes = std::exchange(job.Bytes, {});
             else
-                bytes = ReadDocumentBytes(job.Path, &job.Problem);
+                bytes = ReadDocumentBytes(job.Path, &job.Problem, &job.Findings);
             if (bytes) {
                 // A large document's text is many times its bytes while it is read: one at a time.
                 std::unique_lock large(m_large, std::defer_lock);
                 if (bytes->size() > LargeDocumentBytes) large.lock();
-                job.Row = reader.ReadBytes(job.Path, *bytes, &job.Problem);
+                job.Row = reader.ReadBytes(job.Path, *bytes, &job.Problem, &job.Findings);
             }
         } catch (const std::bad_alloc&) {
             // The program never ends on an allocation: the document is named, reading stops.
             job.Row.reset();
-            job.Problem =
-                QStringLiteral("Файл '%1' пропущен: не хватило памяти; чтение остановлено")
-                    .arg(job.Path);
+            const QString why = QStringLiteral("не хватило памяти; чтение остановлено");
+            job.Problem = QStringLiteral("Файл '%1' пропущен: %2").arg(job.Path, why);
+            job.Findings = {FileFinding(FindingKind::Skipped, job.Path, why)};
             m_outOfMemory = true;
             m_full = true;
         }
@@ -415,11 +422,11 @@ private:
 // Said once when the long text of the rows filled its budget and reading stopped.
 void SayFull(const ReadingPool& pool, const QString& source, ReadingOutcome* outcome) {
     if (!pool.Full() || pool.OutOfMemory()) return;
-    outcome->Problems << QStringLiteral("Документы в '%1' содержат больше %2 МБ длинных "
-                                        "значений; чтение остановлено, прочитанное оставлено")
-                             .arg(source)
-                             .arg(QString::number(double(pool.KeptBudget()) / (1 << 20)));
-    AddSourceFinding(outcome->Findings, FindingKind::Unread, source, outcome->Problems.back());
+    const QString why = QStringLiteral("содержат больше %1 МБ длинных значений; чтение "
+                                       "остановлено, прочитанное оставлено")
+                            .arg(QString::number(double(pool.KeptBudget()) / (1 << 20)));
+    outcome->Problems << QStringLiteral("Документы в '%1' %2").arg(source, why);
+    outcome->Findings.push_back(FileFinding(FindingKind::Unread, source, why));
 }
 
 bool ReadFolderWith(const QString& folder, const ColumnMap& columns, const TextCoder& coder,
@@ -440,6 +447,7 @@ bool ReadFolderWith(const QString& folder, const ColumnMap& columns, const TextC
 struct ArchiveLevel {
     bool Walked = false;
     QStringList Problems;
+    FindingList Findings;
     QStringList Refused;
     QStringList Deeper;                // *.xml entries below the level, left out
     bool TopLevelFile = false;         // a file lies at the top
@@ -481,12 +489,13 @@ ArchiveLevel WalkArchiveLevel(const QString& archive, const QString& root, Readi
                 names << name;
                 return pool.Add(path, bytes) && keepGoing();
             },
-            level.Problems, limits, keepGoing, &level.Refused);
+            level.Problems, limits, keepGoing, &level.Refused, &level.Findings);
     } catch (const std::bad_alloc&) {
         // Never an end on an allocation: what was read stays.
-        level.Problems << QStringLiteral("Архив '%1': не хватило памяти; чтение остановлено, "
-                                         "прочитанное оставлено")
-                              .arg(archive);
+        const QString why = QStringLiteral("не хватило памяти; чтение остановлено, прочитанное "
+                                           "оставлено");
+        level.Problems << QStringLiteral("Архив '%1': %2").arg(archive, why);
+        level.Findings.push_back(FileFinding(FindingKind::Archive, archive, why));
         level.Walked = true;
     }
     return level;
@@ -500,7 +509,6 @@ bool ReadZipWith(const QString& archive, const ColumnMap& columns, const TextCod
     // as a folder's do.
     ReadingPool pool(columns, coder, cancel, use, true, limits.MaxKeptTextBytes);
     QStringList names;
-    const qsizetype said = outcome->Problems.size();
     const auto keepGoing = [&] { return !Stopped(cancel) && (!progress || progress(0, 0)); };
     ArchiveLevel level = WalkArchiveLevel(archive, {}, pool, names, limits, keepGoing);
     // "Compress this folder" puts everything under one folder: that folder is the top level.
@@ -508,20 +516,23 @@ bool ReadZipWith(const QString& archive, const ColumnMap& columns, const TextCod
         !level.ManyFolders && !level.Deeper.isEmpty()) {
         const QString root = *level.OnlyFolder;
         level = WalkArchiveLevel(archive, root, pool, names, limits, keepGoing);
-        outcome->Problems << QStringLiteral("Архив '%1': в корне архива документов нет, прочитаны "
-                                            "документы его единственной папки '%2'")
-                                 .arg(archive, root);
+        const QString why = QStringLiteral("в корне архива документов нет, прочитаны документы "
+                                           "его единственной папки '%1'")
+                                .arg(root);
+        outcome->Problems << QStringLiteral("Архив '%1': %2").arg(archive, why);
+        outcome->Findings.push_back(FileFinding(FindingKind::Archive, archive, why));
     }
     outcome->Problems << level.Problems;
+    outcome->Findings.insert(outcome->Findings.end(), level.Findings.begin(),
+                             level.Findings.end());
     for (const QString& name : std::as_const(level.Refused))
         outcome->Skipped << archive + u'/' + name;
     for (const QString& name : std::as_const(level.Deeper)) {
-        outcome->Problems << QStringLiteral("Архив '%1': элемент '%2' в подпапке архива, пропущен")
-                                 .arg(archive, name);
+        const QString why = QStringLiteral("элемент '%1' в подпапке архива, пропущен").arg(name);
+        outcome->Problems << QStringLiteral("Архив '%1': %2").arg(archive, why);
+        outcome->Findings.push_back({FindingKind::Skipped, name, {}, {}, why, {}});
         outcome->Skipped << archive + u'/' + name;
     }
-    AddArchiveFindings(outcome->Findings, archive, outcome->Problems.mid(said),
-                       level.Refused + level.Deeper);
 
     // A cancel keeps the documents read by then, as for a folder.
     const bool finished = (level.Walked || pool.Full()) && pool.Finish(progress);
@@ -556,9 +567,10 @@ bool ReadSource(const QString& path, const ColumnMap& columns, const TextCoder& 
     switch (DetectSourceKind(path, coder)) {
     case SourceKind::Xml: {
         QString problem;
+        FindingList findings;
         std::optional<DocumentRow> row =
-            DocumentReader(columns, coder, cancel, use).ReadFile(path, &problem);
-        Take(path, std::move(row), problem, outcome, cancel);
+            DocumentReader(columns, coder, cancel, use).ReadFile(path, &problem, &findings);
+        Take(path, std::move(row), problem, std::move(findings), outcome, cancel);
         return !Stopped(cancel) && (!progress || progress(1, 1));
     }
     case SourceKind::Zip:
@@ -583,7 +595,10 @@ ReadingOutcome RunReading(const QString& path, const ColumnMap& columns, const T
         outcome.Problems << QStringLiteral("Не хватило памяти, чтобы прочитать '%1'; чтение "
                                            "остановлено, прочитанное оставлено")
                                 .arg(path);
-        AddSourceFinding(outcome.Findings, FindingKind::Unread, path, outcome.Problems.back());
+        outcome.Findings.push_back(FileFinding(
+            FindingKind::Unread, path,
+            QStringLiteral("Не хватило памяти, чтобы прочитать; чтение остановлено, прочитанное "
+                           "оставлено")));
     }
     outcome.Cancelled = !finished;
 

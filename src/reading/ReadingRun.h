@@ -1,6 +1,6 @@
 #pragma once
 
-#include "checks/Findings.h"
+#include "findings/Findings.h"
 #include "reading/ArchiveWalk.h"
 #include "reading/DocumentTable.h"
 

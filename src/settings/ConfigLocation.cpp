@@ -79,11 +79,16 @@ ConfigLocation ResolveConfigDir(const QString& appDir, const QString& userDir) {
 
     const QString defaults = InstalledDefaultsDir(appDir);
     if (defaults.isEmpty()) {
-        location.Problems << QStringLiteral("Нет настроек по умолчанию ни в '%1', ни рядом с "
-                                            "программой: папка настроек '%2' не создана")
-                                 .arg(QDir::toNativeSeparators(QDir(appDir).filePath(
-                                          QStringLiteral("../share/vypiska/CONFIG"))),
-                                      QDir::toNativeSeparators(userDir));
+        // The sentence names the folder; the finding names it in its own column.
+        const auto none = [&](const QString& folder) {
+            return QStringLiteral("Нет настроек по умолчанию ни в '%1', ни рядом с программой: "
+                                  "папка настроек%2 не создана")
+                .arg(QDir::toNativeSeparators(
+                         QDir(appDir).filePath(QStringLiteral("../share/vypiska/CONFIG"))),
+                     folder);
+        };
+        location.Problems << none(QStringLiteral(" '") + QDir::toNativeSeparators(userDir) + u'\'');
+        location.Findings.push_back(SettingsFinding(userDir, none({})));
         return location;
     }
     const QString failure = CreateFromDefaults(userDir, defaults);
@@ -91,9 +96,12 @@ ConfigLocation ResolveConfigDir(const QString& appDir, const QString& userDir) {
     // Reading still works from the defaults; what the user changes cannot be kept.
     location.Where = ConfigLocation::Kind::Defaults;
     location.Dir = WithSlash(defaults);
-    location.Problems << QStringLiteral("Не удалось создать папку настроек '%1' (%2): настройки "
-                                        "читаются из '%3', изменения не сохранятся")
-                             .arg(QDir::toNativeSeparators(userDir), failure,
-                                  QDir::toNativeSeparators(defaults));
+    const auto notMade = [&](const QString& folder) {
+        return QStringLiteral("Не удалось создать папку настроек%1 (%2): настройки читаются из "
+                              "'%3', изменения не сохранятся")
+            .arg(folder, failure, QDir::toNativeSeparators(defaults));
+    };
+    location.Problems << notMade(QStringLiteral(" '") + QDir::toNativeSeparators(userDir) + u'\'');
+    location.Findings.push_back(SettingsFinding(userDir, notMade({})));
     return location;
 }

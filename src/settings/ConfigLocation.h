@@ -1,5 +1,7 @@
 #pragma once
 
+#include "findings/Findings.h"
+
 #include <QString>
 #include <QStringList>
 
@@ -13,6 +15,7 @@ struct ConfigLocation {
     QString Dir; // with a trailing '/'
     Kind Where = Kind::Portable;
     QStringList Problems; // why the user's folder could not be made, in Russian
+    FindingList Findings; // the same, as settings findings of the user's folder
 };
 
 // The user's folder: "Vypiska/CONFIG" in the platform's configuration location

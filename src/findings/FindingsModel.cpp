@@ -1,4 +1,4 @@
-#include "checks/FindingsModel.h"
+#include "findings/FindingsModel.h"
 
 int FindingsModel::rowCount(const QModelIndex& parent) const {
     return parent.isValid() ? 0 : int(m_findings.size());

@@ -1,14 +1,10 @@
 #pragma once
 
-#include "checks/DocumentChecks.h"
-#include "reading/DocumentTable.h"
-
+#include <QByteArray>
 #include <QString>
 #include <QStringList>
 
 #include <vector>
-
-class TextCoder;
 
 // What a finding is about. The window filters by it and the command line prints it first.
 enum class FindingKind {
@@ -43,34 +39,19 @@ using FindingList = std::vector<Finding>;
 // empty parts are left out. The command line's stderr prints these after a reading.
 QString FindingLine(const Finding& finding);
 
-// What the reading said of one file (problem, one thing a line, each naming the file); row says
-// whether the file gave a row. A missing or non-numeric amount is left to the checks, which name
-// the value.
-void AddFileFindings(FindingList& out, const QString& path, bool row, const QString& problem);
+// The name a finding gives a file: "a.xml" of "/in/a.xml", "b.xml" of an archive's "a.zip/b.xml".
+QString DocumentName(const QString& sourcePath);
 
-// What an archive walk said (lines naming the archive) and the entries it refused, by name. A
-// refused entry's own line becomes its "пропущен" finding.
-void AddArchiveFindings(FindingList& out, const QString& archive, const QStringList& problems,
-                        const QStringList& refused);
+// A finding about the file or archive at path, named as DocumentName names it.
+Finding FileFinding(FindingKind kind, const QString& path, const QString& why);
 
-// A line said of a whole source (a folder, an archive, a file) rather than of one document in it.
-void AddSourceFinding(FindingList& out, FindingKind kind, const QString& source,
-                      const QString& line);
+// A settings finding about the file at path (a folder is named whole); field a line number.
+Finding SettingsFinding(const QString& path, const QString& why, const QString& field = {});
 
-// Settings problems (TAG.INI lines, a template, the settings folder) about the file at path.
-void AddSettingsFindings(FindingList& out, const QString& path, const QStringList& problems);
-
-// The settings folder's findings: the TAG.INI problems its loading gave, then every template
-// that cannot make a statement (or that there is none).
-FindingList ConfigFindings(const QString& configDir, const QStringList& columnMapProblems,
-                           const TextCoder& coder);
-
-// "счет организации" when the organisation's account (ACC of CONFIG.INI) is missing or wrong.
-void AddAccountFinding(FindingList& out, const QString& account);
-
-// The checks' findings in table order: failing cells, then each document of a duplicate group
-// with the others named.
-FindingList CheckFindings(const DocumentTable& table, const DocumentChecks& checks);
+// The problems list in the order the window, the command line and the workbook give it: the
+// settings, the organisation's own account, what the reading said, what the checks found.
+FindingList ProblemsList(FindingList settings, const FindingList& account,
+                         const FindingList& reading, const FindingList& checks);
 
 // The findings as text for the clipboard: a caption line and one line per finding, TAB between
 // fields, LF line ends.

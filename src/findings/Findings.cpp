@@ -1,0 +1,153 @@
+#include "findings/Findings.h"
+
+#include <QFileInfo>
+#include <QRegularExpression>
+
+namespace {
+
+QString Quoted(const QString& text) {
+    return u'\'' + text + u'\'';
+}
+
+// A CSV field for a Russian spreadsheet: quoted when it holds the separator, a quote or a line
+// end; a leading '=', '+', '-' or '@' would be taken for a formula, so such a field is quoted
+// with a leading apostrophe inside.
+QString CsvField(const QString& text) {
+    static const QRegularExpression needsQuotes(QStringLiteral("[;\"\r\n]"));
+    const bool formula = !text.isEmpty() && QStringLiteral("=+-@").contains(text.front());
+    if (!formula && !text.contains(needsQuotes)) return text;
+    QString inner = text;
+    inner.replace(u'"', QStringLiteral("\"\""));
+    return u'"' + (formula ? u'\'' + inner : inner) + u'"';
+}
+
+QString TabField(QString text) {
+    // One finding a line, five fields a line, whatever the value holds.
+    text.replace(u'\t', u' ').replace(u'\r', u' ').replace(u'\n', u' ');
+    return text;
+}
+
+} // namespace
+
+namespace {
+
+// Every kind with its word, in the order of the enum.
+const std::vector<std::pair<FindingKind, QString>>& KindTexts() {
+    static const std::vector<std::pair<FindingKind, QString>> texts{
+        {FindingKind::Skipped, QStringLiteral("пропущен")},
+        {FindingKind::Unread, QStringLiteral("не прочитан")},
+        {FindingKind::Archive, QStringLiteral("архив")},
+        {FindingKind::Requisite, QStringLiteral("реквизит")},
+        {FindingKind::Duplicate, QStringLiteral("повтор")},
+        {FindingKind::Amount, QStringLiteral("сумма")},
+        {FindingKind::NotOrganisation, QStringLiteral("чужой документ")},
+        {FindingKind::OrganisationAccount, QStringLiteral("счет организации")},
+        {FindingKind::Settings, QStringLiteral("настройки")}};
+    return texts;
+}
+
+} // namespace
+
+QString FindingKindText(FindingKind kind) {
+    for (const auto& [each, text] : KindTexts())
+        if (each == kind) return text;
+    return {};
+}
+
+const std::vector<FindingKind>& AllFindingKinds() {
+    static const std::vector<FindingKind> kinds = [] {
+        std::vector<FindingKind> all;
+        for (const auto& entry : KindTexts())
+            all.push_back(entry.first);
+        return all;
+    }();
+    return kinds;
+}
+
+QString FindingLine(const Finding& finding) {
+    QStringList parts{FindingKindText(finding.Kind)};
+    if (!finding.File.isEmpty()) parts << Quoted(finding.File);
+    QString what = finding.Field;
+    if (!finding.Value.isEmpty())
+        what += (what.isEmpty() ? QString() : QStringLiteral(" ")) + Quoted(finding.Value);
+    if (!what.isEmpty()) parts << what;
+    if (!finding.Why.isEmpty()) parts << finding.Why;
+    return parts.join(QStringLiteral(": "));
+}
+
+QString DocumentName(const QString& sourcePath) {
+    const QString name = QFileInfo(sourcePath).fileName();
+    return name.isEmpty() ? sourcePath : name;
+}
+
+Finding FileFinding(FindingKind kind, const QString& path, const QString& why) {
+    return {kind, DocumentName(path), {}, {}, why, {}};
+}
+
+Finding SettingsFinding(const QString& path, const QString& why, const QString& field) {
+    const QString name = QFileInfo(path).isDir() ? path : DocumentName(path);
+    return {FindingKind::Settings, name, field, {}, why, {}};
+}
+
+FindingList ProblemsList(FindingList settings, const FindingList& account,
+                         const FindingList& reading, const FindingList& checks) {
+    FindingList all = std::move(settings);
+    all.reserve(all.size() + account.size() + reading.size() + checks.size());
+    for (const FindingList* part : {&account, &reading, &checks})
+        all.insert(all.end(), part->begin(), part->end());
+    return all;
+}
+
+const QStringList& FindingCaptions() {
+    static const QStringList captions{QStringLiteral("Вид"), QStringLiteral("Файл"),
+                                      QStringLiteral("Реквизит"), QStringLiteral("Значение"),
+                                      QStringLiteral("Почему")};
+    return captions;
+}
+
+QString FindingField(const Finding& finding, int column) {
+    switch (column) {
+    case 0:
+        return FindingKindText(finding.Kind);
+    case 1:
+        return finding.File;
+    case 2:
+        return finding.Field;
+    case 3:
+        return finding.Value;
+    case 4:
+        return finding.Why;
+    default:
+        return {};
+    }
+}
+
+QString FindingsText(const FindingList& findings) {
+    const int columns = int(FindingCaptions().size());
+    QString text = FindingCaptions().join(u'\t') + u'\n';
+    for (const Finding& finding : findings) {
+        for (int c = 0; c < columns; ++c)
+            text += (c ? QStringLiteral("\t") : QString()) + TabField(FindingField(finding, c));
+        text += u'\n';
+    }
+    return text;
+}
+
+QByteArray FindingsCsv(const FindingList& findings) {
+    const int columns = int(FindingCaptions().size());
+    QString text = FindingCaptions().join(u';') + QStringLiteral("\r\n");
+    for (const Finding& finding : findings) {
+        for (int c = 0; c < columns; ++c)
+            text += (c ? QStringLiteral(";") : QString()) + CsvField(FindingField(finding, c));
+        text += QStringLiteral("\r\n");
+    }
+    return QByteArray("\xEF\xBB\xBF") + text.toUtf8();
+}
+
+QString ShortTip(const QStringList& lines, qsizetype most) {
+    if (lines.size() <= most) return lines.join(u'\n');
+    const qsizetype shown = std::max<qsizetype>(1, most - 1);
+    return (lines.mid(0, shown) +
+            QStringList{QStringLiteral("ещё %1 — в списке замечаний").arg(lines.size() - shown)})
+        .join(u'\n');
+}
