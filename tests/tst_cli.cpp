@@ -50,6 +50,10 @@ private slots:
         row("unknown command", "cli", "lsit DOCS", 2, "^$",
             e + "unknown command 'lsit'\nUsage: .*");
         row("unknown option", "cli", "list --foo DOCS", 2, "^$", e + "unknown option '--foo'\n$");
+        row("options before the command", "cli", "--locale ru_RU list DOCS", 1, ".*",
+            u"^Не найдено совместимых документов в .*"_s);
+        row("an unknown option before the command", "cli", "--foo list DOCS", 2, "^$",
+            e + "unknown option '--foo'\n$");
         row("unknown short option", "cli", "list -x DOCS", 2, "^$", e + "unknown option '-x'\n$");
         row("the other command's option", "cli", "list -o out DOCS", 2, "^$",
             e + "unknown option '-o'\n$");

@@ -54,6 +54,15 @@ qint64 DocumentFilterModel::ShownChecked() const {
     return checked;
 }
 
+QVariant DocumentFilterModel::data(const QModelIndex& index, int role) const {
+    QVariant value = QSortFilterProxyModel::data(index, role);
+    // Rows at odd places among those shown (the first, the third, ...) are tinted, whatever the
+    // filter leaves out; a cell's problem colour stays.
+    if (role == Qt::BackgroundRole && !value.isValid() && index.row() % 2 == 0)
+        return DocumentListModel::RowStripeColor;
+    return value;
+}
+
 bool DocumentFilterModel::filterAcceptsRow(int sourceRow, const QModelIndex& sourceParent) const {
     if (sourceParent.isValid() || sourceRow < 0) return false;
     if (!m_filter.IsActive()) return true;

@@ -24,6 +24,8 @@ public:
     std::vector<int> ShownRows() const;
     // Of the rows shown, how many are checked.
     qint64 ShownChecked() const;
+    // The row stripes, by the rows shown.
+    QVariant data(const QModelIndex& index, int role) const override;
 
 signals:
     // The search or the quick filter changed and the rows shown follow it.

@@ -32,10 +32,6 @@ QVariant DocumentListModel::data(const QModelIndex& index, int role) const {
     case Qt::CheckStateRole:
         if (index.column() == 0) return row.Checked ? Qt::Checked : Qt::Unchecked;
         return {};
-    case Qt::BackgroundRole:
-        // Rows at odd positions counted from 1 (the first, the third, ...) are tinted.
-        if (index.row() % 2 == 0) return RowStripeColor;
-        return {};
     case Qt::TextAlignmentRole:
         if (m_table.Columns[std::size_t(index.column())].IsAmount()) {
             return int(Qt::AlignRight | Qt::AlignVCenter);

@@ -300,6 +300,25 @@ void CliError(const QString& text) {
     PrintLine(stderr, Program + QStringLiteral(": ") + text);
 }
 
+qsizetype CliCommandIndex(const QStringList& args) {
+    for (qsizetype i = 0; i < args.size(); ++i) {
+        const QString& word = args.at(i);
+        if (word == QLatin1String("--")) return i + 1 < args.size() ? i + 1 : -1;
+        if (word.size() < 2 || word.front() != u'-') return i;
+        // "--name VALUE" and "-n VALUE" take the next word along; "--name=VALUE" does not.
+        const bool isLong = word.startsWith(QLatin1String("--"));
+        if (isLong && word.contains(u'=')) continue;
+        const QString name = isLong ? word.mid(2) : word.right(1);
+        for (const CliOptionSpec& spec : CliOptionTable())
+            if (spec.Names.contains(name) && !spec.ValueName.isEmpty() &&
+                (isLong || word.size() == 2)) {
+                ++i;
+                break;
+            }
+    }
+    return -1;
+}
+
 std::optional<int> ParseCliOptions(const QString& command, const QStringList& args,
                                    CliOptions* options) {
     QCommandLineParser parser;

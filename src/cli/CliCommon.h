@@ -24,6 +24,10 @@ struct CliOptionSpec {
 };
 const std::vector<CliOptionSpec>& CliOptionTable();
 
+// Where the command stands among the arguments: options, with their values, may come before it
+// as well as after ("--config DIR list SOURCE"). -1 when no word but options is given.
+qsizetype CliCommandIndex(const QStringList& args);
+
 // What every vypiska-cli command takes: --config DIR, --locale NAME and one SOURCE, plus the
 // options of the command itself, kept in Values by their long name with its dashes ("--output";
 // a flag is there with an empty value).

@@ -7,7 +7,6 @@
 #include <QGuiApplication>
 
 #include <cstdio>
-#include <cstring>
 #include <memory>
 
 namespace {
@@ -30,7 +29,11 @@ int main(int argc, char** argv) {
     // platform, chosen before it starts so that a machine without a display works. The other
     // commands keep the lighter core application.
     std::unique_ptr<QCoreApplication> app;
-    if (argc > 1 && std::strcmp(argv[1], "register") == 0) {
+    QStringList given;
+    for (int i = 1; i < argc; ++i)
+        given << QString::fromLocal8Bit(argv[i]);
+    const qsizetype at = CliCommandIndex(given);
+    if (at >= 0 && given.at(at) == QLatin1String("register")) {
         qputenv("QT_QPA_PLATFORM", "offscreen");
         QtMessages = qInstallMessageHandler(QuietMessages);
         app = std::make_unique<QGuiApplication>(argc, argv);
@@ -43,7 +46,9 @@ int main(int argc, char** argv) {
         std::fputs(CliUsageText().toUtf8().constData(), stderr);
         return ExitUsage;
     }
-    const QString command = args.takeFirst();
+    // Options may stand before the command; with no command, the first word is taken for one.
+    const qsizetype commandAt = CliCommandIndex(args);
+    const QString command = args.takeAt(commandAt < 0 ? 0 : commandAt);
     if (command == QLatin1String("list")) return RunList(args);
     if (command == QLatin1String("convert")) return RunConvert(args);
     if (command == QLatin1String("register")) return RunRegister(args);

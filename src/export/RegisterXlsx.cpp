@@ -1,5 +1,6 @@
 #include "export/RegisterXlsx.h"
 
+#include "reading/TempFolders.h"
 #include "text/SafeWrite.h"
 
 #include <QFile>
@@ -44,7 +45,7 @@ ExportResult WriteRegisterXlsx(const QString& path, const DocumentTable& table,
     const auto failed = [&](const QString& why) { return RegisterFailure(path, why); };
     // The library writes a named file and keeps its rows in temporary files; both go to a folder
     // of our own, and the finished workbook then replaces the target in one step.
-    QTemporaryDir work;
+    QTemporaryDir work(TempFolderTemplate());
     if (!work.isValid()) return failed(work.errorString());
     const QByteArray workPath = QFile::encodeName(work.path());
     const QByteArray bookPath = QFile::encodeName(work.filePath(QStringLiteral("register.xlsx")));

@@ -20,6 +20,10 @@ QString TempFolderRoot() {
 #endif
 }
 
+QString TempFolderTemplate() {
+    return TempFolderRoot() + u'/' + TempFolderPrefix + QStringLiteral("XXXXXX");
+}
+
 int RemoveStaleTempFolders(const QString& root, qint64 minAgeSeconds) {
     static const QRegularExpression Ours(
         QRegularExpression::anchoredPattern(TempFolderPrefix + QStringLiteral("[A-Za-z0-9]{6}")));

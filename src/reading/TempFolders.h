@@ -10,6 +10,10 @@ inline const QString TempFolderPrefix = QStringLiteral("vypiska-");
 // directory).
 QString TempFolderRoot();
 
+// The template a QTemporaryDir of ours is made from: in TempFolderRoot, named as above, so that
+// the clean-up at start finds what a killed run left.
+QString TempFolderTemplate();
+
 // Removes folders of ours left in root by a run that was killed: named as above, real folders
 // (no links), owned by this user, untouched for minAgeSeconds (so that a run going on now keeps
 // its own). Returns how many were removed.
