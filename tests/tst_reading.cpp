@@ -3,7 +3,6 @@
 #include "reading/DecodeDocument.h"
 #include "reading/DocumentFile.h"
 #include "reading/DocumentReader.h"
-#include "reading/ProblemSummary.h"
 #include "reading/ReadingRun.h"
 #include "reading/UnzipFile.h"
 #include "text/Cp1251.h"
@@ -254,35 +253,6 @@ private slots:
         for (qsizetype i = names.size() - 1; i >= 0; --i)
             WriteFile(dir.filePath(names[i]), Doc(names[i].toUtf8()));
         QCOMPARE(Numbers(RunReading(dir.path(), Map, Coder)), names);
-    }
-
-    // Beside the status line: files left out counted and the first named, every problem in the
-    // tooltip. Problems are "s" for a skipped file's, "o" for another; files are numbered.
-    void problemSummary_data() {
-        QTest::addColumn<QString>("problems");
-        QTest::addColumn<QString>("text");
-        auto row = [](const char* name, const char* problems, const char* text) {
-            QTest::newRow(name) << QString(problems) << QString::fromUtf8(text);
-        };
-        row("nothing", "", "");
-        row("others only", "oo", "o1 (+1)");
-        row("one file left out", "s", "Пропущен 1 файл: f1.xml");
-        row("two left out and another problem", "sos",
-            "Пропущено 2 файла: f1.xml, f3.xml; других замечаний: 1");
-        row("first three named", "sssss", "Пропущено 5 файлов: f1.xml, f2.xml, f3.xml, …");
-    }
-    void problemSummary() {
-        QFETCH(QString, problems);
-        QStringList said, skipped;
-        for (int i = 0; i < problems.size(); ++i) {
-            const QString path = QStringLiteral("/in/f%1.xml").arg(i + 1);
-            said << (problems[i] == u's' ? "Файл '" + path + "' пропущен"
-                                         : QStringLiteral("o%1").arg(i + 1));
-            if (problems[i] == u's') skipped << path;
-        }
-        const ProblemSummaryTexts summary = ProblemSummary(said, skipped);
-        QTEST(summary.Text, "text");
-        QCOMPARE(summary.ToolTip, said.join(u'\n'));
     }
 
     // Files gone during the run, too large, or no regular file (a link to a pipe or a device,

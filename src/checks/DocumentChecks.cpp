@@ -177,33 +177,3 @@ DocumentChecks CheckDocuments(const DocumentTable& table, bool checkedOnly,
     }
     return checks;
 }
-
-QStringList CheckReport(const DocumentTable& table, const DocumentChecks& checks) {
-    QStringList lines;
-    std::vector<bool> reported(checks.DuplicateGroups.size()); // a group is said once
-    for (const DocumentRow& row : table.Rows) {
-        const auto cells = checks.Cells.constFind(row.SourcePath);
-        if (cells != checks.Cells.cend()) {
-            for (const CellProblem& problem : *cells) {
-                const QString caption = problem.Column < int(table.Columns.size())
-                                            ? table.Columns[std::size_t(problem.Column)].Caption
-                                            : QString();
-                lines << QStringLiteral("'%1': %2 '%3': %4")
-                             .arg(DocumentName(row.SourcePath), caption,
-                                  row.ExportValue(problem.Column).trimmed(), problem.Why);
-            }
-        }
-        const auto group = checks.DuplicateGroupOf.constFind(row.SourcePath);
-        if (group == checks.DuplicateGroupOf.cend() || reported[std::size_t(*group)]) continue;
-        reported[std::size_t(*group)] = true;
-        // The row that meets the group first leads it; the rest follow in table order.
-        QStringList names{QLatin1Char('\'') + DocumentName(row.SourcePath) + QLatin1Char('\'')};
-        for (const QString& other : checks.DuplicateGroups[std::size_t(*group)])
-            if (other != row.SourcePath)
-                names << QLatin1Char('\'') + DocumentName(other) + QLatin1Char('\'');
-        const QString last = names.takeLast();
-        lines << QStringLiteral("%1 и %2: повтор — одинаковые номер, дата, сумма и ИНН плательщика")
-                     .arg(names.join(QStringLiteral(", ")), last);
-    }
-    return lines;
-}

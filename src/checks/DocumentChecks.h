@@ -49,7 +49,4 @@ struct DocumentChecks {
 DocumentChecks CheckDocuments(const DocumentTable& table, bool checkedOnly = false,
                               const QString& account = {});
 
-// One line per failing value ("'pp-1.xml': ИНН плательщика '7707083894': неверное ...") and per
-// group of duplicates, in table order: for the problems panel and the command line's stderr.
-QStringList CheckReport(const DocumentTable& table, const DocumentChecks& checks);
 
