@@ -1,0 +1,269 @@
+#pragma once
+
+#include "reading/DocumentReader.h"
+#include "reading/DocumentFile.h"
+#include "reading/ReadingRun.h"
+
+#include <QThread>
+
+#include <algorithm>
+#include <atomic>
+#include <chrono>
+#include <condition_variable>
+#include <deque>
+#include <mutex>
+#include <new>
+#include <thread>
+
+bool Stopped(ReadingCancel cancel);
+
+// A file's row, or its name among those left out; whatever was said about it, line by line.
+// Nothing of a file that a cancel cut short.
+void Take(const QString& path, std::optional<DocumentRow> row, const QString& problem,
+          FindingList findings, ReadingOutcome* outcome, ReadingCancel cancel);
+
+// What a row keeps beyond the shared short values: the text of its long ones.
+qint64 KeptBytes(const DocumentRow& row);
+
+// One document to read: a file by its path, or an archive entry's bytes.
+struct Job {
+    QString Path;
+    QByteArray Bytes; // an archive entry's, let go once read
+    bool FromBytes = false;
+    bool Read = false;
+    std::optional<DocumentRow> Row;
+    QString Problem;
+    FindingList Findings;
+};
+
+// Below this many documents the threads would cost more than they save; reading them one by one
+// also keeps the progress exact, one call per document.
+constexpr qsizetype ParallelFrom = 64;
+
+// A document beyond this is read alone, one at a time: its text takes several times its size
+// while it is read.
+constexpr qsizetype LargeDocumentBytes = qsizetype(1) << 20;
+// Entries inflated and waiting for a worker; the inflating thread waits beyond it.
+constexpr qint64 MostQueuedBytes = qint64(64) << 20;
+
+// Reads documents on every core, each worker with a reader of its own, while more are still being
+// added: an archive's entries are read as libarchive inflates the next ones. The workers start
+// once enough documents are known to pay for them; until then, with readWhileAdding, the adding
+// thread reads each document as it comes, so that a cancel keeps what was read. The long text
+// the rows keep is bounded by keptBudget: past it, or when memory runs out, reading stops and
+// the rows read stay.
+class ReadingPool {
+public:
+    ReadingPool(const ColumnMap& columns, const TextCoder& coder, ReadingCancel cancel, RowUse use,
+                bool readWhileAdding = false, qint64 keptBudget = UnzipLimits().MaxKeptTextBytes)
+        : m_columns(columns), m_coder(coder), m_cancel(cancel), m_use(use),
+          m_workers(std::max(1, QThread::idealThreadCount())), m_readWhileAdding(readWhileAdding),
+          m_keptBudget(keptBudget) {}
+    ~ReadingPool() { Stop(); }
+
+    // Reading stopped short of the end: the budget of long text spent, or the memory.
+    bool Full() const { return m_full.load(); }
+    bool OutOfMemory() const { return m_outOfMemory.load(); }
+    qint64 KeptBudget() const { return m_keptBudget; }
+
+    // A file to read or, with its bytes, an archive entry. False once reading has stopped (full
+    // or cancelled): nothing more is taken.
+    bool Add(const QString& path, const std::optional<QByteArray>& bytes = std::nullopt) {
+        Job job;
+        job.Path = path;
+        job.FromBytes = bytes.has_value();
+        if (bytes) job.Bytes = *bytes;
+        if (m_readWhileAdding && m_threads.empty() && qsizetype(m_jobs.size()) + 1 < ParallelFrom) {
+            ReadOne(OwnReader(), job);
+            const std::lock_guard lock(m_mutex);
+            m_jobs.push_back(std::move(job));
+            ++m_next;
+            ++m_done;
+            return !m_full;
+        }
+        const qint64 size = job.Bytes.size();
+        // Workers that caught up are woken for a handful at a time, not for every document: a
+        // wake-up costs about what reading a small document does.
+        constexpr qsizetype WakeFor = 32;
+        bool wake = false;
+        {
+            std::unique_lock lock(m_mutex);
+            // Inflating can outrun reading by far (a few huge entries): wait for the workers.
+            while (!m_threads.empty() && m_queued > MostQueuedBytes && !m_full &&
+                   !Stopped(m_cancel))
+                m_room.wait_for(lock, std::chrono::milliseconds(20));
+            m_queued += size;
+            m_jobs.push_back(std::move(job));
+            wake = (m_idle > 0 && qsizetype(m_jobs.size()) - m_next >= WakeFor) ||
+                   m_queued > MostQueuedBytes;
+        }
+        if (wake)
+            m_work.notify_all();
+        else if (m_threads.empty() && m_workers > 1 && qsizetype(m_jobs.size()) >= ParallelFrom)
+            Hire(m_workers - 1); // this thread keeps a core for adding: inflating, as a rule
+        return !m_full;
+    }
+
+    // Reads every document added and tells progress from this thread. False when cancelled; what
+    // was read by then stays.
+    bool Finish(const ReadingProgress& progress) {
+        const qsizetype count = qsizetype(m_jobs.size());
+        if (m_threads.empty()) {
+            for (qsizetype i = 0; i < count && !m_full; ++i) {
+                if (!m_jobs[size_t(i)].Read) ReadOne(OwnReader(), m_jobs[size_t(i)]);
+                if (Stopped(m_cancel) || (progress && !progress(i + 1, count))) return false;
+            }
+            return true;
+        }
+        {
+            const std::lock_guard lock(m_mutex);
+            m_total = count;
+        }
+        m_work.notify_all();
+        Hire(m_workers - int(m_threads.size()));
+        // Progress at most every few milliseconds: the window repaints from it, and a call per
+        // document would keep it busy for nothing.
+        bool cancelled = false;
+        for (qsizetype told = 0; told < count && !cancelled && !(m_full && m_busy == 0);) {
+            {
+                std::unique_lock lock(m_mutex);
+                m_progress.wait_for(lock, std::chrono::milliseconds(20), [&] {
+                    return m_done == count || (told == 0 && m_done > 0) || (m_full && m_busy == 0);
+                });
+            }
+            // A raised flag stops the workers too: nothing more would come.
+            cancelled = Stopped(m_cancel);
+            const qsizetype now = m_done;
+            if (cancelled || now == told) continue;
+            told = now;
+            cancelled = progress && !progress(told, count);
+        }
+        Stop();
+        return !cancelled;
+    }
+
+    // The rows, the files left out and the problems of the documents read, in the given order
+    // (all in the order added when none is given), as a reading one by one would give them.
+    void TakeInto(ReadingOutcome* outcome, const std::vector<size_t>& order = {}) {
+        outcome->Rows.reserve(outcome->Rows.size() + m_jobs.size());
+        for (size_t i = 0; i < m_jobs.size(); ++i) {
+            Job& job = m_jobs[order.empty() ? i : order[i]];
+            if (job.Read)
+                Take(job.Path, std::move(job.Row), job.Problem, std::move(job.Findings), outcome,
+                     m_cancel);
+        }
+    }
+
+    // Waits for the workers, stopping them first; for a cancelled walk too.
+    void Stop() {
+        {
+            const std::lock_guard lock(m_mutex);
+            m_stop = true;
+        }
+        m_work.notify_all();
+        for (std::thread& thread : m_threads)
+            thread.join();
+        m_threads.clear();
+    }
+
+private:
+    void Hire(int workers) {
+        for (int t = 0; t < workers; ++t)
+            m_threads.emplace_back([this] { Work(); });
+    }
+
+    const DocumentReader& OwnReader() {
+        if (!m_own) m_own.emplace(m_columns, m_coder, m_cancel, m_use);
+        return *m_own;
+    }
+
+    void ReadOne(const DocumentReader& reader, Job& job) {
+        try {
+            std::optional<QByteArray> bytes;
+            if (job.FromBytes)
+                bytes = std::exchange(job.Bytes, {});
+            else
+                bytes = ReadDocumentBytes(job.Path, &job.Problem, &job.Findings);
+            if (bytes) {
+                // A large document's text is many times its bytes while it is read: one at a time.
+                std::unique_lock large(m_large, std::defer_lock);
+                if (bytes->size() > LargeDocumentBytes) large.lock();
+                job.Row = reader.ReadBytes(job.Path, *bytes, &job.Problem, &job.Findings);
+            }
+        } catch (const std::bad_alloc&) {
+            // The program never ends on an allocation: the document is named, reading stops.
+            job.Row.reset();
+            const QString why = QStringLiteral("не хватило памяти; чтение остановлено");
+            job.Problem = QStringLiteral("Файл '%1' пропущен: %2").arg(job.Path, why);
+            job.Findings = {FileFinding(FindingKind::Skipped, job.Path, why)};
+            m_outOfMemory = true;
+            m_full = true;
+        }
+        if (job.Row && (m_kept += KeptBytes(*job.Row)) > m_keptBudget) m_full = true;
+        job.Read = true;
+    }
+
+    void Work() {
+        const DocumentReader reader(m_columns, m_coder, m_cancel, m_use);
+        for (;;) {
+            Job* job = nullptr;
+            {
+                std::unique_lock lock(m_mutex);
+                ++m_idle;
+                m_work.wait(lock, [&] {
+                    return m_stop || m_next < qsizetype(m_jobs.size()) || m_total >= 0;
+                });
+                --m_idle;
+                if (m_stop || m_full || Stopped(m_cancel) || m_next >= qsizetype(m_jobs.size()))
+                    return;
+                job = &m_jobs[size_t(m_next++)]; // a deque's elements stay where they are
+                m_queued -= job->Bytes.size();
+                ++m_busy;
+            }
+            m_room.notify_one();
+            ReadOne(reader, *job);
+            --m_busy;
+            if (m_full) {
+                { const std::lock_guard lock(m_mutex); }
+                m_progress.notify_one();
+            }
+            // The reporter looks in every few milliseconds by itself; waking it for every
+            // document would cost a system call each. It is woken for the first document, so
+            // that a cancel asked for at the start is seen at once, and for the last.
+            const qsizetype now = ++m_done;
+            if (now == 1 || now == m_total) {
+                { const std::lock_guard lock(m_mutex); } // the reporter waits, or sees it done
+                m_progress.notify_one();
+            }
+        }
+    }
+
+    const ColumnMap& m_columns;
+    const TextCoder& m_coder;
+    const ReadingCancel m_cancel;
+    const RowUse m_use;
+    const int m_workers;
+    const bool m_readWhileAdding;
+    const qint64 m_keptBudget;
+    std::optional<DocumentReader> m_own; // of the thread that adds and finishes
+    std::deque<Job> m_jobs;
+    std::vector<std::thread> m_threads;
+    std::mutex m_mutex;
+    std::condition_variable m_work;     // the workers wait here for documents
+    std::condition_variable m_progress; // the reporter waits here for the workers
+    std::condition_variable m_room;     // the adding thread waits here for the queue to shrink
+    std::mutex m_large;                 // held while a large document is read
+    qint64 m_queued = 0;                // bytes of entries added and not yet handed out
+    std::atomic<int> m_busy{0};         // workers reading a document
+    std::atomic<qint64> m_kept{0};
+    std::atomic<bool> m_full{false};
+    std::atomic<bool> m_outOfMemory{false};
+    qsizetype m_next = 0; // the next document to hand out
+    int m_idle = 0;       // workers waiting for documents
+    bool m_stop = false;
+    std::atomic<qsizetype> m_total{-1}; // the count once every document is added
+    std::atomic<qsizetype> m_done{0};
+};
+
+// Said once when the long text of the rows filled its budget and reading stopped.
+void SayFull(const ReadingPool& pool, const QString& source, ReadingOutcome* outcome);
