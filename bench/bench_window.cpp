@@ -5,7 +5,7 @@
 #include "BenchCorpus.h"
 #include "app/Form1.h"
 #include "settings/INIStorage.h"
-#include "shell/DocumentSort.h"
+#include "presentation/DocumentSort.h"
 #include "text/TextCoder.h"
 
 #include <QApplication>

@@ -1,6 +1,7 @@
 // The list's search and quick filters, the filtered totals line, and the column settings kept
 // in USER.INI.
-#include "checks/DocumentFilter.h"
+#include "presentation/DocumentFilter.h"
+#include "presentation/WidthSample.h"
 #include "settings/INIStorage.h"
 #include "settings/ListColumns.h"
 

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "checks/DocumentFilter.h"
+#include "presentation/DocumentFilter.h"
 
 #include <QSortFilterProxyModel>
 

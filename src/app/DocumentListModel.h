@@ -2,7 +2,7 @@
 
 #include "checks/DocumentChecks.h"
 #include "reading/DocumentTable.h"
-#include "shell/DocumentSort.h"
+#include "presentation/DocumentSort.h"
 
 #include <QAbstractTableModel>
 #include <QColor>

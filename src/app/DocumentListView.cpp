@@ -3,6 +3,7 @@
 #include "app/CheckAllHeader.h"
 #include "app/DocumentFilterModel.h"
 #include "app/DocumentListModel.h"
+#include "presentation/WidthSample.h"
 #include "settings/ListColumns.h"
 
 #include <QHeaderView>

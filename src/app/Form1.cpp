@@ -79,10 +79,6 @@ QString WithKeys(const QString& text, const QKeySequence& keys) {
     return QStringLiteral("%1 (%2)").arg(text, keys.toString(QKeySequence::NativeText));
 }
 
-int Px(double twips) {
-    return int(std::lround(twips / TwipsPerPixel));
-}
-
 } // namespace
 
 Form1::Form1(TextCoder& coder, INIStorage& settings, const QString& configDir, QWidget* parent)
@@ -328,7 +324,7 @@ void Form1::LoadColumns() {
     const ColumnMapLoad load = LoadColumnMap(QDir(m_configDir).filePath(QStringLiteral("TAG.INI")));
     m_model->SetColumns(load.Columns);
     for (int c = 0; c < m_model->columnCount(); ++c)
-        m_list->setColumnWidth(c, Px(ColumnWidthTwips));
+        m_list->setColumnWidth(c, TwipsToPx(ColumnWidthTwips));
     m_list->resizeColumnsToContents(); // the list is empty: fits the header texts
     m_list->RestoreColumns(m_settings);
     m_listShare = ReadListSplit(m_settings).value_or(m_listShare);

@@ -3,6 +3,7 @@
 #include "checks/RequisiteChecks.h"
 #include "settings/INIStorage.h"
 #include "shell/AppInfo.h"
+#include "shell/FormLayout.h"
 #include "text/Cp1251.h"
 
 #include <QGroupBox>
@@ -17,13 +18,6 @@
 #include <cmath>
 
 namespace {
-
-// Designed at 15 twips per pixel.
-constexpr double TwipsPerPixel = 15.0;
-
-struct TwipRect {
-    int left, top, width, height;
-};
 
 constexpr int ClientWidth = 7992;
 constexpr TwipRect FramePos{168, 132, 7644, 2028};
@@ -40,13 +34,13 @@ constexpr TwipRect ApplyPos{6372, 2844, 1452, 384};
 // warning, when there is one, goes between them.
 constexpr int BottomMargin = 180;
 
-int ToPixels(int twips, double scale) {
-    return static_cast<int>(std::lround(twips * scale / TwipsPerPixel));
+int ToPixels(double twips, double scale) {
+    return TwipsToPx(twips, scale);
 }
 
 QRect ToPixels(const TwipRect& r, double scale) {
-    return QRect(ToPixels(r.left, scale), ToPixels(r.top, scale), ToPixels(r.width, scale),
-                 ToPixels(r.height, scale));
+    return QRect(ToPixels(r.Left, scale), ToPixels(r.Top, scale), ToPixels(r.Width, scale),
+                 ToPixels(r.Height, scale));
 }
 
 // Keeps only the digits of whatever reaches the box (typed, pasted, dropped) and refuses a
@@ -182,24 +176,24 @@ void OptionsDlg::PlaceControls() {
     // The design fits Tahoma 9 pt; another font may need more room. Grow everything by one
     // factor so that the proportions stay and no text is clipped.
     double scale = 1.0;
-    auto need = [&scale](int neededPixels, int designTwips) {
+    auto need = [&scale](int neededPixels, double designTwips) {
         scale = std::max(scale, neededPixels * TwipsPerPixel / designTwips);
     };
     const QFontMetrics fm(font());
     for (const auto& [label, pos] : {std::pair{m_labelName, LabelNamePos},
                                      {m_labelInn, LabelInnPos},
                                      {m_labelAcc, LabelAccPos}}) {
-        need(fm.horizontalAdvance(label->text()) + 4, pos.width);
-        need(fm.height(), pos.height);
+        need(fm.horizontalAdvance(label->text()) + 4, pos.Width);
+        need(fm.height(), pos.Height);
     }
     for (const auto& [box, pos] : {std::pair{m_name, NamePos}, {m_inn, InnPos}, {m_acc, AccPos}})
-        need(box->sizeHint().height(), pos.height);
+        need(box->sizeHint().height(), pos.Height);
     for (const auto& [button, pos] :
          {std::pair{m_ok, OkPos}, {m_cancel, CancelPos}, {m_apply, ApplyPos}}) {
-        need(fm.horizontalAdvance(button->text()) + 16, pos.width);
-        need(fm.height() + 8, pos.height);
+        need(fm.horizontalAdvance(button->text()) + 16, pos.Width);
+        need(fm.height() + 8, pos.Height);
     }
-    need(fm.horizontalAdvance(m_frame->title()) + 24, FramePos.width);
+    need(fm.horizontalAdvance(m_frame->title()) + 24, FramePos.Width);
 
     m_frame->setGeometry(ToPixels(FramePos, scale));
     m_labelName->setGeometry(ToPixels(LabelNamePos, scale));

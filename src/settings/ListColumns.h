@@ -35,9 +35,3 @@ bool StoreListSplit(const INIStorage& settings, double listShare);
 // The places of the columns when the stored ones make an arrangement of all of them (each place
 // once); otherwise, as after a change of TAG.INI, none: the map's order stands.
 std::vector<int> StoredPositions(const ListColumnsLayout& layout);
-
-// The rows whose texts a column's width is fitted to: up to spread rows spread evenly over the
-// whole table (the first and the last among them), and the few with the longest text in that
-// column, so that a later sort brings no clipped value to the top.
-std::vector<std::size_t> WidthSampleRows(const DocumentTable& table, int column,
-                                         std::size_t spread);

@@ -1,6 +1,7 @@
 #include "shell/FormAbout.h"
 
 #include "shell/AppInfo.h"
+#include "shell/FormLayout.h"
 
 #include <QLabel>
 #include <QMouseEvent>
@@ -11,13 +12,12 @@
 
 namespace {
 
-// Designed at 15 twips per pixel.
 int Px(int twips) {
-    return static_cast<int>(std::lround(twips / 15.0));
+    return TwipsToPx(twips);
 }
 
 QRect Px(int left, int top, int width, int height) {
-    return QRect(Px(left), Px(top), Px(width), Px(height));
+    return TwipsToPixels({double(left), double(top), double(width), double(height)});
 }
 
 QLabel* MakeLabel(const QString& name, const QString& text, const QRect& geometry,

@@ -44,9 +44,13 @@ void LayoutForm(FormRects& r, double W, double H) {
     SetExtent(r.StatusBar1.Width, W);
 }
 
+int TwipsToPx(double twips, double scale) {
+    return int(std::lround(twips * scale / TwipsPerPixel));
+}
+
 QRect TwipsToPixels(const TwipRect& rect) {
-    const auto px = [](double twips) { return int(std::lround(twips / TwipsPerPixel)); };
-    return QRect(px(rect.Left), px(rect.Top), px(rect.Width), px(rect.Height));
+    return QRect(TwipsToPx(rect.Left), TwipsToPx(rect.Top), TwipsToPx(rect.Width),
+                 TwipsToPx(rect.Height));
 }
 
 double PixelsToTwips(int pixels) {

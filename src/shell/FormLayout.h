@@ -38,5 +38,7 @@ constexpr double DesignClientHeight = 8028;
 // old value, so a minimised window leaves the controls where they were.
 void LayoutForm(FormRects& rects, double clientWidth, double clientHeight);
 
+// Twips to whole pixels, at scale times the designed size: the one conversion every window uses.
+int TwipsToPx(double twips, double scale = 1.0);
 QRect TwipsToPixels(const TwipRect& rect);
 double PixelsToTwips(int pixels);

@@ -1,4 +1,4 @@
-#include "shell/DocumentSort.h"
+#include "presentation/DocumentSort.h"
 
 #include <QCollator>
 #include <QtTest>

@@ -1,4 +1,4 @@
-#include "checks/DocumentFilter.h"
+#include "presentation/DocumentFilter.h"
 
 #include <algorithm>
 
