@@ -113,7 +113,7 @@ Form1::Form1(TextCoder& coder, INIStorage& settings, const QString& configDir, Q
     }
 
     SetUpKeyboard();
-    resize(Px(DesignClientWidth), Px(DesignClientHeight));
+    resize(TwipsToPx(DesignClientWidth), TwipsToPx(DesignClientHeight));
     RestoreWindowPlacement(*this, m_settings);
 }
 
