@@ -2,7 +2,9 @@
 
 #include "app/DetailGrid.h"
 #include "app/ProblemsView.h"
+#include "app/DocumentListModel.h"
 #include "checks/OrganisationAccount.h"
+#include "checks/SaveReasons.h"
 
 DetailPanel::DetailPanel(const DocumentListModel& model, const INIStorage& settings,
                          QWidget* parent)
@@ -12,10 +14,28 @@ DetailPanel::DetailPanel(const DocumentListModel& model, const INIStorage& setti
     m_problems = new ProblemsView(this);
     addTab(m_grid, QStringLiteral("Реквизиты"));
     addTab(m_problems, QStringLiteral("Замечания (0)"));
-    connect(m_problems, &ProblemsView::CountChanged, this, [this](int count) {
-        setTabText(indexOf(m_problems), QStringLiteral("Замечания (%1)").arg(count));
-        emit FindingCountChanged(count);
+    connect(m_problems, &ProblemsView::CountChanged, this,
+            [this](int shown, int all, bool filtered) {
+                setTabText(indexOf(m_problems), ProblemsTitle(shown, all, filtered));
+                emit FindingCountChanged(all);
+            });
+    m_problems->SetCheckedTest([&model](const QString& sourcePath) {
+        const int row = model.RowOf(sourcePath);
+        return row >= 0 && model.Table().Rows[size_t(row)].Checked;
     });
+    // A check mark changes which rows "только отмеченные" keeps.
+    connect(&model, &QAbstractItemModel::dataChanged, m_problems, &ProblemsView::ChecksChanged);
+    connect(&model, &QAbstractItemModel::modelReset, m_problems, &ProblemsView::ChecksChanged);
+}
+
+void DetailPanel::ShowProblemsOf(FindingKind kind) {
+    m_problems->ShowKind(kind);
+    ShowProblems();
+}
+
+void DetailPanel::ShowCheckedFindings() {
+    m_problems->ShowCheckedOnly();
+    ShowProblems();
 }
 
 void DetailPanel::AddSettingsFindings(const FindingList& findings) {

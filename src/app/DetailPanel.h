@@ -27,6 +27,10 @@ public:
     // Merges the findings again: the account may have changed meanwhile.
     void ShowFindings();
     void ShowProblems();
+    // The problems list on one kind ("пропущен" from the status line) or on the checked
+    // documents' findings (from the question before saving).
+    void ShowProblemsOf(FindingKind kind);
+    void ShowCheckedFindings();
 
 signals:
     void FindingCountChanged(int count);

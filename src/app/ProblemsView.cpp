@@ -1,11 +1,13 @@
 #include "app/ProblemsView.h"
 
 #include "checks/FindingsModel.h"
+#include "checks/SaveReasons.h"
 #include "text/SafeWrite.h"
 
 #include <QAction>
 #include <QApplication>
 #include <QClipboard>
+#include <QCheckBox>
 #include <QComboBox>
 #include <QDir>
 #include <QFileDialog>
@@ -17,26 +19,47 @@
 #include <QToolButton>
 
 #include <algorithm>
+#include <optional>
+
+// The rows of one kind, or of checked documents, or both.
+class ProblemsFilter : public QSortFilterProxyModel {
+public:
+    using QSortFilterProxyModel::QSortFilterProxyModel;
+
+    std::optional<FindingKind> Kind;
+    bool CheckedOnly = false;
+    std::function<bool(const QString&)> IsChecked;
+
+    bool Filtering() const { return Kind || CheckedOnly; }
+    void Refilter() { invalidateFilter(); }
+
+protected:
+    bool filterAcceptsRow(int row, const QModelIndex&) const override {
+        const Finding& finding = static_cast<const FindingsModel*>(sourceModel())->At(row);
+        if (Kind && finding.Kind != *Kind) return false;
+        return !CheckedOnly || (!finding.SourcePath.isEmpty() && IsChecked &&
+                                IsChecked(finding.SourcePath));
+    }
+};
 
 ProblemsView::ProblemsView(QWidget* parent) : QWidget(parent) {
     setObjectName(QStringLiteral("ProblemsPanel"));
     m_model = new FindingsModel(this);
-    m_proxy = new QSortFilterProxyModel(this);
+    m_proxy = new ProblemsFilter(this);
     m_proxy->setSourceModel(m_model);
     m_proxy->setSortLocaleAware(true);
-    m_proxy->setFilterKeyColumn(0);
 
     m_kind = new QComboBox(this);
     m_kind->setObjectName(QStringLiteral("ProblemsKind"));
-    m_kind->addItem(QStringLiteral("Все замечания"));
-    for (const FindingKind kind : AllFindingKinds())
-        m_kind->addItem(FindingKindText(kind), int(kind));
-    connect(m_kind, &QComboBox::currentIndexChanged, this, [this](int index) {
-        // The kind's whole text: "сумма" must not take in another kind that contains it.
-        m_proxy->setFilterRegularExpression(
-            index <= 0 ? QString()
-                       : u'^' + QRegularExpression::escape(m_kind->itemText(index)) + u'$');
-    });
+    m_kind->setSizeAdjustPolicy(QComboBox::AdjustToContents);
+    FillKinds();
+    connect(m_kind, &QComboBox::currentIndexChanged, this, &ProblemsView::ApplyFilter);
+
+    m_checkedOnly = new QCheckBox(QStringLiteral("только отмеченные"), this);
+    m_checkedOnly->setObjectName(QStringLiteral("ProblemsCheckedOnly"));
+    m_checkedOnly->setToolTip(QStringLiteral("Только замечания к отмеченным документам: к тем, "
+                                             "что войдут в выписку"));
+    connect(m_checkedOnly, &QCheckBox::toggled, this, &ProblemsView::ApplyFilter);
 
     m_save = new QToolButton(this);
     m_save->setObjectName(QStringLiteral("ProblemsSave"));
@@ -67,6 +90,7 @@ ProblemsView::ProblemsView(QWidget* parent) : QWidget(parent) {
     auto* bar = new QHBoxLayout;
     bar->setContentsMargins(0, 0, 0, 0);
     bar->addWidget(m_kind);
+    bar->addWidget(m_checkedOnly);
     bar->addStretch(1);
     bar->addWidget(m_save);
     auto* layout = new QVBoxLayout(this);
@@ -76,8 +100,51 @@ ProblemsView::ProblemsView(QWidget* parent) : QWidget(parent) {
     layout->addWidget(m_view, 1);
 }
 
+void ProblemsView::FillKinds() {
+    // Each kind with its count, those with none left out; the kind chosen stays while it has any.
+    const QVariant chosen = m_kind->currentData();
+    const QSignalBlocker quiet(m_kind);
+    m_kind->clear();
+    m_kind->addItem(QStringLiteral("Все замечания (%1)").arg(m_model->Findings().size()));
+    for (const auto& [kind, count] : FindingKindCounts(m_model->Findings()))
+        m_kind->addItem(QStringLiteral("%1 (%2)").arg(FindingKindText(kind)).arg(count),
+                        int(kind));
+    m_kind->setCurrentIndex(std::max(0, m_kind->findData(chosen)));
+}
+
+void ProblemsView::ApplyFilter() {
+    const QVariant kind = m_kind->currentData();
+    m_proxy->Kind = kind.isValid() ? std::optional(FindingKind(kind.toInt())) : std::nullopt;
+    m_proxy->CheckedOnly = m_checkedOnly->isChecked();
+    m_proxy->Refilter();
+    emit CountChanged(m_proxy->rowCount(), int(m_model->Findings().size()), m_proxy->Filtering());
+}
+
+void ProblemsView::SetCheckedTest(std::function<bool(const QString&)> isChecked) {
+    m_proxy->IsChecked = std::move(isChecked);
+    ApplyFilter();
+}
+
+void ProblemsView::ChecksChanged() {
+    if (m_proxy->CheckedOnly) ApplyFilter();
+}
+
+void ProblemsView::ShowKind(FindingKind kind) {
+    m_checkedOnly->setChecked(false);
+    m_kind->setCurrentIndex(std::max(0, m_kind->findData(int(kind))));
+    ApplyFilter();
+}
+
+void ProblemsView::ShowCheckedOnly() {
+    m_kind->setCurrentIndex(0);
+    m_checkedOnly->setChecked(true);
+    ApplyFilter();
+}
+
 void ProblemsView::SetFindings(FindingList findings) {
     m_model->SetFindings(std::move(findings));
+    FillKinds();
+    ApplyFilter();
     m_view->resizeColumnsToContents();
     // A long reason must not push the others out of sight.
     const int most = std::max(m_view->fontMetrics().horizontalAdvance(QString(24, u'x')),
@@ -85,7 +152,6 @@ void ProblemsView::SetFindings(FindingList findings) {
     for (int c = 0; c + 1 < m_proxy->columnCount(); ++c)
         m_view->setColumnWidth(c, std::min(m_view->columnWidth(c), most));
     m_save->setEnabled(!m_model->Findings().empty());
-    emit CountChanged(int(m_model->Findings().size()));
 }
 
 const FindingList& ProblemsView::Findings() const {
