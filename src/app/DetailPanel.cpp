@@ -58,3 +58,8 @@ void DetailPanel::ShowFindings() {
 void DetailPanel::ShowProblems() {
     setCurrentWidget(m_problems);
 }
+
+void DetailPanel::ShowDocumentFindings(const QString& sourcePath) {
+    m_problems->SelectDocument(sourcePath);
+    ShowProblems();
+}

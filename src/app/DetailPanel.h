@@ -31,6 +31,8 @@ public:
     // documents' findings (from the question before saving).
     void ShowProblemsOf(FindingKind kind);
     void ShowCheckedFindings();
+    // The problems list with the first finding of a document made current.
+    void ShowDocumentFindings(const QString& sourcePath);
 
 signals:
     void FindingCountChanged(int count);

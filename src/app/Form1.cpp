@@ -202,6 +202,8 @@ void Form1::BuildControls() {
     m_detail = new DetailPanel(*m_model, m_settings, m_splitter);
     m_grid = m_detail->Grid();
     connect(m_detail->Problems(), &ProblemsView::DocumentRequested, this, &Form1::ShowDocument);
+    connect(m_list, &DocumentListView::FindingsRequested, m_detail,
+            &DetailPanel::ShowDocumentFindings);
     connect(m_splitter, &QSplitter::splitterMoved, this, [this] {
         const QList<int> sizes = m_splitter->sizes();
         if (sizes.size() == 2 && sizes[0] + sizes[1] > 0)
@@ -472,13 +474,14 @@ void Form1::OnReadingProgress(qint64 done, qint64 total) {
 void Form1::OnReadingFinished() {
     ReadingController::Result result = m_reading->Take();
     m_model->SetRows(std::move(result.Outcome.Rows));
-    if (!m_table.Rows.empty()) m_list->FitColumns();
     ShowStatusText(result.Outcome.StatusText, result.Outcome.StatusColor);
     m_statusBar->SetTextOpensSkipped(!result.Outcome.Skipped.isEmpty());
     ShowNotice(result.Outcome.Outside > 0 ? OutsideText(result.Outcome.Outside) : QString());
     m_commands->SetReadingStopped(result.Outcome.Cancelled);
     m_totals->SetReadingStopped(result.Outcome.Cancelled);
     m_model->SetChecks(std::move(result.Checks));
+    // After the checks: the duplicates' icons take room in the first column.
+    if (!m_table.Rows.empty()) m_list->FitColumns();
     FindingList findings = std::move(result.Outcome.Findings);
     findings.insert(findings.end(), result.Findings.begin(), result.Findings.end());
     m_detail->SetReadingFindings(std::move(findings));

@@ -2,6 +2,7 @@
 
 #include "checks/FindingsModel.h"
 #include "checks/SaveReasons.h"
+#include "export/RegisterXlsx.h"
 #include "text/SafeWrite.h"
 
 #include <QAction>
@@ -64,7 +65,8 @@ ProblemsView::ProblemsView(QWidget* parent) : QWidget(parent) {
     m_save = new QToolButton(this);
     m_save->setObjectName(QStringLiteral("ProblemsSave"));
     m_save->setText(QStringLiteral("Сохранить список ..."));
-    m_save->setToolTip(QStringLiteral("Сохранить замечания, показанные в списке, в файл CSV"));
+    m_save->setToolTip(
+        QStringLiteral("Сохранить замечания, показанные в списке, в файл CSV или в книгу Excel"));
     connect(m_save, &QToolButton::clicked, this, &ProblemsView::SaveCommand);
 
     m_view = new QTableView(this);
@@ -141,6 +143,24 @@ void ProblemsView::ShowCheckedOnly() {
     ApplyFilter();
 }
 
+void ProblemsView::SelectDocument(const QString& sourcePath) {
+    const auto find = [&] {
+        for (int r = 0; r < m_proxy->rowCount(); ++r)
+            if (m_proxy->index(r, 0).data(FindingsModel::SourcePathRole).toString() == sourcePath)
+                return m_proxy->index(r, 0);
+        return QModelIndex();
+    };
+    QModelIndex found = find();
+    if (!found.isValid() && m_proxy->Filtering()) {
+        m_checkedOnly->setChecked(false);
+        m_kind->setCurrentIndex(0);
+        found = find();
+    }
+    if (!found.isValid()) return;
+    m_view->setCurrentIndex(found);
+    m_view->scrollTo(found);
+}
+
 void ProblemsView::SetFindings(FindingList findings) {
     m_model->SetFindings(std::move(findings));
     FillKinds();
@@ -181,7 +201,16 @@ void ProblemsView::CopySelection() const {
 }
 
 bool ProblemsView::SaveTo(const QString& path, QString* error) const {
-    return WriteFileAtomically(path, FindingsCsv(ShownFindings()), ReadOnlyTarget::Replace, error);
+    if (path.endsWith(QStringLiteral(".xlsx"), Qt::CaseInsensitive)) {
+        const ExportResult result = WriteFindingsXlsx(path, ShownFindings());
+        if (!result.Ok && error) *error = result.Error;
+        return result.Ok;
+    }
+    QString why;
+    if (WriteFileAtomically(path, FindingsCsv(ShownFindings()), ReadOnlyTarget::Replace, &why))
+        return true;
+    if (error) *error = QStringLiteral("Не удалось сохранить '%1': %2").arg(path, why);
+    return false;
 }
 
 void ProblemsView::Activate(const QModelIndex& index) {
@@ -192,13 +221,20 @@ void ProblemsView::Activate(const QModelIndex& index) {
 void ProblemsView::SaveCommand() {
     QFileDialog dialog(this, QStringLiteral("Сохранить список замечаний"));
     dialog.setAcceptMode(QFileDialog::AcceptSave);
-    dialog.setNameFilter(QStringLiteral("CSV (*.csv)"));
+    // A workbook keeps an ИНН or an account as text; a CSV opened in a spreadsheet may not.
+    const QString csv = QStringLiteral("CSV (*.csv)"), xlsx = QStringLiteral("Книга Excel (*.xlsx)");
+    dialog.setNameFilters({csv, xlsx});
     dialog.setDefaultSuffix(QStringLiteral("csv"));
     dialog.selectFile(QStringLiteral("Замечания.csv"));
+    connect(&dialog, &QFileDialog::filterSelected, &dialog, [&](const QString& filter) {
+        const QString suffix = filter == xlsx ? QStringLiteral("xlsx") : QStringLiteral("csv");
+        dialog.setDefaultSuffix(suffix);
+        dialog.selectFile(QStringLiteral("Замечания.") + suffix);
+    });
     if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return;
     const QString path = QDir::toNativeSeparators(dialog.selectedFiles().front());
     QString error;
     if (!SaveTo(path, &error))
         QMessageBox::warning(this, QStringLiteral("Список замечаний"),
-                             QStringLiteral("Не удалось сохранить '%1': %2").arg(path, error));
+                             error);
 }

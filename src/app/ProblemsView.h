@@ -40,6 +40,8 @@ public:
     void ShowKind(FindingKind kind);
     // Only the findings of checked documents, every kind.
     void ShowCheckedOnly();
+    // Makes the first finding of a document current, every finding shown when a filter hid it.
+    void SelectDocument(const QString& sourcePath);
 
 signals:
     // The rows shown and the rows in all; filtered when a filter is on.
