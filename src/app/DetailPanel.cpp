@@ -19,9 +19,11 @@ DetailPanel::DetailPanel(const DocumentListModel& model, const INIStorage& setti
                 setTabText(indexOf(m_problems), ProblemsTitle(shown, all, filtered));
                 emit FindingCountChanged(all);
             });
-    m_problems->SetCheckedTest([&model](const QString& sourcePath) {
-        const int row = model.RowOf(sourcePath);
-        return row >= 0 && model.Table().Rows[size_t(row)].Checked;
+    m_problems->SetCheckedPaths([&model] {
+        QSet<QString> checked;
+        for (const DocumentRow& row : model.Table().Rows)
+            if (row.Checked) checked.insert(row.SourcePath);
+        return checked;
     });
     // A check mark changes which rows "только отмеченные" keeps.
     connect(&model, &QAbstractItemModel::dataChanged, m_problems, &ProblemsView::ChecksChanged);

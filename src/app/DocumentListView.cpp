@@ -77,7 +77,7 @@ QString DocumentListView::SelectedText() const {
 }
 
 void DocumentListView::contextMenuEvent(QContextMenuEvent* event) {
-    const QModelIndex at = indexAt(viewport()->mapFrom(this, event->pos()));
+    const QModelIndex at = indexAt(event->pos()); // the viewport's own position
     if (at.isValid() && !selectionModel()->isRowSelected(at.row(), {})) setCurrentIndex(at);
     const std::vector<int> rows = SelectedRows();
     if (rows.empty()) return;

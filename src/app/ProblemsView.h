@@ -2,6 +2,7 @@
 
 #include "checks/Findings.h"
 
+#include <QSet>
 #include <QWidget>
 
 #include <functional>
@@ -33,8 +34,8 @@ public:
     // why when it could not.
     bool SaveTo(const QString& path, QString* error = nullptr) const;
 
-    // Whether the document of a row key is checked, for "только отмеченные".
-    void SetCheckedTest(std::function<bool(const QString& sourcePath)> isChecked);
+    // The row keys of the checked documents, for "только отмеченные".
+    void SetCheckedPaths(std::function<QSet<QString>()> checkedPaths);
     // The check marks changed: the rows of checked documents are picked again.
     void ChecksChanged();
     void ShowKind(FindingKind kind);
@@ -60,5 +61,6 @@ private:
     QTableView* m_view = nullptr;
     QComboBox* m_kind = nullptr;
     QCheckBox* m_checkedOnly = nullptr;
+    std::function<QSet<QString>()> m_checkedPaths;
     QToolButton* m_save = nullptr;
 };

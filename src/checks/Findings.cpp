@@ -208,14 +208,15 @@ void AddAccountFinding(FindingList& out, const QString& account) {
 }
 
 namespace {
-// The document's number, date and amount, as the list shows them.
+// The document's number, date and amount as its sender wrote them, as the Значение column is:
+// the same in the window, the command line and the register, whatever the locale.
 struct DocumentColumns {
     explicit DocumentColumns(const ColumnMap& columns)
         : Number(KeyedColumn(columns, u"Номер")), Date(KeyedColumn(columns, u"Дата")),
           Amount(AmountColumn(columns)) {}
     void Fill(Finding& finding, const DocumentRow& row) const {
         const auto text = [&](int column) {
-            return column < 0 ? QString() : row.DisplayText(column).trimmed();
+            return column < 0 ? QString() : row.ExportValue(column).trimmed();
         };
         finding.Number = text(Number);
         finding.Date = text(Date);

@@ -35,7 +35,7 @@ struct Finding {
     QString Value;      // the value as the statement would write it; empty when none
     QString Why;        // in words for the user
     QString SourcePath; // the document's row key to jump to; empty when none
-    // The document's number, date and amount as the list shows them; empty without a document.
+    // The document's number, date and amount as written; empty without a document.
     QString Number = {};
     QString Date = {};
     QString Amount = {};

@@ -29,8 +29,8 @@ QString KindCount(FindingKind kind, qint64 n) {
         return Counted(n, QStringLiteral("ошибка"), QStringLiteral("ошибки"),
                        QStringLiteral("ошибок"), QStringLiteral(" в реквизитах"));
     case FindingKind::Amount:
-        return Counted(n, QStringLiteral("сумма"), QStringLiteral("суммы"), QStringLiteral("сумм"),
-                       QStringLiteral(", которые нельзя сложить точно"));
+        return Counted(n, QStringLiteral("неточная сумма"), QStringLiteral("неточные суммы"),
+                       QStringLiteral("неточных сумм"));
     case FindingKind::NotOrganisation:
         return Counted(n, QStringLiteral("чужой документ"), QStringLiteral("чужих документа"),
                        QStringLiteral("чужих документов"));

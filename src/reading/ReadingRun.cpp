@@ -453,7 +453,7 @@ bool ReadFolderWith(const QString& folder, const ColumnMap& columns, const TextC
     SayFull(pool, folder, outcome);
     // Documents one level down are not read; they are counted, so that none goes unsaid.
     if (finished)
-        for (const QString& sub : QDir(folder).entryList(QDir::Dirs | QDir::NoDotAndDotDot))
+        for (const QString& sub : QDir(folder).entryList(QDir::Dirs | QDir::NoDotAndDotDot | QDir::NoSymLinks))
             outcome->Outside += ListDocumentFiles(prefix + sub).size();
     return finished;
 }
