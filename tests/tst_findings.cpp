@@ -236,8 +236,8 @@ private slots:
             table.Rows.back().Checked = mark == u'1';
         }
         FindingList findings;
-        for (const QString& spec : std::as_const(found)) {
-            const QStringList part = spec.split(u'|');
+        for (const QString& entry : std::as_const(found)) {
+            const QStringList part = entry.split(u'|');
             const auto kind = std::find_if(AllFindingKinds().begin(), AllFindingKinds().end(),
                                            [&](FindingKind k) { return FindingKindText(k) == part[0]; });
             const int document = part[1].toInt();
