@@ -239,13 +239,18 @@ void Form1::OnReadTimer() {
 void Form1::StartReading(const QString& path) {
     WriteLastFolder(m_settings, LastFolder::Source, SourceFolder(path));
     setCursor(Qt::BusyCursor);
-    ShowStatusText(ProcessingText, StatusColorUnchanged);
+    // Not yet good nor bad: never in the last message's green or red.
+    ShowStatusText(ProcessingText, StatusColorNeutral);
+    m_statusBar->SetTextOpensSkipped(false);
     ShowNotice({});
+    m_commands->SetReadingStopped(false);
+    m_totals->SetReadingStopped(false);
     m_detail->SetReadingFindings({});
     m_statusBar->ShowBusy(true);
     m_model->ClearRows();
     UpdateSaveEnabled(); // nothing to save until the new rows arrive
-    m_reading->Start(path, m_table.Columns, ReadOrganisationAccount(m_settings));
+    m_reading->Start(path, m_table.Columns, ReadOrganisationAccount(m_settings),
+                     ReadOrganisationInn(m_settings));
 }
 
 void Form1::OnReadingProgress(qint64 done, qint64 total) {
@@ -255,9 +260,14 @@ void Form1::OnReadingProgress(qint64 done, qint64 total) {
 void Form1::OnReadingFinished() {
     ReadingController::Result result = m_reading->Take();
     m_model->SetRows(std::move(result.Outcome.Rows));
-    if (!m_table.Rows.empty()) m_list->FitColumns();
     ShowStatusText(result.Outcome.StatusText, result.Outcome.StatusColor);
+    m_statusBar->SetTextOpensSkipped(!result.Outcome.Skipped.isEmpty());
+    ShowNotice(result.Outcome.Outside > 0 ? OutsideText(result.Outcome.Outside) : QString());
+    m_commands->SetReadingStopped(result.Outcome.Cancelled);
+    m_totals->SetReadingStopped(result.Outcome.Cancelled);
     m_model->SetChecks(std::move(result.Checks));
+    // After the checks: the duplicates' icons take room in the first column.
+    if (!m_table.Rows.empty()) m_list->FitColumns();
     m_detail->SetReadingFindings(std::move(result.Outcome.Findings), std::move(result.Findings));
     m_statusBar->ShowBusy(false);
     unsetCursor();

@@ -152,6 +152,8 @@ void Form1::BuildControls() {
     m_detail = new DetailPanel(*m_model, m_settings, m_splitter);
     m_grid = m_detail->Grid();
     connect(m_detail->Problems(), &ProblemsView::DocumentRequested, this, &Form1::ShowDocument);
+    connect(m_list, &DocumentListView::FindingsRequested, m_detail,
+            &DetailPanel::ShowDocumentFindings);
     connect(m_splitter, &QSplitter::splitterMoved, this, [this] {
         const QList<int> sizes = m_splitter->sizes();
         if (sizes.size() == 2 && sizes[0] + sizes[1] > 0)
@@ -195,12 +197,16 @@ void Form1::BuildControls() {
     setStatusBar(m_statusBar);
     connect(m_statusBar, &StatusLine::CancelRequested, this, &Form1::CancelReading);
     connect(m_statusBar, &StatusLine::FindingsRequested, m_detail, &DetailPanel::ShowProblems);
+    connect(m_statusBar, &StatusLine::SkippedRequested, m_detail,
+            [this] { m_detail->ShowProblemsOf(FindingKind::Skipped); });
     connect(m_detail, &DetailPanel::FindingCountChanged, m_statusBar,
             &StatusLine::ShowFindingCount);
 
     m_commands = new StatementCommands(
         m_table, m_coder, m_settings, m_configDir,
         {*m_txtFileIn, *m_dtPicker, *m_mnuOpenAfter, *m_statusBar, *m_detail->Problems()}, this);
+    connect(m_commands, &StatementCommands::CheckedFindingsRequested, m_detail,
+            &DetailPanel::ShowCheckedFindings);
 
     m_readTimer = new QTimer(this);
     m_readTimer->setObjectName(QStringLiteral("ReadTimer"));

@@ -95,6 +95,7 @@ ReadingOutcome ReadCliSource(const CliOptions& options, const ColumnMap& columns
     }
     EndIfInterrupted();
     PrintLine(stderr, outcome.StatusText);
+    if (outcome.Outside > 0) PrintLine(stderr, OutsideText(outcome.Outside));
     if (print) PrintFindings(outcome.Findings);
     return outcome;
 }
@@ -104,8 +105,12 @@ FindingList CliFindings(const CliOptions& options, const TextCoder& coder, Findi
                         const DocumentTable& table) {
     for (Finding& finding : TemplateFindings(options.ConfigDir, coder))
         settings.push_back(std::move(finding));
-    return ProblemsList(std::move(settings), AccountFindings(account), reading,
-                        CheckFindings(table, CheckDocuments(table, false, account)));
+    FindingList findings =
+        ProblemsList(std::move(settings), AccountFindings(account), reading,
+                     CheckFindings(table, CheckDocuments(table, false, account),
+                                   CliOrganisationInn(options)));
+    AddDocumentFields(findings, table);
+    return findings;
 }
 
 QString CliFormat(const CliOptions& options) {
@@ -149,6 +154,10 @@ bool CheckOnlyCliRows(const std::optional<std::set<int>>& rows, DocumentTable& t
 
 QString CliOrganisationAccount(const CliOptions& options) {
     return ReadOrganisationAccount(INIStorage(options.ConfigDir));
+}
+
+QString CliOrganisationInn(const CliOptions& options) {
+    return ReadOrganisationInn(INIStorage(options.ConfigDir));
 }
 
 CliChecks::CliChecks(const DocumentTable& table, const QString& account)

@@ -22,7 +22,7 @@ QString CsvField(const QString& text) {
 }
 
 QString TabField(QString text) {
-    // One finding a line, five fields a line, whatever the value holds.
+    // One finding a line, one field a column, whatever the value holds.
     text.replace(u'\t', u' ').replace(u'\r', u' ').replace(u'\n', u' ');
     return text;
 }
@@ -101,7 +101,8 @@ FindingList ProblemsList(FindingList settings, const FindingList& account,
 const QStringList& FindingCaptions() {
     static const QStringList captions{QStringLiteral("Вид"), QStringLiteral("Файл"),
                                       QStringLiteral("Реквизит"), QStringLiteral("Значение"),
-                                      QStringLiteral("Почему")};
+                                      QStringLiteral("Почему"), QStringLiteral("Номер"),
+                                      QStringLiteral("Дата"), QStringLiteral("Сумма")};
     return captions;
 }
 
@@ -117,6 +118,12 @@ QString FindingField(const Finding& finding, int column) {
         return finding.Value;
     case 4:
         return finding.Why;
+    case 5:
+        return finding.Number;
+    case 6:
+        return finding.Date;
+    case 7:
+        return finding.Amount;
     default:
         return {};
     }

@@ -31,6 +31,10 @@ struct Finding {
     QString Value;      // the value as the statement would write it; empty when none
     QString Why;        // in words for the user
     QString SourcePath; // the document's row key to jump to; empty when none
+    // The document's number, date and amount as written; empty without a document.
+    QString Number = {};
+    QString Date = {};
+    QString Amount = {};
 };
 
 using FindingList = std::vector<Finding>;
@@ -60,7 +64,8 @@ QString FindingsText(const FindingList& findings);
 // quoted when they need it, CR LF line ends.
 QByteArray FindingsCsv(const FindingList& findings);
 
-// The captions of the list's columns: "Вид", "Файл", "Реквизит", "Значение", "Почему".
+// The captions of the list's columns: "Вид", "Файл", "Реквизит", "Значение", "Почему", then the
+// document's "Номер", "Дата", "Сумма".
 const QStringList& FindingCaptions();
 // One field of a finding by column, as the captions go.
 QString FindingField(const Finding& finding, int column);

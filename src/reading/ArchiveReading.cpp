@@ -94,12 +94,8 @@ bool ReadZipArchive(const QString& archive, const ColumnMap& columns, const Text
                              level.Findings.end());
     for (const QString& name : std::as_const(level.Refused))
         outcome->Skipped << archive + u'/' + name;
-    for (const QString& name : std::as_const(level.Deeper)) {
-        const QString why = QStringLiteral("элемент '%1' в подпапке архива, пропущен").arg(name);
-        outcome->Problems << QStringLiteral("Архив '%1': %2").arg(archive, why);
-        outcome->Findings.push_back({FindingKind::Skipped, name, {}, {}, why, {}});
-        outcome->Skipped << archive + u'/' + name;
-    }
+    // Below the level read, as a folder's subfolders: counted, not left out.
+    outcome->Outside += level.Deeper.size();
 
     // A cancel keeps the documents read by then, as for a folder.
     const bool finished = (level.Walked || pool.Full()) && pool.Finish(progress);

@@ -21,7 +21,6 @@ bool IsDocumentName(const QString& name) {
     return !name.startsWith(u'.') && name.endsWith(QLatin1String(".xml"), Qt::CaseInsensitive);
 }
 
-namespace {
 // The document files of a folder, unsorted: names IsDocumentName takes, of anything but a folder
 // and of links whose target exists and is no folder (a pipe or a device, or a link to one, is then
 // refused by name when read).
@@ -56,8 +55,6 @@ QStringList ListDocumentFiles(const QString& folder) {
     return QDir(folder).entryList({QStringLiteral("*.xml")}, QDir::Files, QDir::Unsorted);
 #endif
 }
-
-} // namespace
 
 QStringList DocumentFileNames(const QString& folder) {
     QStringList names = ListDocumentFiles(folder);
