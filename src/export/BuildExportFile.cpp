@@ -9,6 +9,7 @@
 #include "reading/ColumnMap.h"
 #include "settings/INIStorage.h"
 #include "text/Cp1251.h"
+#include "text/CsvField.h"
 #include "text/Parallel.h"
 #include "text/SafeWrite.h"
 #include "text/TextCoder.h"
@@ -116,6 +117,7 @@ ExportResult BuildStatement(const StatementSink& sink, const DocumentTable& docu
         TrimSpaces(coder.ReadTag(formatBlock, QStringLiteral("decimals"))).toInt(&decimalsOk);
     // A count nobody means (negative, beyond any kopeck) leaves the amounts as written.
     formats.Decimals = decimalsOk && decimals >= 0 && decimals <= 18 ? decimals : -1;
+    formats.Csv = TrimSpaces(coder.ReadTag(formatBlock, QStringLiteral("csv"))) == u"1";
     const int amountColumn = AmountColumn(documents.Columns);
     QStringList problems;
     if (formats.Decimals >= 0 && amountColumn >= 0) {
@@ -172,6 +174,9 @@ ExportResult BuildStatement(const StatementSink& sink, const DocumentTable& docu
                     texts[c] = int(c) == amountColumn && formats.Decimals >= 0
                                    ? FormatAmount(row.ExportValue(int(c)), formats)
                                    : formatter.Format(row.ExportValue(int(c)));
+                if (formats.Csv)
+                    for (QString& t : texts)
+                        t = CsvField(t);
                 documentBlock.Fill(text, texts);
                 text += CrLf;
             }
