@@ -4,6 +4,7 @@
 
 #include "checks/OrganisationAccount.h"
 #include "export/FormatValue.h"
+#include "export/Register.h"
 #include "export/StatementSummary.h"
 #include "export/ValueFormatter.h"
 #include "reading/ColumnMap.h"
@@ -142,8 +143,18 @@ ExportResult BuildStatement(const StatementSink& sink, const DocumentTable& docu
     std::vector<QString> headerTexts{FormatValue(date, formats),
                                      FormatValue(exportDateTime - date, formats),
                                      FormatValue(account, formats)};
-    const std::vector<NamedText> summary =
+    std::vector<NamedText> summary =
         StatementPlaceholders(SummarizeStatement(documents, account), exportDateTime, formats);
+    // The registers' total lines, one a line, money in and money out apart.
+    const OrganisationSide side(documents.Columns, ReadOrganisation(settings));
+    QStringList totalLines;
+    for (const RegisterTotal& total : RegisterTotals(documents, side))
+        totalLines << RegisterTotalText(total, formats.DecimalSeparator, {}, {});
+    if (!side.Known()) totalLines << DirectionUnknownText;
+    if (formats.Csv)
+        for (QString& line : totalLines)
+            line = CsvField(line);
+    summary.push_back({QStringLiteral("DirectionTotals"), totalLines.join(CrLf)});
     AddSlots(headerSlots, headerTexts, summary);
     QString out;
     PlaceholderBlock(coder.ReadTag(tpl, QStringLiteral("header")), headerSlots)
@@ -153,8 +164,10 @@ ExportResult BuildStatement(const StatementSink& sink, const DocumentTable& docu
 
     // Every piece of every column's tag list names a placeholder ("{" + piece + "}", untrimmed,
     // empty pieces kept); where columns share a piece, the first column fills it.
-    QHash<QString, int> columnSlots;
-    for (int c = int(documents.Columns.size()) - 1; c >= 0; --c)
+    // After them, the direction of the money, unless a column fills that name.
+    const int columnCount = int(documents.Columns.size());
+    QHash<QString, int> columnSlots{{Folded(QStringLiteral("Direction")), columnCount}};
+    for (int c = columnCount - 1; c >= 0; --c)
         for (const QString& piece : documents.Columns[size_t(c)].TagList.split(u';'))
             columnSlots.insert(Folded(piece), c);
     const PlaceholderBlock documentBlock(coder.ReadTag(tpl, QStringLiteral("document")),
@@ -164,13 +177,14 @@ ExportResult BuildStatement(const StatementSink& sink, const DocumentTable& docu
     constexpr qsizetype RowsPerPiece = 256;
     const auto newMaker = [&]() -> BatchMaker {
         return [&, formatter = ValueFormatter(formats),
-                texts = std::vector<QString>(documents.Columns.size()),
+                texts = std::vector<QString>(documents.Columns.size() + 1),
                 text = QString()](qsizetype from, qsizetype to, QByteArray& piece) mutable {
             text.truncate(0); // keeps its capacity for the next piece
             for (qsizetype r = from; r < to; ++r) {
                 const DocumentRow& row = documents.Rows[size_t(r)];
                 if (!row.Checked) continue;
-                for (size_t c = 0; c < texts.size(); ++c)
+                texts.back() = DirectionWord(side.Direction(row));
+                for (size_t c = 0; c + 1 < texts.size(); ++c)
                     texts[c] = int(c) == amountColumn && formats.Decimals >= 0
                                    ? FormatAmount(row.ExportValue(int(c)), formats)
                                    : formatter.Format(row.ExportValue(int(c)));
