@@ -41,7 +41,7 @@ int RunRegister(const QStringList& args) {
     ReadingOutcome outcome = ReadCliSource(options, table.Columns, coder, RowUse::Statement);
     problems += outcome.Problems.size();
     if (outcome.Rows.empty()) return ExitNoDocuments;
-    const QString account = CliOrganisationAccount(options);
+    const Organisation org = CliOrganisation(options);
     table.Rows = std::move(outcome.Rows);
     if (!CheckOnlyCliRows(rows, table)) return ExitUsage;
     if (const QString refused = ReplacedSourceText(output, options.Source, table);
@@ -50,10 +50,10 @@ int RunRegister(const QStringList& args) {
         return ExitUsage;
     }
 
-    CliChecks checks(table, account);
+    CliChecks checks(table, org);
     // The workbook lists what `check` prints for the source; the PDF marks the documents named.
     const FindingList findings =
-        CliFindings(options, coder, std::move(configFindings), account, outcome.Findings, table);
+        CliFindings(options, coder, std::move(configFindings), org, outcome.Findings, table);
     const INIStorage settings(options.ConfigDir);
     // A printed register reads by date and number; the workbook keeps the source's order, which
     // its filter can change.

@@ -3,6 +3,7 @@
 #include "checks/DocumentTotals.h"
 
 #include "checks/OrganisationAccount.h"
+#include "checks/OrganisationSide.h"
 #include "export/FormatValue.h"
 #include "export/Register.h"
 #include "export/StatementSummary.h"
@@ -136,17 +137,17 @@ ExportResult BuildStatement(const StatementSink& sink, const DocumentTable& docu
     // The header knows three names and the statement's own; like the document block, it is
     // searched in its own text only.
     const double date = std::trunc(exportDateTime);
-    const QString account = ReadOrganisationAccount(settings);
+    const Organisation org = ReadOrganisation(settings);
     QHash<QString, int> headerSlots{{Folded(QStringLiteral("MakeDate")), 0},
                                     {Folded(QStringLiteral("MakeTime")), 1},
                                     {Folded(QStringLiteral("ACC")), 2}};
     std::vector<QString> headerTexts{FormatValue(date, formats),
                                      FormatValue(exportDateTime - date, formats),
-                                     FormatValue(account, formats)};
+                                     FormatValue(org.Account, formats)};
     std::vector<NamedText> summary =
-        StatementPlaceholders(SummarizeStatement(documents, account), exportDateTime, formats);
+        StatementPlaceholders(SummarizeStatement(documents, org), exportDateTime, formats);
     // The registers' total lines, one a line, money in and money out apart.
-    const OrganisationSide side(documents.Columns, ReadOrganisation(settings));
+    const OrganisationSide side(documents.Columns, org);
     QStringList totalLines;
     for (const RegisterTotal& total : RegisterTotals(documents, side))
         totalLines << RegisterTotalText(total, formats.DecimalSeparator, {}, {});

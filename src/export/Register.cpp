@@ -2,6 +2,7 @@
 
 #include "checks/DocumentChecks.h"
 #include "checks/OrganisationAccount.h"
+#include "checks/OrganisationSide.h"
 #include "reading/ReadingRun.h"
 #include "settings/INIStorage.h"
 #include "text/DateParse.h"
@@ -71,7 +72,7 @@ RegisterHeading MakeRegisterHeading(const DocumentTable& table, const INIStorage
     heading.Account = ReadOrganisationAccount(settings);
     heading.Side = ReadOrganisation(settings);
     heading.Created = created;
-    heading.Totals = ComputeTotals(table, heading.Account);
+    heading.Totals = ComputeTotals(table, heading.Side);
     const OrganisationSide side(table.Columns, heading.Side);
     heading.SideKnown = side.Known();
     heading.TotalLines = RegisterTotals(table, side);
