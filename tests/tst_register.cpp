@@ -243,6 +243,33 @@ private slots:
         QTEST(CsvField(value), "field");
     }
 
+    // A printed register's order: by date, then by number as a number; what lacks either last.
+    void sortByDateAndNumber_data() {
+        QTest::addColumn<QStringList>("documents"); // "date number", in the list's order
+        QTest::addColumn<QString>("order");         // their numbers after the sort
+        QTest::newRow("dates first") << QStringList{u"2024-03-06 1"_qs, u"05.03.2024 9"_qs}
+                                     << u"9 1"_qs;
+        QTest::newRow("numbers as numbers")
+            << QStringList{u"2024-03-05 10"_qs, u"2024-03-05 9"_qs, u"2024-03-05 А-1"_qs,
+                           u"2024-03-05 "_qs}
+            << u"9 10 А-1 "_qs;
+        QTest::newRow("no date last, equals kept")
+            << QStringList{u"вчера 1"_qs, u"2024-03-05 2"_qs, u"2024-03-05 2"_qs}
+            << u"2 2 1"_qs;
+    }
+    void sortByDateAndNumber() {
+        QFETCH(QStringList, documents);
+        DocumentTable table = Table();
+        for (const QString& document : documents)
+            table.Rows.push_back(
+                Document(document.section(u' ', 1), document.section(u' ', 0, 0), u"1"_qs));
+        SortByDateAndNumber(table);
+        QStringList order;
+        for (const DocumentRow& row : table.Rows)
+            order << row.ExportValue(0);
+        QTEST(order.join(u' '), "order");
+    }
+
     void cellKinds_data() {
         QTest::addColumn<QString>("key");
         QTest::addColumn<QString>("value");
@@ -630,24 +657,31 @@ for row in csv.reader(open(sys.argv[1], encoding="cp1251", newline=""), delimite
         QTest::addColumn<int>("exit");
         QTest::addColumn<QByteArray>("magic"); // the written file begins with it
         const QString folder = VYPISKA_SAMPLES "/folder";
-        QTest::newRow("xlsx") << u"r.xlsx"_qs << folder << 0 << QByteArray("PK");
-        QTest::newRow("pdf in capitals") << u"r.PDF"_qs << folder << 0 << QByteArray("%PDF");
-        QTest::newRow("stdout") << u"-"_qs << folder << 2 << QByteArray();
-        QTest::newRow("other type") << u"r.csv"_qs << folder << 2 << QByteArray();
+        QTest::addColumn<QString>("date"); // --date, and the PDF then says so
+        QTest::newRow("xlsx") << u"r.xlsx"_qs << folder << 0 << QByteArray("PK") << QString();
+        QTest::newRow("pdf in capitals")
+            << u"r.PDF"_qs << folder << 0 << QByteArray("%PDF") << u"2026-12-09T14:05"_qs;
+        QTest::newRow("no such date")
+            << u"r.pdf"_qs << folder << 2 << QByteArray() << u"2026-02-30"_qs;
+        QTest::newRow("stdout") << u"-"_qs << folder << 2 << QByteArray() << QString();
+        QTest::newRow("other type") << u"r.csv"_qs << folder << 2 << QByteArray() << QString();
         QTest::newRow("no documents")
-            << u"r.xlsx"_qs << VYPISKA_TEST_DATA "/export" << 1 << QByteArray();
-        QTest::newRow("no folder") << u"no/such/r.pdf"_qs << folder << 3 << QByteArray();
+            << u"r.xlsx"_qs << VYPISKA_TEST_DATA "/export" << 1 << QByteArray() << QString();
+        QTest::newRow("no folder")
+            << u"no/such/r.pdf"_qs << folder << 3 << QByteArray() << QString();
     }
     void cli() {
         QFETCH(QString, output);
         QFETCH(QString, source);
         QFETCH(int, exit);
         QFETCH(QByteArray, magic);
+        QFETCH(QString, date);
         QTemporaryDir dir;
+        QStringList args{u"register"_qs, u"--config"_qs, VYPISKA_SOURCE_CONFIG, u"--rows"_qs,
+                         u"3,1"_qs, u"-o"_qs, output, source};
+        if (!date.isEmpty()) args << u"--date"_qs << date;
         const ProgramRun run = RunProgram(
-            VYPISKA_CLI,
-            {u"register"_qs, u"--config"_qs, VYPISKA_SOURCE_CONFIG, u"--rows"_qs, u"1,3"_qs,
-             u"-o"_qs, output, source},
+            VYPISKA_CLI, args,
             [&](QProcess& p) {
                 p.setWorkingDirectory(dir.path());
                 // No display and no runtime folder, as on a server.
@@ -662,6 +696,10 @@ for row in csv.reader(open(sys.argv[1], encoding="cp1251", newline=""), delimite
         } else {
             QVERIFY(ReadFile(dir.filePath(output)).startsWith(magic));
             QVERIFY2(!run.Err.contains(u"QStandardPaths"_qs), qPrintable(run.Err));
+            if (date.isEmpty() || QStandardPaths::findExecutable(u"pdftotext"_qs).isEmpty()) return;
+            const QString text = QString::fromUtf8(
+                RunProgram(u"pdftotext"_qs, {dir.filePath(output), u"-"_qs}).Out).simplified();
+            QVERIFY2(text.contains(u"Составлен 09.12.2026 14:05"_qs), qPrintable(text));
         }
     }
 
