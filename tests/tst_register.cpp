@@ -17,10 +17,11 @@
 
 namespace {
 
-const QStringList Keys = {u"Номер"_qs,          u"Дата"_qs,           u"Сумма"_qs,
-                          u"Плательщик1"_qs,    u"ПлательщикСчет"_qs, u"ПолучательИНН"_qs,
-                          u"ПолучательСчет"_qs, u"Получатель1"_qs,    u"Очередность"_qs,
-                          u"НазначениеПлатежа"_qs};
+const QStringList Keys = {u"Номер"_qs,          u"Дата"_qs,
+                          u"Сумма"_qs,          u"Плательщик1"_qs,
+                          u"ПлательщикСчет"_qs, u"ПолучательИНН"_qs,
+                          u"ПолучательСчет"_qs, u"Получатель1"_qs,
+                          u"Очередность"_qs,    u"НазначениеПлатежа"_qs};
 const QString Own = u"40702810938000012345"_qs;
 const QString Other = u"40702810500000000001"_qs;
 
@@ -180,28 +181,30 @@ private slots:
         QTest::addColumn<QString>("lines");
         const QString unknown = u"\nНаправление не определено: не указан расчетный счет "
                                 "организации"_qs;
-        QTest::newRow("in and out") << QStringList{u"100 in"_qs, u"1 234,5 out"_qs, u"0.10 out"_qs}
-                                    << Own
-                                    << u"Поступило: 1 документ на сумму 100,00 ₽\n"
-                                       "Списано: 2 документа на сумму 1\u00A0234,60 ₽"_qs;
-        QTest::newRow("others too") << QStringList{u"5 other"_qs, u"7 in"_qs} << Own
-                                    << u"Поступило: 1 документ на сумму 7,00 ₽\n"
-                                       "Списано: 0 документов на сумму 0,00 ₽\n"
-                                       "Прочие: 1 документ на сумму 5,00 ₽"_qs;
+        QTest::newRow("in and out")
+            << QStringList{u"100 in"_qs, u"1 234,5 out"_qs, u"0.10 out"_qs} << Own
+            << u"Поступило: 1 документ на сумму 100,00 ₽\n"
+               "Списано: 2 документа на сумму 1\u00A0234,60 ₽"_qs;
+        QTest::newRow("others too")
+            << QStringList{u"5 other"_qs, u"7 in"_qs} << Own
+            << u"Поступило: 1 документ на сумму 7,00 ₽\n"
+               "Списано: 0 документов на сумму 0,00 ₽\n"
+               "Прочие: 1 документ на сумму 5,00 ₽"_qs;
         QTest::newRow("an amount left out of one side")
             << QStringList{u"50 руб. out"_qs, u"3 out"_qs, u"7 in"_qs} << Own
             << u"Поступило: 1 документ на сумму 7,00 ₽\n"
                "Списано: 2 документа · не учтено сумм: 1"_qs;
-        QTest::newRow("no account") << QStringList{u"100 in"_qs, u"-4 out"_qs} << QString()
-                                    << u"Итого: 2 документа на сумму 96,00 ₽"_qs + unknown;
-        QTest::newRow("an exponent")
-            << QStringList{u"1e3 in"_qs} << QString()
-            << u"Итого: 1 документ · не учтено сумм: 1"_qs + unknown;
+        QTest::newRow("no account")
+            << QStringList{u"100 in"_qs, u"-4 out"_qs} << QString()
+            << u"Итого: 2 документа на сумму 96,00 ₽"_qs + unknown;
+        QTest::newRow("an exponent") << QStringList{u"1e3 in"_qs} << QString()
+                                     << u"Итого: 1 документ · не учтено сумм: 1"_qs + unknown;
         QTest::newRow("a fraction of a kopeck")
             << QStringList{u"10.005 in"_qs, u"1 in"_qs, u" in"_qs} << QString()
             << u"Итого: 3 документа · не учтено сумм: 2"_qs + unknown;
         QTest::newRow("none") << QStringList{} << QString()
-                              << u"Итого: 0 документов на сумму 0,00 ₽"_qs + unknown;
+                              << u"Итого: 0 документов на сумму 0,00 ₽"_qs +
+                                     unknown;
     }
     void totalLines() {
         QFETCH(QStringList, documents);
@@ -209,8 +212,8 @@ private slots:
         DocumentTable table = Table();
         for (const QString& document : documents) {
             const qsizetype blank = document.lastIndexOf(u' ');
-            table.Rows.push_back(Document(u"1"_qs, u"2024-03-05"_qs, document.left(blank),
-                                          document.mid(blank + 1)));
+            table.Rows.push_back(
+                Document(u"1"_qs, u"2024-03-05"_qs, document.left(blank), document.mid(blank + 1)));
         }
         // An unchecked document counts for nothing, whatever its amount.
         table.Rows.push_back(Document(u"2"_qs, u"2024-03-05"_qs, u"сто"_qs, u"in"_qs));
@@ -247,15 +250,13 @@ private slots:
     void sortByDateAndNumber_data() {
         QTest::addColumn<QStringList>("documents"); // "date number", in the list's order
         QTest::addColumn<QString>("order");         // their numbers after the sort
-        QTest::newRow("dates first") << QStringList{u"2024-03-06 1"_qs, u"05.03.2024 9"_qs}
-                                     << u"9 1"_qs;
-        QTest::newRow("numbers as numbers")
-            << QStringList{u"2024-03-05 10"_qs, u"2024-03-05 9"_qs, u"2024-03-05 А-1"_qs,
-                           u"2024-03-05 "_qs}
-            << u"9 10 А-1 "_qs;
+        QTest::newRow("dates first")
+            << QStringList{u"2024-03-06 1"_qs, u"05.03.2024 9"_qs} << u"9 1"_qs;
+        QTest::newRow("numbers as numbers") << QStringList{u"2024-03-05 10"_qs, u"2024-03-05 9"_qs,
+                                                           u"2024-03-05 А-1"_qs, u"2024-03-05 "_qs}
+                                            << u"9 10 А-1 "_qs;
         QTest::newRow("no date last, equals kept")
-            << QStringList{u"вчера 1"_qs, u"2024-03-05 2"_qs, u"2024-03-05 2"_qs}
-            << u"2 2 1"_qs;
+            << QStringList{u"вчера 1"_qs, u"2024-03-05 2"_qs, u"2024-03-05 2"_qs} << u"2 2 1"_qs;
     }
     void sortByDateAndNumber() {
         QFETCH(QStringList, documents);
@@ -502,28 +503,29 @@ print(ws.freeze_panes, ws.auto_filter.ref, p.orientation, p.paperSize,
     void pdf_data() {
         QTest::addColumn<int>("count");
         QTest::addColumn<QString>("account");
-        QTest::addColumn<QString>("amount");   // of the first document
-        QTest::addColumn<QString>("purpose");  // of the first document, when not the usual one
+        QTest::addColumn<QString>("amount");    // of the first document
+        QTest::addColumn<QString>("purpose");   // of the first document, when not the usual one
         QTest::addColumn<QStringList>("texts"); // all found, in this order
         const QString words = u"Оплата по договору поставки № 44 без НДС "_qs.repeated(250);
         QTest::newRow("70 documents in and out")
             << 70 << Own << u"100.25"_qs << QString()
-            << QStringList{u"Реестр платежных документов"_qs,
-                           u"ООО \"Север\", ИНН 7707083893, счет 40702810938000012345"_qs,
-                           u"за период 04.03.2024 – 12.03.2024"_qs,
-                           u"Составлен 12.03.2024 09:30"_qs,
-                           u"п/п"_qs,
-                           u"1 N1001 05.03.2024 100,25 ООО \"Север\""_qs,
-                           u"2* N1002"_qs,
-                           u"сч. 40702810938000012345"_qs,
-                           u"ИНН 0501007322 сч. 40702810500000000001"_qs,
-                           u"70 N1070"_qs,
-                           u"Поступило: 35 документов на сумму 3 508,75 ₽"_qs,
-                           u"Три тысячи пятьсот восемь рублей 75 копеек"_qs,
-                           u"Списано: 35 документов на сумму 3 508,75 ₽"_qs,
-                           u"* — у документа есть замечания проверки (повтор)"_qs,
-                           u"Руководитель ____________________ / Иванов И. И. /"_qs,
-                           u"Главный бухгалтер ____________________ / ____________________ /"_qs};
+            << QStringList{
+                   u"Реестр платежных документов"_qs,
+                   u"ООО \"Север\", ИНН 7707083893, счет 40702810938000012345"_qs,
+                   u"за период 04.03.2024 – 12.03.2024"_qs,
+                   u"Составлен 12.03.2024 09:30"_qs,
+                   u"п/п"_qs,
+                   u"1 N1001 05.03.2024 100,25 ООО \"Север\""_qs,
+                   u"2* N1002"_qs,
+                   u"сч. 40702810938000012345"_qs,
+                   u"ИНН 0501007322 сч. 40702810500000000001"_qs,
+                   u"70 N1070"_qs,
+                   u"Поступило: 35 документов на сумму 3 508,75 ₽"_qs,
+                   u"Три тысячи пятьсот восемь рублей 75 копеек"_qs,
+                   u"Списано: 35 документов на сумму 3 508,75 ₽"_qs,
+                   u"* — у документа есть замечания проверки (повтор)"_qs,
+                   u"Руководитель ____________________ / Иванов И. И. /"_qs,
+                   u"Главный бухгалтер ____________________ / ____________________ /"_qs};
         QTest::newRow("no account")
             << 3 << QString() << u"0.10"_qs << QString()
             << QStringList{u"Итого: 3 документа на сумму 200,60 ₽"_qs,
@@ -531,9 +533,10 @@ print(ws.freeze_panes, ws.auto_filter.ref, p.orientation, p.paperSize,
                            u"Направление не определено: не указан расчетный счет организации"_qs};
         QTest::newRow("values wider than their column, a row taller than a page")
             << 2 << Own << u"1000000000000.00"_qs << words + u"конец"_qs
-            << QStringList{u"1 000 000 000 000,00"_qs, u"(продолжение)"_qs, u"конец"_qs,
-                           u"Списано: 1 документ на сумму 1 000 000 000 000,00 ₽"_qs,
-                           u"Один триллион рублей 00 копеек"_qs};
+            << QStringList{
+                   u"1 000 000 000 000,00"_qs, u"(продолжение)"_qs, u"конец"_qs,
+                   u"Списано: 1 документ на сумму 1 000 000 000 000,00 ₽"_qs,
+                   u"Один триллион рублей 00 копеек"_qs};
     }
     void pdf() {
         QFETCH(int, count);
@@ -546,20 +549,21 @@ print(ws.freeze_panes, ws.auto_filter.ref, p.orientation, p.paperSize,
         QTemporaryDir dir;
         DocumentTable table = Table();
         for (int i = 1; i <= count; ++i)
-            table.Rows.push_back(Document(u"N%1"_qs.arg(1000 + i), u"2024-03-05"_qs,
-                                          i == 1 ? amount : u"100.25"_qs,
-                                          i % 2 ? u"out"_qs : u"in"_qs,
-                                          i == 1 ? purpose : QString()));
+            table.Rows.push_back(
+                Document(u"N%1"_qs.arg(1000 + i), u"2024-03-05"_qs, i == 1 ? amount : u"100.25"_qs,
+                         i % 2 ? u"out"_qs : u"in"_qs, i == 1 ? purpose : QString()));
         const QString path = dir.filePath(u"r.pdf"_qs);
         const FindingList findings{
             {FindingKind::Duplicate, {}, {}, {}, {}, table.Rows[1 % count].SourcePath}};
-        const ExportResult result = WriteRegisterPdf(path, table, Heading(table, account), findings);
+        const ExportResult result =
+            WriteRegisterPdf(path, table, Heading(table, account), findings);
         QVERIFY2(result.Ok, qPrintable(result.Error));
 
         const ProgramRun info = RunProgram(u"pdfinfo"_qs, {path});
         QVERIFY2(info.Out.contains("842 x 595 pts (A4)"), info.Out.constData());
-        const QStringList pages = QString::fromUtf8(RunProgram(u"pdftotext"_qs, {path, u"-"_qs}).Out)
-                                      .split(u'\f', Qt::SkipEmptyParts);
+        const QStringList pages =
+            QString::fromUtf8(RunProgram(u"pdftotext"_qs, {path, u"-"_qs}).Out)
+                .split(u'\f', Qt::SkipEmptyParts);
         QVERIFY(pages.size() > 1 || count < 10);
         for (qsizetype p = 0; p < pages.size(); ++p) {
             QVERIFY2(pages[p].contains(u"Стр. %1 из %2"_qs.arg(p + 1).arg(pages.size())),
@@ -600,8 +604,9 @@ print(ws.freeze_panes, ws.auto_filter.ref, p.orientation, p.paperSize,
         table.Rows.resize(size_t(tight.front()));
         const QString path = dir.filePath(u"r.pdf"_qs);
         QVERIFY(WriteRegisterPdf(path, table, Heading(table)).Ok);
-        const QStringList pages = QString::fromUtf8(RunProgram(u"pdftotext"_qs, {path, u"-"_qs}).Out)
-                                      .split(u'\f', Qt::SkipEmptyParts);
+        const QStringList pages =
+            QString::fromUtf8(RunProgram(u"pdftotext"_qs, {path, u"-"_qs}).Out)
+                .split(u'\f', Qt::SkipEmptyParts);
         const QString last = pages.back().simplified();
         QVERIFY2(last.contains(u"НазначениеПлатежа caption"_qs) &&
                      last.contains(u"Оплата по счету № %1"_qs.arg(tight.front())) &&
@@ -620,18 +625,18 @@ print(ws.freeze_panes, ws.auto_filter.ref, p.orientation, p.paperSize,
             .replace("за семена. В т.ч. НДС 20% 2500.00", "15; НДС не облагается");
         WriteFile(dir.filePath(u"docs/a.xml"_qs), document);
         WriteFile(dir.filePath(u"docs/b.xml"_qs),
-                  QByteArray(document).replace("<Summa>15000.00", "<Summa>-3").replace(
-                      "<NaznacheniePlatezha>", "<NaznacheniePlatezha>=1+2 "));
+                  QByteArray(document)
+                      .replace("<Summa>15000.00", "<Summa>-3")
+                      .replace("<NaznacheniePlatezha>", "<NaznacheniePlatezha>=1+2 "));
         WriteFile(dir.filePath(u"CONFIG/TAG.INI"_qs), ReadFile(VYPISKA_SOURCE_CONFIG "/TAG.INI"));
         const QByteArray tpl = "Реестр.csv.tpl";
         WriteFile(dir.filePath(u"CONFIG/"_qs + tpl), ReadFile(VYPISKA_SOURCE_CONFIG "/" + tpl));
         WriteFile(dir.filePath(u"CONFIG/CONFIG.INI"_qs),
                   "[Organization]\r\nACC=40702810600000012345\r\n");
         const QString out = dir.filePath(u"r.csv"_qs);
-        const ProgramRun run = RunProgram(VYPISKA_CLI,
-                                          {u"convert"_qs, u"--config"_qs, dir.filePath(u"CONFIG"_qs),
-                                           u"--template"_qs, u"Реестр"_qs, u"-o"_qs, out,
-                                           dir.filePath(u"docs"_qs)});
+        const ProgramRun run = RunProgram(
+            VYPISKA_CLI, {u"convert"_qs, u"--config"_qs, dir.filePath(u"CONFIG"_qs),
+                          u"--template"_qs, u"Реестр"_qs, u"-o"_qs, out, dir.filePath(u"docs"_qs)});
         QVERIFY2(run.Exit == 0, qPrintable(run.Err));
         const QString script = uR"(
 import csv, sys
@@ -677,18 +682,17 @@ for row in csv.reader(open(sys.argv[1], encoding="cp1251", newline=""), delimite
         QFETCH(QByteArray, magic);
         QFETCH(QString, date);
         QTemporaryDir dir;
-        QStringList args{u"register"_qs, u"--config"_qs, VYPISKA_SOURCE_CONFIG, u"--rows"_qs,
-                         u"3,1"_qs, u"-o"_qs, output, source};
+        QStringList args{u"register"_qs, u"--config"_qs, VYPISKA_SOURCE_CONFIG,
+                         u"--rows"_qs,   u"3,1"_qs,      u"-o"_qs,
+                         output,         source};
         if (!date.isEmpty()) args << u"--date"_qs << date;
-        const ProgramRun run = RunProgram(
-            VYPISKA_CLI, args,
-            [&](QProcess& p) {
-                p.setWorkingDirectory(dir.path());
-                // No display and no runtime folder, as on a server.
-                p.setProcessEnvironment(EnvironmentWith({{u"DISPLAY"_qs, {}},
-                                                         {u"WAYLAND_DISPLAY"_qs, {}},
-                                                         {u"QT_QPA_PLATFORM"_qs, u"xcb"_qs}}));
-            });
+        const ProgramRun run = RunProgram(VYPISKA_CLI, args, [&](QProcess& p) {
+            p.setWorkingDirectory(dir.path());
+            // No display and no runtime folder, as on a server.
+            p.setProcessEnvironment(EnvironmentWith({{u"DISPLAY"_qs, {}},
+                                                     {u"WAYLAND_DISPLAY"_qs, {}},
+                                                     {u"QT_QPA_PLATFORM"_qs, u"xcb"_qs}}));
+        });
         QVERIFY2(run.Exit == exit, qPrintable(run.Err));
         if (magic.isEmpty()) {
             QVERIFY(Listing(dir.path()).isEmpty());
@@ -697,8 +701,9 @@ for row in csv.reader(open(sys.argv[1], encoding="cp1251", newline=""), delimite
             QVERIFY(ReadFile(dir.filePath(output)).startsWith(magic));
             QVERIFY2(!run.Err.contains(u"QStandardPaths"_qs), qPrintable(run.Err));
             if (date.isEmpty() || QStandardPaths::findExecutable(u"pdftotext"_qs).isEmpty()) return;
-            const QString text = QString::fromUtf8(
-                RunProgram(u"pdftotext"_qs, {dir.filePath(output), u"-"_qs}).Out).simplified();
+            const QString text =
+                QString::fromUtf8(RunProgram(u"pdftotext"_qs, {dir.filePath(output), u"-"_qs}).Out)
+                    .simplified();
             QVERIFY2(text.contains(u"Составлен 09.12.2026 14:05"_qs), qPrintable(text));
         }
     }

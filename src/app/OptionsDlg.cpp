@@ -152,12 +152,12 @@ OptionsDlg::OptionsDlg(const INIStorage& settings, QWidget* parent)
         MakeLabel(QStringLiteral("LabelW3"), QStringLiteral("&Расч. счет:"), m_acc, m_frame);
     m_director = new QLineEdit(m_frame);
     m_director->setObjectName(QStringLiteral("txtDirector"));
-    m_labelDirector = MakeLabel(QStringLiteral("LabelW4"), QStringLiteral("Р&уководитель:"),
-                                m_director, m_frame);
+    m_labelDirector =
+        MakeLabel(QStringLiteral("LabelW4"), QStringLiteral("Р&уководитель:"), m_director, m_frame);
     m_chief = new QLineEdit(m_frame);
     m_chief->setObjectName(QStringLiteral("txtChiefAccountant"));
-    m_labelChief = MakeLabel(QStringLiteral("LabelW5"), QStringLiteral("&Гл. бухгалтер:"),
-                             m_chief, m_frame);
+    m_labelChief =
+        MakeLabel(QStringLiteral("LabelW5"), QStringLiteral("&Гл. бухгалтер:"), m_chief, m_frame);
     for (QLineEdit* box : {m_director, m_chief})
         box->setPlaceholderText(QStringLiteral("Фамилия И. О."));
     m_warning = new QLabel(this);

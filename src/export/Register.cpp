@@ -134,7 +134,7 @@ std::vector<RegisterTotal> RegisterTotals(const DocumentTable& table,
     const int amount = AmountColumn(table.Columns);
     for (const DocumentRow& row : table.Rows) {
         if (!row.Checked) continue;
-        RegisterTotal& total = !side.Known() ? totals[0]
+        RegisterTotal& total = !side.Known()                                     ? totals[0]
                                : side.Direction(row) == MoneyDirection::Incoming ? totals[0]
                                : side.Direction(row) == MoneyDirection::Outgoing ? totals[1]
                                                                                  : totals[2];
@@ -161,8 +161,7 @@ QString RegisterCountText(const RegisterTotal& total) {
 QString RegisterTotalText(const RegisterTotal& total, const QString& decimalSeparator,
                           const QString& groupSeparator, const QString& currency) {
     const QString count = RegisterCountText(total);
-    if (!total.Exact())
-        return count + QStringLiteral(" · не учтено сумм: %1").arg(total.Uncounted);
+    if (!total.Exact()) return count + QStringLiteral(" · не учтено сумм: %1").arg(total.Uncounted);
     return count + QStringLiteral(" на сумму ") +
            KopecksText(total.Kopecks, decimalSeparator, groupSeparator) + currency;
 }

@@ -67,10 +67,11 @@ QString RegisterPeriodText(const RegisterHeading& heading);
 QString RegisterOrganisationText(const RegisterHeading& heading);
 // "Составлен 09.12.2026 14:05".
 QString RegisterCreatedText(const QDateTime& created);
-// "Поступило: 12 документов на сумму 1 234,50 ₽" (the amount with the separators and the
-// currency given), or "Поступило: 12 документов · не учтено сумм: 2" when an amount could not be
-// added.
-QString RegisterTotalText(const RegisterTotal& total, const QString& decimalSeparator = QStringLiteral(","),
+// "Поступило: 12 документов на сумму 1 234,50 ₽" (the amount with the separators and
+// the currency given), or "Поступило: 12 документов · не учтено сумм: 2" when an amount could not
+// be added.
+QString RegisterTotalText(const RegisterTotal& total,
+                          const QString& decimalSeparator = QStringLiteral(","),
                           const QString& groupSeparator = QStringLiteral("\u00A0"),
                           const QString& currency = QStringLiteral(" ₽"));
 // "Поступило: 12 документов".

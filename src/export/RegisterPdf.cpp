@@ -41,8 +41,7 @@ int PaintRegister(QPagedPaintDevice& device, const RegisterPdfLayout& layout) {
                               Qt::Alignment align) {
         useFont(line.Kind);
         painter.drawText(QRectF(left, top + line.Top, room, line.Height),
-                         align | Qt::AlignTop | Qt::TextDontClip | Qt::TextSingleLine,
-                         line.Text);
+                         align | Qt::AlignTop | Qt::TextDontClip | Qt::TextSingleLine, line.Text);
     };
     painter.setPen(QPen(Qt::black, 0.2 * RegisterPdfLayout::Dpi / 25.4));
     const int pages = int(layout.Pages.size());
@@ -62,8 +61,8 @@ int PaintRegister(QPagedPaintDevice& device, const RegisterPdfLayout& layout) {
                 painter.fillRect(cell, QColor(235, 235, 235));
                 painter.drawRect(cell);
                 for (const Line& line : column.CaptionLines)
-                    drawLine(line, column.Left + pad, page.HeaderTop + pad,
-                             column.Width - 2 * pad, Qt::AlignLeft);
+                    drawLine(line, column.Left + pad, page.HeaderTop + pad, column.Width - 2 * pad,
+                             Qt::AlignLeft);
             }
         }
         for (const RegisterPdfLayout::Piece& piece : page.Pieces) {

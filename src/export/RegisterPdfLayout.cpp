@@ -15,8 +15,6 @@ namespace {
 using Style = RegisterPdfLayout::Style;
 using Line = RegisterPdfLayout::Line;
 
-const QString Continued = QStringLiteral("(продолжение)");
-
 // The printed columns by key; the ones a map lacks are left out. Fixed columns are as wide as
 // their widest value, the text columns share the rest.
 struct PrintedColumn {
@@ -140,7 +138,7 @@ QString SignatureLine(const QString& role, const QString& name) {
 }
 
 RegisterPdfLayout LayOutRegisterPdf(const DocumentTable& table, const RegisterHeading& heading,
-                              const RegisterMarks& marks) {
+                                    const RegisterMarks& marks) {
     Measure measure;
     RegisterPdfLayout out;
     out.Width = measure.Width();
@@ -244,10 +242,10 @@ RegisterPdfLayout LayOutRegisterPdf(const DocumentTable& table, const RegisterHe
         for (std::size_t c = 0; c < sources.size(); ++c) {
             const double width = out.Columns[c].Width - 2 * pad;
             const int index = sources[c].Index;
-            QString text = index < 0 ? QString::number(r + 1) +
-                                            (marks.Marked.contains(row.SourcePath) ? DocumentMark
-                                                                                   : QString())
-                                      : CellText(table, row, index);
+            QString text =
+                index < 0 ? QString::number(r + 1) +
+                                (marks.Marked.contains(row.SourcePath) ? DocumentMark : QString())
+                          : CellText(table, row, index);
             std::vector<Line> cell = measure.Wrap(text, Style::Normal, width);
             // The payer and the payee: their INN and account under the name, smaller.
             const QString key = index < 0 ? QString() : table.Columns[size_t(index)].FieldKey();
@@ -256,8 +254,8 @@ RegisterPdfLayout LayOutRegisterPdf(const DocumentTable& table, const RegisterHe
             if (payer || payee) {
                 const int inn = payer ? payerInn : payeeInn;
                 const int account = payer ? payerAccount : payeeAccount;
-                for (const auto& [prefix, at] : {std::pair{QStringLiteral("ИНН "), inn},
-                                                 {QStringLiteral("сч. "), account}}) {
+                for (const auto& [prefix, at] :
+                     {std::pair{QStringLiteral("ИНН "), inn}, {QStringLiteral("сч. "), account}}) {
                     const QString value = at < 0 ? QString() : row.ExportValue(at).simplified();
                     if (value.isEmpty()) continue;
                     for (Line& line : measure.Wrap(prefix + value, Style::Small, width))

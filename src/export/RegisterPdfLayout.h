@@ -63,7 +63,7 @@ QFont RegisterFont(RegisterPdfLayout::Style style);
 // row taller than a page goes on over the next pages; the totals, the footnote and the
 // signatures under the table, kept together with at least its last row.
 RegisterPdfLayout LayOutRegisterPdf(const DocumentTable& table, const RegisterHeading& heading,
-                              const RegisterMarks& marks = {});
+                                    const RegisterMarks& marks = {});
 
 // "Руководитель ____________________ / Иванов И. И. /", the name's room left blank without one.
 QString SignatureLine(const QString& role, const QString& name);

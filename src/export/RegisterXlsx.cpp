@@ -109,9 +109,8 @@ ExportResult WriteRegisterXlsx(const QString& path, const DocumentTable& table,
     for (int c = 0; c < columns; ++c)
         widths[size_t(c)] = caption(c).size();
     if (directionColumn >= 0)
-        widths[size_t(directionColumn)] =
-            std::max(widths[size_t(directionColumn)],
-                     DirectionWord(MoneyDirection::Incoming).size());
+        widths[size_t(directionColumn)] = std::max(widths[size_t(directionColumn)],
+                                                   DirectionWord(MoneyDirection::Incoming).size());
     for (const DocumentRow& row : table.Rows) {
         if (!row.Checked) continue;
         ++rows;
@@ -228,11 +227,11 @@ ExportResult WriteRegisterXlsx(const QString& path, const DocumentTable& table,
                     sheet, totalRow, lxw_col_t(amount),
                     Utf8(QStringLiteral("не учтено сумм: %1").arg(uncounted)), bold);
             } else if (r > headerRow) {
-                const QByteArray formula =
-                    total.Direction
-                        ? "=SUMIF(" + directions + ",\"" + DirectionWord(*total.Direction).toUtf8() +
-                              "\"," + amounts + ')'
-                        : "=SUM(" + amounts + ')';
+                const QByteArray formula = total.Direction
+                                               ? "=SUMIF(" + directions + ",\"" +
+                                                     DirectionWord(*total.Direction).toUtf8() +
+                                                     "\"," + amounts + ')'
+                                               : "=SUM(" + amounts + ')';
                 error = worksheet_write_formula_num(sheet, totalRow, lxw_col_t(amount),
                                                     formula.constData(), boldMoney,
                                                     double(total.Kopecks) / 100.0);
