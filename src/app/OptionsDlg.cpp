@@ -98,8 +98,11 @@ QLabel* MakeLabel(const QString& name, const QString& text, QWidget* buddy, QWid
     return label;
 }
 
-// What is worth knowing before the values are stored; nothing stops them being stored.
-QStringList Warnings(const QString& name, const QString& inn, const QString& account) {
+// What is worth knowing before the values are stored; nothing stops them being stored. texts:
+// the name and the signatories' names by their labels, which the settings file keeps in
+// Windows-1251.
+QStringList Warnings(const QString& inn, const QString& account,
+                     const std::vector<std::pair<QString, QString>>& texts) {
     QStringList warnings;
     // The same checks as the documents' requisites get; with no BIC here, the account's length.
     if (QString problem = InnProblem(inn); !problem.isEmpty()) {
@@ -108,15 +111,16 @@ QStringList Warnings(const QString& name, const QString& inn, const QString& acc
     }
     if (const QString problem = AccountProblem(account, {}, false); !problem.isEmpty())
         warnings << QStringLiteral("Расч. %1 (введено %2)").arg(problem).arg(account.size());
-    if (!Cp1251::CanEncode(name)) {
+    for (const auto& [label, text] : texts) {
+        if (Cp1251::CanEncode(text)) continue;
         QString lost;
-        for (const char32_t point : name.toUcs4()) {
+        for (const char32_t point : text.toUcs4()) {
             const QString character = QString::fromUcs4(&point, 1);
             if (!Cp1251::CanEncode(character) && !lost.contains(character)) lost += character;
         }
-        warnings << QStringLiteral("Наименование: знаков «%1» нет в кодировке Windows-1251, "
+        warnings << QStringLiteral("%1: знаков «%2» нет в кодировке Windows-1251, "
                                    "они сохранятся как «?»")
-                        .arg(lost);
+                        .arg(label, lost);
     }
     return warnings;
 }
@@ -259,7 +263,11 @@ void OptionsDlg::PlaceBottom() {
 }
 
 void OptionsDlg::ShowWarnings() {
-    const QString text = Warnings(m_name->text(), m_inn->text(), m_acc->text()).join(u'\n');
+    const QString text = Warnings(m_inn->text(), m_acc->text(),
+                                  {{QStringLiteral("Наименование"), m_name->text()},
+                                   {QStringLiteral("Руководитель"), m_director->text()},
+                                   {QStringLiteral("Главный бухгалтер"), m_chief->text()}})
+                             .join(u'\n');
     if (text == m_warning->text()) return;
     m_warning->setText(text);
     PlaceBottom();

@@ -124,6 +124,8 @@ private slots:
         row("name with emoji, named whole", "txtOrgName", u"Ёж 🙂🙃🙂"_s,
             u"«🙂🙃»"_s);
         row("name within it", "txtOrgName", u"ООО «Ёж» № 5 €"_s, "");
+        row("signatory beyond it", "txtChiefAccountant", u"Ølsen K."_s,
+            u"Главный бухгалтер: знаков «Ø»"_s);
     }
     void warnings() {
         QFETCH(QString, box);
@@ -143,10 +145,13 @@ private slots:
             QVERIFY(label->geometry().bottom() < ok.top() && f.dlg->height() > compact);
         }
         f.Click("CommandButtonW1");
-        QCOMPARE(f.Stored(box == "txtINN"   ? "INN"
-                          : box == "txtACC" ? "ACC"
-                                            : "Name"),
-                 box == "txtOrgName" ? Cp1251::Decode(Cp1251::Encode(typed)) : typed);
+        QCOMPARE(f.Stored(box == "txtINN"               ? "INN"
+                          : box == "txtACC"             ? "ACC"
+                          : box == "txtChiefAccountant" ? "ChiefAccountant"
+                                                        : "Name"),
+                 box.startsWith("txtO") || box.startsWith("txtC")
+                     ? Cp1251::Decode(Cp1251::Encode(typed))
+                     : typed);
     }
 
     // Settings that cannot be stored are said, and the typed values stay in the open dialog.
