@@ -108,6 +108,7 @@ DocumentChecks CheckDocuments(const DocumentTable& table, bool checkedOnly,
     const OrganisationSide side(table.Columns, org);
     const QString notOwnWhy =
         QStringLiteral("документ не относится к счету организации %1").arg(org.Account);
+    if (side.Known()) checks.Account = org.Account;
     int payerInn = -1;
     for (std::size_t c = 0; c < columns.size() && payerInn < 0; ++c)
         if (columns[c].Field.Kind == RequisiteKind::Inn &&
