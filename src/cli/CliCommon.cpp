@@ -101,14 +101,13 @@ ReadingOutcome ReadCliSource(const CliOptions& options, const ColumnMap& columns
 }
 
 FindingList CliFindings(const CliOptions& options, const TextCoder& coder, FindingList settings,
-                        const QString& account, const FindingList& reading,
+                        const Organisation& org, const FindingList& reading,
                         const DocumentTable& table) {
     for (Finding& finding : TemplateFindings(options.ConfigDir, coder))
         settings.push_back(std::move(finding));
     FindingList findings =
-        ProblemsList(std::move(settings), AccountFindings(account), reading,
-                     CheckFindings(table, CheckDocuments(table, false, account),
-                                   CliOrganisationInn(options)));
+        ProblemsList(std::move(settings), AccountFindings(org.Account), reading,
+                     CheckFindings(table, CheckDocuments(table, false, org), org.Inn));
     AddDocumentFields(findings, table);
     return findings;
 }
@@ -152,18 +151,14 @@ bool CheckOnlyCliRows(const std::optional<std::set<int>>& rows, DocumentTable& t
     return true;
 }
 
-QString CliOrganisationAccount(const CliOptions& options) {
-    return ReadOrganisationAccount(INIStorage(options.ConfigDir));
+Organisation CliOrganisation(const CliOptions& options) {
+    return ReadOrganisation(INIStorage(options.ConfigDir));
 }
 
-QString CliOrganisationInn(const CliOptions& options) {
-    return ReadOrganisationInn(INIStorage(options.ConfigDir));
-}
-
-CliChecks::CliChecks(const DocumentTable& table, const QString& account)
-    : m_lines(std::async(std::launch::async, [&table, account] {
-          QStringList lines{TotalsText(ComputeTotals(table, account))};
-          for (const Finding& finding : CheckFindings(table, CheckDocuments(table, true, account)))
+CliChecks::CliChecks(const DocumentTable& table, const Organisation& org)
+    : m_lines(std::async(std::launch::async, [&table, org] {
+          QStringList lines{TotalsText(ComputeTotals(table, org))};
+          for (const Finding& finding : CheckFindings(table, CheckDocuments(table, true, org)))
               lines << FindingLine(finding);
           return lines;
       })) {}
