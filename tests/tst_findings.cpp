@@ -176,7 +176,7 @@ private slots:
         table.Rows.push_back(row);
         FindingList found;
         AddAccountFinding(found, acc);
-        for (const Finding& f : CheckFindings(table, CheckDocuments(table, false, acc)))
+        for (const Finding& f : CheckFindings(table, CheckDocuments(table, false, {acc, {}})))
             found.push_back(f);
         QTEST(Shapes(found), "shapes");
         for (const Finding& f : found)

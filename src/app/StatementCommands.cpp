@@ -8,6 +8,7 @@
 #include "app/StatusLine.h"
 #include "checks/DocumentTotals.h"
 #include "checks/OrganisationAccount.h"
+#include "checks/OrganisationSide.h"
 #include "export/BuildExportFile.h"
 #include "export/RegisterPdf.h"
 #include "reading/ReadingRun.h"
@@ -115,7 +116,7 @@ void StatementCommands::Preview() {
         return result.Ok;
     };
     const QString account = ReadOrganisationAccount(m_settings);
-    PreviewDlg preview(templates, 0, build, TotalsText(ComputeTotals(m_table, account)), m_window);
+    PreviewDlg preview(templates, 0, build, TotalsText(ComputeTotals(m_table, ReadOrganisation(m_settings))), m_window);
     preview.SetNotice(
         [account](const TemplateInfo& info) { return TemplateAccountProblem(account, info.Path); });
     int saveWith = -1;

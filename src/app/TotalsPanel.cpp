@@ -18,13 +18,13 @@ TotalsPanel::TotalsPanel(const DocumentFilterModel& shown, QWidget* parent)
     hide();
 }
 
-void TotalsPanel::SetAccount(const QString& account) {
-    m_account = account;
+void TotalsPanel::SetOrganisation(const Organisation& org) {
+    m_org = org;
     Update();
 }
 
 void TotalsPanel::Update() {
-    m_totals = ComputeTotals(m_shown.Source().Table(), m_account);
+    m_totals = ComputeTotals(m_shown.Source().Table(), m_org);
     Show();
 }
 

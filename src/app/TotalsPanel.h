@@ -16,8 +16,8 @@ public:
 
     // Counts the checked documents and their sum again, then shows them.
     void Update();
-    // The organisation's account, which tells incoming from outgoing payments.
-    void SetAccount(const QString& account);
+    // The organisation, which tells incoming from outgoing payments.
+    void SetOrganisation(const Organisation& org);
 
 private:
     // Shows the totals last counted: a change of the filter changes only what is shown.
@@ -25,5 +25,5 @@ private:
 
     const DocumentFilterModel& m_shown;
     DocumentTotals m_totals;
-    QString m_account;
+    Organisation m_org;
 };

@@ -418,14 +418,14 @@ ReadingOutcome ReadCliSource(const CliOptions& options, const ColumnMap& columns
 }
 
 FindingList CliFindings(const CliOptions& options, const TextCoder& coder, FindingList settings,
-                        const QString& account, const FindingList& reading,
+                        const Organisation& org, const FindingList& reading,
                         const DocumentTable& table) {
     FindingList findings = std::move(settings);
     for (Finding& finding : ConfigFindings(options.ConfigDir, {}, coder))
         findings.push_back(std::move(finding));
-    AddAccountFinding(findings, account);
+    AddAccountFinding(findings, org.Account);
     findings.insert(findings.end(), reading.begin(), reading.end());
-    for (Finding& finding : CheckFindings(table, CheckDocuments(table, false, account)))
+    for (Finding& finding : CheckFindings(table, CheckDocuments(table, false, org)))
         findings.push_back(std::move(finding));
     return findings;
 }
@@ -469,14 +469,14 @@ bool CheckOnlyCliRows(const std::optional<std::set<int>>& rows, DocumentTable& t
     return true;
 }
 
-QString CliOrganisationAccount(const CliOptions& options) {
-    return ReadOrganisationAccount(INIStorage(options.ConfigDir));
+Organisation CliOrganisation(const CliOptions& options) {
+    return ReadOrganisation(INIStorage(options.ConfigDir));
 }
 
-CliChecks::CliChecks(const DocumentTable& table, const QString& account)
-    : m_lines(std::async(std::launch::async, [&table, account] {
-          QStringList lines{TotalsText(ComputeTotals(table, account))};
-          for (const Finding& finding : CheckFindings(table, CheckDocuments(table, true, account)))
+CliChecks::CliChecks(const DocumentTable& table, const Organisation& org)
+    : m_lines(std::async(std::launch::async, [&table, org] {
+          QStringList lines{TotalsText(ComputeTotals(table, org))};
+          for (const Finding& finding : CheckFindings(table, CheckDocuments(table, true, org)))
               lines << FindingLine(finding);
           return lines;
       })) {}

@@ -4,6 +4,7 @@
 #include "text/EscapeControls.h"
 
 #include "checks/OrganisationAccount.h"
+#include "checks/OrganisationSide.h"
 #include "export/BuildExportFile.h"
 #include "export/SaveCommand.h"
 #include "settings/INIStorage.h"
@@ -104,14 +105,14 @@ int RunConvert(const QStringList& args) {
     }
 
     const INIStorage settings(options.ConfigDir);
-    const QString account = ReadOrganisationAccount(settings);
+    const Organisation org = ReadOrganisation(settings);
     // A statement whose РасчСчет would go out empty or wrong is written all the same, but said.
-    if (const QString why = TemplateAccountProblem(account, templatePath); !why.isEmpty()) {
+    if (const QString why = TemplateAccountProblem(org.Account, templatePath); !why.isEmpty()) {
         CliError(QStringLiteral("%1 (ACC в '%2')")
                      .arg(why, QDir::toNativeSeparators(settings.MainIniFile())));
         ++problems;
     }
-    CliChecks checks(table, account);
+    CliChecks checks(table, org);
     FormatSettings formats;
     ExportResult result;
     if (toStdout) {

@@ -38,7 +38,7 @@ int RunRegister(const QStringList& args) {
     ReadingOutcome outcome = ReadCliSource(options, table.Columns, coder, RowUse::Statement);
     problems += outcome.Problems.size();
     if (outcome.Rows.empty()) return ExitNoDocuments;
-    const QString account = CliOrganisationAccount(options);
+    const Organisation org = CliOrganisation(options);
     table.Rows = std::move(outcome.Rows);
     if (!CheckOnlyCliRows(rows, table)) return ExitUsage;
     if (const QString refused = ReplacedSourceText(output, options.Source, table);
@@ -47,10 +47,10 @@ int RunRegister(const QStringList& args) {
         return ExitUsage;
     }
 
-    CliChecks checks(table, account);
+    CliChecks checks(table, org);
     // The workbook lists what `check` prints for the source; the PDF has no sheet for it.
     const FindingList findings = xlsx ? CliFindings(options, coder, std::move(configFindings),
-                                                    account, outcome.Findings, table)
+                                                    org, outcome.Findings, table)
                                       : FindingList{};
     const INIStorage settings(options.ConfigDir);
     const ExportResult result =

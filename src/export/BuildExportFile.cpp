@@ -3,6 +3,7 @@
 #include "checks/DocumentTotals.h"
 
 #include "checks/OrganisationAccount.h"
+#include "checks/OrganisationSide.h"
 #include "export/FormatValue.h"
 #include "export/StatementSummary.h"
 #include "export/ValueFormatter.h"
@@ -133,15 +134,15 @@ ExportResult BuildStatement(const StatementSink& sink, const DocumentTable& docu
     // The header knows three names and the statement's own; like the document block, it is
     // searched in its own text only.
     const double date = std::trunc(exportDateTime);
-    const QString account = ReadOrganisationAccount(settings);
+    const Organisation org = ReadOrganisation(settings);
     QHash<QString, int> headerSlots{{Folded(QStringLiteral("MakeDate")), 0},
                                     {Folded(QStringLiteral("MakeTime")), 1},
                                     {Folded(QStringLiteral("ACC")), 2}};
     std::vector<QString> headerTexts{FormatValue(date, formats),
                                      FormatValue(exportDateTime - date, formats),
-                                     FormatValue(account, formats)};
+                                     FormatValue(org.Account, formats)};
     const std::vector<NamedText> summary =
-        StatementPlaceholders(SummarizeStatement(documents, account), exportDateTime, formats);
+        StatementPlaceholders(SummarizeStatement(documents, org), exportDateTime, formats);
     AddSlots(headerSlots, headerTexts, summary);
     QString out;
     PlaceholderBlock(coder.ReadTag(tpl, QStringLiteral("header")), headerSlots)

@@ -2,6 +2,7 @@
 
 #include "checks/DocumentChecks.h"
 #include "checks/OrganisationAccount.h"
+#include "checks/OrganisationSide.h"
 #include "reading/ReadingRun.h"
 #include "settings/INIStorage.h"
 #include "text/DateParse.h"
@@ -59,7 +60,7 @@ RegisterHeading MakeRegisterHeading(const DocumentTable& table, const INIStorage
         settings.ReadVal(Organization, QStringLiteral("Name"), QString()).toString().trimmed();
     heading.Account = ReadOrganisationAccount(settings);
     heading.Created = created;
-    heading.Totals = ComputeTotals(table, heading.Account);
+    heading.Totals = ComputeTotals(table, ReadOrganisation(settings));
     const int dateColumn = KeyedColumn(table.Columns, u"Дата");
     if (dateColumn < 0) return heading;
     for (const DocumentRow& row : table.Rows) {
