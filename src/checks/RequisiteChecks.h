@@ -22,8 +22,11 @@ QString KppProblem(QStringView kpp);
 QString BicProblem(QStringView bic);
 // The Bank of Russia control key of an account (or a correspondent account) against the BIC of
 // its own side. The key is not checked (only the 20 digits) when the BIC is empty or invalid, nor
-// for a treasury account ("03..."), which has none.
+// for a treasury account ("03..."), which has none but must be in rubles (643 in digits 6-8).
 QString AccountProblem(QStringView account, QStringView bic, bool correspondent);
+// A treasury account ("03...") is served through the single treasury account: the
+// correspondent account beside it, when given, is that one ("40102...").
+QString TreasuryCorrAccountProblem(QStringView account, QStringView corrAccount);
 
 // The value of a requisite as the statement writes it: spaces at its ends dropped.
 QStringView RequisiteText(const QString& value);
