@@ -1,4 +1,5 @@
 #include "checks/Findings.h"
+#include "settings/SettingsUpgrade.h"
 
 #include "checks/DocumentTotals.h"
 #include "checks/OrganisationAccount.h"
@@ -183,6 +184,8 @@ FindingList ConfigFindings(const QString& configDir, const QStringList& columnMa
     FindingList out;
     const QDir dir(configDir);
     AddSettingsFindings(out, dir.filePath(QStringLiteral("TAG.INI")), columnMapProblems);
+    for (const SettingsGap& gap : MissingDefaultLines(configDir))
+        AddSettingsFindings(out, gap.Path, {gap.Why});
     const std::vector<TemplateInfo> templates = TemplateList(configDir, coder);
     if (templates.empty())
         AddSettingsFindings(
@@ -239,7 +242,7 @@ FindingList CheckFindings(const DocumentTable& table, const DocumentChecks& chec
         if (others.size() > Named) names << QStringLiteral("ещё %1").arg(others.size() - Named);
         out.push_back({FindingKind::Duplicate, name, caption(number),
                        number < 0 ? QString() : row.ExportValue(number).trimmed(),
-                       QStringLiteral("те же номер, дата, сумма и ИНН плательщика, что в ") +
+                       QStringLiteral("те же номер, дата, сумма, счета и ИНН плательщика, что в ") +
                            names.join(QStringLiteral(", ")),
                        row.SourcePath});
     }
