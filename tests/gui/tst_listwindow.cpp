@@ -50,9 +50,10 @@ class TestListWindow : public QObject, WindowFixture {
 private slots:
     void init() {
         MakeFolder({{"TAG.INI", "Номер = Номер;N|Дата = Дата;D|Сумма = Сумма;S|"
-                                "Плательщик = Плательщик1;P|ИНН = ПлательщикИНН;I|"},
+                                "Плательщик = Плательщик1;P|ИНН = ПлательщикИНН;I|"
+                                "КБК = ПоказательКБК;K|"},
                     {"Выписка.txt.tpl", "<header>|H|</header>|<document>|{N};{S}|</document>|"}},
-                   {"N", "D", "S", "P", "I"});
+                   {"N", "D", "S", "P", "I", "K"});
         MakeForm();
         ReadSource(Folder("docs", Docs));
     }
@@ -153,6 +154,9 @@ private slots:
         QHeaderView* header = list->horizontalHeader();
         const QString longest = list->model()->index(4, 2).data().toString();
         QVERIFY(header->sectionSize(2) >= list->fontMetrics().horizontalAdvance(longest));
+        QVERIFY(header->isSectionHidden(5)); // a tax field, until shown
+        header->setSectionHidden(5, false);
+        header->setSectionHidden(1, true);
         header->resizeSection(3, 222);
         header->moveSection(header->visualIndex(4), 0);
         QTest::mouseClick(header->viewport(), Qt::LeftButton, {},
@@ -167,6 +171,7 @@ private slots:
         list = List();
         header = list->horizontalHeader();
         QCOMPARE(header->sectionSize(3), 222);
+        QVERIFY(header->isSectionHidden(1) && !header->isSectionHidden(5));
         QCOMPARE(header->logicalIndex(0), 4);
         QCOMPARE(header->sortIndicatorSection(), 2);
         splitter = Find<QSplitter>("ListSplitter");
