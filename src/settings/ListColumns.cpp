@@ -1,6 +1,7 @@
 #include "settings/ListColumns.h"
 
 #include "settings/INIStorage.h"
+#include "settings/SettingsUpgrade.h"
 
 #include <algorithm>
 #include <cmath>
@@ -33,13 +34,7 @@ bool WriteIfChanged(const INIStorage& settings, const QString& key, const QStrin
 } // namespace
 
 bool HiddenByDefault(const QString& fieldKey) {
-    static const QStringList keys = {
-        QStringLiteral("СтатусСоставителя"),   QStringLiteral("ПоказательКБК"),
-        QStringLiteral("ОКАТО"),               QStringLiteral("ПоказательОснования"),
-        QStringLiteral("ПоказательПериода"),   QStringLiteral("ПоказательНомера"),
-        QStringLiteral("ПоказательДаты"),      QStringLiteral("ПоказательТипа"),
-        QStringLiteral("Код"),                 QStringLiteral("КодНазПлатежа")};
-    return keys.contains(fieldKey, Qt::CaseInsensitive);
+    return TaxFieldKeys().contains(fieldKey, Qt::CaseInsensitive);
 }
 
 ListColumnsLayout ReadListColumns(const INIStorage& settings, const ColumnMap& columns) {

@@ -88,6 +88,16 @@ QString Quoted(const QStringList& lines) {
 
 } // namespace
 
+const QStringList& TaxFieldKeys() {
+    static const QStringList keys = [] {
+        QStringList all;
+        for (const NewLine& line : TaxLines)
+            all << QString::fromUtf16(line.Key);
+        return all;
+    }();
+    return keys;
+}
+
 QStringList UpgradeDefaultFiles(const QString& configDir, const QString& defaultsDir) {
     QStringList problems;
     if (defaultsDir.isEmpty()) return problems;

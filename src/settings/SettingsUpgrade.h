@@ -11,6 +11,9 @@
 // written whole or not at all. Returns what could not be done, one line each, naming the file.
 QStringList UpgradeDefaultFiles(const QString& configDir, const QString& defaultsDir);
 
+// The keys of the tax and budget fields the default TAG.INI has since this version, in its order.
+const QStringList& TaxFieldKeys();
+
 struct SettingsGap {
     QString Path; // the file
     QString Why;  // which of this version's lines it lacks, and how to take them
