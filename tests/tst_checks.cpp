@@ -103,8 +103,7 @@ private slots:
         row("tax payment: treasury account", "account", "03100643000000018500", true, "017003983");
         row("treasury account, one digit changed: no key to fail", "account",
             "03100643000000018501", true, "017003983");
-        row("Moscow treasury office account", "account", "03100643000000017300", true,
-            "004525988");
+        row("Moscow treasury office account", "account", "03100643000000017300", true, "004525988");
         row("shared treasury account of institutions", "account", "03234643657010001900", true,
             "004525988");
         row("treasury account, currency digit changed", "account", "03100644000000017300", false,
@@ -112,8 +111,8 @@ private slots:
         row("Moscow single treasury account as corr.", "corr", "40102810545370000003", true,
             "004525988");
         // For these the "bic" column holds the treasury account beside the corr. account.
-        row("treasury: corr. the single treasury account", "treasury corr",
-            "40102810545370000003", true, "03100643000000017300");
+        row("treasury: corr. the single treasury account", "treasury corr", "40102810545370000003",
+            true, "03100643000000017300");
         row("treasury: corr. not the single treasury account", "treasury corr",
             "40112810545370000003", false, "03100643000000017300");
         row("treasury: corr. empty", "treasury corr", "", true, "03100643000000017300");
@@ -256,11 +255,11 @@ private slots:
     // named once on its payer account, the totals count it each way it is ours. A side can be told
     // only with a valid ACC and both account columns.
     void organisationSide_data() {
-        QTest::addColumn<QString>("payer");    // account, "|" INN
+        QTest::addColumn<QString>("payer"); // account, "|" INN
         QTest::addColumn<QString>("payee");
-        QTest::addColumn<QString>("org");      // ACC "|" INN
-        QTest::addColumn<QString>("dropKey");  // a column left out of the map
-        QTest::addColumn<QString>("side");     // payer, payee, both, none, unknown
+        QTest::addColumn<QString>("org");     // ACC "|" INN
+        QTest::addColumn<QString>("dropKey"); // a column left out of the map
+        QTest::addColumn<QString>("side");    // payer, payee, both, none, unknown
         const QString acc = u"40702810500000000001"_qs, other = u"40702810938000012345"_qs;
         const QString ours = acc + u"|7707083893"_qs, theirs = other + u"|5001007329"_qs;
         auto row = [](const char* name, const QString& payer, const QString& payee,
@@ -420,19 +419,27 @@ private slots:
         QTest::addColumn<QString>("first"); // key=value, ";" between: changes to a valid document
         QTest::addColumn<QString>("second");
         QTest::addColumn<bool>("same");
-        QTest::newRow("the same") << "" << "" << true;
-        QTest::newRow("leading zeros of the number") << "Номер=000055" << "Номер=55" << true;
-        QTest::newRow("the date written another way") << "" << "Дата=05.03.2024" << true;
-        QTest::newRow("the amount written another way") << "" << "Сумма=1 500,00" << true;
-        QTest::newRow("another amount") << "" << "Сумма=1500.01" << false;
-        QTest::newRow("another payee account") << "" << "ПолучательСчет=40817810500001234568"
-                                               << false;
+        QTest::newRow("the same") << ""
+                                  << "" << true;
+        QTest::newRow("leading zeros of the number") << "Номер=000055"
+                                                     << "Номер=55" << true;
+        QTest::newRow("the date written another way") << ""
+                                                      << "Дата=05.03.2024" << true;
+        QTest::newRow("the amount written another way") << ""
+                                                        << "Сумма=1 500,00" << true;
+        QTest::newRow("another amount") << ""
+                                        << "Сумма=1500.01" << false;
+        QTest::newRow("another payee account") << ""
+                                               << "ПолучательСчет=40817810500001234568" << false;
         QTest::newRow("two people without an ИНН, own accounts")
             << "ПлательщикИНН=;ПлательщикСчет=40817810500001234567"
             << "ПлательщикИНН=;ПлательщикСчет=40817810838000012345" << false;
-        QTest::newRow("ИНН \"0\" is none") << "ПлательщикИНН=0" << "ПлательщикИНН=" << true;
-        QTest::newRow("another payer's ИНН") << "" << "ПлательщикИНН=7736050003" << false;
-        QTest::newRow("no number: no key") << "Номер=" << "Номер=" << false;
+        QTest::newRow("ИНН \"0\" is none") << "ПлательщикИНН=0"
+                                           << "ПлательщикИНН=" << true;
+        QTest::newRow("another payer's ИНН") << ""
+                                             << "ПлательщикИНН=7736050003" << false;
+        QTest::newRow("no number: no key") << "Номер="
+                                           << "Номер=" << false;
     }
     void documentKey() {
         QFETCH(QString, first);

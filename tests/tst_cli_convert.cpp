@@ -48,8 +48,10 @@ QMap<QString, QMap<QString, QString>> ReadStrictly(const QByteArray& bytes) {
     QMap<QString, QString> values;
     bool inDocument = false;
     const auto keep = [&](const QString& key, const QString& value) {
-        if (values.contains(key)) values[key] += u'|' + value;
-        else values[key] = value;
+        if (values.contains(key))
+            values[key] += u'|' + value;
+        else
+            values[key] = value;
     };
     for (const QString& line : std::as_const(lines)) {
         if (line.contains(u'\r') || line.contains(u'\n')) qFatal("a lone CR or LF");
@@ -71,8 +73,9 @@ QMap<QString, QMap<QString, QString>> ReadStrictly(const QByteArray& bytes) {
         }
         if (key.startsWith(u"Дата") && !value.isEmpty()) {
             const QRegularExpressionMatch m = date.match(value);
-            if (!m.hasMatch() || !QDate(m.captured(3).toInt(), m.captured(2).toInt(),
-                                        m.captured(1).toInt()).isValid())
+            if (!m.hasMatch() ||
+                !QDate(m.captured(3).toInt(), m.captured(2).toInt(), m.captured(1).toInt())
+                     .isValid())
                 qFatal("not dd.MM.yyyy: %s", qPrintable(line));
         }
         if ((key == u"Сумма" || key.startsWith(u"Всего")) && !amount.match(value).hasMatch())

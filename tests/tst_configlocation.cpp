@@ -118,8 +118,7 @@ private slots:
         QCOMPARE(ReadFile(mine + u".bak"_s), replaced ? earlier : "<missing>");
         const std::vector<SettingsGap> gaps = MissingDefaultLines(l.User());
         QCOMPARE(gaps.size(), std::size_t(replaced ? 0 : 1));
-        if (!replaced)
-            QVERIFY(gaps[0].Path == mine && gaps[0].Why.contains(u"ПоказательКБК"_s));
+        if (!replaced) QVERIFY(gaps[0].Path == mine && gaps[0].Why.contains(u"ПоказательКБК"_s));
     }
 
     // The installed program finds its settings by itself: the defaults become the user's folder

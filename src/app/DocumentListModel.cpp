@@ -195,7 +195,8 @@ QVariant DocumentListModel::CheckData(const DocumentRow& row, int column, int ro
                 lines << QLatin1Char('\'') + DocumentName(other) + QLatin1Char('\'');
             if (tip.isEmpty()) tip = row.DisplayText(0);
             const qsizetype above = tip.count(u'\n') + 2;
-            tip += QStringLiteral("\nПовтор: те же номер, дата, сумма, счета и ИНН плательщика, что в\n") +
+            tip += QStringLiteral(
+                       "\nПовтор: те же номер, дата, сумма, счета и ИНН плательщика, что в\n") +
                    ShortTip(lines, std::max<qsizetype>(2, MostTipLines - above));
         }
         if (!tip.isEmpty()) return tip;

@@ -97,18 +97,17 @@ void DocumentListView::ShowColumnsMenu(const QPoint& at) {
         const int c = m_header->logicalIndex(place);
         if (c < 0 || std::size_t(c) >= columns.size()) continue;
         const QString caption = columns[std::size_t(c)].Caption;
-        QAction* action = menu.addAction(caption.isEmpty() ? columns[std::size_t(c)].FieldKey()
-                                                           : caption);
+        QAction* action =
+            menu.addAction(caption.isEmpty() ? columns[std::size_t(c)].FieldKey() : caption);
         action->setCheckable(true);
         action->setChecked(!m_header->isSectionHidden(c));
         action->setEnabled(c != 0);
-        connect(action, &QAction::toggled, this,
-                [this, c](bool shown) {
-                    // Hiding and showing resize the section: no width the user set.
-                    m_fitting = true;
-                    m_header->setSectionHidden(c, !shown);
-                    m_fitting = false;
-                });
+        connect(action, &QAction::toggled, this, [this, c](bool shown) {
+            // Hiding and showing resize the section: no width the user set.
+            m_fitting = true;
+            m_header->setSectionHidden(c, !shown);
+            m_fitting = false;
+        });
     }
     menu.exec(m_header->mapToGlobal(at));
 }

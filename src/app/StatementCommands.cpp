@@ -116,7 +116,8 @@ void StatementCommands::Preview() {
         return result.Ok;
     };
     const QString account = ReadOrganisationAccount(m_settings);
-    PreviewDlg preview(templates, 0, build, TotalsText(ComputeTotals(m_table, ReadOrganisation(m_settings))), m_window);
+    PreviewDlg preview(templates, 0, build,
+                       TotalsText(ComputeTotals(m_table, ReadOrganisation(m_settings))), m_window);
     preview.SetNotice(
         [account](const TemplateInfo& info) { return TemplateAccountProblem(account, info.Path); });
     int saveWith = -1;

@@ -174,7 +174,8 @@ QStringList CheckReport(const DocumentTable& table, const DocumentChecks& checks
             if (other != row.SourcePath)
                 names << QLatin1Char('\'') + DocumentName(other) + QLatin1Char('\'');
         const QString last = names.takeLast();
-        lines << QStringLiteral("%1 и %2: повтор — одинаковые номер, дата, сумма, счета и ИНН плательщика")
+        lines << QStringLiteral(
+                     "%1 и %2: повтор — одинаковые номер, дата, сумма, счета и ИНН плательщика")
                      .arg(names.join(QStringLiteral(", ")), last);
     }
     return lines;

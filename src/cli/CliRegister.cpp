@@ -49,9 +49,9 @@ int RunRegister(const QStringList& args) {
 
     CliChecks checks(table, org);
     // The workbook lists what `check` prints for the source; the PDF has no sheet for it.
-    const FindingList findings = xlsx ? CliFindings(options, coder, std::move(configFindings),
-                                                    org, outcome.Findings, table)
-                                      : FindingList{};
+    const FindingList findings =
+        xlsx ? CliFindings(options, coder, std::move(configFindings), org, outcome.Findings, table)
+             : FindingList{};
     const INIStorage settings(options.ConfigDir);
     const ExportResult result =
         WriteRegister(output, xlsx ? RegisterFormat::Xlsx : RegisterFormat::Pdf, table, settings,

@@ -185,7 +185,8 @@ ExportResult BuildStatement(const StatementSink& sink, const DocumentTable& docu
     // The document's kind and the dates its money moved on follow the columns; a TAG.INI name
     // keeps meaning its column.
     const int columnCount = int(documents.Columns.size());
-    const int kindSlot = columnCount, outgoingSlot = columnCount + 1, incomingSlot = columnCount + 2;
+    const int kindSlot = columnCount, outgoingSlot = columnCount + 1,
+              incomingSlot = columnCount + 2;
     for (const auto& [name, slot] : {std::pair{QStringLiteral("DocumentKind"), kindSlot},
                                      std::pair{QStringLiteral("OutgoingDate"), outgoingSlot},
                                      std::pair{QStringLiteral("IncomingDate"), incomingSlot}})

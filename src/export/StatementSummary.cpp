@@ -26,7 +26,8 @@ StatementSummary SummarizeStatement(const DocumentTable& table, const Organisati
     std::vector<bool> kinds(std::size_t(DocumentKinds().size()));
     for (const DocumentRow& row : table.Rows) {
         if (!row.Checked) continue;
-        const QString kind = DocumentKindOf(kindColumn < 0 ? QString() : row.ExportValue(kindColumn));
+        const QString kind =
+            DocumentKindOf(kindColumn < 0 ? QString() : row.ExportValue(kindColumn));
         kinds[std::size_t(DocumentKinds().indexOf(kind))] = true;
         std::optional<double> parsed;
         if (dates.Side().Known()) parsed = day(dates.Moved(row));

@@ -50,8 +50,8 @@ ListColumnsLayout ReadListColumns(const INIStorage& settings, const ColumnMap& c
     const QStringList hiddenKeys = hidden.split(u';', Qt::SkipEmptyParts);
     for (std::size_t c = 0; c < columns.size(); ++c) {
         const QString key = columns[c].FieldKey();
-        layout.Columns[c].Hidden = hidden.isEmpty() ? HiddenByDefault(key)
-                                                    : hiddenKeys.contains(key, Qt::CaseInsensitive);
+        layout.Columns[c].Hidden =
+            hidden.isEmpty() ? HiddenByDefault(key) : hiddenKeys.contains(key, Qt::CaseInsensitive);
     }
     const QString sortKey = settings.ReadVal(User, SortKeyName, QString()).toString();
     for (const ColumnDef& column : columns)

@@ -44,12 +44,15 @@ constexpr std::array<NewLine, 10> TaxLines = {{
 }};
 
 // A TAG.INI with this many keys of the earlier default descends from it.
-const QStringList EarlierKeys = {
-    QStringLiteral("Номер"),          QStringLiteral("Дата"),
-    QStringLiteral("Сумма"),          QStringLiteral("ПлательщикСчет"),
-    QStringLiteral("ПолучательСчет"), QStringLiteral("ВидОплаты"),
-    QStringLiteral("ДатаСписано"),    QStringLiteral("ДатаПоступило"),
-    QStringLiteral("НазначениеПлатежа")};
+const QStringList EarlierKeys = {QStringLiteral("Номер"),
+                                 QStringLiteral("Дата"),
+                                 QStringLiteral("Сумма"),
+                                 QStringLiteral("ПлательщикСчет"),
+                                 QStringLiteral("ПолучательСчет"),
+                                 QStringLiteral("ВидОплаты"),
+                                 QStringLiteral("ДатаСписано"),
+                                 QStringLiteral("ДатаПоступило"),
+                                 QStringLiteral("НазначениеПлатежа")};
 
 template <std::size_t N>
 bool IsOneOf(const QByteArray& bytes, const std::array<const char*, N>& hashes) {
@@ -74,8 +77,7 @@ QString Upgrade(const QString& path, const QString& defaultPath,
     const std::optional<QByteArray> fresh = ReadBytes(defaultPath);
     if (!fresh || *fresh == *old) return {};
     QString error;
-    if (!WriteFileAtomically(path + QStringLiteral(".bak"), *old, ReadOnlyTarget::Refuse,
-                             &error) ||
+    if (!WriteFileAtomically(path + QStringLiteral(".bak"), *old, ReadOnlyTarget::Refuse, &error) ||
         !WriteFileAtomically(path, *fresh, ReadOnlyTarget::Refuse, &error))
         return QStringLiteral("'%1': не удалось заменить настройками новой версии (%2)")
             .arg(QDir::toNativeSeparators(path), error);
@@ -118,7 +120,9 @@ std::vector<SettingsGap> MissingDefaultLines(const QString& configDir) {
     QStringList keys;
     for (const ColumnDef& column : load.Columns)
         keys << column.FieldKey();
-    const auto has = [&keys](const QString& key) { return keys.contains(key, Qt::CaseInsensitive); };
+    const auto has = [&keys](const QString& key) {
+        return keys.contains(key, Qt::CaseInsensitive);
+    };
     if (std::count_if(EarlierKeys.cbegin(), EarlierKeys.cend(), has) == EarlierKeys.size()) {
         QStringList lacking;
         for (const NewLine& line : TaxLines)
