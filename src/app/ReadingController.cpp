@@ -37,7 +37,8 @@ void ReadingController::Start(const QString& path, const ColumnMap& columns,
             &m_cancel);
         DocumentTable read{columns, std::move(outcome.Rows)};
         m_result.Checks = CheckDocuments(read, false, org);
-        m_result.Findings = CheckFindings(read, m_result.Checks);
+        m_result.Findings = CheckFindings(read, m_result.Checks, org.Inn);
+        AddDocumentFields(outcome.Findings, read);
         outcome.Rows = std::move(read.Rows);
         m_result.Outcome = std::move(outcome);
     });

@@ -18,6 +18,8 @@ public:
     void Update();
     // The organisation, which tells incoming from outgoing payments.
     void SetOrganisation(const Organisation& org);
+    // The documents are what a stopped reading had read: the totals say so.
+    void SetReadingStopped(bool stopped);
 
 private:
     // Shows the totals last counted: a change of the filter changes only what is shown.
@@ -26,4 +28,5 @@ private:
     const DocumentFilterModel& m_shown;
     DocumentTotals m_totals;
     Organisation m_org;
+    bool m_stopped = false;
 };

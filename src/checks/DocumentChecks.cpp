@@ -96,6 +96,7 @@ DocumentChecks CheckDocuments(const DocumentTable& table, bool checkedOnly,
     const OrganisationSide side(table.Columns, org);
     const QString notOwnWhy =
         QStringLiteral("документ не относится к счету организации %1").arg(org.Account);
+    if (side.Known()) checks.Account = org.Account;
     const DocumentKeys keys(table.Columns);
 
     // What each document shows, found on every core; then gathered in table order.

@@ -3,13 +3,9 @@
 #include "checks/DocumentTotals.h"
 #include "checks/OrganisationAccount.h"
 #include "checks/RequisiteChecks.h"
-#include "settings/INIStorage.h"
-#include "text/TrimSpaces.h"
 
 Organisation ReadOrganisation(const INIStorage& settings) {
-    return {
-        ReadOrganisationAccount(settings),
-        TrimSpaces(settings.ReadVal(Organization, QStringLiteral("INN"), QString()).toString())};
+    return {ReadOrganisationAccount(settings), ReadOrganisationInn(settings)};
 }
 
 OrganisationSide::OrganisationSide(const ColumnMap& columns, const Organisation& org) : m_org(org) {

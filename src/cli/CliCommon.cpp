@@ -413,6 +413,7 @@ ReadingOutcome ReadCliSource(const CliOptions& options, const ColumnMap& columns
     }
     EndIfInterrupted();
     PrintLine(stderr, outcome.StatusText);
+    if (outcome.Outside > 0) PrintLine(stderr, OutsideText(outcome.Outside));
     if (print) PrintFindings(outcome.Findings);
     return outcome;
 }
@@ -425,8 +426,9 @@ FindingList CliFindings(const CliOptions& options, const TextCoder& coder, Findi
         findings.push_back(std::move(finding));
     AddAccountFinding(findings, org.Account);
     findings.insert(findings.end(), reading.begin(), reading.end());
-    for (Finding& finding : CheckFindings(table, CheckDocuments(table, false, org)))
+    for (Finding& finding : CheckFindings(table, CheckDocuments(table, false, org), org.Inn))
         findings.push_back(std::move(finding));
+    AddDocumentFields(findings, table);
     return findings;
 }
 

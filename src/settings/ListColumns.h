@@ -26,6 +26,7 @@ bool HiddenByDefault(const QString& fieldKey);
 struct ListColumnsLayout {
     std::vector<ListColumnState> Columns; // in column map order
     QString SortKey;                      // the key of the sort column; empty for none
+    bool SortDescending = false;          // "SortOrder": 0 ascending, 1 descending
 };
 
 ListColumnsLayout ReadListColumns(const INIStorage& settings, const ColumnMap& columns);
