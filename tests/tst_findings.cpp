@@ -329,7 +329,7 @@ private slots:
         QTest::newRow("formula") << "=1+2"
                                  << "реквизит: 'a.xml': ИНН '=1+2': неверно"
                                  << "реквизит\ta.xml\tИНН\t=1+2\tневерно"
-                                 << QByteArray("реквизит;a.xml;ИНН;\"'=1+2\";неверно");
+                                 << QByteArray("реквизит;a.xml;ИНН;'=1+2;неверно");
         QTest::newRow("line breaks") << "a\tb\nc"
                                      << "реквизит: 'a.xml': ИНН 'a\tb\nc': неверно"
                                      << "реквизит\ta.xml\tИНН\ta b c\tневерно"

@@ -147,5 +147,7 @@ void StatementCommands::Preview() {
 
 void StatementCommands::PrintRegister() {
     if (!m_table.Rows.empty())
-        RegisterPrintDlg(m_table, m_settings, m_controls.Source.text(), m_window).exec();
+        RegisterPrintDlg(m_table, m_settings, m_controls.Source.text(),
+                         m_controls.Problems.Findings(), m_window)
+            .exec();
 }

@@ -59,8 +59,9 @@ int RunCheck(const QStringList& args) {
     const TextCoder coder(options.Locale);
     ReadingOutcome outcome = ReadCliSource(options, columns, coder, RowUse::List, false);
     const DocumentTable table{columns, std::move(outcome.Rows)};
-    const FindingList findings = CliFindings(options, coder, std::move(settings),
-                                             CliOrganisation(options), outcome.Findings, table);
+    const FindingList findings =
+        CliFindings(options, coder, std::move(settings), CliOrganisation(options),
+                    outcome.Findings, table);
 
     if (!WriteAll(stdout, format == QLatin1String("json") ? FindingsJson(findings)
                                                           : FindingsTsv(findings)) ||

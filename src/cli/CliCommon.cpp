@@ -152,8 +152,9 @@ const std::vector<CliOptionSpec>& CliOptionTable() {
          {QStringLiteral("convert")}},
         {{QStringLiteral("date")},
          QStringLiteral("YYYY-MM-DD[THH:MM[:SS]]"),
-         QStringLiteral("convert: the statement's creation date and time (default: now)"),
-         {QStringLiteral("convert")}},
+         QStringLiteral("convert: the statement's creation date and time; register: the time "
+                        "it says it was made (default: now)"),
+         {QStringLiteral("convert"), QStringLiteral("register")}},
         {{QStringLiteral("rows")},
          QStringLiteral("N,N,..."),
          QStringLiteral("convert, register: only these documents, numbered from 1 (default: "

@@ -1,5 +1,6 @@
 #include "cli/Cli.h"
 #include "cli/CliCommon.h"
+#include "cli/CliDate.h"
 #include "cli/CliSafety.h"
 
 #include "checks/DocumentChecks.h"
@@ -29,6 +30,8 @@ int RunRegister(const QStringList& args) {
     }
     std::optional<std::set<int>> rows;
     if (!ParseCliRows(options, &rows)) return ExitUsage;
+    QDateTime when;
+    if (!ParseCliDate(options, &when)) return ExitUsage;
 
     const TextCoder coder(options.Locale);
     DocumentTable table;
@@ -48,14 +51,21 @@ int RunRegister(const QStringList& args) {
     }
 
     CliChecks checks(table, org);
-    // The workbook lists what `check` prints for the source; the PDF has no sheet for it.
+    // The workbook lists what `check` prints for the source; the PDF marks the documents named.
     const FindingList findings =
-        xlsx ? CliFindings(options, coder, std::move(configFindings), org, outcome.Findings, table)
-             : FindingList{};
+        CliFindings(options, coder, std::move(configFindings), org, outcome.Findings, table);
     const INIStorage settings(options.ConfigDir);
+    // A printed register reads by date and number; the workbook keeps the source's order, which
+    // its filter can change.
+    DocumentTable sorted;
+    if (pdf) {
+        sorted.Columns = table.Columns;
+        sorted.Rows = table.Rows;
+        SortByDateAndNumber(sorted);
+    }
     const ExportResult result =
-        WriteRegister(output, xlsx ? RegisterFormat::Xlsx : RegisterFormat::Pdf, table, settings,
-                      QDateTime::currentDateTime(), findings);
+        WriteRegister(output, xlsx ? RegisterFormat::Xlsx : RegisterFormat::Pdf,
+                      pdf ? sorted : table, settings, when, findings);
     if (!result.Ok) {
         CliError(result.Error);
         return ExitWriteFailed;

@@ -6,11 +6,13 @@
 #include "checks/OrganisationSide.h"
 #include "export/FormatValue.h"
 #include "export/MoneyMove.h"
+#include "export/Register.h"
 #include "export/StatementSummary.h"
 #include "export/ValueFormatter.h"
 #include "reading/ColumnMap.h"
 #include "settings/INIStorage.h"
 #include "text/Cp1251.h"
+#include "text/CsvField.h"
 #include "text/Parallel.h"
 #include "text/SafeWrite.h"
 #include "text/TextCoder.h"
@@ -141,6 +143,7 @@ ExportResult BuildStatement(const StatementSink& sink, const DocumentTable& docu
         TrimSpaces(coder.ReadTag(formatBlock, QStringLiteral("decimals"))).toInt(&decimalsOk);
     // A count nobody means (negative, beyond any kopeck) leaves the amounts as written.
     formats.Decimals = decimalsOk && decimals >= 0 && decimals <= 18 ? decimals : -1;
+    formats.Csv = TrimSpaces(coder.ReadTag(formatBlock, QStringLiteral("csv"))) == u"1";
     const int amountColumn = AmountColumn(documents.Columns);
     QStringList problems;
     if (formats.Decimals >= 0 && amountColumn >= 0) {
@@ -166,8 +169,17 @@ ExportResult BuildStatement(const StatementSink& sink, const DocumentTable& docu
                                      FormatValue(exportDateTime - date, formats),
                                      FormatValue(org.Account, formats)};
     const StatementSummary statement = SummarizeStatement(documents, org);
-    const std::vector<NamedText> summary =
-        StatementPlaceholders(statement, exportDateTime, formats);
+    std::vector<NamedText> summary = StatementPlaceholders(statement, exportDateTime, formats);
+    // The registers' total lines, one a line, money in and money out apart.
+    const OrganisationSide side(documents.Columns, org);
+    QStringList totalLines;
+    for (const RegisterTotal& total : RegisterTotals(documents, side))
+        totalLines << RegisterTotalText(total, formats.DecimalSeparator, {}, {});
+    if (!side.Known()) totalLines << DirectionUnknownText;
+    if (formats.Csv)
+        for (QString& line : totalLines)
+            line = CsvField(line);
+    summary.push_back({QStringLiteral("DirectionTotals"), totalLines.join(CrLf)});
     AddSlots(headerSlots, headerTexts, summary);
     QString out;
     PlaceholderBlock(WithKindLines(coder.ReadTag(tpl, QStringLiteral("header")), statement.Kinds),
@@ -178,15 +190,15 @@ ExportResult BuildStatement(const StatementSink& sink, const DocumentTable& docu
 
     // Every piece of every column's tag list names a placeholder ("{" + piece + "}", untrimmed,
     // empty pieces kept); where columns share a piece, the first column fills it.
-    QHash<QString, int> columnSlots;
-    for (int c = int(documents.Columns.size()) - 1; c >= 0; --c)
+    // After them, the direction of the money, unless a column fills that name.
+    const int columnCount = int(documents.Columns.size());
+    QHash<QString, int> columnSlots{{Folded(QStringLiteral("Direction")), columnCount}};
+    for (int c = columnCount - 1; c >= 0; --c)
         for (const QString& piece : documents.Columns[size_t(c)].TagList.split(u';'))
             columnSlots.insert(Folded(piece), c);
-    // The document's kind and the dates its money moved on follow the columns; a TAG.INI name
-    // keeps meaning its column.
-    const int columnCount = int(documents.Columns.size());
-    const int kindSlot = columnCount, outgoingSlot = columnCount + 1,
-              incomingSlot = columnCount + 2;
+    // The document's kind and the dates its money moved on follow, likewise.
+    const int directionSlot = columnCount, kindSlot = columnCount + 1,
+              outgoingSlot = columnCount + 2, incomingSlot = columnCount + 3;
     for (const auto& [name, slot] : {std::pair{QStringLiteral("DocumentKind"), kindSlot},
                                      std::pair{QStringLiteral("OutgoingDate"), outgoingSlot},
                                      std::pair{QStringLiteral("IncomingDate"), incomingSlot}})
@@ -200,7 +212,7 @@ ExportResult BuildStatement(const StatementSink& sink, const DocumentTable& docu
     constexpr qsizetype RowsPerPiece = 256;
     const auto newMaker = [&]() -> BatchMaker {
         return [&, formatter = ValueFormatter(formats),
-                texts = std::vector<QString>(documents.Columns.size() + 3),
+                texts = std::vector<QString>(documents.Columns.size() + 4),
                 text = QString()](qsizetype from, qsizetype to, QByteArray& piece) mutable {
             text.truncate(0); // keeps its capacity for the next piece
             for (qsizetype r = from; r < to; ++r) {
@@ -210,10 +222,14 @@ ExportResult BuildStatement(const StatementSink& sink, const DocumentTable& docu
                     texts[size_t(c)] = c == amountColumn && formats.Decimals >= 0
                                            ? FormatAmount(row.ExportValue(c), formats)
                                            : formatter.Format(row.ExportValue(c));
+                texts[size_t(directionSlot)] = DirectionWord(side.Direction(row));
                 texts[size_t(kindSlot)] =
                     DocumentKindOf(kindColumn < 0 ? QString() : row.ExportValue(kindColumn));
                 texts[size_t(outgoingSlot)] = formatter.Format(moneyDates.Outgoing(row));
                 texts[size_t(incomingSlot)] = formatter.Format(moneyDates.Incoming(row));
+                if (formats.Csv)
+                    for (QString& t : texts)
+                        t = CsvField(t);
                 documentBlock.Fill(text, texts);
                 text += CrLf;
             }
