@@ -331,7 +331,11 @@ void Form1::LoadColumns() {
     m_list->resizeColumnsToContents(); // the list is empty: fits the header texts
     m_list->RestoreColumns(m_settings);
     m_listShare = ReadListSplit(m_settings).value_or(m_listShare);
-    m_detail->AddSettingsFindings(ConfigFindings(m_configDir, load.Problems, m_coder));
+    FindingList found;
+    AddSettingsFileFindings(found, m_configDir);
+    for (Finding& finding : ConfigFindings(m_configDir, load.Problems, m_coder))
+        found.push_back(std::move(finding));
+    m_detail->AddSettingsFindings(std::move(found));
 }
 
 void Form1::ApplyLayout() {
@@ -445,10 +449,23 @@ void Form1::OnReadTimer() {
 }
 
 void Form1::StartReading(const QString& path) {
-    WriteLastFolder(m_settings, LastFolder::Source, SourceFolder(path));
+    if (m_table.Columns.empty()) {
+        // Without a column map no document has an amount: every file would be left out.
+        ShowStatusText(QStringLiteral("Карта колонок '%1' не задает ни одной колонки")
+                           .arg(QDir::toNativeSeparators(
+                               QDir(m_configDir).filePath(QStringLiteral("TAG.INI")))),
+                       StatusColorFailure);
+        return;
+    }
     setCursor(Qt::BusyCursor);
     ShowStatusText(ProcessingText, StatusColorUnchanged);
     ShowNotice({});
+    // Settings that cannot be stored are said once, not at every reading.
+    if (!WriteLastFolder(m_settings, LastFolder::Source, SourceFolder(path)) && !m_userIniWarned) {
+        m_userIniWarned = true;
+        ShowNotice(QStringLiteral("Настройки не сохраняются: не удалось записать '%1'")
+                       .arg(QDir::toNativeSeparators(m_settings.UserIniFile())));
+    }
     m_detail->SetReadingFindings({});
     m_statusBar->ShowBusy(true);
     m_model->ClearRows();
@@ -462,7 +479,7 @@ void Form1::OnReadingProgress(qint64 done, qint64 total) {
 
 void Form1::OnReadingFinished() {
     ReadingController::Result result = m_reading->Take();
-    m_model->SetRows(std::move(result.Outcome.Rows));
+    m_model->SetRows(std::move(result.Outcome.Rows), std::move(result.Outcome.Skipped));
     if (!m_table.Rows.empty()) m_list->FitColumns();
     ShowStatusText(result.Outcome.StatusText, result.Outcome.StatusColor);
     m_model->SetChecks(std::move(result.Checks));

@@ -106,6 +106,7 @@ private:
     QString m_configDir;
 
     DocumentTable m_table;
+    bool m_userIniWarned = false; // USER.INI could not be written, and the user was told
     DocumentListModel* m_model = nullptr;
     FormRects m_rects;
 

@@ -5,6 +5,7 @@
 #include "checks/DocumentChecks.h"
 #include "text/TextCoder.h"
 
+#include <cerrno>
 #include <cstdio>
 
 namespace {
@@ -57,15 +58,16 @@ int RunCheck(const QStringList& args) {
     if (!LoadCliColumns(options, &columns, &settings, false)) return ExitUsage;
     const TextCoder coder(options.Locale);
     ReadingOutcome outcome = ReadCliSource(options, columns, coder, RowUse::List, false);
-    const DocumentTable table{columns, std::move(outcome.Rows)};
+    const DocumentTable table{columns, std::move(outcome.Rows), {}};
     const FindingList findings =
         CliFindings(options, coder, std::move(settings), CliOrganisationAccount(options),
                     outcome.Findings, table);
 
-    if (!WriteAll(stdout, format == QLatin1String("json") ? FindingsJson(findings)
-                                                          : FindingsTsv(findings)) ||
-        !StdoutReached())
-        return ExitWriteFailed;
+    // A failed write still goes through StdoutReached, with its reason: that says why.
+    errno = 0;
+    const bool written = WriteAll(stdout, format == QLatin1String("json") ? FindingsJson(findings)
+                                                                          : FindingsTsv(findings));
+    if (!StdoutReached(written ? 0 : errno) || !written) return ExitWriteFailed;
     if (table.Rows.empty()) return ExitNoDocuments;
     return findings.empty() ? ExitDone : ExitHadProblems;
 }

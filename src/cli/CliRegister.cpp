@@ -40,6 +40,7 @@ int RunRegister(const QStringList& args) {
     if (outcome.Rows.empty()) return ExitNoDocuments;
     const QString account = CliOrganisationAccount(options);
     table.Rows = std::move(outcome.Rows);
+    table.LeftOut = std::move(outcome.Skipped);
     if (!CheckOnlyCliRows(rows, table)) return ExitUsage;
     if (const QString refused = ReplacedSourceText(output, options.Source, table);
         !refused.isEmpty()) {

@@ -1,5 +1,6 @@
 #include "export/RegisterPdf.h"
 #include "export/RegisterXlsx.h"
+#include "export/XlsxCells.h"
 
 #include "text/AmountInWords.h"
 #include "text/SafeWrite.h"
@@ -255,5 +256,11 @@ ExportResult WriteRegister(const QString& path, RegisterFormat format, const Doc
     FindingList listed = findings;
     const FindingList amounts = RegisterAmountFindings(table, findings);
     listed.insert(listed.end(), amounts.begin(), amounts.end());
-    return WriteRegisterXlsx(path, table, heading, listed);
+    const FindingList altered = XlsxValueFindings(table);
+    listed.insert(listed.end(), altered.begin(), altered.end());
+    ExportResult result = WriteRegisterXlsx(path, table, heading, listed);
+    if (result.Ok)
+        for (const Finding& finding : altered)
+            result.Problems << FindingLine(finding);
+    return result;
 }

@@ -1,5 +1,6 @@
 #include "export/RegisterXlsx.h"
 
+#include "export/XlsxCells.h"
 #include "text/SafeWrite.h"
 
 #include <QFile>
@@ -12,8 +13,6 @@
 
 namespace {
 
-// Excel refuses longer cell texts.
-constexpr qsizetype LongestCellText = 32767;
 // No column wider than this many characters: a purpose of payment would push the rest away.
 constexpr double WidestColumn = 60;
 
@@ -21,7 +20,7 @@ const QString SheetName = QStringLiteral("Реестр");
 const QString ProblemsSheetName = QStringLiteral("Замечания");
 
 QByteArray Utf8(const QString& text) {
-    return text.left(LongestCellText).toUtf8();
+    return XlsxText(text);
 }
 
 double WidthOf(qsizetype characters) {
@@ -42,6 +41,11 @@ struct WorkbookCloser {
 ExportResult WriteRegisterXlsx(const QString& path, const DocumentTable& table,
                                const RegisterHeading& heading, const FindingList& findings) {
     const auto failed = [&](const QString& why) { return RegisterFailure(path, why); };
+    // Refused before any work: the library would fail only at the row past the limit.
+    const qint64 checked = std::count_if(table.Rows.cbegin(), table.Rows.cend(),
+                                         [](const DocumentRow& row) { return row.Checked; });
+    for (const qint64 rows : {checked + 2, qint64(findings.size()) + 1})
+        if (const QString why = XlsxRowsProblem(rows); !why.isEmpty()) return failed(why);
     // The library writes a named file and keeps its rows in temporary files; both go to a folder
     // of our own, and the finished workbook then replaces the target in one step.
     QTemporaryDir work;
@@ -56,6 +60,7 @@ ExportResult WriteRegisterXlsx(const QString& path, const DocumentTable& table,
     WorkbookCloser closer{workbook_new_opt(bookPath.constData(), &options)};
     lxw_workbook* book = closer.Book;
     if (!book) return failed(QStringLiteral("библиотека не создала книгу"));
+    XlsxCalls ok; // every return code counts: a sheet without its totals is no register
 
     QByteArray title = RegisterTitle.toUtf8();
     QByteArray author = heading.Organisation.toUtf8();
@@ -63,7 +68,7 @@ ExportResult WriteRegisterXlsx(const QString& path, const DocumentTable& table,
     properties.title = title.data();
     properties.author = author.isEmpty() ? nullptr : author.data();
     properties.created = heading.Created.isValid() ? time_t(heading.Created.toSecsSinceEpoch()) : 0;
-    workbook_set_properties(book, &properties);
+    ok(workbook_set_properties(book, &properties));
 
     lxw_format* bold = workbook_add_format(book);
     format_set_bold(bold);
@@ -78,6 +83,7 @@ ExportResult WriteRegisterXlsx(const QString& path, const DocumentTable& table,
     format_set_num_format(text, "@");
 
     lxw_worksheet* sheet = workbook_add_worksheet(book, SheetName.toUtf8().constData());
+    if (!sheet) return failed(QStringLiteral("библиотека не создала лист"));
     const int columns = int(table.Columns.size());
     const int amount = AmountColumn(table.Columns);
 
@@ -108,17 +114,17 @@ ExportResult WriteRegisterXlsx(const QString& path, const DocumentTable& table,
     if (columns > 0)
         widths[0] = std::max(widths[0], RegisterCountText(heading.Totals.Checked).size());
     for (int c = 0; c < columns; ++c)
-        worksheet_set_column(sheet, lxw_col_t(c), lxw_col_t(c), WidthOf(widths[size_t(c)]),
-                             nullptr);
+        ok(worksheet_set_column(sheet, lxw_col_t(c), lxw_col_t(c), WidthOf(widths[size_t(c)]),
+                                nullptr));
 
     // The rows go to disk as they are made, and the library refuses a range over rows it has let
     // go: the filter is set before them.
     worksheet_freeze_panes(sheet, 1, 0);
-    if (columns > 0) worksheet_autofilter(sheet, 0, 0, rows, lxw_col_t(columns - 1));
+    if (columns > 0) ok(worksheet_autofilter(sheet, 0, 0, rows, lxw_col_t(columns - 1)));
 
     for (int c = 0; c < columns; ++c)
-        worksheet_write_string(sheet, 0, lxw_col_t(c), Utf8(table.Columns[size_t(c)].Caption),
-                               bold);
+        ok(worksheet_write_string(sheet, 0, lxw_col_t(c), Utf8(table.Columns[size_t(c)].Caption),
+                                  bold));
     lxw_row_t r = 0;
     qint64 textAmounts = 0;
     for (const DocumentRow& row : table.Rows) {
@@ -148,7 +154,7 @@ ExportResult WriteRegisterXlsx(const QString& path, const DocumentTable& table,
                     error = worksheet_write_string(sheet, r, lxw_col_t(c), Utf8(value), text);
                 break;
             }
-            if (error != LXW_NO_ERROR) return failed(QString::fromUtf8(lxw_strerror(error)));
+            if (!ok(error)) return failed(ok.Why());
         }
     }
 
@@ -158,8 +164,8 @@ ExportResult WriteRegisterXlsx(const QString& path, const DocumentTable& table,
     if (columns > 0) {
         // The count goes first, unless the amounts themselves are the first column.
         const int countColumn = amount == 0 && columns > 1 ? 1 : 0;
-        worksheet_write_string(sheet, totalRow, lxw_col_t(countColumn),
-                               Utf8(RegisterCountText(heading.Totals.Checked)), bold);
+        ok(worksheet_write_string(sheet, totalRow, lxw_col_t(countColumn),
+                                  Utf8(RegisterCountText(heading.Totals.Checked)), bold));
         const qint64 uncounted = std::max(textAmounts, heading.Totals.Uncounted);
         if (amount >= 0 && amount != countColumn && uncounted == 0 && r > 0) {
             char first[32];
@@ -167,27 +173,30 @@ ExportResult WriteRegisterXlsx(const QString& path, const DocumentTable& table,
             lxw_rowcol_to_cell(first, 1, lxw_col_t(amount));
             lxw_rowcol_to_cell(last, r, lxw_col_t(amount));
             const QByteArray formula = QByteArray("=SUM(") + first + ':' + last + ')';
-            worksheet_write_formula_num(sheet, totalRow, lxw_col_t(amount), formula.constData(),
-                                        boldMoney, double(heading.Totals.Kopecks) / 100.0);
+            ok(worksheet_write_formula_num(sheet, totalRow, lxw_col_t(amount),
+                                           formula.constData(), boldMoney,
+                                           double(heading.Totals.Kopecks) / 100.0));
         } else if (amount >= 0 && amount != countColumn && uncounted > 0) {
-            worksheet_write_string(sheet, totalRow, lxw_col_t(amount),
-                                   Utf8(QStringLiteral("не учтено сумм: %1").arg(uncounted)), bold);
+            ok(worksheet_write_string(sheet, totalRow, lxw_col_t(amount),
+                                      Utf8(QStringLiteral("не учтено сумм: %1").arg(uncounted)),
+                                      bold));
         }
     }
     if (!findings.empty()) {
         lxw_worksheet* notes = workbook_add_worksheet(book, ProblemsSheetName.toUtf8().constData());
+        if (!notes) return failed(QStringLiteral("библиотека не создала лист"));
         const QStringList& captions = FindingCaptions();
         const auto last = lxw_col_t(captions.size() - 1);
         for (int c = 0; c < int(captions.size()); ++c) {
             qsizetype widest = captions[c].size();
             for (const Finding& finding : findings)
                 widest = std::max(widest, FindingField(finding, c).size());
-            worksheet_set_column(notes, lxw_col_t(c), lxw_col_t(c), WidthOf(widest), nullptr);
+            ok(worksheet_set_column(notes, lxw_col_t(c), lxw_col_t(c), WidthOf(widest), nullptr));
         }
         worksheet_freeze_panes(notes, 1, 0);
-        worksheet_autofilter(notes, 0, 0, lxw_row_t(findings.size()), last);
+        ok(worksheet_autofilter(notes, 0, 0, lxw_row_t(findings.size()), last));
         for (int c = 0; c < int(captions.size()); ++c)
-            worksheet_write_string(notes, 0, lxw_col_t(c), Utf8(captions[c]), bold);
+            ok(worksheet_write_string(notes, 0, lxw_col_t(c), Utf8(captions[c]), bold));
         lxw_row_t n = 0;
         for (const Finding& finding : findings) {
             ++n;
@@ -195,16 +204,15 @@ ExportResult WriteRegisterXlsx(const QString& path, const DocumentTable& table,
                 // Values stay text: an account or a number with a leading zero keeps its digits.
                 const QString field = FindingField(finding, c);
                 if (field.isEmpty()) continue;
-                const lxw_error error =
-                    worksheet_write_string(notes, n, lxw_col_t(c), Utf8(field), text);
-                if (error != LXW_NO_ERROR) return failed(QString::fromUtf8(lxw_strerror(error)));
+                if (!ok(worksheet_write_string(notes, n, lxw_col_t(c), Utf8(field), text)))
+                    return failed(ok.Why());
             }
         }
     }
 
+    if (!ok.Ok()) return failed(ok.Why());
     closer.Book = nullptr;
-    const lxw_error closed = workbook_close(book);
-    if (closed != LXW_NO_ERROR) return failed(QString::fromUtf8(lxw_strerror(closed)));
+    if (!ok(workbook_close(book))) return failed(ok.Why());
     QFile made(QFile::decodeName(bookPath));
     if (!made.open(QIODevice::ReadOnly)) return failed(made.errorString());
     const QByteArray bytes = made.readAll();
