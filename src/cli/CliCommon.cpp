@@ -10,6 +10,7 @@
 #include "settings/INIStorage.h"
 #include "text/DisplayLocale.h"
 #include "text/EscapeControls.h"
+#include "text/FileNames.h"
 #include "text/TextCoder.h"
 
 #include <QCommandLineParser>
@@ -244,15 +245,17 @@ QString CliVersionText() {
 // Appends the text with what would break a TSV line or drive a terminal (backslash, every C0 and
 // C1 control character) or a JSON string (those and quotes) escaped; the rest goes as it is, in runs.
 void AppendEscaped(QString& out, const QString& text, CliEscape how) {
-    // C1 controls too: a terminal may take U+009B for the start of a command.
-    const auto special = [how](QChar c) {
+    // C1 controls too: a terminal may take U+009B for the start of a command. A byte a file name
+    // kept from no valid UTF-8 is written as that byte, "\xE9".
+    const auto special = [&](qsizetype i) {
+        const QChar c = text[i];
         return c == u'\\' || c.unicode() < 0x20 || (c.unicode() >= 0x7F && c.unicode() <= 0x9F) ||
-               (how == CliEscape::Json && c == u'"');
+               (how == CliEscape::Json && c == u'"') || IsKeptByte(text, i);
     };
     qsizetype from = 0;
     for (qsizetype i = 0; i < text.size(); ++i) {
         const QChar c = text[i];
-        if (!special(c)) continue;
+        if (!special(i)) continue;
         out += QStringView(text).sliced(from, i - from);
         from = i + 1;
         switch (c.unicode()) {

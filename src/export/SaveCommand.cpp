@@ -3,6 +3,7 @@
 #include "reading/DocumentTable.h"
 #include "reading/ReadingRun.h"
 #include "settings/SettingsFile.h"
+#include "text/FileNames.h"
 #include "text/TextCoder.h"
 
 #include <QDir>
@@ -120,7 +121,7 @@ using FileId = std::pair<dev_t, ino_t>;
 // The file the path leads to, links followed; none when there is none.
 std::optional<FileId> IdOf(const QString& path) {
     struct stat st {};
-    if (path.isEmpty() || ::stat(QFile::encodeName(path).constData(), &st) != 0)
+    if (path.isEmpty() || ::stat(FileNameBytes(path).constData(), &st) != 0)
         return std::nullopt;
     return FileId{st.st_dev, st.st_ino};
 }
