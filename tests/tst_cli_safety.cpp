@@ -226,7 +226,7 @@ private slots:
 
     // A settings file or template that is no regular file of at most 1 MB is never opened (a
     // pipe would hold the run for ever, a device never ends): CONFIG.INI and USER.INI give way
-    // to the defaults with a finding, TAG.INI and the template the run needs end it (exit 2),
+    // to the defaults with a finding, TAG.INI and the template the run asks for end it (exit 2),
     // each named. Unreadable ones are read as nobody (root reads anything).
     void hostileSettingsFiles_data() {
         QTest::addColumn<QString>("file");
@@ -262,7 +262,8 @@ private slots:
         }
         const ProgramRun run = RunProgram(
             VYPISKA_CLI,
-            {"convert", "--config", config, "--output", dir.filePath("o"), Fixture + "/docs"},
+            {"convert", "--config", config, "--template", "Statement.txt.tpl", "--output",
+             dir.filePath("o"), Fixture + "/docs"},
             [&](QProcess& p) {
                 if (kind == "unreadable" && getuid() == 0)
                     p.setChildProcessModifier([] {

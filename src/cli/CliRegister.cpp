@@ -62,6 +62,10 @@ int RunRegister(const QStringList& args) {
         return ExitWriteFailed;
     }
     PrintLine(stdout, SaveSuccessText(qint64(table.Rows.size()), output));
+    // Values the workbook holds otherwise than written, each named.
+    for (const QString& problem : std::as_const(result.Problems))
+        PrintLine(stderr, problem);
+    problems += result.Problems.size();
     checks.Print();
     EndIfInterrupted();
     if (!StdoutReached()) return ExitWriteFailed;

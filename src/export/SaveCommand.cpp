@@ -18,14 +18,14 @@
 #include <sys/stat.h>
 #endif
 
-// Unreadable templates are listed too, and so is anything else of the name (a pipe, a device, a
-// folder): passed over, the first one by name would quietly become another, and the statement
+// Unreadable templates are listed too, and so are pipes and devices of the name (a folder is no
+// template): passed over, the first one by name would quietly become another, and the statement
 // would get another template's layout. Reading one says why it fails.
 std::vector<TemplateInfo> TemplateList(const QString& configDir, const TextCoder& coder) {
     const QDir dir(configDir);
-    const QFileInfoList files = dir.entryInfoList(
-        {QStringLiteral("*.tpl")}, QDir::Files | QDir::Dirs | QDir::System | QDir::NoDotAndDotDot,
-        QDir::Name | QDir::IgnoreCase);
+    const QFileInfoList files =
+        dir.entryInfoList({QStringLiteral("*.tpl")}, QDir::Files | QDir::System,
+                          QDir::Name | QDir::IgnoreCase);
     std::vector<TemplateInfo> list;
     list.reserve(files.size());
     for (const QFileInfo& file : files) {

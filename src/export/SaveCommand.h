@@ -22,7 +22,7 @@ struct TemplateInfo {
     RegisterFormat Register = RegisterFormat::None;
 };
 
-// Every *.tpl entry of the folder (case-insensitive), sorted by name: a file or anything else.
+// Every *.tpl entry of the folder but folders (case-insensitive), sorted by name.
 std::vector<TemplateInfo> TemplateList(const QString& configDir, const TextCoder& coder);
 
 // The templates a save dialog offers: those that are no regular file of at most 1 MB are left out
