@@ -129,12 +129,11 @@ private slots:
         QFETCH(QString, kind);
         QFETCH(QString, value);
         QFETCH(QString, bic);
-        const QString why = kind == u"inn"   ? InnProblem(value)
-                            : kind == u"kpp" ? KppProblem(value)
-                            : kind == u"bic" ? BicProblem(value)
-                            : kind == u"date"
-                                ? DateProblem(value)
-                                : AccountProblem(value, bic, kind == u"corr");
+        const QString why = kind == u"inn"    ? InnProblem(value)
+                            : kind == u"kpp"  ? KppProblem(value)
+                            : kind == u"bic"  ? BicProblem(value)
+                            : kind == u"date" ? DateProblem(value)
+                                              : AccountProblem(value, bic, kind == u"corr");
         QTEST(why.isEmpty(), "valid");
         if (kind != u"date") return;
         // A table's dates are checked by their column's key.
@@ -180,8 +179,8 @@ private slots:
         QTest::newRow("not at the end") << "ИННПлательщика" << int(RequisiteKind::None) << "";
         QTest::newRow("debit date") << "ДатаСписано" << int(RequisiteKind::Date) << "";
         QTest::newRow("tax date, any case") << "показательдаты" << int(RequisiteKind::Date) << "";
-        QTest::newRow("a date's key is whole") << "ДатаСписаноБанком" << int(RequisiteKind::None)
-                                               << "";
+        QTest::newRow("a date's key is whole")
+            << "ДатаСписаноБанком" << int(RequisiteKind::None) << "";
     }
     void fieldsByKeySuffix() {
         QFETCH(QString, key);

@@ -260,16 +260,16 @@ private slots:
             WriteFile(path, "[Main]\r\n");
             QVERIFY(QFile::setPermissions(path, {}));
         }
-        const ProgramRun run = RunProgram(
-            VYPISKA_CLI,
-            {"convert", "--config", config, "--template", "Statement.txt.tpl", "--output",
-             dir.filePath("o"), Fixture + "/docs"},
-            [&](QProcess& p) {
-                if (kind == "unreadable" && getuid() == 0)
-                    p.setChildProcessModifier([] {
-                        if (setgid(65534) != 0 || setuid(65534) != 0) _exit(126);
-                    });
-            });
+        const ProgramRun run =
+            RunProgram(VYPISKA_CLI,
+                       {"convert", "--config", config, "--template", "Statement.txt.tpl",
+                        "--output", dir.filePath("o"), Fixture + "/docs"},
+                       [&](QProcess& p) {
+                           if (kind == "unreadable" && getuid() == 0)
+                               p.setChildProcessModifier([] {
+                                   if (setgid(65534) != 0 || setuid(65534) != 0) _exit(126);
+                               });
+                       });
         QTEST(run.Exit, "exit");
         QVERIFY2(run.Err.contains(file.endsWith("INI") && file != "TAG.INI" ? "настройки: '" + file
                                                                             : file),
@@ -282,9 +282,12 @@ private slots:
     void controlCharactersEscaped_data() {
         QTest::addColumn<QString>("command");
         QTest::addColumn<QString>("shown"); // on stdout
-        QTest::newRow("list: a value") << "list" << "a\\x1B[2K\\x1B[1A\\u009B";
-        QTest::newRow("list as JSON: a value") << "list --format json" << "a\\u001b[2K\\u001b[1A\\u009b";
-        QTest::newRow("check: a name") << "check" << "b\\x1B]0;owned\\x07\\x1B[2J.xml";
+        QTest::newRow("list: a value") << "list"
+                                       << "a\\x1B[2K\\x1B[1A\\u009B";
+        QTest::newRow("list as JSON: a value") << "list --format json"
+                                               << "a\\u001b[2K\\u001b[1A\\u009b";
+        QTest::newRow("check: a name") << "check"
+                                       << "b\\x1B]0;owned\\x07\\x1B[2J.xml";
     }
     void controlCharactersEscaped() {
         QFETCH(QString, command);
@@ -294,9 +297,9 @@ private slots:
         WriteFile(dir.filePath("docs/c.xml"),
                   "<Doc><Num>5</Num><Sum>1</Sum><Payee>a\x1B[2K\x1B[1A\xC2\x9B</Payee></Doc>");
         WriteFile(dir.filePath("docs/b\x1B]0;owned\x07\x1B[2J.xml"), "<N>no amount</N>");
-        const ProgramRun run = RunProgram(VYPISKA_CLI, command.split(u' ') +
-                                                           QStringList{"--config", Fixture + "/config",
-                                                                       dir.filePath("docs")});
+        const ProgramRun run = RunProgram(
+            VYPISKA_CLI, command.split(u' ') +
+                             QStringList{"--config", Fixture + "/config", dir.filePath("docs")});
         QVERIFY2(command == "check" || run.Err.contains(u"b\\x1B]0;owned\\x07\\x1B[2J.xml"_qs),
                  qPrintable(run.Err));
         const QString out = QString::fromUtf8(run.Out);

@@ -915,12 +915,12 @@ private slots:
         QTest::addColumn<QString>("err"); // a pattern for all of it
         QTest::addColumn<QString>("out");
         const QString config = Data + "/cli/CONFIG", docs = Data + "/cli/docs";
-        const QString read =
-            QRegularExpression::escape("Успешно прочитано 2 документа в '" + docs +
-                                       "'\nпропущен: 'c.xml': в нем нет суммы (элемент <S> пуст "
-                                       "или его нет)\nОтмечено: 2 из 2 · "
-                                       "1 247,00 ₽\nреквизит: 'a.xml': Дата 'not a date': "
-                                       "такой даты нет (ожидается ДД.ММ.ГГГГ)\n");
+        const QString read = QRegularExpression::escape(
+            "Успешно прочитано 2 документа в '" + docs +
+            "'\nпропущен: 'c.xml': в нем нет суммы (элемент <S> пуст "
+            "или его нет)\nОтмечено: 2 из 2 · "
+            "1 247,00 ₽\nреквизит: 'a.xml': Дата 'not a date': "
+            "такой даты нет (ожидается ДД.ММ.ГГГГ)\n");
         const QString tsv = "Номер\tДата\tСумма\tНазначение\n1\tnot a date\t1\u00A0234,50" + Rub +
                             "\tПлата\n2\t05.03.2024\t12,50" + Rub +
                             "\tLine one\\r\\nTab\\there, back\\\\slash\n";

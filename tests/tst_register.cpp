@@ -2,8 +2,8 @@
 #include "export/RegisterPdf.h"
 #include "export/RegisterXlsx.h"
 #include "export/XlsxCells.h"
-#include "settings/INIStorage.h"
 #include "reading/ArchiveWalk.h"
+#include "settings/INIStorage.h"
 #include "text/AmountInWords.h"
 
 #include <QRegularExpression>
@@ -257,8 +257,8 @@ private slots:
         const QString purpose = QString(XlsxLongestText, u'я') + u"конец"_qs;
         table.Rows[1].Cells[8] = {purpose, purpose};
         const QString path = dir.filePath(u"r.xlsx"_qs);
-        const ExportResult result = WriteRegister(path, RegisterFormat::Xlsx, table,
-                                                  INIStorage(dir.path()), {}, {});
+        const ExportResult result =
+            WriteRegister(path, RegisterFormat::Xlsx, table, INIStorage(dir.path()), {}, {});
         QVERIFY2(result.Ok, qPrintable(result.Error));
         QCOMPARE(result.Problems.size(), 2);
         QVERIFY(result.Problems[0].contains(u"pp-17.xml"_qs));

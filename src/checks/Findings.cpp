@@ -189,8 +189,12 @@ void AddSettingsFileFindings(FindingList& out, const QString& configDir) {
         if (why.isEmpty() && file.exists() && !file.isReadable())
             why = QStringLiteral("файл не удалось прочитать");
         if (!why.isEmpty())
-            out.push_back({FindingKind::Settings, name, {}, {},
-                           why + QStringLiteral(", взяты настройки по умолчанию"), {}});
+            out.push_back({FindingKind::Settings,
+                           name,
+                           {},
+                           {},
+                           why + QStringLiteral(", взяты настройки по умолчанию"),
+                           {}});
     }
 }
 

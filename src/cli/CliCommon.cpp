@@ -243,7 +243,8 @@ QString CliVersionText() {
 }
 
 // Appends the text with what would break a TSV line or drive a terminal (backslash, every C0 and
-// C1 control character) or a JSON string (those and quotes) escaped; the rest goes as it is, in runs.
+// C1 control character) or a JSON string (those and quotes) escaped; the rest goes as it is, in
+// runs.
 void AppendEscaped(QString& out, const QString& text, CliEscape how) {
     // C1 controls too: a terminal may take U+009B for the start of a command. A byte a file name
     // kept from no valid UTF-8 is written as that byte, "\xE9".

@@ -64,8 +64,8 @@ bool StdoutReached(int earlier) {
     const int error = !flushed && errno ? errno : earlier;
     if (flushed && !std::ferror(stdout)) return true;
     // A failed write before the flush leaves its mark but not always its reason.
-    const QString why = error ? QString::fromLocal8Bit(std::strerror(error))
-                              : QStringLiteral("запись не удалась");
+    const QString why =
+        error ? QString::fromLocal8Bit(std::strerror(error)) : QStringLiteral("запись не удалась");
     CliError(QStringLiteral("Не удалось вывести результат в стандартный вывод (%1)").arg(why));
     return false;
 }

@@ -173,9 +173,8 @@ ExportResult WriteRegisterXlsx(const QString& path, const DocumentTable& table,
             lxw_rowcol_to_cell(first, 1, lxw_col_t(amount));
             lxw_rowcol_to_cell(last, r, lxw_col_t(amount));
             const QByteArray formula = QByteArray("=SUM(") + first + ':' + last + ')';
-            ok(worksheet_write_formula_num(sheet, totalRow, lxw_col_t(amount),
-                                           formula.constData(), boldMoney,
-                                           double(heading.Totals.Kopecks) / 100.0));
+            ok(worksheet_write_formula_num(sheet, totalRow, lxw_col_t(amount), formula.constData(),
+                                           boldMoney, double(heading.Totals.Kopecks) / 100.0));
         } else if (amount >= 0 && amount != countColumn && uncounted > 0) {
             ok(worksheet_write_string(sheet, totalRow, lxw_col_t(amount),
                                       Utf8(QStringLiteral("не учтено сумм: %1").arg(uncounted)),

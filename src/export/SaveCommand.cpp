@@ -23,9 +23,8 @@
 // would get another template's layout. Reading one says why it fails.
 std::vector<TemplateInfo> TemplateList(const QString& configDir, const TextCoder& coder) {
     const QDir dir(configDir);
-    const QFileInfoList files =
-        dir.entryInfoList({QStringLiteral("*.tpl")}, QDir::Files | QDir::System,
-                          QDir::Name | QDir::IgnoreCase);
+    const QFileInfoList files = dir.entryInfoList(
+        {QStringLiteral("*.tpl")}, QDir::Files | QDir::System, QDir::Name | QDir::IgnoreCase);
     std::vector<TemplateInfo> list;
     list.reserve(files.size());
     for (const QFileInfo& file : files) {
@@ -121,8 +120,7 @@ using FileId = std::pair<dev_t, ino_t>;
 // The file the path leads to, links followed; none when there is none.
 std::optional<FileId> IdOf(const QString& path) {
     struct stat st {};
-    if (path.isEmpty() || ::stat(FileNameBytes(path).constData(), &st) != 0)
-        return std::nullopt;
+    if (path.isEmpty() || ::stat(FileNameBytes(path).constData(), &st) != 0) return std::nullopt;
     return FileId{st.st_dev, st.st_ino};
 }
 #endif

@@ -39,8 +39,8 @@ FindingList XlsxValueFindings(const DocumentTable& table) {
         if (!row.Checked) continue;
         for (std::size_t c = 0; c < table.Columns.size(); ++c) {
             const QString value = row.ExportValue(int(c)).trimmed();
-            if (value.size() <= XlsxLongestText &&
-                !value.contains(QChar(0xFFFE)) && !value.contains(QChar(0xFFFF)))
+            if (value.size() <= XlsxLongestText && !value.contains(QChar(0xFFFE)) &&
+                !value.contains(QChar(0xFFFF)))
                 continue;
             QString why;
             XlsxText(value, &why);

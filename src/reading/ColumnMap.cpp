@@ -4,7 +4,6 @@
 #include "text/Cp1251.h"
 #include "text/TrimSpaces.h"
 
-
 QStringList ColumnDef::Pieces() const {
     return TagList.split(QLatin1Char(';'));
 }

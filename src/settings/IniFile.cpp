@@ -1,8 +1,8 @@
 #include "settings/IniFile.h"
 
 #include "settings/SettingsFile.h"
-#include "text/SafeWrite.h"
 #include "text/Cp1251.h"
+#include "text/SafeWrite.h"
 
 #include <QFile>
 

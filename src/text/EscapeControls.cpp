@@ -32,7 +32,8 @@ QString EscapeControls(const QString& text) {
         else if (u == u'\r')
             out += QLatin1String("\\r");
         else if (u < 0x80 || u >= 0xDC80)
-            out += QLatin1String("\\x") + QString::number(u & 0xFF, 16).rightJustified(2, u'0').toUpper();
+            out += QLatin1String("\\x") +
+                   QString::number(u & 0xFF, 16).rightJustified(2, u'0').toUpper();
         else
             out += QLatin1String("\\u") + QString::number(u, 16).rightJustified(4, u'0').toUpper();
     }

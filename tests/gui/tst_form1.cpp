@@ -141,11 +141,16 @@ private slots:
     void hostileSettingsFiles_data() {
         QTest::addColumn<QString>("file");
         QTest::addColumn<QString>("kind"); // "pipe", "link to /dev/zero" or "folder"
-        QTest::newRow("CONFIG.INI, pipe") << "CONFIG.INI" << "pipe";
-        QTest::newRow("USER.INI, pipe") << "USER.INI" << "pipe";
-        QTest::newRow("USER.INI, folder") << "USER.INI" << "folder";
-        QTest::newRow("TAG.INI, link to /dev/zero") << "TAG.INI" << "link to /dev/zero";
-        QTest::newRow("template, pipe") << "Выписка.txt.tpl" << "pipe";
+        QTest::newRow("CONFIG.INI, pipe") << "CONFIG.INI"
+                                          << "pipe";
+        QTest::newRow("USER.INI, pipe") << "USER.INI"
+                                        << "pipe";
+        QTest::newRow("USER.INI, folder") << "USER.INI"
+                                          << "folder";
+        QTest::newRow("TAG.INI, link to /dev/zero") << "TAG.INI"
+                                                    << "link to /dev/zero";
+        QTest::newRow("template, pipe") << "Выписка.txt.tpl"
+                                        << "pipe";
     }
     void hostileSettingsFiles() {
         QFETCH(QString, file);
