@@ -35,7 +35,7 @@ void ReadingController::Start(const QString& path, const ColumnMap& columns,
                 return !m_cancel.load();
             },
             &m_cancel);
-        DocumentTable read{columns, std::move(outcome.Rows), {}};
+        DocumentTable read{columns, std::move(outcome.Rows)};
         m_result.Checks = CheckDocuments(read, false, account);
         m_result.Findings = CheckFindings(read, m_result.Checks);
         outcome.Rows = std::move(read.Rows);

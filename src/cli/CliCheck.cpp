@@ -58,7 +58,7 @@ int RunCheck(const QStringList& args) {
     if (!LoadCliColumns(options, &columns, &settings, false)) return ExitUsage;
     const TextCoder coder(options.Locale);
     ReadingOutcome outcome = ReadCliSource(options, columns, coder, RowUse::List, false);
-    const DocumentTable table{columns, std::move(outcome.Rows), {}};
+    const DocumentTable table{columns, std::move(outcome.Rows)};
     const FindingList findings =
         CliFindings(options, coder, std::move(settings), CliOrganisationAccount(options),
                     outcome.Findings, table);

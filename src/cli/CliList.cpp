@@ -106,7 +106,7 @@ int RunList(const QStringList& args) {
     const TextCoder coder(options.Locale);
     ReadingOutcome outcome = ReadCliSource(options, columns, coder);
     problems += outcome.Problems.size();
-    DocumentTable table{columns, std::move(outcome.Rows), {}};
+    DocumentTable table{columns, std::move(outcome.Rows)};
 
     CliChecks checks(table, CliOrganisationAccount(options));
     if (format == QLatin1String("json"))

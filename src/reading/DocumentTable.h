@@ -28,5 +28,5 @@ struct DocumentTable {
     ColumnMap Columns;
     std::vector<DocumentRow> Rows;
     // The files the reading looked at and left out, by path: never a place to save to.
-    QStringList LeftOut;
+    QStringList LeftOut = {};
 };
