@@ -11,7 +11,7 @@ using namespace Qt::StringLiterals;
 namespace {
 
 const QString Acc = u"40702810500000000001"_s;
-const QString Captions = u"Вид\tФайл\tРеквизит\tЗначение\tПочему\n"_s;
+const QString Captions = u"Вид\tФайл\tРеквизит\tЗначение\tПочему\tНомер\tДата\tСумма\n"_s;
 
 // A settings folder and a folder "docs" of documents, each "number;amount;payer's ИНН" of
 // the organisation's own account.
@@ -59,29 +59,31 @@ private slots:
         QTest::addColumn<QString>("out");
         const QStringList fine{"1;5.00;7707083893"}, badInn{"1;5.00;7707083894"};
         const QString inn =
-            u"реквизит\td0.xml\tИНН\t7707083894\tневерное контрольное число ИНН\n"_s;
+            u"реквизит\td0.xml\tИНН\t7707083894\tневерное контрольное число ИНН\t1\t\t5.00\n"_s;
         QTest::newRow("nothing found") << fine << Acc << "tsv" << 0 << Captions;
         QTest::newRow("nothing found, json") << fine << Acc << "json" << 0 << "[]\n";
         QTest::newRow("a wrong ИНН") << badInn << Acc << "tsv" << 4 << Captions + inn;
         QTest::newRow("a wrong ИНН, json")
             << badInn << Acc << "json" << 4
             << u"[\n{\"kind\":\"реквизит\",\"file\":\"d0.xml\",\"field\":\"ИНН\",\"value\":"
-               "\"7707083894\",\"why\":\"неверное контрольное число ИНН\"}\n]\n"_s;
+               "\"7707083894\",\"why\":\"неверное контрольное число ИНН\",\"number\":\"1\","
+               "\"date\":\"\",\"amount\":\"5.00\"}\n]\n"_s;
         QTest::newRow("no account, then the documents")
             << badInn << ""
             << "tsv" << 4
             << Captions +
                    u"счет организации\tCONFIG.INI\tACC\t\tНе указан расчетный счет организации: "
-                   "в выписке поле РасчСчет будет пустым\n"_s +
+                   "в выписке поле РасчСчет будет пустым\t\t\t\n"_s +
                    inn;
         QTest::newRow("a value of tab and backslash")
             << QStringList{"1;5.00;77\\07\t08"} << Acc << "tsv" << 4
             << Captions + u"реквизит\td0.xml\tИНН\t77\\\\07\\t08\tИНН должен состоять из 10 "
-                          "или 12 цифр\n"_s;
+                          "или 12 цифр\t1\t\t5.00\n"_s;
         QTest::newRow("a value of quote, json")
             << QStringList{"1;5.00;\"7\""} << Acc << "json" << 4
             << u"[\n{\"kind\":\"реквизит\",\"file\":\"d0.xml\",\"field\":\"ИНН\",\"value\":"
-               "\"\\\"7\\\"\",\"why\":\"ИНН должен состоять из 10 или 12 цифр\"}\n]\n"_s;
+               "\"\\\"7\\\"\",\"why\":\"ИНН должен состоять из 10 или 12 цифр\",\"number\":"
+               "\"1\",\"date\":\"\",\"amount\":\"5.00\"}\n]\n"_s;
         QTest::newRow("no documents") << QStringList{} << Acc << "tsv" << 1 << Captions;
     }
     void check() {

@@ -22,6 +22,9 @@ DocumentTable Table(const QStringList& rows) {
         row.Checked = !line.startsWith(u'-');
         for (const QString& value : line.split(u'|'))
             row.Cells.push_back({value, value});
+        // The amount as its sender wrote it: "18000,00".
+        row.Cells.back().RawValue =
+            QString(row.Cells.back().DisplayText).remove(u'₽').remove(u' ').remove(u'\u00A0');
         table.Rows.push_back(row);
     }
     return table;
@@ -60,6 +63,10 @@ private slots:
         row("any column", u"7,0"_s, QuickFilter::All, "-5");
         row("inside a word", u"машк"_s, QuickFilter::All, "-3");
         row("no match", u"Лютик"_s, QuickFilter::All, "");
+        row("an amount as 1C writes it", u"18000.50"_s, QuickFilter::All, "-3");
+        row("an amount with a comma", u"18000,00"_s, QuickFilter::All, "1");
+        row("an amount with blanks", u"18 000.5"_s, QuickFilter::All, "-3");
+        row("a third decimal: no amount", u"18000,005"_s, QuickFilter::All, "");
         row("checked", {}, QuickFilter::Checked, "1 2 4");
         row("unchecked", {}, QuickFilter::Unchecked, "-3 -5");
         row("unchecked and typed", u"семен"_s, QuickFilter::Unchecked, "-5");

@@ -1,6 +1,7 @@
 // The problems list's model: what a reading, an archive, the checks and the settings give as
 // findings, and the forms they leave in (a line, clipboard text, CSV, a status text cut to fit).
 #include "checks/Findings.h"
+#include "checks/SaveReasons.h"
 #include "reading/ColumnMap.h"
 #include "reading/ReadingRun.h"
 #include "text/ElideStatus.h"
@@ -120,9 +121,9 @@ private slots:
         QTest::addColumn<QString>("pipe");            // a FIFO made in the folder
         QTest::addColumn<QStringList>("shapes");
         QTest::addColumn<QString>("why"); // words of the first finding's why
-        QTest::newRow("entry in a subfolder")
+        QTest::newRow("entry in a subfolder: outside the reading, no finding")
             << QList<TestZipEntry>{{"a.xml", Doc("1", "5")}, {"sub/b.xml", Doc("2", "5")}} << ""
-            << QStringList{"пропущен|sub/b.xml||"} << "в подпапке";
+            << QStringList{} << "";
         QTest::newRow("everything in one folder")
             << QList<TestZipEntry>{{"root/a.xml", Doc("1", "5")}} << ""
             << QStringList{"архив|in.zip||"} << "'root'";
@@ -143,27 +144,36 @@ private slots:
         QCOMPARE(outcome.Rows.size(), size_t(1));
         QTEST(Shapes(outcome.Findings), "shapes");
         QFETCH(QString, why);
-        const QString first = outcome.Findings.front().Why;
+        const QString first = outcome.Findings.empty() ? QString() : outcome.Findings.front().Why;
         QVERIFY2(first.contains(why) && !first.contains(dir.path()), qPrintable(first));
     }
 
     // The organisation's account: missing or not 20 digits is a finding of the settings' file,
     // and then no document can be told to be another's; with a valid one, a document of two
-    // other accounts is "чужой документ", its payer's account named.
+    // other accounts is "чужой документ", its payer's account named, while such documents are
+    // the few; when they are most, the account is said once instead.
     void organisationAccount_data() {
         QTest::addColumn<QString>("acc");
+        QTest::addColumn<int>("own"); // documents of the account, after the other one
         QTest::addColumn<QStringList>("shapes");
-        QTest::newRow("none") << "" << QStringList{"счет организации|CONFIG.INI|ACC|"};
-        QTest::newRow("19 digits") << "4070281050000000000"
+        QTest::newRow("none") << "" << 0 << QStringList{"счет организации|CONFIG.INI|ACC|"};
+        QTest::newRow("19 digits") << "4070281050000000000" << 0
                                    << QStringList{"счет организации|CONFIG.INI|ACC|"
                                                   "4070281050000000000"};
-        QTest::newRow("the payee's") << "40702810500000000001" << QStringList{};
-        QTest::newRow("another's")
-            << "40702810500000000009"
+        QTest::newRow("the payee's") << "40702810500000000001" << 0 << QStringList{};
+        QTest::newRow("another's among two of the account")
+            << "40702810500000000009" << 2
             << QStringList{"чужой документ|d.xml|Счет плательщика|40702810500000000002"};
+        QTest::newRow("another's beside one: not more than half")
+            << "40702810500000000009" << 1
+            << QStringList{"чужой документ|d.xml|Счет плательщика|40702810500000000002"};
+        QTest::newRow("another's alone: the account said once")
+            << "40702810500000000009" << 0
+            << QStringList{"счет организации|CONFIG.INI|ACC|40702810500000000009"};
     }
     void organisationAccount() {
         QFETCH(QString, acc);
+        QFETCH(int, own);
         DocumentTable table{{{u"Сумма"_s, u"Сумма;Sum"_s},
                              {u"Счет плательщика"_s, u"ПлательщикСчет;Payer"_s},
                              {u"Счет получателя"_s, u"ПолучательСчет;Payee"_s}},
@@ -174,13 +184,72 @@ private slots:
              {u"5.00"_s, u"40702810500000000002"_s, u"40702810500000000001"_s})
             row.Cells.push_back({value, value});
         table.Rows.push_back(row);
+        for (int i = 0; i < own; ++i) {
+            DocumentRow mine = row;
+            mine.SourcePath = u"/in/own%1.xml"_s.arg(i);
+            mine.Cells[1] = {acc, acc};
+            table.Rows.push_back(mine);
+        }
         FindingList found;
         AddAccountFinding(found, acc);
-        for (const Finding& f : CheckFindings(table, CheckDocuments(table, false, acc)))
+        for (const Finding& f : CheckFindings(table, CheckDocuments(table, false, acc), u"7707083893"_s))
             found.push_back(f);
         QTEST(Shapes(found), "shapes");
+        if (own == 0 && found.size() == 1 && found[0].Value == acc && acc.size() == 20)
+            QCOMPARE(found[0].Why, u"Счет организации 40702810500000000009 (ИНН 7707083893) не "
+                                   "встречается в 1 из 1 документа: проверьте настройки"_s);
         for (const Finding& f : found)
             QCOMPARE(f.SourcePath, f.Kind == FindingKind::NotOrganisation ? row.SourcePath : "");
+    }
+
+    // The one question before saving: every reason a line, the findings of the checked documents
+    // counted by kind in the forms Russian takes after a number.
+    void saveQuestion_data() {
+        QTest::addColumn<bool>("stopped");
+        QTest::addColumn<QString>("account");  // the template's account problem
+        QTest::addColumn<QString>("checked");  // per document: 1 checked, 0 not
+        // "kind|document|how many"; document -1: none, -2: none, a valid account the value
+        QTest::addColumn<QStringList>("found");
+        QTest::addColumn<QString>("question");   // empty: none asked
+        QTest::newRow("nothing to ask") << false << "" << "11" << QStringList{} << "";
+        QTest::newRow("a settings finding is no reason")
+            << false << "" << "11" << QStringList{"настройки|-1|1", "счет организации|-1|1"} << "";
+        QTest::newRow("the account the checks found in few documents")
+            << false << "" << "1" << QStringList{"счет организации|-2|1"} << "не так. Сохранить?";
+        QTest::newRow("findings of checked documents, counted")
+            << false << "" << "110"
+            << QStringList{"повтор|0|1", "повтор|1|1", "реквизит|0|3", "реквизит|1|2",
+                           "сумма|1|1", "чужой документ|0|21", "реквизит|2|7", "пропущен|0|1"}
+            << u"Среди отмеченных: 2 повтора, 5 ошибок в реквизитах, 1 неточная сумма, "
+               "21 чужой документ. Сохранить?"_s;
+        QTest::newRow("every reason, one a line")
+            << true << "Не указан счет" << "00" << QStringList{"реквизит|1|11"}
+            << u"Чтение было остановлено: прочитаны не все документы источника.\nНе указан счет."
+               "\nНе отмечено ни одного документа: выписка будет пустой.\n\nСохранить?"_s;
+    }
+    void saveQuestion() {
+        QFETCH(QString, checked);
+        QFETCH(QStringList, found);
+        DocumentTable table{Columns(), {}};
+        for (const QChar mark : checked) {
+            table.Rows.emplace_back().SourcePath = u"/in/%1.xml"_s.arg(table.Rows.size());
+            table.Rows.back().Checked = mark == u'1';
+        }
+        FindingList findings;
+        for (const QString& entry : std::as_const(found)) {
+            const QStringList part = entry.split(u'|');
+            const auto kind = std::find_if(AllFindingKinds().begin(), AllFindingKinds().end(),
+                                           [&](FindingKind k) { return FindingKindText(k) == part[0]; });
+            const int document = part[1].toInt();
+            for (int i = 0; i < part[2].toInt(); ++i)
+                findings.push_back(
+                    {*kind, {}, {}, document == -1 ? QString() : u"40702810500000000001"_s,
+                     u"не так"_s, document < 0 ? QString() : table.Rows[size_t(document)].SourcePath});
+        }
+        QFETCH(bool, stopped);
+        QFETCH(QString, account);
+        const SaveReasons reasons = StatementSaveReasons(table, stopped, account, findings);
+        QTEST(reasons.empty() ? QString() : SaveQuestionText(reasons), "question");
     }
 
     // Each document of a group of duplicates is a finding of its own, naming the others; a
@@ -261,13 +330,19 @@ private slots:
     }
     void forms() {
         QFETCH(QString, value);
-        const Finding f{FindingKind::Requisite, u"a.xml"_s, u"ИНН"_s, value, u"неверно"_s, {}};
+        // The document's number, date and amount follow "Почему".
+        const Finding f{FindingKind::Requisite, u"a.xml"_s,  u"ИНН"_s,         value,
+                        u"неверно"_s,           {},          u"12"_s,          u"2024-03-05"_s,
+                        u"5.00"_s};
         QTEST(FindingLine(f), "line");
         QFETCH(QString, text);
-        QCOMPARE(FindingsText({f}), u"Вид\tФайл\tРеквизит\tЗначение\tПочему\n"_s + text + "\n");
+        QCOMPARE(FindingsText({f}),
+                 u"Вид\tФайл\tРеквизит\tЗначение\tПочему\tНомер\tДата\tСумма\n"_s + text +
+                     "\t12\t2024-03-05\t5.00\n");
         QFETCH(QByteArray, csv);
         QCOMPARE(FindingsCsv({f}),
-                 "\xEF\xBB\xBFВид;Файл;Реквизит;Значение;Почему\r\n"_ba + csv + "\r\n");
+                 "\xEF\xBB\xBFВид;Файл;Реквизит;Значение;Почему;Номер;Дата;Сумма\r\n"_ba + csv +
+                     ";12;2024-03-05;5.00\r\n");
     }
 
     // A status text cut to a width (here one unit a character): the path loses its middle, the

@@ -342,7 +342,16 @@ private slots:
                 Cell(notes, u"E1"_qs).contains(u"Почему"_qs));
         QVERIFY(Cell(notes, u"B2"_qs).contains(u"pp-18.xml"_qs));
         QVERIFY(Cell(notes, u"D3"_qs).contains(u"12345678901234.56"_qs));
-        QVERIFY(notes.contains(u"<autoFilter ref=\"A1:E3\"/>"_qs));
+        QVERIFY(notes.contains(u"<autoFilter ref=\"A1:H3\"/>"_qs));
+        // The problems list saved as a workbook: that sheet alone, its cells text.
+        const QString alone = dir.filePath(u"f.xlsx"_qs);
+        QVERIFY(WriteFindingsXlsx(alone, RegisterAmountFindings(table)).Ok);
+        const auto cells = [](QString sheet) {
+            sheet.remove(QRegularExpression(u" s=\"\\d+\""_qs)); // its own formats' numbers
+            return QRegularExpression(u"<sheetData>.*</sheetData>"_qs).match(sheet).captured(0);
+        };
+        QCOMPARE(cells(Parts(alone).value(u"xl/worksheets/sheet1.xml"_qs)), cells(notes));
+        QVERIFY(cells(notes).contains(u"t=\"inlineStr\""_qs));
     }
 
     // The amounts a register leaves as text are named once: not again when a finding given

@@ -176,12 +176,42 @@ private slots:
         QToolTip::hideText();
         QVERIFY(picture.save(out.filePath("checks.png")));
 
-        // The problems list in its tab, with the count beside the status line.
+        // The problems list in its tab on one kind, with the counts of the kinds, of the rows
+        // shown and of all beside the status line.
         auto* tabs = form.findChild<QTabWidget*>("DetailTabs");
         tabs->setCurrentIndex(1);
+        auto* kinds = form.findChild<QComboBox*>("ProblemsKind");
+        kinds->setCurrentIndex(kinds->findText(u"повтор"_s, Qt::MatchStartsWith));
         QTest::qWait(50);
         QVERIFY(form.grab().save(out.filePath("problems.png")));
+        kinds->setCurrentIndex(0);
         tabs->setCurrentIndex(0);
+
+        // The one question before saving, over the window.
+        QCoreApplication::setAttribute(Qt::AA_DontUseNativeDialogs);
+        QPixmap asked;
+        bool named = false;
+        QTimer poll;
+        connect(&poll, &QTimer::timeout, [&] {
+            QWidget* modal = QApplication::activeModalWidget();
+            if (auto* files = qobject_cast<QFileDialog*>(modal); files && !named) {
+                named = true;
+                files->findChild<QLineEdit*>("fileNameEdit")->setText(docs + "2024-04.txt");
+                QMetaObject::invokeMethod(files, "accept", Qt::QueuedConnection);
+            } else if (auto* box = qobject_cast<QMessageBox*>(modal); box && asked.isNull()) {
+                asked = form.grab();
+                QPainter painter(&asked);
+                const QPixmap question = box->grab();
+                painter.drawPixmap((asked.width() - question.width()) / 2,
+                                   (asked.height() - question.height()) / 2, question);
+                painter.end();
+                box->reject();
+            }
+        });
+        poll.start(50);
+        form.findChild<QToolButton*>("CommandSaveAs")->click();
+        poll.stop();
+        QVERIFY(!asked.isNull() && asked.save(out.filePath("save-question.png")));
 
         QTimer::singleShot(300, [&] {
             QWidget* preview = QApplication::activeModalWidget();

@@ -27,6 +27,12 @@ public:
     // Merges the findings again: the account may have changed meanwhile.
     void ShowFindings();
     void ShowProblems();
+    // The problems list on one kind ("пропущен" from the status line) or on the checked
+    // documents' findings (from the question before saving).
+    void ShowProblemsOf(FindingKind kind);
+    void ShowCheckedFindings();
+    // The problems list with the first finding of a document made current.
+    void ShowDocumentFindings(const QString& sourcePath);
 
 signals:
     void FindingCountChanged(int count);

@@ -126,6 +126,19 @@ void DocumentListModel::SetSortColumn(int column) {
     if (!m_table.Rows.empty()) SortByColumn(column);
 }
 
+void DocumentListModel::SetSortDescending(bool descending) {
+    if (descending == m_sortDescending) return;
+    m_sortDescending = descending;
+    if (m_sortColumn >= 0) SortByColumn(m_sortColumn);
+}
+
+bool DocumentListModel::SortByClick(int column) {
+    if (m_table.Rows.empty() || column < 0 || column >= columnCount()) return false;
+    // The sorted column's header again turns the order round; another column starts ascending.
+    m_sortDescending = column == m_sortColumn && !m_sortDescending;
+    return SortByColumn(column);
+}
+
 bool DocumentListModel::SortByColumn(int column) {
     if (m_table.Rows.empty() || column < 0 || column >= columnCount()) return false;
     m_sortColumn = column;
@@ -163,7 +176,8 @@ void DocumentListModel::ApplySort() {
         m_sortKindKnown = true;
     }
     SortDocumentRows(m_table.Rows, m_sortColumn, m_sortKind,
-                     m_table.Columns[std::size_t(m_sortColumn)].IsAmount(), m_coder.Locale());
+                     m_table.Columns[std::size_t(m_sortColumn)].IsAmount(), m_coder.Locale(),
+                     m_sortDescending);
 }
 
 void DocumentListModel::SetChecks(DocumentChecks checks) {

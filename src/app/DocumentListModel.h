@@ -45,10 +45,15 @@ public:
     // The tooltip of a failing cell: the value, then why; empty when the cell passes.
     QString ProblemTip(const DocumentRow& row, int column) const;
 
-    // Sorts ascending by a 0-based column, the kind chosen from the first row's text.
+    // Sorts by a 0-based column in the order kept, the kind chosen from the first row's text.
     // Returns false (and changes nothing) when the list is empty.
     bool SortByColumn(int column);
+    // A click on a header: the sorted column again turns the order round, another one sorts
+    // ascending.
+    bool SortByClick(int column);
     int SortColumn() const { return m_sortColumn; }
+    bool SortDescending() const { return m_sortDescending; }
+    void SetSortDescending(bool descending);
     // The sort a later reading's rows take, its kind chosen from their first row (a sort the
     // user chose in an earlier session).
     void SetSortColumn(int column);
@@ -66,4 +71,5 @@ private:
     int m_sortColumn = -1;
     SortKind m_sortKind = SortKind::Text;
     bool m_sortKindKnown = false;
+    bool m_sortDescending = false;
 };

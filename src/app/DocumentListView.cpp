@@ -3,10 +3,15 @@
 #include "app/CheckAllHeader.h"
 #include "app/DocumentFilterModel.h"
 #include "app/DocumentListModel.h"
+#include "checks/DocumentFilter.h"
 #include "settings/ListColumns.h"
 
+#include <QApplication>
+#include <QClipboard>
+#include <QContextMenuEvent>
 #include <QHeaderView>
 #include <QKeyEvent>
+#include <QMenu>
 
 namespace {
 constexpr std::size_t WidthSamples = 200;
@@ -60,7 +65,48 @@ std::vector<int> DocumentListView::SelectedRows() const {
     return rows;
 }
 
+QString DocumentListView::SelectedText() const {
+    QModelIndexList selected = selectionModel()->selectedRows();
+    std::sort(selected.begin(), selected.end(),
+              [](const QModelIndex& a, const QModelIndex& b) { return a.row() < b.row(); });
+    std::vector<int> rows;
+    rows.reserve(size_t(selected.size()));
+    for (const QModelIndex& index : std::as_const(selected))
+        rows.push_back(m_shown.mapToSource(index).row());
+    return ListRowsText(m_source.Table(), rows);
+}
+
+void DocumentListView::contextMenuEvent(QContextMenuEvent* event) {
+    const QModelIndex at = indexAt(event->pos()); // the viewport's own position
+    if (at.isValid() && !selectionModel()->isRowSelected(at.row(), {})) setCurrentIndex(at);
+    const std::vector<int> rows = SelectedRows();
+    if (rows.empty()) return;
+    const DocumentRow& row = m_source.Table().Rows[size_t(at.isValid() ? m_shown.mapToSource(at).row()
+                                                                       : rows.front())];
+    const DocumentChecks& checks = m_source.Checks();
+    QMenu menu(this);
+    menu.setObjectName(QStringLiteral("ListMenu"));
+    menu.addAction(QStringLiteral("Отметить"), this,
+                   [this, rows] { m_source.SetRowsChecked(rows, true); });
+    menu.addAction(QStringLiteral("Снять отметку"), this,
+                   [this, rows] { m_source.SetRowsChecked(rows, false); });
+    menu.addAction(QStringLiteral("Копировать"), this,
+                   [this] { QApplication::clipboard()->setText(SelectedText()); })
+        ->setShortcut(QKeySequence::Copy);
+    menu.addSeparator();
+    const QString path = row.SourcePath;
+    menu.addAction(QStringLiteral("Показать замечания"), this,
+                   [this, path] { emit FindingsRequested(path); })
+        ->setEnabled(checks.Cells.contains(path) || checks.IsDuplicate(path));
+    menu.exec(event->globalPos());
+}
+
 void DocumentListView::keyPressEvent(QKeyEvent* event) {
+    if (event == QKeySequence::Copy) {
+        if (selectionModel()->hasSelection()) QApplication::clipboard()->setText(SelectedText());
+        event->accept();
+        return;
+    }
     if (event->key() == Qt::Key_Space && !(event->modifiers() & ~Qt::KeypadModifier)) {
         // Checked if any of them was unchecked, else unchecked: one press, one state for all.
         const std::vector<int> rows = SelectedRows();
@@ -84,7 +130,7 @@ void DocumentListView::UpdateCheckAll() {
 }
 
 void DocumentListView::OnHeaderClicked(int section) {
-    m_source.SortByColumn(section);
+    m_source.SortByClick(section);
     ShowSortArrow();
 }
 
@@ -92,7 +138,9 @@ void DocumentListView::ShowSortArrow() {
     // The header flips its arrow on every click by itself; show the one sort we keep.
     const int sorted = m_source.SortColumn();
     m_header->setSortIndicatorShown(sorted >= 0);
-    if (sorted >= 0) m_header->setSortIndicator(sorted, Qt::AscendingOrder);
+    if (sorted >= 0)
+        m_header->setSortIndicator(sorted, m_source.SortDescending() ? Qt::DescendingOrder
+                                                                     : Qt::AscendingOrder);
 }
 
 void DocumentListView::FitColumns() {
@@ -104,11 +152,15 @@ void DocumentListView::FitColumns() {
     for (int c = 0; c < int(table.Columns.size()); ++c) {
         if (m_widthSetByUser[std::size_t(c)]) continue;
         int width = m_header->sectionSizeHint(c);
+        // A duplicate's warning icon sits before its text: any sample might be the one marked.
+        const bool marked = c == 0 && !m_source.Checks().DuplicateGroups.empty();
         for (const std::size_t r : WidthSampleRows(table, c, WidthSamples)) {
             const QModelIndex index = m_source.index(int(r), c);
+            const bool icon = index.data(Qt::DecorationRole).isValid();
             width = std::max(
                 width, itemDelegateForIndex(m_shown.index(0, c))->sizeHint(option, index).width() +
-                           2 * showGrid());
+                           2 * showGrid() +
+                           (marked && !icon ? option.decorationSize.width() + 4 : 0));
         }
         setColumnWidth(c, std::min(width, std::max(WidestFit, m_header->sectionSizeHint(c))));
     }
@@ -133,6 +185,7 @@ void DocumentListView::RestoreColumns(const INIStorage& settings) {
         const int logical = int(it - positions.begin());
         m_header->moveSection(m_header->visualIndex(logical), place);
     }
+    m_source.SetSortDescending(layout.SortDescending);
     for (std::size_t c = 0; c < columns.size(); ++c)
         if (columns[c].FieldKey() == layout.SortKey) m_source.SetSortColumn(int(c));
     ShowSortArrow();
@@ -149,5 +202,6 @@ bool DocumentListView::StoreColumns(const INIStorage& settings) const {
     }
     const int sorted = m_source.SortColumn();
     layout.SortKey = sorted >= 0 ? columns[std::size_t(sorted)].FieldKey() : QString();
+    layout.SortDescending = sorted >= 0 && m_source.SortDescending();
     return WriteListColumns(settings, columns, layout);
 }

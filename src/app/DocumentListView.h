@@ -12,7 +12,8 @@ class INIStorage;
 // The document list "List" over the filtered rows: the check-all box acts on the rows shown and
 // is partly checked when some of them are; Space checks or unchecks every selected row from any
 // column; columns are fitted to rows spread over the whole table, and the widths the user sets,
-// the order of the columns and the sort column are kept in USER.INI.
+// the order of the columns and the sort column are kept in USER.INI. Ctrl+C copies the selected
+// rows; the context menu checks, unchecks and copies them and shows a document's findings.
 class DocumentListView : public QTableView {
     Q_OBJECT
 public:
@@ -27,9 +28,16 @@ public:
     // The stored widths, places and sort of the current columns; then the user's own.
     void RestoreColumns(const INIStorage& settings);
     bool StoreColumns(const INIStorage& settings) const;
+    // The selected rows, in the order shown, as text with the captions; what Ctrl+C copies.
+    QString SelectedText() const;
+
+signals:
+    // "Показать замечания" of the context menu: the findings of a document.
+    void FindingsRequested(const QString& sourcePath);
 
 protected:
     void keyPressEvent(QKeyEvent* event) override;
+    void contextMenuEvent(QContextMenuEvent* event) override;
 
 private:
     void OnHeaderClicked(int section);

@@ -51,6 +51,8 @@
 #include <QToolButton>
 #include <QVBoxLayout>
 
+#include <utility>
+
 namespace {
 
 const QString ReadyText = QStringLiteral("Готов к работе ...");
@@ -202,6 +204,8 @@ void Form1::BuildControls() {
     m_detail = new DetailPanel(*m_model, m_settings, m_splitter);
     m_grid = m_detail->Grid();
     connect(m_detail->Problems(), &ProblemsView::DocumentRequested, this, &Form1::ShowDocument);
+    connect(m_list, &DocumentListView::FindingsRequested, m_detail,
+            &DetailPanel::ShowDocumentFindings);
     connect(m_splitter, &QSplitter::splitterMoved, this, [this] {
         const QList<int> sizes = m_splitter->sizes();
         if (sizes.size() == 2 && sizes[0] + sizes[1] > 0)
@@ -245,12 +249,16 @@ void Form1::BuildControls() {
     setStatusBar(m_statusBar);
     connect(m_statusBar, &StatusLine::CancelRequested, this, &Form1::CancelReading);
     connect(m_statusBar, &StatusLine::FindingsRequested, m_detail, &DetailPanel::ShowProblems);
+    connect(m_statusBar, &StatusLine::SkippedRequested, m_detail,
+            [this] { m_detail->ShowProblemsOf(FindingKind::Skipped); });
     connect(m_detail, &DetailPanel::FindingCountChanged, m_statusBar,
             &StatusLine::ShowFindingCount);
 
     m_commands = new StatementCommands(
         m_table, m_coder, m_settings, m_configDir,
         {*m_txtFileIn, *m_dtPicker, *m_mnuOpenAfter, *m_statusBar, *m_detail->Problems()}, this);
+    connect(m_commands, &StatementCommands::CheckedFindingsRequested, m_detail,
+            &DetailPanel::ShowCheckedFindings);
 
     m_readTimer = new QTimer(this);
     m_readTimer->setObjectName(QStringLiteral("ReadTimer"));
@@ -458,19 +466,24 @@ void Form1::StartReading(const QString& path) {
         return;
     }
     setCursor(Qt::BusyCursor);
-    ShowStatusText(ProcessingText, StatusColorUnchanged);
+    // Not yet good nor bad: never in the last message's green or red.
+    ShowStatusText(ProcessingText, StatusColorNeutral);
+    m_statusBar->SetTextOpensSkipped(false);
     ShowNotice({});
-    // Settings that cannot be stored are said once, not at every reading.
+    m_commands->SetReadingStopped(false);
+    m_totals->SetReadingStopped(false);
+    // Settings that cannot be stored are said once, after this reading, not at every one.
     if (!WriteLastFolder(m_settings, LastFolder::Source, SourceFolder(path)) && !m_userIniWarned) {
         m_userIniWarned = true;
-        ShowNotice(QStringLiteral("Настройки не сохраняются: не удалось записать '%1'")
-                       .arg(QDir::toNativeSeparators(m_settings.UserIniFile())));
+        m_settingsNotice = QStringLiteral("Настройки не сохраняются: не удалось записать '%1'")
+                               .arg(QDir::toNativeSeparators(m_settings.UserIniFile()));
     }
     m_detail->SetReadingFindings({});
     m_statusBar->ShowBusy(true);
     m_model->ClearRows();
     UpdateSaveEnabled(); // nothing to save until the new rows arrive
-    m_reading->Start(path, m_table.Columns, ReadOrganisationAccount(m_settings));
+    m_reading->Start(path, m_table.Columns, ReadOrganisationAccount(m_settings),
+                     ReadOrganisationInn(m_settings));
 }
 
 void Form1::OnReadingProgress(qint64 done, qint64 total) {
@@ -479,10 +492,18 @@ void Form1::OnReadingProgress(qint64 done, qint64 total) {
 
 void Form1::OnReadingFinished() {
     ReadingController::Result result = m_reading->Take();
-    m_model->SetRows(std::move(result.Outcome.Rows), std::move(result.Outcome.Skipped));
-    if (!m_table.Rows.empty()) m_list->FitColumns();
+    m_model->SetRows(std::move(result.Outcome.Rows), result.Outcome.Skipped);
     ShowStatusText(result.Outcome.StatusText, result.Outcome.StatusColor);
+    m_statusBar->SetTextOpensSkipped(!result.Outcome.Skipped.isEmpty());
+    QStringList notices;
+    if (result.Outcome.Outside > 0) notices << OutsideText(result.Outcome.Outside);
+    if (!m_settingsNotice.isEmpty()) notices << std::exchange(m_settingsNotice, {});
+    ShowNotice(notices.join(QStringLiteral(" · ")));
+    m_commands->SetReadingStopped(result.Outcome.Cancelled);
+    m_totals->SetReadingStopped(result.Outcome.Cancelled);
     m_model->SetChecks(std::move(result.Checks));
+    // After the checks: the duplicates' icons take room in the first column.
+    if (!m_table.Rows.empty()) m_list->FitColumns();
     FindingList findings = std::move(result.Outcome.Findings);
     findings.insert(findings.end(), result.Findings.begin(), result.Findings.end());
     m_detail->SetReadingFindings(std::move(findings));

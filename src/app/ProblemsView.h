@@ -2,17 +2,23 @@
 
 #include "checks/Findings.h"
 
+#include <QSet>
 #include <QWidget>
 
+#include <functional>
+
 class FindingsModel;
+class ProblemsFilter;
+class QCheckBox;
 class QComboBox;
-class QSortFilterProxyModel;
 class QTableView;
 class QToolButton;
 
 // The problems list: every finding of the last reading and of the settings, sortable by any
-// column, filtered by kind; Enter or a double click asks for the finding's document, Ctrl+C
-// copies the selected rows as text and "Сохранить список ..." writes the rows shown as CSV.
+// column, filtered by kind (each kind with its count, kinds with none left out) and to the
+// checked documents ("только отмеченные"); Enter or a double click asks for the finding's
+// document, Ctrl+C copies the selected rows as text and "Сохранить список ..." writes the rows
+// shown as CSV or as a workbook.
 class ProblemsView : public QWidget {
     Q_OBJECT
 public:
@@ -24,21 +30,37 @@ public:
     FindingList ShownFindings() const;
     // The selected rows as text, in the order shown; what Ctrl+C puts on the clipboard.
     QString SelectedText() const;
-    // Writes the rows shown as CSV; false with why when it could not.
+    // Writes the rows shown as CSV, or as a workbook for a path ending in ".xlsx"; false with
+    // why when it could not.
     bool SaveTo(const QString& path, QString* error = nullptr) const;
 
+    // The row keys of the checked documents, for "только отмеченные".
+    void SetCheckedPaths(std::function<QSet<QString>()> checkedPaths);
+    // The check marks changed: the rows of checked documents are picked again.
+    void ChecksChanged();
+    void ShowKind(FindingKind kind);
+    // Only the findings of checked documents, every kind.
+    void ShowCheckedOnly();
+    // Makes the first finding of a document current, every finding shown when a filter hid it.
+    void SelectDocument(const QString& sourcePath);
+
 signals:
-    void CountChanged(int count);
+    // The rows shown and the rows in all; filtered when a filter is on.
+    void CountChanged(int shown, int all, bool filtered);
     void DocumentRequested(const QString& sourcePath);
 
 private:
     void Activate(const QModelIndex& index);
     void SaveCommand();
     void CopySelection() const;
+    void FillKinds();
+    void ApplyFilter();
 
     FindingsModel* m_model = nullptr;
-    QSortFilterProxyModel* m_proxy = nullptr;
+    ProblemsFilter* m_proxy = nullptr;
     QTableView* m_view = nullptr;
     QComboBox* m_kind = nullptr;
+    QCheckBox* m_checkedOnly = nullptr;
+    std::function<QSet<QString>()> m_checkedPaths;
     QToolButton* m_save = nullptr;
 };

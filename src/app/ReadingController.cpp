@@ -13,12 +13,12 @@ ReadingController::~ReadingController() {
 }
 
 void ReadingController::Start(const QString& path, const ColumnMap& columns,
-                              const QString& account) {
+                              const QString& account, const QString& inn) {
     if (m_worker) return;
     m_cancel = false;
     auto posted = m_progressPosted;
     *posted = false;
-    m_worker = QThread::create([this, path, columns, account, posted]() {
+    m_worker = QThread::create([this, path, columns, account, inn, posted]() {
         ReadingOutcome outcome = RunReading(
             path, columns, m_coder,
             [this, posted](qint64 done, qint64 total) {
@@ -37,7 +37,8 @@ void ReadingController::Start(const QString& path, const ColumnMap& columns,
             &m_cancel);
         DocumentTable read{columns, std::move(outcome.Rows)};
         m_result.Checks = CheckDocuments(read, false, account);
-        m_result.Findings = CheckFindings(read, m_result.Checks);
+        m_result.Findings = CheckFindings(read, m_result.Checks, inn);
+        AddDocumentFields(outcome.Findings, read);
         outcome.Rows = std::move(read.Rows);
         m_result.Outcome = std::move(outcome);
     });

@@ -4,7 +4,7 @@
 #include "app/ProblemsView.h"
 #include "app/RegisterPrintDlg.h"
 #include "app/SaveDialog.h"
-#include "app/SaveQuestions.h"
+#include "app/SaveQuestion.h"
 #include "app/StatusLine.h"
 #include "checks/DocumentTotals.h"
 #include "checks/OrganisationAccount.h"
@@ -36,16 +36,29 @@ void StatementCommands::Save(int templateIndex) {
                                    StatusColorFailure);
         return;
     }
-    if (!ConfirmEmptyStatement(m_window, m_table)) return;
     const QString source = m_controls.Source.text();
     const std::optional<StatementChoice> choice =
         AskStatementFile(m_window, templates, templateIndex, SaveDialogFolder(m_settings, source),
                          source, m_table, m_coder, UseNativeDialogs());
     if (!choice) return;
-    const QString account = ReadOrganisationAccount(m_settings);
-    const QString& path = templates[size_t(choice->TemplateIndex)].Path;
-    if (ConfirmStatementAccount(m_window, TemplateAccountProblem(account, path)))
+    // Asked once the file type is known: whether the account matters depends on it.
+    switch (AskSaveQuestion(m_window, Reasons(templates[size_t(choice->TemplateIndex)]))) {
+    case SaveAnswer::Save:
         SaveWith(choice->Path, templates, choice->TemplateIndex);
+        break;
+    case SaveAnswer::Show:
+        emit CheckedFindingsRequested();
+        break;
+    case SaveAnswer::Cancel:
+        break;
+    }
+}
+
+SaveReasons StatementCommands::Reasons(const TemplateInfo& type) const {
+    return StatementSaveReasons(
+        m_table, m_readingStopped,
+        TemplateAccountProblem(ReadOrganisationAccount(m_settings), type.Path),
+        m_controls.Problems.Findings());
 }
 
 bool StatementCommands::SaveTo(const QString& path, int templateIndex) {
@@ -115,9 +128,16 @@ void StatementCommands::Preview() {
         return result.Ok;
     };
     const QString account = ReadOrganisationAccount(m_settings);
-    PreviewDlg preview(templates, 0, build, TotalsText(ComputeTotals(m_table, account)), m_window);
-    preview.SetNotice(
-        [account](const TemplateInfo& info) { return TemplateAccountProblem(account, info.Path); });
+    DocumentTotals totals = ComputeTotals(m_table, account);
+    totals.ReadingStopped = m_readingStopped;
+    PreviewDlg preview(templates, 0, build, TotalsText(totals), m_window);
+    // What a save would ask, said over the statement instead.
+    preview.SetNotice([this](const TemplateInfo& info) {
+        QStringList lines;
+        for (const SaveReason& reason : Reasons(info))
+            lines << reason.Text;
+        return lines.join(u'\n');
+    });
     int saveWith = -1;
     connect(&preview, &PreviewDlg::SaveRequested, this,
             [&saveWith](int index) { saveWith = index; });

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "checks/SaveReasons.h"
 #include "export/SaveCommand.h"
 
 #include <QObject>
@@ -41,8 +42,15 @@ public:
     // The statement the chosen template would write, read-only; its "Сохранить" saves.
     void Preview();
     void PrintRegister();
+    // A stopped reading left the list short of documents: a save asks first.
+    void SetReadingStopped(bool stopped) { m_readingStopped = stopped; }
+
+signals:
+    // "Показать" of the question before saving: the findings among the checked documents.
+    void CheckedFindingsRequested();
 
 private:
+    SaveReasons Reasons(const TemplateInfo& type) const;
     // The template is entry templateIndex of the list the user chose from.
     bool SaveWith(const QString& path, const std::vector<TemplateInfo>& templates,
                   int templateIndex);
@@ -54,4 +62,5 @@ private:
     QString m_configDir;
     Controls m_controls;
     QWidget* m_window;
+    bool m_readingStopped = false;
 };

@@ -5,6 +5,7 @@
 #include "text/ElideStatus.h"
 
 #include <QLocale>
+#include <QMouseEvent>
 #include <QPainter>
 #include <QProgressBar>
 #include <QStyle>
@@ -50,6 +51,7 @@ StatusLine::StatusLine(const QString& text, QWidget* parent) : QStatusBar(parent
     colours.setColor(QPalette::WindowText, colours.color(QPalette::ButtonText));
     m_text->setPalette(colours);
     addWidget(m_text, 1);
+    m_text->installEventFilter(this);
 
     m_notice = new ElidedLabel(this);
     m_notice->setObjectName(QStringLiteral("StatusNotice"));
@@ -89,9 +91,28 @@ void StatusLine::ShowText(const QString& text, qint32 colour) {
     m_text->setToolTip(text);
     if (colour != StatusColorUnchanged) {
         QPalette colours = m_text->palette();
-        colours.setColor(QPalette::WindowText, Colour(colour));
+        colours.setColor(QPalette::WindowText, colour == StatusColorNeutral
+                                                   ? palette().color(QPalette::ButtonText)
+                                                   : Colour(colour));
         m_text->setPalette(colours);
     }
+}
+
+void StatusLine::SetTextOpensSkipped(bool opens) {
+    m_opensSkipped = opens;
+    if (opens) {
+        m_text->setCursor(Qt::PointingHandCursor);
+        m_text->setToolTip(m_text->text() + QStringLiteral("\nЩелчок — пропущенные файлы"));
+    } else {
+        m_text->unsetCursor();
+    }
+}
+
+bool StatusLine::eventFilter(QObject* watched, QEvent* event) {
+    if (watched == m_text && m_opensSkipped && event->type() == QEvent::MouseButtonRelease &&
+        static_cast<QMouseEvent*>(event)->button() == Qt::LeftButton)
+        emit SkippedRequested();
+    return QStatusBar::eventFilter(watched, event);
 }
 
 void StatusLine::ShowNotice(const QString& text) {

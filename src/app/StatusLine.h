@@ -16,8 +16,10 @@ class StatusLine : public QStatusBar {
 public:
     explicit StatusLine(const QString& text, QWidget* parent = nullptr);
 
-    // colour is 0x00BBGGRR, or StatusColorUnchanged to keep it.
+    // colour is 0x00BBGGRR, StatusColorUnchanged to keep it or StatusColorNeutral.
     void ShowText(const QString& text, qint32 colour);
+    // A click on the status text opens the files left out ("пропущено 3 файла"); off: inert.
+    void SetTextOpensSkipped(bool opens);
     // A message that is not a finding; empty hides it.
     void ShowNotice(const QString& text);
     // "Замечаний: 1 234"; hidden for none.
@@ -30,9 +32,14 @@ public:
 signals:
     void CancelRequested();
     void FindingsRequested();
+    void SkippedRequested();
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
     QLabel* m_text = nullptr;
+    bool m_opensSkipped = false;
     QLabel* m_notice = nullptr;
     QToolButton* m_count = nullptr;
     QProgressBar* m_progress = nullptr;

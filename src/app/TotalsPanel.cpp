@@ -23,8 +23,15 @@ void TotalsPanel::SetAccount(const QString& account) {
     Update();
 }
 
+void TotalsPanel::SetReadingStopped(bool stopped) {
+    m_stopped = stopped;
+    m_totals.ReadingStopped = stopped;
+    Show();
+}
+
 void TotalsPanel::Update() {
     m_totals = ComputeTotals(m_shown.Source().Table(), m_account);
+    m_totals.ReadingStopped = m_stopped;
     Show();
 }
 

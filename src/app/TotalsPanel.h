@@ -18,6 +18,8 @@ public:
     void Update();
     // The organisation's account, which tells incoming from outgoing payments.
     void SetAccount(const QString& account);
+    // The documents are what a stopped reading had read: the totals say so.
+    void SetReadingStopped(bool stopped);
 
 private:
     // Shows the totals last counted: a change of the filter changes only what is shown.
@@ -26,4 +28,5 @@ private:
     const DocumentFilterModel& m_shown;
     DocumentTotals m_totals;
     QString m_account;
+    bool m_stopped = false;
 };

@@ -114,6 +114,7 @@ DocumentChecks CheckDocuments(const DocumentTable& table, bool checkedOnly,
         payerAccount >= 0 && payeeAccount >= 0 && OrganisationAccountProblem(account).isEmpty();
     const QString notOwnWhy =
         QStringLiteral("документ не относится к счету организации %1").arg(account);
+    if (checkOwner) checks.Account = account;
     int payerInn = -1;
     for (std::size_t c = 0; c < columns.size() && payerInn < 0; ++c)
         if (columns[c].Field.Kind == RequisiteKind::Inn &&

@@ -29,6 +29,7 @@ struct DocumentChecks {
     // rather than holding the others, so a large group costs its size, not its square.
     std::vector<QStringList> DuplicateGroups;
     QHash<QString, int> DuplicateGroupOf; // SourcePath -> index into DuplicateGroups
+    QString Account; // the organisation's account documents were compared with; empty: none
 
     bool IsEmpty() const { return Cells.isEmpty() && DuplicateGroups.empty(); }
     // The first problem of one cell, or null when it passes.

@@ -1,5 +1,9 @@
 #include "checks/DocumentFilter.h"
 
+#include "checks/DocumentTotals.h"
+
+#include <QRegularExpression>
+
 #include <algorithm>
 
 QString SearchFold(QStringView text) {
@@ -72,9 +76,18 @@ constexpr int SlotBits = 16;
 
 } // namespace
 
+std::optional<qint64> AmountQuery(const QString& text) {
+    static const QRegularExpression amount(QStringLiteral("^\\d+(?:[.,]\\d{1,2})?$"));
+    QString compact = text;
+    compact.remove(QRegularExpression(QStringLiteral("[\\s\\x{00A0}\\x{202F}]")));
+    if (!amount.match(compact).hasMatch()) return std::nullopt;
+    return AmountKopecks(compact);
+}
+
 bool DocumentFilter::SetSearch(const QString& text) {
     if (text == m_search) return false;
     m_search = text;
+    m_amount = AmountQuery(text);
     const QString needle = SearchFold(text);
     if (needle == m_needle) return false;
     m_needle = needle;
@@ -254,7 +267,10 @@ bool DocumentFilter::Accepts(const DocumentTable& table, const DocumentChecks& c
     const std::uint32_t* cells = m_cell.data() + r * m_columns;
     for (std::size_t c = 0; c < m_columns; ++c)
         if (m_matches[cells[c]]) return true;
-    return false;
+    // "718000,75" finds "718 000,75 ₽": the amount by its value, as the sender wrote it.
+    if (!m_amount) return false;
+    const int amount = AmountColumn(table.Columns);
+    return amount >= 0 && AmountKopecks(row.ExportValue(amount)) == m_amount;
 }
 
 QString FilteredTotalsText(const QString& totalsText, bool filtered, qint64 shown, qint64 all,
@@ -262,5 +278,22 @@ QString FilteredTotalsText(const QString& totalsText, bool filtered, qint64 show
     if (!filtered) return totalsText;
     QString text = QStringLiteral("Показано %1 из %2 · ").arg(shown).arg(all) + totalsText;
     if (hiddenChecked > 0) text += QStringLiteral(" (скрыто отмеченных: %1)").arg(hiddenChecked);
+    return text;
+}
+
+QString ListRowsText(const DocumentTable& table, const std::vector<int>& rows) {
+    QStringList captions;
+    for (const ColumnDef& column : table.Columns)
+        captions << column.Caption;
+    QString text = captions.join(u'\t') + u'\n';
+    for (const int r : rows) {
+        if (r < 0 || size_t(r) >= table.Rows.size()) continue;
+        for (int c = 0; c < int(table.Columns.size()); ++c) {
+            QString field = table.Rows[size_t(r)].DisplayText(c);
+            field.replace(u'\t', u' ').replace(u'\r', u' ').replace(u'\n', u' ');
+            text += (c ? QStringLiteral("\t") : QString()) + field;
+        }
+        text += u'\n';
+    }
     return text;
 }

@@ -8,11 +8,16 @@
 #include <QStringList>
 
 #include <cstdint>
+#include <optional>
 #include <vector>
 
 // Text as the list's search compares it: lower case, "ё" as "е", and the no-break and narrow
 // spaces that group the digits of a shown amount as plain spaces ("18 000" finds "18 000,00 ₽").
 QString SearchFold(QStringView text);
+
+// The kopecks a search text stands for when it reads as an amount typed as a bank or 1C prints
+// it: digits (blanks between them allowed) with an optional "," or "." and up to two decimals.
+std::optional<qint64> AmountQuery(const QString& text);
 
 // The quick filters beside the search box, in the order the box offers them.
 enum class QuickFilter { All, WithProblems, Duplicates, Checked, Unchecked };
@@ -21,7 +26,8 @@ enum class QuickFilter { All, WithProblems, Duplicates, Checked, Unchecked };
 const QStringList& QuickFilterCaptions();
 
 // Which rows of a table the list shows: those where some column's display text contains the
-// search text (SearchFold on both sides) and that pass the quick filter. What is learnt of the
+// search text (SearchFold on both sides), or whose amount is the search text's (AmountQuery), and
+// that pass the quick filter. What is learnt of the
 // texts is kept once per distinct value (the reading shares one copy of a value among the rows
 // that hold it), keyed by that copy, so a sort keeps it. Texts are folded a character at a time
 // while they are searched; only the rare ones whose case does not map one character to one are
@@ -60,6 +66,7 @@ private:
     bool Contains(std::uint32_t value);
 
     QString m_search, m_needle; // as typed, and folded
+    std::optional<qint64> m_amount; // the search text as an amount
     QuickFilter m_quick = QuickFilter::All;
 
     // Each display text met (a copy sharing its buffer, which also keeps the buffer from being
@@ -90,3 +97,8 @@ private:
 // statement still take. Without a filter the totals text as it is.
 QString FilteredTotalsText(const QString& totalsText, bool filtered, qint64 shown, qint64 all,
                            qint64 hiddenChecked);
+
+// The rows (table indices, in the order given) as the list shows them, for the clipboard: a line
+// of the captions, then a line per row, TAB between fields, LF line ends; a TAB or a line end in
+// a value becomes a space.
+QString ListRowsText(const DocumentTable& table, const std::vector<int>& rows);

@@ -93,9 +93,12 @@ DocumentTotals ComputeTotals(const DocumentTable& table, const QString& account)
 }
 
 QString TotalsText(const DocumentTotals& totals) {
-    QString text = QStringLiteral("Отмечено: %1 из %2 · %3 ₽")
+    QString text = QStringLiteral("Отмечено: %1 из %2%3 · %4 ₽")
                        .arg(totals.Checked)
                        .arg(totals.All)
+                       // "из N" is not all there was: the rest was never read.
+                       .arg(totals.ReadingStopped ? QStringLiteral(" (чтение остановлено)")
+                                                  : QString())
                        .arg(KopecksText(totals.Kopecks, QStringLiteral(","), QStringLiteral(" ")));
     if (totals.Incoming)
         text += QStringLiteral(" · поступило ") +

@@ -27,6 +27,7 @@ struct DocumentTotals {
     // be added exactly.
     std::optional<qint64> Incoming;
     std::optional<qint64> Outgoing;
+    bool ReadingStopped = false; // the table holds what a stopped reading had read
 
     bool Exact() const { return Uncounted == 0; }
 };
@@ -42,5 +43,5 @@ QString KopecksText(qint64 kopecks, const QString& decimalSeparator,
 
 // "Отмечено: 12 из 15 · 1 234 567,89 ₽", with the account's " · поступило 60
 // 000,00 · списано 37 386,64" (each when it could be added), and " · не учтено сумм: N" when
-// amounts were left out.
+// amounts were left out; " (чтение остановлено)" after the count when the reading was stopped.
 QString TotalsText(const DocumentTotals& totals);

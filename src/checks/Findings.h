@@ -36,6 +36,10 @@ struct Finding {
     QString Value;      // the value as the statement would write it; empty when none
     QString Why;        // in words for the user
     QString SourcePath; // the document's row key to jump to; empty when none
+    // The document's number, date and amount as written; empty without a document.
+    QString Number = {};
+    QString Date = {};
+    QString Amount = {};
 };
 
 using FindingList = std::vector<Finding>;
@@ -74,8 +78,14 @@ FindingList ConfigFindings(const QString& configDir, const QStringList& columnMa
 void AddAccountFinding(FindingList& out, const QString& account);
 
 // The checks' findings in table order: failing cells, then each document of a duplicate group
-// with the others named.
-FindingList CheckFindings(const DocumentTable& table, const DocumentChecks& checks);
+// with the others named. When more than half of the documents are not the organisation's, the
+// account is the likelier fault: one "счет организации" finding says so (with the organisation's
+// INN when given) instead of a "чужой документ" per document.
+FindingList CheckFindings(const DocumentTable& table, const DocumentChecks& checks,
+                          const QString& organisationInn = {});
+
+// Fills Номер, Дата and Сумма of the findings about a document of the table.
+void AddDocumentFields(FindingList& findings, const DocumentTable& table);
 
 // The findings as text for the clipboard: a caption line and one line per finding, TAB between
 // fields, LF line ends.
@@ -84,7 +94,8 @@ QString FindingsText(const FindingList& findings);
 // quoted when they need it, CR LF line ends.
 QByteArray FindingsCsv(const FindingList& findings);
 
-// The captions of the list's columns: "Вид", "Файл", "Реквизит", "Значение", "Почему".
+// The captions of the list's columns: "Вид", "Файл", "Реквизит", "Значение", "Почему", then the
+// document's "Номер", "Дата", "Сумма".
 const QStringList& FindingCaptions();
 // One field of a finding by column, as the captions go.
 QString FindingField(const Finding& finding, int column);

@@ -10,6 +10,10 @@ QString ReadOrganisationAccount(const INIStorage& settings) {
     return TrimSpaces(settings.ReadVal(Organization, QStringLiteral("ACC"), QString()).toString());
 }
 
+QString ReadOrganisationInn(const INIStorage& settings) {
+    return TrimSpaces(settings.ReadVal(Organization, QStringLiteral("INN"), QString()).toString());
+}
+
 QString OrganisationAccountProblem(const QString& acc) {
     if (acc.isEmpty())
         return QStringLiteral(

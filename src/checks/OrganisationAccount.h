@@ -7,6 +7,8 @@ class INIStorage;
 // The organisation's account as the statement writes it (ACC of CONFIG.INI, blanks at its ends
 // dropped).
 QString ReadOrganisationAccount(const INIStorage& settings);
+// The organisation's ИНН (INN of CONFIG.INI, blanks at its ends dropped).
+QString ReadOrganisationInn(const INIStorage& settings);
 
 // Why the organisation's account can't go into a statement: not set, or not 20 digits. Empty
 // when it is fine. The window's bar, its save and preview, and the command line all say this.

@@ -14,7 +14,8 @@ namespace {
 const QStringList& JsonFindingKeys() {
     static const QStringList keys{QStringLiteral("kind"), QStringLiteral("file"),
                                   QStringLiteral("field"), QStringLiteral("value"),
-                                  QStringLiteral("why")};
+                                  QStringLiteral("why"), QStringLiteral("number"),
+                                  QStringLiteral("date"), QStringLiteral("amount")};
     return keys;
 }
 

@@ -420,6 +420,7 @@ ReadingOutcome ReadCliSource(const CliOptions& options, const ColumnMap& columns
     }
     EndIfInterrupted();
     PrintLine(stderr, outcome.StatusText);
+    if (outcome.Outside > 0) PrintLine(stderr, OutsideText(outcome.Outside));
     if (print) PrintFindings(outcome.Findings);
     return outcome;
 }
@@ -432,8 +433,10 @@ FindingList CliFindings(const CliOptions& options, const TextCoder& coder, Findi
         findings.push_back(std::move(finding));
     AddAccountFinding(findings, account);
     findings.insert(findings.end(), reading.begin(), reading.end());
-    for (Finding& finding : CheckFindings(table, CheckDocuments(table, false, account)))
+    for (Finding& finding : CheckFindings(table, CheckDocuments(table, false, account),
+                                          CliOrganisationInn(options)))
         findings.push_back(std::move(finding));
+    AddDocumentFields(findings, table);
     return findings;
 }
 
@@ -478,6 +481,10 @@ bool CheckOnlyCliRows(const std::optional<std::set<int>>& rows, DocumentTable& t
 
 QString CliOrganisationAccount(const CliOptions& options) {
     return ReadOrganisationAccount(INIStorage(options.ConfigDir));
+}
+
+QString CliOrganisationInn(const CliOptions& options) {
+    return ReadOrganisationInn(INIStorage(options.ConfigDir));
 }
 
 CliChecks::CliChecks(const DocumentTable& table, const QString& account)

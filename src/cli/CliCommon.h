@@ -106,6 +106,7 @@ bool CheckOnlyCliRows(const std::optional<std::set<int>>& rows, DocumentTable& t
 
 // The organisation's account of ConfigDir's CONFIG.INI (ACC).
 QString CliOrganisationAccount(const CliOptions& options);
+QString CliOrganisationInn(const CliOptions& options);
 
 // The totals line of the checked documents (with the income and outgo of the organisation's
 // account), then what the checks found in them (failing requisites, amounts left out of the

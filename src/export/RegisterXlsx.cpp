@@ -36,6 +36,39 @@ struct WorkbookCloser {
     }
 };
 
+// The sheet "Замечания": the findings in the problems list's columns, every cell text. Empty,
+// or why the library refused a cell.
+QString AddFindingsSheet(lxw_workbook* book, const FindingList& findings, lxw_format* bold,
+                         lxw_format* text) {
+    lxw_worksheet* notes = workbook_add_worksheet(book, ProblemsSheetName.toUtf8().constData());
+    if (!notes) return QStringLiteral("библиотека не создала лист");
+    XlsxCalls ok;
+    const QStringList& captions = FindingCaptions();
+    const auto last = lxw_col_t(captions.size() - 1);
+    for (int c = 0; c < int(captions.size()); ++c) {
+        qsizetype widest = captions[c].size();
+        for (const Finding& finding : findings)
+            widest = std::max(widest, FindingField(finding, c).size());
+        ok(worksheet_set_column(notes, lxw_col_t(c), lxw_col_t(c), WidthOf(widest), nullptr));
+    }
+    worksheet_freeze_panes(notes, 1, 0);
+    ok(worksheet_autofilter(notes, 0, 0, lxw_row_t(findings.size()), last));
+    for (int c = 0; c < int(captions.size()); ++c)
+        ok(worksheet_write_string(notes, 0, lxw_col_t(c), Utf8(captions[c]), bold));
+    lxw_row_t n = 0;
+    for (const Finding& finding : findings) {
+        ++n;
+        for (int c = 0; c < int(captions.size()); ++c) {
+            // Values stay text: an account or a number with a leading zero keeps its digits.
+            const QString field = FindingField(finding, c);
+            if (field.isEmpty()) continue;
+            if (!ok(worksheet_write_string(notes, n, lxw_col_t(c), Utf8(field), text)))
+                return ok.Why();
+        }
+    }
+    return ok.Ok() ? QString() : ok.Why();
+}
+
 } // namespace
 
 ExportResult WriteRegisterXlsx(const QString& path, const DocumentTable& table,
@@ -181,36 +214,47 @@ ExportResult WriteRegisterXlsx(const QString& path, const DocumentTable& table,
                                       bold));
         }
     }
-    if (!findings.empty()) {
-        lxw_worksheet* notes = workbook_add_worksheet(book, ProblemsSheetName.toUtf8().constData());
-        if (!notes) return failed(QStringLiteral("библиотека не создала лист"));
-        const QStringList& captions = FindingCaptions();
-        const auto last = lxw_col_t(captions.size() - 1);
-        for (int c = 0; c < int(captions.size()); ++c) {
-            qsizetype widest = captions[c].size();
-            for (const Finding& finding : findings)
-                widest = std::max(widest, FindingField(finding, c).size());
-            ok(worksheet_set_column(notes, lxw_col_t(c), lxw_col_t(c), WidthOf(widest), nullptr));
-        }
-        worksheet_freeze_panes(notes, 1, 0);
-        ok(worksheet_autofilter(notes, 0, 0, lxw_row_t(findings.size()), last));
-        for (int c = 0; c < int(captions.size()); ++c)
-            ok(worksheet_write_string(notes, 0, lxw_col_t(c), Utf8(captions[c]), bold));
-        lxw_row_t n = 0;
-        for (const Finding& finding : findings) {
-            ++n;
-            for (int c = 0; c < int(captions.size()); ++c) {
-                // Values stay text: an account or a number with a leading zero keeps its digits.
-                const QString field = FindingField(finding, c);
-                if (field.isEmpty()) continue;
-                if (!ok(worksheet_write_string(notes, n, lxw_col_t(c), Utf8(field), text)))
-                    return failed(ok.Why());
-            }
-        }
-    }
+    if (!findings.empty())
+        if (const QString why = AddFindingsSheet(book, findings, bold, text); !why.isEmpty())
+            return failed(why);
 
     if (!ok.Ok()) return failed(ok.Why());
     closer.Book = nullptr;
+    if (!ok(workbook_close(book))) return failed(ok.Why());
+    QFile made(QFile::decodeName(bookPath));
+    if (!made.open(QIODevice::ReadOnly)) return failed(made.errorString());
+    const QByteArray bytes = made.readAll();
+    made.close();
+    QString error;
+    if (!WriteFileAtomically(path, bytes, ReadOnlyTarget::Replace, &error)) return failed(error);
+    return {true, {}, ExportFailure::None, {}};
+}
+
+ExportResult WriteFindingsXlsx(const QString& path, const FindingList& findings) {
+    const auto failed = [&](const QString& why) {
+        return ExportResult{false, QStringLiteral("Не удалось записать '%1': %2").arg(path, why),
+                            ExportFailure::Output, {}};
+    };
+    if (const QString why = XlsxRowsProblem(qint64(findings.size()) + 1); !why.isEmpty())
+        return failed(why);
+    QTemporaryDir work;
+    if (!work.isValid()) return failed(work.errorString());
+    const QByteArray workPath = QFile::encodeName(work.path());
+    const QByteArray bookPath = QFile::encodeName(work.filePath(QStringLiteral("findings.xlsx")));
+    lxw_workbook_options options{};
+    options.constant_memory = LXW_TRUE;
+    options.tmpdir = const_cast<char*>(workPath.constData());
+    WorkbookCloser closer{workbook_new_opt(bookPath.constData(), &options)};
+    lxw_workbook* book = closer.Book;
+    if (!book) return failed(QStringLiteral("библиотека не создала книгу"));
+    lxw_format* bold = workbook_add_format(book);
+    format_set_bold(bold);
+    lxw_format* text = workbook_add_format(book);
+    format_set_num_format(text, "@");
+    if (const QString why = AddFindingsSheet(book, findings, bold, text); !why.isEmpty())
+        return failed(why);
+    closer.Book = nullptr;
+    XlsxCalls ok;
     if (!ok(workbook_close(book))) return failed(ok.Why());
     QFile made(QFile::decodeName(bookPath));
     if (!made.open(QIODevice::ReadOnly)) return failed(made.errorString());

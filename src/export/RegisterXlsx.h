@@ -10,3 +10,7 @@
 // little memory. The workbook is written beside the target and renamed over it only when complete.
 ExportResult WriteRegisterXlsx(const QString& path, const DocumentTable& table,
                                const RegisterHeading& heading, const FindingList& findings);
+
+// The findings alone as a workbook: the sheet "Замечания" of the register's, every cell text, so
+// that a spreadsheet keeps an ИНН or an account as written. Written as the register is.
+ExportResult WriteFindingsXlsx(const QString& path, const FindingList& findings);

@@ -65,12 +65,31 @@ QString ReadSuccessText(qint64 count, const QString& path) {
            QLatin1Char('\'');
 }
 
+namespace {
+// "прочитано 12 документов"
+QString CountText(const QString& participle, qint64 count, const QString& noun) {
+    return PluralForm(participle, count, 0) + QLatin1Char(' ') + QString::number(count) +
+           QLatin1Char(' ') + PluralForm(noun, count, 2);
+}
+} // namespace
+
 QString ReadCancelledText(qint64 count, const QString& path) {
-    return QStringLiteral("Чтение остановлено: ") +
-           PluralForm(QStringLiteral("прочитан"), count, 0) + QLatin1Char(' ') +
-           QString::number(count) + QLatin1Char(' ') +
-           PluralForm(QStringLiteral("документ"), count, 2) + QStringLiteral(" из '") + path +
-           QLatin1Char('\'');
+    return QStringLiteral("Чтение остановлено, прочитаны не все документы: ") +
+           CountText(QStringLiteral("прочитан"), count, QStringLiteral("документ")) +
+           QStringLiteral(" из '") + path + QLatin1Char('\'');
+}
+
+QString ReadPartialText(qint64 count, qint64 skipped, const QString& path) {
+    return CountText(QStringLiteral("Прочитан"), count, QStringLiteral("документ")) +
+           QStringLiteral(", ") +
+           CountText(QStringLiteral("пропущен"), skipped, QStringLiteral("файл")) +
+           QStringLiteral(" в '") + path + QLatin1Char('\'');
+}
+
+QString OutsideText(qint64 count) {
+    return QStringLiteral("в подпапках не читались: %1 ")
+        .arg(count)
+        .append(PluralForm(QStringLiteral("файл"), count, 2));
 }
 
 QString NotFoundText(const QString& path) {
@@ -434,6 +453,10 @@ bool ReadFolderWith(const QString& folder, const ColumnMap& columns, const TextC
     const bool finished = pool.Finish(progress);
     pool.TakeInto(outcome);
     SayFull(pool, folder, outcome);
+    // Documents one level down are not read; they are counted, so that none goes unsaid.
+    if (finished)
+        for (const QString& sub : QDir(folder).entryList(QDir::Dirs | QDir::NoDotAndDotDot | QDir::NoSymLinks))
+            outcome->Outside += ListDocumentFiles(prefix + sub).size();
     return finished;
 }
 
@@ -517,13 +540,9 @@ bool ReadZipWith(const QString& archive, const ColumnMap& columns, const TextCod
     outcome->Problems << level.Problems;
     for (const QString& name : std::as_const(level.Refused))
         outcome->Skipped << archive + u'/' + name;
-    for (const QString& name : std::as_const(level.Deeper)) {
-        outcome->Problems << QStringLiteral("Архив '%1': элемент '%2' в подпапке архива, пропущен")
-                                 .arg(archive, name);
-        outcome->Skipped << archive + u'/' + name;
-    }
-    AddArchiveFindings(outcome->Findings, archive, outcome->Problems.mid(said),
-                       level.Refused + level.Deeper);
+    // Below the level read, as a folder's subfolders: counted, not left out.
+    outcome->Outside += level.Deeper.size();
+    AddArchiveFindings(outcome->Findings, archive, outcome->Problems.mid(said), level.Refused);
 
     // A cancel keeps the documents read by then, as for a folder.
     const bool finished = (level.Walked || pool.Full()) && pool.Finish(progress);
@@ -592,10 +611,15 @@ ReadingOutcome RunReading(const QString& path, const ColumnMap& columns, const T
     if (outcome.Cancelled) {
         // The user stopped it: say so, with what was read, even when that is nothing.
         outcome.StatusText = ReadCancelledText(qint64(outcome.Rows.size()), path);
-        outcome.StatusColor = outcome.Rows.empty() ? StatusColorFailure : StatusColorSuccess;
+        outcome.StatusColor = outcome.Rows.empty() ? StatusColorFailure : StatusColorIncomplete;
         return outcome;
     }
-    if (!outcome.Rows.empty()) {
+    if (!outcome.Rows.empty() && !outcome.Skipped.isEmpty()) {
+        // A file left out must not pass for a whole reading.
+        outcome.StatusText =
+            ReadPartialText(qint64(outcome.Rows.size()), outcome.Skipped.size(), path);
+        outcome.StatusColor = StatusColorIncomplete;
+    } else if (!outcome.Rows.empty()) {
         outcome.StatusText = ReadSuccessText(qint64(outcome.Rows.size()), path);
         outcome.StatusColor = StatusColorSuccess;
     } else {

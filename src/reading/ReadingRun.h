@@ -15,8 +15,11 @@ class TextCoder;
 
 // Colours of the status line, 0x00BBGGRR as the window's status texts use them.
 constexpr qint32 StatusColorUnchanged = -1;
+constexpr qint32 StatusColorNeutral = -2; // the window's own text colour: neither good nor bad
 constexpr qint32 StatusColorSuccess = 0x008000;
 constexpr qint32 StatusColorFailure = 0x0000C0;
+// Something was read but not all of it: never the success's green.
+constexpr qint32 StatusColorIncomplete = 0x0060C0;
 
 enum class SourceKind { None, Xml, Zip, Folder };
 
@@ -29,8 +32,14 @@ QString PluralForm(const QString& word, qint64 n, int kind);
 
 QString ReadSuccessText(qint64 count, const QString& path); // "Успешно прочитано 3 документа в '…'"
 QString NotFoundText(const QString& path); // "Не найдено совместимых документов в '…'"
-// "Чтение остановлено: прочитано 12 документов из '…'": a run the user cancelled.
+// "Чтение остановлено, прочитаны не все документы: прочитано 12 документов из '…'": a run the
+// user cancelled.
 QString ReadCancelledText(qint64 count, const QString& path);
+// "Прочитано 12 документов, пропущено 3 файла в '…'": files the reading looked at were left out.
+QString ReadPartialText(qint64 count, qint64 skipped, const QString& path);
+// "в подпапках не читались: 4 файла": documents below the source's top level, which no reading
+// takes; neither a problem nor a file left out.
+QString OutsideText(qint64 count);
 
 // One document file to one row, or none (no amount, or the file could not be read: problem says).
 std::optional<DocumentRow> ReadDocumentFile(const QString& path, const ColumnMap& columns,
@@ -56,6 +65,7 @@ struct ReadingOutcome {
     QStringList Problems; // files that could not be read, a broken archive, ...: extra information
     QStringList Skipped;  // every file left out, by path (its problem says why)
     FindingList Findings; // the same, one finding each, the file named, for the problems list
+    qint64 Outside = 0;   // *.xml files in subfolders, outside the reading (OutsideText)
     bool Cancelled = false;
 };
 

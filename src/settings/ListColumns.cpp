@@ -8,6 +8,7 @@
 namespace {
 
 const QString SortKeyName = QStringLiteral("SortColumn");
+const QString SortOrderName = QStringLiteral("SortOrder");
 const QString SplitKeyName = QStringLiteral("ListSplit");
 
 QString ColumnKeyName(const ColumnDef& column) {
@@ -44,6 +45,9 @@ ListColumnsLayout ReadListColumns(const INIStorage& settings, const ColumnMap& c
     for (const ColumnDef& column : columns)
         if (column.FieldKey().compare(sortKey, Qt::CaseInsensitive) == 0)
             layout.SortKey = column.FieldKey();
+    layout.SortDescending =
+        !layout.SortKey.isEmpty() &&
+        settings.ReadVal(User, SortOrderName, QString()).toString().trimmed() == u'1';
     return layout;
 }
 
@@ -58,6 +62,11 @@ bool WriteListColumns(const INIStorage& settings, const ColumnMap& columns,
                  stored;
     }
     stored = WriteIfChanged(settings, SortKeyName, layout.SortKey) && stored;
+    // Ascending, the usual order, is written only over a descending one stored.
+    if (layout.SortDescending || !settings.ReadVal(User, SortOrderName, QString()).toString().isEmpty())
+        stored = WriteIfChanged(settings, SortOrderName,
+                                layout.SortDescending ? QStringLiteral("1") : QStringLiteral("0")) &&
+                 stored;
     return stored;
 }
 

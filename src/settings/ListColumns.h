@@ -20,6 +20,7 @@ struct ListColumnState {
 struct ListColumnsLayout {
     std::vector<ListColumnState> Columns; // in column map order
     QString SortKey;                      // the key of the sort column; empty for none
+    bool SortDescending = false;          // "SortOrder": 0 ascending, 1 descending
 };
 
 ListColumnsLayout ReadListColumns(const INIStorage& settings, const ColumnMap& columns);

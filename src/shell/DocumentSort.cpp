@@ -20,6 +20,7 @@ DocumentCell CellOf(const DocumentRow& row, int column) {
 
 template <typename Key>
 void SortByKey(std::vector<DocumentRow>& rows, int column, const QCollator& collator,
+               bool descending,
                const std::function<std::optional<Key>(const DocumentCell&)>& keyOf) {
     struct Entry {
         std::optional<Key> Value;
@@ -31,10 +32,12 @@ void SortByKey(std::vector<DocumentRow>& rows, int column, const QCollator& coll
         entries.push_back({keyOf(CellOf(rows[i], column)), i});
     }
     std::stable_sort(entries.begin(), entries.end(), [&](const Entry& a, const Entry& b) {
-        if (a.Value && b.Value) return *a.Value < *b.Value;
+        if (a.Value && b.Value) return descending ? *b.Value < *a.Value : *a.Value < *b.Value;
+        // Cells not of the kind stay last either way.
         if (a.Value || b.Value) return a.Value.has_value();
-        return collator.compare(rows[a.Index].DisplayText(column),
-                                rows[b.Index].DisplayText(column)) < 0;
+        const int order =
+            collator.compare(rows[a.Index].DisplayText(column), rows[b.Index].DisplayText(column));
+        return descending ? order > 0 : order < 0;
     });
     std::vector<DocumentRow> sorted;
     sorted.reserve(rows.size());
@@ -106,16 +109,16 @@ std::optional<double> SortNumber(const DocumentCell& cell, bool amount) {
 }
 
 void SortDocumentRows(std::vector<DocumentRow>& rows, int column, SortKind kind, bool amount,
-                      const QLocale& locale) {
+                      const QLocale& locale, bool descending) {
     QCollator collator(locale);
     collator.setNumericMode(false);
     switch (kind) {
     case SortKind::Number:
-        SortByKey<double>(rows, column, collator,
+        SortByKey<double>(rows, column, collator, descending,
                           [&](const DocumentCell& c) { return SortNumber(c, amount); });
         break;
     case SortKind::Date:
-        SortByKey<double>(rows, column, collator, [&](const DocumentCell& c) {
+        SortByKey<double>(rows, column, collator, descending, [&](const DocumentCell& c) {
             return ParseDateText(c.DisplayText, locale);
         });
         break;
@@ -124,8 +127,9 @@ void SortDocumentRows(std::vector<DocumentRow>& rows, int column, SortKind kind,
         // on every core: a year of purposes of payment takes a second on one.
         std::vector<std::pair<QCollatorSortKey, std::size_t>> keys =
             RowSortKeys(rows, column, locale);
-        std::stable_sort(keys.begin(), keys.end(),
-                         [](const auto& a, const auto& b) { return a.first.compare(b.first) < 0; });
+        std::stable_sort(keys.begin(), keys.end(), [descending](const auto& a, const auto& b) {
+            return descending ? b.first.compare(a.first) < 0 : a.first.compare(b.first) < 0;
+        });
         std::vector<DocumentRow> sorted;
         sorted.reserve(rows.size());
         for (const auto& k : keys)

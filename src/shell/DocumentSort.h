@@ -20,7 +20,7 @@ SortKind SortKindFor(const DocumentCell& cell, bool amount, const QLocale& local
 // by its sender's text. Nothing when the text holds no number.
 std::optional<double> SortNumber(const DocumentCell& cell, bool amount);
 
-// Stable ascending sort of rows by a 0-based column. Cells that do not read as the kind asks come
-// after those that do, in text order among themselves.
+// Stable sort of rows by a 0-based column, ascending or descending. Cells that do not read as the
+// kind asks come after those that do either way, in text order (the same way) among themselves.
 void SortDocumentRows(std::vector<DocumentRow>& rows, int column, SortKind kind, bool amount,
-                      const QLocale& locale);
+                      const QLocale& locale, bool descending = false);

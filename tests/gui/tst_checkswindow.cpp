@@ -2,6 +2,7 @@
 #include "WindowFixture.h"
 #include "app/CheckAllHeader.h"
 #include "app/PreviewDlg.h"
+#include "app/StatusLine.h"
 #include "reading/ReadingRun.h"
 
 using namespace Qt::StringLiterals;
@@ -13,6 +14,9 @@ class TestChecksWindow : public QObject, WindowFixture {
     Q_OBJECT
     QString Totals() { return Find<QLabel>("TotalsPanel")->text(); }
     QAbstractItemModel* Model() { return Find<QTableView>("List")->model(); }
+    QColor StatusColour() {
+        return Find<QLabel>("StatusText")->palette().color(QPalette::WindowText);
+    }
 
 private slots:
     void init() {
@@ -155,10 +159,10 @@ private slots:
                        auto* box = qobject_cast<QMessageBox*>(dialog);
                        QVERIFY(box);
                        asked = box->text();
-                       noByDefault = box->defaultButton() == box->button(QMessageBox::No);
+                       noByDefault = box->defaultButton()->objectName() == "SaveQuestionCancel";
                        QTest::keyClick(box, Qt::Key_Return);
                    });
-        QVERIFY2(asked.endsWith(u"Сохранить без счета?"_s) && noByDefault, qPrintable(asked));
+        QVERIFY2(asked.startsWith(u"Не указан расчетный счет"_s) && noByDefault, qPrintable(asked));
         QVERIFY(!QFile::exists(target));
         WhileModal([&] { m_form->ShowPreview(); },
                    [&](QWidget* dialog) {
@@ -187,44 +191,124 @@ private slots:
         QVERIFY2(tip.contains(u"документ не относится к счету организации "_s + acc),
                  qPrintable(tip));
         QVERIFY(Model()->data(Model()->index(0, 4), Qt::BackgroundRole).isValid());
-        QVERIFY2(Problems().contains(u"чужой документ\tdoc0000.xml\tСчет\t40702810938000012345"_s),
+        // Not one document of the account: the account is said once, not each document.
+        QVERIFY2(Problems().contains(u"счет организации\tCONFIG.INI\tACC\t%1\tСчет организации "
+                                     "%1 не встречается в 1 из 1 документа"_s.arg(acc)),
                  qPrintable(Problems()));
+        QVERIFY(!Problems().contains(u"чужой документ"_s));
     }
 
-    // Saving with nothing checked asks first, "Нет" by default, and then writes nothing.
-    void nothingChecked() {
-        ReadSource(Folder("none", {"1;2024-03-05;1" + Valid}));
-        Model()->setData(Model()->index(0, 0), Qt::Unchecked, Qt::CheckStateRole);
-        QStringList seen;
+    // One question before saving gathers every reason, "Отмена" by default; "Показать" opens
+    // the findings of the checked documents; the file is written only on "Сохранить".
+    void saveQuestion_data() {
+        QTest::addColumn<QStringList>("docs");
+        QTest::addColumn<QList<int>>("unchecked");
+        QTest::addColumn<QString>("question"); // empty: none asked
+        QTest::addColumn<QString>("answer");   // the button's name; empty: Enter
+        const QString bad = u";7707083894;40702810938000012345;044525225"_s;
+        const QStringList troubles{"1;2024-03-05;1" + Valid, "1;2024-03-05;1" + Valid,
+                                   "2;2024-03-05;1" + bad, "3;2024-03-05;1" + bad};
+        const QString among = u"Среди отмеченных: 2 повтора, 1 ошибка в реквизитах. Сохранить?"_s;
+        QTest::newRow("nothing to ask") << QStringList{"1;2024-03-05;1" + Valid} << QList<int>{}
+                                        << "" << "";
+        QTest::newRow("nothing checked")
+            << QStringList{"1;2024-03-05;1" + Valid} << QList<int>{0}
+            << u"Не отмечено ни одного документа: выписка будет пустой. Сохранить?"_s << "";
+        QTest::newRow("findings among the checked, shown") << troubles << QList<int>{3} << among
+                                                           << "SaveQuestionShow";
+        QTest::newRow("findings among the checked, saved") << troubles << QList<int>{3} << among
+                                                           << "SaveQuestionSave";
+    }
+    void saveQuestion() {
+        QFETCH(QStringList, docs);
+        QFETCH(QList<int>, unchecked);
+        QFETCH(QString, answer);
+        ReadSource(Folder("q", docs));
+        for (const int r : unchecked)
+            Model()->setData(Model()->index(r, 0), Qt::Unchecked, Qt::CheckStateRole);
+        const QString target = Path("q.txt");
+        QString asked;
+        bool cancelByDefault = false;
         WhileModal([&] { Find<QToolButton>("CommandSaveAs")->click(); },
                    [&](QWidget* dialog) {
-                       seen << dialog->metaObject()->className();
+                       if (auto* files = qobject_cast<QFileDialog*>(dialog))
+                           return Choose(files, target);
                        auto* box = qobject_cast<QMessageBox*>(dialog);
-                       QVERIFY(box && box->text() == u"Не отмечено ни одного документа. Сохранить "
-                                                     "пустую выписку?"_s);
-                       QCOMPARE(box->defaultButton(), box->button(QMessageBox::No));
-                       QTest::keyClick(box, Qt::Key_Return);
+                       QVERIFY(box && box->objectName() == "SaveQuestion");
+                       asked = box->text();
+                       cancelByDefault = box->defaultButton() == box->escapeButton() &&
+                                         box->defaultButton()->text() == u"Отмена"_s;
+                       if (answer.isEmpty()) return QTest::keyClick(box, Qt::Key_Return);
+                       box->findChild<QPushButton*>(answer)->click();
                    });
-        QCOMPARE(seen, QStringList{"QMessageBox"}); // no file was asked for
+        QTEST(asked, "question");
+        QVERIFY(asked.isEmpty() || cancelByDefault);
+        QCOMPARE(QFile::exists(target), asked.isEmpty() || answer == "SaveQuestionSave");
+        if (answer != "SaveQuestionShow") return;
+        QCOMPARE(Find<QTabWidget>("DetailTabs")->currentWidget(), Find<QWidget>("ProblemsPanel"));
+        QVERIFY(Find<QCheckBox>("ProblemsCheckedOnly")->isChecked());
+        const int all = int(Find<ProblemsView>("ProblemsPanel")->Findings().size());
+        QCOMPARE(Find<QTabWidget>("DetailTabs")->tabText(1), u"Замечания (3 из %1)"_s.arg(all));
+        // A check mark changes what the filter keeps.
+        Model()->setData(Model()->index(3, 0), Qt::Checked, Qt::CheckStateRole);
+        QCOMPARE(Find<QTabWidget>("DetailTabs")->tabText(1), u"Замечания (4 из %1)"_s.arg(all));
     }
 
-    // Esc stops a long read: the rows read so far stay and the status line counts them.
+    // Files left out are counted in the status line, not in green, and a click on it opens them;
+    // documents in a subfolder are said apart, neither left out nor a problem.
+    void partialReading() {
+        const QString folder = Folder("part", {"1;2024-03-05;1" + Valid, "2;2024-03-05;"});
+        Folder("part/sub", {"3;2024-03-05;1" + Valid});
+        ReadSource(folder);
+        QCOMPARE(Status(), u"Прочитан 1 документ, пропущен 1 файл в '%1'"_s.arg(folder));
+        QCOMPARE(StatusColour(), QColor(0xC0, 0x60, 0));
+        QCOMPARE(Find<QLabel>("StatusNotice")->text(), u"в подпапках не читались: 1 файл"_s);
+        QTest::mouseClick(Find<QLabel>("StatusText"), Qt::LeftButton);
+        QCOMPARE(Find<QTabWidget>("DetailTabs")->currentWidget(), Find<QWidget>("ProblemsPanel"));
+        QCOMPARE(Find<QComboBox>("ProblemsKind")->currentText(), u"пропущен (1)"_s);
+    }
+
+    // Esc stops a long read: the rows read so far stay; the status line counts them, not in green,
+    // the totals say the reading was stopped, and a save asks first.
     void cancelMidRead() {
         QStringList docs;
-        for (int i = 0; i < 300; ++i)
+        for (int i = 0; i < 3000; ++i)
             docs << QString::number(i) + ";2024-03-05;1" + Valid;
         const QString folder = Folder("many", docs);
         // Esc right after the run starts, from inside the timer's own tick.
-        connect(Find<QTimer>("ReadTimer"), &QTimer::timeout, m_form.get(), [this] {
+        // The last message was red; "Обработка ..." is in neither colour.
+        Find<StatusLine>("StatusBar1")->ShowText("red", StatusColorFailure);
+        QColor processing;
+        connect(Find<QTimer>("ReadTimer"), &QTimer::timeout, m_form.get(), [&] {
             QVERIFY(m_form->IsReading() && Find<QToolButton>("CancelReading")->isVisible());
-            QTest::keyClick(m_form.get(), Qt::Key_Escape);
+            processing = StatusColour();
         });
+        // Esc once some documents are read.
+        connect(Find<QProgressBar>("ReadProgress"), &QProgressBar::valueChanged, m_form.get(),
+                [this] { QTest::keyClick(m_form.get(), Qt::Key_Escape); });
         ReadSource(folder);
+        QCOMPARE(processing, m_form->palette().color(QPalette::ButtonText));
         const qint64 kept = qint64(m_form->Table().Rows.size());
-        QVERIFY2(kept < 300, qPrintable(QString::number(kept)));
+        QVERIFY2(kept > 0 && kept < 3000, qPrintable(QString::number(kept)));
         QCOMPARE(Status(), ReadCancelledText(kept, folder));
+        QCOMPARE(StatusColour(), QColor(0xC0, 0x60, 0));
         QVERIFY(!Find<QToolButton>("CancelReading")->isVisible());
-        QVERIFY(Totals().startsWith(u"Отмечено: %1 из %1 ·"_s.arg(kept)));
+        QVERIFY2(Totals().startsWith(u"Отмечено: %1 из %1 (чтение остановлено) ·"_s.arg(kept)),
+                 qPrintable(Totals()));
+        // A save asks first, the stop and the empty selection in one question.
+        auto* header = qobject_cast<CheckAllHeader*>(Find<QTableView>("List")->horizontalHeader());
+        QTest::mouseClick(header->viewport(), Qt::LeftButton, {}, header->CheckBoxRect().center());
+        QString asked;
+        WhileModal([&] { Find<QToolButton>("CommandSaveAs")->click(); },
+                   [&](QWidget* dialog) {
+                       if (auto* files = qobject_cast<QFileDialog*>(dialog))
+                           return Choose(files, Path("stopped.txt"));
+                       asked = qobject_cast<QMessageBox*>(dialog)->text();
+                       QTest::keyClick(dialog, Qt::Key_Escape);
+                   });
+        QCOMPARE(asked, u"Чтение было остановлено: прочитаны не все документы источника.\n"
+                        "Не отмечено ни одного документа: выписка будет пустой.\n\nСохранить?"_s);
+        QVERIFY(!QFile::exists(Path("stopped.txt")));
     }
 };
 

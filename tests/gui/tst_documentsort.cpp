@@ -61,9 +61,11 @@ private slots:
         QTest::addColumn<bool>("amount");
         QTest::addColumn<int>("kind");
         QTest::addColumn<QString>("order"); // the rows' first positions, after the sort
+        QTest::addColumn<bool>("descending");
         auto row = [](const char* name, const char* cells, int kind, const char* order,
-                      bool amount = false) {
-            QTest::newRow(name) << QString::fromUtf8(cells) << amount << kind << QString(order);
+                      bool amount = false, bool descending = false) {
+            QTest::newRow(name) << QString::fromUtf8(cells) << amount << kind << QString(order)
+                                << descending;
         };
         row("numbers by value", "10|9|100|-1", Num, "3102");
         row("words after numbers", "12|нет|3|да", Num, "2031");
@@ -75,11 +77,17 @@ private slots:
         row("dates with times", "05.03.2024 12:00|05.03.2024|05.03.2024 09:30", Date, "120");
         row("russian collation, case aside", "яблоко|Ёж|арбуз|Банан", Txt, "2310");
         row("text kind keeps digits as text", "10|9|100", Txt, "021");
+        row("descending: words still last", "12|нет|3|да", Num, "0213", false, true);
+        row("descending: equal numbers keep their order", "1|0|1,0|1|0,5", Num, "02341", false,
+            true);
+        row("descending dates", "28.02.2024|05.03.2024|01.12.2023", Date, "102", false, true);
+        row("descending collation", "яблоко|Ёж|арбуз|Банан", Txt, "0132", false, true);
     }
     void sortRows() {
         QFETCH(QString, cells);
         QFETCH(bool, amount);
         QFETCH(int, kind);
+        QFETCH(bool, descending);
         std::vector<DocumentRow> rows;
         for (const QString& cell : cells.split('|')) {
             rows.emplace_back().SourcePath = QString::number(rows.size());
@@ -87,7 +95,7 @@ private slots:
             rows.back().Cells = {DocumentCell{QStringLiteral("x"), {}}, DocumentCell{shown, raw}};
         }
         for (int pass = 0; pass < 2; ++pass) { // sorting again changes nothing
-            SortDocumentRows(rows, 1, SortKind(kind), amount, Ru);
+            SortDocumentRows(rows, 1, SortKind(kind), amount, Ru, descending);
             QString paths;
             for (const DocumentRow& row : rows)
                 paths += row.SourcePath;

@@ -79,6 +79,12 @@ private slots:
         QCOMPARE(Totals(),
                  u"Показано 2 из 5 · Отмечено: 5 из 5 · 18 000 700,00 ₽ "
                  u"(скрыто отмеченных: 3)"_s);
+        // An amount typed as a bank or 1C prints it finds the amount by its value.
+        for (const auto& [query, shown] : {std::pair{"18000000.00", "5"}, {"100.00", "1 1"},
+                                           {"18 000 000,0", "5"}, {"100,5", ""}}) {
+            Type(QString::fromUtf8(query));
+            QCOMPARE(Shown(), QString::fromUtf8(shown));
+        }
         // A sort orders what is shown, and what is hidden with it.
         Type(u"7707083893"_s);
         QCOMPARE(Shown(), u"1 2 1 5"_s);
@@ -155,8 +161,12 @@ private slots:
         QVERIFY(header->sectionSize(2) >= list->fontMetrics().horizontalAdvance(longest));
         header->resizeSection(3, 222);
         header->moveSection(header->visualIndex(4), 0);
-        QTest::mouseClick(header->viewport(), Qt::LeftButton, {},
-                          QPoint(header->sectionViewportPosition(2) + 10, 5));
+        // A click on the sorted column turns the order round, the next one back again.
+        for (const char* order : {"1 1 2 3 5", "5 3 2 1 1", "1 1 2 3 5", "5 3 2 1 1"}) {
+            QTest::mouseClick(header->viewport(), Qt::LeftButton, {},
+                              QPoint(header->sectionViewportPosition(2) + 10, 5));
+            QCOMPARE(Shown(), QString::fromUtf8(order));
+        }
         auto* splitter = Find<QSplitter>("ListSplitter");
         const int total = splitter->sizes().value(0) + splitter->sizes().value(1);
         splitter->setSizes({total / 4, total - total / 4});
@@ -169,13 +179,51 @@ private slots:
         QCOMPARE(header->sectionSize(3), 222);
         QCOMPARE(header->logicalIndex(0), 4);
         QCOMPARE(header->sortIndicatorSection(), 2);
+        QCOMPARE(header->sortIndicatorOrder(), Qt::DescendingOrder);
+        QCOMPARE(m_settings->ReadVal(User, "SortOrder", "").toString(), u"1"_s);
         splitter = Find<QSplitter>("ListSplitter");
         const QList<int> sizes = splitter->sizes();
         QVERIFY2(qAbs(sizes[0] * 4 - (sizes[0] + sizes[1])) < 20,
                  qPrintable(QString::number(sizes[0])));
         ReadSource(Path("docs"));
-        QCOMPARE(Shown(), u"1 1 2 3 5"_s); // by amount, as left
+        QCOMPARE(Shown(), u"5 3 2 1 1"_s); // by amount, as left
         QCOMPARE(header->sectionSize(3), 222);
+    }
+
+    // Ctrl+C copies the selected rows in the order shown, with the captions; the context menu
+    // unchecks them and shows a document's findings. A duplicate's number fits beside its icon.
+    void copyAndMenu() {
+        QTableView* list = List();
+        list->setFocus();
+        list->selectionModel()->select(list->model()->index(2, 0), QItemSelectionModel::Select |
+                                                                       QItemSelectionModel::Rows);
+        list->selectionModel()->select(list->model()->index(0, 0), QItemSelectionModel::Select |
+                                                                       QItemSelectionModel::Rows);
+        QApplication::clipboard()->clear();
+        QTest::keySequence(list, QKeySequence::Copy);
+        const QStringList copied = QApplication::clipboard()->text().split('\n');
+        QCOMPARE(copied.size(), 4); // the captions, two rows, the last line end
+        QCOMPARE(copied[0], u"Номер\tДата\tСумма\tПлательщик\tИНН"_s);
+        QVERIFY(copied[1].startsWith(u"1\t"_s) && copied[2].startsWith(u"3\t"_s));
+        const auto menu = [&](int row, const QString& item) {
+            const QPoint at = list->visualRect(list->model()->index(row, 1)).center();
+            QContextMenuEvent event(QContextMenuEvent::Mouse, at, list->viewport()->mapToGlobal(at));
+            return WithModal<QMenu>([&] { QApplication::sendEvent(list->viewport(), &event); },
+                                    [&](QMenu* m) {
+                                        for (QAction* a : m->actions())
+                                            if (a->text() == item) m->setActiveAction(a);
+                                        QTest::keyClick(m, Qt::Key_Return);
+                                    });
+        };
+        QVERIFY(menu(0, u"Снять отметку"_s));
+        QCOMPARE(Shown(), u"-1 2 -3 1 5"_s);
+        QVERIFY(menu(2, u"Показать замечания"_s));
+        QCOMPARE(Find<QTabWidget>("DetailTabs")->currentWidget(), Find<QWidget>("ProblemsPanel"));
+        QCOMPARE(Find<QTableView>("ProblemsView")->currentIndex().siblingAtColumn(1).data(),
+                 QVariant(u"doc0002.xml"_s));
+        ReadSource(Folder("long", {u"1000000000001;2024-03-05;1;ООО;7707083893"_s,
+                                   u"1000000000001;2024-03-05;1;ООО;7707083893"_s}));
+        QVERIFY(list->columnWidth(0) >= list->sizeHintForIndex(list->model()->index(0, 0)).width());
     }
 
     // A large statement fills the view piece by piece under a progress bar that goes when all
