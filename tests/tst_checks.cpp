@@ -1,6 +1,7 @@
 #include "checks/DocumentChecks.h"
 #include "checks/DocumentTotals.h"
 #include "checks/OrganisationAccount.h"
+#include "checks/OrganisationSide.h"
 #include "checks/RequisiteChecks.h"
 
 #include <QtTest>
@@ -243,48 +244,90 @@ private slots:
             table.Rows.push_back(Document(amount, changes));
             table.Rows.back().Checked = !unchecked;
         }
-        QCOMPARE(TotalsText(ComputeTotals(table, account)), u"Отмечено: "_qs + text);
+        QCOMPARE(TotalsText(ComputeTotals(table, {account, {}})), u"Отмечено: "_qs + text);
     }
 
-    // With the organisation's account, a document neither paid from it nor to it is named, once,
-    // on its payer account; without a valid account or either account column, nothing is said.
-    void notTheOrganisations_data() {
-        QTest::addColumn<QString>("payer");
+    // Which side is the organisation's, and what follows from it: a document of neither side is
+    // named once on its payer account, the totals count it each way it is ours. A side can be told
+    // only with a valid ACC and both account columns.
+    void organisationSide_data() {
+        QTest::addColumn<QString>("payer");    // account, "|" INN
         QTest::addColumn<QString>("payee");
-        QTest::addColumn<QString>("account");
-        QTest::addColumn<QString>("dropKey"); // a column left out of the map
-        QTest::addColumn<bool>("named");
+        QTest::addColumn<QString>("org");      // ACC "|" INN
+        QTest::addColumn<QString>("dropKey");  // a column left out of the map
+        QTest::addColumn<QString>("side");     // payer, payee, both, none, unknown
         const QString acc = u"40702810500000000001"_qs, other = u"40702810938000012345"_qs;
-        QTest::newRow("neither side") << other << other << acc << "" << true;
-        QTest::newRow("payer's") << acc << other << acc << "" << false;
-        QTest::newRow("payee's, blanks around") << other << " " + acc + " " << acc << "" << false;
-        QTest::newRow("no account set") << other << other << ""
-                                        << "" << false;
-        QTest::newRow("account not 20 digits") << other << other << acc.left(19) << "" << false;
-        QTest::newRow("no payee column") << other << other << acc << "ПолучательСчет" << false;
-        QTest::newRow("no payer column") << other << other << acc << "ПлательщикСчет" << false;
+        const QString ours = acc + u"|7707083893"_qs, theirs = other + u"|5001007329"_qs;
+        auto row = [](const char* name, const QString& payer, const QString& payee,
+                      const QString& org, const char* side, const char* drop = "") {
+            QTest::newRow(name) << payer << payee << org << drop << side;
+        };
+        row("neither side", theirs, theirs, acc, "none");
+        row("payer's", ours, theirs, acc, "payer");
+        row("payee's, blanks around", theirs, u' ' + acc + u' ', acc, "payee");
+        row("within the account", ours, ours, acc, "both");
+        row("no account set", theirs, theirs, "", "unknown");
+        row("account not 20 digits", theirs, theirs, acc.left(19), "unknown");
+        row("no payee column", theirs, theirs, acc, "unknown", "ПолучательСчет");
+        row("no payer column", theirs, theirs, acc, "unknown", "ПлательщикСчет");
+        // A commercial account paying a tax for a third party carries the taxpayer's INN.
+        row("commercial account, another's INN", acc + u"|5001007329"_qs, theirs,
+            acc + u"|7707083893"_qs, "payer");
+        // A school and a centre served by one treasury office share one account.
+        const QString shared = u"03234643657010001900"_qs;
+        const QString school = shared + u"|6658012341"_qs, centre = shared + u"|6658024682"_qs;
+        row("shared treasury account, the school pays", school, centre, school, "payer");
+        row("shared treasury account, the school is paid", centre, school, school, "payee");
+        row("shared treasury account, between others", centre, centre, school, "none");
+        row("shared treasury account, INN empty or 0", shared + u"|"_qs, shared + u"| 0 "_qs,
+            school, "both");
+        row("treasury account, no INN set: the account decides", school, centre, shared, "both");
+        row("the account decides a side without its INN column", centre, centre, school, "payer",
+            "ПлательщикИНН");
     }
-    void notTheOrganisations() {
+    void organisationSide() {
         QFETCH(QString, payer);
         QFETCH(QString, payee);
-        QFETCH(QString, account);
+        QFETCH(QString, org);
         QFETCH(QString, dropKey);
+        QFETCH(QString, side);
+        const Organisation organisation{org.section(u'|', 0, 0), org.section(u'|', 1)};
         DocumentTable table = Table();
-        table.Rows = {Document("a.xml", {{u"ПлательщикСчет"_qs, payer},
-                                         {u"ПолучательСчет"_qs, payee},
+        table.Rows = {Document("a.xml", {{u"ПлательщикСчет"_qs, payer.section(u'|', 0, 0)},
+                                         {u"ПлательщикИНН"_qs, payer.section(u'|', 1)},
+                                         {u"ПолучательСчет"_qs, payee.section(u'|', 0, 0)},
+                                         {u"ПолучательИНН"_qs, payee.section(u'|', 1)},
                                          {u"ПлательщикБИК"_qs, u""_qs},
                                          {u"ПолучательБИК"_qs, u""_qs}})};
         const int dropped = int(Keys.indexOf(dropKey));
         if (dropped >= 0) table.Columns[size_t(dropped)] = {u"x"_qs, u"Другое;x"_qs};
-        const DocumentChecks checks = CheckDocuments(table, false, account);
+        const OrganisationSide sides(table.Columns, organisation);
+        const DocumentRow& row = table.Rows.front();
+        const bool isPayer = side == u"payer" || side == u"both";
+        const bool isPayee = side == u"payee" || side == u"both";
+        QCOMPARE(sides.Known(), side != u"unknown");
+        QCOMPARE(sides.IsPayer(row), isPayer);
+        QCOMPARE(sides.IsPayee(row), isPayee);
+        QCOMPARE(sides.Direction(row), isPayer   ? MoneyDirection::Outgoing
+                                       : isPayee ? MoneyDirection::Incoming
+                                                 : MoneyDirection::Other);
+
+        const DocumentChecks checks = CheckDocuments(table, false, organisation);
         const CellProblem* problem =
             checks.CellAt(u"/in/a.xml"_qs, int(Keys.indexOf("ПлательщикСчет")));
-        QFETCH(bool, named);
-        QCOMPARE(problem != nullptr, named);
-        QCOMPARE(checks.Cells.value(u"/in/a.xml"_qs).size(), std::size_t(named ? 1 : 0));
-        if (!named) return;
-        QCOMPARE(problem->Kind, CellProblemKind::NotOrganisation);
-        QCOMPARE(problem->Why, u"документ не относится к счету организации "_qs + account);
+        QCOMPARE(problem != nullptr, side == u"none");
+        if (problem) {
+            QCOMPARE(checks.Cells.value(u"/in/a.xml"_qs).size(), std::size_t(1));
+            QCOMPARE(problem->Kind, CellProblemKind::NotOrganisation);
+            QCOMPARE(problem->Why,
+                     u"документ не относится к счету организации "_qs + organisation.Account);
+        }
+        const DocumentTotals totals = ComputeTotals(table, organisation);
+        const auto expected = [&](bool ours) {
+            return sides.Known() ? std::optional<qint64>(ours ? 150000 : 0) : std::nullopt;
+        };
+        QCOMPARE(totals.Incoming, expected(isPayee));
+        QCOMPARE(totals.Outgoing, expected(isPayer));
     }
 
     void organisationAccount_data() {

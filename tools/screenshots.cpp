@@ -106,6 +106,8 @@ private slots:
         settings.WriteVal(Organization, u"Name"_s, u"ООО «Северный ветер»"_s);
         settings.WriteVal(Organization, u"INN"_s, u"7714982130"_s);
         settings.WriteVal(Organization, u"ACC"_s, u"4070281090000001234"_s);
+        settings.WriteVal(Organization, u"Director"_s, u"Соколов П. Н."_s);
+        settings.WriteVal(Organization, u"ChiefAccountant"_s, u"Лебедева О. В."_s);
         // The samples from a folder of their own: the picture shows no path of this machine.
         const QString docs = dir.filePath(u"Документы"_s) + "/";
         QVERIFY(CopyFiles(QDir(QDir(VYPISKA_SAMPLES).filePath("folder")), docs));
@@ -233,10 +235,13 @@ private slots:
         TextCoder coder(QLocale(QLocale::Russian, QLocale::Russia));
         INIStorage settings(config);
         settings.WriteVal(Organization, "Name", u"ООО \"Север\""_s);
-        settings.WriteVal(Organization, "ACC", u"40702810938000012345"_s);
+        settings.WriteVal(Organization, "INN", u"7714982130"_s);
+        settings.WriteVal(Organization, "ACC", u"40702810600000012345"_s);
+        settings.WriteVal(Organization, "Director", u"Соколов П. Н."_s);
+        settings.WriteVal(Organization, "ChiefAccountant", u"Лебедева О. В."_s);
         Form1 form(coder, settings, config);
         ShowAndRead(form, QDir::toNativeSeparators(docs));
-        RegisterPrintDlg print(form.Table(), settings, docs, &form);
+        RegisterPrintDlg print(form.Table(), settings, docs, {}, &form);
         print.resize(1000, 720);
         print.show();
         QVERIFY(QTest::qWaitForWindowExposed(&print));

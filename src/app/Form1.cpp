@@ -20,6 +20,7 @@
 #include "app/WindowPlacement.h"
 #include "checks/DocumentChecks.h"
 #include "checks/OrganisationAccount.h"
+#include "checks/OrganisationSide.h"
 #include "export/SaveCommand.h"
 #include "reading/ColumnMap.h"
 #include "settings/INIStorage.h"
@@ -482,8 +483,7 @@ void Form1::StartReading(const QString& path) {
     m_statusBar->ShowBusy(true);
     m_model->ClearRows();
     UpdateSaveEnabled(); // nothing to save until the new rows arrive
-    m_reading->Start(path, m_table.Columns, ReadOrganisationAccount(m_settings),
-                     ReadOrganisationInn(m_settings));
+    m_reading->Start(path, m_table.Columns, ReadOrganisation(m_settings));
 }
 
 void Form1::OnReadingProgress(qint64 done, qint64 total) {
@@ -613,7 +613,7 @@ void Form1::BuildCheckControls() {
 
     m_totals = new TotalsPanel(*m_filterModel, m_statusBar);
     m_statusBar->addPermanentWidget(m_totals);
-    m_totals->SetAccount(ReadOrganisationAccount(m_settings));
+    m_totals->SetOrganisation(ReadOrganisation(m_settings));
 
     m_accountBar = new AccountBar(m_settings, m_client);
     connect(m_accountBar, &AccountBar::SetAccountRequested, this, &Form1::ShowOptions);
@@ -644,7 +644,7 @@ void Form1::ShowOptions() {
     OptionsDlg options(m_settings, this);
     options.exec();
     m_accountBar->Refresh();
-    m_totals->SetAccount(ReadOrganisationAccount(m_settings));
+    m_totals->SetOrganisation(ReadOrganisation(m_settings));
     m_detail->ShowFindings();
 }
 

@@ -26,13 +26,18 @@ struct TwipRect {
 };
 
 constexpr int ClientWidth = 7992;
-constexpr TwipRect FramePos{168, 132, 7644, 2028};
+constexpr TwipRect FramePos{168, 132, 7644, 2940};
 constexpr TwipRect LabelNamePos{96, 456, 1524, 300};
 constexpr TwipRect NamePos{1716, 432, 5700, 312};
 constexpr TwipRect LabelInnPos{312, 912, 1284, 300};
 constexpr TwipRect InnPos{1716, 888, 3756, 312};
 constexpr TwipRect LabelAccPos{312, 1368, 1284, 300};
 constexpr TwipRect AccPos{1716, 1344, 3756, 312};
+// The names the printed register's signature lines carry.
+constexpr TwipRect LabelDirectorPos{96, 1824, 1524, 300};
+constexpr TwipRect DirectorPos{1716, 1800, 5700, 312};
+constexpr TwipRect LabelChiefPos{96, 2280, 1524, 300};
+constexpr TwipRect ChiefPos{1716, 2256, 5700, 312};
 constexpr TwipRect OkPos{3324, 2844, 1452, 384};
 constexpr TwipRect CancelPos{4824, 2844, 1440, 384};
 constexpr TwipRect ApplyPos{6372, 2844, 1452, 384};
@@ -93,8 +98,11 @@ QLabel* MakeLabel(const QString& name, const QString& text, QWidget* buddy, QWid
     return label;
 }
 
-// What is worth knowing before the values are stored; nothing stops them being stored.
-QStringList Warnings(const QString& name, const QString& inn, const QString& account) {
+// What is worth knowing before the values are stored; nothing stops them being stored. texts:
+// the name and the signatories' names by their labels, which the settings file keeps in
+// Windows-1251.
+QStringList Warnings(const QString& inn, const QString& account,
+                     const std::vector<std::pair<QString, QString>>& texts) {
     QStringList warnings;
     // The same checks as the documents' requisites get; with no BIC here, the account's length.
     if (QString problem = InnProblem(inn); !problem.isEmpty()) {
@@ -103,15 +111,16 @@ QStringList Warnings(const QString& name, const QString& inn, const QString& acc
     }
     if (const QString problem = AccountProblem(account, {}, false); !problem.isEmpty())
         warnings << QStringLiteral("Расч. %1 (введено %2)").arg(problem).arg(account.size());
-    if (!Cp1251::CanEncode(name)) {
+    for (const auto& [label, text] : texts) {
+        if (Cp1251::CanEncode(text)) continue;
         QString lost;
-        for (const char32_t point : name.toUcs4()) {
+        for (const char32_t point : text.toUcs4()) {
             const QString character = QString::fromUcs4(&point, 1);
             if (!Cp1251::CanEncode(character) && !lost.contains(character)) lost += character;
         }
-        warnings << QStringLiteral("Наименование: знаков «%1» нет в кодировке Windows-1251, "
+        warnings << QStringLiteral("%1: знаков «%2» нет в кодировке Windows-1251, "
                                    "они сохранятся как «?»")
-                        .arg(lost);
+                        .arg(label, lost);
     }
     return warnings;
 }
@@ -145,6 +154,16 @@ OptionsDlg::OptionsDlg(const INIStorage& settings, QWidget* parent)
     m_acc = MakeDigitsBox(QStringLiteral("txtACC"), 20, m_frame);
     m_labelAcc =
         MakeLabel(QStringLiteral("LabelW3"), QStringLiteral("&Расч. счет:"), m_acc, m_frame);
+    m_director = new QLineEdit(m_frame);
+    m_director->setObjectName(QStringLiteral("txtDirector"));
+    m_labelDirector =
+        MakeLabel(QStringLiteral("LabelW4"), QStringLiteral("Р&уководитель:"), m_director, m_frame);
+    m_chief = new QLineEdit(m_frame);
+    m_chief->setObjectName(QStringLiteral("txtChiefAccountant"));
+    m_labelChief =
+        MakeLabel(QStringLiteral("LabelW5"), QStringLiteral("&Гл. бухгалтер:"), m_chief, m_frame);
+    for (QLineEdit* box : {m_director, m_chief})
+        box->setPlaceholderText(QStringLiteral("Фамилия И. О."));
     m_warning = new QLabel(this);
     m_warning->setObjectName(QStringLiteral("LabelWarning"));
     m_warning->setWordWrap(true);
@@ -158,7 +177,9 @@ OptionsDlg::OptionsDlg(const INIStorage& settings, QWidget* parent)
 
     setTabOrder(m_name, m_inn);
     setTabOrder(m_inn, m_acc);
-    setTabOrder(m_acc, m_ok);
+    setTabOrder(m_acc, m_director);
+    setTabOrder(m_director, m_chief);
+    setTabOrder(m_chief, m_ok);
     setTabOrder(m_ok, m_cancel);
     setTabOrder(m_cancel, m_apply);
 
@@ -166,7 +187,7 @@ OptionsDlg::OptionsDlg(const INIStorage& settings, QWidget* parent)
     m_ok->setDefault(true);
     m_apply->setEnabled(false);
 
-    for (QLineEdit* box : {m_name, m_inn, m_acc}) {
+    for (QLineEdit* box : {m_name, m_inn, m_acc, m_director, m_chief}) {
         connect(box, &QLineEdit::textChanged, this, &OptionsDlg::OnTextChanged);
         connect(box, &QLineEdit::textChanged, this, &OptionsDlg::ShowWarnings);
     }
@@ -188,11 +209,17 @@ void OptionsDlg::PlaceControls() {
     const QFontMetrics fm(font());
     for (const auto& [label, pos] : {std::pair{m_labelName, LabelNamePos},
                                      {m_labelInn, LabelInnPos},
-                                     {m_labelAcc, LabelAccPos}}) {
+                                     {m_labelAcc, LabelAccPos},
+                                     {m_labelDirector, LabelDirectorPos},
+                                     {m_labelChief, LabelChiefPos}}) {
         need(fm.horizontalAdvance(label->text()) + 4, pos.width);
         need(fm.height(), pos.height);
     }
-    for (const auto& [box, pos] : {std::pair{m_name, NamePos}, {m_inn, InnPos}, {m_acc, AccPos}})
+    for (const auto& [box, pos] : {std::pair{m_name, NamePos},
+                                   {m_inn, InnPos},
+                                   {m_acc, AccPos},
+                                   {m_director, DirectorPos},
+                                   {m_chief, ChiefPos}})
         need(box->sizeHint().height(), pos.height);
     for (const auto& [button, pos] :
          {std::pair{m_ok, OkPos}, {m_cancel, CancelPos}, {m_apply, ApplyPos}}) {
@@ -208,6 +235,10 @@ void OptionsDlg::PlaceControls() {
     m_inn->setGeometry(ToPixels(InnPos, scale));
     m_labelAcc->setGeometry(ToPixels(LabelAccPos, scale));
     m_acc->setGeometry(ToPixels(AccPos, scale));
+    m_labelDirector->setGeometry(ToPixels(LabelDirectorPos, scale));
+    m_director->setGeometry(ToPixels(DirectorPos, scale));
+    m_labelChief->setGeometry(ToPixels(LabelChiefPos, scale));
+    m_chief->setGeometry(ToPixels(ChiefPos, scale));
     m_scale = scale;
     PlaceBottom();
 }
@@ -232,7 +263,11 @@ void OptionsDlg::PlaceBottom() {
 }
 
 void OptionsDlg::ShowWarnings() {
-    const QString text = Warnings(m_name->text(), m_inn->text(), m_acc->text()).join(u'\n');
+    const QString text = Warnings(m_inn->text(), m_acc->text(),
+                                  {{QStringLiteral("Наименование"), m_name->text()},
+                                   {QStringLiteral("Руководитель"), m_director->text()},
+                                   {QStringLiteral("Главный бухгалтер"), m_chief->text()}})
+                             .join(u'\n');
     if (text == m_warning->text()) return;
     m_warning->setText(text);
     PlaceBottom();
@@ -246,6 +281,12 @@ void OptionsDlg::Load() {
         m_settings.ReadVal(Organization, QStringLiteral("INN"), QString()).toString().trimmed());
     m_acc->setText(
         m_settings.ReadVal(Organization, QStringLiteral("ACC"), QString()).toString().trimmed());
+    m_director->setText(m_settings.ReadVal(Organization, QStringLiteral("Director"), QString())
+                            .toString()
+                            .trimmed());
+    m_chief->setText(m_settings.ReadVal(Organization, QStringLiteral("ChiefAccountant"), QString())
+                         .toString()
+                         .trimmed());
     m_apply->setEnabled(false);
     m_loading = false;
 }
@@ -258,7 +299,11 @@ bool OptionsDlg::Apply() {
     const bool stored =
         m_settings.WriteVal(Organization, QStringLiteral("Name"), m_name->text().trimmed()) &&
         m_settings.WriteVal(Organization, QStringLiteral("INN"), m_inn->text().trimmed()) &&
-        m_settings.WriteVal(Organization, QStringLiteral("ACC"), m_acc->text().trimmed());
+        m_settings.WriteVal(Organization, QStringLiteral("ACC"), m_acc->text().trimmed()) &&
+        m_settings.WriteVal(Organization, QStringLiteral("Director"),
+                            m_director->text().trimmed()) &&
+        m_settings.WriteVal(Organization, QStringLiteral("ChiefAccountant"),
+                            m_chief->text().trimmed());
     if (!stored) {
         // Saying nothing would let the next statement go out with an old account number.
         QMessageBox::warning(this, windowTitle(),

@@ -8,7 +8,8 @@ class QLabel;
 class QLineEdit;
 class QPushButton;
 
-// The organisation's details: name, taxpayer number (INN) and settlement account, kept in
+// The organisation's details: name, taxpayer number (INN), settlement account, and the names of
+// the director and the chief accountant the printed register's signature lines carry, kept in
 // section Organization of CONFIG.INI. Values are read when the dialog opens and written by
 // "Применить" (or "Ok" after an edit).
 class OptionsDlg : public QDialog {
@@ -23,7 +24,7 @@ protected:
 
 private:
     void Load();
-    // Writes the three trimmed values; false (after telling the user) when one was refused.
+    // Writes the trimmed values; false (after telling the user) when one was refused.
     bool Apply();
     void OnTextChanged();
     void OnOk();
@@ -41,6 +42,10 @@ private:
     QLineEdit* m_name = nullptr;
     QLineEdit* m_inn = nullptr;
     QLineEdit* m_acc = nullptr;
+    QLabel* m_labelDirector = nullptr;
+    QLabel* m_labelChief = nullptr;
+    QLineEdit* m_director = nullptr;
+    QLineEdit* m_chief = nullptr;
     QPushButton* m_ok = nullptr;
     QPushButton* m_cancel = nullptr;
     QPushButton* m_apply = nullptr;

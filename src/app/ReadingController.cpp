@@ -13,12 +13,12 @@ ReadingController::~ReadingController() {
 }
 
 void ReadingController::Start(const QString& path, const ColumnMap& columns,
-                              const QString& account, const QString& inn) {
+                              const Organisation& org) {
     if (m_worker) return;
     m_cancel = false;
     auto posted = m_progressPosted;
     *posted = false;
-    m_worker = QThread::create([this, path, columns, account, inn, posted]() {
+    m_worker = QThread::create([this, path, columns, org, posted]() {
         ReadingOutcome outcome = RunReading(
             path, columns, m_coder,
             [this, posted](qint64 done, qint64 total) {
@@ -36,8 +36,8 @@ void ReadingController::Start(const QString& path, const ColumnMap& columns,
             },
             &m_cancel);
         DocumentTable read{columns, std::move(outcome.Rows)};
-        m_result.Checks = CheckDocuments(read, false, account);
-        m_result.Findings = CheckFindings(read, m_result.Checks, inn);
+        m_result.Checks = CheckDocuments(read, false, org);
+        m_result.Findings = CheckFindings(read, m_result.Checks, org.Inn);
         AddDocumentFields(outcome.Findings, read);
         outcome.Rows = std::move(read.Rows);
         m_result.Outcome = std::move(outcome);

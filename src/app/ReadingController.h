@@ -28,10 +28,8 @@ public:
     ~ReadingController() override; // stops a run and waits for it
 
     bool IsReading() const { return m_worker != nullptr; }
-    // Starts a run; ignored while one runs. The account and ИНН are the organisation's, for the
-    // checks.
-    void Start(const QString& path, const ColumnMap& columns, const QString& account,
-               const QString& inn = {});
+    // Starts a run; ignored while one runs. The organisation is for the checks.
+    void Start(const QString& path, const ColumnMap& columns, const Organisation& org);
     // The run stops soon; the rows read so far stay.
     void Cancel() { m_cancel = true; }
     // The outcome of the run that has just finished.

@@ -16,20 +16,22 @@
 #include <QVBoxLayout>
 
 RegisterPrintDlg::RegisterPrintDlg(const DocumentTable& table, const INIStorage& settings,
-                                   const QString& source, QWidget* parent)
+                                   const QString& source, const FindingList& findings,
+                                   QWidget* parent)
     : QDialog(parent), m_table(table), m_source(source),
       m_heading(MakeRegisterHeading(table, settings, QDateTime::currentDateTime())),
+      m_layout(LayOutRegisterPdf(table, m_heading, MarkDocuments(table, findings))),
       m_printer(new QPrinter(QPrinter::HighResolution)) {
     setObjectName(QStringLiteral("RegisterPrintDlg"));
     setWindowTitle(QStringLiteral("Печать реестра"));
     m_printer->setDocName(RegisterTitle);
-    m_printer->setPageOrientation(QPageLayout::Landscape);
+    SetRegisterPage(*m_printer);
 
     m_preview = new QPrintPreviewWidget(m_printer, this);
     m_preview->setObjectName(QStringLiteral("RegisterPreview"));
     m_preview->setViewMode(QPrintPreviewWidget::SinglePageView);
     connect(m_preview, &QPrintPreviewWidget::paintRequested, this,
-            [this](QPrinter* printer) { PaintRegister(*printer, m_table, m_heading); });
+            [this](QPrinter* printer) { PaintRegister(*printer, m_layout); });
 
     auto* tools = new QToolBar(this);
     tools->addAction(QStringLiteral("По ширине"), m_preview, &QPrintPreviewWidget::fitToWidth);
@@ -75,7 +77,7 @@ bool RegisterPrintDlg::SavePdf(const QString& path) {
         QMessageBox::warning(this, windowTitle(), refused);
         return false;
     }
-    const ExportResult result = WriteRegisterPdf(path, m_table, m_heading);
+    const ExportResult result = WriteRegisterPdf(path, m_layout, m_heading.Organisation);
     if (!result.Ok) QMessageBox::warning(this, windowTitle(), result.Error);
     return result.Ok;
 }

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "export/Register.h"
+#include "export/RegisterPdfLayout.h"
 
 #include <QDialog>
 
@@ -10,13 +11,14 @@ class QPrintPreviewWidget;
 
 // The printed register of the checked documents as it will come out of the printer, with page
 // zoom, "Печать ..." (the system's print dialog) and "Сохранить PDF ..." (the same pages as a
-// file). The table must outlive the dialog; source is what it was read from (the PDF never
-// replaces it or a document read).
+// file): one layout for both, so the preview's pages are the file's. The table must outlive the
+// dialog; source is what it was read from (the PDF never replaces it or a document read); the
+// documents the findings name are marked.
 class RegisterPrintDlg : public QDialog {
     Q_OBJECT
 public:
     RegisterPrintDlg(const DocumentTable& table, const INIStorage& settings, const QString& source,
-                     QWidget* parent = nullptr);
+                     const FindingList& findings = {}, QWidget* parent = nullptr);
     ~RegisterPrintDlg() override;
 
     int PageCount() const;
@@ -31,6 +33,7 @@ private:
     const DocumentTable& m_table;
     QString m_source;
     RegisterHeading m_heading;
+    RegisterPdfLayout m_layout;
     QPrinter* m_printer = nullptr;
     QPrintPreviewWidget* m_preview = nullptr;
 };

@@ -8,6 +8,7 @@
 #include "app/StatusLine.h"
 #include "checks/DocumentTotals.h"
 #include "checks/OrganisationAccount.h"
+#include "checks/OrganisationSide.h"
 #include "export/BuildExportFile.h"
 #include "export/RegisterPdf.h"
 #include "reading/ReadingRun.h"
@@ -128,7 +129,7 @@ void StatementCommands::Preview() {
         return result.Ok;
     };
     const QString account = ReadOrganisationAccount(m_settings);
-    DocumentTotals totals = ComputeTotals(m_table, account);
+    DocumentTotals totals = ComputeTotals(m_table, ReadOrganisation(m_settings));
     totals.ReadingStopped = m_readingStopped;
     PreviewDlg preview(templates, 0, build, TotalsText(totals), m_window);
     // What a save would ask, said over the statement instead.
@@ -147,5 +148,7 @@ void StatementCommands::Preview() {
 
 void StatementCommands::PrintRegister() {
     if (!m_table.Rows.empty())
-        RegisterPrintDlg(m_table, m_settings, m_controls.Source.text(), m_window).exec();
+        RegisterPrintDlg(m_table, m_settings, m_controls.Source.text(),
+                         m_controls.Problems.Findings(), m_window)
+            .exec();
 }

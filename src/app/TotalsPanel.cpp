@@ -18,8 +18,8 @@ TotalsPanel::TotalsPanel(const DocumentFilterModel& shown, QWidget* parent)
     hide();
 }
 
-void TotalsPanel::SetAccount(const QString& account) {
-    m_account = account;
+void TotalsPanel::SetOrganisation(const Organisation& org) {
+    m_org = org;
     Update();
 }
 
@@ -30,7 +30,7 @@ void TotalsPanel::SetReadingStopped(bool stopped) {
 }
 
 void TotalsPanel::Update() {
-    m_totals = ComputeTotals(m_shown.Source().Table(), m_account);
+    m_totals = ComputeTotals(m_shown.Source().Table(), m_org);
     m_totals.ReadingStopped = m_stopped;
     Show();
 }

@@ -16,8 +16,8 @@ public:
 
     // Counts the checked documents and their sum again, then shows them.
     void Update();
-    // The organisation's account, which tells incoming from outgoing payments.
-    void SetAccount(const QString& account);
+    // The organisation, which tells incoming from outgoing payments.
+    void SetOrganisation(const Organisation& org);
     // The documents are what a stopped reading had read: the totals say so.
     void SetReadingStopped(bool stopped);
 
@@ -27,6 +27,6 @@ private:
 
     const DocumentFilterModel& m_shown;
     DocumentTotals m_totals;
-    QString m_account;
+    Organisation m_org;
     bool m_stopped = false;
 };

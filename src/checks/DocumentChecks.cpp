@@ -16,7 +16,6 @@ const QString NumberKey = QStringLiteral("Номер");
 const QString DateKey = QStringLiteral("Дата");
 const QString PayerSide = QStringLiteral("Плательщик");
 const QString PayerAccountKey = QStringLiteral("ПлательщикСчет");
-const QString PayeeAccountKey = QStringLiteral("ПолучательСчет");
 
 struct PreparedColumn {
     RequisiteField Field;
@@ -101,20 +100,17 @@ QString DocumentName(const QString& sourcePath) {
 }
 
 DocumentChecks CheckDocuments(const DocumentTable& table, bool checkedOnly,
-                              const QString& account) {
+                              const Organisation& org) {
     DocumentChecks checks;
     const std::vector<PreparedColumn> columns = PrepareColumns(table.Columns);
     const int amount = AmountColumn(table.Columns);
     const int number = KeyedColumn(table.Columns, NumberKey);
     const int date = KeyedColumn(table.Columns, DateKey);
     const int payerAccount = KeyedColumn(table.Columns, PayerAccountKey);
-    const int payeeAccount = KeyedColumn(table.Columns, PayeeAccountKey);
-    // Whose a document is can be told only with both accounts listed and a valid ACC to compare.
-    const bool checkOwner =
-        payerAccount >= 0 && payeeAccount >= 0 && OrganisationAccountProblem(account).isEmpty();
+    const OrganisationSide side(table.Columns, org);
     const QString notOwnWhy =
-        QStringLiteral("документ не относится к счету организации %1").arg(account);
-    if (checkOwner) checks.Account = account;
+        QStringLiteral("документ не относится к счету организации %1").arg(org.Account);
+    if (side.Known()) checks.Account = org.Account;
     int payerInn = -1;
     for (std::size_t c = 0; c < columns.size() && payerInn < 0; ++c)
         if (columns[c].Field.Kind == RequisiteKind::Inn &&
@@ -142,8 +138,7 @@ DocumentChecks CheckDocuments(const DocumentTable& table, bool checkedOnly,
                 const QString why = RequisiteProblem(columns[c], row, int(c));
                 if (!why.isEmpty()) findings.Problems.push_back({int(c), why});
             }
-            if (checkOwner && RequisiteText(row.ExportValue(payerAccount)) != account &&
-                RequisiteText(row.ExportValue(payeeAccount)) != account)
+            if (side.Known() && side.Direction(row) == MoneyDirection::Other)
                 findings.Problems.push_back(
                     {payerAccount, notOwnWhy, CellProblemKind::NotOrganisation});
             QString amountWhy;

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "checks/OrganisationSide.h"
 #include "reading/DocumentTable.h"
 
 #include <QHash>
@@ -43,11 +44,11 @@ struct DocumentChecks {
 
 // Checks the requisites (columns keyed ...ИНН, ...КПП, ...БИК, ...Счет, ...Корсчет; an account
 // against the BIC of its own side), the amounts a total cannot add exactly, and duplicates: the
-// same number, date, amount and payer's ИНН. With the organisation's account (20 digits), a
-// document whose payer and payee accounts both differ from it is named too, on its payer account.
-// With checkedOnly, unchecked rows are left out.
+// same number, date, amount and payer's ИНН. With the organisation's side known, a document
+// where neither side is the organisation's is named too, on its payer account. With checkedOnly,
+// unchecked rows are left out.
 DocumentChecks CheckDocuments(const DocumentTable& table, bool checkedOnly = false,
-                              const QString& account = {});
+                              const Organisation& org = {});
 
 // One line per failing value ("'pp-1.xml': ИНН плательщика '7707083894': неверное ...") and per
 // group of duplicates, in table order: for the problems panel and the command line's stderr.

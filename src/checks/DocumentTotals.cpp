@@ -65,15 +65,15 @@ void AddTo(std::optional<qint64>& sum, const std::optional<qint64>& kopecks) {
 }
 } // namespace
 
-DocumentTotals ComputeTotals(const DocumentTable& table, const QString& account) {
+DocumentTotals ComputeTotals(const DocumentTable& table, const Organisation& org) {
     DocumentTotals totals;
     totals.All = qint64(table.Rows.size());
     const int amount = AmountColumn(table.Columns);
-    const bool byAccount = OrganisationAccountProblem(account).isEmpty();
-    const int payer = byAccount ? KeyedColumn(table.Columns, u"ПлательщикСчет") : -1;
-    const int payee = byAccount ? KeyedColumn(table.Columns, u"ПолучательСчет") : -1;
-    if (payee >= 0) totals.Incoming = 0;
-    if (payer >= 0) totals.Outgoing = 0;
+    const OrganisationSide side(table.Columns, org);
+    if (side.Known()) {
+        totals.Incoming = 0;
+        totals.Outgoing = 0;
+    }
     for (const DocumentRow& row : table.Rows) {
         if (!row.Checked) continue;
         ++totals.Checked;
@@ -84,10 +84,9 @@ DocumentTotals ComputeTotals(const DocumentTable& table, const QString& account)
             totals.Kopecks = sum;
         else
             ++totals.Uncounted;
-        if (payee >= 0 && RequisiteText(row.ExportValue(payee)) == account)
-            AddTo(totals.Incoming, kopecks);
-        if (payer >= 0 && RequisiteText(row.ExportValue(payer)) == account)
-            AddTo(totals.Outgoing, kopecks);
+        if (!side.Known()) continue;
+        if (side.IsPayee(row)) AddTo(totals.Incoming, kopecks);
+        if (side.IsPayer(row)) AddTo(totals.Outgoing, kopecks);
     }
     return totals;
 }

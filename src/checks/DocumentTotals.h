@@ -1,5 +1,6 @@
 #pragma once
 
+#include "checks/OrganisationSide.h"
 #include "reading/DocumentTable.h"
 
 #include <QString>
@@ -22,9 +23,8 @@ struct DocumentTotals {
     qint64 All = 0;       // all documents
     qint64 Kopecks = 0;   // the sum of the checked amounts that are whole kopecks
     qint64 Uncounted = 0; // checked documents whose amount is left out of Kopecks
-    // With the organisation's account: the checked documents paid to it (payee account) and from
-    // it (payer account). None without that account column, or when an amount among them can't
-    // be added exactly.
+    // With the organisation's side known: the checked documents paid to it and by it. None
+    // otherwise, or when an amount among them can't be added exactly.
     std::optional<qint64> Incoming;
     std::optional<qint64> Outgoing;
     bool ReadingStopped = false; // the table holds what a stopped reading had read
@@ -32,9 +32,9 @@ struct DocumentTotals {
     bool Exact() const { return Uncounted == 0; }
 };
 
-// The totals of the table; the income and outgo of the organisation's account too when account
-// is one (20 digits).
-DocumentTotals ComputeTotals(const DocumentTable& table, const QString& account = {});
+// The totals of the table; the income and outgo of the organisation too when its side can be
+// told (OrganisationSide::Known).
+DocumentTotals ComputeTotals(const DocumentTable& table, const Organisation& org = {});
 
 // Kopecks as rubles with two decimals, exactly: "-1234" with "," gives "-12,34". A non-empty
 // group separator goes between groups of three digits of the rubles.

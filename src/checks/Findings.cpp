@@ -7,6 +7,7 @@
 #include "checks/RequisiteChecks.h"
 #include "export/BuildExportFile.h"
 #include "export/SaveCommand.h"
+#include "text/CsvField.h"
 
 #include <QDir>
 
@@ -40,18 +41,6 @@ bool IsAmountLine(const QString& why) {
 
 QString Quoted(const QString& text) {
     return u'\'' + text + u'\'';
-}
-
-// A CSV field for a Russian spreadsheet: quoted when it holds the separator, a quote or a line
-// end; a leading '=', '+', '-' or '@' would be taken for a formula, so such a field is quoted
-// with a leading apostrophe inside.
-QString CsvField(const QString& text) {
-    static const QRegularExpression needsQuotes(QStringLiteral("[;\"\r\n]"));
-    const bool formula = !text.isEmpty() && QStringLiteral("=+-@").contains(text.front());
-    if (!formula && !text.contains(needsQuotes)) return text;
-    QString inner = text;
-    inner.replace(u'"', QStringLiteral("\"\""));
-    return u'"' + (formula ? u'\'' + inner : inner) + u'"';
 }
 
 QString TabField(QString text) {

@@ -61,7 +61,7 @@ int RunCheck(const QStringList& args) {
     ReadingOutcome outcome = ReadCliSource(options, columns, coder, RowUse::List, false);
     const DocumentTable table{columns, std::move(outcome.Rows)};
     const FindingList findings =
-        CliFindings(options, coder, std::move(settings), CliOrganisationAccount(options),
+        CliFindings(options, coder, std::move(settings), CliOrganisation(options),
                     outcome.Findings, table);
 
     // A failed write still goes through StdoutReached, with its reason: that says why.

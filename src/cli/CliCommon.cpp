@@ -153,8 +153,9 @@ const std::vector<CliOptionSpec>& CliOptionTable() {
          {QStringLiteral("convert")}},
         {{QStringLiteral("date")},
          QStringLiteral("YYYY-MM-DD[THH:MM[:SS]]"),
-         QStringLiteral("convert: the statement's creation date and time (default: now)"),
-         {QStringLiteral("convert")}},
+         QStringLiteral("convert: the statement's creation date and time; register: the time "
+                        "it says it was made (default: now)"),
+         {QStringLiteral("convert"), QStringLiteral("register")}},
         {{QStringLiteral("rows")},
          QStringLiteral("N,N,..."),
          QStringLiteral("convert, register: only these documents, numbered from 1 (default: "
@@ -426,15 +427,14 @@ ReadingOutcome ReadCliSource(const CliOptions& options, const ColumnMap& columns
 }
 
 FindingList CliFindings(const CliOptions& options, const TextCoder& coder, FindingList settings,
-                        const QString& account, const FindingList& reading,
+                        const Organisation& org, const FindingList& reading,
                         const DocumentTable& table) {
     FindingList findings = std::move(settings);
     for (Finding& finding : ConfigFindings(options.ConfigDir, {}, coder))
         findings.push_back(std::move(finding));
-    AddAccountFinding(findings, account);
+    AddAccountFinding(findings, org.Account);
     findings.insert(findings.end(), reading.begin(), reading.end());
-    for (Finding& finding : CheckFindings(table, CheckDocuments(table, false, account),
-                                          CliOrganisationInn(options)))
+    for (Finding& finding : CheckFindings(table, CheckDocuments(table, false, org), org.Inn))
         findings.push_back(std::move(finding));
     AddDocumentFields(findings, table);
     return findings;
@@ -479,18 +479,14 @@ bool CheckOnlyCliRows(const std::optional<std::set<int>>& rows, DocumentTable& t
     return true;
 }
 
-QString CliOrganisationAccount(const CliOptions& options) {
-    return ReadOrganisationAccount(INIStorage(options.ConfigDir));
+Organisation CliOrganisation(const CliOptions& options) {
+    return ReadOrganisation(INIStorage(options.ConfigDir));
 }
 
-QString CliOrganisationInn(const CliOptions& options) {
-    return ReadOrganisationInn(INIStorage(options.ConfigDir));
-}
-
-CliChecks::CliChecks(const DocumentTable& table, const QString& account)
-    : m_lines(std::async(std::launch::async, [&table, account] {
-          QStringList lines{TotalsText(ComputeTotals(table, account))};
-          for (const Finding& finding : CheckFindings(table, CheckDocuments(table, true, account)))
+CliChecks::CliChecks(const DocumentTable& table, const Organisation& org)
+    : m_lines(std::async(std::launch::async, [&table, org] {
+          QStringList lines{TotalsText(ComputeTotals(table, org))};
+          for (const Finding& finding : CheckFindings(table, CheckDocuments(table, true, org)))
               lines << FindingLine(finding);
           return lines;
       })) {}

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "checks/OrganisationSide.h"
 #include "reading/ReadingRun.h"
 
 #include <QLocale>
@@ -91,7 +92,7 @@ ReadingOutcome ReadCliSource(const CliOptions& options, const ColumnMap& columns
 // templates' and the settings folder's), the organisation account's, the reading's, and what the
 // checks find in every document read.
 FindingList CliFindings(const CliOptions& options, const TextCoder& coder, FindingList settings,
-                        const QString& account, const FindingList& reading,
+                        const Organisation& org, const FindingList& reading,
                         const DocumentTable& table);
 
 // --format: "tsv" (the default) or "json"; empty (after one error line) for anything else.
@@ -104,9 +105,8 @@ bool ParseCliRows(const CliOptions& options, std::optional<std::set<int>>* rows)
 // when the list names a row the source did not give.
 bool CheckOnlyCliRows(const std::optional<std::set<int>>& rows, DocumentTable& table);
 
-// The organisation's account of ConfigDir's CONFIG.INI (ACC).
-QString CliOrganisationAccount(const CliOptions& options);
-QString CliOrganisationInn(const CliOptions& options);
+// The organisation of ConfigDir's CONFIG.INI (ACC and INN).
+Organisation CliOrganisation(const CliOptions& options);
 
 // The totals line of the checked documents (with the income and outgo of the organisation's
 // account), then what the checks found in them (failing requisites, amounts left out of the
@@ -115,7 +115,7 @@ QString CliOrganisationInn(const CliOptions& options);
 // go to stderr with Print. The table must stay as it is until then.
 class CliChecks {
 public:
-    CliChecks(const DocumentTable& table, const QString& account);
+    CliChecks(const DocumentTable& table, const Organisation& org);
     void Print();
 
 private:

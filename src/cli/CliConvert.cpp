@@ -1,9 +1,11 @@
 #include "cli/Cli.h"
 #include "cli/CliCommon.h"
+#include "cli/CliDate.h"
 #include "cli/CliSafety.h"
 #include "text/EscapeControls.h"
 
 #include "checks/OrganisationAccount.h"
+#include "checks/OrganisationSide.h"
 #include "export/BuildExportFile.h"
 #include "export/SaveCommand.h"
 #include "settings/INIStorage.h"
@@ -21,16 +23,7 @@
 namespace {
 
 const QString TemplateOption = QStringLiteral("--template");
-const QString DateOption = QStringLiteral("--date");
 const QString OutputOption = QStringLiteral("--output");
-
-std::optional<QDateTime> ParseDate(const QString& text) {
-    for (const char* format : {"yyyy-MM-dd", "yyyy-MM-ddTHH:mm", "yyyy-MM-ddTHH:mm:ss"}) {
-        const QDateTime value = QDateTime::fromString(text, QLatin1String(format));
-        if (value.isValid()) return value;
-    }
-    return std::nullopt;
-}
 
 // A bare name is a file of ConfigDir, else a template's display name ("Реестр") there, in any
 // letter case; anything with a folder in it is a path.
@@ -52,16 +45,8 @@ int RunConvert(const QStringList& args) {
     const QString output = options.Values.value(OutputOption);
     const bool toStdout = output == QLatin1String("-");
 
-    QDateTime when = QDateTime::currentDateTime();
-    if (options.Values.contains(DateOption)) {
-        const std::optional<QDateTime> parsed = ParseDate(options.Values.value(DateOption));
-        if (!parsed) {
-            CliError(QStringLiteral("--date '%1' is not YYYY-MM-DD[THH:MM[:SS]]")
-                         .arg(options.Values.value(DateOption)));
-            return ExitUsage;
-        }
-        when = *parsed;
-    }
+    QDateTime when;
+    if (!ParseCliDate(options, &when)) return ExitUsage;
 
     std::optional<std::set<int>> rows;
     if (!ParseCliRows(options, &rows)) return ExitUsage;
@@ -110,14 +95,14 @@ int RunConvert(const QStringList& args) {
     }
 
     const INIStorage settings(options.ConfigDir);
-    const QString account = ReadOrganisationAccount(settings);
+    const Organisation org = ReadOrganisation(settings);
     // A statement whose РасчСчет would go out empty or wrong is written all the same, but said.
-    if (const QString why = TemplateAccountProblem(account, templatePath); !why.isEmpty()) {
+    if (const QString why = TemplateAccountProblem(org.Account, templatePath); !why.isEmpty()) {
         CliError(QStringLiteral("%1 (ACC в '%2')")
                      .arg(why, QDir::toNativeSeparators(settings.MainIniFile())));
         ++problems;
     }
-    CliChecks checks(table, account);
+    CliChecks checks(table, org);
     FormatSettings formats;
     ExportResult result;
     if (toStdout) {

@@ -108,7 +108,7 @@ int RunList(const QStringList& args) {
     problems += outcome.Problems.size();
     DocumentTable table{columns, std::move(outcome.Rows)};
 
-    CliChecks checks(table, CliOrganisationAccount(options));
+    CliChecks checks(table, CliOrganisation(options));
     if (format == QLatin1String("json"))
         WriteJson(columns, table.Rows);
     else

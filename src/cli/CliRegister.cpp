@@ -1,5 +1,6 @@
 #include "cli/Cli.h"
 #include "cli/CliCommon.h"
+#include "cli/CliDate.h"
 #include "cli/CliSafety.h"
 
 #include "checks/DocumentChecks.h"
@@ -29,6 +30,8 @@ int RunRegister(const QStringList& args) {
     }
     std::optional<std::set<int>> rows;
     if (!ParseCliRows(options, &rows)) return ExitUsage;
+    QDateTime when;
+    if (!ParseCliDate(options, &when)) return ExitUsage;
 
     const TextCoder coder(options.Locale);
     DocumentTable table;
@@ -38,7 +41,7 @@ int RunRegister(const QStringList& args) {
     ReadingOutcome outcome = ReadCliSource(options, table.Columns, coder, RowUse::Statement);
     problems += outcome.Problems.size();
     if (outcome.Rows.empty()) return ExitNoDocuments;
-    const QString account = CliOrganisationAccount(options);
+    const Organisation org = CliOrganisation(options);
     table.Rows = std::move(outcome.Rows);
     table.LeftOut = std::move(outcome.Skipped);
     if (!CheckOnlyCliRows(rows, table)) return ExitUsage;
@@ -48,15 +51,22 @@ int RunRegister(const QStringList& args) {
         return ExitUsage;
     }
 
-    CliChecks checks(table, account);
-    // The workbook lists what `check` prints for the source; the PDF has no sheet for it.
-    const FindingList findings = xlsx ? CliFindings(options, coder, std::move(configFindings),
-                                                    account, outcome.Findings, table)
-                                      : FindingList{};
+    CliChecks checks(table, org);
+    // The workbook lists what `check` prints for the source; the PDF marks the documents named.
+    const FindingList findings =
+        CliFindings(options, coder, std::move(configFindings), org, outcome.Findings, table);
     const INIStorage settings(options.ConfigDir);
+    // A printed register reads by date and number; the workbook keeps the source's order, which
+    // its filter can change.
+    DocumentTable sorted;
+    if (pdf) {
+        sorted.Columns = table.Columns;
+        sorted.Rows = table.Rows;
+        SortByDateAndNumber(sorted);
+    }
     const ExportResult result =
-        WriteRegister(output, xlsx ? RegisterFormat::Xlsx : RegisterFormat::Pdf, table, settings,
-                      QDateTime::currentDateTime(), findings);
+        WriteRegister(output, xlsx ? RegisterFormat::Xlsx : RegisterFormat::Pdf,
+                      pdf ? sorted : table, settings, when, findings);
     if (!result.Ok) {
         CliError(result.Error);
         return ExitWriteFailed;

@@ -3,12 +3,15 @@
 #include "checks/DocumentTotals.h"
 
 #include "checks/OrganisationAccount.h"
+#include "checks/OrganisationSide.h"
 #include "export/FormatValue.h"
+#include "export/Register.h"
 #include "export/StatementSummary.h"
 #include "export/ValueFormatter.h"
 #include "reading/ColumnMap.h"
 #include "settings/INIStorage.h"
 #include "text/Cp1251.h"
+#include "text/CsvField.h"
 #include "text/Parallel.h"
 #include "text/SafeWrite.h"
 #include "text/TextCoder.h"
@@ -116,6 +119,7 @@ ExportResult BuildStatement(const StatementSink& sink, const DocumentTable& docu
         TrimSpaces(coder.ReadTag(formatBlock, QStringLiteral("decimals"))).toInt(&decimalsOk);
     // A count nobody means (negative, beyond any kopeck) leaves the amounts as written.
     formats.Decimals = decimalsOk && decimals >= 0 && decimals <= 18 ? decimals : -1;
+    formats.Csv = TrimSpaces(coder.ReadTag(formatBlock, QStringLiteral("csv"))) == u"1";
     const int amountColumn = AmountColumn(documents.Columns);
     QStringList problems;
     if (formats.Decimals >= 0 && amountColumn >= 0) {
@@ -133,15 +137,25 @@ ExportResult BuildStatement(const StatementSink& sink, const DocumentTable& docu
     // The header knows three names and the statement's own; like the document block, it is
     // searched in its own text only.
     const double date = std::trunc(exportDateTime);
-    const QString account = ReadOrganisationAccount(settings);
+    const Organisation org = ReadOrganisation(settings);
     QHash<QString, int> headerSlots{{Folded(QStringLiteral("MakeDate")), 0},
                                     {Folded(QStringLiteral("MakeTime")), 1},
                                     {Folded(QStringLiteral("ACC")), 2}};
     std::vector<QString> headerTexts{FormatValue(date, formats),
                                      FormatValue(exportDateTime - date, formats),
-                                     FormatValue(account, formats)};
-    const std::vector<NamedText> summary =
-        StatementPlaceholders(SummarizeStatement(documents, account), exportDateTime, formats);
+                                     FormatValue(org.Account, formats)};
+    std::vector<NamedText> summary =
+        StatementPlaceholders(SummarizeStatement(documents, org), exportDateTime, formats);
+    // The registers' total lines, one a line, money in and money out apart.
+    const OrganisationSide side(documents.Columns, org);
+    QStringList totalLines;
+    for (const RegisterTotal& total : RegisterTotals(documents, side))
+        totalLines << RegisterTotalText(total, formats.DecimalSeparator, {}, {});
+    if (!side.Known()) totalLines << DirectionUnknownText;
+    if (formats.Csv)
+        for (QString& line : totalLines)
+            line = CsvField(line);
+    summary.push_back({QStringLiteral("DirectionTotals"), totalLines.join(CrLf)});
     AddSlots(headerSlots, headerTexts, summary);
     QString out;
     PlaceholderBlock(coder.ReadTag(tpl, QStringLiteral("header")), headerSlots)
@@ -151,8 +165,10 @@ ExportResult BuildStatement(const StatementSink& sink, const DocumentTable& docu
 
     // Every piece of every column's tag list names a placeholder ("{" + piece + "}", untrimmed,
     // empty pieces kept); where columns share a piece, the first column fills it.
-    QHash<QString, int> columnSlots;
-    for (int c = int(documents.Columns.size()) - 1; c >= 0; --c)
+    // After them, the direction of the money, unless a column fills that name.
+    const int columnCount = int(documents.Columns.size());
+    QHash<QString, int> columnSlots{{Folded(QStringLiteral("Direction")), columnCount}};
+    for (int c = columnCount - 1; c >= 0; --c)
         for (const QString& piece : documents.Columns[size_t(c)].TagList.split(u';'))
             columnSlots.insert(Folded(piece), c);
     const PlaceholderBlock documentBlock(coder.ReadTag(tpl, QStringLiteral("document")),
@@ -162,16 +178,20 @@ ExportResult BuildStatement(const StatementSink& sink, const DocumentTable& docu
     constexpr qsizetype RowsPerPiece = 256;
     const auto newMaker = [&]() -> BatchMaker {
         return [&, formatter = ValueFormatter(formats),
-                texts = std::vector<QString>(documents.Columns.size()),
+                texts = std::vector<QString>(documents.Columns.size() + 1),
                 text = QString()](qsizetype from, qsizetype to, QByteArray& piece) mutable {
             text.truncate(0); // keeps its capacity for the next piece
             for (qsizetype r = from; r < to; ++r) {
                 const DocumentRow& row = documents.Rows[size_t(r)];
                 if (!row.Checked) continue;
-                for (size_t c = 0; c < texts.size(); ++c)
+                texts.back() = DirectionWord(side.Direction(row));
+                for (size_t c = 0; c + 1 < texts.size(); ++c)
                     texts[c] = int(c) == amountColumn && formats.Decimals >= 0
                                    ? FormatAmount(row.ExportValue(int(c)), formats)
                                    : formatter.Format(row.ExportValue(int(c)));
+                if (formats.Csv)
+                    for (QString& t : texts)
+                        t = CsvField(t);
                 documentBlock.Fill(text, texts);
                 text += CrLf;
             }

@@ -21,6 +21,10 @@ struct FormatSettings {
     // shorter ones padded with zeros; one with more keeps them (never rounded) and is named.
     // -1 when the template names none: amounts keep the decimals they were written with.
     int Decimals = -1;
+    // <csv>1</csv>: every value put into the document block, and the total lines, is a CSV field
+    // (quoted when it needs it, a formula-like value disarmed), so that ";" in a purpose of
+    // payment does not make a field more.
+    bool Csv = false;
 };
 
 enum class ExportFailure {

@@ -2,11 +2,16 @@
 
 #include "checks/DocumentChecks.h"
 #include "checks/OrganisationAccount.h"
+#include "checks/OrganisationSide.h"
 #include "reading/ReadingRun.h"
 #include "settings/INIStorage.h"
 #include "text/DateParse.h"
+#include "text/DocumentNumber.h"
 
 #include <QSet>
+
+#include <algorithm>
+#include <set>
 
 namespace {
 
@@ -59,11 +64,22 @@ RegisterCell RegisterCellKind(const ColumnDef& column, const QString& value) {
 RegisterHeading MakeRegisterHeading(const DocumentTable& table, const INIStorage& settings,
                                     const QDateTime& created) {
     RegisterHeading heading;
-    heading.Organisation =
-        settings.ReadVal(Organization, QStringLiteral("Name"), QString()).toString().trimmed();
+    const auto read = [&settings](const char* key) {
+        return settings.ReadVal(Organization, QString::fromUtf8(key), QString())
+            .toString()
+            .trimmed();
+    };
+    heading.Organisation = read("Name");
+    heading.Inn = read("INN");
+    heading.Director = read("Director");
+    heading.ChiefAccountant = read("ChiefAccountant");
     heading.Account = ReadOrganisationAccount(settings);
+    heading.Side = ReadOrganisation(settings);
     heading.Created = created;
-    heading.Totals = ComputeTotals(table, heading.Account);
+    heading.Totals = ComputeTotals(table, heading.Side);
+    const OrganisationSide side(table.Columns, heading.Side);
+    heading.SideKnown = side.Known();
+    heading.TotalLines = RegisterTotals(table, side);
     const int dateColumn = KeyedColumn(table.Columns, u"Дата");
     if (dateColumn < 0) return heading;
     for (const DocumentRow& row : table.Rows) {
@@ -85,19 +101,144 @@ QString RegisterPeriodText(const RegisterHeading& heading) {
            heading.Last.toString(QStringLiteral("dd.MM.yyyy"));
 }
 
-QString RegisterCountText(qint64 count) {
-    return QStringLiteral("Итого: %1 %2")
-        .arg(count)
-        .arg(PluralForm(QStringLiteral("документ"), count, 2));
+QString RegisterOrganisationText(const RegisterHeading& heading) {
+    QStringList parts;
+    if (!heading.Organisation.isEmpty()) parts << heading.Organisation;
+    if (!heading.Inn.isEmpty()) parts << QStringLiteral("ИНН ") + heading.Inn;
+    if (!heading.Account.isEmpty()) parts << QStringLiteral("счет ") + heading.Account;
+    return parts.join(QStringLiteral(", "));
 }
 
-QString RegisterTotalText(const DocumentTotals& totals) {
-    const QString count = RegisterCountText(totals.Checked);
-    if (!totals.Exact())
-        return count + QStringLiteral(" · не учтено сумм: %1").arg(totals.Uncounted);
+QString RegisterCreatedText(const QDateTime& created) {
+    return QStringLiteral("Составлен ") + created.toString(QStringLiteral("dd.MM.yyyy HH:mm"));
+}
+
+QString DirectionWord(MoneyDirection direction) {
+    switch (direction) {
+    case MoneyDirection::Incoming:
+        return QStringLiteral("поступление");
+    case MoneyDirection::Outgoing:
+        return QStringLiteral("списание");
+    case MoneyDirection::Other:
+        break;
+    }
+    return {};
+}
+
+std::vector<RegisterTotal> RegisterTotals(const DocumentTable& table,
+                                          const OrganisationSide& side) {
+    std::vector<RegisterTotal> totals;
+    if (side.Known()) {
+        totals = {{QStringLiteral("Поступило"), MoneyDirection::Incoming},
+                  {QStringLiteral("Списано"), MoneyDirection::Outgoing},
+                  {QStringLiteral("Прочие"), MoneyDirection::Other}};
+    } else {
+        totals = {{QStringLiteral("Итого"), std::nullopt}};
+    }
+    const int amount = AmountColumn(table.Columns);
+    for (const DocumentRow& row : table.Rows) {
+        if (!row.Checked) continue;
+        RegisterTotal& total = !side.Known()                                     ? totals[0]
+                               : side.Direction(row) == MoneyDirection::Incoming ? totals[0]
+                               : side.Direction(row) == MoneyDirection::Outgoing ? totals[1]
+                                                                                 : totals[2];
+        ++total.Count;
+        const std::optional<qint64> kopecks =
+            amount < 0 ? std::nullopt : AmountKopecks(row.ExportValue(amount));
+        qint64 sum = 0;
+        if (kopecks && !__builtin_add_overflow(total.Kopecks, *kopecks, &sum))
+            total.Kopecks = sum;
+        else
+            ++total.Uncounted;
+    }
+    if (side.Known() && totals[2].Count == 0) totals.pop_back();
+    return totals;
+}
+
+QString RegisterCountText(const RegisterTotal& total) {
+    return QStringLiteral("%1: %2 %3")
+        .arg(total.Label)
+        .arg(total.Count)
+        .arg(PluralForm(QStringLiteral("документ"), total.Count, 2));
+}
+
+QString RegisterTotalText(const RegisterTotal& total, const QString& decimalSeparator,
+                          const QString& groupSeparator, const QString& currency) {
+    const QString count = RegisterCountText(total);
+    if (!total.Exact()) return count + QStringLiteral(" · не учтено сумм: %1").arg(total.Uncounted);
     return count + QStringLiteral(" на сумму ") +
-           KopecksText(totals.Kopecks, QStringLiteral(","), QStringLiteral("\u00A0")) +
-           QStringLiteral(" ₽");
+           KopecksText(total.Kopecks, decimalSeparator, groupSeparator) + currency;
+}
+
+QStringList RegisterTotalTexts(const RegisterHeading& heading, const QString& decimalSeparator,
+                               const QString& groupSeparator, const QString& currency) {
+    QStringList lines;
+    for (const RegisterTotal& total : heading.TotalLines)
+        lines << RegisterTotalText(total, decimalSeparator, groupSeparator, currency);
+    if (!heading.SideKnown) lines << DirectionUnknownText;
+    return lines;
+}
+
+void SortByDateAndNumber(DocumentTable& table) {
+    const int dateColumn = KeyedColumn(table.Columns, u"Дата");
+    const int numberColumn = KeyedColumn(table.Columns, u"Номер");
+    struct Key {
+        std::optional<QDate> Date;
+        std::optional<double> Number;
+        QString Text;
+    };
+    std::vector<std::pair<Key, DocumentRow>> keyed;
+    keyed.reserve(table.Rows.size());
+    for (DocumentRow& row : table.Rows) {
+        Key key;
+        if (dateColumn >= 0)
+            key.Date = RegisterDate(table.Columns[size_t(dateColumn)], row.ExportValue(dateColumn));
+        if (numberColumn >= 0) {
+            key.Text = row.ExportValue(numberColumn).trimmed();
+            if (const std::optional<DocumentNumber> n = ReadDocumentNumber(key.Text))
+                key.Number = n->Value();
+        }
+        keyed.emplace_back(std::move(key), std::move(row));
+    }
+    // What has a date or a number comes first; numbers before texts, texts by their letters.
+    std::stable_sort(keyed.begin(), keyed.end(), [](const auto& a, const auto& b) {
+        const Key& x = a.first;
+        const Key& y = b.first;
+        if (x.Date.has_value() != y.Date.has_value()) return x.Date.has_value();
+        if (x.Date && *x.Date != *y.Date) return *x.Date < *y.Date;
+        if (x.Number.has_value() != y.Number.has_value()) return x.Number.has_value();
+        if (x.Number && *x.Number != *y.Number) return *x.Number < *y.Number;
+        if (x.Number) return false;
+        if (x.Text.isEmpty() != y.Text.isEmpty()) return !x.Text.isEmpty();
+        return x.Text < y.Text;
+    });
+    table.Rows.clear();
+    for (auto& [key, row] : keyed)
+        table.Rows.push_back(std::move(row));
+}
+
+RegisterMarks MarkDocuments(const DocumentTable& table, const FindingList& findings) {
+    RegisterMarks marks;
+    QSet<QString> checked;
+    for (const DocumentRow& row : table.Rows)
+        if (row.Checked) checked.insert(row.SourcePath);
+    std::set<FindingKind> kinds;
+    for (const Finding& finding : findings) {
+        const bool doubtful =
+            finding.Kind == FindingKind::Requisite || finding.Kind == FindingKind::Duplicate ||
+            finding.Kind == FindingKind::Amount || finding.Kind == FindingKind::NotOrganisation;
+        if (!doubtful || !checked.contains(finding.SourcePath)) continue;
+        marks.Marked.insert(finding.SourcePath);
+        kinds.insert(finding.Kind);
+    }
+    if (kinds.empty()) return marks;
+    QStringList words;
+    for (const FindingKind kind : kinds)
+        words << FindingKindText(kind);
+    marks.Footnote = DocumentMark + QStringLiteral(" — у документа есть замечания проверки (") +
+                     words.join(QStringLiteral(", ")) +
+                     QStringLiteral("): они перечислены в списке замечаний");
+    return marks;
 }
 
 FindingList RegisterAmountFindings(const DocumentTable& table, const FindingList& named) {

@@ -10,6 +10,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <map>
 
 namespace {
 
@@ -17,6 +18,7 @@ namespace {
 constexpr double WidestColumn = 60;
 
 const QString SheetName = QStringLiteral("Реестр");
+const QString DirectionCaption = QStringLiteral("Направление");
 const QString ProblemsSheetName = QStringLiteral("Замечания");
 
 QByteArray Utf8(const QString& text) {
@@ -26,6 +28,16 @@ QByteArray Utf8(const QString& text) {
 double WidthOf(qsizetype characters) {
     // A little more than the characters, for the filter's arrow and the cell's margins.
     return std::min(WidestColumn, double(characters) * 1.1 + 2);
+}
+
+// "C7:C46", the cells of a column from one row to another; empty without the column.
+QByteArray CellRange(lxw_row_t first, lxw_row_t last, int column) {
+    if (column < 0) return {};
+    char from[32];
+    char to[32];
+    lxw_rowcol_to_cell(from, first, lxw_col_t(column));
+    lxw_rowcol_to_cell(to, last, lxw_col_t(column));
+    return QByteArray(from) + ':' + to;
 }
 
 // Closes the workbook if it is still open, so that a failure on the way leaks nothing.
@@ -115,20 +127,33 @@ ExportResult WriteRegisterXlsx(const QString& path, const DocumentTable& table,
     lxw_format* text = workbook_add_format(book);
     format_set_num_format(text, "@");
 
+    lxw_format* titleFormat = workbook_add_format(book);
+    format_set_bold(titleFormat);
+    format_set_font_size(titleFormat, 14);
+
     lxw_worksheet* sheet = workbook_add_worksheet(book, SheetName.toUtf8().constData());
     if (!sheet) return failed(QStringLiteral("библиотека не создала лист"));
-    const int columns = int(table.Columns.size());
+    const OrganisationSide side(table.Columns, heading.Side);
     const int amount = AmountColumn(table.Columns);
+    // The direction of the money goes last, when the organisation's side is known.
+    const int columns = int(table.Columns.size()) + (heading.SideKnown ? 1 : 0);
+    const int directionColumn = heading.SideKnown ? columns - 1 : -1;
+    const auto caption = [&](int c) {
+        return c == directionColumn ? DirectionCaption : table.Columns[size_t(c)].Caption;
+    };
 
     // Widths first: the library cannot fit a column to its texts.
     std::vector<qsizetype> widths(static_cast<size_t>(columns));
     lxw_row_t rows = 0;
     for (int c = 0; c < columns; ++c)
-        widths[size_t(c)] = table.Columns[size_t(c)].Caption.size();
+        widths[size_t(c)] = caption(c).size();
+    if (directionColumn >= 0)
+        widths[size_t(directionColumn)] = std::max(widths[size_t(directionColumn)],
+                                                   DirectionWord(MoneyDirection::Incoming).size());
     for (const DocumentRow& row : table.Rows) {
         if (!row.Checked) continue;
         ++rows;
-        for (int c = 0; c < columns; ++c) {
+        for (int c = 0; c < int(table.Columns.size()); ++c) {
             const QString value = row.ExportValue(c).trimmed();
             qsizetype size = value.size();
             switch (RegisterCellKind(table.Columns[size_t(c)], value)) {
@@ -145,25 +170,57 @@ ExportResult WriteRegisterXlsx(const QString& path, const DocumentTable& table,
         }
     }
     if (columns > 0)
-        widths[0] = std::max(widths[0], RegisterCountText(heading.Totals.Checked).size());
+        for (const RegisterTotal& total : heading.TotalLines)
+            widths[0] = std::max(widths[0], RegisterCountText(total).size());
     for (int c = 0; c < columns; ++c)
         ok(worksheet_set_column(sheet, lxw_col_t(c), lxw_col_t(c), WidthOf(widths[size_t(c)]),
                                 nullptr));
 
+    // Above the table, what a reader of a printed sheet needs: whose payments, over which days,
+    // made when.
+    QStringList above{RegisterTitle};
+    for (const QString& line :
+         {RegisterOrganisationText(heading), RegisterPeriodText(heading),
+          heading.Created.isValid() ? RegisterCreatedText(heading.Created) : QString()})
+        if (!line.isEmpty()) above << line;
+    const lxw_row_t headerRow = lxw_row_t(above.size()) + 1; // a blank row between
+    const lxw_row_t firstRow = headerRow + 1;
+    // Every row the sheet needs, heading and totals included, before any is written.
+    if (const QString why =
+            XlsxRowsProblem(qint64(firstRow) + rows + qint64(heading.TotalLines.size()) +
+                            (heading.SideKnown ? 0 : 1));
+        !why.isEmpty())
+        return failed(why);
+
+    // Print set-up: landscape A4, one page wide, the header row on every page, numbered pages.
+    worksheet_set_landscape(sheet);
+    worksheet_set_paper(sheet, 9);
+    worksheet_fit_to_pages(sheet, 1, 0);
+    ok(worksheet_repeat_rows(sheet, headerRow, headerRow));
+    ok(worksheet_set_footer(sheet, "&CСтр. &P из &N"));
+
     // The rows go to disk as they are made, and the library refuses a range over rows it has let
     // go: the filter is set before them.
-    worksheet_freeze_panes(sheet, 1, 0);
-    if (columns > 0) ok(worksheet_autofilter(sheet, 0, 0, rows, lxw_col_t(columns - 1)));
+    worksheet_freeze_panes(sheet, firstRow, 0);
+    if (columns > 0)
+        ok(worksheet_autofilter(sheet, headerRow, 0, headerRow + rows, lxw_col_t(columns - 1)));
 
+    for (qsizetype i = 0; i < above.size(); ++i)
+        ok(worksheet_write_string(sheet, lxw_row_t(i), 0, Utf8(above[i]),
+                                  i == 0 ? titleFormat : nullptr));
     for (int c = 0; c < columns; ++c)
-        ok(worksheet_write_string(sheet, 0, lxw_col_t(c), Utf8(table.Columns[size_t(c)].Caption),
-                                  bold));
-    lxw_row_t r = 0;
-    qint64 textAmounts = 0;
+        ok(worksheet_write_string(sheet, headerRow, lxw_col_t(c), Utf8(caption(c)), bold));
+    lxw_row_t r = headerRow;
+    std::map<MoneyDirection, qint64> textAmounts;
     for (const DocumentRow& row : table.Rows) {
         if (!row.Checked) continue;
         ++r;
-        for (int c = 0; c < columns; ++c) {
+        const MoneyDirection direction =
+            heading.SideKnown ? side.Direction(row) : MoneyDirection::Other;
+        if (directionColumn >= 0 && direction != MoneyDirection::Other)
+            ok(worksheet_write_string(sheet, r, lxw_col_t(directionColumn),
+                                      Utf8(DirectionWord(direction)), text));
+        for (int c = 0; c < int(table.Columns.size()); ++c) {
             const ColumnDef& column = table.Columns[size_t(c)];
             const QString value = row.ExportValue(c).trimmed();
             lxw_error error = LXW_NO_ERROR;
@@ -182,7 +239,7 @@ ExportResult WriteRegisterXlsx(const QString& path, const DocumentTable& table,
                 error = worksheet_write_number(sheet, r, lxw_col_t(c), value.toDouble(), nullptr);
                 break;
             case RegisterCell::Text:
-                if (c == amount) ++textAmounts;
+                if (c == amount) ++textAmounts[direction];
                 if (!value.isEmpty())
                     error = worksheet_write_string(sheet, r, lxw_col_t(c), Utf8(value), text);
                 break;
@@ -191,28 +248,44 @@ ExportResult WriteRegisterXlsx(const QString& path, const DocumentTable& table,
         }
     }
 
-    // The totals: a sum Excel keeps up to date, its cached value the exact total; no sum at all
-    // when an amount stays out of it, so that nobody takes a partial sum for the total.
-    const lxw_row_t totalRow = r + 1;
+    // The totals: a sum Excel keeps up to date (over the direction column when there is one),
+    // its cached value the exact total; no sum at all when an amount stays out of it, so that
+    // nobody takes a partial sum for the total.
+    lxw_row_t totalRow = r;
     if (columns > 0) {
         // The count goes first, unless the amounts themselves are the first column.
         const int countColumn = amount == 0 && columns > 1 ? 1 : 0;
-        ok(worksheet_write_string(sheet, totalRow, lxw_col_t(countColumn),
-                                  Utf8(RegisterCountText(heading.Totals.Checked)), bold));
-        const qint64 uncounted = std::max(textAmounts, heading.Totals.Uncounted);
-        if (amount >= 0 && amount != countColumn && uncounted == 0 && r > 0) {
-            char first[32];
-            char last[32];
-            lxw_rowcol_to_cell(first, 1, lxw_col_t(amount));
-            lxw_rowcol_to_cell(last, r, lxw_col_t(amount));
-            const QByteArray formula = QByteArray("=SUM(") + first + ':' + last + ')';
-            ok(worksheet_write_formula_num(sheet, totalRow, lxw_col_t(amount), formula.constData(),
-                                           boldMoney, double(heading.Totals.Kopecks) / 100.0));
-        } else if (amount >= 0 && amount != countColumn && uncounted > 0) {
-            ok(worksheet_write_string(sheet, totalRow, lxw_col_t(amount),
-                                      Utf8(QStringLiteral("не учтено сумм: %1").arg(uncounted)),
-                                      bold));
+        const QByteArray amounts = CellRange(firstRow, r, amount);
+        const QByteArray directions = CellRange(firstRow, r, directionColumn);
+        for (const RegisterTotal& total : heading.TotalLines) {
+            ++totalRow;
+            ok(worksheet_write_string(sheet, totalRow, lxw_col_t(countColumn),
+                                      Utf8(RegisterCountText(total)), bold));
+            if (amount < 0 || amount == countColumn) continue;
+            qint64 uncounted = total.Uncounted;
+            for (const auto& [direction, count] : textAmounts)
+                if (!total.Direction || *total.Direction == direction)
+                    uncounted = std::max(uncounted, count);
+            lxw_error error = LXW_NO_ERROR;
+            if (uncounted > 0) {
+                error = worksheet_write_string(
+                    sheet, totalRow, lxw_col_t(amount),
+                    Utf8(QStringLiteral("не учтено сумм: %1").arg(uncounted)), bold);
+            } else if (r > headerRow) {
+                const QByteArray formula = total.Direction
+                                               ? "=SUMIF(" + directions + ",\"" +
+                                                     DirectionWord(*total.Direction).toUtf8() +
+                                                     "\"," + amounts + ')'
+                                               : "=SUM(" + amounts + ')';
+                error = worksheet_write_formula_num(sheet, totalRow, lxw_col_t(amount),
+                                                    formula.constData(), boldMoney,
+                                                    double(total.Kopecks) / 100.0);
+            }
+            if (!ok(error)) return failed(ok.Why());
         }
+        if (!heading.SideKnown)
+            ok(worksheet_write_string(sheet, ++totalRow, lxw_col_t(countColumn),
+                                      Utf8(DirectionUnknownText), nullptr));
     }
     if (!findings.empty())
         if (const QString why = AddFindingsSheet(book, findings, bold, text); !why.isEmpty())
@@ -232,8 +305,10 @@ ExportResult WriteRegisterXlsx(const QString& path, const DocumentTable& table,
 
 ExportResult WriteFindingsXlsx(const QString& path, const FindingList& findings) {
     const auto failed = [&](const QString& why) {
-        return ExportResult{false, QStringLiteral("Не удалось записать '%1': %2").arg(path, why),
-                            ExportFailure::Output, {}};
+        return ExportResult{false,
+                            QStringLiteral("Не удалось записать '%1': %2").arg(path, why),
+                            ExportFailure::Output,
+                            {}};
     };
     if (const QString why = XlsxRowsProblem(qint64(findings.size()) + 1); !why.isEmpty())
         return failed(why);

@@ -6,9 +6,9 @@
 
 #include <cmath>
 
-StatementSummary SummarizeStatement(const DocumentTable& table, const QString& account) {
+StatementSummary SummarizeStatement(const DocumentTable& table, const Organisation& org) {
     StatementSummary summary;
-    const DocumentTotals totals = ComputeTotals(table, account);
+    const DocumentTotals totals = ComputeTotals(table, org);
     summary.Count = totals.Checked;
     if (totals.Exact()) summary.TotalKopecks = totals.Kopecks;
     summary.Incoming = totals.Incoming;

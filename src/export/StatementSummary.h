@@ -1,5 +1,6 @@
 #pragma once
 
+#include "checks/OrganisationSide.h"
 #include "export/BuildExportFile.h"
 
 #include <QString>
@@ -17,9 +18,9 @@ struct StatementSummary {
     std::optional<double> LastDate;     // {LastDate}: the latest one
 };
 
-// Over the checked rows of the table, the ones the statement writes; account is the
-// organisation's (ACC), for {Incoming} and {Outgoing}.
-StatementSummary SummarizeStatement(const DocumentTable& table, const QString& account = {});
+// Over the checked rows of the table, the ones the statement writes; org tells {Incoming} and
+// {Outgoing}.
+StatementSummary SummarizeStatement(const DocumentTable& table, const Organisation& org = {});
 
 struct NamedText {
     QString Name; // a placeholder's name without its braces

@@ -87,6 +87,8 @@ private slots:
         Fixture f({}, u"111"_s);
         Type(f.Box("txtACC"), u"222"_s);
         Type(f.Box("txtOrgName"), u"  ООО Ромашка  "_s);
+        Type(f.Box("txtDirector"), u"Иванов И. И. "_s);
+        Type(f.Box("txtChiefAccountant"), u"Петрова А. С."_s);
         if (apply) f.Click("CommandButtonW3");
         QVERIFY(f.dlg->isVisible());
         if (close == "enter") QTest::keyClick(f.Box("txtACC"), Qt::Key_Return);
@@ -94,10 +96,13 @@ private slots:
         QVERIFY(!f.dlg->isVisible());
         QCOMPARE(f.Stored("Name"), stored ? u"ООО Ромашка"_s : "");
         QCOMPARE(f.Stored("ACC"), stored ? "111222" : "111");
+        QCOMPARE(f.Stored("Director") + f.Stored("ChiefAccountant"),
+                 stored ? u"Иванов И. И.Петрова А. С."_s : "");
         // Shown again, the same dialog starts from what is stored, trimmed.
         f.dlg->show();
         QCOMPARE(f.Box("txtOrgName")->text(), f.Stored("Name"));
         QCOMPARE(f.Box("txtACC")->text(), f.Stored("ACC"));
+        QCOMPARE(f.Box("txtChiefAccountant")->text(), f.Stored("ChiefAccountant"));
         QVERIFY(!f.Button("CommandButtonW3")->isEnabled());
     }
 
@@ -119,6 +124,8 @@ private slots:
         row("name with emoji, named whole", "txtOrgName", u"Ёж 🙂🙃🙂"_s,
             u"«🙂🙃»"_s);
         row("name within it", "txtOrgName", u"ООО «Ёж» № 5 €"_s, "");
+        row("signatory beyond it", "txtChiefAccountant", u"Ølsen K."_s,
+            u"Главный бухгалтер: знаков «Ø»"_s);
     }
     void warnings() {
         QFETCH(QString, box);
@@ -138,10 +145,13 @@ private slots:
             QVERIFY(label->geometry().bottom() < ok.top() && f.dlg->height() > compact);
         }
         f.Click("CommandButtonW1");
-        QCOMPARE(f.Stored(box == "txtINN"   ? "INN"
-                          : box == "txtACC" ? "ACC"
-                                            : "Name"),
-                 box == "txtOrgName" ? Cp1251::Decode(Cp1251::Encode(typed)) : typed);
+        QCOMPARE(f.Stored(box == "txtINN"               ? "INN"
+                          : box == "txtACC"             ? "ACC"
+                          : box == "txtChiefAccountant" ? "ChiefAccountant"
+                                                        : "Name"),
+                 box.startsWith("txtO") || box.startsWith("txtC")
+                     ? Cp1251::Decode(Cp1251::Encode(typed))
+                     : typed);
     }
 
     // Settings that cannot be stored are said, and the typed values stay in the open dialog.
