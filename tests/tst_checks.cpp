@@ -136,18 +136,33 @@ private slots:
             "40101810045250010041", false, "044525225");
         row("credit institution, one digit changed", "account", "40702810938000012355", false,
             "044525225");
+        row("date", "date", "05.03.2024", true);
+        row("date, ISO with time and zone", "date", "2024-03-05T10:15:00+03:00", true);
+        row("29 February of a leap year", "date", "29.02.2024", true);
+        row("29 February of a common year", "date", "29.02.2023", false);
+        row("31 April", "date", "31.04.2024", false);
+        row("month 13, ISO", "date", "2024-13-01", false);
+        row("year of five digits", "date", "01.01.10000", false);
+        row("date \"0\": none due", "date", "0", true);
+        row("no date at all", "date", "вчера", false);
     }
     void requisites() {
         QFETCH(QString, kind);
         QFETCH(QString, value);
         QFETCH(QString, bic);
-        const QString why = kind == u"inn"   ? InnProblem(value)
-                            : kind == u"kpp" ? KppProblem(value)
-                            : kind == u"bic" ? BicProblem(value)
+        const QString why = kind == u"inn"    ? InnProblem(value)
+                            : kind == u"kpp"  ? KppProblem(value)
+                            : kind == u"bic"  ? BicProblem(value)
+                            : kind == u"date" ? DateProblem(value)
                             : kind == u"treasury corr"
                                 ? TreasuryCorrAccountProblem(bic, value)
                                 : AccountProblem(value, bic, kind == u"corr");
         QTEST(why.isEmpty(), "valid");
+        if (kind != u"date") return;
+        // A table's dates are checked by their column's key.
+        DocumentTable table = Table();
+        table.Rows = {Document(u"a.xml"_qs, {{u"Дата"_qs, value}})};
+        QTEST(!CheckDocuments(table).CellAt(u"/in/a.xml"_qs, 1), "valid");
     }
 
     // Any one digit changed anywhere in a valid account breaks its key (weights 7 1 3 are prime
@@ -185,6 +200,10 @@ private slots:
         QTest::newRow("account") << "ПолучательСчет" << int(RequisiteKind::Account) << "Получатель";
         QTest::newRow("bare key, any case") << "бик" << int(RequisiteKind::Bic) << "";
         QTest::newRow("not at the end") << "ИННПлательщика" << int(RequisiteKind::None) << "";
+        QTest::newRow("debit date") << "ДатаСписано" << int(RequisiteKind::Date) << "";
+        QTest::newRow("tax date, any case") << "показательдаты" << int(RequisiteKind::Date) << "";
+        QTest::newRow("a date's key is whole")
+            << "ДатаСписаноБанком" << int(RequisiteKind::None) << "";
     }
     void fieldsByKeySuffix() {
         QFETCH(QString, key);

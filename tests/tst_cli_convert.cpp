@@ -270,7 +270,8 @@ private slots:
     }
 
     // A statement never replaces what it is made from, whatever the spelling of the path: the
-    // source itself, a document read, a link or a hard link to one (exit 2, nothing written).
+    // source itself, a document read or left out, a link or a hard link to one (exit 2, nothing
+    // written).
     // DIR stands for a fresh folder with the fixture's documents in DIR/docs and DIR/src.zip.
     void sourceNeverReplaced_data() {
         QTest::addColumn<QString>("output");
@@ -291,6 +292,12 @@ private slots:
         QTest::newRow("the one document, spelt another way") << "DIR/docs/../docs/c.xml"
                                                              << "DIR/docs/c.xml"
                                                              << "DIR/docs/c.xml";
+        QTest::newRow("a document left out") << "DIR/docs/d.xml"
+                                             << "DIR/docs"
+                                             << "DIR/docs/d.xml";
+        QTest::newRow("a link to a document left out") << "DIR/left"
+                                                       << "DIR/docs"
+                                                       << "DIR/docs/d.xml";
     }
     void sourceNeverReplaced() {
         QFETCH(QString, output);
@@ -304,12 +311,14 @@ private slots:
             WriteFile(dir.filePath(QStringLiteral("docs/") + name), bytes);
             entries.push_back({name, bytes});
         }
+        WriteFile(dir.filePath("docs/d.xml"), "<Doc><Num>4</Num></Doc>"); // no amount: left out
         QVERIFY(WriteTestZip(dir.filePath("src.zip"), entries));
         QVERIFY(QFile::link(dir.filePath("docs/a.xml"), dir.filePath("link")));
+        QVERIFY(QFile::link(dir.filePath("docs/d.xml"), dir.filePath("left")));
         QCOMPARE(link(QFile::encodeName(dir.filePath("src.zip")).constData(),
                       QFile::encodeName(dir.filePath("hard")).constData()),
                  0);
-        const QStringList files{"docs/a.xml", "docs/b.xml", "docs/c.xml", "src.zip"};
+        const QStringList files{"docs/a.xml", "docs/b.xml", "docs/c.xml", "docs/d.xml", "src.zip"};
         QList<QByteArray> before;
         for (const QString& f : files)
             before << ReadFile(dir.filePath(f));

@@ -76,20 +76,23 @@ void DocumentListModel::SetColumns(const ColumnMap& columns) {
     beginResetModel();
     m_table.Columns = columns;
     m_table.Rows.clear();
+    m_table.LeftOut.clear();
     m_checks = {};
     m_sortColumn = -1;
     m_sortKindKnown = false;
     endResetModel();
 }
 
-void DocumentListModel::SetRows(std::vector<DocumentRow> rows) {
+void DocumentListModel::SetRows(std::vector<DocumentRow> rows, QStringList leftOut) {
     beginResetModel();
     m_table.Rows = std::move(rows);
+    m_table.LeftOut = std::move(leftOut);
     ApplySort();
     endResetModel();
 }
 
 void DocumentListModel::ClearRows() {
+    m_table.LeftOut.clear();
     if (m_table.Rows.empty()) return;
     beginResetModel();
     m_table.Rows.clear();

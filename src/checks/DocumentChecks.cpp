@@ -48,6 +48,8 @@ QString RequisiteProblem(const PreparedColumn& column, const DocumentRow& row, i
         return KppProblem(value);
     case RequisiteKind::Bic:
         return BicProblem(value);
+    case RequisiteKind::Date:
+        return DateProblem(value);
     case RequisiteKind::Account:
     case RequisiteKind::CorrAccount: {
         const QString& bic = column.SideBic < 0 ? QString() : row.ExportValue(column.SideBic);

@@ -1,6 +1,8 @@
 #include "checks/Findings.h"
 #include "settings/SettingsUpgrade.h"
 
+#include "settings/SettingsFile.h"
+
 #include "checks/DocumentTotals.h"
 #include "checks/OrganisationAccount.h"
 #include "checks/RequisiteChecks.h"
@@ -63,7 +65,8 @@ const std::vector<std::pair<FindingKind, QString>>& KindTexts() {
         {FindingKind::Amount, QStringLiteral("сумма")},
         {FindingKind::NotOrganisation, QStringLiteral("чужой документ")},
         {FindingKind::OrganisationAccount, QStringLiteral("счет организации")},
-        {FindingKind::Settings, QStringLiteral("настройки")}};
+        {FindingKind::Settings, QStringLiteral("настройки")},
+        {FindingKind::Altered, QStringLiteral("изменено")}};
     return texts;
 }
 
@@ -165,6 +168,23 @@ void AddSettingsFindings(FindingList& out, const QString& path, const QStringLis
             finding.Why = finding.Why.mid(m.capturedLength());
         }
         out.push_back(std::move(finding));
+    }
+}
+
+void AddSettingsFileFindings(FindingList& out, const QString& configDir) {
+    const QDir dir(configDir);
+    for (const QString& name : {QStringLiteral("CONFIG.INI"), QStringLiteral("USER.INI")}) {
+        const QFileInfo file(dir.filePath(name));
+        QString why = SettingsFileProblem(file.filePath());
+        if (why.isEmpty() && file.exists() && !file.isReadable())
+            why = QStringLiteral("файл не удалось прочитать");
+        if (!why.isEmpty())
+            out.push_back({FindingKind::Settings,
+                           name,
+                           {},
+                           {},
+                           why + QStringLiteral(", взяты настройки по умолчанию"),
+                           {}});
     }
 }
 

@@ -21,6 +21,7 @@ enum class FindingKind {
     NotOrganisation,     // a document where the organisation is neither payer nor payee
     OrganisationAccount, // the organisation's own account is wrong
     Settings,            // a TAG.INI line, a template, the settings folder
+    Altered,             // a value a file written cannot hold as it is: written otherwise
 };
 
 // "пропущен", "не прочитан", "архив", ... as the list and the command line show them.
@@ -63,6 +64,10 @@ void AddSourceFinding(FindingList& out, FindingKind kind, const QString& source,
 
 // Settings problems (TAG.INI lines, a template, the settings folder) about the file at path.
 void AddSettingsFindings(FindingList& out, const QString& path, const QStringList& problems);
+
+// CONFIG.INI or USER.INI of the folder that is no regular file of at most 1 MB (a pipe, a device,
+// a folder, a huge file): never read, the defaults serve, and this says so.
+void AddSettingsFileFindings(FindingList& out, const QString& configDir);
 
 // The settings folder's findings: the TAG.INI problems its loading gave, then every template
 // that cannot make a statement (or that there is none).

@@ -1,5 +1,7 @@
 #include "checks/RequisiteChecks.h"
 
+#include "text/DateParse.h"
+
 #include <array>
 
 namespace {
@@ -25,6 +27,9 @@ template <std::size_t N> int InnCheckDigit(QStringView digits, const std::array<
 } // namespace
 
 RequisiteField RequisiteFieldOf(const QString& fieldKey) {
+    for (const char16_t* date : {u"Дата", u"ДатаСписано", u"ДатаПоступило", u"ПоказательДаты"})
+        if (fieldKey.compare(QStringView(date), Qt::CaseInsensitive) == 0)
+            return {RequisiteKind::Date, {}};
     // "Корсчет" before "Счет": the one ends in the other.
     static const std::array<std::pair<QString, RequisiteKind>, 5> suffixes = {{
         {QStringLiteral("Корсчет"), RequisiteKind::CorrAccount},
@@ -127,4 +132,11 @@ QString TreasuryCorrAccountProblem(QStringView account, QStringView corrAccount)
         return {};
     return QStringLiteral("у казначейского счета корреспондентский счет — единый казначейский "
                           "счет 40102...");
+}
+
+QString DateProblem(QStringView date) {
+    if (date.isEmpty() || date == u"0") return {};
+    // The sender's forms only, read the same under any locale.
+    if (ParseDateText(date.toString(), StatementLocale())) return {};
+    return QStringLiteral("такой даты нет (ожидается ДД.ММ.ГГГГ)");
 }
