@@ -1,5 +1,6 @@
 #include "checks/CheckFindings.h"
 #include "checks/DocumentChecks.h"
+#include "checks/DocumentKey.h"
 #include "checks/DocumentTotals.h"
 #include "checks/OrganisationAccount.h"
 #include "checks/OrganisationSide.h"
@@ -80,6 +81,8 @@ private slots:
         row("ИНН empty passes", "inn", "", true);
         row("ИНН \"0\": none given", "inn", "0", true);
         row("ИНН \"00\"", "inn", "00", false);
+        row("ИНН of region 02", "inn", "0274062111", true);
+        row("ИНН beginning 00, its check digit right", "inn", "0074062114", false);
         row("КПП \"0\": none given", "kpp", "0", true);
         row("КПП digits", "kpp", "773601001", true);
         row("КПП letters in 5-6", "kpp", "7736AB001", true);
@@ -91,6 +94,8 @@ private slots:
         row("БИК 8 digits", "bic", "04452522", false);
         row("БИК 10 digits", "bic", "0445252250", false);
         row("БИК with a blank", "bic", "0445 5225", false);
+        row("БИК of a treasury office", "bic", "004525988", true);
+        row("БИК not beginning with 0", "bic", "104525988", false);
         row("account", "account", "40702810938000012345", true, "044525225");
         row("account, regional bank", "account", "40702810055000000123", true, "040702615");
         row("account against another side's BIC", "account", "40702810938000012345", false,
@@ -109,6 +114,21 @@ private slots:
         row("tax payment: treasury account", "account", "03100643000000018500", true, "017003983");
         row("treasury account, one digit changed: no key to fail", "account",
             "03100643000000018501", true, "017003983");
+        row("Moscow treasury office account", "account", "03100643000000017300", true, "004525988");
+        row("shared treasury account of institutions", "account", "03234643657010001900", true,
+            "004525988");
+        row("treasury account, currency digit changed", "account", "03100644000000017300", false,
+            "004525988");
+        row("Moscow single treasury account as corr.", "corr", "40102810545370000003", true,
+            "004525988");
+        // For these the "bic" column holds the treasury account beside the corr. account.
+        row("treasury: corr. the single treasury account", "treasury corr", "40102810545370000003",
+            true, "03100643000000017300");
+        row("treasury: corr. not the single treasury account", "treasury corr",
+            "40112810545370000003", false, "03100643000000017300");
+        row("treasury: corr. empty", "treasury corr", "", true, "03100643000000017300");
+        row("commercial account: any corr.", "treasury corr", "30101810400000000225", true,
+            "40702810938000012345");
         row("tax payment: single treasury account as corr.", "corr", "40102810445370000059", true,
             "017003983");
         row("single treasury account as corr., one digit changed", "corr", "40102810445370000058",
@@ -127,16 +147,33 @@ private slots:
             "40101810045250010041", false, "044525225");
         row("credit institution, one digit changed", "account", "40702810938000012355", false,
             "044525225");
+        row("date", "date", "05.03.2024", true);
+        row("date, ISO with time and zone", "date", "2024-03-05T10:15:00+03:00", true);
+        row("29 February of a leap year", "date", "29.02.2024", true);
+        row("29 February of a common year", "date", "29.02.2023", false);
+        row("31 April", "date", "31.04.2024", false);
+        row("month 13, ISO", "date", "2024-13-01", false);
+        row("year of five digits", "date", "01.01.10000", false);
+        row("date \"0\": none due", "date", "0", true);
+        row("no date at all", "date", "вчера", false);
     }
     void requisites() {
         QFETCH(QString, kind);
         QFETCH(QString, value);
         QFETCH(QString, bic);
-        const QString why = kind == u"inn"   ? InnProblem(value)
-                            : kind == u"kpp" ? KppProblem(value)
-                            : kind == u"bic" ? BicProblem(value)
-                                             : AccountProblem(value, bic, kind == u"corr");
+        const QString why = kind == u"inn"    ? InnProblem(value)
+                            : kind == u"kpp"  ? KppProblem(value)
+                            : kind == u"bic"  ? BicProblem(value)
+                            : kind == u"date" ? DateProblem(value)
+                            : kind == u"treasury corr"
+                                ? TreasuryCorrAccountProblem(bic, value)
+                                : AccountProblem(value, bic, kind == u"corr");
         QTEST(why.isEmpty(), "valid");
+        if (kind != u"date") return;
+        // A table's dates are checked by their column's key.
+        DocumentTable table = Table();
+        table.Rows = {Document(u"a.xml"_qs, {{u"Дата"_qs, value}})};
+        QTEST(!CheckDocuments(table).CellAt(u"/in/a.xml"_qs, 1), "valid");
     }
 
     // Any one digit changed anywhere in a valid account breaks its key (weights 7 1 3 are prime
@@ -174,6 +211,10 @@ private slots:
         QTest::newRow("account") << "ПолучательСчет" << int(RequisiteKind::Account) << "Получатель";
         QTest::newRow("bare key, any case") << "бик" << int(RequisiteKind::Bic) << "";
         QTest::newRow("not at the end") << "ИННПлательщика" << int(RequisiteKind::None) << "";
+        QTest::newRow("debit date") << "ДатаСписано" << int(RequisiteKind::Date) << "";
+        QTest::newRow("tax date, any case") << "показательдаты" << int(RequisiteKind::Date) << "";
+        QTest::newRow("a date's key is whole")
+            << "ДатаСписаноБанком" << int(RequisiteKind::None) << "";
     }
     void fieldsByKeySuffix() {
         QFETCH(QString, key);
@@ -199,7 +240,8 @@ private slots:
         row("an exponent is left out", "1e3|2",
             "2 из 2 · 2,00 ₽ · не учтено сумм: 1");
         row("unchecked left out", "10|!99|5.05", "2 из 3 · 15,05 ₽");
-        row("refund", "-100.50|0.25", "2 из 2 · -100,25 ₽");
+        row("zero or below pays nothing, and is said", "-100.50|0|0.25",
+            "3 из 3 · 0,25 ₽ · не учтено сумм: 2");
         row("a fraction of a kopeck is left out, and said", "10.005|1.10|10.0000",
             "3 из 3 · 11,10 ₽ · не учтено сумм: 1");
         row("not a number is left out, and said", "abc|2",
@@ -243,11 +285,11 @@ private slots:
     // named once on its payer account, the totals count it each way it is ours. A side can be told
     // only with a valid ACC and both account columns.
     void organisationSide_data() {
-        QTest::addColumn<QString>("payer");    // account, "|" INN
+        QTest::addColumn<QString>("payer"); // account, "|" INN
         QTest::addColumn<QString>("payee");
-        QTest::addColumn<QString>("org");      // ACC "|" INN
-        QTest::addColumn<QString>("dropKey");  // a column left out of the map
-        QTest::addColumn<QString>("side");     // payer, payee, both, none, unknown
+        QTest::addColumn<QString>("org");     // ACC "|" INN
+        QTest::addColumn<QString>("dropKey"); // a column left out of the map
+        QTest::addColumn<QString>("side");    // payer, payee, both, none, unknown
         const QString acc = u"40702810500000000001"_qs, other = u"40702810938000012345"_qs;
         const QString ours = acc + u"|7707083893"_qs, theirs = other + u"|5001007329"_qs;
         auto row = [](const char* name, const QString& payer, const QString& payee,
@@ -290,6 +332,7 @@ private slots:
                                          {u"ПолучательСчет"_qs, payee.section(u'|', 0, 0)},
                                          {u"ПолучательИНН"_qs, payee.section(u'|', 1)},
                                          {u"ПлательщикБИК"_qs, u""_qs},
+                                         {u"ПлательщикКорсчет"_qs, u""_qs},
                                          {u"ПолучательБИК"_qs, u""_qs}})};
         const int dropped = int(Keys.indexOf(dropKey));
         if (dropped >= 0) table.Columns[size_t(dropped)] = {u"x"_qs, u"Другое;x"_qs};
@@ -368,6 +411,10 @@ private slots:
                      {{u"Сумма"_qs, u"1500"_qs}, {u"ПлательщикБИК"_qs, u" 044525225 "_qs}}),
             // a tab reaches the statement as it is
             Document("g.xml", {{u"Номер"_qs, u"19"_qs}, {u"ПолучательБИК"_qs, u"044525974\t"_qs}}),
+            Document("h.xml", {{u"Номер"_qs, u"20"_qs},
+                               {u"Сумма"_qs, u"0.00"_qs},
+                               {u"ПлательщикСчет"_qs, u"03100643000000017300"_qs},
+                               {u"ПлательщикБИК"_qs, u"004525988"_qs}}),
         };
         const DocumentChecks checks = CheckDocuments(table);
         QCOMPARE(
@@ -381,6 +428,9 @@ private slots:
                 u"d.xml: повтор"_qs,
                 u"f.xml: повтор"_qs,
                 u"g.xml: ПолучательБИК caption '044525974': БИК должен состоять из 9 цифр"_qs,
+                u"h.xml: ПлательщикКорсчет caption '30101810400000000225': у казначейского "
+                "счета корреспондентский счет — единый казначейский счет 40102..."_qs,
+                u"h.xml: Сумма caption '0.00': сумма платежа должна быть больше нуля"_qs,
             }));
         QCOMPARE(checks.DuplicatesOf("/in/d.xml"), QStringList({"/in/a.xml", "/in/f.xml"}));
         QVERIFY(!checks.IsDuplicate("/in/e.xml"));
@@ -393,6 +443,46 @@ private slots:
         const DocumentChecks written = CheckDocuments(table, true);
         QCOMPARE(written.DuplicatesOf("/in/d.xml"), QStringList({"/in/f.xml"}));
         QVERIFY(!written.Cells.contains("/in/b.xml"));
+    }
+
+    // Two documents are one payment when their keys agree.
+    void documentKey_data() {
+        QTest::addColumn<QString>("first"); // key=value, ";" between: changes to a valid document
+        QTest::addColumn<QString>("second");
+        QTest::addColumn<bool>("same");
+        QTest::newRow("the same") << ""
+                                  << "" << true;
+        QTest::newRow("leading zeros of the number") << "Номер=000055"
+                                                     << "Номер=55" << true;
+        QTest::newRow("the date written another way") << ""
+                                                      << "Дата=05.03.2024" << true;
+        QTest::newRow("the amount written another way") << ""
+                                                        << "Сумма=1 500,00" << true;
+        QTest::newRow("another amount") << ""
+                                        << "Сумма=1500.01" << false;
+        QTest::newRow("another payee account") << ""
+                                               << "ПолучательСчет=40817810500001234568" << false;
+        QTest::newRow("two people without an ИНН, own accounts")
+            << "ПлательщикИНН=;ПлательщикСчет=40817810500001234567"
+            << "ПлательщикИНН=;ПлательщикСчет=40817810838000012345" << false;
+        QTest::newRow("ИНН \"0\" is none") << "ПлательщикИНН=0"
+                                           << "ПлательщикИНН=" << true;
+        QTest::newRow("another payer's ИНН") << ""
+                                             << "ПлательщикИНН=7736050003" << false;
+        QTest::newRow("no number: no key") << "Номер="
+                                           << "Номер=" << false;
+    }
+    void documentKey() {
+        QFETCH(QString, first);
+        QFETCH(QString, second);
+        const auto key = [](const QString& changes) {
+            QMap<QString, QString> values;
+            for (const QString& change : changes.split(u';', Qt::SkipEmptyParts))
+                values[change.section(u'=', 0, 0)] = change.section(u'=', 1);
+            return DocumentKey(Table().Columns, Document("a.xml", values));
+        };
+        const QString a = key(first);
+        QTEST(!a.isEmpty() && a == key(second), "same");
     }
 
     // A year of documents is checked on every core: what lies far apart is still found, and

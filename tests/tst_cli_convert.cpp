@@ -1,3 +1,5 @@
+#include "text/Cp1251.h"
+
 #include <QTemporaryDir>
 #include <QtTest>
 
@@ -21,9 +23,119 @@ QStringList Convert(const QString& output) {
 }
 } // namespace
 
+// The text of Windows-1251 bytes; null for a byte the code page lacks.
+QString Cp1251Text(const QByteArray& bytes) {
+    if (bytes.contains('\x98') || bytes.contains('\0')) return {};
+    const QString text = Cp1251::Decode(bytes);
+    return Cp1251::Encode(text) == bytes ? text : QString();
+}
+
+// A statement read back as 1C reads it, strictly: Windows-1251, CR LF, "Key=Value" lines and the
+// known section words only, each СекцияДокумент closed by КонецДокумента, dd.MM.yyyy dates, a
+// point in amounts. The values by key: the header's under "", each document's under its Номер
+// (the first of a number); a key met twice keeps its values joined by "|".
+QMap<QString, QMap<QString, QString>> ReadStrictly(const QByteArray& bytes) {
+    QMap<QString, QMap<QString, QString>> read;
+    const QString text = Cp1251Text(bytes);
+    if (text.isNull()) qFatal("not Windows-1251");
+    QStringList lines = text.split(u"\r\n"_qs);
+    if (lines.takeFirst() != u"1CClientBankExchange") qFatal("no 1CClientBankExchange");
+    while (!lines.isEmpty() && lines.back().isEmpty())
+        lines.removeLast();
+    if (lines.isEmpty() || lines.takeLast() != u"КонецФайла") qFatal("no КонецФайла at the end");
+    static const QRegularExpression date(u"^(\\d\\d)\\.(\\d\\d)\\.(\\d{4})$"_qs);
+    static const QRegularExpression amount(u"^\\d+(\\.\\d+)?$"_qs);
+    QMap<QString, QString> values;
+    bool inDocument = false;
+    const auto keep = [&](const QString& key, const QString& value) {
+        if (values.contains(key))
+            values[key] += u'|' + value;
+        else
+            values[key] = value;
+    };
+    for (const QString& line : std::as_const(lines)) {
+        if (line.contains(u'\r') || line.contains(u'\n')) qFatal("a lone CR or LF");
+        if (line == u"СекцияРасчСчет" || line == u"КонецРасчСчет") continue;
+        if (line == u"КонецДокумента") {
+            if (!inDocument) qFatal("КонецДокумента without a document");
+            if (!read.contains(values.value(u"Номер"_qs))) read[values.value(u"Номер"_qs)] = values;
+            inDocument = false;
+            continue;
+        }
+        const qsizetype eq = line.indexOf(u'=');
+        if (eq <= 0) qFatal("not Key=Value: %s", qPrintable(line));
+        const QString key = line.left(eq), value = line.mid(eq + 1);
+        if (key == u"СекцияДокумент") {
+            if (inDocument) qFatal("СекцияДокумент not closed");
+            if (!read.contains(QString())) read[QString()] = values;
+            values.clear();
+            inDocument = true;
+        }
+        if (key.startsWith(u"Дата") && !value.isEmpty()) {
+            const QRegularExpressionMatch m = date.match(value);
+            if (!m.hasMatch() ||
+                !QDate(m.captured(3).toInt(), m.captured(2).toInt(), m.captured(1).toInt())
+                     .isValid())
+                qFatal("not dd.MM.yyyy: %s", qPrintable(line));
+        }
+        if ((key == u"Сумма" || key.startsWith(u"Всего")) && !amount.match(value).hasMatch())
+            qFatal("not an amount with a point: %s", qPrintable(line));
+        keep(key, value);
+    }
+    if (inDocument) qFatal("the last СекцияДокумент not closed");
+    return read;
+}
+
 class TestCliConvert : public QObject {
     Q_OBJECT
 private slots:
+    // The sample statement, for the organisation of the samples, as 1C reads it: the tax fields
+    // of the single tax payment, the dates the money moved on, the kinds.
+    void sampleStatement_data() {
+        QTest::addColumn<QString>("number"); // empty: the header
+        QTest::addColumn<QString>("key");
+        QTest::addColumn<QString>("value");
+        auto row = [](const char* name, const char* number, const char* key, const char* value) {
+            QTest::newRow(name) << number << key << value;
+        };
+        row("tax payment: КБК", "15", "ПоказательКБК", "18201061201010000510");
+        row("tax payment: drawer status", "15", "СтатусСоставителя", "01");
+        row("tax payment: ОКТМО", "15", "ОКАТО", "0");
+        row("tax payment: УИН", "15", "Код", "0");
+        row("outgoing without a debit date: its date", "15", "ДатаСписано", "25.03.2024");
+        row("outgoing: nothing received", "15", "ДатаПоступило", "");
+        row("incoming: its date as received", "11", "ДатаПоступило", "11.03.2024");
+        row("incoming: the payer bank's debit date stays", "1006", "ДатаСписано", "06.03.2024");
+        row("bank order", "13", "СекцияДокумент", "Банковский ордер");
+        row("payment order", "1", "СекцияДокумент", "Платежное поручение");
+        row("header: each kind once", "", "Документ", "Платежное поручение|Банковский ордер");
+        row("header and account section: the period ends on the last move", "", "ДатаКонца",
+            "25.03.2024|25.03.2024");
+    }
+    void sampleStatement() {
+        static QMap<QString, QMap<QString, QString>> read;
+        if (read.isEmpty()) {
+            QTemporaryDir dir;
+            for (const QString& name : QDir(VYPISKA_SOURCE_CONFIG).entryList(QDir::Files))
+                WriteFile(dir.filePath("CONFIG/" + name),
+                          ReadFile(VYPISKA_SOURCE_CONFIG "/" + name));
+            WriteFile(dir.filePath("CONFIG/CONFIG.INI"),
+                      "[Organization]\r\nACC=40702810600000012345\r\nINN=7714982130\r\n");
+            const QString out = dir.filePath("statement.txt");
+            const ProgramRun run = RunProgram(
+                VYPISKA_CLI, {"convert", "--config", dir.filePath("CONFIG"), "--template",
+                              u"Выписка 1С.txt.tpl"_qs, "--date", "2024-03-29T10:00", "--output",
+                              out, VYPISKA_SAMPLES "/folder"});
+            QCOMPARE(run.Exit, 0);
+            read = ReadStrictly(ReadFile(out));
+        }
+        QFETCH(QString, number);
+        QFETCH(QString, key);
+        QVERIFY2(read.contains(number), qPrintable(number));
+        QVERIFY2(read[number].contains(key), qPrintable(key));
+        QTEST(read[number].value(key), "value");
+    }
+
     // The arguments after "convert --config CONFIG --locale ru_RU": DIR stands for the folder of
     // the output "o", DOCS and CONFIG for the fixture's folders. A run writes the expected file
     // over an older one (or to stdout with "-o -", the status then on stderr), or exits with 1 (no
@@ -158,7 +270,8 @@ private slots:
     }
 
     // A statement never replaces what it is made from, whatever the spelling of the path: the
-    // source itself, a document read, a link or a hard link to one (exit 2, nothing written).
+    // source itself, a document read or left out, a link or a hard link to one (exit 2, nothing
+    // written).
     // DIR stands for a fresh folder with the fixture's documents in DIR/docs and DIR/src.zip.
     void sourceNeverReplaced_data() {
         QTest::addColumn<QString>("output");
@@ -179,6 +292,12 @@ private slots:
         QTest::newRow("the one document, spelt another way") << "DIR/docs/../docs/c.xml"
                                                              << "DIR/docs/c.xml"
                                                              << "DIR/docs/c.xml";
+        QTest::newRow("a document left out") << "DIR/docs/d.xml"
+                                             << "DIR/docs"
+                                             << "DIR/docs/d.xml";
+        QTest::newRow("a link to a document left out") << "DIR/left"
+                                                       << "DIR/docs"
+                                                       << "DIR/docs/d.xml";
     }
     void sourceNeverReplaced() {
         QFETCH(QString, output);
@@ -192,12 +311,14 @@ private slots:
             WriteFile(dir.filePath(QStringLiteral("docs/") + name), bytes);
             entries.push_back({name, bytes});
         }
+        WriteFile(dir.filePath("docs/d.xml"), "<Doc><Num>4</Num></Doc>"); // no amount: left out
         QVERIFY(WriteTestZip(dir.filePath("src.zip"), entries));
         QVERIFY(QFile::link(dir.filePath("docs/a.xml"), dir.filePath("link")));
+        QVERIFY(QFile::link(dir.filePath("docs/d.xml"), dir.filePath("left")));
         QCOMPARE(link(QFile::encodeName(dir.filePath("src.zip")).constData(),
                       QFile::encodeName(dir.filePath("hard")).constData()),
                  0);
-        const QStringList files{"docs/a.xml", "docs/b.xml", "docs/c.xml", "src.zip"};
+        const QStringList files{"docs/a.xml", "docs/b.xml", "docs/c.xml", "docs/d.xml", "src.zip"};
         QList<QByteArray> before;
         for (const QString& f : files)
             before << ReadFile(dir.filePath(f));
@@ -287,9 +408,9 @@ private slots:
         QTest::addColumn<QString>("acc");  // ACC of CONFIG.INI
         QTest::addColumn<QString>("tpl");  // empty: the first, which writes {ACC}
         QTest::addColumn<QString>("said"); // after the reading's status line
-        const QString twins = u"повтор: 'a.xml': Номер '5': те же номер, дата, сумма и ИНН "
-                              "плательщика, что в 'b.xml'\nповтор: 'b.xml': Номер '5': те же "
-                              "номер, дата, сумма и ИНН плательщика, что в 'a.xml'\n"_qs;
+        const QString twins = u"повтор: 'a.xml': Номер '5': те же номер, дата, сумма, счета и "
+                              "ИНН плательщика, что в 'b.xml'\nповтор: 'b.xml': Номер '5': те же "
+                              "номер, дата, сумма, счета и ИНН плательщика, что в 'a.xml'\n"_qs;
         const QString inn = u"реквизит: 'c.xml': ИНН плательщика '7707083894': неверное "
                             "контрольное число ИНН\n"_qs;
         const QString noAcc = u"vypiska-cli: Не указан расчетный счет организации: в выписке поле "

@@ -12,6 +12,7 @@
 #include <fcntl.h>
 #include <sys/ioctl.h>
 #include <sys/resource.h>
+#include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 #include <utime.h>
@@ -71,6 +72,7 @@ private slots:
             QTest::newRow(name) << args << out << limit << exit << says;
         };
         row("list into a full device", "list DOCS", "/dev/full", 0, 3, "стандартный вывод");
+        row("check into a full device", "check DOCS", "/dev/full", 0, 3, "стандартный вывод");
         row("convert's status into a full device",
             "convert --date 2023-01-15T14:05 --output DIR/o DOCS", "/dev/full", 0, 3,
             "стандартный вывод");
@@ -236,16 +238,89 @@ private slots:
         QVERIFY(!QFileInfo::exists(dir.filePath("o")));
     }
 
-    // Names are shown with their control bytes written out: a name cannot drive the terminal.
-    void controlBytesInNamesEscaped() {
+    // A settings file or template that is no regular file of at most 1 MB is never opened (a
+    // pipe would hold the run for ever, a device never ends): CONFIG.INI and USER.INI give way
+    // to the defaults with a finding, TAG.INI and the template the run asks for end it (exit 2),
+    // each named. Unreadable ones are read as nobody (root reads anything).
+    void hostileSettingsFiles_data() {
+        QTest::addColumn<QString>("file");
+        QTest::addColumn<QString>("kind");
+        QTest::addColumn<int>("exit");
+        for (const char* file : {"CONFIG.INI", "USER.INI", "TAG.INI", "Statement.txt.tpl"})
+            for (const char* kind : {"pipe", "link to /dev/zero", "folder", "100 MB", "unreadable"})
+                QTest::addRow("%s, %s", file, kind)
+                    << file << kind << (QByteArray(file).endsWith("INI") && file[0] != 'T' ? 0 : 2);
+    }
+    void hostileSettingsFiles() {
+        QFETCH(QString, file);
+        QFETCH(QString, kind);
+        QTemporaryDir dir;
+        QVERIFY(QFile::setPermissions(dir.path(), QFileDevice::Permissions(0x7777)));
+        const QString config = dir.filePath("config"), path = config + '/' + file;
+        QVERIFY(QDir().mkpath(config));
+        for (const char* name : {"TAG.INI", "Statement.txt.tpl", "Table.csv.tpl"})
+            QVERIFY(QFile::copy(Fixture + "/config/" + name, config + '/' + name));
+        QFile::remove(path);
+        const QByteArray native = QFile::encodeName(path);
+        if (kind == "pipe")
+            QCOMPARE(mkfifo(native.constData(), 0666), 0);
+        else if (kind == "link to /dev/zero")
+            QVERIFY(QFile::link("/dev/zero", path));
+        else if (kind == "folder")
+            QVERIFY(QDir().mkpath(path));
+        else if (QFile huge(path); kind == "100 MB")
+            QVERIFY(huge.open(QIODevice::WriteOnly) && huge.resize(100 << 20));
+        else {
+            WriteFile(path, "[Main]\r\n");
+            QVERIFY(QFile::setPermissions(path, {}));
+        }
+        const ProgramRun run =
+            RunProgram(VYPISKA_CLI,
+                       {"convert", "--config", config, "--template", "Statement.txt.tpl",
+                        "--output", dir.filePath("o"), Fixture + "/docs"},
+                       [&](QProcess& p) {
+                           if (kind == "unreadable" && getuid() == 0)
+                               p.setChildProcessModifier([] {
+                                   if (setgid(65534) != 0 || setuid(65534) != 0) _exit(126);
+                               });
+                       });
+        QTEST(run.Exit, "exit");
+        QVERIFY2(run.Err.contains(file.endsWith("INI") && file != "TAG.INI" ? "настройки: '" + file
+                                                                            : file),
+                 qPrintable(run.Err));
+        QCOMPARE(QFileInfo::exists(dir.filePath("o")), run.Exit == 0);
+    }
+
+    // Names and values are shown with their control characters (C0 and C1) written out, on
+    // stdout as on stderr: a document cannot drive the terminal.
+    void controlCharactersEscaped_data() {
+        QTest::addColumn<QString>("command");
+        QTest::addColumn<QString>("shown"); // on stdout
+        QTest::newRow("list: a value") << "list"
+                                       << "a\\x1B[2K\\x1B[1A\\u009B";
+        QTest::newRow("list as JSON: a value") << "list --format json"
+                                               << "a\\u001b[2K\\u001b[1A\\u009b";
+        QTest::newRow("check: a name") << "check"
+                                       << "b\\x1B]0;owned\\x07\\x1B[2J.xml";
+    }
+    void controlCharactersEscaped() {
+        QFETCH(QString, command);
+        QFETCH(QString, shown);
         QTemporaryDir dir;
         WriteFile(dir.filePath("docs/a.xml"), ReadFile(Fixture + "/docs/a.xml"));
+        WriteFile(dir.filePath("docs/c.xml"),
+                  "<Doc><Num>5</Num><Sum>1</Sum><Payee>a\x1B[2K\x1B[1A\xC2\x9B</Payee></Doc>");
         WriteFile(dir.filePath("docs/b\x1B]0;owned\x07\x1B[2J.xml"), "<N>no amount</N>");
         const ProgramRun run = RunProgram(
-            VYPISKA_CLI, {"list", "--config", Fixture + "/config", dir.filePath("docs")});
-        QCOMPARE(run.Exit, 0);
-        QVERIFY2(run.Err.contains(u"b\\x1B]0;owned\\x07\\x1B[2J.xml"_qs), qPrintable(run.Err));
-        QVERIFY(!run.Err.contains(u'\x1B') && !run.Err.contains(u'\x07'));
+            VYPISKA_CLI, command.split(u' ') +
+                             QStringList{"--config", Fixture + "/config", dir.filePath("docs")});
+        QVERIFY2(command == "check" || run.Err.contains(u"b\\x1B]0;owned\\x07\\x1B[2J.xml"_qs),
+                 qPrintable(run.Err));
+        const QString out = QString::fromUtf8(run.Out);
+        QVERIFY2(out.contains(shown), qPrintable(out));
+        for (const QString& text : {run.Err, out})
+            for (const char16_t control : {u'\x1B', u'\x07', u'\x9B'})
+                QVERIFY(!text.contains(QChar(control)));
     }
 
     // Every start removes our folders that a killed run left: old enough, ours by name and owner,

@@ -1,6 +1,7 @@
 // Where the settings live: beside the executable (a portable copy) or in the user's folder made
 // from the installed defaults. Real folders, and the real vypiska-cli copied into them.
 #include "settings/ConfigLocation.h"
+#include "settings/SettingsUpgrade.h"
 
 #include <QtTest>
 
@@ -89,6 +90,35 @@ private slots:
         }
         if (layout.contains("share") && !layout.contains("user") && dir == "USER/")
             QCOMPARE(ReadFile(location.Dir + u"Выписка.txt.tpl"_s), "template");
+    }
+
+    // A folder an earlier version made: its untouched defaults become this version's, the old
+    // ones kept as .bak; an edited file stays, and what it lacks is named once.
+    void upgradeFromAnEarlierVersion_data() {
+        QTest::addColumn<QString>("file");
+        QTest::addColumn<QByteArray>("edit"); // appended to the earlier default
+        const QString tpl = u"Выписка 1С.txt.tpl"_s;
+        QTest::newRow("TAG.INI untouched: replaced") << u"TAG.INI"_s << QByteArray();
+        QTest::newRow("TAG.INI edited: stays") << u"TAG.INI"_s << QByteArray("Mine = Mine;x\r\n");
+        QTest::newRow("template untouched: replaced") << tpl << QByteArray();
+        QTest::newRow("template edited: stays") << tpl << QByteArray("\r\n");
+    }
+    void upgradeFromAnEarlierVersion() {
+        QFETCH(QString, file);
+        QFETCH(QByteArray, edit);
+        const Layout l({});
+        for (const QString& name : QDir(VYPISKA_SOURCE_CONFIG).entryList(QDir::Files))
+            WriteFile(l.Share() + u'/' + name, ReadFile(VYPISKA_SOURCE_CONFIG "/" + name));
+        const QByteArray earlier = ReadFile(VYPISKA_TEST_DATA "/settings/earlier/" + file) + edit;
+        const QString mine = WriteFile(l.User() + u'/' + file, earlier);
+        const ConfigLocation location = ResolveConfigDir(l.Bin(), l.User());
+        QCOMPARE(location.Problems, QStringList());
+        const bool replaced = edit.isEmpty();
+        QCOMPARE(ReadFile(mine), replaced ? ReadFile(l.Share() + u'/' + file) : earlier);
+        QCOMPARE(ReadFile(mine + u".bak"_s), replaced ? earlier : "<missing>");
+        const std::vector<SettingsGap> gaps = MissingDefaultLines(l.User());
+        QCOMPARE(gaps.size(), std::size_t(replaced ? 0 : 1));
+        if (!replaced) QVERIFY(gaps[0].Path == mine && gaps[0].Why.contains(u"ПоказательКБК"_s));
     }
 
     // The installed program finds its settings by itself: the defaults become the user's folder

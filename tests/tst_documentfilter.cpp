@@ -232,29 +232,36 @@ private slots:
         QTest::addColumn<QString>("widths");
         QTest::addColumn<QString>("places");
         QTest::addColumn<QString>("sort");
-        QTest::newRow("none stored") << ""
-                                     << "0 0 0"
-                                     << ""
-                                     << "";
+        QTest::addColumn<QString>("hidden"); // 1 for a hidden column
+        QTest::newRow("none stored: the tax field hidden") << ""
+                                                           << "0 0 0 0"
+                                                           << ""
+                                                           << ""
+                                                           << "0 0 0 1";
         QTest::newRow("all stored")
-            << "Column_Номер=40,2|Column_Сумма=90,0|Column_Плательщик1=200,1|SortColumn=сумма"
-            << "40 200 90"
-            << "2 1 0"
-            << "Сумма";
-        QTest::newRow("a place twice")
-            << "Column_Номер=40,1|Column_Сумма=90,0|Column_Плательщик1=200,1"
-            << "40 200 90"
+            << "Column_Номер=40,2|Column_Сумма=90,0|Column_Плательщик1=200,1|"
+               "Column_ПоказательКБК=30,3|SortColumn=сумма|HiddenColumns=Плательщик1;сумма"
+            << "40 200 90 30"
+            << "2 1 0 3"
+            << "Сумма"
+            << "0 1 1 0";
+        QTest::newRow("a place twice, none hidden")
+            << "Column_Номер=40,1|Column_Сумма=90,0|Column_Плательщик1=200,1|HiddenColumns=;"
+            << "40 200 90 0"
             << ""
-            << "";
+            << ""
+            << "0 0 0 0";
         QTest::newRow("a place missing") << "Column_Номер=40,2|Column_Сумма=90,0"
-                                         << "40 0 90"
+                                         << "40 0 90 0"
                                          << ""
-                                         << "";
+                                         << ""
+                                         << "0 0 0 1";
         QTest::newRow("nonsense and a gone column")
-            << "Column_Номер=wide,1|Column_Сумма=-5,0|SortColumn=Gone"
-            << "0 0 0"
+            << "Column_Номер=wide,1|Column_Сумма=-5,0|SortColumn=Gone|HiddenColumns=Gone"
+            << "0 0 0 0"
             << ""
-            << "";
+            << ""
+            << "0 0 0 0";
     }
     void columnSettings() {
         QFETCH(QString, stored);
@@ -265,25 +272,33 @@ private slots:
         const INIStorage settings(dir.path() + u'/');
         for (const QString& line : stored.split(u'|', Qt::SkipEmptyParts))
             QVERIFY(settings.WriteVal(User, line.section(u'=', 0, 0), line.section(u'=', 1)));
-        const ColumnMap columns = Table({}).Columns;
+        ColumnMap columns = Table({}).Columns;
+        columns.push_back({u"КБК"_s, u"ПоказательКБК;K"_s});
         const ListColumnsLayout layout = ReadListColumns(settings, columns);
-        QStringList w, p;
-        for (const ListColumnState& column : layout.Columns)
+        QStringList w, p, h;
+        for (const ListColumnState& column : layout.Columns) {
             w << QString::number(column.Width);
+            h << QString::number(column.Hidden);
+        }
         for (const int place : StoredPositions(layout))
             p << QString::number(place);
         QCOMPARE(w.join(u' '), widths);
         QCOMPARE(p.join(u' '), places);
         QCOMPARE(layout.SortKey, sort);
-        // What is written reads back the same.
+        QTEST(h.join(u' '), "hidden");
+        // What is written reads back the same, none hidden included.
         ListColumnsLayout changed = layout;
-        changed.Columns = {{55, 1}, {66, 0}, {77, 2}};
+        changed.Columns = {{55, 1}, {66, 0, true}, {77, 2}, {0, 3}};
         changed.SortKey = u"Номер"_s;
         QVERIFY(WriteListColumns(settings, columns, changed));
         const ListColumnsLayout back = ReadListColumns(settings, columns);
         QCOMPARE(back.Columns[1].Width, 66);
-        QCOMPARE(StoredPositions(back), (std::vector<int>{1, 0, 2}));
+        QCOMPARE(StoredPositions(back), (std::vector<int>{1, 0, 2, 3}));
         QCOMPARE(back.SortKey, u"Номер"_s);
+        QVERIFY(back.Columns[1].Hidden && !back.Columns[3].Hidden);
+        changed.Columns[1].Hidden = false;
+        QVERIFY(WriteListColumns(settings, columns, changed));
+        QVERIFY(!ReadListColumns(settings, columns).Columns[3].Hidden);
     }
 
     void listSplit() {

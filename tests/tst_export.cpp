@@ -118,9 +118,8 @@ private slots:
         };
         row("0.10 + 0.20 is exactly 0.30", {"0.10=2024-03-05", "0.20=01.03.2024"},
             "2;0.30;01.03.2024;05.03.2024;0.00;0.00");
-        row("grouping, refund, time of day dropped",
-            {"-1 000,50=2024-03-05T23:59", "2 000=2024-03-05", "0=x"},
-            "3;999.50;05.03.2024;05.03.2024;0.00;0.00");
+        row("grouping, time of day dropped", {"1 000,50=2024-03-05T23:59", "2 000=2024-03-05"},
+            "2;3000.50;05.03.2024;05.03.2024;0.00;0.00");
         row("no dates: the export date", {"5="}, "1;5.00;15.01.2023;15.01.2023;0.00;0.00");
         row("a fraction of a kopeck: no total", {"10.005=2024-03-05", "1=2024-03-05"},
             "2;;05.03.2024;05.03.2024;0.00;0.00");
@@ -149,6 +148,62 @@ private slots:
                     .Ok);
         const QByteArray bytes = ReadFile(out);
         QTEST(bytes.mid(bytes.lastIndexOf('\n') + 1), "footer");
+    }
+
+    // The dates the money moved on and the document's kind, from the organisation's side: a date
+    // the document carries stays, a missing one on the organisation's side is its Дата; the
+    // header names each kind present once, in their order.
+    void moneyDatesAndKinds_data() {
+        QTest::addColumn<QStringList>("documents"); // Дата|ДатаСписано|ДатаПоступило|side|ВидОплаты
+        QTest::addColumn<QString>("expected");
+        auto row = [](const char* name, const QStringList& documents, const char* expected) {
+            QTest::newRow(name) << documents << QString::fromUtf8(expected);
+        };
+        row("outgoing debited later: the period ends then", {"04.03.2024|2024-03-06||out|01"},
+            "Документ=Платежное поручение\r\n06.03.2024-06.03.2024\r\n"
+            "Платежное поручение;06.03.2024;\r\n");
+        row("incoming: its date; the payer bank's debit date stays",
+            {"05.03.2024|04.03.2024||in|1"},
+            "Документ=Платежное поручение\r\n05.03.2024-05.03.2024\r\n"
+            "Платежное поручение;04.03.2024;05.03.2024\r\n");
+        row("neither side: dates as carried", {"05.03.2024|||other|06"},
+            "Документ=Инкассовое поручение\r\n05.03.2024-05.03.2024\r\n"
+            "Инкассовое поручение;;\r\n");
+        row("within the account: both", {"05.03.2024|||both|16"},
+            "Документ=Платежный ордер\r\n05.03.2024-05.03.2024\r\n"
+            "Платежный ордер;05.03.2024;05.03.2024\r\n");
+        row("each kind once, in order; other codes are payment orders",
+            {"01.03.2024|||out|17", "02.03.2024|||out|99", "03.03.2024|||out|",
+             "04.03.2024|||out| 02"},
+            "Документ=Платежное поручение\r\nДокумент=Платежное требование\r\n"
+            "Документ=Банковский ордер\r\n01.03.2024-04.03.2024\r\n"
+            "Банковский ордер;01.03.2024;\r\nПлатежное поручение;02.03.2024;\r\n"
+            "Платежное поручение;03.03.2024;\r\nПлатежное требование;04.03.2024;\r\n");
+        row("no document: no kind line", {"!01.03.2024|||out|17"}, "15.01.2023-15.01.2023\r\n");
+    }
+    void moneyDatesAndKinds() {
+        QFETCH(QStringList, documents);
+        DocumentTable table;
+        for (const char* tags : {"Дата;D", "ДатаСписано;DebitDate", "ДатаПоступило;CreditDate",
+                                 "ПлательщикСчет;P", "ПолучательСчет;R", "ВидОплаты;K"})
+            table.Columns.push_back({tags, tags});
+        const QString acc = u"40702810900000000001"_qs, other = u"40702810938000012345"_qs;
+        for (QString document : documents) {
+            const bool unchecked = document.startsWith(u'!');
+            const QStringList parts = document.remove(u'!').split(u'|');
+            const QString side = parts[3];
+            const bool pays = side == u"out" || side == u"both";
+            const bool paid = side == u"in" || side == u"both";
+            table.Rows.push_back(Row(!unchecked, {parts[0], parts[1], parts[2], pays ? acc : other,
+                                                  paid ? acc : other, parts[4]}));
+        }
+        const QString out = m_dir.filePath("kinds.txt");
+        QVERIFY(Export(out,
+                       u"<header>Документ={DocumentKind}\r\n{FirstDate}-{LastDate}</header>"
+                       "<document>{DocumentKind};{OutgoingDate};{IncomingDate}</document>"_qs,
+                       table)
+                    .Ok);
+        QTEST(Cp1251::Decode(ReadFile(out)), "expected");
     }
 
     // A fixed count of decimals for the amount column only: padded, never rounded; an amount

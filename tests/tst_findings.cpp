@@ -208,24 +208,29 @@ private slots:
     // counted by kind in the forms Russian takes after a number.
     void saveQuestion_data() {
         QTest::addColumn<bool>("stopped");
-        QTest::addColumn<QString>("account");  // the template's account problem
-        QTest::addColumn<QString>("checked");  // per document: 1 checked, 0 not
+        QTest::addColumn<QString>("account"); // the template's account problem
+        QTest::addColumn<QString>("checked"); // per document: 1 checked, 0 not
         // "kind|document|how many"; document -1: none, -2: none, a valid account the value
         QTest::addColumn<QStringList>("found");
-        QTest::addColumn<QString>("question");   // empty: none asked
-        QTest::newRow("nothing to ask") << false << "" << "11" << QStringList{} << "";
+        QTest::addColumn<QString>("question"); // empty: none asked
+        QTest::newRow("nothing to ask") << false << ""
+                                        << "11" << QStringList{} << "";
         QTest::newRow("a settings finding is no reason")
-            << false << "" << "11" << QStringList{"настройки|-1|1", "счет организации|-1|1"} << "";
+            << false << ""
+            << "11" << QStringList{"настройки|-1|1", "счет организации|-1|1"} << "";
         QTest::newRow("the account the checks found in few documents")
-            << false << "" << "1" << QStringList{"счет организации|-2|1"} << "не так. Сохранить?";
+            << false << ""
+            << "1" << QStringList{"счет организации|-2|1"} << "не так. Сохранить?";
         QTest::newRow("findings of checked documents, counted")
-            << false << "" << "110"
-            << QStringList{"повтор|0|1", "повтор|1|1", "реквизит|0|3", "реквизит|1|2",
-                           "сумма|1|1", "чужой документ|0|21", "реквизит|2|7", "пропущен|0|1"}
+            << false << ""
+            << "110"
+            << QStringList{"повтор|0|1", "повтор|1|1",          "реквизит|0|3", "реквизит|1|2",
+                           "сумма|1|1",  "чужой документ|0|21", "реквизит|2|7", "пропущен|0|1"}
             << u"Среди отмеченных: 2 повтора, 5 ошибок в реквизитах, 1 неточная сумма, "
                "21 чужой документ. Сохранить?"_s;
         QTest::newRow("every reason, one a line")
-            << true << "Не указан счет" << "00" << QStringList{"реквизит|1|11"}
+            << true << "Не указан счет"
+            << "00" << QStringList{"реквизит|1|11"}
             << u"Чтение было остановлено: прочитаны не все документы источника.\nНе указан счет."
                "\nНе отмечено ни одного документа: выписка будет пустой.\n\nСохранить?"_s;
     }
@@ -240,13 +245,18 @@ private slots:
         FindingList findings;
         for (const QString& entry : std::as_const(found)) {
             const QStringList part = entry.split(u'|');
-            const auto kind = std::find_if(AllFindingKinds().begin(), AllFindingKinds().end(),
-                                           [&](FindingKind k) { return FindingKindText(k) == part[0]; });
+            const auto kind =
+                std::find_if(AllFindingKinds().begin(), AllFindingKinds().end(),
+                             [&](FindingKind k) { return FindingKindText(k) == part[0]; });
             const int document = part[1].toInt();
             for (int i = 0; i < part[2].toInt(); ++i)
                 findings.push_back(
-                    {*kind, {}, {}, document == -1 ? QString() : u"40702810500000000001"_s,
-                     u"не так"_s, document < 0 ? QString() : table.Rows[size_t(document)].SourcePath});
+                    {*kind,
+                     {},
+                     {},
+                     document == -1 ? QString() : u"40702810500000000001"_s,
+                     u"не так"_s,
+                     document < 0 ? QString() : table.Rows[size_t(document)].SourcePath});
         }
         QFETCH(bool, stopped);
         QFETCH(QString, account);
@@ -284,12 +294,12 @@ private slots:
         WriteFile(dir.filePath("Good.txt.tpl"), "<document>{Номер}</document>");
         const ColumnMapLoad load = LoadColumnMap(dir.filePath("TAG.INI"));
         const FindingList found =
-            ProblemsList(load.Findings, {}, TemplateFindings(dir.path(), m_coder), {});
+            ProblemsList(load.Findings, {}, SettingsFolderFindings(dir.path(), m_coder), {});
         QCOMPARE(Shapes(found),
                  QStringList({"настройки|TAG.INI|строка 2|", "настройки|Empty.txt.tpl||"}));
         QVERIFY2(found[1].Why.contains("<document>"), qPrintable(found[1].Why));
         QTemporaryDir none;
-        QCOMPARE(TemplateFindings(none.path(), m_coder).size(), size_t(1));
+        QCOMPARE(SettingsFolderFindings(none.path(), m_coder).size(), size_t(1));
         // A map of more columns than a list can hold: the lines past them are named.
         QByteArray many;
         for (int i = 0; i <= LargestColumnCount; ++i)
@@ -333,9 +343,9 @@ private slots:
     void forms() {
         QFETCH(QString, value);
         // The document's number, date and amount follow "Почему".
-        const Finding f{FindingKind::Requisite, u"a.xml"_s,  u"ИНН"_s,         value,
-                        u"неверно"_s,           {},          u"12"_s,          u"2024-03-05"_s,
-                        u"5.00"_s};
+        const Finding f{
+            FindingKind::Requisite, u"a.xml"_s, u"ИНН"_s, value, u"неверно"_s, {}, u"12"_s,
+            u"2024-03-05"_s,        u"5.00"_s};
         QTEST(FindingLine(f), "line");
         QFETCH(QString, text);
         QCOMPARE(FindingsText({f}),

@@ -6,6 +6,8 @@
 #include "reading/ReadingRun.h"
 #include "reading/UnzipFile.h"
 #include "text/Cp1251.h"
+#include "text/EscapeControls.h"
+#include "text/FileNames.h"
 #include "text/TextCoder.h"
 
 #include <QDirIterator>
@@ -20,7 +22,9 @@
 
 #include <atomic>
 #include <clocale>
+#include <fcntl.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
 using Entries = QList<TestZipEntry>;
 
@@ -297,6 +301,33 @@ private slots:
         QCOMPARE(outcome.StatusText, ReadPartialText(5, 6, dir.path()));
         QCOMPARE(outcome.StatusColor, StatusColorIncomplete);
         QCOMPARE(outcome.Outside, qint64(1));
+    }
+
+    // A name made on another system may hold bytes that are no UTF-8: the file is read by its
+    // own bytes, and the name shows each such byte written out.
+    void namesThatAreNoUtf8_data() {
+        QTest::addColumn<QByteArray>("name");
+        QTest::addColumn<QString>("shown");
+        QTest::newRow("Latin-1") << QByteArray("caf\xE9.xml") << "caf\\xE9.xml";
+        QTest::newRow("UTF-8") << QByteArray("caf\xC3\xA9.xml") << "café.xml";
+        QTest::newRow("sequence cut short") << QByteArray("\xD0.xml") << "\\xD0.xml";
+        QTest::newRow("overlong") << QByteArray("\xC0\xAF.xml") << "\\xC0\\xAF.xml";
+        QTest::newRow("a surrogate") << QByteArray("\xED\xA0\x80.xml") << "\\xED\\xA0\\x80.xml";
+        QTest::newRow("four bytes, then one lone")
+            << QByteArray("\xF0\x90\x82\x80\x80.xml") << "\U00010080\\x80.xml";
+    }
+    void namesThatAreNoUtf8() {
+        QFETCH(QByteArray, name);
+        QTemporaryDir dir;
+        const QByteArray path = QFile::encodeName(dir.path()) + '/' + name;
+        const int fd = ::open(path.constData(), O_WRONLY | O_CREAT, 0644);
+        const QByteArray doc = Doc("7");
+        QVERIFY(fd >= 0 && ::write(fd, doc.constData(), size_t(doc.size())) == doc.size());
+        ::close(fd);
+        const ReadingOutcome outcome = RunReading(dir.path(), Map, Coder);
+        QVERIFY2(outcome.Rows.size() == 1, qPrintable(outcome.Problems.join(u'\n')));
+        QCOMPARE(FileNameBytes(outcome.Rows[0].SourcePath), path);
+        QTEST(EscapeControls(QFileInfo(outcome.Rows[0].SourcePath).fileName()), "shown");
     }
 
     // A folder large enough to be read on every core gives the rows and problems of reading its
@@ -854,11 +885,12 @@ private slots:
         QTest::addColumn<QString>("err"); // a pattern for all of it
         QTest::addColumn<QString>("out");
         const QString config = Data + "/cli/CONFIG", docs = Data + "/cli/docs";
-        const QString read =
-            QRegularExpression::escape("Прочитано 2 документа, пропущен 1 файл в '" + docs +
-                                       "'\nпропущен: 'c.xml': в нем нет суммы (элемент <S> пуст "
-                                       "или его нет)\nОтмечено: 2 из 2 · "
-                                       "1 247,00 ₽\n");
+        const QString read = QRegularExpression::escape(
+            "Прочитано 2 документа, пропущен 1 файл в '" + docs +
+            "'\nпропущен: 'c.xml': в нем нет суммы (элемент <S> пуст "
+            "или его нет)\nОтмечено: 2 из 2 · "
+            "1 247,00 ₽\nреквизит: 'a.xml': Дата 'not a date': "
+            "такой даты нет (ожидается ДД.ММ.ГГГГ)\n");
         const QString tsv = "Номер\tДата\tСумма\tНазначение\n1\tnot a date\t1\u00A0234,50" + Rub +
                             "\tПлата\n2\t05.03.2024\t12,50" + Rub +
                             "\tLine one\\r\\nTab\\there, back\\\\slash\n";

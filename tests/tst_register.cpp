@@ -2,7 +2,9 @@
 #include "export/RegisterPdf.h"
 #include "export/RegisterPdfLayout.h"
 #include "export/RegisterXlsx.h"
+#include "export/XlsxCells.h"
 #include "reading/ArchiveWalk.h"
+#include "settings/INIStorage.h"
 #include "text/AmountInWords.h"
 #include "text/CsvField.h"
 
@@ -293,6 +295,63 @@ private slots:
         row("dotted date", "ДатаСписано", "06.03.2024", RegisterCell::Date);
         row("no date", "Дата", "вчера", RegisterCell::Text);
         row("date in another column", "НазначениеПлатежа", "2024-03-06", RegisterCell::Text);
+        // A spreadsheet's 1900 is a leap year: days before March 1900 would show as others.
+        row("date before March 1900", "Дата", "31.12.1899", RegisterCell::Text);
+        row("28 February 1900", "Дата", "1900-02-28", RegisterCell::Text);
+        row("1 March 1900", "Дата", "01.03.1900", RegisterCell::Date);
+    }
+
+    // What a cell can hold: U+FFFE and U+FFFF (no reader opens a sheet with them) become U+FFFD,
+    // a text over 32,767 characters is cut there, never through a character; both are said.
+    void cellTexts_data() {
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<QString>("kept");
+        QTest::addColumn<bool>("said");
+        const QString most(XlsxLongestText, u'a');
+        const QString emoji = u"\U0001F600"_qs;
+        QTest::newRow("as it is") << u"Оплата № 5"_qs << u"Оплата № 5"_qs << false;
+        QTest::newRow("U+FFFF") << u"a\uFFFFb"_qs << u"a\uFFFDb"_qs << true;
+        QTest::newRow("U+FFFE") << u"\uFFFE"_qs << u"\uFFFD"_qs << true;
+        QTest::newRow("the longest kept") << most << most << false;
+        QTest::newRow("one more cut") << most + u'b' << most << true;
+        QTest::newRow("an emoji across the limit")
+            << most.left(XlsxLongestText - 1) + emoji << most.left(XlsxLongestText - 1) << true;
+        QTest::newRow("an emoji at the limit") << most.left(XlsxLongestText - 2) + emoji + u'b'
+                                               << most.left(XlsxLongestText - 2) + emoji << true;
+    }
+    void cellTexts() {
+        QFETCH(QString, text);
+        QString why;
+        QTEST(QString::fromUtf8(XlsxText(text, &why)), "kept");
+        QTEST(!why.isEmpty(), "said");
+    }
+
+    // A sheet takes at most 1,048,576 rows: more is refused before anything is written.
+    void sheetRows() {
+        QVERIFY(XlsxRowsProblem(XlsxMostRows).isEmpty());
+        QVERIFY(XlsxRowsProblem(XlsxMostRows + 1).contains(QString::number(XlsxMostRows)));
+    }
+
+    // The values a workbook cannot hold as written are named, in the result and on the sheet of
+    // findings; the workbook opens.
+    void alteredValuesNamed() {
+        QTemporaryDir dir;
+        DocumentTable table = Table();
+        const QString purpose = QString(XlsxLongestText, u'я') + u"конец"_qs;
+        table.Rows = {Document(u"17"_qs, u"2024-03-05"_qs, u"1"_qs),
+                      Document(u"18"_qs, u"2024-03-05"_qs, u"2"_qs, u"out"_qs, purpose)};
+        table.Rows[0].Cells[3] = {u"ООО \uFFFF"_qs, u"ООО \uFFFF"_qs};
+        const QString path = dir.filePath(u"r.xlsx"_qs);
+        const ExportResult result =
+            WriteRegister(path, RegisterFormat::Xlsx, table, INIStorage(dir.path()), {}, {});
+        QVERIFY2(result.Ok, qPrintable(result.Error));
+        QCOMPARE(result.Problems.size(), 2);
+        QVERIFY(result.Problems[0].contains(u"pp-17.xml"_qs));
+        QVERIFY(result.Problems[1].contains(u"pp-18.xml"_qs));
+        const QHash<QString, QString> parts = Parts(path);
+        const QString sheet = parts.value(u"xl/worksheets/sheet1.xml"_qs);
+        QVERIFY(sheet.contains(u"ООО \uFFFD"_qs) && !sheet.contains(u"конец"_qs));
+        QCOMPARE(parts.value(u"xl/worksheets/sheet2.xml"_qs).count(u"изменено"_qs), 2);
     }
     void cellKinds() {
         QFETCH(QString, key);
@@ -788,19 +847,21 @@ if "Замечания" in book.sheetnames:
             QVERIFY2(line.startsWith(u"сумма\t"_qs), qPrintable(line));
     }
 
-    // A register is no more allowed than a statement to replace a document it is made from:
-    // here through a link named like a workbook (exit 2, the document untouched).
+    // A register is no more allowed than a statement to replace a file it is made from: here a
+    // document left out, through a link named like a workbook (exit 2, the document untouched).
     void cliNeverReplacesSource() {
         QTemporaryDir dir;
-        const QByteArray document = ReadFile(VYPISKA_SAMPLES "/folder/pp-0001.xml");
-        WriteFile(dir.filePath(u"docs/pp-0001.xml"_qs), document);
-        QVERIFY(QFile::link(dir.filePath(u"docs/pp-0001.xml"_qs), dir.filePath(u"r.xlsx"_qs)));
+        WriteFile(dir.filePath(u"docs/pp-0001.xml"_qs),
+                  ReadFile(VYPISKA_SAMPLES "/folder/pp-0001.xml"));
+        const QByteArray document = "<Doc><Num>2</Num></Doc>"; // no amount
+        WriteFile(dir.filePath(u"docs/pp-0002.xml"_qs), document);
+        QVERIFY(QFile::link(dir.filePath(u"docs/pp-0002.xml"_qs), dir.filePath(u"r.xlsx"_qs)));
         const ProgramRun run = RunProgram(
             VYPISKA_CLI, {u"register"_qs, u"--config"_qs, VYPISKA_SOURCE_CONFIG, u"-o"_qs,
                           dir.filePath(u"r.xlsx"_qs), dir.filePath(u"docs"_qs)});
         QCOMPARE(run.Exit, 2);
         QVERIFY2(run.Err.contains(u"не может заменить исходный файл"_qs), qPrintable(run.Err));
-        QCOMPARE(ReadFile(dir.filePath(u"docs/pp-0001.xml"_qs)), document);
+        QCOMPARE(ReadFile(dir.filePath(u"docs/pp-0002.xml"_qs)), document);
     }
 };
 

@@ -72,20 +72,23 @@ void DocumentListModel::SetColumns(const ColumnMap& columns) {
     beginResetModel();
     m_table.Columns = columns;
     m_table.Rows.clear();
+    m_table.LeftOut.clear();
     m_checks = {};
     m_sortColumn = -1;
     m_sortKindKnown = false;
     endResetModel();
 }
 
-void DocumentListModel::SetRows(std::vector<DocumentRow> rows) {
+void DocumentListModel::SetRows(std::vector<DocumentRow> rows, QStringList leftOut) {
     beginResetModel();
     m_table.Rows = std::move(rows);
+    m_table.LeftOut = std::move(leftOut);
     ApplySort();
     endResetModel();
 }
 
 void DocumentListModel::ClearRows() {
+    m_table.LeftOut.clear();
     if (m_table.Rows.empty()) return;
     beginResetModel();
     m_table.Rows.clear();
@@ -205,7 +208,8 @@ QVariant DocumentListModel::CheckData(const DocumentRow& row, int column, int ro
                 lines << QLatin1Char('\'') + DocumentName(other) + QLatin1Char('\'');
             if (tip.isEmpty()) tip = row.DisplayText(0);
             const qsizetype above = tip.count(u'\n') + 2;
-            tip += QStringLiteral("\nПовтор: те же номер, дата, сумма и ИНН плательщика, что в\n") +
+            tip += QStringLiteral(
+                       "\nПовтор: те же номер, дата, сумма, счета и ИНН плательщика, что в\n") +
                    ShortTip(lines, std::max<qsizetype>(2, MostTipLines - above));
         }
         if (!tip.isEmpty()) return tip;

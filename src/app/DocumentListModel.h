@@ -30,8 +30,9 @@ public:
 
     const DocumentTable& Table() const { return m_table; }
     void SetColumns(const ColumnMap& columns);
-    // Replaces every row in one piece; a sort chosen earlier is applied to the new rows.
-    void SetRows(std::vector<DocumentRow> rows);
+    // Replaces every row in one piece; a sort chosen earlier is applied to the new rows. The files
+    // the reading left out come along: a save must not replace them either.
+    void SetRows(std::vector<DocumentRow> rows, QStringList leftOut = {});
     void ClearRows();
     void SetAllChecked(bool checked);
     // Checks or unchecks the rows (0-based, any order) in one change.

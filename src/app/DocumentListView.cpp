@@ -38,6 +38,9 @@ DocumentListView::DocumentListView(DocumentFilterModel& shown, QWidget* parent)
     m_header->setSectionsMovable(true);
 
     connect(m_header, &QHeaderView::sectionClicked, this, &DocumentListView::OnHeaderClicked);
+    m_header->setContextMenuPolicy(Qt::CustomContextMenu);
+    connect(m_header, &QWidget::customContextMenuRequested, this,
+            &DocumentListView::ShowColumnsMenu);
     connect(m_header, &CheckAllHeader::CheckAllToggled, this,
             [this](bool checked) { m_source.SetRowsChecked(m_shown.ShownRows(), checked); });
     connect(m_header, &QHeaderView::sectionResized, this, [this](int section) {
@@ -130,6 +133,31 @@ void DocumentListView::UpdateCheckAll() {
                                                      : Qt::Unchecked);
 }
 
+void DocumentListView::ShowColumnsMenu(const QPoint& at) {
+    // One line per column in the order shown, checked when shown. The first column carries the
+    // check-all box and always stays.
+    const ColumnMap& columns = m_source.Table().Columns;
+    QMenu menu(this);
+    menu.setObjectName(QStringLiteral("ListColumnsMenu"));
+    for (int place = 0; place < m_header->count(); ++place) {
+        const int c = m_header->logicalIndex(place);
+        if (c < 0 || std::size_t(c) >= columns.size()) continue;
+        const QString caption = columns[std::size_t(c)].Caption;
+        QAction* action =
+            menu.addAction(caption.isEmpty() ? columns[std::size_t(c)].FieldKey() : caption);
+        action->setCheckable(true);
+        action->setChecked(!m_header->isSectionHidden(c));
+        action->setEnabled(c != 0);
+        connect(action, &QAction::toggled, this, [this, c](bool shown) {
+            // Hiding and showing resize the section: no width the user set.
+            m_fitting = true;
+            m_header->setSectionHidden(c, !shown);
+            m_fitting = false;
+        });
+    }
+    menu.exec(m_header->mapToGlobal(at));
+}
+
 void DocumentListView::OnHeaderClicked(int section) {
     m_source.SortByClick(section);
     ShowSortArrow();
@@ -174,9 +202,11 @@ void DocumentListView::RestoreColumns(const INIStorage& settings) {
     m_widthSetByUser.assign(columns.size(), 0);
     m_fitting = true;
     for (std::size_t c = 0; c < layout.Columns.size(); ++c) {
-        if (layout.Columns[c].Width <= 0) continue;
-        setColumnWidth(int(c), layout.Columns[c].Width);
-        m_widthSetByUser[c] = 1;
+        if (layout.Columns[c].Width > 0) {
+            setColumnWidth(int(c), layout.Columns[c].Width);
+            m_widthSetByUser[c] = 1;
+        }
+        m_header->setSectionHidden(int(c), c > 0 && layout.Columns[c].Hidden);
     }
     m_fitting = false;
     const std::vector<int> positions = StoredPositions(layout);
@@ -197,8 +227,10 @@ bool DocumentListView::StoreColumns(const INIStorage& settings) const {
     ListColumnsLayout layout = ReadListColumns(settings, columns);
     for (std::size_t c = 0; c < columns.size(); ++c) {
         const bool userSet = c < m_widthSetByUser.size() && m_widthSetByUser[c];
-        // A width the program fitted is fitted again next time, to the documents then read.
-        layout.Columns[c].Width = userSet ? columnWidth(int(c)) : 0;
+        // A width the program fitted is fitted again next time, to the documents then read. A
+        // hidden column has none to measure: it keeps what is stored.
+        layout.Columns[c].Hidden = m_header->isSectionHidden(int(c));
+        if (!layout.Columns[c].Hidden) layout.Columns[c].Width = userSet ? columnWidth(int(c)) : 0;
         layout.Columns[c].Position = m_header->visualIndex(int(c));
     }
     const int sorted = m_source.SortColumn();

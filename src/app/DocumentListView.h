@@ -12,8 +12,9 @@ class INIStorage;
 // The document list "List" over the filtered rows: the check-all box acts on the rows shown and
 // is partly checked when some of them are; Space checks or unchecks every selected row from any
 // column; columns are fitted to rows spread over the whole table, and the widths the user sets,
-// the order of the columns and the sort column are kept in USER.INI. Ctrl+C copies the selected
-// rows; the context menu checks, unchecks and copies them and shows a document's findings.
+// the order of the columns, the columns hidden from the header's context menu and the sort
+// column are kept in USER.INI. Ctrl+C copies the selected rows; the context menu checks,
+// unchecks and copies them and shows a document's findings.
 class DocumentListView : public QTableView {
     Q_OBJECT
 public:
@@ -41,6 +42,8 @@ protected:
 
 private:
     void OnHeaderClicked(int section);
+    // The header's context menu: shows and hides columns.
+    void ShowColumnsMenu(const QPoint& at);
     void ShowSortArrow();
     void UpdateCheckAll();
 

@@ -53,6 +53,8 @@
 #include <QToolButton>
 #include <QVBoxLayout>
 
+#include <utility>
+
 namespace {
 
 const QString ProcessingText = QStringLiteral("Обработка ...");
@@ -121,8 +123,10 @@ void Form1::LoadColumns() {
     m_list->resizeColumnsToContents(); // the list is empty: fits the header texts
     m_list->RestoreColumns(m_settings);
     m_listShare = ReadListSplit(m_settings).value_or(m_listShare);
-    FindingList settings = load.Findings;
-    for (Finding& finding : TemplateFindings(m_configDir, m_coder))
+    FindingList settings;
+    AddSettingsFileFindings(settings, m_configDir);
+    settings.insert(settings.end(), load.Findings.begin(), load.Findings.end());
+    for (Finding& finding : SettingsFolderFindings(m_configDir, m_coder))
         settings.push_back(std::move(finding));
     m_detail->AddSettingsFindings(settings);
 }
@@ -238,7 +242,14 @@ void Form1::OnReadTimer() {
 }
 
 void Form1::StartReading(const QString& path) {
-    WriteLastFolder(m_settings, LastFolder::Source, SourceFolder(path));
+    if (m_table.Columns.empty()) {
+        // Without a column map no document has an amount: every file would be left out.
+        ShowStatusText(QStringLiteral("Карта колонок '%1' не задает ни одной колонки")
+                           .arg(QDir::toNativeSeparators(
+                               QDir(m_configDir).filePath(QStringLiteral("TAG.INI")))),
+                       StatusColorFailure);
+        return;
+    }
     setCursor(Qt::BusyCursor);
     // Not yet good nor bad: never in the last message's green or red.
     ShowStatusText(ProcessingText, StatusColorNeutral);
@@ -246,6 +257,12 @@ void Form1::StartReading(const QString& path) {
     ShowNotice({});
     m_commands->SetReadingStopped(false);
     m_totals->SetReadingStopped(false);
+    // Settings that cannot be stored are said once, after this reading, not at every one.
+    if (!WriteLastFolder(m_settings, LastFolder::Source, SourceFolder(path)) && !m_userIniWarned) {
+        m_userIniWarned = true;
+        m_settingsNotice = QStringLiteral("Настройки не сохраняются: не удалось записать '%1'")
+                               .arg(QDir::toNativeSeparators(m_settings.UserIniFile()));
+    }
     m_detail->SetReadingFindings({});
     m_statusBar->ShowBusy(true);
     m_model->ClearRows();
@@ -259,10 +276,13 @@ void Form1::OnReadingProgress(qint64 done, qint64 total) {
 
 void Form1::OnReadingFinished() {
     ReadingController::Result result = m_reading->Take();
-    m_model->SetRows(std::move(result.Outcome.Rows));
+    m_model->SetRows(std::move(result.Outcome.Rows), result.Outcome.Skipped);
     ShowStatusText(result.Outcome.StatusText, result.Outcome.StatusColor);
     m_statusBar->SetTextOpensSkipped(!result.Outcome.Skipped.isEmpty());
-    ShowNotice(result.Outcome.Outside > 0 ? OutsideText(result.Outcome.Outside) : QString());
+    QStringList notices;
+    if (result.Outcome.Outside > 0) notices << OutsideText(result.Outcome.Outside);
+    if (!m_settingsNotice.isEmpty()) notices << std::exchange(m_settingsNotice, {});
+    ShowNotice(notices.join(QStringLiteral(" · ")));
     m_commands->SetReadingStopped(result.Outcome.Cancelled);
     m_totals->SetReadingStopped(result.Outcome.Cancelled);
     m_model->SetChecks(std::move(result.Checks));

@@ -106,6 +106,8 @@ private:
     QString m_configDir;
 
     DocumentTable m_table;
+    bool m_userIniWarned = false; // USER.INI could not be written, and the user was told
+    QString m_settingsNotice;     // that, to be said when the reading has ended
     DocumentListModel* m_model = nullptr;
     FormRects m_rects;
 

@@ -30,7 +30,7 @@ StatementCommands::StatementCommands(const DocumentTable& table, TextCoder& code
 
 void StatementCommands::Save(int templateIndex) {
     const std::vector<TemplateInfo> templates =
-        WithRegisterTypes(TemplateList(m_configDir, m_coder));
+        WithRegisterTypes(SavableTemplates(TemplateList(m_configDir, m_coder)));
     if (templates.front().Register != RegisterFormat::None) {
         m_controls.Status.ShowText(QStringLiteral("Нет ни одного шаблона (*.tpl) в папке '%1'")
                                        .arg(QDir::toNativeSeparators(m_configDir)),
@@ -63,7 +63,7 @@ SaveReasons StatementCommands::Reasons(const TemplateInfo& type) const {
 }
 
 bool StatementCommands::SaveTo(const QString& path, int templateIndex) {
-    return SaveWith(path, TemplateList(m_configDir, m_coder), templateIndex);
+    return SaveWith(path, SavableTemplates(TemplateList(m_configDir, m_coder)), templateIndex);
 }
 
 void StatementCommands::Fail(const QString& why) {
@@ -128,7 +128,6 @@ void StatementCommands::Preview() {
         if (!result.Ok) *error = result.Error;
         return result.Ok;
     };
-    const QString account = ReadOrganisationAccount(m_settings);
     DocumentTotals totals = ComputeTotals(m_table, ReadOrganisation(m_settings));
     totals.ReadingStopped = m_readingStopped;
     PreviewDlg preview(templates, 0, build, TotalsText(totals), m_window);

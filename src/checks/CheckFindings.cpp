@@ -119,7 +119,7 @@ FindingList CheckFindings(const DocumentTable& table, const DocumentChecks& chec
                 names << QStringLiteral("ещё %1").arg(others.size() - Named);
             out.push_back({FindingKind::Duplicate, name, caption(number),
                            number < 0 ? QString() : row.ExportValue(number).trimmed(),
-                           QStringLiteral("те же номер, дата, сумма и ИНН плательщика, что в ") +
+                           QStringLiteral("те же номер, дата, сумма, счета и ИНН плательщика, что в ") +
                                names.join(QStringLiteral(", ")),
                            row.SourcePath});
         }

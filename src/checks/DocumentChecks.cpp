@@ -1,25 +1,21 @@
 #include "checks/DocumentChecks.h"
 
+#include "checks/DocumentKey.h"
 #include "checks/DocumentTotals.h"
 #include "checks/OrganisationAccount.h"
 #include "checks/RequisiteChecks.h"
-#include "text/DateParse.h"
 #include "text/Parallel.h"
 
 #include <QFileInfo>
 
-#include <cmath>
-
 namespace {
 
-const QString NumberKey = QStringLiteral("Номер");
-const QString DateKey = QStringLiteral("Дата");
-const QString PayerSide = QStringLiteral("Плательщик");
 const QString PayerAccountKey = QStringLiteral("ПлательщикСчет");
 
 struct PreparedColumn {
     RequisiteField Field;
-    int SideBic = -1; // the БИК column of the same side, for accounts
+    int SideBic = -1;     // the БИК column of the same side, for accounts
+    int SideAccount = -1; // the account column of the same side, for correspondent accounts
 };
 
 std::vector<PreparedColumn> PrepareColumns(const ColumnMap& columns) {
@@ -31,11 +27,12 @@ std::vector<PreparedColumn> PrepareColumns(const ColumnMap& columns) {
             column.Field.Kind != RequisiteKind::CorrAccount)
             continue;
         for (std::size_t b = 0; b < prepared.size(); ++b) {
-            if (prepared[b].Field.Kind == RequisiteKind::Bic &&
-                prepared[b].Field.Side.compare(column.Field.Side, Qt::CaseInsensitive) == 0) {
+            if (prepared[b].Field.Side.compare(column.Field.Side, Qt::CaseInsensitive) != 0)
+                continue;
+            if (prepared[b].Field.Kind == RequisiteKind::Bic && column.SideBic < 0)
                 column.SideBic = int(b);
-                break;
-            }
+            if (prepared[b].Field.Kind == RequisiteKind::Account && column.SideAccount < 0)
+                column.SideAccount = int(b);
         }
     }
     return prepared;
@@ -51,27 +48,22 @@ QString RequisiteProblem(const PreparedColumn& column, const DocumentRow& row, i
         return KppProblem(value);
     case RequisiteKind::Bic:
         return BicProblem(value);
+    case RequisiteKind::Date:
+        return DateProblem(value);
     case RequisiteKind::Account:
     case RequisiteKind::CorrAccount: {
         const QString& bic = column.SideBic < 0 ? QString() : row.ExportValue(column.SideBic);
-        return AccountProblem(value, RequisiteText(bic),
-                              column.Field.Kind == RequisiteKind::CorrAccount);
+        const bool correspondent = column.Field.Kind == RequisiteKind::CorrAccount;
+        QString why = AccountProblem(value, RequisiteText(bic), correspondent);
+        if (why.isEmpty() && correspondent && column.SideAccount >= 0)
+            why = TreasuryCorrAccountProblem(RequisiteText(row.ExportValue(column.SideAccount)),
+                                             value);
+        return why;
     }
     case RequisiteKind::None:
         break;
     }
     return {};
-}
-
-// The day a date stands for, so that "2024-03-05" and "05.03.2024" are one date. The few dates
-// of a statement recur in every document: each is read once.
-QString DateKeyText(const QString& value, QHash<QString, QString>& known) {
-    if (const auto found = known.constFind(value); found != known.cend()) return *found;
-    const QString text = value.trimmed();
-    const std::optional<double> date = ParseDateText(text, StatementLocale());
-    constexpr qsizetype MostKnown = 4096;
-    if (known.size() >= MostKnown) known.clear();
-    return *known.insert(value, date ? QString::number(std::trunc(*date), 'f', 0) : text);
 }
 
 } // namespace
@@ -97,20 +89,12 @@ DocumentChecks CheckDocuments(const DocumentTable& table, bool checkedOnly,
     DocumentChecks checks;
     const std::vector<PreparedColumn> columns = PrepareColumns(table.Columns);
     const int amount = AmountColumn(table.Columns);
-    const int number = KeyedColumn(table.Columns, NumberKey);
-    const int date = KeyedColumn(table.Columns, DateKey);
     const int payerAccount = KeyedColumn(table.Columns, PayerAccountKey);
     const OrganisationSide side(table.Columns, org);
     const QString notOwnWhy =
         QStringLiteral("документ не относится к счету организации %1").arg(org.Account);
     if (side.Known()) checks.Account = org.Account;
-    int payerInn = -1;
-    for (std::size_t c = 0; c < columns.size() && payerInn < 0; ++c)
-        if (columns[c].Field.Kind == RequisiteKind::Inn &&
-            columns[c].Field.Side.compare(PayerSide, Qt::CaseInsensitive) == 0)
-            payerInn = int(c);
-    // Without a number and a date two documents can't be told to be one payment twice.
-    const bool findDuplicates = amount >= 0 && number >= 0 && date >= 0;
+    const DocumentKeys keys(table.Columns);
 
     // What each document shows, found on every core; then gathered in table order.
     struct Findings {
@@ -135,19 +119,9 @@ DocumentChecks CheckDocuments(const DocumentTable& table, bool checkedOnly,
                 findings.Problems.push_back(
                     {payerAccount, notOwnWhy, CellProblemKind::NotOrganisation});
             QString amountWhy;
-            std::optional<qint64> kopecks;
-            if (amount >= 0) {
-                kopecks = AmountKopecks(row.ExportValue(amount), &amountWhy);
-                if (!kopecks)
-                    findings.Problems.push_back({amount, amountWhy, CellProblemKind::Amount});
-            }
-            if (!findDuplicates || row.ExportValue(number).trimmed().isEmpty()) continue;
-            findings.Key =
-                row.ExportValue(number).trimmed() + u'\x1f' +
-                DateKeyText(row.ExportValue(date), dates) + u'\x1f' +
-                (kopecks ? QString::number(*kopecks) : row.ExportValue(amount).trimmed()) +
-                u'\x1f' +
-                (payerInn < 0 ? QString() : RequisiteText(row.ExportValue(payerInn)).toString());
+            if (amount >= 0 && !PaymentKopecks(row.ExportValue(amount), &amountWhy))
+                findings.Problems.push_back({amount, amountWhy, CellProblemKind::Amount});
+            findings.Key = keys.Key(row, &dates);
         }
     });
 

@@ -44,8 +44,8 @@ struct DocumentChecks {
 };
 
 // Checks the requisites (columns keyed ...ИНН, ...КПП, ...БИК, ...Счет, ...Корсчет; an account
-// against the BIC of its own side), the amounts a total cannot add exactly, and duplicates: the
-// same number, date, amount and payer's ИНН. With the organisation's side known, a document
+// against the BIC of its own side), the amounts a total cannot add exactly or that pay nothing,
+// and duplicates (the same DocumentKey). With the organisation's side known, a document
 // where neither side is the organisation's is named too, on its payer account. With checkedOnly,
 // unchecked rows are left out.
 DocumentChecks CheckDocuments(const DocumentTable& table, bool checkedOnly = false,

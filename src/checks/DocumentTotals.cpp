@@ -42,6 +42,13 @@ std::optional<qint64> AmountKopecks(const QString& text, QString* why) {
     return kopecks;
 }
 
+std::optional<qint64> PaymentKopecks(const QString& text, QString* why) {
+    const std::optional<qint64> kopecks = AmountKopecks(text, why);
+    if (!kopecks || *kopecks > 0) return kopecks;
+    if (why) *why = QStringLiteral("сумма платежа должна быть больше нуля");
+    return std::nullopt;
+}
+
 int KeyedColumn(const ColumnMap& columns, QStringView key) {
     for (std::size_t c = 0; c < columns.size(); ++c)
         if (columns[c].FieldKey().compare(key, Qt::CaseInsensitive) == 0) return int(c);
@@ -78,7 +85,7 @@ DocumentTotals ComputeTotals(const DocumentTable& table, const Organisation& org
         if (!row.Checked) continue;
         ++totals.Checked;
         const std::optional<qint64> kopecks =
-            amount < 0 ? std::nullopt : AmountKopecks(row.ExportValue(amount));
+            amount < 0 ? std::nullopt : PaymentKopecks(row.ExportValue(amount));
         qint64 sum = 0;
         if (kopecks && !__builtin_add_overflow(totals.Kopecks, *kopecks, &sum))
             totals.Kopecks = sum;

@@ -12,6 +12,9 @@
 // ("10.005") or is too large to add up; why says which. Such an amount is never rounded into a
 // total: the total leaves it out and says so.
 std::optional<qint64> AmountKopecks(const QString& text, QString* why = nullptr);
+// AmountKopecks of a payment: none too for zero or below, which pays nothing (a refund comes as
+// a payment the other way). The totals and the checks add and name amounts by this rule.
+std::optional<qint64> PaymentKopecks(const QString& text, QString* why = nullptr);
 
 // Index of the first column keyed so (in any letter case), or -1.
 int KeyedColumn(const ColumnMap& columns, QStringView key);

@@ -3,16 +3,12 @@
 #include "checks/DocumentTotals.h"
 #include "checks/OrganisationAccount.h"
 #include "checks/RequisiteChecks.h"
-#include "settings/INIStorage.h"
-#include "text/TrimSpaces.h"
 
 Organisation ReadOrganisation(const INIStorage& settings) {
-    return {ReadOrganisationAccount(settings),
-            TrimSpaces(settings.ReadVal(Organization, QStringLiteral("INN"), QString()).toString())};
+    return {ReadOrganisationAccount(settings), ReadOrganisationInn(settings)};
 }
 
-OrganisationSide::OrganisationSide(const ColumnMap& columns, const Organisation& org)
-    : m_org(org) {
+OrganisationSide::OrganisationSide(const ColumnMap& columns, const Organisation& org) : m_org(org) {
     m_payerAccount = KeyedColumn(columns, u"ПлательщикСчет");
     m_payeeAccount = KeyedColumn(columns, u"ПолучательСчет");
     m_payerInn = KeyedColumn(columns, u"ПлательщикИНН");

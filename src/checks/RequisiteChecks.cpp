@@ -1,5 +1,7 @@
 #include "checks/RequisiteChecks.h"
 
+#include "text/DateParse.h"
+
 #include <array>
 
 namespace {
@@ -25,6 +27,9 @@ template <std::size_t N> int InnCheckDigit(QStringView digits, const std::array<
 } // namespace
 
 RequisiteField RequisiteFieldOf(const QString& fieldKey) {
+    for (const char16_t* date : {u"Дата", u"ДатаСписано", u"ДатаПоступило", u"ПоказательДаты"})
+        if (fieldKey.compare(QStringView(date), Qt::CaseInsensitive) == 0)
+            return {RequisiteKind::Date, {}};
     // "Корсчет" before "Счет": the one ends in the other.
     static const std::array<std::pair<QString, RequisiteKind>, 5> suffixes = {{
         {QStringLiteral("Корсчет"), RequisiteKind::CorrAccount},
@@ -55,6 +60,8 @@ QString InnProblem(QStringView inn) {
     if (inn.isEmpty() || inn == u"0") return {};
     if (!AllDigits(inn) || (inn.size() != 10 && inn.size() != 12))
         return QStringLiteral("ИНН должен состоять из 10 или 12 цифр");
+    // The first two digits are a region or a tax office: none is numbered 00.
+    if (inn.startsWith(u"00")) return QStringLiteral("ИНН не может начинаться с 00");
     static constexpr std::array<int, 9> Legal = {2, 4, 10, 3, 5, 9, 4, 6, 8};
     static constexpr std::array<int, 10> Personal11 = {7, 2, 4, 10, 3, 5, 9, 4, 6, 8};
     static constexpr std::array<int, 11> Personal12 = {3, 7, 2, 4, 10, 3, 5, 9, 4, 6, 8};
@@ -80,8 +87,10 @@ QString KppProblem(QStringView kpp) {
 
 QString BicProblem(QStringView bic) {
     if (bic.isEmpty()) return {};
-    return bic.size() == 9 && AllDigits(bic) ? QString()
-                                             : QStringLiteral("БИК должен состоять из 9 цифр");
+    if (bic.size() != 9 || !AllDigits(bic)) return QStringLiteral("БИК должен состоять из 9 цифр");
+    // The country code: a bank's BIC begins with 04, a treasury office's with 00.
+    if (!bic.startsWith(u'0')) return QStringLiteral("БИК должен начинаться с 0");
+    return {};
 }
 
 QString AccountProblem(QStringView account, QStringView bic, bool correspondent) {
@@ -89,9 +98,13 @@ QString AccountProblem(QStringView account, QStringView bic, bool correspondent)
     if (account.size() != 20 || !AllDigits(account))
         return correspondent ? QStringLiteral("корреспондентский счет должен состоять из 20 цифр")
                              : QStringLiteral("счет должен состоять из 20 цифр");
+    // Treasury accounts ("03...") are in rubles, code 643, and carry no control key.
+    if (!correspondent && account.startsWith(u"03")) {
+        return account.sliced(5, 3) == u"643"
+                   ? QString()
+                   : QStringLiteral("казначейский счет должен иметь 643 в 6–8-м знаках");
+    }
     if (bic.isEmpty() || !BicProblem(bic).isEmpty()) return {};
-    // Treasury accounts ("03...") carry no control key.
-    if (!correspondent && account.startsWith(u"03")) return {};
     // The key is computed over 23 digits: three taken from the BIC, then the account, with the
     // weights 7 1 3 repeated; the sum of the products ends in 0. A correspondent account, an
     // account at a Bank of Russia division (BIC ending in 000, 001 or 002) and the single treasury
@@ -112,4 +125,18 @@ QString AccountProblem(QStringView account, QStringView bic, bool correspondent)
     return correspondent
                ? QStringLiteral("корреспондентский счет не сходится с БИК %1 (ключ)").arg(bic)
                : QStringLiteral("счет не сходится с БИК %1 (ключ)").arg(bic);
+}
+
+QString TreasuryCorrAccountProblem(QStringView account, QStringView corrAccount) {
+    if (!account.startsWith(u"03") || corrAccount.isEmpty() || corrAccount.startsWith(u"40102"))
+        return {};
+    return QStringLiteral("у казначейского счета корреспондентский счет — единый казначейский "
+                          "счет 40102...");
+}
+
+QString DateProblem(QStringView date) {
+    if (date.isEmpty() || date == u"0") return {};
+    // The sender's forms only, read the same under any locale.
+    if (ParseDateText(date.toString(), StatementLocale())) return {};
+    return QStringLiteral("такой даты нет (ожидается ДД.ММ.ГГГГ)");
 }

@@ -5,6 +5,7 @@
 #include "checks/DocumentChecks.h"
 #include "text/TextCoder.h"
 
+#include <cerrno>
 #include <cstdio>
 
 namespace {
@@ -63,10 +64,11 @@ int RunCheck(const QStringList& args) {
         CliFindings(options, coder, std::move(settings), CliOrganisation(options),
                     outcome.Findings, table);
 
-    if (!WriteAll(stdout, format == QLatin1String("json") ? FindingsJson(findings)
-                                                          : FindingsTsv(findings)) ||
-        !StdoutReached())
-        return ExitWriteFailed;
+    // A failed write still goes through StdoutReached, with its reason: that says why.
+    errno = 0;
+    const bool written = WriteAll(stdout, format == QLatin1String("json") ? FindingsJson(findings)
+                                                                          : FindingsTsv(findings));
+    if (!StdoutReached(written ? 0 : errno) || !written) return ExitWriteFailed;
     if (table.Rows.empty()) return ExitNoDocuments;
     return findings.empty() ? ExitDone : ExitHadProblems;
 }

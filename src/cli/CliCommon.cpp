@@ -75,6 +75,7 @@ bool LoadCliColumns(const CliOptions& options, ColumnMap* columns, FindingList* 
     };
     if (!QFileInfo(options.ConfigDir).isDir())
         return fail(QStringLiteral("Папка настроек '%1' не найдена").arg(options.ConfigDir));
+    AddSettingsFileFindings(found, options.ConfigDir);
     const QString path = QDir(options.ConfigDir).filePath(QStringLiteral("TAG.INI"));
     ColumnMapLoad load = LoadColumnMap(path);
     found.insert(found.end(), load.Findings.begin(), load.Findings.end());
@@ -103,7 +104,7 @@ ReadingOutcome ReadCliSource(const CliOptions& options, const ColumnMap& columns
 FindingList CliFindings(const CliOptions& options, const TextCoder& coder, FindingList settings,
                         const Organisation& org, const FindingList& reading,
                         const DocumentTable& table) {
-    for (Finding& finding : TemplateFindings(options.ConfigDir, coder))
+    for (Finding& finding : SettingsFolderFindings(options.ConfigDir, coder))
         settings.push_back(std::move(finding));
     FindingList findings =
         ProblemsList(std::move(settings), AccountFindings(org.Account), reading,

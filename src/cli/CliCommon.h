@@ -53,8 +53,8 @@ void PrintLine(std::FILE* stream, const QString& text);
 bool WriteAll(std::FILE* stream, const QByteArray& bytes);
 
 enum class CliEscape { Tsv, Json };
-// Appends the text with what would break a TSV line (backslash, TAB, LF, CR) or a JSON string
-// (those, quotes and every other control character) escaped.
+// Appends the text with what would break a TSV line or drive a terminal (backslash, every C0 and
+// C1 control character) or a JSON string (those and quotes) escaped.
 void AppendEscaped(QString& out, const QString& text, CliEscape how);
 // The text as a JSON string, quotes included.
 void AppendJsonString(QString& out, const QString& text);

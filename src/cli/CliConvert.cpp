@@ -55,7 +55,7 @@ int RunConvert(const QStringList& args) {
     QString templatePath;
     if (options.Values.contains(TemplateOption)) {
         templatePath = TemplatePath(options.Values.value(TemplateOption), options.ConfigDir, coder);
-        if (!QFileInfo(templatePath).isFile()) {
+        if (!QFileInfo::exists(templatePath)) {
             CliError(QStringLiteral("Шаблон '%1' не найден").arg(templatePath));
             return ExitUsage;
         }
@@ -68,6 +68,11 @@ int RunConvert(const QStringList& args) {
         }
         templatePath = templates.front().Path;
     }
+    // Before the reading: a template that is a pipe, a device or a huge file is said at once.
+    if (const QString why = TemplateProblem(templatePath); !why.isEmpty()) {
+        CliError(why);
+        return ExitUsage;
+    }
 
     DocumentTable table;
     FindingList configFindings;
@@ -77,6 +82,7 @@ int RunConvert(const QStringList& args) {
     problems += outcome.Problems.size();
     if (outcome.Rows.empty()) return ExitNoDocuments;
     table.Rows = std::move(outcome.Rows);
+    table.LeftOut = std::move(outcome.Skipped);
 
     if (!CheckOnlyCliRows(rows, table)) return ExitUsage;
 

@@ -12,6 +12,7 @@
 #include "settings/INIStorage.h"
 #include "text/DisplayLocale.h"
 #include "text/EscapeControls.h"
+#include "text/FileNames.h"
 #include "text/TextCoder.h"
 
 #include <QCommandLineParser>
@@ -30,16 +31,21 @@ namespace {
 const QString Program = QStringLiteral("vypiska-cli");
 } // namespace
 
-// Appends the text with what would break a TSV line (backslash, TAB, LF, CR) or a JSON string
-// (those, quotes and every other control character) escaped; the rest goes as it is, in runs.
+// Appends the text with what would break a TSV line or drive a terminal (backslash, every C0 and
+// C1 control character) or a JSON string (those and quotes) escaped; the rest goes as it is, in
+// runs.
 void AppendEscaped(QString& out, const QString& text, CliEscape how) {
-    const auto special = [how](QChar c) {
-        return c == u'\\' || c.unicode() < 0x20 || (how == CliEscape::Json && c == u'"');
+    // C1 controls too: a terminal may take U+009B for the start of a command. A byte a file name
+    // kept from no valid UTF-8 is written as that byte, "\xE9".
+    const auto special = [&](qsizetype i) {
+        const QChar c = text[i];
+        return c == u'\\' || c.unicode() < 0x20 || (c.unicode() >= 0x7F && c.unicode() <= 0x9F) ||
+               (how == CliEscape::Json && c == u'"') || IsKeptByte(text, i);
     };
     qsizetype from = 0;
     for (qsizetype i = 0; i < text.size(); ++i) {
         const QChar c = text[i];
-        if (!special(c)) continue;
+        if (!special(i)) continue;
         out += QStringView(text).sliced(from, i - from);
         from = i + 1;
         switch (c.unicode()) {
@@ -60,8 +66,8 @@ void AppendEscaped(QString& out, const QString& text, CliEscape how) {
                 out += QLatin1String("\\\"");
             else if (how == CliEscape::Json)
                 out += QStringLiteral("\\u%1").arg(c.unicode(), 4, 16, QLatin1Char('0'));
-            else
-                out += c; // another control character stays in a TSV line
+            else // shown as stderr shows it, never obeyed by the terminal
+                out += EscapeControls(QString(c));
         }
     }
     out += QStringView(text).sliced(from);

@@ -43,6 +43,7 @@ int RunRegister(const QStringList& args) {
     if (outcome.Rows.empty()) return ExitNoDocuments;
     const Organisation org = CliOrganisation(options);
     table.Rows = std::move(outcome.Rows);
+    table.LeftOut = std::move(outcome.Skipped);
     if (!CheckOnlyCliRows(rows, table)) return ExitUsage;
     if (const QString refused = ReplacedSourceText(output, options.Source, table);
         !refused.isEmpty()) {
@@ -71,6 +72,10 @@ int RunRegister(const QStringList& args) {
         return ExitWriteFailed;
     }
     PrintLine(stdout, SaveSuccessText(qint64(table.Rows.size()), output));
+    // Values the workbook holds otherwise than written, each named.
+    for (const QString& problem : std::as_const(result.Problems))
+        PrintLine(stderr, problem);
+    problems += result.Problems.size();
     checks.Print();
     EndIfInterrupted();
     if (!StdoutReached()) return ExitWriteFailed;

@@ -58,14 +58,14 @@ void EndIfInterrupted() {
     std::raise(signal);
 }
 
-bool StdoutReached() {
+bool StdoutReached(int earlier) {
     errno = 0;
     const bool flushed = std::fflush(stdout) == 0;
-    const int error = errno;
+    const int error = !flushed && errno ? errno : earlier;
     if (flushed && !std::ferror(stdout)) return true;
     // A failed write before the flush leaves its mark but not always its reason.
-    const QString why = !flushed && error ? QString::fromLocal8Bit(std::strerror(error))
-                                          : QStringLiteral("запись не удалась");
+    const QString why =
+        error ? QString::fromLocal8Bit(std::strerror(error)) : QStringLiteral("запись не удалась");
     CliError(QStringLiteral("Не удалось вывести результат в стандартный вывод (%1)").arg(why));
     return false;
 }

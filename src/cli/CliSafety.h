@@ -18,5 +18,6 @@ ReadingCancel CliCancel();
 void EndIfInterrupted();
 
 // Whether everything printed to stdout reached it (a full disk, a closed pipe end, /dev/full);
-// when not, says so on stderr.
-bool StdoutReached();
+// when not, says so on stderr, with the reason (errno) of an earlier failed write when the flush
+// gives none.
+bool StdoutReached(int earlier = 0);

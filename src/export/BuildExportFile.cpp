@@ -5,6 +5,7 @@
 #include "checks/OrganisationAccount.h"
 #include "checks/OrganisationSide.h"
 #include "export/FormatValue.h"
+#include "export/MoneyMove.h"
 #include "export/Register.h"
 #include "export/StatementSummary.h"
 #include "export/ValueFormatter.h"
@@ -49,6 +50,29 @@ void AddSlots(QHash<QString, int>& slotOf, std::vector<QString>& texts,
         slotOf.insert(Folded(n.Name), int(texts.size()));
         texts.push_back(n.Text);
     }
+}
+
+const QString KindName = QStringLiteral("{DocumentKind}");
+
+// The header with each line that holds {DocumentKind} written once for each kind present, in
+// their order ("Документ=Платежное поручение", then "Документ=Банковский ордер"): 1C learns from
+// them what the statement brings. With no document, no such line.
+QString WithKindLines(const QString& header, const QStringList& kinds) {
+    QString out;
+    qsizetype from = 0;
+    for (qsizetype at; (at = header.indexOf(KindName, from, Qt::CaseInsensitive)) >= 0;) {
+        const qsizetype start = header.lastIndexOf(u'\n', at) + 1;
+        const qsizetype newline = header.indexOf(u'\n', at);
+        const qsizetype end = newline < 0 ? header.size() : newline + 1;
+        out += QStringView(header).sliced(from, start - from);
+        const QString line = header.sliced(start, end - start);
+        for (qsizetype k = 0; k < kinds.size(); ++k) {
+            out += QString(line).replace(KindName, kinds[k], Qt::CaseInsensitive);
+            if (newline < 0 && k + 1 < kinds.size()) out += CrLf;
+        }
+        from = end;
+    }
+    return out += QStringView(header).sliced(from);
 }
 
 // Whether the template has a header, document or footer block as ReadTag finds one (an empty
@@ -149,8 +173,8 @@ ExportResult BuildStatement(const StatementSink& sink, const DocumentTable& docu
     std::vector<QString> headerTexts{FormatValue(date, formats),
                                      FormatValue(exportDateTime - date, formats),
                                      FormatValue(org.Account, formats)};
-    std::vector<NamedText> summary =
-        StatementPlaceholders(SummarizeStatement(documents, org), exportDateTime, formats);
+    const StatementSummary statement = SummarizeStatement(documents, org);
+    std::vector<NamedText> summary = StatementPlaceholders(statement, exportDateTime, formats);
     // The registers' total lines, one a line, money in and money out apart.
     const OrganisationSide side(documents.Columns, org);
     QStringList totalLines;
@@ -163,7 +187,8 @@ ExportResult BuildStatement(const StatementSink& sink, const DocumentTable& docu
     summary.push_back({QStringLiteral("DirectionTotals"), totalLines.join(CrLf)});
     AddSlots(headerSlots, headerTexts, summary);
     QString out;
-    PlaceholderBlock(coder.ReadTag(tpl, QStringLiteral("header")), headerSlots)
+    PlaceholderBlock(WithKindLines(coder.ReadTag(tpl, QStringLiteral("header")), statement.Kinds),
+                     headerSlots)
         .Fill(out, headerTexts);
     out += CrLf;
     if (!sink(Cp1251::Encode(out))) return {true, {}, ExportFailure::None, {}};
@@ -176,6 +201,15 @@ ExportResult BuildStatement(const StatementSink& sink, const DocumentTable& docu
     for (int c = columnCount - 1; c >= 0; --c)
         for (const QString& piece : documents.Columns[size_t(c)].TagList.split(u';'))
             columnSlots.insert(Folded(piece), c);
+    // The document's kind and the dates its money moved on follow, likewise.
+    const int directionSlot = columnCount, kindSlot = columnCount + 1,
+              outgoingSlot = columnCount + 2, incomingSlot = columnCount + 3;
+    for (const auto& [name, slot] : {std::pair{QStringLiteral("DocumentKind"), kindSlot},
+                                     std::pair{QStringLiteral("OutgoingDate"), outgoingSlot},
+                                     std::pair{QStringLiteral("IncomingDate"), incomingSlot}})
+        if (!columnSlots.contains(Folded(name))) columnSlots.insert(Folded(name), slot);
+    const int kindColumn = KeyedColumn(documents.Columns, u"ВидОплаты");
+    const MoneyDates moneyDates(documents.Columns, org);
     const PlaceholderBlock documentBlock(coder.ReadTag(tpl, QStringLiteral("document")),
                                          columnSlots);
 
@@ -183,17 +217,21 @@ ExportResult BuildStatement(const StatementSink& sink, const DocumentTable& docu
     constexpr qsizetype RowsPerPiece = 256;
     const auto newMaker = [&]() -> BatchMaker {
         return [&, formatter = ValueFormatter(formats),
-                texts = std::vector<QString>(documents.Columns.size() + 1),
+                texts = std::vector<QString>(documents.Columns.size() + 4),
                 text = QString()](qsizetype from, qsizetype to, QByteArray& piece) mutable {
             text.truncate(0); // keeps its capacity for the next piece
             for (qsizetype r = from; r < to; ++r) {
                 const DocumentRow& row = documents.Rows[size_t(r)];
                 if (!row.Checked) continue;
-                texts.back() = DirectionWord(side.Direction(row));
-                for (size_t c = 0; c + 1 < texts.size(); ++c)
-                    texts[c] = int(c) == amountColumn && formats.Decimals >= 0
-                                   ? FormatAmount(row.ExportValue(int(c)), formats)
-                                   : formatter.Format(row.ExportValue(int(c)));
+                for (int c = 0; c < columnCount; ++c)
+                    texts[size_t(c)] = c == amountColumn && formats.Decimals >= 0
+                                           ? FormatAmount(row.ExportValue(c), formats)
+                                           : formatter.Format(row.ExportValue(c));
+                texts[size_t(directionSlot)] = DirectionWord(side.Direction(row));
+                texts[size_t(kindSlot)] =
+                    DocumentKindOf(kindColumn < 0 ? QString() : row.ExportValue(kindColumn));
+                texts[size_t(outgoingSlot)] = formatter.Format(moneyDates.Outgoing(row));
+                texts[size_t(incomingSlot)] = formatter.Format(moneyDates.Incoming(row));
                 if (formats.Csv)
                     for (QString& t : texts)
                         t = CsvField(t);

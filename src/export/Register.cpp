@@ -44,8 +44,12 @@ std::optional<qint64> RegisterAmount(const QString& text, QString* why) {
 
 RegisterCell RegisterCellKind(const ColumnDef& column, const QString& value) {
     if (column.IsAmount()) return RegisterAmount(value) ? RegisterCell::Amount : RegisterCell::Text;
-    if (IsDateColumn(column))
-        return RegisterDate(column, value) ? RegisterCell::Date : RegisterCell::Text;
+    if (IsDateColumn(column)) {
+        // A spreadsheet counts days from 1900 and takes 1900 for a leap year: an earlier day
+        // would show as another, so it stays as written.
+        const std::optional<QDate> day = RegisterDate(column, value);
+        return day && *day >= QDate(1900, 3, 1) ? RegisterCell::Date : RegisterCell::Text;
+    }
     const QString key = column.FieldKey();
     for (const char* requisite : {"ИНН", "КПП", "БИК", "Счет", "Корсчет"})
         if (key.endsWith(QString::fromUtf8(requisite), Qt::CaseInsensitive))

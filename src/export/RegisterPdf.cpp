@@ -1,6 +1,7 @@
 #include "export/RegisterPdf.h"
 #include "export/RegisterPdfLayout.h"
 #include "export/RegisterXlsx.h"
+#include "export/XlsxCells.h"
 
 #include "text/SafeWrite.h"
 
@@ -120,5 +121,11 @@ ExportResult WriteRegister(const QString& path, RegisterFormat format, const Doc
     FindingList listed = findings;
     const FindingList amounts = RegisterAmountFindings(table, findings);
     listed.insert(listed.end(), amounts.begin(), amounts.end());
-    return WriteRegisterXlsx(path, table, heading, listed);
+    const FindingList altered = XlsxValueFindings(table);
+    listed.insert(listed.end(), altered.begin(), altered.end());
+    ExportResult result = WriteRegisterXlsx(path, table, heading, listed);
+    if (result.Ok)
+        for (const Finding& finding : altered)
+            result.Problems << FindingLine(finding);
+    return result;
 }

@@ -1,5 +1,6 @@
 #include "export/RegisterXlsx.h"
 
+#include "export/XlsxCells.h"
 #include "reading/TempFolders.h"
 #include "text/SafeWrite.h"
 
@@ -14,8 +15,6 @@
 
 namespace {
 
-// Excel refuses longer cell texts.
-constexpr qsizetype LongestCellText = 32767;
 // No column wider than this many characters: a purpose of payment would push the rest away.
 constexpr double WidestColumn = 60;
 
@@ -24,7 +23,7 @@ const QString DirectionCaption = QStringLiteral("Направление");
 const QString ProblemsSheetName = QStringLiteral("Замечания");
 
 QByteArray Utf8(const QString& text) {
-    return text.left(LongestCellText).toUtf8();
+    return XlsxText(text);
 }
 
 double WidthOf(qsizetype characters) {
@@ -55,18 +54,20 @@ struct WorkbookCloser {
 QString AddFindingsSheet(lxw_workbook* book, const FindingList& findings, lxw_format* bold,
                          lxw_format* text) {
     lxw_worksheet* notes = workbook_add_worksheet(book, ProblemsSheetName.toUtf8().constData());
+    if (!notes) return QStringLiteral("библиотека не создала лист");
+    XlsxCalls ok;
     const QStringList& captions = FindingCaptions();
     const auto last = lxw_col_t(captions.size() - 1);
     for (int c = 0; c < int(captions.size()); ++c) {
         qsizetype widest = captions[c].size();
         for (const Finding& finding : findings)
             widest = std::max(widest, FindingField(finding, c).size());
-        worksheet_set_column(notes, lxw_col_t(c), lxw_col_t(c), WidthOf(widest), nullptr);
+        ok(worksheet_set_column(notes, lxw_col_t(c), lxw_col_t(c), WidthOf(widest), nullptr));
     }
     worksheet_freeze_panes(notes, 1, 0);
-    worksheet_autofilter(notes, 0, 0, lxw_row_t(findings.size()), last);
+    ok(worksheet_autofilter(notes, 0, 0, lxw_row_t(findings.size()), last));
     for (int c = 0; c < int(captions.size()); ++c)
-        worksheet_write_string(notes, 0, lxw_col_t(c), Utf8(captions[c]), bold);
+        ok(worksheet_write_string(notes, 0, lxw_col_t(c), Utf8(captions[c]), bold));
     lxw_row_t n = 0;
     for (const Finding& finding : findings) {
         ++n;
@@ -74,12 +75,11 @@ QString AddFindingsSheet(lxw_workbook* book, const FindingList& findings, lxw_fo
             // Values stay text: an account or a number with a leading zero keeps its digits.
             const QString field = FindingField(finding, c);
             if (field.isEmpty()) continue;
-            const lxw_error error =
-                worksheet_write_string(notes, n, lxw_col_t(c), Utf8(field), text);
-            if (error != LXW_NO_ERROR) return QString::fromUtf8(lxw_strerror(error));
+            if (!ok(worksheet_write_string(notes, n, lxw_col_t(c), Utf8(field), text)))
+                return ok.Why();
         }
     }
-    return {};
+    return ok.Ok() ? QString() : ok.Why();
 }
 
 } // namespace
@@ -87,6 +87,11 @@ QString AddFindingsSheet(lxw_workbook* book, const FindingList& findings, lxw_fo
 ExportResult WriteRegisterXlsx(const QString& path, const DocumentTable& table,
                                const RegisterHeading& heading, const FindingList& findings) {
     const auto failed = [&](const QString& why) { return RegisterFailure(path, why); };
+    // Refused before any work: the library would fail only at the row past the limit.
+    const qint64 checked = std::count_if(table.Rows.cbegin(), table.Rows.cend(),
+                                         [](const DocumentRow& row) { return row.Checked; });
+    for (const qint64 rows : {checked + 2, qint64(findings.size()) + 1})
+        if (const QString why = XlsxRowsProblem(rows); !why.isEmpty()) return failed(why);
     // The library writes a named file and keeps its rows in temporary files; both go to a folder
     // of our own, and the finished workbook then replaces the target in one step.
     QTemporaryDir work(TempFolderTemplate());
@@ -101,6 +106,7 @@ ExportResult WriteRegisterXlsx(const QString& path, const DocumentTable& table,
     WorkbookCloser closer{workbook_new_opt(bookPath.constData(), &options)};
     lxw_workbook* book = closer.Book;
     if (!book) return failed(QStringLiteral("библиотека не создала книгу"));
+    XlsxCalls ok; // every return code counts: a sheet without its totals is no register
 
     QByteArray title = RegisterTitle.toUtf8();
     QByteArray author = heading.Organisation.toUtf8();
@@ -108,7 +114,7 @@ ExportResult WriteRegisterXlsx(const QString& path, const DocumentTable& table,
     properties.title = title.data();
     properties.author = author.isEmpty() ? nullptr : author.data();
     properties.created = heading.Created.isValid() ? time_t(heading.Created.toSecsSinceEpoch()) : 0;
-    workbook_set_properties(book, &properties);
+    ok(workbook_set_properties(book, &properties));
 
     lxw_format* bold = workbook_add_format(book);
     format_set_bold(bold);
@@ -127,6 +133,7 @@ ExportResult WriteRegisterXlsx(const QString& path, const DocumentTable& table,
     format_set_font_size(titleFormat, 14);
 
     lxw_worksheet* sheet = workbook_add_worksheet(book, SheetName.toUtf8().constData());
+    if (!sheet) return failed(QStringLiteral("библиотека не создала лист"));
     const OrganisationSide side(table.Columns, heading.Side);
     const int amount = AmountColumn(table.Columns);
     // The direction of the money goes last, when the organisation's side is known.
@@ -167,8 +174,8 @@ ExportResult WriteRegisterXlsx(const QString& path, const DocumentTable& table,
         for (const RegisterTotal& total : heading.TotalLines)
             widths[0] = std::max(widths[0], RegisterCountText(total).size());
     for (int c = 0; c < columns; ++c)
-        worksheet_set_column(sheet, lxw_col_t(c), lxw_col_t(c), WidthOf(widths[size_t(c)]),
-                             nullptr);
+        ok(worksheet_set_column(sheet, lxw_col_t(c), lxw_col_t(c), WidthOf(widths[size_t(c)]),
+                                nullptr));
 
     // Above the table, what a reader of a printed sheet needs: whose payments, over which days,
     // made when.
@@ -179,25 +186,31 @@ ExportResult WriteRegisterXlsx(const QString& path, const DocumentTable& table,
         if (!line.isEmpty()) above << line;
     const lxw_row_t headerRow = lxw_row_t(above.size()) + 1; // a blank row between
     const lxw_row_t firstRow = headerRow + 1;
+    // Every row the sheet needs, heading and totals included, before any is written.
+    if (const QString why =
+            XlsxRowsProblem(qint64(firstRow) + rows + qint64(heading.TotalLines.size()) +
+                            (heading.SideKnown ? 0 : 1));
+        !why.isEmpty())
+        return failed(why);
 
     // Print set-up: landscape A4, one page wide, the header row on every page, numbered pages.
     worksheet_set_landscape(sheet);
     worksheet_set_paper(sheet, 9);
     worksheet_fit_to_pages(sheet, 1, 0);
-    worksheet_repeat_rows(sheet, headerRow, headerRow);
-    worksheet_set_footer(sheet, "&CСтр. &P из &N");
+    ok(worksheet_repeat_rows(sheet, headerRow, headerRow));
+    ok(worksheet_set_footer(sheet, "&CСтр. &P из &N"));
 
     // The rows go to disk as they are made, and the library refuses a range over rows it has let
     // go: the filter is set before them.
     worksheet_freeze_panes(sheet, firstRow, 0);
     if (columns > 0)
-        worksheet_autofilter(sheet, headerRow, 0, headerRow + rows, lxw_col_t(columns - 1));
+        ok(worksheet_autofilter(sheet, headerRow, 0, headerRow + rows, lxw_col_t(columns - 1)));
 
     for (qsizetype i = 0; i < above.size(); ++i)
-        worksheet_write_string(sheet, lxw_row_t(i), 0, Utf8(above[i]),
-                               i == 0 ? titleFormat : nullptr);
+        ok(worksheet_write_string(sheet, lxw_row_t(i), 0, Utf8(above[i]),
+                                  i == 0 ? titleFormat : nullptr));
     for (int c = 0; c < columns; ++c)
-        worksheet_write_string(sheet, headerRow, lxw_col_t(c), Utf8(caption(c)), bold);
+        ok(worksheet_write_string(sheet, headerRow, lxw_col_t(c), Utf8(caption(c)), bold));
     lxw_row_t r = headerRow;
     std::map<MoneyDirection, qint64> textAmounts;
     for (const DocumentRow& row : table.Rows) {
@@ -206,8 +219,8 @@ ExportResult WriteRegisterXlsx(const QString& path, const DocumentTable& table,
         const MoneyDirection direction =
             heading.SideKnown ? side.Direction(row) : MoneyDirection::Other;
         if (directionColumn >= 0 && direction != MoneyDirection::Other)
-            worksheet_write_string(sheet, r, lxw_col_t(directionColumn),
-                                   Utf8(DirectionWord(direction)), text);
+            ok(worksheet_write_string(sheet, r, lxw_col_t(directionColumn),
+                                      Utf8(DirectionWord(direction)), text));
         for (int c = 0; c < int(table.Columns.size()); ++c) {
             const ColumnDef& column = table.Columns[size_t(c)];
             const QString value = row.ExportValue(c).trimmed();
@@ -232,7 +245,7 @@ ExportResult WriteRegisterXlsx(const QString& path, const DocumentTable& table,
                     error = worksheet_write_string(sheet, r, lxw_col_t(c), Utf8(value), text);
                 break;
             }
-            if (error != LXW_NO_ERROR) return failed(QString::fromUtf8(lxw_strerror(error)));
+            if (!ok(error)) return failed(ok.Why());
         }
     }
 
@@ -247,8 +260,8 @@ ExportResult WriteRegisterXlsx(const QString& path, const DocumentTable& table,
         const QByteArray directions = CellRange(firstRow, r, directionColumn);
         for (const RegisterTotal& total : heading.TotalLines) {
             ++totalRow;
-            worksheet_write_string(sheet, totalRow, lxw_col_t(countColumn),
-                                   Utf8(RegisterCountText(total)), bold);
+            ok(worksheet_write_string(sheet, totalRow, lxw_col_t(countColumn),
+                                      Utf8(RegisterCountText(total)), bold));
             if (amount < 0 || amount == countColumn) continue;
             qint64 uncounted = total.Uncounted;
             for (const auto& [direction, count] : textAmounts)
@@ -269,19 +282,19 @@ ExportResult WriteRegisterXlsx(const QString& path, const DocumentTable& table,
                                                     formula.constData(), boldMoney,
                                                     double(total.Kopecks) / 100.0);
             }
-            if (error != LXW_NO_ERROR) return failed(QString::fromUtf8(lxw_strerror(error)));
+            if (!ok(error)) return failed(ok.Why());
         }
         if (!heading.SideKnown)
-            worksheet_write_string(sheet, ++totalRow, lxw_col_t(countColumn),
-                                   Utf8(DirectionUnknownText), nullptr);
+            ok(worksheet_write_string(sheet, ++totalRow, lxw_col_t(countColumn),
+                                      Utf8(DirectionUnknownText), nullptr));
     }
     if (!findings.empty())
         if (const QString why = AddFindingsSheet(book, findings, bold, text); !why.isEmpty())
             return failed(why);
 
+    if (!ok.Ok()) return failed(ok.Why());
     closer.Book = nullptr;
-    const lxw_error closed = workbook_close(book);
-    if (closed != LXW_NO_ERROR) return failed(QString::fromUtf8(lxw_strerror(closed)));
+    if (!ok(workbook_close(book))) return failed(ok.Why());
     QFile made(QFile::decodeName(bookPath));
     if (!made.open(QIODevice::ReadOnly)) return failed(made.errorString());
     const QByteArray bytes = made.readAll();
@@ -293,9 +306,13 @@ ExportResult WriteRegisterXlsx(const QString& path, const DocumentTable& table,
 
 ExportResult WriteFindingsXlsx(const QString& path, const FindingList& findings) {
     const auto failed = [&](const QString& why) {
-        return ExportResult{false, QStringLiteral("Не удалось записать '%1': %2").arg(path, why),
-                            ExportFailure::Output, {}};
+        return ExportResult{false,
+                            QStringLiteral("Не удалось записать '%1': %2").arg(path, why),
+                            ExportFailure::Output,
+                            {}};
     };
+    if (const QString why = XlsxRowsProblem(qint64(findings.size()) + 1); !why.isEmpty())
+        return failed(why);
     QTemporaryDir work;
     if (!work.isValid()) return failed(work.errorString());
     const QByteArray workPath = QFile::encodeName(work.path());
@@ -313,8 +330,8 @@ ExportResult WriteFindingsXlsx(const QString& path, const FindingList& findings)
     if (const QString why = AddFindingsSheet(book, findings, bold, text); !why.isEmpty())
         return failed(why);
     closer.Book = nullptr;
-    const lxw_error closed = workbook_close(book);
-    if (closed != LXW_NO_ERROR) return failed(QString::fromUtf8(lxw_strerror(closed)));
+    XlsxCalls ok;
+    if (!ok(workbook_close(book))) return failed(ok.Why());
     QFile made(QFile::decodeName(bookPath));
     if (!made.open(QIODevice::ReadOnly)) return failed(made.errorString());
     const QByteArray bytes = made.readAll();

@@ -2,6 +2,8 @@
 
 #include "reading/DocumentTable.h"
 #include "reading/ReadingRun.h"
+#include "settings/SettingsFile.h"
+#include "text/FileNames.h"
 #include "text/TextCoder.h"
 
 #include <QDir>
@@ -16,12 +18,13 @@
 #include <sys/stat.h>
 #endif
 
-// Unreadable templates are listed too: passed over, the first one by name would quietly become
-// another, and the statement would get another template's layout. Reading one says why it fails.
+// Unreadable templates are listed too, and so are pipes and devices of the name (a folder is no
+// template): passed over, the first one by name would quietly become another, and the statement
+// would get another template's layout. Reading one says why it fails.
 std::vector<TemplateInfo> TemplateList(const QString& configDir, const TextCoder& coder) {
     const QDir dir(configDir);
-    const QFileInfoList files =
-        dir.entryInfoList({QStringLiteral("*.tpl")}, QDir::Files, QDir::Name | QDir::IgnoreCase);
+    const QFileInfoList files = dir.entryInfoList(
+        {QStringLiteral("*.tpl")}, QDir::Files | QDir::System, QDir::Name | QDir::IgnoreCase);
     std::vector<TemplateInfo> list;
     list.reserve(files.size());
     for (const QFileInfo& file : files) {
@@ -93,6 +96,12 @@ QString SaveSuccessText(qint64 rowCount, const QString& path) {
     return SavedText(rowCount, u'\'' + path + u'\'');
 }
 
+std::vector<TemplateInfo> SavableTemplates(std::vector<TemplateInfo> templates) {
+    std::erase_if(templates,
+                  [](const TemplateInfo& t) { return !SettingsFileProblem(t.Path).isEmpty(); });
+    return templates;
+}
+
 std::vector<TemplateInfo> WithRegisterTypes(std::vector<TemplateInfo> templates) {
     templates.push_back(
         {{}, {}, {}, QStringLiteral("xlsx"), QStringLiteral("Реестр Excel"), RegisterFormat::Xlsx});
@@ -111,8 +120,7 @@ using FileId = std::pair<dev_t, ino_t>;
 // The file the path leads to, links followed; none when there is none.
 std::optional<FileId> IdOf(const QString& path) {
     struct stat st {};
-    if (path.isEmpty() || ::stat(QFile::encodeName(path).constData(), &st) != 0)
-        return std::nullopt;
+    if (path.isEmpty() || ::stat(FileNameBytes(path).constData(), &st) != 0) return std::nullopt;
     return FileId{st.st_dev, st.st_ino};
 }
 #endif
@@ -132,6 +140,9 @@ QString ReplacedSourceText(const QString& target, const QString& source,
     // An archive's entries have no file of their own: their paths lead nowhere.
     for (const DocumentRow& row : documents.Rows)
         if (IdOf(row.SourcePath) == written) return refused(row.SourcePath);
+    // A file left out is often the one that needs the user's attention: its original counts most.
+    for (const QString& path : documents.LeftOut)
+        if (IdOf(path) == written) return refused(path);
     return {};
 #else
     const auto same = [](const QString& a, const QString& b) {
@@ -143,6 +154,8 @@ QString ReplacedSourceText(const QString& target, const QString& source,
     if (same(target, source)) return refused(source);
     for (const DocumentRow& row : documents.Rows)
         if (same(target, row.SourcePath)) return refused(row.SourcePath);
+    for (const QString& path : documents.LeftOut)
+        if (same(target, path)) return refused(path);
     return {};
 #endif
 }

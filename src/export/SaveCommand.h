@@ -22,8 +22,12 @@ struct TemplateInfo {
     RegisterFormat Register = RegisterFormat::None;
 };
 
-// Every ordinary *.tpl file of the folder (case-insensitive), sorted by name.
+// Every *.tpl entry of the folder but folders (case-insensitive), sorted by name.
 std::vector<TemplateInfo> TemplateList(const QString& configDir, const TextCoder& coder);
+
+// The templates a save dialog offers: those that are no regular file of at most 1 MB are left out
+// (the problems list names them).
+std::vector<TemplateInfo> SavableTemplates(std::vector<TemplateInfo> templates);
 
 // The save dialog's file types: the templates, then "Реестр Excel (*.xlsx)" and "Реестр PDF
 // (*.pdf)".
@@ -54,8 +58,9 @@ QString StdoutSaveSuccessText(qint64 rowCount);
 inline const QString SaveFailureText = QStringLiteral("Ошибка! Не удалось сохранить файл!");
 
 // Refuses a statement that would replace what it is made from: the source file (an archive, a
-// document) or any document read from it. The files themselves are compared (device and inode),
-// so links, hard links and other spellings of the path count. Empty when the target is none of
-// them; else "Выписка не может заменить исходный файл '…'", naming the source file.
+// document), any document read from it or any file the reading left out. The files themselves are
+// compared (device and inode), so links, hard links and other spellings of the path count. Empty
+// when the target is none of them; else "Выписка не может заменить исходный файл '…'", naming the
+// source file.
 QString ReplacedSourceText(const QString& target, const QString& source,
                            const DocumentTable& documents);

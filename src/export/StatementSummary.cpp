@@ -2,6 +2,7 @@
 
 #include "checks/DocumentTotals.h"
 #include "export/FormatValue.h"
+#include "export/MoneyMove.h"
 #include "text/DateParse.h"
 
 #include <cmath>
@@ -14,20 +15,29 @@ StatementSummary SummarizeStatement(const DocumentTable& table, const Organisati
     summary.Incoming = totals.Incoming;
     summary.Outgoing = totals.Outgoing;
 
-    int dateColumn = -1;
-    for (std::size_t c = 0; c < table.Columns.size() && dateColumn < 0; ++c)
-        if (table.Columns[c].FieldKey().compare(u"Дата", Qt::CaseInsensitive) == 0)
-            dateColumn = int(c);
-    if (dateColumn < 0) return summary;
+    const int dateColumn = KeyedColumn(table.Columns, u"Дата");
+    const int kindColumn = KeyedColumn(table.Columns, u"ВидОплаты");
+    const MoneyDates dates(table.Columns, org);
+    const auto day = [](const QString& text) -> std::optional<double> {
+        const std::optional<double> parsed = ParseDateText(text.trimmed(), StatementLocale());
+        if (!parsed || *parsed < 1) return std::nullopt; // a bare time of day is no date
+        return std::trunc(*parsed);
+    };
+    std::vector<bool> kinds(std::size_t(DocumentKinds().size()));
     for (const DocumentRow& row : table.Rows) {
         if (!row.Checked) continue;
-        const std::optional<double> parsed =
-            ParseDateText(row.ExportValue(dateColumn).trimmed(), StatementLocale());
-        if (!parsed || *parsed < 1) continue; // a bare time of day is no date
-        const double day = std::trunc(*parsed);
-        if (!summary.FirstDate || day < *summary.FirstDate) summary.FirstDate = day;
-        if (!summary.LastDate || day > *summary.LastDate) summary.LastDate = day;
+        const QString kind =
+            DocumentKindOf(kindColumn < 0 ? QString() : row.ExportValue(kindColumn));
+        kinds[std::size_t(DocumentKinds().indexOf(kind))] = true;
+        std::optional<double> parsed;
+        if (dates.Side().Known()) parsed = day(dates.Moved(row));
+        if (!parsed && dateColumn >= 0) parsed = day(row.ExportValue(dateColumn));
+        if (!parsed) continue;
+        if (!summary.FirstDate || *parsed < *summary.FirstDate) summary.FirstDate = parsed;
+        if (!summary.LastDate || *parsed > *summary.LastDate) summary.LastDate = parsed;
     }
+    for (std::size_t k = 0; k < kinds.size(); ++k)
+        if (kinds[k]) summary.Kinds << DocumentKinds()[qsizetype(k)];
     return summary;
 }
 

@@ -4,6 +4,7 @@
 #include "export/BuildExportFile.h"
 
 #include <QString>
+#include <QStringList>
 
 #include <optional>
 #include <vector>
@@ -14,8 +15,11 @@ struct StatementSummary {
     std::optional<qint64> TotalKopecks; // {Total}: none when an amount can't be added exactly
     std::optional<qint64> Incoming;     // {Incoming}: paid to the organisation's account
     std::optional<qint64> Outgoing;     // {Outgoing}: paid from it
-    std::optional<double> FirstDate;    // {FirstDate}: the earliest "Дата", whole days
-    std::optional<double> LastDate;     // {LastDate}: the latest one
+    // {FirstDate} and {LastDate}, whole days: the span of the dates the money moved on when the
+    // organisation's side is known (MoneyDates::Moved), else of the documents' "Дата".
+    std::optional<double> FirstDate;
+    std::optional<double> LastDate;
+    QStringList Kinds; // {DocumentKind} of the header: the kinds present, in DocumentKinds order
 };
 
 // Over the checked rows of the table, the ones the statement writes; org tells {Incoming} and

@@ -32,7 +32,8 @@ const std::vector<std::pair<FindingKind, QString>>& KindTexts() {
         {FindingKind::Amount, QStringLiteral("сумма")},
         {FindingKind::NotOrganisation, QStringLiteral("чужой документ")},
         {FindingKind::OrganisationAccount, QStringLiteral("счет организации")},
-        {FindingKind::Settings, QStringLiteral("настройки")}};
+        {FindingKind::Settings, QStringLiteral("настройки")},
+        {FindingKind::Altered, QStringLiteral("изменено")}};
     return texts;
 }
 

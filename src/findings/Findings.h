@@ -17,6 +17,7 @@ enum class FindingKind {
     NotOrganisation,     // a document where the organisation is neither payer nor payee
     OrganisationAccount, // the organisation's own account is wrong
     Settings,            // a TAG.INI line, a template, the settings folder
+    Altered,             // a value a file written cannot hold as it is: written otherwise
 };
 
 // "пропущен", "не прочитан", "архив", ... as the list and the command line show them.

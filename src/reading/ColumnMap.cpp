@@ -1,9 +1,8 @@
 #include "reading/ColumnMap.h"
 
+#include "settings/SettingsFile.h"
 #include "text/Cp1251.h"
 #include "text/TrimSpaces.h"
-
-#include <QFile>
 
 QStringList ColumnDef::Pieces() const {
     return TagList.split(QLatin1Char(';'));
@@ -26,17 +25,13 @@ bool ColumnDef::IsAmount() const {
 }
 
 std::optional<QString> ReadWholeFile(const QString& path, QString* error) {
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly)) {
-        if (error) *error = file.errorString();
+    QString problem;
+    const std::optional<QByteArray> bytes = ReadSettingsFile(path, &problem);
+    if (!bytes) {
+        if (error) *error = problem.isEmpty() ? QStringLiteral("файл не найден") : problem;
         return std::nullopt;
     }
-    const QByteArray bytes = file.readAll();
-    if (file.error() != QFileDevice::NoError) {
-        if (error) *error = file.errorString();
-        return std::nullopt;
-    }
-    return Cp1251::Decode(bytes);
+    return Cp1251::Decode(*bytes);
 }
 
 ColumnMapLoad LoadColumnMap(const QString& path) {

@@ -33,7 +33,8 @@ struct ColumnMapLoad {
     FindingList Findings; // the same, one settings finding each
 };
 
-// The whole file as Windows-1251 text; nothing when it cannot be opened or read (error says why).
+// The whole file as Windows-1251 text; nothing when it is missing, is no regular file of at most
+// 1 MB or cannot be read (error says why).
 std::optional<QString> ReadWholeFile(const QString& path, QString* error = nullptr);
 
 // Parses TAG.INI. A missing or unreadable file gives no columns and one problem naming it.

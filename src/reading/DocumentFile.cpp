@@ -1,5 +1,7 @@
 #include "reading/DocumentFile.h"
 
+#include "text/FileNames.h"
+
 #include <QFile>
 
 #include <functional>
@@ -86,7 +88,7 @@ std::optional<QByteArray> ReadDocumentBytes(const QString& path, QString* proble
     // per file shows. O_NONBLOCK: opening a pipe must not wait for a writer. The kind is asked
     // of the opened file itself, so that nothing can swap it between the question and the
     // reading.
-    const int fd = ::open(QFile::encodeName(path).constData(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+    const int fd = ::open(FileNameBytes(path).constData(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
     if (fd < 0) {
         SayUnreadable(path, ErrnoText(), problem, findings);
         return std::nullopt;

@@ -3,6 +3,7 @@
 #include "reading/ColumnMap.h"
 
 #include <QString>
+#include <QStringList>
 
 #include <vector>
 
@@ -26,4 +27,6 @@ struct DocumentRow {
 struct DocumentTable {
     ColumnMap Columns;
     std::vector<DocumentRow> Rows;
+    // The files the reading looked at and left out, by path: never a place to save to.
+    QStringList LeftOut = {};
 };

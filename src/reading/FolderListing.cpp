@@ -1,5 +1,7 @@
 #include "reading/FolderListing.h"
 
+#include "text/FileNames.h"
+
 #include <QDir>
 #include <QFile>
 
@@ -29,10 +31,11 @@ QStringList ListDocumentFiles(const QString& folder) {
     // The entry's own type tells a regular file without asking the file system again: for a year
     // of documents, a hundred thousand system calls fewer.
     QStringList names;
-    DIR* dir = ::opendir(QFile::encodeName(folder).constData());
+    DIR* dir = ::opendir(FileNameBytes(folder).constData());
     if (!dir) return names;
     while (const dirent* entry = ::readdir(dir)) {
-        const QString name = QFile::decodeName(entry->d_name);
+        // Bytes that are no UTF-8 are kept: the name must open the file it came from.
+        const QString name = FileNameFromBytes(entry->d_name);
         if (!IsDocumentName(name)) continue;
         // A pipe, a device or a socket named "*.xml" is listed too, to be refused by name when
         // read (never waited on), as a link to one is: nothing is left out without a word.

@@ -1,5 +1,6 @@
 #include "settings/ConfigLocation.h"
 
+#include "settings/SettingsUpgrade.h"
 #include "text/SafeWrite.h"
 
 #include <QDir>
@@ -75,7 +76,11 @@ ConfigLocation ResolveConfigDir(const QString& appDir, const QString& userDir) {
     }
     location.Where = ConfigLocation::Kind::User;
     location.Dir = WithSlash(QDir::cleanPath(userDir));
-    if (QFileInfo(userDir).isDir()) return location;
+    if (QFileInfo(userDir).isDir()) {
+        // Made by an earlier version: its untouched defaults become this version's.
+        location.Problems << UpgradeDefaultFiles(userDir, InstalledDefaultsDir(appDir));
+        return location;
+    }
 
     const QString defaults = InstalledDefaultsDir(appDir);
     if (defaults.isEmpty()) {

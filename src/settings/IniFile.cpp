@@ -1,7 +1,8 @@
 #include "settings/IniFile.h"
 
-#include "text/SafeWrite.h"
+#include "settings/SettingsFile.h"
 #include "text/Cp1251.h"
+#include "text/SafeWrite.h"
 
 #include <QFile>
 
@@ -109,10 +110,9 @@ Place Find(const std::vector<Line>& lines, const QString& section, const QString
     return place;
 }
 
+// A pipe or a device in the file's place is never opened, a huge file never read.
 std::optional<QByteArray> ReadBytes(const QString& path) {
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly)) return std::nullopt;
-    return file.readAll();
+    return ReadSettingsFile(path);
 }
 
 } // namespace

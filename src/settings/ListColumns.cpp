@@ -1,6 +1,7 @@
 #include "settings/ListColumns.h"
 
 #include "settings/INIStorage.h"
+#include "settings/SettingsUpgrade.h"
 
 #include <algorithm>
 #include <cmath>
@@ -10,6 +11,7 @@ namespace {
 const QString SortKeyName = QStringLiteral("SortColumn");
 const QString SortOrderName = QStringLiteral("SortOrder");
 const QString SplitKeyName = QStringLiteral("ListSplit");
+const QString HiddenKeyName = QStringLiteral("HiddenColumns");
 
 QString ColumnKeyName(const ColumnDef& column) {
     return QStringLiteral("Column_") + column.FieldKey();
@@ -32,14 +34,25 @@ bool WriteIfChanged(const INIStorage& settings, const QString& key, const QStrin
 
 } // namespace
 
+bool HiddenByDefault(const QString& fieldKey) {
+    return TaxFieldKeys().contains(fieldKey, Qt::CaseInsensitive);
+}
+
 ListColumnsLayout ReadListColumns(const INIStorage& settings, const ColumnMap& columns) {
     ListColumnsLayout layout;
     layout.Columns.resize(columns.size());
     for (std::size_t c = 0; c < columns.size(); ++c) {
         const auto pair =
             ReadPair(settings.ReadVal(User, ColumnKeyName(columns[c]), QString()).toString());
-        if (!pair) continue;
-        layout.Columns[c] = {pair->first, pair->second};
+        if (pair) layout.Columns[c] = {pair->first, pair->second};
+    }
+    // An empty value reads as none stored: none hidden is written as a lone ";".
+    const QString hidden = settings.ReadVal(User, HiddenKeyName, QString()).toString();
+    const QStringList hiddenKeys = hidden.split(u';', Qt::SkipEmptyParts);
+    for (std::size_t c = 0; c < columns.size(); ++c) {
+        const QString key = columns[c].FieldKey();
+        layout.Columns[c].Hidden =
+            hidden.isEmpty() ? HiddenByDefault(key) : hiddenKeys.contains(key, Qt::CaseInsensitive);
     }
     const QString sortKey = settings.ReadVal(User, SortKeyName, QString()).toString();
     for (const ColumnDef& column : columns)
@@ -61,6 +74,12 @@ bool WriteListColumns(const INIStorage& settings, const ColumnMap& columns,
                                 QStringLiteral("%1,%2").arg(state.Width).arg(state.Position)) &&
                  stored;
     }
+    QStringList hidden;
+    for (std::size_t c = 0; c < columns.size() && c < layout.Columns.size(); ++c)
+        if (layout.Columns[c].Hidden) hidden << columns[c].FieldKey();
+    stored = WriteIfChanged(settings, HiddenKeyName,
+                            hidden.isEmpty() ? QStringLiteral(";") : hidden.join(u';')) &&
+             stored;
     stored = WriteIfChanged(settings, SortKeyName, layout.SortKey) && stored;
     // Ascending, the usual order, is written only over a descending one stored.
     if (layout.SortDescending || !settings.ReadVal(User, SortOrderName, QString()).toString().isEmpty())

@@ -11,11 +11,17 @@ class INIStorage;
 
 // How the user left the document list's columns, kept in USER.INI, section User, one key per
 // column named by its TAG.INI key ("Column_Сумма=120,2": width in pixels, place from 0), so a
-// column map that gains, loses or reorders columns keeps what still applies. No widget here.
+// column map that gains, loses or reorders columns keeps what still applies; the hidden ones by
+// key too ("HiddenColumns=ПоказательКБК;Код", ";" for none). No widget here.
 struct ListColumnState {
     int Width = 0;     // 0: none stored
     int Position = -1; // -1: none stored
+    bool Hidden = false;
 };
+
+// The columns the list hides until the user shows them: the tax and budget fields, which few
+// read in a list (the detail grid shows them).
+bool HiddenByDefault(const QString& fieldKey);
 
 struct ListColumnsLayout {
     std::vector<ListColumnState> Columns; // in column map order

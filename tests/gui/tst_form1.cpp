@@ -7,6 +7,8 @@
 
 #include <QPrintPreviewWidget>
 
+#include <sys/stat.h>
+
 using namespace Qt::StringLiterals;
 
 namespace {
@@ -130,6 +132,54 @@ private slots:
             got = Find<QToolButton>(what)->text();
         }
         QTEST(got, "expected");
+    }
+
+    // A settings file or template that is no regular file is never opened: the window comes up
+    // and names it; the defaults stand in for CONFIG.INI and USER.INI (a USER.INI that cannot be
+    // written is said once), nothing is read without TAG.INI, and the save dialog leaves the
+    // template out.
+    void hostileSettingsFiles_data() {
+        QTest::addColumn<QString>("file");
+        QTest::addColumn<QString>("kind"); // "pipe", "link to /dev/zero" or "folder"
+        QTest::newRow("CONFIG.INI, pipe") << "CONFIG.INI"
+                                          << "pipe";
+        QTest::newRow("USER.INI, pipe") << "USER.INI"
+                                        << "pipe";
+        QTest::newRow("USER.INI, folder") << "USER.INI"
+                                          << "folder";
+        QTest::newRow("TAG.INI, link to /dev/zero") << "TAG.INI"
+                                                    << "link to /dev/zero";
+        QTest::newRow("template, pipe") << "Выписка.txt.tpl"
+                                        << "pipe";
+    }
+    void hostileSettingsFiles() {
+        QFETCH(QString, file);
+        QFETCH(QString, kind);
+        const QString path = m_config + file;
+        QFile::remove(path);
+        if (kind == "pipe")
+            QCOMPARE(mkfifo(QFile::encodeName(path).constData(), 0600), 0);
+        else if (kind == "folder")
+            QVERIFY(QDir().mkpath(path));
+        else
+            QVERIFY(QFile::link("/dev/zero", path));
+        MakeForm();
+        QVERIFY2(Problem(file), qPrintable(Problems()));
+        const QString unsaved = u"Настройки не сохраняются"_s;
+        ReadSource(Folder("docs", {"1;2024-03-05;10"}));
+        if (file == "TAG.INI") {
+            QVERIFY(Status().contains(path) && Colour() == Red);
+            QVERIFY(m_form->Table().Rows.empty());
+            return;
+        }
+        QCOMPARE(m_form->Table().Rows.size(), size_t(1));
+        QCOMPARE(Problems().contains(unsaved), file == "USER.INI");
+        ReadSource(Path("docs/doc0000.xml"));
+        QVERIFY(!Problems().contains(unsaved)); // once
+        QStringList filters;
+        WithModal<QFileDialog>([&] { Find<QToolButton>("CommandSaveAs")->click(); },
+                               [&](auto* d) { filters = d->nameFilters(), Choose(d, {}); });
+        QCOMPARE(filters.contains(u"Выписка (*.txt)"_s), !file.endsWith(".tpl"));
     }
 
     // "1", also written "1.0", checks the item; anything else does not. A click stores at once.
@@ -537,23 +587,31 @@ private slots:
         }
     }
 
-    // A save over a document that was read is refused whatever the type: the document stays, the
-    // user is told, and the dialog comes back for another name, which is then written.
+    // A save over a document that was read or left out is refused whatever the type: the
+    // document stays, the user is told, and the dialog comes back for another name, which is then
+    // written.
     void saveOverSourceAsksAgain_data() {
         QTest::addColumn<QString>("type"); // empty: the first template's
         QTest::addColumn<QString>("second");
+        QTest::addColumn<QString>("over"); // doc0002.xml has no amount: left out
         QTest::newRow("statement") << ""
-                                   << "statement.txt";
+                                   << "statement.txt"
+                                   << "doc0000.xml";
         QTest::newRow("workbook") << "Реестр Excel (*.xlsx)"
-                                  << "register.xlsx";
+                                  << "register.xlsx"
+                                  << "doc0000.xml";
+        QTest::newRow("statement over a document left out") << ""
+                                                            << "statement.txt"
+                                                            << "doc0002.xml";
     }
     void saveOverSourceAsksAgain() {
         QFETCH(QString, type);
         QFETCH(QString, second);
+        QFETCH(QString, over);
         MakeForm();
-        ReadSource(Folder("docs_2024", {"1;2024-03-05;10", "2;2024-03-06;20"}));
+        ReadSource(Folder("docs_2024", {"1;2024-03-05;10", "2;2024-03-06;20", "3;2024-03-07"}));
         Find<QAction>("mnuOpenAfter")->setChecked(false);
-        const QString document = Path("docs_2024/doc0000.xml");
+        const QString document = Path("docs_2024/" + over);
         const QByteArray kept = ReadFile(document);
         QFileDialog* files = nullptr;
         bool askedAgain = false;

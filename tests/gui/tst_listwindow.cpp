@@ -50,9 +50,10 @@ class TestListWindow : public QObject, WindowFixture {
 private slots:
     void init() {
         MakeFolder({{"TAG.INI", "Номер = Номер;N|Дата = Дата;D|Сумма = Сумма;S|"
-                                "Плательщик = Плательщик1;P|ИНН = ПлательщикИНН;I|"},
+                                "Плательщик = Плательщик1;P|ИНН = ПлательщикИНН;I|"
+                                "КБК = ПоказательКБК;K|"},
                     {"Выписка.txt.tpl", "<header>|H|</header>|<document>|{N};{S}|</document>|"}},
-                   {"N", "D", "S", "P", "I"});
+                   {"N", "D", "S", "P", "I", "K"});
         MakeForm();
         ReadSource(Folder("docs", Docs));
     }
@@ -159,6 +160,9 @@ private slots:
         QHeaderView* header = list->horizontalHeader();
         const QString longest = list->model()->index(4, 2).data().toString();
         QVERIFY(header->sectionSize(2) >= list->fontMetrics().horizontalAdvance(longest));
+        QVERIFY(header->isSectionHidden(5)); // a tax field, until shown
+        header->setSectionHidden(5, false);
+        header->setSectionHidden(1, true);
         header->resizeSection(3, 222);
         header->moveSection(header->visualIndex(4), 0);
         // A click on the sorted column turns the order round, the next one back again.
@@ -177,6 +181,7 @@ private slots:
         list = List();
         header = list->horizontalHeader();
         QCOMPARE(header->sectionSize(3), 222);
+        QVERIFY(header->isSectionHidden(1) && !header->isSectionHidden(5));
         QCOMPARE(header->logicalIndex(0), 4);
         QCOMPARE(header->sortIndicatorSection(), 2);
         QCOMPARE(header->sortIndicatorOrder(), Qt::DescendingOrder);
@@ -203,7 +208,7 @@ private slots:
         QTest::keySequence(list, QKeySequence::Copy);
         const QStringList copied = QApplication::clipboard()->text().split('\n');
         QCOMPARE(copied.size(), 4); // the captions, two rows, the last line end
-        QCOMPARE(copied[0], u"Номер\tДата\tСумма\tПлательщик\tИНН"_s);
+        QCOMPARE(copied[0], u"Номер\tДата\tСумма\tПлательщик\tИНН\tКБК"_s);
         QVERIFY(copied[1].startsWith(u"1\t"_s) && copied[2].startsWith(u"3\t"_s));
         const auto menu = [&](int row, const QString& item) {
             const QPoint at = list->visualRect(list->model()->index(row, 1)).center();

@@ -1,0 +1,61 @@
+#include "checks/DocumentKey.h"
+
+#include "checks/DocumentTotals.h"
+#include "checks/RequisiteChecks.h"
+#include "text/DateParse.h"
+
+#include <cmath>
+
+namespace {
+
+QString DayText(const QString& value) {
+    const QString text = value.trimmed();
+    const std::optional<double> date = ParseDateText(text, StatementLocale());
+    return date ? QString::number(std::trunc(*date), 'f', 0) : text;
+}
+
+QString Requisite(const DocumentRow& row, int column) {
+    return column < 0 ? QString() : RequisiteText(row.ExportValue(column)).toString();
+}
+
+} // namespace
+
+DocumentKeys::DocumentKeys(const ColumnMap& columns)
+    : m_number(KeyedColumn(columns, u"Номер")), m_date(KeyedColumn(columns, u"Дата")),
+      m_amount(AmountColumn(columns)), m_payerAccount(KeyedColumn(columns, u"ПлательщикСчет")),
+      m_payeeAccount(KeyedColumn(columns, u"ПолучательСчет")),
+      m_payerInn(KeyedColumn(columns, u"ПлательщикИНН")) {}
+
+QString DocumentKeys::Key(const DocumentRow& row, QHash<QString, QString>* dates) const {
+    if (!Usable()) return {};
+    QStringView number = RequisiteText(row.ExportValue(m_number));
+    if (number.trimmed().isEmpty()) return {};
+    number = number.trimmed();
+    while (number.size() > 1 && number.startsWith(u'0'))
+        number = number.sliced(1);
+
+    const QString& dateValue = row.ExportValue(m_date);
+    QString day;
+    if (!dates) {
+        day = DayText(dateValue);
+    } else if (const auto found = dates->constFind(dateValue); found != dates->cend()) {
+        day = *found;
+    } else {
+        // The few dates of a statement recur in every document: each is read once.
+        constexpr qsizetype MostKnown = 4096;
+        if (dates->size() >= MostKnown) dates->clear();
+        day = *dates->insert(dateValue, DayText(dateValue));
+    }
+
+    const std::optional<qint64> kopecks = AmountKopecks(row.ExportValue(m_amount));
+    QString inn = Requisite(row, m_payerInn);
+    if (inn == u"0") inn.clear();
+    const QChar gap(0x1f);
+    return number.toString() + gap + day + gap +
+           (kopecks ? QString::number(*kopecks) : row.ExportValue(m_amount).trimmed()) + gap +
+           Requisite(row, m_payerAccount) + gap + Requisite(row, m_payeeAccount) + gap + inn;
+}
+
+QString DocumentKey(const ColumnMap& columns, const DocumentRow& row) {
+    return DocumentKeys(columns).Key(row);
+}
