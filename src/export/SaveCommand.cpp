@@ -2,7 +2,7 @@
 
 #include "reading/DocumentTable.h"
 #include "reading/ReadingRun.h"
-#include "settings/SettingsFile.h"
+#include "text/SettingsFile.h"
 #include "text/FileNames.h"
 #include "text/TextCoder.h"
 

@@ -2,7 +2,7 @@
 
 #include "export/BuildExportFile.h"
 #include "export/SaveCommand.h"
-#include "settings/SettingsFile.h"
+#include "text/SettingsFile.h"
 #include "settings/SettingsUpgrade.h"
 
 #include <QDir>

@@ -1,6 +1,6 @@
 #include "reading/ColumnMap.h"
 
-#include "settings/SettingsFile.h"
+#include "text/SettingsFile.h"
 #include "text/Cp1251.h"
 #include "text/TrimSpaces.h"
 

@@ -1,4 +1,4 @@
-#include "settings/SettingsFile.h"
+#include "text/SettingsFile.h"
 
 #include <QFile>
 
