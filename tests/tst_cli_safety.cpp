@@ -20,6 +20,24 @@
 namespace {
 const QString Fixture = QStringLiteral(VYPISKA_TEST_DATA "/export");
 
+// Root reads anything, so an unreadable file is tried as nobody. nobody cannot reach a build in a
+// folder of root's own (a clone under /root or a 0700 folder): what it runs and reads is staged in
+// dir. The reason to skip when nobody cannot enter dir either, else empty.
+QString StageForNobody(const QTemporaryDir& dir, QString& cli, QString& docs) {
+    for (QString up = dir.path(); !QDir(up).isRoot(); up = QFileInfo(up).absolutePath())
+        if (!(QFile::permissions(QFileInfo(up).absolutePath()) & QFileDevice::ExeOther))
+            return "nobody cannot enter " + QFileInfo(up).absolutePath() +
+                   ", where the test stages what nobody runs";
+    const QString stagedCli = dir.filePath("vypiska-cli"), stagedDocs = dir.filePath("docs");
+    if (!QFile::exists(stagedCli) && !QFile::copy(cli, stagedCli)) return "cannot stage " + cli;
+    QDir().mkpath(stagedDocs);
+    for (const QFileInfo& file : QDir(docs).entryInfoList(QDir::Files))
+        QFile::copy(file.filePath(), stagedDocs + '/' + file.fileName());
+    cli = stagedCli;
+    docs = stagedDocs;
+    return {};
+}
+
 // The fixture's documents in a .zip, with a damaged entry after them when asked.
 bool DocumentsZip(const QString& zip, bool damaged) {
     QList<TestZipEntry> entries;
@@ -210,20 +228,9 @@ private slots:
         const QString first = config + "/Statement.txt.tpl";
         QVERIFY(QFile::setPermissions(first, QFileDevice::WriteOwner));
         QString cli = VYPISKA_CLI, docs = Fixture + "/docs";
-        if (getuid() == 0) {
-            // nobody cannot reach a build in a folder of root's own: what nobody runs and reads
-            // is staged here, where nobody can reach it.
-            for (QString up = dir.path(); !QDir(up).isRoot(); up = QFileInfo(up).absolutePath())
-                if (!(QFile::permissions(QFileInfo(up).absolutePath()) & QFileDevice::ExeOther))
-                    QSKIP(qPrintable("nobody cannot enter " + QFileInfo(up).absolutePath() +
-                                     ", where the test stages what nobody runs"));
-            cli = dir.filePath("vypiska-cli");
-            QVERIFY(QFile::copy(VYPISKA_CLI, cli));
-            QVERIFY(QDir().mkpath(dir.filePath("docs")));
-            for (const QFileInfo& file : QDir(docs).entryInfoList(QDir::Files))
-                QVERIFY(QFile::copy(file.filePath(), dir.filePath("docs/" + file.fileName())));
-            docs = dir.filePath("docs");
-        }
+        if (getuid() == 0)
+            if (const QString why = StageForNobody(dir, cli, docs); !why.isEmpty())
+                QSKIP(qPrintable(why));
         const ProgramRun run = RunProgram(
             cli, {"convert", "--config", config, "--output", dir.filePath("o"), docs},
             [](QProcess& p) {
@@ -274,10 +281,14 @@ private slots:
             WriteFile(path, "[Main]\r\n");
             QVERIFY(QFile::setPermissions(path, {}));
         }
+        QString cli = VYPISKA_CLI, docs = Fixture + "/docs";
+        if (kind == "unreadable" && getuid() == 0)
+            if (const QString why = StageForNobody(dir, cli, docs); !why.isEmpty())
+                QSKIP(qPrintable(why));
         const ProgramRun run =
-            RunProgram(VYPISKA_CLI,
+            RunProgram(cli,
                        {"convert", "--config", config, "--template", "Statement.txt.tpl",
-                        "--output", dir.filePath("o"), Fixture + "/docs"},
+                        "--output", dir.filePath("o"), docs},
                        [&](QProcess& p) {
                            if (kind == "unreadable" && getuid() == 0)
                                p.setChildProcessModifier([] {
