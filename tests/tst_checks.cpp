@@ -7,6 +7,7 @@
 #include "checks/RequisiteChecks.h"
 
 #include <QtTest>
+#include "TestMain.h"
 
 namespace {
 
@@ -505,5 +506,5 @@ private slots:
     }
 };
 
-QTEST_GUILESS_MAIN(TestChecks)
+VYPISKA_TEST_GUILESS_MAIN(TestChecks)
 #include "tst_checks.moc"

@@ -1,6 +1,7 @@
 // The command lines of both programs as a user types them: --help, --version, usage errors.
 #include <QRegularExpression>
 #include <QtTest>
+#include "TestMain.h"
 
 #include "TestFiles.h"
 
@@ -107,5 +108,5 @@ private slots:
     }
 };
 
-QTEST_GUILESS_MAIN(TestCli)
+VYPISKA_TEST_GUILESS_MAIN(TestCli)
 #include "tst_cli.moc"

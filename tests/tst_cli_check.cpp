@@ -2,6 +2,7 @@
 // bytes whatever the locale.
 #include <QTemporaryDir>
 #include <QtTest>
+#include "TestMain.h"
 
 #include "TestFiles.h"
 #include "text/Cp1251.h"
@@ -127,5 +128,5 @@ private slots:
     }
 };
 
-QTEST_GUILESS_MAIN(TestCliCheck)
+VYPISKA_TEST_GUILESS_MAIN(TestCliCheck)
 #include "tst_cli_check.moc"

@@ -2,6 +2,7 @@
 
 #include <QTemporaryDir>
 #include <QtTest>
+#include "TestMain.h"
 
 #include "TestFiles.h"
 #include "TestZip.h"
@@ -535,5 +536,5 @@ private slots:
     }
 };
 
-QTEST_GUILESS_MAIN(TestCliConvert)
+VYPISKA_TEST_GUILESS_MAIN(TestCliConvert)
 #include "tst_cli_convert.moc"

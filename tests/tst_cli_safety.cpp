@@ -4,6 +4,7 @@
 
 #include <QTemporaryDir>
 #include <QtTest>
+#include "TestMain.h"
 
 #include "TestFiles.h"
 #include "TestZip.h"
@@ -392,5 +393,5 @@ private slots:
     }
 };
 
-QTEST_GUILESS_MAIN(TestCliSafety)
+VYPISKA_TEST_GUILESS_MAIN(TestCliSafety)
 #include "tst_cli_safety.moc"

@@ -4,6 +4,7 @@
 #include "settings/SettingsUpgrade.h"
 
 #include <QtTest>
+#include "TestMain.h"
 
 #include "TestFiles.h"
 
@@ -147,5 +148,5 @@ private slots:
     }
 };
 
-QTEST_GUILESS_MAIN(TestConfigLocation)
+VYPISKA_TEST_GUILESS_MAIN(TestConfigLocation)
 #include "tst_configlocation.moc"

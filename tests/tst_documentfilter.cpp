@@ -6,6 +6,7 @@
 #include "settings/ListColumns.h"
 
 #include <QtTest>
+#include "TestMain.h"
 
 using namespace Qt::StringLiterals;
 
@@ -330,5 +331,5 @@ private slots:
     }
 };
 
-QTEST_MAIN(TestDocumentFilter)
+VYPISKA_TEST_GUILESS_MAIN(TestDocumentFilter)
 #include "tst_documentfilter.moc"

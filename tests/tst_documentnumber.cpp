@@ -1,6 +1,7 @@
 #include "text/DocumentNumber.h"
 
 #include <QtTest>
+#include "TestMain.h"
 
 // The sender's number, read without the reader's locale. Each row: the text, what the statement
 // gets with the separator "." and with ",", and the value in kopecks ("none": not exact).
@@ -84,5 +85,5 @@ private slots:
     }
 };
 
-QTEST_GUILESS_MAIN(TestDocumentNumber)
+VYPISKA_TEST_GUILESS_MAIN(TestDocumentNumber)
 #include "tst_documentnumber.moc"

@@ -6,6 +6,7 @@
 
 #include <QTemporaryDir>
 #include <QtTest>
+#include "TestMain.h"
 
 #include "TestFiles.h"
 
@@ -410,5 +411,5 @@ private slots:
     }
 };
 
-QTEST_GUILESS_MAIN(TestExport)
+VYPISKA_TEST_GUILESS_MAIN(TestExport)
 #include "tst_export.moc"

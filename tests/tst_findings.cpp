@@ -14,6 +14,7 @@
 
 #include <QTemporaryDir>
 #include <QtTest>
+#include "TestMain.h"
 
 #include <sys/stat.h>
 
@@ -391,5 +392,5 @@ private slots:
     }
 };
 
-QTEST_GUILESS_MAIN(TestFindings)
+VYPISKA_TEST_GUILESS_MAIN(TestFindings)
 #include "tst_findings.moc"

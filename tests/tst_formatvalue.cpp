@@ -3,6 +3,7 @@
 #include "export/ValueFormatter.h"
 
 #include <QtTest>
+#include "TestMain.h"
 
 Q_DECLARE_METATYPE(PlaceholderValue)
 
@@ -151,5 +152,5 @@ private slots:
     }
 };
 
-QTEST_GUILESS_MAIN(TestFormatValue)
+VYPISKA_TEST_GUILESS_MAIN(TestFormatValue)
 #include "tst_formatvalue.moc"

@@ -3,6 +3,7 @@
 
 #include <QTemporaryDir>
 #include <QtTest>
+#include "TestMain.h"
 
 #include "TestFiles.h"
 
@@ -105,5 +106,5 @@ private slots:
     }
 };
 
-QTEST_GUILESS_MAIN(TestIniFile)
+VYPISKA_TEST_GUILESS_MAIN(TestIniFile)
 #include "tst_inifile.moc"

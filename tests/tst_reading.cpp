@@ -16,6 +16,7 @@
 #include <QRegularExpression>
 #include <QTemporaryDir>
 #include <QtTest>
+#include "TestMain.h"
 
 #include "TestFiles.h"
 #include "TestZip.h"
@@ -943,5 +944,5 @@ private slots:
     }
 };
 
-QTEST_GUILESS_MAIN(TestReading)
+VYPISKA_TEST_GUILESS_MAIN(TestReading)
 #include "tst_reading.moc"

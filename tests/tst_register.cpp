@@ -12,6 +12,7 @@
 #include <QStandardPaths>
 #include <QTemporaryDir>
 #include <QtTest>
+#include "TestMain.h"
 
 #include "TestFiles.h"
 
@@ -865,5 +866,5 @@ if "Замечания" in book.sheetnames:
     }
 };
 
-QTEST_MAIN(TestRegister)
+VYPISKA_TEST_MAIN(TestRegister)
 #include "tst_register.moc"

@@ -4,6 +4,7 @@
 
 #include <QRandomGenerator>
 #include <QtTest>
+#include "TestMain.h"
 
 namespace {
 const QStringList Names = {
@@ -94,5 +95,5 @@ private slots:
     }
 };
 
-QTEST_GUILESS_MAIN(TestTagScanner)
+VYPISKA_TEST_GUILESS_MAIN(TestTagScanner)
 #include "tst_tagscanner.moc"

@@ -5,7 +5,7 @@
 #include <QDate>
 #include <QRegularExpression>
 #include <QTemporaryDir>
-#include <QTest>
+#include "TestMain.h"
 
 #include "TestFiles.h"
 
@@ -266,5 +266,5 @@ private slots:
     }
 };
 
-QTEST_APPLESS_MAIN(TestTextCoder)
+VYPISKA_TEST_APPLESS_MAIN(TestTextCoder)
 #include "tst_textcoder.moc"

@@ -312,5 +312,5 @@ private slots:
     }
 };
 
-QTEST_MAIN(TestChecksWindow)
+VYPISKA_TEST_MAIN(TestChecksWindow)
 #include "tst_checkswindow.moc"

@@ -247,7 +247,7 @@ private slots:
 };
 
 // Two screens, as on a desk with a second monitor.
-int main(int argc, char** argv) {
+VYPISKA_TEST_RUN([](int argc, char* argv[]) {
     QTemporaryDir dir;
     QStringList screens;
     for (const QRect& r : {Left, Right})
@@ -262,6 +262,6 @@ int main(int argc, char** argv) {
     QApplication app(argc, argv);
     TestDesktop test;
     return QTest::qExec(&test, argc, argv);
-}
+})
 
 #include "tst_desktop.moc"

@@ -7,6 +7,7 @@
 #include "text/TextCoder.h"
 
 #include <QtTest>
+#include "TestMain.h"
 
 using namespace Qt::StringLiterals;
 
@@ -102,5 +103,5 @@ private slots:
     }
 };
 
-QTEST_MAIN(TestDetailPanel)
+VYPISKA_TEST_MAIN(TestDetailPanel)
 #include "tst_detailpanel.moc"

@@ -2,6 +2,7 @@
 
 #include <QCollator>
 #include <QtTest>
+#include "TestMain.h"
 
 static const QLocale Ru(QLocale::Russian, QLocale::Russia);
 static const QLocale En(QLocale::English, QLocale::UnitedStates);
@@ -124,5 +125,5 @@ private slots:
     }
 };
 
-QTEST_APPLESS_MAIN(TestDocumentSort)
+VYPISKA_TEST_APPLESS_MAIN(TestDocumentSort)
 #include "tst_documentsort.moc"

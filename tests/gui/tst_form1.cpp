@@ -644,5 +644,5 @@ private slots:
     }
 };
 
-QTEST_MAIN(TestForm1)
+VYPISKA_TEST_MAIN(TestForm1)
 #include "tst_form1.moc"

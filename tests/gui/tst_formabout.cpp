@@ -2,8 +2,9 @@
 #include "shell/AppResources.h"
 #include "shell/FormAbout.h"
 
-#include <QtTest>
-#include <QtWidgets>
+#include "TestMain.h"
+
+#include <QLabel>
 
 using namespace Qt::StringLiterals;
 
@@ -29,5 +30,5 @@ private slots:
     }
 };
 
-QTEST_MAIN(TestFormAbout)
+VYPISKA_TEST_MAIN(TestFormAbout)
 #include "tst_formabout.moc"

@@ -1,6 +1,7 @@
 #include "shell/FormLayout.h"
 
 #include <QtTest>
+#include "TestMain.h"
 
 using Figures = QList<double>;
 
@@ -45,5 +46,5 @@ private slots:
     }
 };
 
-QTEST_APPLESS_MAIN(TestFormLayout)
+VYPISKA_TEST_APPLESS_MAIN(TestFormLayout)
 #include "tst_formlayout.moc"

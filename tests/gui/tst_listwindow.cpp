@@ -5,6 +5,7 @@
 #include "app/PreviewDlg.h"
 
 #include <QSortFilterProxyModel>
+#include <QTextBlock>
 
 using namespace Qt::StringLiterals;
 
@@ -301,5 +302,5 @@ private slots:
     }
 };
 
-QTEST_MAIN(TestListWindow)
+VYPISKA_TEST_MAIN(TestListWindow)
 #include "tst_listwindow.moc"

@@ -2,8 +2,16 @@
 #include "settings/INIStorage.h"
 #include "text/Cp1251.h"
 
-#include <QtTest>
-#include <QtWidgets>
+#include "TestMain.h"
+
+#include <QApplication>
+#include <QGroupBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMessageBox>
+#include <QPushButton>
+#include <QTemporaryDir>
+#include <QTimer>
 
 using namespace Qt::StringLiterals;
 
@@ -169,5 +177,5 @@ private slots:
     }
 };
 
-QTEST_MAIN(TestOptionsDlg)
+VYPISKA_TEST_MAIN(TestOptionsDlg)
 #include "tst_optionsdlg.moc"

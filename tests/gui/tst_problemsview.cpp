@@ -209,5 +209,5 @@ private slots:
     }
 };
 
-QTEST_MAIN(TestProblemsView)
+VYPISKA_TEST_MAIN(TestProblemsView)
 #include "tst_problemsview.moc"

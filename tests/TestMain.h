@@ -1,0 +1,24 @@
+#pragma once
+
+// The test classes of one executable, each registered under its file's name: main() runs the
+// one named first on the command line (the rest of the line is QTest's: functions, -o, ...), or
+// each of them in a process of its own. The macros set up the application as QTest's do.
+#include <QTest>
+
+namespace TestMain {
+using Run = int (*)(int argc, char* argv[]);
+int Register(const char* file, Run run);
+} // namespace TestMain
+
+#define VYPISKA_TEST_RUN(run)                                                                      \
+    [[maybe_unused]] static const int vypiskaTestRegistered = TestMain::Register(__FILE__, run);
+#define VYPISKA_TEST_WRAPPER(TestObject, ...)                                                      \
+    VYPISKA_TEST_RUN([](int argc, char* argv[]) {                                                  \
+        __VA_ARGS__                                                                                \
+        TestObject tc;                                                                             \
+        return QTest::qExec(&tc, argc, argv);                                                      \
+    })
+#define VYPISKA_TEST_MAIN(TestObject) VYPISKA_TEST_WRAPPER(TestObject, QTEST_MAIN_SETUP())
+#define VYPISKA_TEST_GUILESS_MAIN(TestObject)                                                      \
+    VYPISKA_TEST_WRAPPER(TestObject, QTEST_QAPP_SETUP(QCoreApplication))
+#define VYPISKA_TEST_APPLESS_MAIN(TestObject) VYPISKA_TEST_WRAPPER(TestObject)
