@@ -7,11 +7,6 @@
 #include "TestFiles.h"
 #include "TestZip.h"
 
-#include <fcntl.h>
-#include <sys/socket.h>
-#include <sys/stat.h>
-#include <sys/sysmacros.h>
-#include <sys/un.h>
 #include <unistd.h>
 
 namespace {
@@ -217,59 +212,6 @@ private slots:
         QCOMPARE(RunProgram(VYPISKA_CLI, {"templates", "--config", "/nonexistent"}).Exit, 2);
     }
 
-    // An output that is no regular file, links followed: a device or a pipe is written into and
-    // stays what it is; a socket is refused (exit 3).
-    void specialOutputs_data() {
-        QTest::addColumn<QString>("kind");
-        QTest::addColumn<int>("exit");
-        QTest::newRow("device") << "device" << 0;
-        QTest::newRow("pipe") << "pipe" << 0;
-        QTest::newRow("link to a pipe") << "link" << 0;
-        QTest::newRow("socket") << "socket" << 3;
-    }
-    void specialOutputs() {
-        QFETCH(QString, kind);
-        QFETCH(int, exit);
-        QTemporaryDir dir;
-        const QString node = dir.filePath("node");
-        const QByteArray name = QFile::encodeName(node);
-        int reader = -1, socket = -1;
-        if (kind == "device") {
-            // A copy of /dev/null in a folder of ours: nothing real is at stake if it goes wrong.
-            if (mknod(name.constData(), S_IFCHR | 0666, makedev(1, 3)) != 0)
-                QSKIP("making a device needs root");
-        } else if (kind == "socket") {
-            socket = ::socket(AF_UNIX, SOCK_STREAM, 0);
-            sockaddr_un address{};
-            address.sun_family = AF_UNIX;
-            qstrncpy(address.sun_path, name.constData(), sizeof address.sun_path);
-            QCOMPARE(bind(socket, reinterpret_cast<sockaddr*>(&address), sizeof address), 0);
-        } else {
-            QCOMPARE(mkfifo(name.constData(), 0600), 0);
-            reader = open(name.constData(), O_RDONLY | O_NONBLOCK);
-            QVERIFY(reader >= 0);
-        }
-        const QString output = kind == "link" ? dir.filePath("link") : node;
-        if (kind == "link") QVERIFY(QFile::link(node, output));
-        struct stat before {};
-        QCOMPARE(lstat(name.constData(), &before), 0);
-        const ProgramRun run = RunProgram(VYPISKA_CLI, Convert(output));
-        QCOMPARE(run.Exit, exit);
-        if (exit) QVERIFY(run.Err.contains(node));
-        if (reader >= 0) {
-            QByteArray got(1 << 16, '\0');
-            got.resize(std::max<qsizetype>(read(reader, got.data(), got.size()), 0));
-            QCOMPARE(got, ReadFile(Fixture + "/expected/statement.txt"));
-            close(reader);
-        }
-        if (socket >= 0) close(socket);
-        struct stat st {};
-        QCOMPARE(lstat(name.constData(), &st), 0);
-        QCOMPARE(st.st_mode & S_IFMT, before.st_mode & S_IFMT);
-        QCOMPARE(Listing(dir.path()),
-                 kind == "link" ? QStringList({"link", "node"}) : QStringList{"node"});
-    }
-
     // A statement never replaces what it is made from, whatever the spelling of the path: the
     // source itself, a document read or left out, a link or a hard link to one (exit 2, nothing
     // written).
@@ -334,71 +276,6 @@ private slots:
         for (qsizetype i = 0; i < files.size(); ++i)
             QCOMPARE(ReadFile(dir.filePath(files[i])), before[i]);
         QVERIFY(QFileInfo(dir.filePath("link")).isSymLink());
-    }
-
-    // A link as the output: the statement goes where it leads, in that file's folder and with
-    // its mode, and the link stays; a link into a missing folder names that folder (exit 3).
-    void linkAsOutput_data() {
-        QTest::addColumn<QString>("target"); // relative to the test's folder
-        QTest::addColumn<int>("mode");       // of an older statement there; 0: none
-        QTest::addColumn<int>("exit");
-        QTest::newRow("a read-only statement") << "real/o" << 0444 << 0;
-        QTest::newRow("a writable statement") << "real/o" << 0640 << 0;
-        QTest::newRow("a new file") << "real/o" << 0 << 0;
-        QTest::newRow("into a missing folder") << "missing/o" << 0 << 3;
-    }
-    void linkAsOutput() {
-        QFETCH(QString, target);
-        QFETCH(int, mode);
-        QFETCH(int, exit);
-        QTemporaryDir dir;
-        QVERIFY(QDir(dir.path()).mkpath("real") && QDir(dir.path()).mkpath("links"));
-        const QString file = dir.filePath(target);
-        if (mode) {
-            WriteFile(file, "older");
-            QCOMPARE(chmod(QFile::encodeName(file).constData(), mode_t(mode)), 0);
-        }
-        // Relative, and through a second link, as people make them.
-        QVERIFY(QFile::link("../" + target, dir.filePath("links/first")));
-        QVERIFY(QFile::link("first", dir.filePath("links/o")));
-        const ProgramRun run = RunProgram(VYPISKA_CLI, Convert(dir.filePath("links/o")));
-        QCOMPARE(run.Exit, exit);
-        QCOMPARE(Listing(dir.filePath("links")), QStringList({"first", "o"}));
-        QVERIFY(QFileInfo(dir.filePath("links/o")).isSymLink());
-        if (exit) {
-            QVERIFY2(
-                run.Err.contains(u"папка '"_qs + dir.filePath("missing") + u"' не существует"_qs),
-                qPrintable(run.Err));
-            QVERIFY(!QFileInfo::exists(dir.filePath("missing")));
-            return;
-        }
-        QCOMPARE(ReadFile(file), ReadFile(Fixture + "/expected/statement.txt"));
-        QCOMPARE(Listing(dir.filePath("real")), QStringList{"o"});
-        struct stat st {};
-        QCOMPARE(stat(QFile::encodeName(file).constData(), &st), 0);
-        if (mode) QCOMPARE(int(st.st_mode & 07777), mode);
-    }
-
-    // Twenty converts racing onto a read-only statement leave it read-only and whole.
-    void racingOntoReadOnly() {
-        QTemporaryDir dir;
-        const QString out = dir.filePath("o");
-        WriteFile(out, "old");
-        const auto readOnly = QFileDevice::ReadOwner | QFileDevice::ReadGroup;
-        QVERIFY(QFile::setPermissions(out, readOnly));
-        QObject parent;
-        QList<QProcess*> runs;
-        for (int i = 0; i < 20; ++i)
-            (runs << new QProcess(&parent)).back()->start(VYPISKA_CLI, Convert(out));
-        for (QProcess* p : std::as_const(runs)) {
-            QVERIFY(p->waitForFinished(60000));
-            QCOMPARE(p->exitCode(), 0);
-        }
-        QCOMPARE(ReadFile(out), ReadFile(Fixture + "/expected/statement.txt"));
-        QCOMPARE(QFileInfo(out).permissions() &
-                     ~(QFileDevice::ReadUser | QFileDevice::WriteUser | QFileDevice::ExeUser),
-                 readOnly);
-        QCOMPARE(Listing(dir.path()), QStringList{"o"});
     }
 
     // After writing, stderr carries the totals and the checks of the documents written only;

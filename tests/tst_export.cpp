@@ -122,8 +122,6 @@ private slots:
         row("grouping, time of day dropped", {"1 000,50=2024-03-05T23:59", "2 000=2024-03-05"},
             "2;3000.50;05.03.2024;05.03.2024;0.00;0.00");
         row("no dates: the export date", {"5="}, "1;5.00;15.01.2023;15.01.2023;0.00;0.00");
-        row("a fraction of a kopeck: no total", {"10.005=2024-03-05", "1=2024-03-05"},
-            "2;;05.03.2024;05.03.2024;0.00;0.00");
         row("words after the number: no total", {"50 руб.=2024-03-05=in", "1=2024-03-05=out"},
             "2;;05.03.2024;05.03.2024;;1.00");
         row("income and outgo", {"60000=2024-03-05=in", "37386.64=2024-03-05=out", "5=x"},
@@ -304,9 +302,7 @@ private slots:
     void failures_data() {
         QTest::addColumn<QString>("out"); // in a fresh folder unless absolute
         QTest::addColumn<int>("size");    // -1: no template, -2: a template without a block
-        QTest::newRow("folder as output") << "." << 0;
         QTest::newRow("missing folder") << "no/such/out.txt" << 0;
-        QTest::newRow("folder that takes no files") << "/proc/vypiska-out.txt" << 0;
         QTest::newRow("fails on flush") << "out.txt" << 10000;
         QTest::newRow("fails on write") << "out.txt" << 200000;
         QTest::newRow("missing template") << "out.txt" << -1;
@@ -383,14 +379,14 @@ private slots:
         };
         row("first of two templates, any case",
             "pay_20240101_0042.xml,Table.csv.TPL,Statement.txt.tpl",
-            "Statement (*.txt)|*.txt|Table (*.csv)|*.csv|", "0042.txt", "/a.b/x.TXT", "/a.b/x.csv");
-        row("template without an inner extension", "doc.xml,Plain.tpl", "Plain (*.)|*.|", "doc",
+            "Statement (*.txt)|Table (*.csv)", "0042.txt", "/a.b/x.TXT", "/a.b/x.csv");
+        row("template without an inner extension", "doc.xml,Plain.tpl", "Plain (*.)", "doc",
             "doc", "doc");
         row("nothing after '_': the whole name, never a bare extension",
-            "doc_.xml,Выписка 1С.txt.tpl,notes.txt,a.tpl.bak", "Выписка 1С (*.txt)|*.txt|",
+            "doc_.xml,Выписка 1С.txt.tpl,notes.txt,a.tpl.bak", "Выписка 1С (*.txt)",
             "doc_.txt", "мой отчёт", "мой отчёт.txt");
         row("another ending typed stays", "a_b.xml,T.csv.tpl,S.txt.tpl",
-            "S (*.txt)|*.txt|T (*.csv)|*.csv|", "b.txt", "b.pdf", "b.pdf");
+            "S (*.txt)|T (*.csv)", "b.txt", "b.pdf", "b.pdf");
         row("no template", "x.xml", "", "x", "x", "x");
     }
     void saveDialog() {
@@ -401,7 +397,7 @@ private slots:
         QVERIFY(QDir(dir.path()).mkdir("folder.txt.tpl")); // a folder is not a template
         const TextCoder coder(Ru);
         const std::vector<TemplateInfo> list = TemplateList(dir.path(), coder);
-        QTEST(SaveDialogFilter(list), "filter");
+        QTEST(SaveDialogNameFilters(list).join(u'|'), "filter");
         const QString first = list.empty() ? QString() : list.front().Extension;
         QTEST(SuggestedFileName(dir.filePath(files.section(u',', 0, 0)), first, coder),
               "suggested");

@@ -63,8 +63,6 @@ private slots:
             << Doc("1", QByteArray()) << QStringList{"пропущен|a.xml||"} << "нет суммы";
         QTest::newRow("amount no number: said once, by the checks")
             << Doc("1", "десять") << QStringList{"сумма|a.xml|Сумма|десять"} << "не число";
-        QTest::newRow("fraction of a kopeck")
-            << Doc("1", "1.005") << QStringList{"сумма|a.xml|Сумма|1.005"} << "долями копейки";
         QTest::newRow("wrong ИНН")
             << Doc("1", "5", "7707083895")
             << QStringList{"реквизит|a.xml|ИНН плательщика|7707083895"} << "";

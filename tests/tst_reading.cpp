@@ -209,26 +209,6 @@ private slots:
         QVERIFY(Said(problems, says, zip));
     }
 
-    // A full disk shows when a small file is closed: the file is named, nothing more is written,
-    // and the count of files lost is said.
-    void unzipWriteFailureSaysWhatWasLost() {
-        QTemporaryDir dir;
-        const QString zip = dir.filePath("in.zip"), out = dir.filePath("out");
-        QVERIFY(WriteTestZip(zip, {{"a1.xml", "A"},
-                                   {"b1.xml", QByteArray(10000, 'B')},
-                                   {"c1.xml", "C"},
-                                   {"sub/", "", AE_IFDIR},
-                                   {"sub/d1.xml", "D"}}));
-        QVERIFY(QDir().mkpath(out));
-        QStringList problems;
-        {
-            const FileSizeLimit limit(4096);
-            UnzipFile(zip, out, &problems);
-        }
-        QCOMPARE(Tree(out), QStringList{"a1.xml=A"});
-        QVERIFY(Said(problems, {out + "/b1.xml", ": 3"}) && problems[1].contains(zip));
-    }
-
     void pluralForms() {
         const QMap<QString, QList<qint64>> forms{
             {"прочитано Документы документов", {0, 5, 11, 12, 14, 111, 112}},
@@ -239,8 +219,6 @@ private slots:
                 QCOMPARE(PluralForm("прочитан", n, 0) + ' ' + PluralForm("Документ", n, 1) + ' ' +
                              PluralForm("документ", n, 2),
                          it.key());
-        QCOMPARE(AddBackslash(""), "/");
-        QCOMPARE(AddBackslash("C:\\in\\"), "C:\\in\\");
     }
 
     // Files are read in name order without regard to case, names differing only in case in
@@ -332,7 +310,7 @@ private slots:
     }
 
     // A folder large enough to be read on every core gives the rows and problems of reading its
-    // files one by one, in the same order; a cancel keeps rows of that order.
+    // files one by one, in the same order.
     void manyDocumentsReadInOrder() {
         QTemporaryDir dir;
         QStringList expected, skipped;
@@ -375,15 +353,6 @@ private slots:
         QCOMPARE(Numbers(fromZip), withTwin);
         QCOMPARE(fromZip.Rows[7].SourcePath, zip + "/0007.xml#501");
         QCOMPARE(fromZip.Skipped, skipped.replaceInStrings(dir.path(), zip));
-
-        const ReadingOutcome cancelled =
-            RunReading(dir.path(), Map, Coder, [](qint64, qint64) { return false; });
-        QVERIFY(cancelled.Cancelled);
-        QStringList kept = Numbers(cancelled);
-        QVERIFY(!kept.isEmpty());
-        qsizetype at = 0; // the rows kept come in the order of the whole
-        for (const QString& n : std::as_const(kept))
-            QVERIFY((at = expected.indexOf(n, at)) >= 0);
     }
 
     // The same documents from a folder and from a .zip give the same rows in the same order,
@@ -566,46 +535,57 @@ private slots:
                      zip + (maker == "zip" ? "" : "/docs") + u"/Я.xml"_qs);
     }
 
-    // A cancel while an archive is read keeps the documents read by then, in name order: for an
-    // archive read on this thread alone and for one read on every core. Stored backwards, so
-    // that the rows' order is not the archive's.
-    void cancelWhileArchiveIsRead_data() {
+    // A stop keeps the documents read by then, in name order, and says how many: from a folder
+    // (stopped by the progress), a small archive read on this thread alone and a large one read
+    // on every core (stopped by the flag while walked; stored backwards, so that the rows' order
+    // is not the archive's); or before the start. A stop inside a document: longDocuments.
+    void cancel_data() {
+        QTest::addColumn<QString>("source");
         QTest::addColumn<int>("count");
-        QTest::addColumn<int>("cancelAt"); // calls between entries and blocks
-        QTest::newRow("few documents") << 30 << 30;
-        QTest::newRow("many documents") << 400 << 600;
+        QTest::addColumn<int>("cancelAt"); // progress calls; 0: before the start
+        for (const auto& [source, count, at] :
+             {std::tuple{"folder", 500, 2}, {"small zip", 30, 30}, {"large zip", 400, 600}})
+            for (const int cancelAt : {0, at})
+                QTest::addRow("%s, %s", source, cancelAt ? "mid-run" : "at start")
+                    << QString(source) << count << cancelAt;
     }
-    void cancelWhileArchiveIsRead() {
+    void cancel() {
+        QFETCH(QString, source);
         QFETCH(int, count);
         QFETCH(int, cancelAt);
         QTemporaryDir dir;
-        const QString zip = dir.filePath("many.zip");
+        QString path = dir.filePath(source == "folder" ? "docs" : "many.zip");
         Entries entries;
         QStringList names;
         for (int i = count - 1; i >= 0; --i) {
             const QByteArray n = QByteArray::number(i).rightJustified(4, '0');
             entries.push_back({n + ".xml", Doc(n)});
             names.prepend(QString::fromLatin1(n));
+            if (source == "folder") WriteFile(path + "/" + n + ".xml", Doc(n));
         }
-        QVERIFY(WriteTestZip(zip, entries));
-        std::atomic<bool> cancel{false};
+        if (source != "folder") QVERIFY(WriteTestZip(path, entries));
+        std::atomic<bool> cancel{cancelAt == 0};
         int calls = 0;
         const ReadingOutcome outcome = RunReading(
-            zip, Map, Coder,
+            path, Map, Coder,
             [&](qint64 done, qint64 total) {
+                if (source == "folder") return ++calls < cancelAt;
                 if (done == 0 && total == 0 && ++calls == cancelAt) cancel = true;
                 return true;
             },
             &cancel);
         QVERIFY(outcome.Cancelled);
         const QStringList kept = Numbers(outcome);
-        // In name order, the entries stored first (the last by name) among them: those read
-        // while the archive was walked, before the workers started.
-        QVERIFY(!kept.isEmpty() && kept.size() < count);
+        QCOMPARE(outcome.StatusText, ReadCancelledText(kept.size(), path));
+        QCOMPARE(kept.isEmpty(), cancelAt == 0);
+        if (cancelAt == 0) return;
+        QVERIFY(!kept.isEmpty() && (source == "folder" || kept.size() < count));
         QVERIFY(std::is_sorted(kept.begin(), kept.end()));
+        if (source == "folder") return;
+        // Among them the entries stored first (the last by name): those read while the archive
+        // was walked, before the workers started.
         const qsizetype first = std::min<qsizetype>(kept.size(), 63);
         QCOMPARE(kept.mid(kept.size() - first), names.mid(count - first));
-        QCOMPARE(outcome.StatusText, ReadCancelledText(kept.size(), zip));
     }
 
     // The long text the rows keep is bounded: past it reading stops with a problem, and the rows
@@ -633,8 +613,8 @@ private slots:
     }
 
     // A value of 4 MB of '&' is decoded in linear time (it took minutes); a raised cancel stops
-    // a run inside a document, not only between files.
-    void longDocumentsAndCancel() {
+    // inside a document, not only between files.
+    void longDocuments() {
         const QString amps(4 << 20, u'&');
         QElapsedTimer timer;
         timer.start();
@@ -643,14 +623,6 @@ private slots:
         std::atomic<bool> cancel{true};
         QVERIFY(XmlText(amps, &cancel).size() < amps.size());
         QVERIFY(!DocumentReader(Map, Coder, &cancel).ReadText("/in/a.xml", Doc("1")));
-        QTemporaryDir dir;
-        const QString zip = dir.filePath("one.zip");
-        QVERIFY(WriteTestZip(zip, {{"a.xml", Doc("1")}}));
-        for (const QString& source : {dir.path(), zip}) {
-            if (source == dir.path()) WriteFile(dir.filePath("a.xml"), Doc("1"));
-            const ReadingOutcome outcome = RunReading(source, Map, Coder, {}, &cancel);
-            QVERIFY(outcome.Cancelled && outcome.Rows.empty());
-        }
     }
 
     void amount_data() {

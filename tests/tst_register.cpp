@@ -200,8 +200,6 @@ private slots:
         QTest::newRow("no account")
             << QStringList{u"100 in"_qs, u"-4 out"_qs} << QString()
             << u"Итого: 2 документа на сумму 96,00 ₽"_qs + unknown;
-        QTest::newRow("an exponent") << QStringList{u"1e3 in"_qs} << QString()
-                                     << u"Итого: 1 документ · не учтено сумм: 1"_qs + unknown;
         QTest::newRow("a fraction of a kopeck")
             << QStringList{u"10.005 in"_qs, u"1 in"_qs, u" in"_qs} << QString()
             << u"Итого: 3 документа · не учтено сумм: 2"_qs + unknown;
@@ -285,7 +283,6 @@ private slots:
         row("amount not a number", "Сумма", "много", RegisterCell::Text);
         row("amount of 16 digits", "Сумма", "12345678901234.56", RegisterCell::Text);
         row("amount of 15 digits", "Сумма", "1234567890123.45", RegisterCell::Amount);
-        row("fraction of a kopeck", "Сумма", "10.005", RegisterCell::Text);
         row("account", "ПлательщикСчет", "40702810938000012345", RegisterCell::Text);
         row("short ИНН", "ПолучательИНН", "7707083893", RegisterCell::Text);
         row("БИК", "ПлательщикБИК", "044525225", RegisterCell::Text);
@@ -778,74 +775,41 @@ for row in csv.reader(open(sys.argv[1], encoding="cp1251", newline=""), delimite
     }
 
     // The workbook's "Замечания" sheet lists, under the same captions, the rows `vypiska-cli
-    // check` prints for the same source, then the amounts the register keeps as text that the
-    // checks do not name; no sheet when there is nothing to list.
+    // check` prints for the same source: the findings of a folder, of an archive, of settings.
     void cliSheetListsCheckFindings_data() {
         QTest::addColumn<QString>("config");
         QTest::addColumn<QString>("source");
-        QTest::addColumn<QByteArray>("amount"); // put into a copy of the source's a.xml
-        QTest::addColumn<int>("extra");         // rows the sheet has beyond check's
         const QString samples = VYPISKA_SAMPLES;
         const QString data = VYPISKA_TEST_DATA;
         QTest::newRow("folder: skipped, duplicates, requisite, account")
-            << VYPISKA_SOURCE_CONFIG << samples + u"/folder"_qs << QByteArray() << 0;
+            << VYPISKA_SOURCE_CONFIG << samples + u"/folder"_qs;
         QTest::newRow("archive entries left out")
-            << VYPISKA_SOURCE_CONFIG << samples + u"/documents.zip"_qs << QByteArray() << 0;
-        QTest::newRow("no template") << data + u"/reading/cli/CONFIG"_qs
-                                     << data + u"/reading/cli/docs"_qs << QByteArray() << 0;
-        QTest::newRow("nothing to list")
-            << data + u"/export/config"_qs << data + u"/export/docs"_qs << QByteArray() << 0;
-        QTest::newRow("amount not a number, named once")
-            << data + u"/export/config"_qs << data + u"/export/docs"_qs << QByteArray("сто") << 0;
-        QTest::newRow("amount too long for a number")
-            << data + u"/export/config"_qs << data + u"/export/docs"_qs
-            << QByteArray("12345678901234.56") << 1;
+            << VYPISKA_SOURCE_CONFIG << samples + u"/documents.zip"_qs;
+        QTest::newRow("no template")
+            << data + u"/reading/cli/CONFIG"_qs << data + u"/reading/cli/docs"_qs;
     }
     void cliSheetListsCheckFindings() {
         QFETCH(QString, config);
         QFETCH(QString, source);
-        QFETCH(QByteArray, amount);
-        QFETCH(int, extra);
         bool anyPython = false;
         const QString python = PythonWithOpenpyxl(&anyPython);
         if (!anyPython) QSKIP("python3 is not installed: the workbook is not read back");
         QVERIFY2(!python.isEmpty(), "python3 has no openpyxl (scripts/install-deps installs it)");
         QTemporaryDir dir;
-        if (!amount.isEmpty()) {
-            for (const QString& name : QDir(source).entryList(QDir::Files))
-                WriteFile(dir.filePath(u"docs/"_qs + name), ReadFile(source + u'/' + name));
-            source = dir.filePath(u"docs"_qs);
-            QByteArray a = ReadFile(source + u"/a.xml"_qs);
-            a.replace("<Sum>1234.50</Sum>", "<Sum>" + amount + "</Sum>");
-            WriteFile(source + u"/a.xml"_qs, a);
-        }
         const ProgramRun check =
             RunProgram(VYPISKA_CLI, {u"check"_qs, u"--config"_qs, config, source});
-        const QStringList printed = QString::fromUtf8(check.Out).split(u'\n', Qt::SkipEmptyParts);
-        QVERIFY2(!printed.isEmpty(), qPrintable(check.Err));
         const QString workbook = dir.filePath(u"r.xlsx"_qs);
         const ProgramRun made = RunProgram(
             VYPISKA_CLI, {u"register"_qs, u"--config"_qs, config, u"-o"_qs, workbook, source});
         QVERIFY2(made.Exit == 0, qPrintable(made.Err));
-
         const QString script = uR"(
 import sys, openpyxl
-book = openpyxl.load_workbook(sys.argv[1])
-if "Замечания" in book.sheetnames:
-    for row in book["Замечания"].iter_rows(values_only=True):
-        print("\t".join("" if v is None else str(v) for v in row))
+for row in openpyxl.load_workbook(sys.argv[1])["Замечания"].iter_rows(values_only=True):
+    print("\t".join("" if v is None else str(v) for v in row))
 )"_qs;
         const ProgramRun read = RunProgram(python, {u"-c"_qs, script, workbook});
         QVERIFY2(read.Exit == 0, qPrintable(read.Err));
-        const QStringList sheet = QString::fromUtf8(read.Out).split(u'\n', Qt::SkipEmptyParts);
-        if (printed.size() + extra == 1) {
-            QVERIFY2(sheet.isEmpty(), qPrintable(sheet.join(u'\n')));
-            return;
-        }
-        QCOMPARE(sheet.size(), printed.size() + extra);
-        QCOMPARE(sheet.mid(0, printed.size()), printed);
-        for (const QString& line : sheet.mid(printed.size()))
-            QVERIFY2(line.startsWith(u"сумма\t"_qs), qPrintable(line));
+        QCOMPARE(read.Out, check.Out);
     }
 
     // A register is no more allowed than a statement to replace a file it is made from: here a

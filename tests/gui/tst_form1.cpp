@@ -62,7 +62,6 @@ private slots:
         QCOMPARE(Find<QTableWidget>("Grid1")->rowCount(), 4); // one row per column of TAG.INI
         const auto picked = Find<QDateTimeEdit>("DTPicker1")->dateTime();
         QVERIFY(qAbs(picked.secsTo(QDateTime::currentDateTime())) < 120); // now, time kept
-        QVERIFY(m_form->minimumSize() == QSize(800, 600));
     }
 
     // The bare band above the source box moves the window where the system cannot; a press
@@ -89,49 +88,6 @@ private slots:
         QApplication::sendEvent(client, &move);
         QTest::mouseRelease(client, Qt::LeftButton, {}, start + QPoint(30, 20));
         QCOMPARE(m_form->pos() - before, moves ? QPoint(30, 20) : QPoint());
-    }
-
-    // The window's own texts, as users and their instructions know them.
-    void fixedTexts_data() {
-        QTest::addColumn<QString>("what");
-        QTest::addColumn<QString>("expected");
-        QTest::newRow("status at start") << "status" << Ready;
-        QTest::newRow("status while reading") << "reading" << u"Обработка ..."_s;
-        QTest::newRow("grid captions") << "grid" << u"Реквизит|Значение"_s;
-        QTest::newRow("source label") << "LabelW1" << u"&Исходный файл:"_s;
-        QTest::newRow("date label") << "LabelW2" << u"&Дата создания выписки:"_s;
-        QTest::newRow("save button") << "CommandSaveAs" << u"&Сохранить как ..."_s;
-        QTest::newRow("preview button") << "CommandPreview" << u"Просмотр"_s;
-        QTest::newRow("open menu") << "mnuOpn" << u"Открыть файл ...|Открыть папку ..."_s;
-        QTest::newRow("save menu")
-            << "mnuSave" << u"Перейти к файлу после сохранения|Печать реестра ..."_s;
-    }
-    void fixedTexts() {
-        QFETCH(QString, what);
-        MakeForm();
-        QString got;
-        if (what == "status") {
-            got = Status();
-        } else if (what == "reading") {
-            // Caught from inside the timer's tick that starts the run, before it can end.
-            connect(Find<QTimer>("ReadTimer"), &QTimer::timeout, m_form.get(),
-                    [&] { got = Status(); });
-            ReadSource(Folder("docs", {"1;2024-03-05;10"}));
-        } else if (what == "grid") {
-            auto* grid = Find<QTableWidget>("Grid1");
-            got =
-                grid->horizontalHeaderItem(0)->text() + '|' + grid->horizontalHeaderItem(1)->text();
-        } else if (auto* menu = Find<QMenu>(what)) {
-            QStringList items;
-            for (const QAction* action : menu->actions())
-                items << action->text();
-            got = items.join('|');
-        } else if (auto* label = Find<QLabel>(what)) {
-            got = label->text();
-        } else {
-            got = Find<QToolButton>(what)->text();
-        }
-        QTEST(got, "expected");
     }
 
     // A settings file or template that is no regular file is never opened: the window comes up
@@ -593,16 +549,13 @@ private slots:
     void saveOverSourceAsksAgain_data() {
         QTest::addColumn<QString>("type"); // empty: the first template's
         QTest::addColumn<QString>("second");
-        QTest::addColumn<QString>("over"); // doc0002.xml has no amount: left out
+        QTest::addColumn<QString>("over");
         QTest::newRow("statement") << ""
                                    << "statement.txt"
                                    << "doc0000.xml";
         QTest::newRow("workbook") << "Реестр Excel (*.xlsx)"
                                   << "register.xlsx"
                                   << "doc0000.xml";
-        QTest::newRow("statement over a document left out") << ""
-                                                            << "statement.txt"
-                                                            << "doc0002.xml";
     }
     void saveOverSourceAsksAgain() {
         QFETCH(QString, type);
