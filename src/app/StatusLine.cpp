@@ -1,6 +1,6 @@
 #include "app/StatusLine.h"
 
-#include "reading/ReadingRun.h"
+#include "presentation/ReadingStatus.h"
 #include "shell/FormLayout.h"
 #include "text/ElideStatus.h"
 
