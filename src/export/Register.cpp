@@ -4,6 +4,7 @@
 #include "checks/OrganisationAccount.h"
 #include "checks/OrganisationSide.h"
 #include "reading/ReadingRun.h"
+#include "text/PluralForm.h"
 #include "settings/INIStorage.h"
 #include "text/DateParse.h"
 #include "text/DocumentNumber.h"
@@ -144,7 +145,7 @@ std::vector<RegisterTotal> RegisterTotals(const DocumentTable& table,
                                                                                  : totals[2];
         ++total.Count;
         const std::optional<qint64> kopecks =
-            amount < 0 ? std::nullopt : AmountKopecks(row.ExportValue(amount));
+            amount < 0 ? std::nullopt : PaymentKopecks(row.ExportValue(amount));
         qint64 sum = 0;
         if (kopecks && !__builtin_add_overflow(total.Kopecks, *kopecks, &sum))
             total.Kopecks = sum;
