@@ -12,6 +12,7 @@
 #include <algorithm>
 #include <cmath>
 #include <map>
+#include <utility>
 
 namespace {
 
@@ -48,6 +49,25 @@ struct WorkbookCloser {
         if (Book) workbook_close(Book);
     }
 };
+
+// Closes the workbook made at bookPath and puts its bytes at path, whole or not at all; false
+// with why when the library, the reading back or the write failed.
+bool FinishWorkbook(WorkbookCloser& closer, const QByteArray& bookPath, const QString& path,
+                    QString* why) {
+    XlsxCalls ok;
+    if (!ok(workbook_close(std::exchange(closer.Book, nullptr)))) {
+        *why = ok.Why();
+        return false;
+    }
+    QFile made(QFile::decodeName(bookPath));
+    if (!made.open(QIODevice::ReadOnly)) {
+        *why = made.errorString();
+        return false;
+    }
+    const QByteArray bytes = made.readAll();
+    made.close();
+    return WriteFileAtomically(path, bytes, ReadOnlyTarget::Replace, why);
+}
 
 // The sheet "Замечания": the findings in the problems list's columns, every cell text. Empty,
 // or why the library refused a cell.
@@ -293,14 +313,8 @@ ExportResult WriteRegisterXlsx(const QString& path, const DocumentTable& table,
             return failed(why);
 
     if (!ok.Ok()) return failed(ok.Why());
-    closer.Book = nullptr;
-    if (!ok(workbook_close(book))) return failed(ok.Why());
-    QFile made(QFile::decodeName(bookPath));
-    if (!made.open(QIODevice::ReadOnly)) return failed(made.errorString());
-    const QByteArray bytes = made.readAll();
-    made.close();
-    QString error;
-    if (!WriteFileAtomically(path, bytes, ReadOnlyTarget::Replace, &error)) return failed(error);
+    QString why;
+    if (!FinishWorkbook(closer, bookPath, path, &why)) return failed(why);
     return {true, {}, ExportFailure::None, {}};
 }
 
@@ -329,14 +343,7 @@ ExportResult WriteFindingsXlsx(const QString& path, const FindingList& findings)
     format_set_num_format(text, "@");
     if (const QString why = AddFindingsSheet(book, findings, bold, text); !why.isEmpty())
         return failed(why);
-    closer.Book = nullptr;
-    XlsxCalls ok;
-    if (!ok(workbook_close(book))) return failed(ok.Why());
-    QFile made(QFile::decodeName(bookPath));
-    if (!made.open(QIODevice::ReadOnly)) return failed(made.errorString());
-    const QByteArray bytes = made.readAll();
-    made.close();
-    QString error;
-    if (!WriteFileAtomically(path, bytes, ReadOnlyTarget::Replace, &error)) return failed(error);
+    QString why;
+    if (!FinishWorkbook(closer, bookPath, path, &why)) return failed(why);
     return {true, {}, ExportFailure::None, {}};
 }
