@@ -3,7 +3,9 @@
 #include "reading/DecodeDocument.h"
 #include "reading/DocumentFile.h"
 #include "reading/DocumentReader.h"
+#include "presentation/ReadingStatus.h"
 #include "reading/ReadingRun.h"
+#include "text/PluralForm.h"
 #include "reading/UnzipFile.h"
 #include "text/Cp1251.h"
 #include "text/EscapeControls.h"
@@ -277,8 +279,8 @@ private slots:
         QVERIFY(Said(outcome.Problems, skipped));
         // Not the success's green, and the files left out counted; the document one level
         // down counted apart (a link to its folder is not followed).
-        QCOMPARE(outcome.StatusText, ReadPartialText(5, 6, dir.path()));
-        QCOMPARE(outcome.StatusColor, StatusColorIncomplete);
+        QCOMPARE(ReadingStatusOf(outcome).Text, ReadPartialText(5, 6, dir.path()));
+        QCOMPARE(ReadingStatusOf(outcome).Colour, StatusColorIncomplete);
         QCOMPARE(outcome.Outside, qint64(1));
     }
 
@@ -423,7 +425,7 @@ private slots:
         QCOMPARE(Numbers(outcome), QStringList({"3", "1", "2"}));
         QCOMPARE(outcome.Rows[0].SourcePath, zip + u"/bad\uFFFD\uFFFD.xml"_qs);
         QCOMPARE(outcome.Rows[2].SourcePath, zip + "/twin.xml#4");
-        QCOMPARE(outcome.StatusText, ReadPartialText(3, 2, zip));
+        QCOMPARE(ReadingStatusOf(outcome).Text, ReadPartialText(3, 2, zip));
         // damaged, leaving the folder; the one in a sub-folder counted apart
         QVERIFY(Said(outcome.Problems, {"zz.xml", "up.xml"}));
         QCOMPARE(outcome.Skipped, QStringList({zip + "/zz.xml", zip + "/../up.xml"}));
@@ -436,7 +438,7 @@ private slots:
                 RunReading(zip, Map, Coder, [=](qint64 d, qint64) { return !atStart && d < 2; });
             QVERIFY(cancelled.Cancelled);
             QCOMPARE(Numbers(cancelled), numbers[atStart]);
-            QCOMPARE(cancelled.StatusText, ReadCancelledText(numbers[atStart].size(), zip));
+            QCOMPARE(ReadingStatusOf(cancelled).Text, ReadCancelledText(numbers[atStart].size(), zip));
         }
     }
 
@@ -576,7 +578,7 @@ private slots:
             &cancel);
         QVERIFY(outcome.Cancelled);
         const QStringList kept = Numbers(outcome);
-        QCOMPARE(outcome.StatusText, ReadCancelledText(kept.size(), path));
+        QCOMPARE(ReadingStatusOf(outcome).Text, ReadCancelledText(kept.size(), path));
         QCOMPARE(kept.isEmpty(), cancelAt == 0);
         if (cancelAt == 0) return;
         QVERIFY(!kept.isEmpty() && (source == "folder" || kept.size() < count));

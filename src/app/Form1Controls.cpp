@@ -21,7 +21,7 @@
 #include "app/WindowPlacement.h"
 #include "checks/DocumentChecks.h"
 #include "checks/OrganisationAccount.h"
-#include "export/SaveCommand.h"
+#include "export/SourceGuard.h"
 #include "export/TemplateFindings.h"
 #include "reading/ColumnMap.h"
 #include "settings/INIStorage.h"
@@ -207,6 +207,10 @@ void Form1::BuildControls() {
         {*m_txtFileIn, *m_dtPicker, *m_mnuOpenAfter, *m_statusBar, *m_detail->Problems()}, this);
     connect(m_commands, &StatementCommands::CheckedFindingsRequested, m_detail,
             &DetailPanel::ShowCheckedFindings);
+    // The problems list is saved past the same guard as the statement.
+    m_detail->Problems()->SetTargetGuard([this](const QString& path) {
+        return ReplacedSourceText(path, m_txtFileIn->text(), m_table);
+    });
 
     m_readTimer = new QTimer(this);
     m_readTimer->setObjectName(QStringLiteral("ReadTimer"));
