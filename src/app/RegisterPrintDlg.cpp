@@ -15,13 +15,26 @@
 #include <QToolBar>
 #include <QVBoxLayout>
 
+RegisterPrintDlg::Prepared RegisterPrintDlg::Prepare(const DocumentTable& table,
+                                                     const INIStorage& settings,
+                                                     const FindingList& findings,
+                                                     const QDateTime& created) {
+    Prepared prepared{MakeRegisterHeading(table, settings, created), {}};
+    prepared.Layout = LayOutRegisterPdf(table, prepared.Heading, MarkDocuments(table, findings));
+    return prepared;
+}
+
 RegisterPrintDlg::RegisterPrintDlg(const DocumentTable& table, const INIStorage& settings,
                                    const QString& source, const FindingList& findings,
                                    QWidget* parent)
-    : QDialog(parent), m_table(table), m_source(source),
-      m_heading(MakeRegisterHeading(table, settings, QDateTime::currentDateTime())),
-      m_layout(LayOutRegisterPdf(table, m_heading, MarkDocuments(table, findings))),
-      m_printer(new QPrinter(QPrinter::HighResolution)) {
+    : RegisterPrintDlg(table,
+                       Prepare(table, settings, findings, QDateTime::currentDateTime()), source,
+                       parent) {}
+
+RegisterPrintDlg::RegisterPrintDlg(const DocumentTable& table, Prepared prepared,
+                                   const QString& source, QWidget* parent)
+    : QDialog(parent), m_table(table), m_source(source), m_heading(std::move(prepared.Heading)),
+      m_layout(std::move(prepared.Layout)), m_printer(new QPrinter(QPrinter::HighResolution)) {
     setObjectName(QStringLiteral("RegisterPrintDlg"));
     setWindowTitle(QStringLiteral("Печать реестра"));
     m_printer->setDocName(RegisterTitle);

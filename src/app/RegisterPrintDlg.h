@@ -19,6 +19,15 @@ class RegisterPrintDlg : public QDialog {
 public:
     RegisterPrintDlg(const DocumentTable& table, const INIStorage& settings, const QString& source,
                      const FindingList& findings = {}, QWidget* parent = nullptr);
+    // The register's heading and pages, laid out before the dialog (off the window's thread).
+    struct Prepared {
+        RegisterHeading Heading;
+        RegisterPdfLayout Layout;
+    };
+    static Prepared Prepare(const DocumentTable& table, const INIStorage& settings,
+                            const FindingList& findings, const QDateTime& created);
+    RegisterPrintDlg(const DocumentTable& table, Prepared prepared, const QString& source,
+                     QWidget* parent = nullptr);
     ~RegisterPrintDlg() override;
 
     int PageCount() const;

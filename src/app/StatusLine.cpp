@@ -90,6 +90,7 @@ void StatusLine::ShowText(const QString& text, qint32 colour) {
     m_text->setText(text);
     m_text->setToolTip(text);
     if (colour != StatusColorUnchanged) {
+        m_colour = colour;
         QPalette colours = m_text->palette();
         colours.setColor(QPalette::WindowText, colour == StatusColorNeutral
                                                    ? palette().color(QPalette::ButtonText)

@@ -24,7 +24,8 @@ void SetRegisterPage(QPagedPaintDevice& device) {
                                      QMarginsF(12, 10, 10, 10), QPageLayout::Millimeter));
 }
 
-int PaintRegister(QPagedPaintDevice& device, const RegisterPdfLayout& layout) {
+int PaintRegister(QPagedPaintDevice& device, const RegisterPdfLayout& layout,
+                  const ExportProgress& progress) {
     SetRegisterPage(device);
     QPainter painter;
     if (!painter.begin(&device)) return 0;
@@ -48,6 +49,7 @@ int PaintRegister(QPagedPaintDevice& device, const RegisterPdfLayout& layout) {
     const int pages = int(layout.Pages.size());
     for (int p = 0; p < pages; ++p) {
         const RegisterPdfLayout::Page& page = layout.Pages[size_t(p)];
+        if (progress && !progress(p, pages)) return 0;
         if (p > 0 && !device.newPage()) return 0;
         useFont(Style::Heading);
         painter.drawText(QRectF(0, layout.Height - layout.FootHeight, width, layout.FootHeight),
@@ -89,8 +91,10 @@ int PaintRegister(QPagedPaintDevice& device, const RegisterPdfLayout& layout) {
 }
 
 ExportResult WriteRegisterPdf(const QString& path, const RegisterPdfLayout& layout,
-                              const QString& organisation) {
+                              const QString& organisation, const ExportProgress& progress) {
     const auto failed = [&](const QString& why) { return RegisterFailure(path, why); };
+    const qint64 total = qint64(layout.Pages.size());
+    const ExportResult stopped{false, ExportStoppedText, ExportFailure::Stopped, {}};
     QBuffer buffer;
     buffer.open(QIODevice::WriteOnly);
     {
@@ -98,9 +102,14 @@ ExportResult WriteRegisterPdf(const QString& path, const RegisterPdfLayout& layo
         writer.setResolution(int(RegisterPdfLayout::Dpi));
         writer.setTitle(RegisterTitle);
         writer.setCreator(organisation);
-        if (PaintRegister(writer, layout) == 0)
-            return failed(QStringLiteral("страницы не нарисованы"));
+        bool stop = false;
+        const ExportProgress pages = [&](qint64 done, qint64 all) {
+            return !(stop = progress && !progress(done, all));
+        };
+        if (PaintRegister(writer, layout, pages) == 0)
+            return stop ? stopped : failed(QStringLiteral("страницы не нарисованы"));
     }
+    if (progress && !progress(total, total)) return stopped;
     QString error;
     if (!WriteFileAtomically(path, buffer.data(), ReadOnlyTarget::Replace, &error))
         return failed(error);
@@ -115,15 +124,18 @@ ExportResult WriteRegisterPdf(const QString& path, const DocumentTable& table,
 
 ExportResult WriteRegister(const QString& path, RegisterFormat format, const DocumentTable& table,
                            const INIStorage& settings, const QDateTime& created,
-                           const FindingList& findings) {
+                           const FindingList& findings, const ExportProgress& progress) {
     const RegisterHeading heading = MakeRegisterHeading(table, settings, created);
-    if (format == RegisterFormat::Pdf) return WriteRegisterPdf(path, table, heading, findings);
+    if (format == RegisterFormat::Pdf)
+        return WriteRegisterPdf(path,
+                                LayOutRegisterPdf(table, heading, MarkDocuments(table, findings)),
+                                heading.Organisation, progress);
     FindingList listed = findings;
     const FindingList amounts = RegisterAmountFindings(table, findings);
     listed.insert(listed.end(), amounts.begin(), amounts.end());
     const FindingList altered = XlsxValueFindings(table);
     listed.insert(listed.end(), altered.begin(), altered.end());
-    ExportResult result = WriteRegisterXlsx(path, table, heading, listed);
+    ExportResult result = WriteRegisterXlsx(path, table, heading, listed, progress);
     if (result.Ok)
         for (const Finding& finding : altered)
             result.Problems << FindingLine(finding);

@@ -1,0 +1,115 @@
+#include "app/StatementLines.h"
+
+#include "text/Cp1251.h"
+
+#include <algorithm>
+#include <cstring>
+
+namespace {
+
+// Each byte of the code page with its letter case folded; itself when the folded letter is no
+// byte of the code page.
+const std::array<unsigned char, 256>& FoldedBytes() {
+    static const std::array<unsigned char, 256> table = [] {
+        std::array<unsigned char, 256> t{};
+        for (int b = 0; b < 256; ++b) {
+            const QString folded = Cp1251::Decode(QByteArray(1, char(b))).toCaseFolded();
+            const QByteArray bytes = Cp1251::Encode(folded);
+            t[size_t(b)] = b != 0 && bytes.size() == 1 && Cp1251::CanEncode(folded)
+                               ? static_cast<unsigned char>(bytes[0])
+                               : static_cast<unsigned char>(b);
+        }
+        return t;
+    }();
+    return table;
+}
+
+} // namespace
+
+int StatementLines::rowCount(const QModelIndex& parent) const {
+    return parent.isValid() ? 0 : int(m_starts.size());
+}
+
+QVariant StatementLines::data(const QModelIndex& index, int role) const {
+    if (!index.isValid() || index.row() >= rowCount()) return {};
+    if (role == Qt::DisplayRole) return Line(index.row());
+    // One size for all: the view lays out a million lines without asking each.
+    if (role == Qt::SizeHintRole)
+        return QSize(int(std::min<qsizetype>(m_widest + 2, 100000)) * m_charSize.width(),
+                     m_charSize.height());
+    return {};
+}
+
+void StatementLines::SetCharSize(QSize size) {
+    m_charSize = size;
+}
+
+void StatementLines::Clear() {
+    beginResetModel();
+    m_bytes = QByteArray();
+    m_starts = {0};
+    m_widest = 0;
+    endResetModel();
+}
+
+void StatementLines::Append(const QByteArray& piece) {
+    if (piece.isEmpty()) return;
+    const int lastRow = int(m_starts.size()) - 1;
+    const qsizetype base = m_bytes.size();
+    qsizetype lineStart = m_starts.back();
+    std::vector<qsizetype> starts;
+    for (qsizetype at = 0; at < piece.size();) {
+        const void* found = std::memchr(piece.constData() + at, '\n', size_t(piece.size() - at));
+        if (!found) break;
+        const qsizetype end = base + (static_cast<const char*>(found) - piece.constData());
+        m_widest = std::max(m_widest, end - lineStart);
+        starts.push_back(lineStart = end + 1);
+        at = end + 1 - base;
+    }
+    m_widest = std::max(m_widest, base + piece.size() - lineStart);
+    m_bytes += piece;
+    emit dataChanged(index(lastRow), index(lastRow));
+    if (starts.empty()) return;
+    beginInsertRows({}, lastRow + 1, lastRow + int(starts.size()));
+    m_starts.insert(m_starts.end(), starts.begin(), starts.end());
+    endInsertRows();
+}
+
+QByteArray StatementLines::LineBytes(int row) const {
+    const qsizetype start = m_starts[size_t(row)];
+    qsizetype end = size_t(row) + 1 < m_starts.size() ? m_starts[size_t(row) + 1] - 1 : m_bytes.size();
+    if (end > start && size_t(row) + 1 < m_starts.size() && m_bytes[end - 1] == '\r') --end;
+    return QByteArray::fromRawData(m_bytes.constData() + start, end - start);
+}
+
+QString StatementLines::Line(int row) const {
+    return row >= 0 && row < rowCount() ? Cp1251::Decode(LineBytes(row)) : QString();
+}
+
+QString StatementLines::Text() const {
+    return Cp1251::Decode(m_bytes);
+}
+
+int StatementLines::FindLine(const QString& text, int row, bool backward) const {
+    if (text.isEmpty() || !Cp1251::CanEncode(text)) return -1;
+    const std::array<unsigned char, 256>& fold = FoldedBytes();
+    QByteArray what = Cp1251::Encode(text);
+    for (char& c : what)
+        c = char(fold[static_cast<unsigned char>(c)]);
+    const auto holds = [&](int r) {
+        const QByteArray line = LineBytes(r);
+        const qsizetype last = line.size() - what.size();
+        for (qsizetype at = 0; at <= last; ++at) {
+            qsizetype k = 0;
+            while (k < what.size() &&
+                   fold[static_cast<unsigned char>(line[at + k])] ==
+                       static_cast<unsigned char>(what[k]))
+                ++k;
+            if (k == what.size()) return true;
+        }
+        return false;
+    };
+    for (int r = row; r >= 0 && r < rowCount(); r += backward ? -1 : 1)
+        if (holds(r)) return r;
+    return -1;
+}
