@@ -75,7 +75,10 @@ SaveReasons StatementCommands::Reasons(const TemplateInfo& type) const {
 }
 
 bool StatementCommands::SaveTo(const QString& path, int templateIndex) {
-    return SaveWith(path, WithRegisterTypes(SavableTemplates(TemplateList(m_configDir, m_coder))),
+    const std::vector<TemplateInfo> templates =
+        SavableTemplates(TemplateList(m_configDir, m_coder));
+    // Without a template the dialog offers nothing either: no index names a register then.
+    return SaveWith(path, templates.empty() ? templates : WithRegisterTypes(templates),
                     templateIndex);
 }
 
