@@ -78,7 +78,7 @@ StatusLine::StatusLine(const QString& text, QWidget* parent) : QStatusBar(parent
     m_cancel = new QToolButton(this);
     m_cancel->setObjectName(QStringLiteral("CancelReading"));
     m_cancel->setText(QStringLiteral("✕"));
-    m_cancel->setToolTip(QStringLiteral("Остановить чтение (Esc)"));
+    m_cancel->setToolTip(QStringLiteral("Остановить (Esc)"));
     m_cancel->setAutoRaise(true);
     m_cancel->setMaximumHeight(m_progress->maximumHeight() + 4);
     addPermanentWidget(m_cancel);
