@@ -7,7 +7,7 @@
 
 class INIStorage;
 class QPrinter;
-class QPrintPreviewWidget;
+class RegisterPageView;
 
 // The printed register of the checked documents as it will come out of the printer, with page
 // zoom, "Печать ..." (the system's print dialog) and "Сохранить PDF ..." (the same pages as a
@@ -44,5 +44,5 @@ private:
     RegisterHeading m_heading;
     RegisterPdfLayout m_layout;
     QPrinter* m_printer = nullptr;
-    QPrintPreviewWidget* m_preview = nullptr;
+    RegisterPageView* m_preview = nullptr;
 };

@@ -24,17 +24,11 @@ void SetRegisterPage(QPagedPaintDevice& device) {
                                      QMarginsF(12, 10, 10, 10), QPageLayout::Millimeter));
 }
 
-int PaintRegister(QPagedPaintDevice& device, const RegisterPdfLayout& layout,
-                  const ExportProgress& progress) {
-    SetRegisterPage(device);
-    QPainter painter;
-    if (!painter.begin(&device)) return 0;
-    // The layout's units to the device's: the same lines on every device, only finer or coarser.
-    const double scale = device.logicalDpiY() / RegisterPdfLayout::Dpi;
-    painter.scale(scale, scale);
+void PaintRegisterPage(QPainter& painter, const RegisterPdfLayout& layout, int page,
+                       double fontScale) {
     const auto useFont = [&](Style style) {
         QFont font = RegisterFont(style);
-        font.setPointSizeF(font.pointSizeF() / scale);
+        font.setPointSizeF(font.pointSizeF() / fontScale);
         painter.setFont(font);
     };
     const double width = layout.Width;
@@ -47,44 +41,56 @@ int PaintRegister(QPagedPaintDevice& device, const RegisterPdfLayout& layout,
     };
     painter.setPen(QPen(Qt::black, 0.2 * RegisterPdfLayout::Dpi / 25.4));
     const int pages = int(layout.Pages.size());
+    const RegisterPdfLayout::Page& shown = layout.Pages[size_t(page)];
+    useFont(Style::Heading);
+    painter.drawText(QRectF(0, layout.Height - layout.FootHeight, width, layout.FootHeight),
+                     Qt::AlignRight | Qt::AlignBottom,
+                     QStringLiteral("Стр. %1 из %2").arg(page + 1).arg(pages));
+    if (page == 0)
+        for (const Line& line : layout.TitleLines)
+            drawLine(line, 0, 0, width, Qt::AlignHCenter);
+    if (shown.Header) {
+        for (const RegisterPdfLayout::Column& column : layout.Columns) {
+            const QRectF cell(column.Left, shown.HeaderTop, column.Width, layout.HeaderHeight);
+            painter.fillRect(cell, QColor(235, 235, 235));
+            painter.drawRect(cell);
+            for (const Line& line : column.CaptionLines)
+                drawLine(line, column.Left + pad, shown.HeaderTop + pad, column.Width - 2 * pad,
+                         Qt::AlignLeft);
+        }
+    }
+    for (const RegisterPdfLayout::Piece& piece : shown.Pieces) {
+        for (std::size_t c = 0; c < layout.Columns.size(); ++c) {
+            const RegisterPdfLayout::Column& column = layout.Columns[c];
+            painter.drawRect(QRectF(column.Left, piece.Top, column.Width, piece.Height));
+            for (const Line& line : piece.Cells[c])
+                drawLine(line, column.Left + pad, piece.Top, column.Width - 2 * pad,
+                         column.Right && line.Kind == Style::Normal ? Qt::AlignRight
+                                                                    : Qt::AlignLeft);
+        }
+        if (piece.Continued) {
+            const Line line{Continued, Style::Small, pad, piece.Height};
+            drawLine(line, pad, piece.Top, width, Qt::AlignLeft);
+        }
+    }
+    if (shown.EndTop >= 0)
+        for (const Line& line : layout.EndLines)
+            drawLine(line, 0, shown.EndTop, width, Qt::AlignLeft);
+}
+
+int PaintRegister(QPagedPaintDevice& device, const RegisterPdfLayout& layout,
+                  const ExportProgress& progress) {
+    SetRegisterPage(device);
+    QPainter painter;
+    if (!painter.begin(&device)) return 0;
+    // The layout's units to the device's: the same lines on every device, only finer or coarser.
+    const double scale = device.logicalDpiY() / RegisterPdfLayout::Dpi;
+    painter.scale(scale, scale);
+    const int pages = int(layout.Pages.size());
     for (int p = 0; p < pages; ++p) {
-        const RegisterPdfLayout::Page& page = layout.Pages[size_t(p)];
         if (progress && !progress(p, pages)) return 0;
         if (p > 0 && !device.newPage()) return 0;
-        useFont(Style::Heading);
-        painter.drawText(QRectF(0, layout.Height - layout.FootHeight, width, layout.FootHeight),
-                         Qt::AlignRight | Qt::AlignBottom,
-                         QStringLiteral("Стр. %1 из %2").arg(p + 1).arg(pages));
-        if (p == 0)
-            for (const Line& line : layout.TitleLines)
-                drawLine(line, 0, 0, width, Qt::AlignHCenter);
-        if (page.Header) {
-            for (const RegisterPdfLayout::Column& column : layout.Columns) {
-                const QRectF cell(column.Left, page.HeaderTop, column.Width, layout.HeaderHeight);
-                painter.fillRect(cell, QColor(235, 235, 235));
-                painter.drawRect(cell);
-                for (const Line& line : column.CaptionLines)
-                    drawLine(line, column.Left + pad, page.HeaderTop + pad, column.Width - 2 * pad,
-                             Qt::AlignLeft);
-            }
-        }
-        for (const RegisterPdfLayout::Piece& piece : page.Pieces) {
-            for (std::size_t c = 0; c < layout.Columns.size(); ++c) {
-                const RegisterPdfLayout::Column& column = layout.Columns[c];
-                painter.drawRect(QRectF(column.Left, piece.Top, column.Width, piece.Height));
-                for (const Line& line : piece.Cells[c])
-                    drawLine(line, column.Left + pad, piece.Top, column.Width - 2 * pad,
-                             column.Right && line.Kind == Style::Normal ? Qt::AlignRight
-                                                                        : Qt::AlignLeft);
-            }
-            if (piece.Continued) {
-                const Line line{Continued, Style::Small, pad, piece.Height};
-                drawLine(line, pad, piece.Top, width, Qt::AlignLeft);
-            }
-        }
-        if (page.EndTop >= 0)
-            for (const Line& line : layout.EndLines)
-                drawLine(line, 0, page.EndTop, width, Qt::AlignLeft);
+        PaintRegisterPage(painter, layout, p, scale);
     }
     painter.end();
     return pages;

@@ -5,10 +5,16 @@
 #include "export/SaveCommand.h"
 
 class QPagedPaintDevice;
+class QPainter;
 struct RegisterPdfLayout;
 
 // Sets the device's page to the register's: landscape A4 with its margins.
 void SetRegisterPage(QPagedPaintDevice& device);
+
+// Paints one page of the laid-out register, the painter set to the layout's units; fontScale is
+// the device's dots per layout unit at actual size, which the fonts are sized for.
+void PaintRegisterPage(QPainter& painter, const RegisterPdfLayout& layout, int page,
+                       double fontScale);
 
 // Paints the laid-out register on the pages of the device (a PDF writer, a printer), with
 // "Стр. N из M" at every page's foot. Returns the number of pages; 0 when the device could not be
