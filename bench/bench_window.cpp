@@ -6,8 +6,8 @@
 #include "app/Form1.h"
 #include "app/PreviewDlg.h"
 #include "app/RegisterPrintDlg.h"
-#include "settings/INIStorage.h"
 #include "presentation/DocumentSort.h"
+#include "settings/INIStorage.h"
 #include "text/TextCoder.h"
 
 #include <QApplication>
@@ -208,9 +208,10 @@ int main(int argc, char** argv) {
         form.ShowPreview();
     });
     std::printf("| preview, first page shown | %.2f s | < 1 s |\n", firstPage);
-    std::printf("| memory held with the preview open, closed | %.0f MB, %.0f MB | closed within 10 %% "
-                "of listed |\n",
-                previewMb, HeldMb());
+    std::printf(
+        "| memory held with the preview open, closed | %.0f MB, %.0f MB | closed within 10 %% "
+        "of listed |\n",
+        previewMb, HeldMb());
 
     timed("print preview (the register's pages), until shown", [&] {
         QTimer watch;
@@ -229,7 +230,8 @@ int main(int argc, char** argv) {
         QEventLoop again;
         QTimer wait;
         QObject::connect(&wait, &QTimer::timeout, [&] {
-            if (!form.IsReading() && !form.findChild<QTimer*>(QStringLiteral("ReadTimer"))->isActive() &&
+            if (!form.IsReading() &&
+                !form.findChild<QTimer*>(QStringLiteral("ReadTimer"))->isActive() &&
                 form.Table().Rows.size() == size_t(count))
                 again.quit();
         });

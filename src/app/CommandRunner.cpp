@@ -4,17 +4,12 @@
 #include "reading/ReadingRun.h"
 
 #include <QEventLoop>
-#include <QPointer>
 #include <QThread>
 
 #include <memory>
 
 CommandRunner::CommandRunner(StatusLine& status, QObject* parent)
     : QObject(parent), m_status(status) {}
-
-CommandRunner::~CommandRunner() {
-    m_stop = true; // Run waits for its work before it returns; nothing is left running here
-}
 
 bool CommandRunner::Run(const QString& text,
                         const std::function<void(const ExportProgress&)>& work) {
@@ -27,9 +22,8 @@ bool CommandRunner::Run(const QString& text,
     m_status.ShowText(text, StatusColorNeutral);
     m_status.ShowBusy(true);
 
-    const QPointer<CommandRunner> self(this);
     auto posted = m_posted;
-    const ExportProgress progress = [this, self, posted](qint64 done, qint64 total) {
+    const ExportProgress progress = [this, posted](qint64 done, qint64 total) {
         // One progress event in flight at a time, however fast the work goes.
         if (!posted->exchange(true))
             QMetaObject::invokeMethod(

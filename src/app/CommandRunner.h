@@ -17,12 +17,12 @@ class CommandRunner : public QObject {
     Q_OBJECT
 public:
     CommandRunner(StatusLine& status, QObject* parent = nullptr);
-    ~CommandRunner() override; // stops a command and waits for it
 
     bool IsRunning() const { return m_running; }
     // Runs work on another thread under the text on the status line and returns once it has
-    // ended, the window's events going on meanwhile; false when it was stopped (work is told by
-    // its progress answering false). Refused (false) while another command runs.
+    // ended (so nothing outlives the call), the window's events going on meanwhile; false when
+    // it was stopped (work is told by its progress answering false). Refused (false) while
+    // another command runs.
     bool Run(const QString& text, const std::function<void(const ExportProgress&)>& work);
     // The command stops soon.
     void Stop() { m_stop = true; }

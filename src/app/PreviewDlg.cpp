@@ -196,16 +196,16 @@ void PreviewDlg::ShowTemplate(int index) {
                 Qt::QueuedConnection);
         return !*stop;
     };
-    m_job = QThread::create([this, info = m_templates[std::size_t(index)], sink, progress,
-                             generation] {
-        const ExportResult result = m_build(info, sink, progress);
-        QMetaObject::invokeMethod(
-            this,
-            [this, generation, result] {
-                if (generation == m_generation) OnBuilt(result);
-            },
-            Qt::QueuedConnection);
-    });
+    m_job =
+        QThread::create([this, info = m_templates[std::size_t(index)], sink, progress, generation] {
+            const ExportResult result = m_build(info, sink, progress);
+            QMetaObject::invokeMethod(
+                this,
+                [this, generation, result] {
+                    if (generation == m_generation) OnBuilt(result);
+                },
+                Qt::QueuedConnection);
+        });
     m_job->setObjectName(QStringLiteral("PreviewThread"));
     m_job->start();
 }

@@ -64,8 +64,8 @@ void RegisterPageView::UpdateScale() {
     const int pageHeight = int(std::ceil(page.height() * m_scale)) + Gap;
     const qint64 all = qint64(pageHeight) * PageCount() + Gap;
     verticalScrollBar()->setPageStep(viewport()->height());
-    verticalScrollBar()->setRange(0, int(std::min<qint64>(INT_MAX, std::max<qint64>(
-                                                               0, all - viewport()->height()))));
+    verticalScrollBar()->setRange(
+        0, int(std::min<qint64>(INT_MAX, std::max<qint64>(0, all - viewport()->height()))));
     verticalScrollBar()->setValue(int(top * verticalScrollBar()->maximum()));
     const int pageWidth = int(page.width() * m_scale) + 2 * Gap;
     horizontalScrollBar()->setPageStep(viewport()->width());
@@ -80,9 +80,9 @@ void RegisterPageView::paintEvent(QPaintEvent*) {
     const QSizeF page = PageSize();
     const int pageHeight = int(std::ceil(page.height() * m_scale)) + Gap;
     const int scrolled = verticalScrollBar()->value();
-    const int left = Gap - horizontalScrollBar()->value() +
-                     std::max(0, (viewport()->width() - 2 * Gap -
-                                  int(std::ceil(page.width() * m_scale))) / 2);
+    const int left =
+        Gap - horizontalScrollBar()->value() +
+        std::max(0, (viewport()->width() - 2 * Gap - int(std::ceil(page.width() * m_scale))) / 2);
     const int first = std::max(0, (scrolled - Gap) / pageHeight);
     const double fontScale = viewport()->logicalDpiY() / RegisterPdfLayout::Dpi;
     for (int p = first; p < PageCount(); ++p) {

@@ -27,8 +27,7 @@ StatementCommands::StatementCommands(const DocumentTable& table, TextCoder& code
                                      INIStorage& settings, const QString& configDir,
                                      Controls controls, QWidget* window)
     : QObject(window), m_table(table), m_coder(coder), m_settings(settings), m_configDir(configDir),
-      m_controls(controls), m_window(window),
-      m_runner(new CommandRunner(controls.Status, this)) {
+      m_controls(controls), m_window(window), m_runner(new CommandRunner(controls.Status, this)) {
     connect(m_runner, &CommandRunner::RunningChanged, this, &StatementCommands::RunningChanged);
 }
 
@@ -106,21 +105,21 @@ bool StatementCommands::SaveWith(const QString& path, const std::vector<Template
     const QDateTime now = QDateTime::currentDateTime();
     const FindingList findings = m_controls.Problems.Findings();
     ExportResult result;
-    const bool finished =
-        m_runner->Run(QStringLiteral("Сохранение ..."), [&](const ExportProgress& progress) {
-            try {
-                FormatSettings formats;
-                result = type.Register != RegisterFormat::None
-                             ? WriteRegister(path, type.Register, m_table, m_settings, now,
-                                             findings, progress)
-                             : BuildExportFile(path, m_table, type.Path, when, m_settings,
-                                               m_coder, formats, progress);
-            } catch (const std::exception& e) {
-                result.Ok = false;
-                result.Error = QStringLiteral("%1: %2").arg(path, QString::fromUtf8(e.what()));
-            }
-        });
-    if (!finished || result.Failure == ExportFailure::Stopped) {
+    // The outcome is the work's: a stop that comes once the file is in place changes nothing.
+    m_runner->Run(QStringLiteral("Сохранение ..."), [&](const ExportProgress& progress) {
+        try {
+            FormatSettings formats;
+            result = type.Register != RegisterFormat::None
+                         ? WriteRegister(path, type.Register, m_table, m_settings, now, findings,
+                                         progress)
+                         : BuildExportFile(path, m_table, type.Path, when, m_settings, m_coder,
+                                           formats, progress);
+        } catch (const std::exception& e) {
+            result.Ok = false;
+            result.Error = QStringLiteral("%1: %2").arg(path, QString::fromUtf8(e.what()));
+        }
+    });
+    if (result.Failure == ExportFailure::Stopped) {
         m_controls.Status.ShowText(QStringLiteral("Сохранение остановлено: файл '%1' не записан")
                                        .arg(QDir::toNativeSeparators(path)),
                                    StatusColorNeutral);

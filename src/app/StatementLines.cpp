@@ -77,7 +77,8 @@ void StatementLines::Append(const QByteArray& piece) {
 
 QByteArray StatementLines::LineBytes(int row) const {
     const qsizetype start = m_starts[size_t(row)];
-    qsizetype end = size_t(row) + 1 < m_starts.size() ? m_starts[size_t(row) + 1] - 1 : m_bytes.size();
+    qsizetype end =
+        size_t(row) + 1 < m_starts.size() ? m_starts[size_t(row) + 1] - 1 : m_bytes.size();
     if (end > start && size_t(row) + 1 < m_starts.size() && m_bytes[end - 1] == '\r') --end;
     return QByteArray::fromRawData(m_bytes.constData() + start, end - start);
 }
@@ -101,9 +102,8 @@ int StatementLines::FindLine(const QString& text, int row, bool backward) const 
         const qsizetype last = line.size() - what.size();
         for (qsizetype at = 0; at <= last; ++at) {
             qsizetype k = 0;
-            while (k < what.size() &&
-                   fold[static_cast<unsigned char>(line[at + k])] ==
-                       static_cast<unsigned char>(what[k]))
+            while (k < what.size() && fold[static_cast<unsigned char>(line[at + k])] ==
+                                          static_cast<unsigned char>(what[k]))
                 ++k;
             if (k == what.size()) return true;
         }
