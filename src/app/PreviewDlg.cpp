@@ -1,6 +1,7 @@
 #include "app/PreviewDlg.h"
 
 #include "app/StatementLines.h"
+#include "app/StatementView.h"
 
 #include <QComboBox>
 #include <QDialogButtonBox>
@@ -9,7 +10,6 @@
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
-#include <QListView>
 #include <QProgressBar>
 #include <QPushButton>
 #include <QShortcut>
@@ -48,18 +48,10 @@ PreviewDlg::PreviewDlg(std::vector<TemplateInfo> templates, int templateIndex, B
     top->addWidget(m_find, 1);
     top->addWidget(m_findStatus);
 
-    const QFont fixed = QFontDatabase::systemFont(QFontDatabase::FixedFont);
-    const QFontMetrics metrics(fixed);
     m_lines = new StatementLines(this);
-    m_lines->SetCharSize({metrics.horizontalAdvance(u'0'), metrics.height()});
-    m_view = new QListView(this);
+    m_view = new StatementView(*m_lines, this);
     m_view->setObjectName(QStringLiteral("PreviewText"));
-    m_view->setFont(fixed);
-    m_view->setUniformItemSizes(true); // no line is measured but to be drawn
-    m_view->setEditTriggers(QAbstractItemView::NoEditTriggers);
-    m_view->setHorizontalScrollMode(QAbstractItemView::ScrollPerPixel);
-    m_view->setTextElideMode(Qt::ElideNone);
-    m_view->setModel(m_lines);
+    m_view->setFont(QFontDatabase::systemFont(QFontDatabase::FixedFont));
 
     m_progress = new QProgressBar(this);
     m_progress->setObjectName(QStringLiteral("PreviewProgress"));
@@ -236,7 +228,7 @@ void PreviewDlg::Find(bool backward, bool fromCurrent) {
     m_find->setPalette(QPalette());
     if (what.isEmpty()) return;
     const int rows = m_lines->rowCount();
-    const int current = m_view->currentIndex().isValid() ? m_view->currentIndex().row() : -1;
+    const int current = m_view->CurrentLine();
     const int from = fromCurrent ? std::max(current, 0) : current + (backward ? -1 : 1);
     int found = m_lines->FindLine(what, from, backward);
     if (found < 0) { // round again from the other end
@@ -252,7 +244,5 @@ void PreviewDlg::Find(bool backward, bool fromCurrent) {
         m_find->setPalette(palette);
         return;
     }
-    const QModelIndex line = m_lines->index(found);
-    m_view->setCurrentIndex(line);
-    m_view->scrollTo(line, QAbstractItemView::PositionAtCenter);
+    m_view->SetCurrentLine(found);
 }

@@ -14,10 +14,10 @@
 class QComboBox;
 class QLabel;
 class QLineEdit;
-class QListView;
 class QProgressBar;
 class QThread;
 class StatementLines;
+class StatementView;
 
 // The statement a template would write, shown read-only as 1C reads it (decoded from the exact
 // Windows-1251 bytes of the save), with find (Enter the next match, Shift+Enter the one before;
@@ -65,7 +65,7 @@ private:
     BuildPieces m_build;
     QComboBox* m_template = nullptr;
     StatementLines* m_lines = nullptr;
-    QListView* m_view = nullptr;
+    StatementView* m_view = nullptr;
     QLineEdit* m_find = nullptr;
     QLabel* m_findStatus = nullptr;
     QLabel* m_totals = nullptr;

@@ -32,16 +32,7 @@ int StatementLines::rowCount(const QModelIndex& parent) const {
 
 QVariant StatementLines::data(const QModelIndex& index, int role) const {
     if (!index.isValid() || index.row() >= rowCount()) return {};
-    if (role == Qt::DisplayRole) return Line(index.row());
-    // One size for all: the view lays out a million lines without asking each.
-    if (role == Qt::SizeHintRole)
-        return QSize(int(std::min<qsizetype>(m_widest + 2, 100000)) * m_charSize.width(),
-                     m_charSize.height());
-    return {};
-}
-
-void StatementLines::SetCharSize(QSize size) {
-    m_charSize = size;
+    return role == Qt::DisplayRole ? QVariant(Line(index.row())) : QVariant();
 }
 
 void StatementLines::Clear() {

@@ -2,7 +2,6 @@
 
 #include <QAbstractListModel>
 #include <QByteArray>
-#include <QSize>
 
 #include <array>
 #include <vector>
@@ -19,12 +18,12 @@ public:
     int rowCount(const QModelIndex& parent = {}) const override;
     QVariant data(const QModelIndex& index, int role) const override;
 
-    // Every line takes this many pixels in height and, per character, in width.
-    void SetCharSize(QSize size);
     void Clear();
     // More of the statement, in its order; a piece may end in the middle of a line.
     void Append(const QByteArray& piece);
     QString Line(int row) const;
+    // The longest line's length, in characters.
+    qsizetype WidestLine() const { return m_widest; }
     // The whole statement, decoded, line ends and all.
     QString Text() const;
     // The first line from row on (back to row when backward) holding the text in any letter
@@ -37,5 +36,4 @@ private:
     QByteArray m_bytes;
     std::vector<qsizetype> m_starts{0};
     qsizetype m_widest = 0; // in characters
-    QSize m_charSize{8, 16};
 };

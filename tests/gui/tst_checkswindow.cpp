@@ -2,6 +2,8 @@
 #include "WindowFixture.h"
 #include "app/CheckAllHeader.h"
 #include "app/PreviewDlg.h"
+#include "app/StatementLines.h"
+#include "app/StatementView.h"
 #include "app/StatusLine.h"
 #include "reading/ReadingRun.h"
 
@@ -108,10 +110,8 @@ private slots:
                     txt = preview->Text();
                     totals = preview->findChild<QLabel*>("PreviewTotals")->text();
                     QTest::keyClicks(preview->findChild<QLineEdit*>("PreviewFind"), "10");
-                    found = preview->findChild<QListView*>("PreviewText")
-                                ->currentIndex()
-                                .data()
-                                .toString();
+                    found = preview->findChild<StatementLines*>()->Line(
+                        preview->findChild<StatementView*>("PreviewText")->CurrentLine());
                     preview->findChild<QComboBox*>("PreviewTemplate")->setCurrentIndex(1);
                     QTRY_VERIFY(!preview->IsBuilding());
                     csv = preview->Text();

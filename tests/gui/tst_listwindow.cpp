@@ -3,6 +3,8 @@
 #include "WindowFixture.h"
 #include "app/CheckAllHeader.h"
 #include "app/PreviewDlg.h"
+#include "app/StatementLines.h"
+#include "app/StatementView.h"
 #include "text/Cp1251.h"
 
 #include <QSortFilterProxyModel>
@@ -259,11 +261,11 @@ private slots:
             },
             QString());
         preview.show();
-        QAbstractItemModel* lines = preview.findChild<QListView*>("PreviewText")->model();
+        auto* lines = preview.findChild<StatementLines*>();
         QTRY_COMPARE(preview.Text(), Cp1251::Decode(bytes));
         QStringList shown;
         for (int r = 0; r < lines->rowCount(); ++r)
-            shown << lines->index(r, 0).data().toString();
+            shown << lines->Line(r);
         QCOMPARE(shown, QStringList({"H", "line\r1", "", u"Аб;end"_s}));
         QVERIFY(preview.IsBuilding() && preview.findChild<QProgressBar*>("PreviewProgress")->isVisible());
         preview.reject();
@@ -291,18 +293,18 @@ private slots:
                 auto* preview = qobject_cast<PreviewDlg*>(dialog);
                 if (!preview) return;
                 auto* find = preview->findChild<QLineEdit*>("PreviewFind");
-                auto* view = preview->findChild<QListView*>("PreviewText");
+                auto* view = preview->findChild<StatementView*>("PreviewText");
                 auto* said = preview->findChild<QLabel*>("PreviewFindStatus");
                 QTRY_VERIFY(!preview->IsBuilding());
                 find->setFocus();
                 QTest::keyClicks(find, "100"); // in the 1st and the 4th document
-                const int first = view->currentIndex().row();
+                const int first = view->CurrentLine();
                 QTest::keyClick(find, Qt::Key_Return);
-                found = view->currentIndex().row() - first;
+                found = view->CurrentLine() - first;
                 QTest::keyClick(find, Qt::Key_Return, Qt::ShiftModifier);
-                back = view->currentIndex().row() - first;
+                back = view->CurrentLine() - first;
                 QTest::keyClick(find, Qt::Key_Return, Qt::ShiftModifier);
-                wrapped = said->text() + u'|' + QString::number(view->currentIndex().row() - first);
+                wrapped = said->text() + u'|' + QString::number(view->CurrentLine() - first);
                 QTest::keyClicks(find, "x");
                 notFound = said->text();
                 QTest::keyClick(find, Qt::Key_Enter);
