@@ -1,7 +1,7 @@
 #include "app/CommandRunner.h"
 
 #include "app/StatusLine.h"
-#include "reading/ReadingRun.h"
+#include "presentation/ReadingStatus.h"
 
 #include <QEventLoop>
 #include <QThread>

@@ -21,7 +21,7 @@
 #include "app/WindowPlacement.h"
 #include "checks/DocumentChecks.h"
 #include "checks/OrganisationAccount.h"
-#include "export/SaveCommand.h"
+#include "export/SourceGuard.h"
 #include "export/TemplateFindings.h"
 #include "reading/ColumnMap.h"
 #include "settings/INIStorage.h"
@@ -208,6 +208,10 @@ void Form1::BuildControls() {
     connect(m_commands, &StatementCommands::CheckedFindingsRequested, m_detail,
             &DetailPanel::ShowCheckedFindings);
     connect(m_commands, &StatementCommands::RunningChanged, this, &Form1::OnCommandRunning);
+    // The problems list is saved past the same guard as the statement.
+    m_detail->Problems()->SetTargetGuard([this](const QString& path) {
+        return ReplacedSourceText(path, m_txtFileIn->text(), m_table);
+    });
 
     m_readTimer = new QTimer(this);
     m_readTimer->setObjectName(QStringLiteral("ReadTimer"));

@@ -1,7 +1,7 @@
 #pragma once
 
 #include "export/BuildExportFile.h"
-#include "export/SaveCommand.h"
+#include "export/TemplateCatalogue.h"
 
 #include <QDialog>
 #include <QString>

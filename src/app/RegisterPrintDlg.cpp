@@ -2,7 +2,7 @@
 
 #include "app/RegisterPageView.h"
 #include "export/RegisterPdf.h"
-#include "export/SaveCommand.h"
+#include "export/SourceGuard.h"
 
 #include <QDateTime>
 #include <QDialogButtonBox>

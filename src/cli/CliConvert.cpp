@@ -7,7 +7,7 @@
 #include "checks/OrganisationAccount.h"
 #include "checks/OrganisationSide.h"
 #include "export/BuildExportFile.h"
-#include "export/SaveCommand.h"
+#include "export/SaveNames.h"
 #include "settings/INIStorage.h"
 #include "text/DateParse.h"
 #include "text/EscapeControls.h"
@@ -39,9 +39,10 @@ QString TemplatePath(const QString& name, const QString& configDir, const TextCo
 } // namespace
 
 int RunConvert(const QStringList& args) {
-    CliOptions options;
-    if (const std::optional<int> exit = ParseCliOptions(QStringLiteral("convert"), args, &options))
-        return *exit;
+    CliRun run;
+    if (const std::optional<int> exit = run.Parse(QStringLiteral("convert"), args)) return *exit;
+    const CliOptions& options = run.Options;
+    const TextCoder& coder = run.Coder;
     const QString output = options.Values.value(OutputOption);
     const bool toStdout = output == QLatin1String("-");
 
@@ -51,7 +52,6 @@ int RunConvert(const QStringList& args) {
     std::optional<std::set<int>> rows;
     if (!ParseCliRows(options, &rows)) return ExitUsage;
 
-    const TextCoder coder(options.Locale);
     QString templatePath;
     if (options.Values.contains(TemplateOption)) {
         templatePath = TemplatePath(options.Values.value(TemplateOption), options.ConfigDir, coder);
@@ -74,25 +74,10 @@ int RunConvert(const QStringList& args) {
         return ExitUsage;
     }
 
-    DocumentTable table;
-    FindingList configFindings;
-    if (!LoadCliColumns(options, &table.Columns, &configFindings)) return ExitUsage;
-    qsizetype problems = qsizetype(configFindings.size());
-    ReadingOutcome outcome = ReadCliSource(options, table.Columns, coder, RowUse::Statement);
-    problems += outcome.Problems.size();
-    if (outcome.Rows.empty()) return ExitNoDocuments;
-    table.Rows = std::move(outcome.Rows);
-    table.LeftOut = std::move(outcome.Skipped);
-
-    if (!CheckOnlyCliRows(rows, table)) return ExitUsage;
-
-    if (!toStdout) {
-        const QString refused = ReplacedSourceText(output, options.Source, table);
-        if (!refused.isEmpty()) {
-            CliError(refused);
-            return ExitUsage;
-        }
-    }
+    if (const std::optional<int> exit = run.Read(RowUse::Statement)) return *exit;
+    if (const std::optional<int> exit = run.TakeForOutput(rows, toStdout ? QString() : output))
+        return *exit;
+    const DocumentTable& table = run.Table;
 
     const INIStorage settings(options.ConfigDir);
     const Organisation org = ReadOrganisation(settings);
@@ -100,7 +85,7 @@ int RunConvert(const QStringList& args) {
     if (const QString why = TemplateAccountProblem(org.Account, templatePath); !why.isEmpty()) {
         CliError(QStringLiteral("%1 (ACC в '%2')")
                      .arg(why, QDir::toNativeSeparators(settings.MainIniFile())));
-        ++problems;
+        ++run.Problems;
     }
     CliChecks checks(table, org);
     FormatSettings formats;
@@ -124,7 +109,7 @@ int RunConvert(const QStringList& args) {
     }
     for (const QString& problem : std::as_const(result.Problems))
         CliError(problem);
-    problems += result.Problems.size();
+    run.Problems += result.Problems.size();
     // With the statement on stdout, the status goes beside it.
     PrintLine(toStdout ? stderr : stdout, toStdout
                                               ? StdoutSaveSuccessText(qint64(table.Rows.size()))
@@ -132,8 +117,7 @@ int RunConvert(const QStringList& args) {
     checks.Print();
     EndIfInterrupted(); // a stop asked for during the write: the statement is whole, or untouched
     if (!StdoutReached()) return ExitWriteFailed;
-    return options.Values.contains(QStringLiteral("--strict")) && problems > 0 ? ExitHadProblems
-                                                                               : ExitDone;
+    return run.End();
 }
 
 int RunTemplates(const QStringList& args) {

@@ -5,6 +5,7 @@
 #include "app/StatementLines.h"
 #include "app/StatementView.h"
 #include "app/StatusLine.h"
+#include "presentation/ReadingStatus.h"
 #include "reading/ReadingRun.h"
 
 using namespace Qt::StringLiterals;
