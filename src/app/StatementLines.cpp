@@ -37,8 +37,10 @@ QVariant StatementLines::data(const QModelIndex& index, int role) const {
 
 void StatementLines::Clear() {
     beginResetModel();
-    m_bytes = QByteArray();
+    m_chunks.clear();
+    m_chunks.shrink_to_fit();
     m_starts = {0};
+    m_size = 0;
     m_widest = 0;
     endResetModel();
 }
@@ -46,7 +48,7 @@ void StatementLines::Clear() {
 void StatementLines::Append(const QByteArray& piece) {
     if (piece.isEmpty()) return;
     const int lastRow = int(m_starts.size()) - 1;
-    const qsizetype base = m_bytes.size();
+    const qsizetype base = m_size;
     qsizetype lineStart = m_starts.back();
     std::vector<qsizetype> starts;
     for (qsizetype at = 0; at < piece.size();) {
@@ -58,7 +60,16 @@ void StatementLines::Append(const QByteArray& piece) {
         at = end + 1 - base;
     }
     m_widest = std::max(m_widest, base + piece.size() - lineStart);
-    m_bytes += piece;
+    // Pieces are kept as they come (one whole copy would be copied again at every growth); a
+    // line begun in the last one moves into the next with its end, so a line is never split.
+    const qsizetype open = m_starts.back();
+    if (m_chunks.empty() || open == m_size)
+        m_chunks.push_back({m_size, piece});
+    else if (starts.empty())
+        m_chunks.back().Bytes += piece;
+    else
+        m_chunks.push_back({open, ChunkOf(open).Bytes.sliced(open - ChunkOf(open).Base) + piece});
+    m_size += piece.size();
     emit dataChanged(index(lastRow), index(lastRow));
     if (starts.empty()) return;
     beginInsertRows({}, lastRow + 1, lastRow + int(starts.size()));
@@ -66,12 +77,21 @@ void StatementLines::Append(const QByteArray& piece) {
     endInsertRows();
 }
 
+const StatementLines::Chunk& StatementLines::ChunkOf(qsizetype offset) const {
+    const auto after = std::upper_bound(m_chunks.begin(), m_chunks.end(), offset,
+                                        [](qsizetype at, const Chunk& c) { return at < c.Base; });
+    return *std::prev(after);
+}
+
 QByteArray StatementLines::LineBytes(int row) const {
     const qsizetype start = m_starts[size_t(row)];
-    qsizetype end =
-        size_t(row) + 1 < m_starts.size() ? m_starts[size_t(row) + 1] - 1 : m_bytes.size();
-    if (end > start && size_t(row) + 1 < m_starts.size() && m_bytes[end - 1] == '\r') --end;
-    return QByteArray::fromRawData(m_bytes.constData() + start, end - start);
+    const bool ended = size_t(row) + 1 < m_starts.size();
+    qsizetype end = ended ? m_starts[size_t(row) + 1] - 1 : m_size;
+    if (end == start) return {};
+    const Chunk& chunk = ChunkOf(start);
+    const char* bytes = chunk.Bytes.constData() + (start - chunk.Base);
+    if (ended && bytes[end - start - 1] == '\r') --end;
+    return QByteArray::fromRawData(bytes, end - start);
 }
 
 QString StatementLines::Line(int row) const {
@@ -79,7 +99,13 @@ QString StatementLines::Line(int row) const {
 }
 
 QString StatementLines::Text() const {
-    return Cp1251::Decode(m_bytes);
+    QByteArray bytes;
+    bytes.reserve(m_size);
+    for (std::size_t k = 0; k < m_chunks.size(); ++k) {
+        const qsizetype end = k + 1 < m_chunks.size() ? m_chunks[k + 1].Base : m_size;
+        bytes += m_chunks[k].Bytes.first(end - m_chunks[k].Base);
+    }
+    return Cp1251::Decode(bytes);
 }
 
 int StatementLines::FindLine(const QString& text, int row, bool backward) const {

@@ -4,6 +4,7 @@
 #include <QByteArray>
 
 #include <array>
+#include <deque>
 #include <vector>
 
 // A statement's Windows-1251 bytes as a list of lines, decoded only when a line is shown: a
@@ -31,9 +32,16 @@ public:
     int FindLine(const QString& text, int row, bool backward) const;
 
 private:
+    // Statement bytes from Base on; every whole line lies in one chunk.
+    struct Chunk {
+        qsizetype Base = 0;
+        QByteArray Bytes;
+    };
+    const Chunk& ChunkOf(qsizetype offset) const;
     QByteArray LineBytes(int row) const;
 
-    QByteArray m_bytes;
-    std::vector<qsizetype> m_starts{0};
-    qsizetype m_widest = 0; // in characters
+    std::vector<Chunk> m_chunks;
+    qsizetype m_size = 0;
+    std::deque<qsizetype> m_starts{0}; // a deque grows without copying what it holds
+    qsizetype m_widest = 0;            // in characters
 };

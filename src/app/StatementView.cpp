@@ -78,8 +78,7 @@ void StatementView::paintEvent(QPaintEvent*) {
         if (current) painter.fillRect(row, palette().brush(QPalette::Highlight));
         painter.setPen(palette().color(current ? QPalette::HighlightedText : QPalette::Text));
         painter.drawText(QRect(left, row.top(), INT_MAX / 4, height),
-                         Qt::AlignLeft | Qt::AlignVCenter | Qt::TextSingleLine |
-                             Qt::TextDontClip,
+                         Qt::AlignLeft | Qt::AlignVCenter | Qt::TextSingleLine | Qt::TextDontClip,
                          m_lines.Line(line));
     }
 }
@@ -92,13 +91,26 @@ void StatementView::keyPressEvent(QKeyEvent* event) {
     const int at = std::max(m_current, verticalScrollBar()->value());
     int to = -2;
     switch (event->key()) {
-    case Qt::Key_Up: to = at - 1; break;
-    case Qt::Key_Down: to = m_current < 0 ? at : at + 1; break;
-    case Qt::Key_PageUp: to = at - ShownLines(); break;
-    case Qt::Key_PageDown: to = at + ShownLines(); break;
-    case Qt::Key_Home: to = 0; break;
-    case Qt::Key_End: to = m_lines.rowCount() - 1; break;
-    default: return QAbstractScrollArea::keyPressEvent(event);
+    case Qt::Key_Up:
+        to = at - 1;
+        break;
+    case Qt::Key_Down:
+        to = m_current < 0 ? at : at + 1;
+        break;
+    case Qt::Key_PageUp:
+        to = at - ShownLines();
+        break;
+    case Qt::Key_PageDown:
+        to = at + ShownLines();
+        break;
+    case Qt::Key_Home:
+        to = 0;
+        break;
+    case Qt::Key_End:
+        to = m_lines.rowCount() - 1;
+        break;
+    default:
+        return QAbstractScrollArea::keyPressEvent(event);
     }
     SetCurrentLine(std::clamp(to, 0, m_lines.rowCount() - 1));
 }
