@@ -9,8 +9,8 @@ class QToolButton;
 // The window's status bar "StatusBar1": the status text in its colour, whole in its tooltip and
 // cut in the middle of its path when the line is short of room; a notice beside it (why a save
 // failed, ...); the count of findings, which opens the problems list; and while a source is read
-// a progress bar with a button that stops the reading. Panels of others (the totals) go to its
-// right.
+// or a command writes, a progress bar with a button that stops it. Panels of others (the totals)
+// go to its right.
 class StatusLine : public QStatusBar {
     Q_OBJECT
 public:
