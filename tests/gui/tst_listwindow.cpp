@@ -8,7 +8,6 @@
 #include "text/Cp1251.h"
 
 #include <QSortFilterProxyModel>
-#include <QTextBlock>
 
 using namespace Qt::StringLiterals;
 
