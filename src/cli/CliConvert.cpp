@@ -1,6 +1,7 @@
 #include "cli/Cli.h"
 #include "cli/CliCommon.h"
 #include "cli/CliDate.h"
+#include "cli/CliJournal.h"
 #include "cli/CliSafety.h"
 #include "text/EscapeControls.h"
 
@@ -85,6 +86,8 @@ int RunConvert(const QStringList& args) {
     table.LeftOut = std::move(outcome.Skipped);
 
     if (!CheckOnlyCliRows(rows, table)) return ExitUsage;
+    if (options.Values.contains(QStringLiteral("--only-new")))
+        if (const std::optional<int> exit = LeaveOutExported(options, table)) return *exit;
 
     if (!toStdout) {
         const QString refused = ReplacedSourceText(output, options.Source, table);
@@ -115,8 +118,9 @@ int RunConvert(const QStringList& args) {
                       ExportFailure::Output,
                       {}};
     } else {
+        const JournalPlace journal = CliJournalPlace(options);
         result = BuildExportFile(output, table, templatePath, OleDateFromDateTime(when), settings,
-                                 coder, formats);
+                                 coder, formats, &journal);
     }
     if (!result.Ok) {
         CliError(result.Error);
@@ -125,6 +129,9 @@ int RunConvert(const QStringList& args) {
     for (const QString& problem : std::as_const(result.Problems))
         CliError(problem);
     problems += result.Problems.size();
+    // The journal never stops a save: what it met is said, and counted for --strict.
+    PrintFindings(result.Journal);
+    problems += qsizetype(result.Journal.size());
     // With the statement on stdout, the status goes beside it.
     PrintLine(toStdout ? stderr : stdout, toStdout
                                               ? StdoutSaveSuccessText(qint64(table.Rows.size()))

@@ -9,6 +9,7 @@
 #include "export/Register.h"
 #include "export/StatementSummary.h"
 #include "export/ValueFormatter.h"
+#include "journal/JournalSave.h"
 #include "reading/ColumnMap.h"
 #include "settings/INIStorage.h"
 #include "text/Cp1251.h"
@@ -272,21 +273,27 @@ ExportResult BuildExportBytes(QByteArray& bytes, const DocumentTable& documents,
 ExportResult BuildExportFile(const QString& outputPath, const DocumentTable& documents,
                              const QString& templatePath, double exportDateTime,
                              const INIStorage& settings, const TextCoder& coder,
-                             FormatSettings& formats) {
+                             FormatSettings& formats, const JournalPlace* journal) {
+    JournalSave recorded(journal ? *journal : JournalPlace{}, outputPath, templatePath, documents,
+                         ReadOrganisation(settings));
     // The file is opened with the first piece: a template that cannot be read touches nothing.
     AtomicFileWriter writer(outputPath, ReadOnlyTarget::Replace);
     QString writeError;
     bool opened = false;
     const auto write = [&](const QByteArray& piece) {
         if (!opened && !(opened = writer.Open(&writeError))) return false;
+        recorded.Add(piece);
         return writer.Write(piece);
     };
     const ExportResult built =
         BuildStatement(write, documents, templatePath, exportDateTime, settings, coder, formats);
     if (!built.Ok) return built;
     if (!opened) write({});
+    if (opened) recorded.BeforeRename();
     // After a refused piece the commit gives up and says why.
-    if (!opened || !writer.Commit(&writeError))
+    const bool committed = opened && writer.Commit(&writeError);
+    recorded.AfterRename(committed);
+    if (!committed)
         return Failed(ExportFailure::Output,
                       QStringLiteral("Не удалось сохранить '%1': %2")
                           .arg(QDir::toNativeSeparators(outputPath), writeError));
@@ -294,7 +301,7 @@ ExportResult BuildExportFile(const QString& outputPath, const DocumentTable& doc
         return Failed(ExportFailure::Output,
                       QStringLiteral("Не удалось сохранить '%1': после записи файла нет на месте")
                           .arg(QDir::toNativeSeparators(outputPath)));
-    return {true, {}, ExportFailure::None, built.Problems};
+    return {true, {}, ExportFailure::None, built.Problems, recorded.Findings()};
 }
 
 QString TemplateProblem(const QString& templatePath) {
