@@ -140,6 +140,16 @@ void Form1::BuildControls() {
     listLayout->setContentsMargins(0, 0, 0, 0);
     listLayout->setSpacing(3);
     listLayout->addWidget(m_filterBar);
+    // Exactly the documents the journal does not hold: the new ones checked, the others not.
+    connect(m_filterBar, &FilterBar::CheckOnlyNewRequested, this, [this] {
+        std::vector<int> fresh, exported;
+        for (int r = 0; r < int(m_table.Rows.size()); ++r)
+            (m_model->Checks().Exported.contains(m_table.Rows[size_t(r)].SourcePath) ? exported
+                                                                                   : fresh)
+                .push_back(r);
+        m_model->SetRowsChecked(exported, false);
+        m_model->SetRowsChecked(fresh, true);
+    });
     listLayout->addWidget(m_list, 1);
     drops->Watch(m_list->viewport());
     connect(m_list->selectionModel(), &QItemSelectionModel::currentRowChanged, this,

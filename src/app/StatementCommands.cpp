@@ -10,6 +10,7 @@
 #include "checks/OrganisationAccount.h"
 #include "checks/OrganisationSide.h"
 #include "export/BuildExportFile.h"
+#include "journal/JournalPlace.h"
 #include "export/RegisterPdf.h"
 #include "reading/ReadingRun.h"
 #include "shell/FileManager.h"
@@ -87,12 +88,13 @@ bool StatementCommands::SaveWith(const QString& path, const std::vector<Template
     try {
         FormatSettings formats;
         const TemplateInfo& type = templates[std::size_t(templateIndex)];
+        const JournalPlace journal = ResolveJournalPlace(m_configDir, m_settings);
         result = type.Register != RegisterFormat::None
                      ? WriteRegister(path, type.Register, m_table, m_settings,
                                      QDateTime::currentDateTime(), m_controls.Problems.Findings())
                      : BuildExportFile(path, m_table, type.Path,
                                        OleDateFromDateTime(m_controls.Date.dateTime()), m_settings,
-                                       m_coder, formats);
+                                       m_coder, formats, &journal);
     } catch (const std::exception& e) {
         result.Ok = false;
         result.Error = QStringLiteral("%1: %2").arg(path, QString::fromUtf8(e.what()));
@@ -103,7 +105,10 @@ bool StatementCommands::SaveWith(const QString& path, const std::vector<Template
     }
     m_controls.Status.ShowText(SaveSuccessText(qint64(m_table.Rows.size()), path),
                                StatusColorSuccess);
-    // What the writing named (amounts kept as written, ...): the first, and how many more.
+    // What the writing named (amounts kept as written, the journal ...): the first, and how many
+    // more.
+    for (const Finding& finding : result.Journal)
+        result.Problems << FindingLine(finding);
     m_controls.Status.ShowNotice(result.Problems.isEmpty() ? QString()
                                  : result.Problems.size() == 1
                                      ? result.Problems.first()
