@@ -8,6 +8,7 @@
 #include "journal/JournalPlace.h"
 
 #include <csignal>
+#include <unistd.h>
 
 using namespace Qt::StringLiterals;
 
@@ -29,9 +30,10 @@ ProgramRun Cli(const QString& dir, const QStringList& args) {
     return RunProgram(VYPISKA_CLI, args, [&](QProcess& p) { p.setWorkingDirectory(dir); });
 }
 
-QStringList Convert(const QString& out, const QString& source, const QStringList& more = {}) {
-    return QStringList{u"convert"_s, u"--journal"_s, u"j.sqlite"_s, u"--date"_s,
-                       u"2024-03-10"_s, u"-o"_s, out}
+QStringList Convert(const QString& out, const QString& source, const QStringList& more = {},
+                    const QString& journal = u"j.sqlite"_s) {
+    return QStringList{u"convert"_s, u"--journal"_s, journal, u"--date"_s, u"2024-03-10"_s,
+                       u"-o"_s, out}
            << more << source;
 }
 
@@ -49,6 +51,58 @@ int Count(const QString& journal, const QString& sql) {
     QSqlDatabase::removeDatabase(u"peek"_s);
     return n;
 }
+
+// A throwaway PostgreSQL cluster in a folder of /tmp, listening on a unix socket there only;
+// initdb refuses root, so as root the server runs as nobody, whom the folder is given to.
+class Cluster {
+public:
+    Cluster() : m_dir(u"/tmp/vypiska-pg-XXXXXX"_s) {
+        const QStringList found = QDir(u"/usr/lib/postgresql"_s).entryList(QDir::Dirs | QDir::NoDotAndDotDot, QDir::Name);
+        for (const QString& version : found)
+            if (QFileInfo::exists(u"/usr/lib/postgresql/%1/bin/initdb"_s.arg(version)))
+                m_bin = u"/usr/lib/postgresql/%1/bin/"_s.arg(version);
+        if (m_bin.isEmpty()) {
+            Why = u"PostgreSQL is not installed (scripts/install-deps installs it)"_s;
+            return;
+        }
+        const bool root = ::geteuid() == 0;
+        if (root && ::chown(m_dir.path().toLocal8Bit().constData(), 65534, 65534) != 0) {
+            Why = u"cannot give the cluster's folder to nobody"_s;
+            return;
+        }
+        const QString data = m_dir.filePath(u"data"_s);
+        if (Run(root, {u"initdb"_s, u"-D"_s, data, u"-A"_s, u"trust"_s, u"-U"_s, u"vypiska"_s,
+                       u"--no-sync"_s, u"--no-locale"_s, u"-E"_s, u"UTF8"_s}) != 0 ||
+            Run(root, {u"pg_ctl"_s, u"-D"_s, data, u"-w"_s, u"-l"_s, m_dir.filePath(u"log"_s),
+                       u"-o"_s, u"-k %1 -c listen_addresses= -F"_s.arg(m_dir.path()), u"start"_s}) != 0) {
+            Why = u"the PostgreSQL server did not start: "_s + QString::fromLocal8Bit(ReadFile(m_dir.filePath(u"log"_s)));
+            return;
+        }
+        m_root = root;
+        m_started = true;
+    }
+    ~Cluster() {
+        if (m_started)
+            Run(m_root, {u"pg_ctl"_s, u"-D"_s, m_dir.filePath(u"data"_s), u"-m"_s, u"immediate"_s, u"stop"_s});
+    }
+    QString Url() const { return u"postgresql://vypiska@/postgres?host="_s + m_dir.path(); }
+    QString Why; // why there is no server; empty when it runs
+
+private:
+    int Run(bool root, QStringList args) {
+        args.front().prepend(m_bin);
+        if (root) args = QStringList{u"-u"_s, u"nobody"_s, u"--"_s} + args;
+        QProcess p;
+        p.setWorkingDirectory(m_dir.path()); // nobody may not enter the test's own folder
+        p.setProcessChannelMode(QProcess::MergedChannels);
+        p.start(root ? u"runuser"_s : args.takeFirst(), args);
+        return p.waitForFinished(60000) && p.exitStatus() == QProcess::NormalExit ? p.exitCode() : -1;
+    }
+    QTemporaryDir m_dir;
+    QString m_bin;
+    bool m_root = false;
+    bool m_started = false;
+};
 
 } // namespace
 
@@ -168,6 +222,34 @@ private slots:
         }
         Journal journal({JournalPlace::Kind::Sqlite, d + u"/j.sqlite"_s, d});
         QCOMPARE(journal.Statements().size(), size_t(3));
+    }
+
+    // The same journal on a server an office shares: --only-new knows what another desk sent,
+    // and a save while the server is away goes on, recorded once it answers again.
+    void postgres() {
+        Cluster server;
+        if (!server.Why.isEmpty()) QSKIP(qPrintable(server.Why));
+        QTemporaryDir dir;
+        const QString d = dir.path();
+        QDir().mkpath(d + u"/CONFIG"_s);
+        for (const QString& name : QDir(VYPISKA_SOURCE_CONFIG).entryList(QDir::Files))
+            QFile::copy(VYPISKA_SOURCE_CONFIG "/" + name, d + u"/CONFIG/"_s + name);
+        const QStringList config{u"--config"_s, d + u"/CONFIG"_s};
+        const QString away = u"postgresql://vypiska@/postgres?host="_s + d + u"/none"_s;
+        const ProgramRun queued =
+            Cli(d, Convert(u"q.txt"_s, Documents(d + u"/1"_s, 1, 2), config, away));
+        QCOMPARE(queued.Exit, 0);
+        QVERIFY2(queued.Err.contains(u"недоступен"_s), qPrintable(queued.Err));
+        QCOMPARE(Cli(d, Convert(u"a.txt"_s, Documents(d + u"/2"_s, 3, 3), config, server.Url())).Exit,
+                 0);
+        const QStringList onlyNew = QStringList(config) << u"--only-new"_s;
+        QCOMPARE(Cli(d, Convert(u"b.txt"_s, Documents(d + u"/3"_s, 1, 7), onlyNew, server.Url())).Exit,
+                 0);
+        QCOMPARE(Cli(d, Convert(u"c.txt"_s, d + u"/3"_s, onlyNew, away)).Exit, 2);
+        Journal journal({JournalPlace::Kind::Postgres, server.Url(), d + u"/CONFIG"_s});
+        QCOMPARE(journal.Statements().size(), size_t(3));
+        QCOMPARE(journal.Documents(d + u"/q.txt"_s).size(), size_t(2)); // from the queue
+        QCOMPARE(journal.Documents(d + u"/b.txt"_s).size(), size_t(2)); // 6 and 7 only
     }
 };
 

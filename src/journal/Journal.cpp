@@ -109,6 +109,7 @@ Journal::~Journal() = default;
 void Journal::Said(const QString& why) {
     m_findings.push_back(SettingsFinding(QDir::toNativeSeparators(m_place.Where), why));
     m_findings.back().Kind = FindingKind::Journal;
+    if (m_place.Type == JournalPlace::Kind::Postgres) m_findings.back().File = m_place.Where;
 }
 
 bool Journal::OpenSqlite() {
@@ -169,16 +170,20 @@ bool Journal::OpenPostgres() {
     db.setHostName(address.Host);
     if (address.Port > 0) db.setPort(address.Port);
     // No password is ever stored: ~/.pgpass or the server's own authentication answers.
-    db.setConnectOptions(QStringLiteral("connect_timeout=5"));
+    // The server's notes ("already exists, skipping") are no user's business.
+    db.setConnectOptions(
+        QStringLiteral("connect_timeout=5;options='-c client_min_messages=warning'"));
     bool damaged = false;
     if (db.open() && Prepare(&damaged)) return true;
-    const QString error = db.lastError().text().trimmed();
+    // libpq's message runs over lines; the first says what happened.
+    const QString error = db.lastError().text().trimmed().section(u'\n', 0, 0);
     m_db.reset();
     m_state = JournalState::Unusable;
-    m_problem = QStringLiteral("сервер журнала '%1' недоступен%2")
-                    .arg(m_place.Where, error.isEmpty() ? QString() : QStringLiteral(": ") + error);
-    Said(m_problem + QStringLiteral("; выписки записываются в очередь и попадут в журнал, когда "
-                                    "сервер снова ответит"));
+    const QString why = error.isEmpty() ? QString() : QStringLiteral(": ") + error;
+    m_problem = QStringLiteral("сервер журнала '%1' недоступен%2").arg(m_place.Where, why);
+    Said(QStringLiteral("сервер журнала недоступен%1; выписки ждут в очереди '%2' и попадут в "
+                        "журнал, когда он снова ответит")
+             .arg(why, QDir::toNativeSeparators(QueueFile(m_place.ConfigDir))));
     return false;
 }
 
@@ -279,6 +284,10 @@ void Journal::Settle() {
     }
     for (const auto& [id, there] : settled)
         there ? (void)Confirm(id) : Drop(id);
+}
+
+QString QueueFile(const QString& configDir) {
+    return QDir(configDir).absoluteFilePath(QStringLiteral("journal-queue.sqlite"));
 }
 
 QString FileHash(const QString& path) {

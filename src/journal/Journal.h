@@ -96,5 +96,8 @@ private:
     bool m_madeAnew = false;          // begun in place of a damaged journal
 };
 
+// Where a server's statements wait while it cannot be reached: journal-queue.sqlite in ConfigDir.
+QString QueueFile(const QString& configDir);
+
 // The SHA-256 of a file's bytes, in hex; empty when it cannot be read.
 QString FileHash(const QString& path);

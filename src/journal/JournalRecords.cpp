@@ -23,10 +23,6 @@ QString FileKey(const QString& file) {
     return QDir::cleanPath(QFileInfo(file).absoluteFilePath());
 }
 
-QString QueuePath(const QString& configDir) {
-    return QDir(configDir).absoluteFilePath(QStringLiteral("journal-queue.sqlite"));
-}
-
 } // namespace
 
 QHash<QString, JournalMark> Journal::Exported(const QStringList& keys) {
@@ -120,7 +116,7 @@ qint64 Journal::AddPending(const JournalStatement& statement,
         // The server is away: the local queue keeps the record until it answers again.
         if (!m_queue)
             m_queue = std::make_unique<Journal>(JournalPlace{
-                JournalPlace::Kind::Sqlite, QueuePath(m_place.ConfigDir), m_place.ConfigDir});
+                JournalPlace::Kind::Sqlite, QueueFile(m_place.ConfigDir), m_place.ConfigDir});
         return m_queue->AddPending(statement, documents);
     }
     if (!m_db || m_state == JournalState::Unusable) return 0;
@@ -204,7 +200,7 @@ void Journal::Drop(qint64 id) {
 
 void Journal::FlushQueue() {
     if (m_place.Type != JournalPlace::Kind::Postgres) return;
-    const QString path = QueuePath(m_place.ConfigDir);
+    const QString path = QueueFile(m_place.ConfigDir);
     if (!QFileInfo::exists(path)) return;
     Journal queue({JournalPlace::Kind::Sqlite, path, m_place.ConfigDir});
     for (const JournalStatement& s : queue.Statements()) {
