@@ -219,7 +219,10 @@ QString CliHelpText() {
           << QString() << QStringLiteral("Exit status:")
           << paragraph(QStringLiteral("  "),
                        QStringLiteral("0 done; 1 the source gave no documents (nothing written); "
-                                      "2 a usage or configuration error; 3 the output could not "
+                                      "2 a usage or configuration error (also convert --only-new "
+                                      "while the export journal cannot tell what is new: off, "
+                                      "unreadable, unreachable or just begun anew after damage); "
+                                      "3 the output could not "
                                       "be written (an existing file stays intact), stdout "
                                       "included; 4 with --strict, the run went on past a "
                                       "problem (ACC missing included), and for check, there are "

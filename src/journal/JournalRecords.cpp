@@ -133,12 +133,13 @@ qint64 Journal::AddPending(const JournalStatement& statement,
     q.prepare(QStringLiteral("INSERT INTO statements (file, hash, template, written, acc, inn, "
                              "confirmed, host, pid) VALUES (?, ?, ?, ?, ?, ?, 0, ?, ?) RETURNING "
                              "id"));
+    // An empty text is kept as one: a null would be SQL's NULL.
+    const auto text = [](const QString& s) { return QVariant(s.isNull() ? QStringLiteral("") : s); };
     for (const QVariant& value :
-         {QVariant(FileKey(statement.File)), QVariant(statement.Hash),
-          QVariant(statement.Template),
+         {QVariant(FileKey(statement.File)), text(statement.Hash), text(statement.Template),
           QVariant(TimeText(statement.Time.isValid() ? statement.Time
                                                      : QDateTime::currentDateTimeUtc())),
-          QVariant(statement.Acc), QVariant(statement.Inn),
+          text(statement.Acc), text(statement.Inn),
           QVariant(QSysInfo::machineHostName()),
           QVariant(qint64(QCoreApplication::applicationPid()))})
         q.addBindValue(value);
