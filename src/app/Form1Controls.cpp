@@ -21,6 +21,7 @@
 #include "app/WindowPlacement.h"
 #include "checks/DocumentChecks.h"
 #include "checks/OrganisationAccount.h"
+#include "journal/JournalMarks.h"
 #include "export/SaveCommand.h"
 #include "export/TemplateFindings.h"
 #include "reading/ColumnMap.h"
@@ -217,6 +218,17 @@ void Form1::BuildControls() {
         {*m_txtFileIn, *m_dtPicker, *m_mnuOpenAfter, *m_statusBar, *m_detail->Problems()}, this);
     connect(m_commands, &StatementCommands::CheckedFindingsRequested, m_detail,
             &DetailPanel::ShowCheckedFindings);
+    // What was just written is marked at once; the next reading asks the journal again.
+    connect(m_commands, &StatementCommands::Recorded, this, [this](const QString& path) {
+        DocumentChecks checks = m_model->Checks();
+        const QString where = ExportedWhere(path, QDateTime::currentDateTimeUtc());
+        for (const DocumentRow& row : m_table.Rows)
+            if (row.Checked && !checks.Exported.contains(row.SourcePath))
+                checks.Exported.insert(row.SourcePath, where);
+        checks.JournalProblem.clear(); // a journal begun anew knows something now
+        m_model->SetChecks(std::move(checks));
+        m_filterBar->SetJournalProblem({});
+    });
 
     m_readTimer = new QTimer(this);
     m_readTimer->setObjectName(QStringLiteral("ReadTimer"));

@@ -115,6 +115,7 @@ bool StatementCommands::SaveWith(const QString& path, const std::vector<Template
                                      : QStringLiteral("%1 (и ещё %2)")
                                            .arg(result.Problems.first())
                                            .arg(result.Problems.size() - 1));
+    if (result.Recorded) emit Recorded(path);
     WriteLastFolder(m_settings, LastFolder::Statement,
                     QDir::toNativeSeparators(QFileInfo(path).absolutePath()));
     if (m_controls.OpenAfter.isChecked()) ShowInFileManager(path);

@@ -48,6 +48,8 @@ public:
 signals:
     // "Показать" of the question before saving: the findings among the checked documents.
     void CheckedFindingsRequested();
+    // The checked documents went into the journal with the statement at path.
+    void Recorded(const QString& path);
 
 private:
     SaveReasons Reasons(const TemplateInfo& type) const;

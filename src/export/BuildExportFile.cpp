@@ -301,7 +301,8 @@ ExportResult BuildExportFile(const QString& outputPath, const DocumentTable& doc
         return Failed(ExportFailure::Output,
                       QStringLiteral("Не удалось сохранить '%1': после записи файла нет на месте")
                           .arg(QDir::toNativeSeparators(outputPath)));
-    return {true, {}, ExportFailure::None, built.Problems, recorded.Findings()};
+    return {true, {}, ExportFailure::None, built.Problems, recorded.Findings(),
+            recorded.Recorded()};
 }
 
 QString TemplateProblem(const QString& templatePath) {

@@ -47,6 +47,7 @@ struct ExportResult {
     // What the export journal met (a damaged, locked or unreachable journal): the statement is
     // written all the same.
     FindingList Journal = {};
+    bool Recorded = false; // the statement is in the journal, confirmed
 };
 
 // The statement's Windows-1251 bytes exactly as BuildExportFile writes them (the preview shows

@@ -42,7 +42,8 @@ void JournalSave::BeforeRename() {
 
 void JournalSave::AfterRename(bool renamed) {
     if (!m_journal) return;
-    if (m_id > 0) renamed ? (void)m_journal->Confirm(m_id) : m_journal->Drop(m_id);
+    if (m_id > 0 && renamed) m_recorded = m_journal->Confirm(m_id);
+    if (m_id > 0 && !renamed) m_journal->Drop(m_id);
     m_findings = m_journal->Findings();
     m_journal.reset();
 }

@@ -26,6 +26,7 @@ public:
     void BeforeRename();
     void AfterRename(bool renamed);
     const FindingList& Findings() const { return m_findings; }
+    bool Recorded() const { return m_recorded; }
 
 private:
     bool m_active = false;
@@ -38,6 +39,7 @@ private:
     std::unique_ptr<Journal> m_journal;
     qint64 m_id = 0;
     FindingList m_findings;
+    bool m_recorded = false;
 };
 
 // The key and source of every checked document, in table order.

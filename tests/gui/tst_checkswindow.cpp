@@ -259,7 +259,7 @@ private slots:
     // a journal that cannot tell disables that button, saying why.
     void exportJournal() {
         const QString journal = Path("j.sqlite");
-        const QString tpl = WriteFile(Path("1c.txt.tpl"), "<header>\r\n1CClientBankExchange\r\n"
+        const QString tpl = WriteFile(m_config + "1c.txt.tpl", "<header>\r\n1CClientBankExchange\r\n"
                                                           "</header>\r\n<document>\r\n{Nomer}\r\n"
                                                           "</document>\r\n");
         const QString sent = Folder("sent", {"1;2024-03-05;10" + Valid, "2;2024-03-06;2" + Valid});
@@ -292,6 +292,10 @@ private slots:
         QVERIFY(onlyNew->isEnabled());
         onlyNew->click();
         QCOMPARE(Totals(), u"Отмечено: 1 из 3 · 30,00 ₽"_s);
+        // Saved, the new one is marked at once.
+        WithModal<QFileDialog>([&] { Find<QToolButton>("CommandSaveAs")->click(); },
+                               [&](QFileDialog* files) { Choose(files, Path("c.txt")); });
+        QVERIFY(!Model()->data(Model()->index(2, 0), Qt::DecorationRole).isNull());
         WriteFile(journal, QByteArray(4096, 'x')); // damaged: moved aside, and a new one knows nothing
         ReadSource(Folder("b", {"3;2024-03-07;30" + Valid}));
         qputenv("VYPISKA_JOURNAL", "off");
