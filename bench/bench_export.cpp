@@ -1,6 +1,6 @@
 // Exports 10,000 generated rows through the default statement template and prints the rate.
 #include "export/BuildExportFile.h"
-#include "export/SaveCommand.h"
+#include "export/TemplateCatalogue.h"
 #include "reading/ColumnMap.h"
 #include "settings/INIStorage.h"
 #include "text/TextCoder.h"

@@ -1,5 +1,5 @@
 #include "export/BuildExportFile.h"
-#include "export/SaveCommand.h"
+#include "export/SaveNames.h"
 #include "settings/INIStorage.h"
 #include "text/Cp1251.h"
 #include "text/TextCoder.h"

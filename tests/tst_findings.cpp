@@ -4,6 +4,7 @@
 #include "checks/SaveReasons.h"
 #include "export/TemplateFindings.h"
 #include "findings/Findings.h"
+#include "findings/FindingsModel.h"
 #include "reading/ColumnMap.h"
 #include "reading/ReadingRun.h"
 #include "text/ElideStatus.h"
@@ -89,6 +90,18 @@ private slots:
             QCOMPARE(f.SourcePath.isEmpty(), table.Rows.empty());
         }
         if (!all.empty()) QVERIFY2(all.front().Why.contains(why), qPrintable(all.front().Why));
+        // The kind is the finding's own, never read back from its words: reworded into another
+        // kind's, the problems list, its kind filter and its lines keep every kind.
+        for (Finding& f : all)
+            f.Why = u"пропущен, не прочитан: архив"_s;
+        FindingsModel model;
+        model.SetFindings(ProblemsList({}, {}, all, {}));
+        QCOMPARE(Shapes(model.Findings()), shapes);
+        for (int r = 0; r < model.rowCount(); ++r) {
+            const FindingKind kind = model.At(r).Kind;
+            QCOMPARE(model.index(r, 0).data(FindingsModel::KindRole).toInt(), int(kind));
+            QVERIFY(FindingLine(model.At(r)).startsWith(FindingKindText(kind) + u':'));
+        }
     }
 
     // An archive's refused entries are "пропущен" under their own names, its damage "архив";

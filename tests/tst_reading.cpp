@@ -3,7 +3,9 @@
 #include "reading/DecodeDocument.h"
 #include "reading/DocumentFile.h"
 #include "reading/DocumentReader.h"
+#include "presentation/ReadingStatus.h"
 #include "reading/ReadingRun.h"
+#include "text/PluralForm.h"
 #include "reading/UnzipFile.h"
 #include "text/Cp1251.h"
 #include "text/EscapeControls.h"
@@ -298,8 +300,8 @@ private slots:
         QVERIFY(Said(outcome.Problems, skipped));
         // Not the success's green, and the files left out counted; the document one level
         // down counted apart (a link to its folder is not followed).
-        QCOMPARE(outcome.StatusText, ReadPartialText(5, 6, dir.path()));
-        QCOMPARE(outcome.StatusColor, StatusColorIncomplete);
+        QCOMPARE(ReadingStatusOf(outcome).Text, ReadPartialText(5, 6, dir.path()));
+        QCOMPARE(ReadingStatusOf(outcome).Colour, StatusColorIncomplete);
         QCOMPARE(outcome.Outside, qint64(1));
     }
 
@@ -453,7 +455,7 @@ private slots:
         QCOMPARE(Numbers(outcome), QStringList({"3", "1", "2"}));
         QCOMPARE(outcome.Rows[0].SourcePath, zip + u"/bad\uFFFD\uFFFD.xml"_qs);
         QCOMPARE(outcome.Rows[2].SourcePath, zip + "/twin.xml#4");
-        QCOMPARE(outcome.StatusText, ReadPartialText(3, 2, zip));
+        QCOMPARE(ReadingStatusOf(outcome).Text, ReadPartialText(3, 2, zip));
         // damaged, leaving the folder; the one in a sub-folder counted apart
         QVERIFY(Said(outcome.Problems, {"zz.xml", "up.xml"}));
         QCOMPARE(outcome.Skipped, QStringList({zip + "/zz.xml", zip + "/../up.xml"}));
@@ -466,7 +468,7 @@ private slots:
                 RunReading(zip, Map, Coder, [=](qint64 d, qint64) { return !atStart && d < 2; });
             QVERIFY(cancelled.Cancelled);
             QCOMPARE(Numbers(cancelled), numbers[atStart]);
-            QCOMPARE(cancelled.StatusText, ReadCancelledText(numbers[atStart].size(), zip));
+            QCOMPARE(ReadingStatusOf(cancelled).Text, ReadCancelledText(numbers[atStart].size(), zip));
         }
     }
 
@@ -604,7 +606,7 @@ private slots:
         QVERIFY(std::is_sorted(kept.begin(), kept.end()));
         const qsizetype first = std::min<qsizetype>(kept.size(), 63);
         QCOMPARE(kept.mid(kept.size() - first), names.mid(count - first));
-        QCOMPARE(outcome.StatusText, ReadCancelledText(kept.size(), zip));
+        QCOMPARE(ReadingStatusOf(outcome).Text, ReadCancelledText(kept.size(), zip));
     }
 
     // The long text the rows keep is bounded: past it reading stops with a problem, and the rows

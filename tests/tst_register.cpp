@@ -196,9 +196,13 @@ private slots:
             << QStringList{u"50 руб. out"_qs, u"3 out"_qs, u"7 in"_qs} << Own
             << u"Поступило: 1 документ на сумму 7,00 ₽\n"
                "Списано: 2 документа · не учтено сумм: 1"_qs;
-        QTest::newRow("no account")
+        // A payment of nothing or less is left out of the sum, as the window's totals leave it.
+        QTest::newRow("no account, a negative amount")
             << QStringList{u"100 in"_qs, u"-4 out"_qs} << QString()
-            << u"Итого: 2 документа на сумму 96,00 ₽"_qs + unknown;
+            << u"Итого: 2 документа · не учтено сумм: 1"_qs + unknown;
+        QTest::newRow("a zero amount") << QStringList{u"0 in"_qs, u"3 out"_qs} << Own
+                                       << u"Поступило: 1 документ · не учтено сумм: 1\n"
+                                          "Списано: 1 документ на сумму 3,00 ₽"_qs;
         QTest::newRow("an exponent") << QStringList{u"1e3 in"_qs} << QString()
                                      << u"Итого: 1 документ · не учтено сумм: 1"_qs + unknown;
         QTest::newRow("a fraction of a kopeck")
@@ -720,7 +724,7 @@ for row in csv.reader(open(sys.argv[1], encoding="cp1251", newline=""), delimite
                  "11 1 | -3,00 | \"Ромашка\" ООО | '=1+2 Оплата по счету № 17 от 01.03.2024 15; "
                  "НДС не облагается | списание\n"
                  "1 Поступило: 0 документов на сумму 0,00\n"
-                 "1 Списано: 2 документа на сумму 14997,00\n"_qs);
+                 "1 Списано: 2 документа · не учтено сумм: 1\n"_qs);
     }
 
     // vypiska-cli register: the format by the extension, the statement's exit codes.

@@ -12,9 +12,6 @@ constexpr double GridCaptionWidthTwips = 2000;
 // The grid's caption column widens to its longest caption, up to this share of the grid.
 constexpr double GridCaptionMaxShare = 0.4;
 
-int Px(double twips) {
-    return int(std::lround(twips / TwipsPerPixel));
-}
 } // namespace
 
 DetailGrid::DetailGrid(const DocumentListModel& model, QWidget* parent)
@@ -28,7 +25,7 @@ void DetailGrid::SetUp() {
     setHorizontalHeaderLabels({QStringLiteral("Реквизит"), QStringLiteral("Значение")});
     horizontalHeader()->setDefaultAlignment(Qt::AlignLeft | Qt::AlignVCenter);
     verticalHeader()->hide();
-    setColumnWidth(0, Px(GridCaptionWidthTwips));
+    setColumnWidth(0, TwipsToPx(GridCaptionWidthTwips));
     connect(horizontalHeader(), &QHeaderView::sectionResized, this, [this](int section) {
         if (section == 0 && !m_fitting) m_captionSetByUser = true;
     });
@@ -52,7 +49,7 @@ void DetailGrid::FitCaptionColumn() {
     for (const ColumnDef& column : m_model.Table().Columns)
         needed = std::max(needed, metrics.horizontalAdvance(column.Caption) + padding);
     const int most = int(width() * GridCaptionMaxShare);
-    const int fitted = std::max(Px(GridCaptionWidthTwips), std::min(needed, most));
+    const int fitted = std::max(TwipsToPx(GridCaptionWidthTwips), std::min(needed, most));
     if (fitted == columnWidth(0)) return;
     m_fitting = true;
     setColumnWidth(0, fitted);

@@ -21,7 +21,6 @@
 #include "checks/DocumentChecks.h"
 #include "checks/OrganisationAccount.h"
 #include "checks/OrganisationSide.h"
-#include "export/SaveCommand.h"
 #include "export/TemplateFindings.h"
 #include "journal/JournalPlace.h"
 #include "reading/ColumnMap.h"
@@ -278,8 +277,9 @@ void Form1::OnReadingProgress(qint64 done, qint64 total) {
 
 void Form1::OnReadingFinished() {
     ReadingController::Result result = m_reading->Take();
+    const ReadingStatus status = ReadingStatusOf(result.Outcome);
     m_model->SetRows(std::move(result.Outcome.Rows), result.Outcome.Skipped);
-    ShowStatusText(result.Outcome.StatusText, result.Outcome.StatusColor);
+    ShowStatusText(status.Text, status.Colour);
     m_statusBar->SetTextOpensSkipped(!result.Outcome.Skipped.isEmpty());
     QStringList notices;
     if (result.Outcome.Outside > 0) notices << OutsideText(result.Outcome.Outside);

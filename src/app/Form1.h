@@ -2,8 +2,8 @@
 
 #include "checks/DocumentChecks.h"
 #include "findings/Findings.h"
-#include "export/SaveCommand.h"
 #include "reading/DocumentTable.h"
+#include "presentation/ReadingStatus.h"
 #include "reading/ReadingRun.h"
 #include "shell/FormLayout.h"
 

@@ -21,8 +21,8 @@
 #include "app/WindowPlacement.h"
 #include "checks/DocumentChecks.h"
 #include "checks/OrganisationAccount.h"
+#include "export/SourceGuard.h"
 #include "journal/JournalMarks.h"
-#include "export/SaveCommand.h"
 #include "export/TemplateFindings.h"
 #include "reading/ColumnMap.h"
 #include "settings/INIStorage.h"
@@ -228,6 +228,10 @@ void Form1::BuildControls() {
         checks.JournalProblem.clear(); // a journal begun anew knows something now
         m_model->SetChecks(std::move(checks));
         m_filterBar->SetJournalProblem({});
+    });
+    // The problems list is saved past the same guard as the statement.
+    m_detail->Problems()->SetTargetGuard([this](const QString& path) {
+        return ReplacedSourceText(path, m_txtFileIn->text(), m_table);
     });
 
     m_readTimer = new QTimer(this);

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "export/SaveCommand.h"
+#include "export/TemplateCatalogue.h"
 
 #include <QDialog>
 #include <QString>

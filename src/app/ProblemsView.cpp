@@ -202,7 +202,16 @@ void ProblemsView::CopySelection() const {
         QApplication::clipboard()->setText(SelectedText());
 }
 
+void ProblemsView::SetTargetGuard(std::function<QString(const QString& path)> guard) {
+    m_targetGuard = std::move(guard);
+}
+
 bool ProblemsView::SaveTo(const QString& path, QString* error) const {
+    if (const QString refused = m_targetGuard ? m_targetGuard(path) : QString();
+        !refused.isEmpty()) {
+        if (error) *error = refused;
+        return false;
+    }
     if (path.endsWith(QStringLiteral(".xlsx"), Qt::CaseInsensitive)) {
         const ExportResult result = WriteFindingsXlsx(path, ShownFindings());
         if (!result.Ok && error) *error = result.Error;

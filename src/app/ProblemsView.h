@@ -34,6 +34,8 @@ public:
     // why when it could not.
     bool SaveTo(const QString& path, QString* error = nullptr) const;
 
+    // Why a path must not be written (it is a source being read); empty when it may be.
+    void SetTargetGuard(std::function<QString(const QString& path)> guard);
     // The row keys of the checked documents, for "только отмеченные".
     void SetCheckedPaths(std::function<QSet<QString>()> checkedPaths);
     // The check marks changed: the rows of checked documents are picked again.
@@ -62,5 +64,6 @@ private:
     QComboBox* m_kind = nullptr;
     QCheckBox* m_checkedOnly = nullptr;
     std::function<QSet<QString>()> m_checkedPaths;
+    std::function<QString(const QString& path)> m_targetGuard;
     QToolButton* m_save = nullptr;
 };

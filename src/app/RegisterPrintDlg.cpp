@@ -1,7 +1,7 @@
 #include "app/RegisterPrintDlg.h"
 
 #include "export/RegisterPdf.h"
-#include "export/SaveCommand.h"
+#include "export/SourceGuard.h"
 
 #include <QDateTime>
 #include <QDialogButtonBox>

@@ -1,5 +1,8 @@
 #include "app/SaveDialog.h"
 
+#include "export/SaveNames.h"
+#include "export/SourceGuard.h"
+
 #include <QCoreApplication>
 #include <QDir>
 #include <QFileDialog>

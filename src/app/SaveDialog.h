@@ -1,6 +1,6 @@
 #pragma once
 
-#include "export/SaveCommand.h"
+#include "export/TemplateCatalogue.h"
 
 #include <QString>
 
@@ -9,6 +9,7 @@
 
 class QWidget;
 class TextCoder;
+struct DocumentTable;
 
 struct StatementChoice {
     QString Path;          // native separators

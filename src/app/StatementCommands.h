@@ -1,7 +1,7 @@
 #pragma once
 
 #include "checks/SaveReasons.h"
-#include "export/SaveCommand.h"
+#include "export/TemplateCatalogue.h"
 
 #include <QObject>
 

@@ -1,6 +1,6 @@
 #include "app/StatusLine.h"
 
-#include "reading/ReadingRun.h"
+#include "presentation/ReadingStatus.h"
 #include "shell/FormLayout.h"
 #include "text/ElideStatus.h"
 
@@ -14,9 +14,6 @@
 #include <cmath>
 
 namespace {
-int Px(double twips) {
-    return int(std::lround(twips / TwipsPerPixel));
-}
 
 // colour is 0x00BBGGRR.
 QColor Colour(qint32 colour) {
@@ -69,7 +66,7 @@ StatusLine::StatusLine(const QString& text, QWidget* parent) : QStatusBar(parent
 
     m_progress = new QProgressBar(this);
     m_progress->setObjectName(QStringLiteral("ReadProgress"));
-    m_progress->setMaximumWidth(Px(2400));
+    m_progress->setMaximumWidth(TwipsToPx(2400));
     m_progress->setMaximumHeight(fontMetrics().height() + 2);
     m_progress->setTextVisible(false);
     addPermanentWidget(m_progress);

@@ -72,6 +72,18 @@ void AddTo(std::optional<qint64>& sum, const std::optional<qint64>& kopecks) {
 }
 } // namespace
 
+std::optional<qint64> CountPayment(const DocumentRow& row, int amountColumn, qint64* sum,
+                                   qint64* uncounted) {
+    const std::optional<qint64> kopecks =
+        amountColumn < 0 ? std::nullopt : PaymentKopecks(row.ExportValue(amountColumn));
+    qint64 added = 0;
+    if (kopecks && !__builtin_add_overflow(*sum, *kopecks, &added))
+        *sum = added;
+    else
+        ++*uncounted;
+    return kopecks;
+}
+
 DocumentTotals ComputeTotals(const DocumentTable& table, const Organisation& org) {
     DocumentTotals totals;
     totals.All = qint64(table.Rows.size());
@@ -85,12 +97,7 @@ DocumentTotals ComputeTotals(const DocumentTable& table, const Organisation& org
         if (!row.Checked) continue;
         ++totals.Checked;
         const std::optional<qint64> kopecks =
-            amount < 0 ? std::nullopt : PaymentKopecks(row.ExportValue(amount));
-        qint64 sum = 0;
-        if (kopecks && !__builtin_add_overflow(totals.Kopecks, *kopecks, &sum))
-            totals.Kopecks = sum;
-        else
-            ++totals.Uncounted;
+            CountPayment(row, amount, &totals.Kopecks, &totals.Uncounted);
         if (!side.Known()) continue;
         if (side.IsPayee(row)) AddTo(totals.Incoming, kopecks);
         if (side.IsPayer(row)) AddTo(totals.Outgoing, kopecks);

@@ -16,6 +16,11 @@ std::optional<qint64> AmountKopecks(const QString& text, QString* why = nullptr)
 // a payment the other way). The totals and the checks add and name amounts by this rule.
 std::optional<qint64> PaymentKopecks(const QString& text, QString* why = nullptr);
 
+// Adds the row's payment (PaymentKopecks of its amount column, -1 for none) to sum, or counts it
+// in uncounted when it cannot be added exactly: the one rule of every total. Returns the payment.
+std::optional<qint64> CountPayment(const DocumentRow& row, int amountColumn, qint64* sum,
+                                   qint64* uncounted);
+
 // Index of the first column keyed so (in any letter case), or -1.
 int KeyedColumn(const ColumnMap& columns, QStringView key);
 // Index of the amount column (the one keyed "Сумма"), or -1.

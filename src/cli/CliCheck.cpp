@@ -47,22 +47,17 @@ QByteArray FindingsJson(const FindingList& findings) {
 } // namespace
 
 int RunCheck(const QStringList& args) {
-    CliOptions options;
-    if (const std::optional<int> exit = ParseCliOptions(QStringLiteral("check"), args, &options))
-        return *exit;
-    const QString format = CliFormat(options);
+    CliRun run;
+    if (const std::optional<int> exit = run.Parse(QStringLiteral("check"), args)) return *exit;
+    const QString format = CliFormat(run.Options);
     if (format.isEmpty()) return ExitUsage;
     // The same rows, in the same order, as the window's problems list: the settings, what the
     // reading said, what the checks found.
-    ColumnMap columns;
-    FindingList settings;
-    if (!LoadCliColumns(options, &columns, &settings, false)) return ExitUsage;
-    const TextCoder coder(options.Locale);
-    ReadingOutcome outcome = ReadCliSource(options, columns, coder, RowUse::List, false);
-    const DocumentTable table{columns, std::move(outcome.Rows)};
+    if (const std::optional<int> exit = run.Read(RowUse::List, false)) return *exit;
+    const DocumentTable& table = run.Table;
     const FindingList findings =
-        CliFindings(options, coder, std::move(settings), CliOrganisation(options),
-                    outcome.Findings, table);
+        CliFindings(run.Options, run.Coder, std::move(run.Settings),
+                    CliOrganisation(run.Options), run.Reading, table);
 
     // A failed write still goes through StdoutReached, with its reason: that says why.
     errno = 0;

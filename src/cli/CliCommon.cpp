@@ -6,8 +6,10 @@
 #include "checks/OrganisationAccount.h"
 #include "cli/Cli.h"
 #include "cli/CliSafety.h"
+#include "export/SourceGuard.h"
 #include "export/TemplateFindings.h"
 #include "findings/Findings.h"
+#include "presentation/ReadingStatus.h"
 #include "settings/ConfigLocation.h"
 #include "settings/INIStorage.h"
 #include "text/DisplayLocale.h"
@@ -62,8 +64,9 @@ private:
     qint64 m_last = 0;
 };
 
-} // namespace
-
+// Loads ConfigDir/TAG.INI; the settings folder's problems and the map's go to settings as
+// findings, printed to stderr with print. Returns false (after one error line) when the folder
+// does not exist or the map gives no columns: a configuration error.
 bool LoadCliColumns(const CliOptions& options, ColumnMap* columns, FindingList* settings,
                     bool print) {
     FindingList found = options.ConfigFindings;
@@ -87,6 +90,8 @@ bool LoadCliColumns(const CliOptions& options, ColumnMap* columns, FindingList* 
     return true;
 }
 
+// Reads SOURCE as the window does and prints the outcome text, then (with print) each finding,
+// to stderr.
 ReadingOutcome ReadCliSource(const CliOptions& options, const ColumnMap& columns,
                              const TextCoder& coder, RowUse use, bool print) {
     ReadingOutcome outcome;
@@ -95,10 +100,47 @@ ReadingOutcome ReadCliSource(const CliOptions& options, const ColumnMap& columns
         outcome = RunReading(options.Source, columns, coder, std::ref(progress), CliCancel(), use);
     }
     EndIfInterrupted();
-    PrintLine(stderr, outcome.StatusText);
+    PrintLine(stderr, ReadingStatusOf(outcome).Text);
     if (outcome.Outside > 0) PrintLine(stderr, OutsideText(outcome.Outside));
     if (print) PrintFindings(outcome.Findings);
     return outcome;
+}
+
+} // namespace
+
+std::optional<int> CliRun::Parse(const QString& command, const QStringList& args) {
+    if (const std::optional<int> exit = ParseCliOptions(command, args, &Options)) return exit;
+    Coder = TextCoder(Options.Locale);
+    return std::nullopt;
+}
+
+std::optional<int> CliRun::Read(RowUse use, bool print) {
+    if (!LoadCliColumns(Options, &Table.Columns, &Settings, print)) return ExitUsage;
+    Problems += qsizetype(Settings.size());
+    ReadingOutcome outcome = ReadCliSource(Options, Table.Columns, Coder, use, print);
+    Problems += outcome.Problems.size();
+    Table.Rows = std::move(outcome.Rows);
+    Table.LeftOut = std::move(outcome.Skipped);
+    Reading = std::move(outcome.Findings);
+    return std::nullopt;
+}
+
+std::optional<int> CliRun::TakeForOutput(const std::optional<std::set<int>>& rows,
+                                         const QString& target) {
+    if (Table.Rows.empty()) return ExitNoDocuments;
+    if (!CheckOnlyCliRows(rows, Table)) return ExitUsage;
+    if (target.isEmpty()) return std::nullopt;
+    if (const QString refused = ReplacedSourceText(target, Options.Source, Table);
+        !refused.isEmpty()) {
+        CliError(refused);
+        return ExitUsage;
+    }
+    return std::nullopt;
+}
+
+int CliRun::End() const {
+    return Options.Values.contains(QStringLiteral("--strict")) && Problems > 0 ? ExitHadProblems
+                                                                               : ExitDone;
 }
 
 FindingList CliFindings(const CliOptions& options, const TextCoder& coder, FindingList settings,

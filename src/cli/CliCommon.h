@@ -2,6 +2,7 @@
 
 #include "checks/OrganisationSide.h"
 #include "reading/ReadingRun.h"
+#include "text/TextCoder.h"
 
 #include <QLocale>
 #include <QMap>
@@ -81,17 +82,34 @@ std::optional<int> ParseCliOptions(const QString& command, const QStringList& ar
 // Prints the findings to stderr, one FindingLine each.
 void PrintFindings(const FindingList& findings);
 
-// Loads ConfigDir/TAG.INI; the settings folder's problems and the map's go to settings as
-// findings, printed to stderr with print. Returns false (after one error line) when the folder
-// does not exist or the map gives no columns: a configuration error.
-bool LoadCliColumns(const CliOptions& options, ColumnMap* columns, FindingList* settings,
-                    bool print = true);
+// The run that list, check, convert and register share: parse the command's options, load
+// ConfigDir/TAG.INI, read SOURCE as the window does, and count the problems --strict ends on.
+class CliRun {
+public:
+    // Parses the words after the command name (ParseCliOptions): nothing when the run goes on,
+    // else the exit status to end with.
+    std::optional<int> Parse(const QString& command, const QStringList& args);
+    // Loads the column map (the settings folder's problems and the map's kept in Settings) and
+    // reads SOURCE into Table. The reading's outcome and, with print, every finding go to stderr
+    // as met; on a terminal a long run shows its progress on one stderr line meanwhile, and a
+    // stop signal during the reading ends the process there. ExitUsage (after one error line)
+    // when the folder does not exist or the map gives no columns.
+    std::optional<int> Read(RowUse use, bool print = true);
+    // Before documents are written to target (empty for stdout): ExitNoDocuments when the source
+    // gave none; ExitUsage (after one error line) when --rows names a row the source did not
+    // give or the target would replace the source. Else only the rows asked for stay checked.
+    std::optional<int> TakeForOutput(const std::optional<std::set<int>>& rows,
+                                     const QString& target);
+    // The end of a run that went through: with --strict, ExitHadProblems when a problem was met.
+    int End() const;
 
-// Reads SOURCE as the window does and prints the outcome text, then (with print) each finding,
-// to stderr. On a terminal a long run shows its progress on one stderr line meanwhile.
-// A stop signal during the reading ends the process there (EndIfInterrupted).
-ReadingOutcome ReadCliSource(const CliOptions& options, const ColumnMap& columns,
-                             const TextCoder& coder, RowUse use = RowUse::List, bool print = true);
+    CliOptions Options;
+    TextCoder Coder; // of Options.Locale once parsed
+    DocumentTable Table;
+    FindingList Settings; // TAG.INI's as loaded and the settings folder's
+    FindingList Reading;  // what the reading said, one finding each
+    qsizetype Problems = 0; // what --strict counts
+};
 
 // The rows `check` prints, in the window's order: the settings' (TAG.INI's as loaded, then the
 // templates' and the settings folder's), the organisation account's, the reading's, and what the

@@ -8,7 +8,7 @@
 #include "checks/OrganisationAccount.h"
 #include "checks/OrganisationSide.h"
 #include "export/BuildExportFile.h"
-#include "export/SaveCommand.h"
+#include "export/SaveNames.h"
 #include "settings/INIStorage.h"
 #include "text/DateParse.h"
 #include "text/EscapeControls.h"
@@ -40,9 +40,10 @@ QString TemplatePath(const QString& name, const QString& configDir, const TextCo
 } // namespace
 
 int RunConvert(const QStringList& args) {
-    CliOptions options;
-    if (const std::optional<int> exit = ParseCliOptions(QStringLiteral("convert"), args, &options))
-        return *exit;
+    CliRun run;
+    if (const std::optional<int> exit = run.Parse(QStringLiteral("convert"), args)) return *exit;
+    const CliOptions& options = run.Options;
+    const TextCoder& coder = run.Coder;
     const QString output = options.Values.value(OutputOption);
     const bool toStdout = output == QLatin1String("-");
 
@@ -52,7 +53,6 @@ int RunConvert(const QStringList& args) {
     std::optional<std::set<int>> rows;
     if (!ParseCliRows(options, &rows)) return ExitUsage;
 
-    const TextCoder coder(options.Locale);
     QString templatePath;
     if (options.Values.contains(TemplateOption)) {
         templatePath = TemplatePath(options.Values.value(TemplateOption), options.ConfigDir, coder);
@@ -75,27 +75,12 @@ int RunConvert(const QStringList& args) {
         return ExitUsage;
     }
 
-    DocumentTable table;
-    FindingList configFindings;
-    if (!LoadCliColumns(options, &table.Columns, &configFindings)) return ExitUsage;
-    qsizetype problems = qsizetype(configFindings.size());
-    ReadingOutcome outcome = ReadCliSource(options, table.Columns, coder, RowUse::Statement);
-    problems += outcome.Problems.size();
-    if (outcome.Rows.empty()) return ExitNoDocuments;
-    table.Rows = std::move(outcome.Rows);
-    table.LeftOut = std::move(outcome.Skipped);
-
-    if (!CheckOnlyCliRows(rows, table)) return ExitUsage;
+    if (const std::optional<int> exit = run.Read(RowUse::Statement)) return *exit;
+    if (const std::optional<int> exit = run.TakeForOutput(rows, toStdout ? QString() : output))
+        return *exit;
     if (options.Values.contains(QStringLiteral("--only-new")))
-        if (const std::optional<int> exit = LeaveOutExported(options, table)) return *exit;
-
-    if (!toStdout) {
-        const QString refused = ReplacedSourceText(output, options.Source, table);
-        if (!refused.isEmpty()) {
-            CliError(refused);
-            return ExitUsage;
-        }
-    }
+        if (const std::optional<int> exit = LeaveOutExported(options, run.Table)) return *exit;
+    const DocumentTable& table = run.Table;
 
     const INIStorage settings(options.ConfigDir);
     const Organisation org = ReadOrganisation(settings);
@@ -103,7 +88,7 @@ int RunConvert(const QStringList& args) {
     if (const QString why = TemplateAccountProblem(org.Account, templatePath); !why.isEmpty()) {
         CliError(QStringLiteral("%1 (ACC в '%2')")
                      .arg(why, QDir::toNativeSeparators(settings.MainIniFile())));
-        ++problems;
+        ++run.Problems;
     }
     CliChecks checks(table, org);
     FormatSettings formats;
@@ -128,10 +113,10 @@ int RunConvert(const QStringList& args) {
     }
     for (const QString& problem : std::as_const(result.Problems))
         CliError(problem);
-    problems += result.Problems.size();
+    run.Problems += result.Problems.size();
     // The journal never stops a save: what it met is said, and counted for --strict.
     PrintFindings(result.Journal);
-    problems += qsizetype(result.Journal.size());
+    run.Problems += qsizetype(result.Journal.size());
     // With the statement on stdout, the status goes beside it.
     PrintLine(toStdout ? stderr : stdout, toStdout
                                               ? StdoutSaveSuccessText(qint64(table.Rows.size()))
@@ -139,8 +124,7 @@ int RunConvert(const QStringList& args) {
     checks.Print();
     EndIfInterrupted(); // a stop asked for during the write: the statement is whole, or untouched
     if (!StdoutReached()) return ExitWriteFailed;
-    return options.Values.contains(QStringLiteral("--strict")) && problems > 0 ? ExitHadProblems
-                                                                               : ExitDone;
+    return run.End();
 }
 
 int RunTemplates(const QStringList& args) {

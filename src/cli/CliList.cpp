@@ -94,29 +94,21 @@ void WriteTsv(const ColumnMap& columns, const std::vector<DocumentRow>& rows) {
 } // namespace
 
 int RunList(const QStringList& args) {
-    CliOptions options;
-    if (const std::optional<int> exit = ParseCliOptions(QStringLiteral("list"), args, &options))
-        return *exit;
-    const QString format = CliFormat(options);
+    CliRun run;
+    if (const std::optional<int> exit = run.Parse(QStringLiteral("list"), args)) return *exit;
+    const QString format = CliFormat(run.Options);
     if (format.isEmpty()) return ExitUsage;
-    ColumnMap columns;
-    FindingList settings;
-    if (!LoadCliColumns(options, &columns, &settings)) return ExitUsage;
-    qsizetype problems = qsizetype(settings.size());
-    const TextCoder coder(options.Locale);
-    ReadingOutcome outcome = ReadCliSource(options, columns, coder);
-    problems += outcome.Problems.size();
-    DocumentTable table{columns, std::move(outcome.Rows)};
+    if (const std::optional<int> exit = run.Read(RowUse::List)) return *exit;
+    const DocumentTable& table = run.Table;
 
-    CliChecks checks(table, CliOrganisation(options));
+    CliChecks checks(table, CliOrganisation(run.Options));
     if (format == QLatin1String("json"))
-        WriteJson(columns, table.Rows);
+        WriteJson(table.Columns, table.Rows);
     else
-        WriteTsv(columns, table.Rows);
+        WriteTsv(table.Columns, table.Rows);
     EndIfInterrupted();
     if (!StdoutReached()) return ExitWriteFailed;
     if (table.Rows.empty()) return ExitNoDocuments;
     checks.Print();
-    return options.Values.contains(QStringLiteral("--strict")) && problems > 0 ? ExitHadProblems
-                                                                               : ExitDone;
+    return run.End();
 }

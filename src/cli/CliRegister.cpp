@@ -6,16 +6,16 @@
 #include "checks/DocumentChecks.h"
 #include "findings/Findings.h"
 #include "export/RegisterPdf.h"
-#include "export/SaveCommand.h"
+#include "export/SaveNames.h"
 #include "settings/INIStorage.h"
 #include "text/TextCoder.h"
 
 #include <QDateTime>
 
 int RunRegister(const QStringList& args) {
-    CliOptions options;
-    if (const std::optional<int> exit = ParseCliOptions(QStringLiteral("register"), args, &options))
-        return *exit;
+    CliRun run;
+    if (const std::optional<int> exit = run.Parse(QStringLiteral("register"), args)) return *exit;
+    const CliOptions& options = run.Options;
     const QString output = options.Values.value(QStringLiteral("--output"));
     const bool xlsx = output.endsWith(QLatin1String(".xlsx"), Qt::CaseInsensitive);
     const bool pdf = output.endsWith(QLatin1String(".pdf"), Qt::CaseInsensitive);
@@ -33,28 +33,15 @@ int RunRegister(const QStringList& args) {
     QDateTime when;
     if (!ParseCliDate(options, &when)) return ExitUsage;
 
-    const TextCoder coder(options.Locale);
-    DocumentTable table;
-    FindingList configFindings;
-    if (!LoadCliColumns(options, &table.Columns, &configFindings)) return ExitUsage;
-    qsizetype problems = qsizetype(configFindings.size());
-    ReadingOutcome outcome = ReadCliSource(options, table.Columns, coder, RowUse::Statement);
-    problems += outcome.Problems.size();
-    if (outcome.Rows.empty()) return ExitNoDocuments;
+    if (const std::optional<int> exit = run.Read(RowUse::Statement)) return *exit;
+    if (const std::optional<int> exit = run.TakeForOutput(rows, output)) return *exit;
+    const DocumentTable& table = run.Table;
     const Organisation org = CliOrganisation(options);
-    table.Rows = std::move(outcome.Rows);
-    table.LeftOut = std::move(outcome.Skipped);
-    if (!CheckOnlyCliRows(rows, table)) return ExitUsage;
-    if (const QString refused = ReplacedSourceText(output, options.Source, table);
-        !refused.isEmpty()) {
-        CliError(refused);
-        return ExitUsage;
-    }
 
     CliChecks checks(table, org);
     // The workbook lists what `check` prints for the source; the PDF marks the documents named.
     const FindingList findings =
-        CliFindings(options, coder, std::move(configFindings), org, outcome.Findings, table);
+        CliFindings(options, run.Coder, std::move(run.Settings), org, run.Reading, table);
     const INIStorage settings(options.ConfigDir);
     // A printed register reads by date and number; the workbook keeps the source's order, which
     // its filter can change.
@@ -75,10 +62,9 @@ int RunRegister(const QStringList& args) {
     // Values the workbook holds otherwise than written, each named.
     for (const QString& problem : std::as_const(result.Problems))
         PrintLine(stderr, problem);
-    problems += result.Problems.size();
+    run.Problems += result.Problems.size();
     checks.Print();
     EndIfInterrupted();
     if (!StdoutReached()) return ExitWriteFailed;
-    return options.Values.contains(QStringLiteral("--strict")) && problems > 0 ? ExitHadProblems
-                                                                               : ExitDone;
+    return run.End();
 }

@@ -4,6 +4,7 @@
 #include "checks/OrganisationAccount.h"
 #include "checks/OrganisationSide.h"
 #include "reading/ReadingRun.h"
+#include "text/PluralForm.h"
 #include "settings/INIStorage.h"
 #include "text/DateParse.h"
 #include "text/DocumentNumber.h"
@@ -143,13 +144,7 @@ std::vector<RegisterTotal> RegisterTotals(const DocumentTable& table,
                                : side.Direction(row) == MoneyDirection::Outgoing ? totals[1]
                                                                                  : totals[2];
         ++total.Count;
-        const std::optional<qint64> kopecks =
-            amount < 0 ? std::nullopt : AmountKopecks(row.ExportValue(amount));
-        qint64 sum = 0;
-        if (kopecks && !__builtin_add_overflow(total.Kopecks, *kopecks, &sum))
-            total.Kopecks = sum;
-        else
-            ++total.Uncounted;
+        CountPayment(row, amount, &total.Kopecks, &total.Uncounted);
     }
     if (side.Known() && totals[2].Count == 0) totals.pop_back();
     return totals;

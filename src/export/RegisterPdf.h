@@ -2,7 +2,7 @@
 
 #include "export/BuildExportFile.h"
 #include "export/Register.h"
-#include "export/SaveCommand.h"
+#include "export/TemplateCatalogue.h"
 
 class QPagedPaintDevice;
 struct RegisterPdfLayout;

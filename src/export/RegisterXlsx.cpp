@@ -12,6 +12,7 @@
 #include <algorithm>
 #include <cmath>
 #include <map>
+#include <utility>
 
 namespace {
 
@@ -48,6 +49,50 @@ struct WorkbookCloser {
         if (Book) workbook_close(Book);
     }
 };
+
+// A workbook being made. The library writes a named file and keeps its rows in temporary files;
+// both go to a folder of our own (the start-up clean-up removes it after a crash), and the
+// finished workbook then replaces the target in one step.
+struct WorkbookScratch {
+    QTemporaryDir Folder{TempFolderTemplate()};
+    QByteArray BookPath;
+    WorkbookCloser Closer;
+};
+
+// Opens the workbook; false with why when the folder or the library failed.
+bool StartWorkbook(WorkbookScratch& scratch, const QString& name, QString* why) {
+    if (!scratch.Folder.isValid()) {
+        *why = scratch.Folder.errorString();
+        return false;
+    }
+    const QByteArray workPath = QFile::encodeName(scratch.Folder.path());
+    scratch.BookPath = QFile::encodeName(scratch.Folder.filePath(name));
+    lxw_workbook_options options{};
+    options.constant_memory = LXW_TRUE;
+    options.tmpdir = const_cast<char*>(workPath.constData());
+    options.use_zip64 = LXW_TRUE;
+    scratch.Closer.Book = workbook_new_opt(scratch.BookPath.constData(), &options);
+    if (!scratch.Closer.Book) *why = QStringLiteral("библиотека не создала книгу");
+    return scratch.Closer.Book != nullptr;
+}
+
+// Closes the workbook and puts its bytes at path, whole or not at all; false with why when the
+// library, the reading back or the write failed.
+bool FinishWorkbook(WorkbookScratch& scratch, const QString& path, QString* why) {
+    XlsxCalls ok;
+    if (!ok(workbook_close(std::exchange(scratch.Closer.Book, nullptr)))) {
+        *why = ok.Why();
+        return false;
+    }
+    QFile made(QFile::decodeName(scratch.BookPath));
+    if (!made.open(QIODevice::ReadOnly)) {
+        *why = made.errorString();
+        return false;
+    }
+    const QByteArray bytes = made.readAll();
+    made.close();
+    return WriteFileAtomically(path, bytes, ReadOnlyTarget::Replace, why);
+}
 
 // The sheet "Замечания": the findings in the problems list's columns, every cell text. Empty,
 // or why the library refused a cell.
@@ -92,20 +137,10 @@ ExportResult WriteRegisterXlsx(const QString& path, const DocumentTable& table,
                                          [](const DocumentRow& row) { return row.Checked; });
     for (const qint64 rows : {checked + 2, qint64(findings.size()) + 1})
         if (const QString why = XlsxRowsProblem(rows); !why.isEmpty()) return failed(why);
-    // The library writes a named file and keeps its rows in temporary files; both go to a folder
-    // of our own, and the finished workbook then replaces the target in one step.
-    QTemporaryDir work(TempFolderTemplate());
-    if (!work.isValid()) return failed(work.errorString());
-    const QByteArray workPath = QFile::encodeName(work.path());
-    const QByteArray bookPath = QFile::encodeName(work.filePath(QStringLiteral("register.xlsx")));
-
-    lxw_workbook_options options{};
-    options.constant_memory = LXW_TRUE;
-    options.tmpdir = const_cast<char*>(workPath.constData());
-    options.use_zip64 = LXW_TRUE;
-    WorkbookCloser closer{workbook_new_opt(bookPath.constData(), &options)};
-    lxw_workbook* book = closer.Book;
-    if (!book) return failed(QStringLiteral("библиотека не создала книгу"));
+    WorkbookScratch scratch;
+    QString why;
+    if (!StartWorkbook(scratch, QStringLiteral("register.xlsx"), &why)) return failed(why);
+    lxw_workbook* book = scratch.Closer.Book;
     XlsxCalls ok; // every return code counts: a sheet without its totals is no register
 
     QByteArray title = RegisterTitle.toUtf8();
@@ -293,14 +328,7 @@ ExportResult WriteRegisterXlsx(const QString& path, const DocumentTable& table,
             return failed(why);
 
     if (!ok.Ok()) return failed(ok.Why());
-    closer.Book = nullptr;
-    if (!ok(workbook_close(book))) return failed(ok.Why());
-    QFile made(QFile::decodeName(bookPath));
-    if (!made.open(QIODevice::ReadOnly)) return failed(made.errorString());
-    const QByteArray bytes = made.readAll();
-    made.close();
-    QString error;
-    if (!WriteFileAtomically(path, bytes, ReadOnlyTarget::Replace, &error)) return failed(error);
+    if (!FinishWorkbook(scratch, path, &why)) return failed(why);
     return {true, {}, ExportFailure::None, {}};
 }
 
@@ -313,30 +341,15 @@ ExportResult WriteFindingsXlsx(const QString& path, const FindingList& findings)
     };
     if (const QString why = XlsxRowsProblem(qint64(findings.size()) + 1); !why.isEmpty())
         return failed(why);
-    QTemporaryDir work;
-    if (!work.isValid()) return failed(work.errorString());
-    const QByteArray workPath = QFile::encodeName(work.path());
-    const QByteArray bookPath = QFile::encodeName(work.filePath(QStringLiteral("findings.xlsx")));
-    lxw_workbook_options options{};
-    options.constant_memory = LXW_TRUE;
-    options.tmpdir = const_cast<char*>(workPath.constData());
-    WorkbookCloser closer{workbook_new_opt(bookPath.constData(), &options)};
-    lxw_workbook* book = closer.Book;
-    if (!book) return failed(QStringLiteral("библиотека не создала книгу"));
+    WorkbookScratch scratch;
+    QString why;
+    if (!StartWorkbook(scratch, QStringLiteral("findings.xlsx"), &why)) return failed(why);
+    lxw_workbook* book = scratch.Closer.Book;
     lxw_format* bold = workbook_add_format(book);
     format_set_bold(bold);
     lxw_format* text = workbook_add_format(book);
     format_set_num_format(text, "@");
-    if (const QString why = AddFindingsSheet(book, findings, bold, text); !why.isEmpty())
-        return failed(why);
-    closer.Book = nullptr;
-    XlsxCalls ok;
-    if (!ok(workbook_close(book))) return failed(ok.Why());
-    QFile made(QFile::decodeName(bookPath));
-    if (!made.open(QIODevice::ReadOnly)) return failed(made.errorString());
-    const QByteArray bytes = made.readAll();
-    made.close();
-    QString error;
-    if (!WriteFileAtomically(path, bytes, ReadOnlyTarget::Replace, &error)) return failed(error);
+    if (why = AddFindingsSheet(book, findings, bold, text); !why.isEmpty()) return failed(why);
+    if (!FinishWorkbook(scratch, path, &why)) return failed(why);
     return {true, {}, ExportFailure::None, {}};
 }

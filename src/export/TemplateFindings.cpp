@@ -1,7 +1,7 @@
 #include "export/TemplateFindings.h"
 
 #include "export/BuildExportFile.h"
-#include "export/SaveCommand.h"
+#include "export/TemplateCatalogue.h"
 #include "text/SettingsFile.h"
 #include "settings/SettingsUpgrade.h"
 

@@ -292,8 +292,3 @@ std::optional<DocumentRow> DocumentReader::ReadFile(const QString& path, QString
     if (!bytes) return std::nullopt;
     return ReadBytes(path, *bytes, problem, findings);
 }
-
-std::optional<DocumentRow> ReadDocumentFile(const QString& path, const ColumnMap& columns,
-                                            const TextCoder& coder, QString* problem) {
-    return DocumentReader(columns, coder).ReadFile(path, problem);
-}

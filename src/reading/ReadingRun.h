@@ -13,37 +13,10 @@
 
 class TextCoder;
 
-// Colours of the status line, 0x00BBGGRR as the window's status texts use them.
-constexpr qint32 StatusColorUnchanged = -1;
-constexpr qint32 StatusColorNeutral = -2; // the window's own text colour: neither good nor bad
-constexpr qint32 StatusColorSuccess = 0x008000;
-constexpr qint32 StatusColorFailure = 0x0000C0;
-// Something was read but not all of it: never the success's green.
-constexpr qint32 StatusColorIncomplete = 0x0060C0;
-
 enum class SourceKind { None, Xml, Zip, Folder };
 
 // A folder when one exists at the path, otherwise by the extension (XML, ZIP in any case).
 SourceKind DetectSourceKind(const QString& path, const TextCoder& coder);
-
-// Russian plural endings: kind 0 participles ("прочитан"), 1 plural nominatives ("Документ"),
-// 2 nouns after a numeral ("документ").
-QString PluralForm(const QString& word, qint64 n, int kind);
-
-QString ReadSuccessText(qint64 count, const QString& path); // "Успешно прочитано 3 документа в '…'"
-QString NotFoundText(const QString& path); // "Не найдено совместимых документов в '…'"
-// "Чтение остановлено, прочитаны не все документы: прочитано 12 документов из '…'": a run the
-// user cancelled.
-QString ReadCancelledText(qint64 count, const QString& path);
-// "Прочитано 12 документов, пропущено 3 файла в '…'": files the reading looked at were left out.
-QString ReadPartialText(qint64 count, qint64 skipped, const QString& path);
-// "в подпапках не читались: 4 файла": documents below the source's top level, which no reading
-// takes; neither a problem nor a file left out.
-QString OutsideText(qint64 count);
-
-// One document file to one row, or none (no amount, or the file could not be read: problem says).
-std::optional<DocumentRow> ReadDocumentFile(const QString& path, const ColumnMap& columns,
-                                            const TextCoder& coder, QString* problem = nullptr);
 
 // Called after each file with the files done and the files in all; return false to cancel.
 // While an archive's entries are taken from it, the total is not known yet: the call comes
@@ -60,14 +33,19 @@ enum class RowUse { List, Statement };
 
 struct ReadingOutcome {
     std::vector<DocumentRow> Rows;
-    QString StatusText; // the success or the not-found text, exactly as the status line shows it
-    qint32 StatusColor = StatusColorFailure;
+    QString Source; // the path read, as given
     QStringList Problems; // files that could not be read, a broken archive, ...: extra information
     QStringList Skipped;  // every file left out, by path (its problem says why)
     FindingList Findings; // the same, one finding each, the file named, for the problems list
-    qint64 Outside = 0;   // *.xml files in subfolders, outside the reading (OutsideText)
+    qint64 Outside = 0;   // *.xml files in subfolders, outside the reading
     bool Cancelled = false;
 };
+
+// Reads one document file into a row of the outcome, or says why it gave none. Returns false
+// when cancelled.
+bool ReadDocumentFile(const QString& path, const ColumnMap& columns, const TextCoder& coder,
+                      ReadingOutcome* outcome, const ReadingProgress& progress = {},
+                      ReadingCancel cancel = nullptr, RowUse use = RowUse::List);
 
 // Reads every *.xml file directly inside the folder (pattern matched without regard to case,
 // hidden files and sub-folders left out), in ascending name order without regard to case, adding
@@ -87,7 +65,7 @@ bool ReadZipArchive(const QString& archive, const ColumnMap& columns, const Text
 // The whole reading run that the window and the CLI share: decides the source kind, reads a file,
 // a folder or an archive, and says the outcome. Safe to run on a worker thread: it touches
 // nothing but its arguments and the file system. A cancelled run keeps the rows read before the
-// cancel, and its status text counts them.
+// cancel.
 ReadingOutcome RunReading(const QString& path, const ColumnMap& columns, const TextCoder& coder,
                           const ReadingProgress& progress = {}, ReadingCancel cancel = nullptr,
                           RowUse use = RowUse::List);

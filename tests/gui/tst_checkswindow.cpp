@@ -3,6 +3,7 @@
 #include "app/CheckAllHeader.h"
 #include "app/PreviewDlg.h"
 #include "app/StatusLine.h"
+#include "presentation/ReadingStatus.h"
 #include "reading/ReadingRun.h"
 
 using namespace Qt::StringLiterals;

@@ -160,7 +160,8 @@ private slots:
     // Ctrl+C copies the selected rows as text, in the order shown; the CSV holds the rows shown,
     // for a Russian spreadsheet.
     void copyAndCsv() {
-        ReadSource(Troubles());
+        const QString source = Troubles();
+        ReadSource(source);
         Find<QTabWidget>("DetailTabs")->setCurrentWidget(Panel());
         auto* kind = Find<QComboBox>("ProblemsKind");
         kind->setCurrentIndex(kind->findData(int(FindingKind::Duplicate)));
@@ -184,6 +185,11 @@ private slots:
         QDir().mkpath(Path("dir.csv"));
         QString error;
         QVERIFY(!Panel()->SaveTo(Path("dir.csv"), &error) && !error.isEmpty());
+        // Nor does the list ever replace a document being read.
+        const QString doc = source + "/doc0000.xml";
+        const QByteArray before = ReadFile(doc);
+        QVERIFY(!Panel()->SaveTo(doc, &error) && error.contains(u"исходный файл"_s));
+        QCOMPARE(ReadFile(doc), before);
     }
 
     // The status text stays whole (for the tests and the tooltip) however long its path; what
