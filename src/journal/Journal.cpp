@@ -14,6 +14,7 @@
 #include <QUrlQuery>
 #include <QVariant>
 
+#include <cerrno>
 #include <csignal>
 
 #ifdef Q_OS_UNIX
