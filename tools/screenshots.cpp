@@ -48,6 +48,23 @@ class TestScreenshots : public QObject {
         QTRY_VERIFY(!form.Table().Rows.empty() && !form.IsReading());
     }
 
+    // The window with one cell's tooltip: a window of its own, drawn onto the picture where it
+    // stands.
+    void SaveWithTip(QWidget& form, QTableView* list, const QModelIndex& cell, const QString& file) {
+        const QPoint at = list->viewport()->mapToGlobal(list->visualRect(cell).center());
+        QToolTip::showText(at, list->model()->data(cell, Qt::ToolTipRole).toString(), list);
+        QWidget* tip = nullptr;
+        QTRY_VERIFY((tip = QApplication::topLevelAt(at + QPoint(20, 20))) != nullptr &&
+                    tip->inherits("QTipLabel"));
+        QPixmap picture = form.grab();
+        {
+            QPainter painter(&picture);
+            painter.drawPixmap(tip->pos() - form.mapToGlobal(QPoint(0, 0)), tip->grab());
+        }
+        QToolTip::hideText();
+        QVERIFY(picture.save(file));
+    }
+
     // The save dialog as it opens, then with an existing name chosen: Qt's own question over it.
     void SaveDialogPictures(QWidget& form, const QDir& out) {
         QFileDialog* dialog = nullptr;
@@ -166,19 +183,7 @@ private slots:
         list->selectionModel()->setCurrentIndex(list->model()->index(row, 0),
                                                 QItemSelectionModel::NoUpdate);
         QTest::qWait(50);
-        // The tooltip is a window of its own: drawn onto the picture where it stands.
-        const QPoint at = list->viewport()->mapToGlobal(list->visualRect(inn).center());
-        QToolTip::showText(at, list->model()->data(inn, Qt::ToolTipRole).toString(), list);
-        QWidget* tip = nullptr;
-        QTRY_VERIFY((tip = QApplication::topLevelAt(at + QPoint(20, 20))) != nullptr &&
-                    tip->inherits("QTipLabel"));
-        QPixmap picture = form.grab();
-        {
-            QPainter painter(&picture);
-            painter.drawPixmap(tip->pos() - form.mapToGlobal(QPoint(0, 0)), tip->grab());
-        }
-        QToolTip::hideText();
-        QVERIFY(picture.save(out.filePath("checks.png")));
+        SaveWithTip(form, list, inn, out.filePath("checks.png"));
 
         // The problems list in its tab on one kind, with the counts of the kinds, of the rows
         // shown and of all beside the status line.
@@ -253,19 +258,7 @@ private slots:
         Form1 form(coder, settings, config);
         ShowAndRead(form, QDir::toNativeSeparators(docs));
         auto* list = form.findChild<QTableView*>("List");
-        const QModelIndex cell = list->model()->index(1, 0);
-        const QPoint at = list->viewport()->mapToGlobal(list->visualRect(cell).center());
-        QToolTip::showText(at, list->model()->data(cell, Qt::ToolTipRole).toString(), list);
-        QWidget* tip = nullptr;
-        QTRY_VERIFY((tip = QApplication::topLevelAt(at + QPoint(20, 20))) != nullptr &&
-                    tip->inherits("QTipLabel"));
-        QPixmap picture = form.grab();
-        {
-            QPainter painter(&picture);
-            painter.drawPixmap(tip->pos() - form.mapToGlobal(QPoint(0, 0)), tip->grab());
-        }
-        QToolTip::hideText();
-        QVERIFY(picture.save(out.filePath("journal.png")));
+        SaveWithTip(form, list, list->model()->index(1, 0), out.filePath("journal.png"));
     }
 
     // The printed register of the samples in its preview, with the organisation set.
