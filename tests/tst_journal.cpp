@@ -7,7 +7,6 @@
 #include "journal/Journal.h"
 #include "journal/JournalPlace.h"
 
-#include <csignal>
 #include <unistd.h>
 
 using namespace Qt::StringLiterals;
@@ -190,7 +189,7 @@ private slots:
             p.start(VYPISKA_CLI, Convert(u"out%1.txt"_s.arg(delay), docs));
             QVERIFY(p.waitForStarted());
             QTest::qWait(delay);
-            ::kill(pid_t(p.processId()), SIGKILL);
+            p.kill(); // SIGKILL, and nothing once it has ended
             p.waitForFinished();
         }
         { Journal settle({JournalPlace::Kind::Sqlite, d + u"/j.sqlite"_s, d}); }
