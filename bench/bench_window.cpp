@@ -4,8 +4,11 @@
 // Usage: bench_window [COUNT | FOLDER] (default: 100,000 generated documents)
 #include "BenchCorpus.h"
 #include "app/Form1.h"
-#include "settings/INIStorage.h"
+#include "app/PreviewDlg.h"
+#include "app/RegisterPrintDlg.h"
+#include "app/StatementLines.h"
 #include "presentation/DocumentSort.h"
+#include "settings/INIStorage.h"
 #include "text/TextCoder.h"
 
 #include <QApplication>
@@ -18,13 +21,27 @@
 #include <QTimer>
 
 #include <cstdio>
+#include <functional>
+#include <malloc.h>
 #include <sys/resource.h>
+#include <unistd.h>
 
 namespace {
 double PeakMb() {
     rusage usage{};
     getrusage(RUSAGE_SELF, &usage);
     return double(usage.ru_maxrss) / 1024.0;
+}
+
+// What the process holds now, once glibc has given back what it keeps of freed memory.
+double HeldMb() {
+    malloc_trim(0);
+    long pages = 0, resident = 0;
+    if (FILE* statm = std::fopen("/proc/self/statm", "r")) {
+        if (std::fscanf(statm, "%ld %ld", &pages, &resident) != 2) resident = 0;
+        std::fclose(statm);
+    }
+    return double(resident) * double(sysconf(_SC_PAGESIZE)) / (1024.0 * 1024.0);
 }
 } // namespace
 
@@ -47,8 +64,10 @@ int main(int argc, char** argv) {
     // A CONFIG of its own, so that nothing the window stores lands beside the benchmark.
     const QString configDir = dir.filePath(QStringLiteral("CONFIG")) + QLatin1Char('/');
     QDir().mkpath(configDir);
-    QFile::copy(QCoreApplication::applicationDirPath() + QStringLiteral("/CONFIG/TAG.INI"),
-                configDir + QStringLiteral("TAG.INI"));
+    const QDir shipped(QCoreApplication::applicationDirPath() + QStringLiteral("/CONFIG"));
+    for (const QString& name :
+         shipped.entryList({QStringLiteral("TAG.INI"), QStringLiteral("*.tpl")}, QDir::Files))
+        QFile::copy(shipped.filePath(name), configDir + name);
 
     TextCoder coder(QLocale(QLocale::Russian, QLocale::Russia));
     INIStorage settings(configDir);
@@ -144,5 +163,83 @@ int main(int argc, char** argv) {
                 "| < 100 ms |\n",
                 shown, all * 1000 / double(typed.size() - 1), longest * 1000);
     std::printf("| filter cleared (Esc) | %.0f ms | < 100 ms |\n", cleared * 1000);
+
+    // The commands after a reading, each timed with the heartbeat on: how long it takes and the
+    // longest the window froze meanwhile.
+    const double firstHeld = HeldMb();
+    std::printf("| memory held once listed (after malloc_trim) | %.0f MB | |\n", firstHeld);
+    const auto timed = [&](const char* what, const std::function<void()>& run) {
+        QElapsedTimer timer;
+        timer.start();
+        lastBeat = clock.elapsed();
+        longestPause = 0;
+        beat.start(10);
+        run();
+        beat.stop();
+        std::printf("| %s | %.2f s, longest pause %lld ms | pause < 100 ms |\n", what,
+                    timer.nsecsElapsed() / 1e9, longestPause);
+    };
+    const QString out = dir.filePath(QStringLiteral("out"));
+    timed("save, the first template", [&] { form.SaveTo(out + QStringLiteral(".txt"), 0); });
+    const int templates = int(QDir(configDir).entryList({QStringLiteral("*.tpl")}).size());
+    timed("register, xlsx", [&] { form.SaveTo(out + QStringLiteral(".xlsx"), templates); });
+    timed("register, PDF", [&] { form.SaveTo(out + QStringLiteral(".pdf"), templates + 1); });
+
+    // The preview: its first page on screen, then the whole statement made, then closed.
+    double firstPage = 0, previewMb = 0;
+    timed("preview, the whole statement made", [&] {
+        QElapsedTimer timer;
+        timer.start();
+        QTimer watch;
+        QObject::connect(&watch, &QTimer::timeout, [&] {
+            auto* preview = qobject_cast<PreviewDlg*>(QApplication::activeModalWidget());
+            if (!preview) return;
+            auto* view = preview->findChild<QWidget*>(QStringLiteral("PreviewText"));
+            if (firstPage == 0 && preview->findChild<StatementLines*>()->rowCount() > 40) {
+                view->repaint();
+                firstPage = timer.nsecsElapsed() / 1e9;
+            }
+            if (!preview->IsBuilding()) {
+                beat.stop(); // trimming the heap is the benchmark's own pause
+                previewMb = HeldMb();
+                preview->reject();
+            }
+        });
+        watch.start(5);
+        form.ShowPreview();
+    });
+    std::printf("| preview, first page shown | %.2f s | < 1 s |\n", firstPage);
+    std::printf(
+        "| memory held with the preview open, closed | %.0f MB, %.0f MB | closed within 10 %% "
+        "of listed |\n",
+        previewMb, HeldMb());
+
+    timed("print preview (the register's pages), until shown", [&] {
+        QTimer watch;
+        QObject::connect(&watch, &QTimer::timeout, [&] {
+            if (auto* print = qobject_cast<RegisterPrintDlg*>(QApplication::activeModalWidget()))
+                if (print->PageCount() > 0) print->reject();
+        });
+        watch.start(5);
+        form.findChild<QAction*>(QStringLiteral("mnuPrintRegister"))->trigger();
+    });
+    std::printf("| memory held after the print preview | %.0f MB | within 10 %% of listed |\n",
+                HeldMb());
+
+    timed("re-reading the same folder", [&] {
+        form.OpenSource(folder);
+        QEventLoop again;
+        QTimer wait;
+        QObject::connect(&wait, &QTimer::timeout, [&] {
+            if (!form.IsReading() &&
+                !form.findChild<QTimer*>(QStringLiteral("ReadTimer"))->isActive() &&
+                form.Table().Rows.size() == size_t(count))
+                again.quit();
+        });
+        wait.start(5);
+        again.exec();
+    });
+    std::printf("| memory held after re-reading | %.0f MB | within 10 %% of listed |\n", HeldMb());
+    std::printf("| peak memory | %.0f MB | < 200 MB |\n", PeakMb());
     return 0;
 }

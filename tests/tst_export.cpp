@@ -45,14 +45,14 @@ class TestExport : public QObject {
     // Exports the table through a Windows-1251 template with this text (none when null) beside
     // the settings. The formats are garbage to begin with: every export must set them anew.
     ExportResult Export(const QString& out, const QString& tpl,
-                        const DocumentTable& table = Table()) {
+                        const DocumentTable& table = Table(), const ExportProgress& progress = {}) {
         WriteFile(m_dir.filePath("CONFIG.INI"),
                   "[organization]\r\nacc = 40702810900000000001 \r\n");
         QFile::remove(m_dir.filePath("t.txt.tpl"));
         if (!tpl.isNull()) WriteFile(m_dir.filePath("t.txt.tpl"), Cp1251::Encode(tpl));
         FormatSettings formats{"-", "-", "-"};
         return BuildExportFile(out, table, m_dir.filePath("t.txt.tpl"), ExportTime,
-                               INIStorage(m_dir.path()), TextCoder(Ru), formats);
+                               INIStorage(m_dir.path()), TextCoder(Ru), formats, progress);
     }
 
 private slots:
@@ -340,7 +340,8 @@ private slots:
     }
 
     // A statement of many pieces is written whole and in order; when the disk refuses a later
-    // piece, the statement written before stays as it was and nothing else is left behind.
+    // piece, or the user stops it midway, the statement written before stays as it was and
+    // nothing else is left behind.
     void largeStatementWrittenWholeOrNotAtAll() {
         DocumentTable table = Table();
         QByteArray expected = "H\r\n";
@@ -363,6 +364,12 @@ private slots:
         const ExportResult r = Export(out, tpl, table);
         limit.reset();
         QCOMPARE(r.Failure, ExportFailure::Output);
+        QCOMPARE(ReadFile(out), expected);
+        QCOMPARE(QDir(dir.path()).entryList(QDir::Files), QStringList{"big.txt"});
+        int asked = 0;
+        const auto stopAtThird = [&](qint64, qint64) { return ++asked < 3; };
+        QCOMPARE(Export(out, tpl, table, stopAtThird).Failure, ExportFailure::Stopped);
+        QCOMPARE(asked, 3);
         QCOMPARE(ReadFile(out), expected);
         QCOMPARE(QDir(dir.path()).entryList(QDir::Files), QStringList{"big.txt"});
     }

@@ -567,6 +567,22 @@ print(ws.freeze_panes, ws.auto_filter.ref, p.orientation, p.paperSize,
             QVERIFY(result.Error.contains(target));
             QCOMPARE(ReadFile(target + u"/keep"_qs), QByteArray("old"));
         }
+        // Stopped midway (at the second report: a piece of rows, a page), the old file stays.
+        table.Rows = std::vector<DocumentRow>(600, table.Rows.front());
+        for (const QString& name : {u"s.xlsx"_qs, u"s.pdf"_qs}) {
+            const QString target = dir.filePath(name);
+            WriteFile(target, "old");
+            int asked = 0;
+            const auto stop = [&](qint64, qint64) { return ++asked < 2; };
+            const ExportResult result =
+                name.endsWith(u"pdf")
+                    ? WriteRegisterPdf(target, LayOutRegisterPdf(table, Heading(table)), {}, stop)
+                    : WriteRegisterXlsx(target, table, Heading(table), {}, stop);
+            QCOMPARE(result.Failure, ExportFailure::Stopped);
+            QCOMPARE(asked, 2);
+            QCOMPARE(ReadFile(target), QByteArray("old"));
+        }
+        QCOMPARE(QDir(dir.path()).entryList(QDir::Files), QStringList({"s.pdf", "s.xlsx"}));
     }
 
     // The printed register, as pdftotext reads it: landscape pages numbered "Стр. N из M", the

@@ -147,6 +147,15 @@ private slots:
         QVERIFY(form.grab().save(out.filePath("filter.png")));
         filter->clear();
         SaveDialogPictures(form, out);
+        // A save under way: the status line's progress bar and its stop button.
+        QPixmap saving;
+        const auto shown = connect(form.findChild<QProgressBar*>("ReadProgress"),
+                                   &QProgressBar::valueChanged, &form, [&] {
+                                       if (saving.isNull()) saving = form.grab();
+                                   });
+        QVERIFY(form.SaveTo(statements + u"/2024-04.txt"_s, 0));
+        disconnect(shown);
+        QVERIFY(!saving.isNull() && saving.save(out.filePath("save-progress.png")));
         OptionsDlg options(settings, &form);
         FormAbout about(LogoPixmap(), &form);
         for (const auto& [window, name] :

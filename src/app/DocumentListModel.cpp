@@ -66,7 +66,7 @@ QVariant DocumentListModel::data(const QModelIndex& index, int role) const {
 }
 
 bool DocumentListModel::setData(const QModelIndex& index, const QVariant& value, int role) {
-    if (!index.isValid() || index.column() != 0 || role != Qt::CheckStateRole ||
+    if (m_frozen || !index.isValid() || index.column() != 0 || role != Qt::CheckStateRole ||
         index.row() >= rowCount()) {
         return false;
     }
@@ -78,7 +78,7 @@ bool DocumentListModel::setData(const QModelIndex& index, const QVariant& value,
 Qt::ItemFlags DocumentListModel::flags(const QModelIndex& index) const {
     if (!index.isValid()) return Qt::ItemIsDropEnabled;
     Qt::ItemFlags f = Qt::ItemIsEnabled | Qt::ItemIsSelectable;
-    if (index.column() == 0) f |= Qt::ItemIsUserCheckable;
+    if (index.column() == 0 && !m_frozen) f |= Qt::ItemIsUserCheckable;
     return f;
 }
 
@@ -120,6 +120,7 @@ void DocumentListModel::ClearRows() {
 }
 
 void DocumentListModel::SetAllChecked(bool checked) {
+    if (m_frozen) return;
     for (DocumentRow& row : m_table.Rows)
         row.Checked = checked;
     if (!m_table.Rows.empty()) {
@@ -128,6 +129,7 @@ void DocumentListModel::SetAllChecked(bool checked) {
 }
 
 void DocumentListModel::SetRowsChecked(const std::vector<int>& rows, bool checked) {
+    if (m_frozen) return;
     int first = rowCount(), last = -1;
     for (const int r : rows) {
         if (r < 0 || r >= rowCount()) continue;
@@ -146,20 +148,20 @@ void DocumentListModel::SetSortColumn(int column) {
 }
 
 void DocumentListModel::SetSortDescending(bool descending) {
-    if (descending == m_sortDescending) return;
+    if (descending == m_sortDescending || m_frozen) return;
     m_sortDescending = descending;
     if (m_sortColumn >= 0) SortByColumn(m_sortColumn);
 }
 
 bool DocumentListModel::SortByClick(int column) {
-    if (m_table.Rows.empty() || column < 0 || column >= columnCount()) return false;
+    if (m_frozen || m_table.Rows.empty() || column < 0 || column >= columnCount()) return false;
     // The sorted column's header again turns the order round; another column starts ascending.
     m_sortDescending = column == m_sortColumn && !m_sortDescending;
     return SortByColumn(column);
 }
 
 bool DocumentListModel::SortByColumn(int column) {
-    if (m_table.Rows.empty() || column < 0 || column >= columnCount()) return false;
+    if (m_frozen || m_table.Rows.empty() || column < 0 || column >= columnCount()) return false;
     m_sortColumn = column;
     m_sortKindKnown = false; // taken from the first row when the rows are sorted
     emit layoutAboutToBeChanged({}, QAbstractItemModel::VerticalSortHint);

@@ -60,6 +60,8 @@ public:
     // The row of a document by its key, in the order shown; -1 when it is not listed.
     int RowOf(const QString& sourcePath) const;
     SortKind CurrentSortKind() const { return m_sortKind; }
+    // While a command writes the documents from another thread, their marks and order stay.
+    void SetFrozen(bool frozen) { m_frozen = frozen; }
 
 private:
     void ApplySort();
@@ -73,4 +75,5 @@ private:
     SortKind m_sortKind = SortKind::Text;
     bool m_sortKindKnown = false;
     bool m_sortDescending = false;
+    bool m_frozen = false;
 };

@@ -109,6 +109,7 @@ Form1::~Form1() {
 }
 
 void Form1::closeEvent(QCloseEvent* event) {
+    m_commands->Stop(); // a save cut short writes nothing
     StoreWindowPlacement(*this, m_settings);
     m_list->StoreColumns(m_settings);
     StoreListSplit(m_settings, m_listShare);
@@ -222,9 +223,22 @@ void Form1::ChooseSource(const QString& path) {
 }
 
 void Form1::UpdateSaveEnabled() {
-    m_commandSaveAs->setEnabled(!m_table.Rows.empty());
-    m_commandPreview->setEnabled(!m_table.Rows.empty());
-    if (m_saveAction) m_saveAction->setEnabled(m_commandSaveAs->isEnabled());
+    // One command at a time: none while another writes.
+    const bool can = !m_table.Rows.empty() && !(m_commands && m_commands->IsRunning());
+    m_commandSaveAs->setEnabled(can);
+    m_commandPreview->setEnabled(can);
+    if (m_saveAction) m_saveAction->setEnabled(can);
+    if (m_printRegister) m_printRegister->setEnabled(can);
+}
+
+void Form1::OnCommandRunning(bool running) {
+    m_model->SetFrozen(running);
+    m_optionsBtn->setEnabled(!running); // the command reads the settings
+    UpdateSaveEnabled();
+    if (!running && m_readAgain && !IsReading()) {
+        m_readAgain = false;
+        StartReading(m_txtFileIn->text());
+    }
 }
 
 bool Form1::IsReading() const {
@@ -233,7 +247,7 @@ bool Form1::IsReading() const {
 
 void Form1::OnReadTimer() {
     m_readTimer->stop();
-    if (IsReading()) {
+    if (IsReading() || m_commands->IsRunning()) {
         // The running read finishes first; then the box is read again.
         m_readAgain = true;
         return;
@@ -413,6 +427,7 @@ void Form1::PlacePreviewButton() {
 }
 
 void Form1::CancelReading() {
+    if (m_commands->IsRunning()) return m_commands->Stop();
     if (!IsReading()) return;
     m_reading->Cancel();
     m_readAgain = false; // a source chosen meanwhile is dropped with the run

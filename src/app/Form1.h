@@ -53,8 +53,8 @@ public:
     // folder, .xml or .zip file. Anything else is said beside the status line; false then.
     bool OpenSource(const QString& path);
 
-    // Writes the table through the template at templateIndex of the template list; the save
-    // command's dialog ends here too.
+    // Writes the table through the file type at templateIndex of the save dialog's (the
+    // templates, then the registers); the save command's dialog ends here too.
     bool SaveTo(const QString& path, int templateIndex);
 
     const DocumentTable& Table() const { return m_table; }
@@ -88,6 +88,8 @@ private:
     void OnReadingFinished();
     void OnReadingProgress(qint64 done, qint64 total);
     void UpdateSaveEnabled();
+    // A save, a register or the printed register's preparation runs or has ended.
+    void OnCommandRunning(bool running);
 
     bool AcceptsSource(const QString& path) const;
     void ShowCurrentRowInGrid();
@@ -131,6 +133,7 @@ private:
     QMenu* m_mnuSave = nullptr;
     QAction* m_mnuOpenAfter = nullptr;
     QAction* m_saveAction = nullptr;
+    QAction* m_printRegister = nullptr;
     StatusLine* m_statusBar = nullptr;
     DetailPanel* m_detail = nullptr;
     StatementCommands* m_commands = nullptr;

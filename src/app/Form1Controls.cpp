@@ -229,6 +229,7 @@ void Form1::BuildControls() {
         m_model->SetChecks(std::move(checks));
         m_filterBar->SetJournalProblem({});
     });
+    connect(m_commands, &StatementCommands::RunningChanged, this, &Form1::OnCommandRunning);
     // The problems list is saved past the same guard as the statement.
     m_detail->Problems()->SetTargetGuard([this](const QString& path) {
         return ReplacedSourceText(path, m_txtFileIn->text(), m_table);
@@ -264,10 +265,10 @@ void Form1::SetUpKeyboard() {
     addShortcut(m_saveAction, SaveKeys);
     connect(m_saveAction, &QAction::triggered, this, &Form1::SaveCommand);
 
-    auto* printRegister = m_mnuSave->addAction(QStringLiteral("Печать реестра ..."));
-    printRegister->setObjectName(QStringLiteral("mnuPrintRegister"));
-    addShortcut(printRegister, QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_P));
-    connect(printRegister, &QAction::triggered, m_commands, &StatementCommands::PrintRegister);
+    m_printRegister = m_mnuSave->addAction(QStringLiteral("Печать реестра ..."));
+    m_printRegister->setObjectName(QStringLiteral("mnuPrintRegister"));
+    addShortcut(m_printRegister, QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_P));
+    connect(m_printRegister, &QAction::triggered, m_commands, &StatementCommands::PrintRegister);
 
     auto* about = new QAction(QStringLiteral("О программе"), this);
     about->setObjectName(QStringLiteral("AboutAction"));

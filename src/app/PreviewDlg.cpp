@@ -1,6 +1,7 @@
 #include "app/PreviewDlg.h"
 
-#include "text/Cp1251.h"
+#include "app/StatementLines.h"
+#include "app/StatementView.h"
 
 #include <QComboBox>
 #include <QDialogButtonBox>
@@ -9,19 +10,13 @@
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
-#include <QPlainTextEdit>
 #include <QProgressBar>
 #include <QPushButton>
 #include <QShortcut>
-#include <QTimer>
+#include <QThread>
 #include <QVBoxLayout>
 
-namespace {
-// Shown at once up to this many characters, then in pieces of it.
-constexpr qsizetype FillChars = 256 * 1024;
-} // namespace
-
-PreviewDlg::PreviewDlg(std::vector<TemplateInfo> templates, int templateIndex, BuildBytes build,
+PreviewDlg::PreviewDlg(std::vector<TemplateInfo> templates, int templateIndex, BuildPieces build,
                        const QString& totalsText, QWidget* parent)
     : QDialog(parent), m_templates(std::move(templates)), m_build(std::move(build)) {
     setObjectName(QStringLiteral("PreviewDlg"));
@@ -37,29 +32,26 @@ PreviewDlg::PreviewDlg(std::vector<TemplateInfo> templates, int templateIndex, B
     m_find->setPlaceholderText(QStringLiteral("Найти (Ctrl+F)"));
     m_find->setClearButtonEnabled(true);
     m_find->installEventFilter(this); // Enter and Shift+Enter
-    connect(m_find, &QLineEdit::textEdited, this, [this] {
-        // Each new search starts at the top.
-        m_view->moveCursor(QTextCursor::Start);
-        Find(false);
-    });
+    // Each new search starts at the current line.
+    connect(m_find, &QLineEdit::textEdited, this, [this] { Find(false, true); });
     auto* findShortcut = new QShortcut(QKeySequence::Find, this);
     connect(findShortcut, &QShortcut::activated, this, [this] {
         m_find->setFocus();
         m_find->selectAll();
     });
+    m_findStatus = new QLabel(this);
+    m_findStatus->setObjectName(QStringLiteral("PreviewFindStatus"));
 
     auto* top = new QHBoxLayout;
     top->addWidget(new QLabel(QStringLiteral("Шаблон:"), this));
     top->addWidget(m_template, 1);
     top->addWidget(m_find, 1);
+    top->addWidget(m_findStatus);
 
-    m_view = new QPlainTextEdit(this);
+    m_lines = new StatementLines(this);
+    m_view = new StatementView(*m_lines, this);
     m_view->setObjectName(QStringLiteral("PreviewText"));
-    m_view->setReadOnly(true);
-    m_view->setLineWrapMode(QPlainTextEdit::NoWrap);
     m_view->setFont(QFontDatabase::systemFont(QFontDatabase::FixedFont));
-    m_view->setTextInteractionFlags(Qt::TextSelectableByMouse | Qt::TextSelectableByKeyboard);
-    m_view->setUndoRedoEnabled(false);
 
     m_progress = new QProgressBar(this);
     m_progress->setObjectName(QStringLiteral("PreviewProgress"));
@@ -115,8 +107,24 @@ PreviewDlg::PreviewDlg(std::vector<TemplateInfo> templates, int templateIndex, B
     if (m_template->currentIndex() == 0) ShowTemplate(0); // no change signal for the first
 }
 
+PreviewDlg::~PreviewDlg() {
+    StopBuilding();
+}
+
+void PreviewDlg::done(int result) {
+    // Closed: the statement is no longer wanted, nor its memory.
+    StopBuilding();
+    ++m_generation;
+    m_lines->Clear();
+    QDialog::done(result);
+}
+
 int PreviewDlg::TemplateIndex() const {
     return m_template->currentIndex();
+}
+
+QString PreviewDlg::Text() const {
+    return m_lines->Text();
 }
 
 void PreviewDlg::SetNotice(NoticeFor notice) {
@@ -126,87 +134,115 @@ void PreviewDlg::SetNotice(NoticeFor notice) {
 
 void PreviewDlg::ShowNotice() {
     const int index = TemplateIndex();
-    const QString text = m_noticeFor && index >= 0 && index < int(m_templates.size())
-                             ? m_noticeFor(m_templates[std::size_t(index)])
-                             : QString();
-    m_notice->setText(text);
-    m_notice->setVisible(!text.isEmpty());
+    QStringList lines;
+    if (m_noticeFor && index >= 0 && index < int(m_templates.size()))
+        lines << m_noticeFor(m_templates[std::size_t(index)]);
+    if (!m_error.isEmpty()) lines << m_error;
+    lines.removeAll(QString());
+    m_notice->setText(lines.join(u'\n'));
+    m_notice->setVisible(!lines.isEmpty());
+}
+
+void PreviewDlg::StopBuilding() {
+    if (!m_job) return;
+    *m_stop = true;
+    m_job->wait();
+    delete m_job;
+    m_job = nullptr;
 }
 
 void PreviewDlg::ShowTemplate(int index) {
     if (index < 0 || index >= int(m_templates.size())) return;
+    StopBuilding();
+    const quint64 generation = ++m_generation;
+    m_lines->Clear();
+    m_error.clear();
+    m_findStatus->clear();
     ShowNotice();
-    QByteArray bytes;
-    QString error;
-    if (m_build(m_templates[std::size_t(index)], &bytes, &error)) {
-        m_text = Cp1251::Decode(bytes);
-        // Lines as 1C reads them: the CR of each CR LF is no character of the text shown.
-        FillView(QString(m_text).replace(QStringLiteral("\r\n"), QStringLiteral("\n")));
-    } else {
-        m_text.clear();
-        FillView(error);
-    }
-}
-
-void PreviewDlg::FillView(QString text) {
-    ++m_fill;
-    m_pending.clear();
-    if (text.size() <= FillChars) {
-        m_progress->hide();
-        m_view->setPlainText(text);
-        return;
-    }
-    m_view->clear();
-    m_pending = std::move(text);
-    m_pendingAt = 0;
-    m_progress->setRange(0, 1000);
-    m_progress->setValue(0);
+    m_progress->setRange(0, 0);
     m_progress->show();
-    FillMore(m_fill);
+
+    auto stop = m_stop = std::make_shared<std::atomic_bool>(false);
+    auto posted = std::make_shared<std::atomic_bool>(false);
+    // The pieces come to this thread in order; the dialog waits for the job before it goes.
+    const PieceSink sink = [this, generation, stop](const QByteArray& piece) {
+        if (*stop) return false;
+        QMetaObject::invokeMethod(
+            this,
+            [this, generation, piece] {
+                if (generation == m_generation) m_lines->Append(piece);
+            },
+            Qt::QueuedConnection);
+        return true;
+    };
+    const ExportProgress progress = [this, generation, stop, posted](qint64 done, qint64 total) {
+        if (!posted->exchange(true))
+            QMetaObject::invokeMethod(
+                this,
+                [this, generation, posted, done, total] {
+                    *posted = false;
+                    if (generation != m_generation || total <= 0) return;
+                    m_progress->setRange(0, 1000);
+                    m_progress->setValue(int(1000 * done / total));
+                },
+                Qt::QueuedConnection);
+        return !*stop;
+    };
+    m_job =
+        QThread::create([this, info = m_templates[std::size_t(index)], sink, progress, generation] {
+            const ExportResult result = m_build(info, sink, progress);
+            QMetaObject::invokeMethod(
+                this,
+                [this, generation, result] {
+                    if (generation == m_generation) OnBuilt(result);
+                },
+                Qt::QueuedConnection);
+        });
+    m_job->setObjectName(QStringLiteral("PreviewThread"));
+    m_job->start();
 }
 
-void PreviewDlg::FillMore(quint64 fill) {
-    if (fill != m_fill || m_pendingAt >= m_pending.size()) return;
-    qsizetype end = std::min(m_pending.size(), m_pendingAt + FillChars);
-    if (end < m_pending.size()) { // whole lines
-        const qsizetype lineEnd = m_pending.lastIndexOf(u'\n', end - 1);
-        if (lineEnd >= m_pendingAt) end = lineEnd + 1;
-    }
-    QTextCursor cursor(m_view->document());
-    cursor.movePosition(QTextCursor::End);
-    cursor.insertText(QStringView(m_pending).mid(m_pendingAt, end - m_pendingAt).toString());
-    m_pendingAt = end;
-    if (m_pendingAt < m_pending.size()) {
-        m_progress->setValue(int(1000 * m_pendingAt / m_pending.size()));
-        QTimer::singleShot(0, this, [this, fill] { FillMore(fill); });
-        return;
-    }
-    m_pending.clear();
+void PreviewDlg::OnBuilt(const ExportResult& result) {
+    StopBuilding(); // it has ended: only its thread is let go
     m_progress->hide();
+    if (!result.Ok && result.Failure != ExportFailure::Stopped) {
+        m_error = result.Error;
+        ShowNotice();
+    }
 }
 
 bool PreviewDlg::eventFilter(QObject* watched, QEvent* event) {
     if (watched == m_find && event->type() == QEvent::KeyPress) {
         const auto* key = static_cast<QKeyEvent*>(event);
         if (key->key() == Qt::Key_Return || key->key() == Qt::Key_Enter) {
-            Find(key->modifiers() & Qt::ShiftModifier);
+            Find(key->modifiers() & Qt::ShiftModifier, false);
             return true;
         }
     }
     return QDialog::eventFilter(watched, event);
 }
 
-void PreviewDlg::Find(bool backward) {
+void PreviewDlg::Find(bool backward, bool fromCurrent) {
     const QString what = m_find->text();
+    m_findStatus->clear();
+    m_find->setPalette(QPalette());
     if (what.isEmpty()) return;
-    const QTextDocument::FindFlags flags =
-        backward ? QTextDocument::FindBackward : QTextDocument::FindFlags();
-    bool found = m_view->find(what, flags);
-    if (!found) { // round again from the other end
-        m_view->moveCursor(backward ? QTextCursor::End : QTextCursor::Start);
-        found = m_view->find(what, flags);
+    const int rows = m_lines->rowCount();
+    const int current = m_view->CurrentLine();
+    const int from = fromCurrent ? std::max(current, 0) : current + (backward ? -1 : 1);
+    int found = m_lines->FindLine(what, from, backward);
+    if (found < 0) { // round again from the other end
+        found = m_lines->FindLine(what, backward ? rows - 1 : 0, backward);
+        if (found >= 0)
+            m_findStatus->setText(backward ? QStringLiteral("поиск продолжен с конца")
+                                           : QStringLiteral("поиск продолжен с начала"));
     }
-    QPalette palette;
-    if (!found) palette.setColor(QPalette::Base, QColor(255, 224, 224));
-    m_find->setPalette(palette);
+    if (found < 0) {
+        m_findStatus->setText(QStringLiteral("не найдено"));
+        QPalette palette;
+        palette.setColor(QPalette::Base, QColor(255, 224, 224));
+        m_find->setPalette(palette);
+        return;
+    }
+    m_view->SetCurrentLine(found);
 }

@@ -1,63 +1,79 @@
 #pragma once
 
+#include "export/BuildExportFile.h"
 #include "export/TemplateCatalogue.h"
 
 #include <QDialog>
 #include <QString>
 
+#include <atomic>
 #include <functional>
+#include <memory>
 #include <vector>
 
 class QComboBox;
 class QLabel;
 class QLineEdit;
-class QPlainTextEdit;
 class QProgressBar;
+class QThread;
+class StatementLines;
+class StatementView;
 
 // The statement a template would write, shown read-only as 1C reads it (decoded from the exact
 // Windows-1251 bytes of the save), with find (Enter the next match, Shift+Enter the one before;
 // Enter never saves) and the totals line. "Сохранить" hands the chosen template back to the
-// window's save command. A large statement is shown piece by piece under a progress bar, the
-// dialog answering meanwhile.
+// window's save command. The statement is made off the window's thread and shown as it comes,
+// a line at a time only where the view shows lines; closing the dialog stops it.
 class PreviewDlg : public QDialog {
     Q_OBJECT
 public:
-    // build makes the statement's bytes for a template of the list, or says why it can't.
-    using BuildBytes = std::function<bool(const TemplateInfo&, QByteArray* bytes, QString* error)>;
+    using PieceSink = std::function<bool(const QByteArray& piece)>;
+    // Makes the statement of a template, handing its bytes to sink in order; runs on a thread of
+    // its own, so it must read nothing the window changes meanwhile.
+    using BuildPieces = std::function<ExportResult(const TemplateInfo&, const PieceSink& sink,
+                                                   const ExportProgress& progress)>;
 
-    PreviewDlg(std::vector<TemplateInfo> templates, int templateIndex, BuildBytes build,
+    PreviewDlg(std::vector<TemplateInfo> templates, int templateIndex, BuildPieces build,
                const QString& totalsText, QWidget* parent = nullptr);
+    ~PreviewDlg() override; // stops the statement being made and waits for it
 
     // What to say over the statement of a template (empty: nothing), such as a missing account.
     using NoticeFor = std::function<QString(const TemplateInfo&)>;
     void SetNotice(NoticeFor notice);
 
     int TemplateIndex() const;
-    // The statement's text exactly as decoded, CR LF line ends and all.
-    const QString& Text() const { return m_text; }
+    // Whether the statement is still being made.
+    bool IsBuilding() const { return m_job != nullptr; }
+    // The statement's text exactly as decoded so far, CR LF line ends and all.
+    QString Text() const;
 
 signals:
     void SaveRequested(int templateIndex);
 
+protected:
+    void done(int result) override;
+
 private:
     void ShowTemplate(int index);
-    void Find(bool backward);
-    void FillView(QString text);
-    void FillMore(quint64 fill);
+    void StopBuilding();
+    void OnBuilt(const ExportResult& result);
+    void Find(bool backward, bool fromCurrent);
     bool eventFilter(QObject* watched, QEvent* event) override;
     void ShowNotice();
 
     std::vector<TemplateInfo> m_templates;
-    BuildBytes m_build;
-    QString m_text;
+    BuildPieces m_build;
     QComboBox* m_template = nullptr;
-    QPlainTextEdit* m_view = nullptr;
+    StatementLines* m_lines = nullptr;
+    StatementView* m_view = nullptr;
     QLineEdit* m_find = nullptr;
+    QLabel* m_findStatus = nullptr;
     QLabel* m_totals = nullptr;
     QProgressBar* m_progress = nullptr;
-    QString m_pending; // what is still to be shown
-    qsizetype m_pendingAt = 0;
-    quint64 m_fill = 0; // a newer fill stops an older one
     QLabel* m_notice = nullptr;
+    QString m_error; // why the template's statement could not be made
     NoticeFor m_noticeFor;
+    QThread* m_job = nullptr;
+    std::shared_ptr<std::atomic_bool> m_stop;
+    quint64 m_generation = 0; // pieces of an older template's statement are dropped
 };

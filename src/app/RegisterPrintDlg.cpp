@@ -1,5 +1,6 @@
 #include "app/RegisterPrintDlg.h"
 
+#include "app/RegisterPageView.h"
 #include "export/RegisterPdf.h"
 #include "export/SourceGuard.h"
 
@@ -9,39 +10,44 @@
 #include <QFileDialog>
 #include <QMessageBox>
 #include <QPrintDialog>
-#include <QPrintPreviewWidget>
 #include <QPrinter>
 #include <QPushButton>
 #include <QToolBar>
 #include <QVBoxLayout>
 
+RegisterPrintDlg::Prepared RegisterPrintDlg::Prepare(const DocumentTable& table,
+                                                     const INIStorage& settings,
+                                                     const FindingList& findings,
+                                                     const QDateTime& created) {
+    Prepared prepared{MakeRegisterHeading(table, settings, created), {}};
+    prepared.Layout = LayOutRegisterPdf(table, prepared.Heading, MarkDocuments(table, findings));
+    return prepared;
+}
+
 RegisterPrintDlg::RegisterPrintDlg(const DocumentTable& table, const INIStorage& settings,
                                    const QString& source, const FindingList& findings,
                                    QWidget* parent)
-    : QDialog(parent), m_table(table), m_source(source),
-      m_heading(MakeRegisterHeading(table, settings, QDateTime::currentDateTime())),
-      m_layout(LayOutRegisterPdf(table, m_heading, MarkDocuments(table, findings))),
-      m_printer(new QPrinter(QPrinter::HighResolution)) {
+    : RegisterPrintDlg(table,
+                       Prepare(table, settings, findings, QDateTime::currentDateTime()), source,
+                       parent) {}
+
+RegisterPrintDlg::RegisterPrintDlg(const DocumentTable& table, Prepared prepared,
+                                   const QString& source, QWidget* parent)
+    : QDialog(parent), m_table(table), m_source(source), m_heading(std::move(prepared.Heading)),
+      m_layout(std::move(prepared.Layout)), m_printer(new QPrinter(QPrinter::HighResolution)) {
     setObjectName(QStringLiteral("RegisterPrintDlg"));
     setWindowTitle(QStringLiteral("Печать реестра"));
     m_printer->setDocName(RegisterTitle);
     SetRegisterPage(*m_printer);
 
-    m_preview = new QPrintPreviewWidget(m_printer, this);
+    m_preview = new RegisterPageView(m_layout, this);
     m_preview->setObjectName(QStringLiteral("RegisterPreview"));
-    m_preview->setViewMode(QPrintPreviewWidget::SinglePageView);
-    connect(m_preview, &QPrintPreviewWidget::paintRequested, this,
-            [this](QPrinter* printer) { PaintRegister(*printer, m_layout); });
 
     auto* tools = new QToolBar(this);
-    tools->addAction(QStringLiteral("По ширине"), m_preview, &QPrintPreviewWidget::fitToWidth);
-    tools->addAction(QStringLiteral("Страница целиком"), m_preview,
-                     &QPrintPreviewWidget::fitInView);
-    tools->addAction(QStringLiteral("Крупнее"), m_preview, [this] { m_preview->zoomIn(); });
-    tools->addAction(QStringLiteral("Мельче"), m_preview, [this] { m_preview->zoomOut(); });
-    tools->addSeparator();
-    tools->addAction(QStringLiteral("Все страницы"), m_preview,
-                     [this] { m_preview->setViewMode(QPrintPreviewWidget::AllPagesView); });
+    tools->addAction(QStringLiteral("По ширине"), m_preview, &RegisterPageView::FitToWidth);
+    tools->addAction(QStringLiteral("Страница целиком"), m_preview, &RegisterPageView::FitPage);
+    tools->addAction(QStringLiteral("Крупнее"), m_preview, [this] { m_preview->Zoom(1.25); });
+    tools->addAction(QStringLiteral("Мельче"), m_preview, [this] { m_preview->Zoom(0.8); });
 
     auto* buttons = new QDialogButtonBox(this);
     auto* print = buttons->addButton(QStringLiteral("Печать ..."), QDialogButtonBox::AcceptRole);
@@ -64,12 +70,11 @@ RegisterPrintDlg::RegisterPrintDlg(const DocumentTable& table, const INIStorage&
 }
 
 RegisterPrintDlg::~RegisterPrintDlg() {
-    delete m_preview; // it paints on the printer to the last
     delete m_printer;
 }
 
 int RegisterPrintDlg::PageCount() const {
-    return m_preview->pageCount();
+    return m_preview->PageCount();
 }
 
 bool RegisterPrintDlg::SavePdf(const QString& path) {
@@ -85,7 +90,7 @@ bool RegisterPrintDlg::SavePdf(const QString& path) {
 void RegisterPrintDlg::Print() {
     QPrintDialog dialog(m_printer, this);
     if (dialog.exec() != QDialog::Accepted) return;
-    m_preview->print();
+    PaintRegister(*m_printer, m_layout);
     accept();
 }
 

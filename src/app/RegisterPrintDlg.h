@@ -7,7 +7,7 @@
 
 class INIStorage;
 class QPrinter;
-class QPrintPreviewWidget;
+class RegisterPageView;
 
 // The printed register of the checked documents as it will come out of the printer, with page
 // zoom, "Печать ..." (the system's print dialog) and "Сохранить PDF ..." (the same pages as a
@@ -19,6 +19,15 @@ class RegisterPrintDlg : public QDialog {
 public:
     RegisterPrintDlg(const DocumentTable& table, const INIStorage& settings, const QString& source,
                      const FindingList& findings = {}, QWidget* parent = nullptr);
+    // The register's heading and pages, laid out before the dialog (off the window's thread).
+    struct Prepared {
+        RegisterHeading Heading;
+        RegisterPdfLayout Layout;
+    };
+    static Prepared Prepare(const DocumentTable& table, const INIStorage& settings,
+                            const FindingList& findings, const QDateTime& created);
+    RegisterPrintDlg(const DocumentTable& table, Prepared prepared, const QString& source,
+                     QWidget* parent = nullptr);
     ~RegisterPrintDlg() override;
 
     int PageCount() const;
@@ -35,5 +44,5 @@ private:
     RegisterHeading m_heading;
     RegisterPdfLayout m_layout;
     QPrinter* m_printer = nullptr;
-    QPrintPreviewWidget* m_preview = nullptr;
+    RegisterPageView* m_preview = nullptr;
 };

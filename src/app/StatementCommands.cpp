@@ -1,5 +1,6 @@
 #include "app/StatementCommands.h"
 
+#include "app/CommandRunner.h"
 #include "app/PreviewDlg.h"
 #include "app/ProblemsView.h"
 #include "app/RegisterPrintDlg.h"
@@ -29,7 +30,17 @@ StatementCommands::StatementCommands(const DocumentTable& table, TextCoder& code
                                      INIStorage& settings, const QString& configDir,
                                      Controls controls, QWidget* window)
     : QObject(window), m_table(table), m_coder(coder), m_settings(settings), m_configDir(configDir),
-      m_controls(controls), m_window(window) {}
+      m_controls(controls), m_window(window), m_runner(new CommandRunner(controls.Status, this)) {
+    connect(m_runner, &CommandRunner::RunningChanged, this, &StatementCommands::RunningChanged);
+}
+
+bool StatementCommands::IsRunning() const {
+    return m_runner->IsRunning();
+}
+
+void StatementCommands::Stop() {
+    m_runner->Stop();
+}
 
 void StatementCommands::Save(int templateIndex) {
     const std::vector<TemplateInfo> templates =
@@ -66,7 +77,11 @@ SaveReasons StatementCommands::Reasons(const TemplateInfo& type) const {
 }
 
 bool StatementCommands::SaveTo(const QString& path, int templateIndex) {
-    return SaveWith(path, SavableTemplates(TemplateList(m_configDir, m_coder)), templateIndex);
+    const std::vector<TemplateInfo> templates =
+        SavableTemplates(TemplateList(m_configDir, m_coder));
+    // Without a template the dialog offers nothing either: no index names a register then.
+    return SaveWith(path, templates.empty() ? templates : WithRegisterTypes(templates),
+                    templateIndex);
 }
 
 void StatementCommands::Fail(const QString& why) {
@@ -86,20 +101,34 @@ bool StatementCommands::SaveWith(const QString& path, const std::vector<Template
         Fail(refused);
         return false;
     }
+    if (m_runner->IsRunning()) return false;
+    // What the work reads is taken now: the window goes on meanwhile.
+    const TemplateInfo type = templates[std::size_t(templateIndex)];
+    const double when = OleDateFromDateTime(m_controls.Date.dateTime());
+    const QDateTime now = QDateTime::currentDateTime();
+    const FindingList findings = m_controls.Problems.Findings();
+    const JournalPlace journal = ResolveJournalPlace(m_configDir, m_settings);
     ExportResult result;
-    try {
-        FormatSettings formats;
-        const TemplateInfo& type = templates[std::size_t(templateIndex)];
-        const JournalPlace journal = ResolveJournalPlace(m_configDir, m_settings);
-        result = type.Register != RegisterFormat::None
-                     ? WriteRegister(path, type.Register, m_table, m_settings,
-                                     QDateTime::currentDateTime(), m_controls.Problems.Findings())
-                     : BuildExportFile(path, m_table, type.Path,
-                                       OleDateFromDateTime(m_controls.Date.dateTime()), m_settings,
-                                       m_coder, formats, &journal);
-    } catch (const std::exception& e) {
-        result.Ok = false;
-        result.Error = QStringLiteral("%1: %2").arg(path, QString::fromUtf8(e.what()));
+    // The outcome is the work's: a stop that comes once the file is in place changes nothing.
+    m_runner->Run(QStringLiteral("Сохранение ..."), [&](const ExportProgress& progress) {
+        try {
+            FormatSettings formats;
+            result = type.Register != RegisterFormat::None
+                         ? WriteRegister(path, type.Register, m_table, m_settings, now, findings,
+                                         progress)
+                         : BuildExportFile(path, m_table, type.Path, when, m_settings, m_coder,
+                                           formats, progress, &journal);
+        } catch (const std::exception& e) {
+            result.Ok = false;
+            result.Error = QStringLiteral("%1: %2").arg(path, QString::fromUtf8(e.what()));
+        }
+    });
+    if (result.Failure == ExportFailure::Stopped) {
+        m_controls.Status.ShowText(QStringLiteral("Сохранение остановлено: файл '%1' не записан")
+                                       .arg(QDir::toNativeSeparators(path)),
+                                   StatusColorNeutral);
+        m_controls.Status.ShowNotice({});
+        return false;
     }
     if (!result.Ok) {
         Fail(result.Error.isEmpty() ? path : result.Error);
@@ -128,13 +157,14 @@ void StatementCommands::Preview() {
     if (m_table.Rows.empty()) return;
     const std::vector<TemplateInfo> templates = TemplateList(m_configDir, m_coder);
     if (templates.empty()) return Save(); // which says where templates belong
+    if (m_runner->IsRunning()) return;
     const double when = OleDateFromDateTime(m_controls.Date.dateTime());
-    auto build = [this, when](const TemplateInfo& info, QByteArray* bytes, QString* error) {
+    // Runs on the dialog's own thread; the dialog is modal, so the documents stay as they are.
+    auto build = [this, when](const TemplateInfo& info, const PreviewDlg::PieceSink& sink,
+                              const ExportProgress& progress) {
         FormatSettings formats;
-        const ExportResult result =
-            BuildExportBytes(*bytes, m_table, info.Path, when, m_settings, m_coder, formats);
-        if (!result.Ok) *error = result.Error;
-        return result.Ok;
+        return BuildExportPieces(sink, m_table, info.Path, when, m_settings, m_coder, formats,
+                                 progress);
     };
     DocumentTotals totals = ComputeTotals(m_table, ReadOrganisation(m_settings));
     totals.ReadingStopped = m_readingStopped;
@@ -154,8 +184,20 @@ void StatementCommands::Preview() {
 }
 
 void StatementCommands::PrintRegister() {
-    if (!m_table.Rows.empty())
-        RegisterPrintDlg(m_table, m_settings, m_controls.Source.text(),
-                         m_controls.Problems.Findings(), m_window)
-            .exec();
+    if (m_table.Rows.empty() || m_runner->IsRunning()) return;
+    const FindingList findings = m_controls.Problems.Findings();
+    const QDateTime now = QDateTime::currentDateTime();
+    const QString text = m_controls.Status.Text();
+    const qint32 colour = m_controls.Status.ColourValue();
+    std::optional<RegisterPrintDlg::Prepared> prepared;
+    // Laid out off the window's thread; a stop drops what was laid out.
+    if (!m_runner->Run(QStringLiteral("Подготовка реестра ..."), [&](const ExportProgress&) {
+            prepared = RegisterPrintDlg::Prepare(m_table, m_settings, findings, now);
+        })) {
+        m_controls.Status.ShowText(QStringLiteral("Печать реестра остановлена"),
+                                   StatusColorNeutral);
+        return;
+    }
+    m_controls.Status.ShowText(text, colour); // nothing was written: the last outcome stands
+    RegisterPrintDlg(m_table, std::move(*prepared), m_controls.Source.text(), m_window).exec();
 }

@@ -7,6 +7,7 @@
 
 #include <vector>
 
+class CommandRunner;
 class INIStorage;
 class QAction;
 class QDateTimeEdit;
@@ -37,15 +38,22 @@ public:
 
     // The save command with the dialog's file type set to a template (-1: the first).
     void Save(int templateIndex = -1);
-    // Writes the table through the template at templateIndex of the template list.
+    // Writes the table through the file type at templateIndex of the save dialog's (the
+    // templates, then the registers), off the window's thread; false when it failed or was stopped.
     bool SaveTo(const QString& path, int templateIndex);
     // The statement the chosen template would write, read-only; its "Сохранить" saves.
     void Preview();
     void PrintRegister();
     // A stopped reading left the list short of documents: a save asks first.
     void SetReadingStopped(bool stopped) { m_readingStopped = stopped; }
+    // A save or a register being written, or the printed register being laid out, off the
+    // window's thread: the documents must not change meanwhile.
+    bool IsRunning() const;
+    // Stops that command: nothing is written, an earlier file stays.
+    void Stop();
 
 signals:
+    void RunningChanged(bool running);
     // "Показать" of the question before saving: the findings among the checked documents.
     void CheckedFindingsRequested();
     // The checked documents went into the journal with the statement at path.
@@ -64,5 +72,6 @@ private:
     QString m_configDir;
     Controls m_controls;
     QWidget* m_window;
+    CommandRunner* m_runner;
     bool m_readingStopped = false;
 };

@@ -75,7 +75,7 @@ StatusLine::StatusLine(const QString& text, QWidget* parent) : QStatusBar(parent
     m_cancel = new QToolButton(this);
     m_cancel->setObjectName(QStringLiteral("CancelReading"));
     m_cancel->setText(QStringLiteral("✕"));
-    m_cancel->setToolTip(QStringLiteral("Остановить чтение (Esc)"));
+    m_cancel->setToolTip(QStringLiteral("Остановить (Esc)"));
     m_cancel->setAutoRaise(true);
     m_cancel->setMaximumHeight(m_progress->maximumHeight() + 4);
     addPermanentWidget(m_cancel);
@@ -87,6 +87,7 @@ void StatusLine::ShowText(const QString& text, qint32 colour) {
     m_text->setText(text);
     m_text->setToolTip(text);
     if (colour != StatusColorUnchanged) {
+        m_colour = colour;
         QPalette colours = m_text->palette();
         colours.setColor(QPalette::WindowText, colour == StatusColorNeutral
                                                    ? palette().color(QPalette::ButtonText)

@@ -9,8 +9,8 @@ class QToolButton;
 // The window's status bar "StatusBar1": the status text in its colour, whole in its tooltip and
 // cut in the middle of its path when the line is short of room; a notice beside it (why a save
 // failed, ...); the count of findings, which opens the problems list; and while a source is read
-// a progress bar with a button that stops the reading. Panels of others (the totals) go to its
-// right.
+// or a command writes, a progress bar with a button that stops it. Panels of others (the totals)
+// go to its right.
 class StatusLine : public QStatusBar {
     Q_OBJECT
 public:
@@ -18,6 +18,8 @@ public:
 
     // colour is 0x00BBGGRR, StatusColorUnchanged to keep it or StatusColorNeutral.
     void ShowText(const QString& text, qint32 colour);
+    QString Text() const { return m_text->text(); }
+    qint32 ColourValue() const { return m_colour; }
     // A click on the status text opens the files left out ("пропущено 3 файла"); off: inert.
     void SetTextOpensSkipped(bool opens);
     // A message that is not a finding; empty hides it.
@@ -39,6 +41,7 @@ protected:
 
 private:
     QLabel* m_text = nullptr;
+    qint32 m_colour = -2; // StatusColorNeutral
     bool m_opensSkipped = false;
     QLabel* m_notice = nullptr;
     QToolButton* m_count = nullptr;

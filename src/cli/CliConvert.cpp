@@ -105,7 +105,7 @@ int RunConvert(const QStringList& args) {
     } else {
         const JournalPlace journal = CliJournalPlace(options);
         result = BuildExportFile(output, table, templatePath, OleDateFromDateTime(when), settings,
-                                 coder, formats, &journal);
+                                 coder, formats, {}, &journal);
     }
     if (!result.Ok) {
         CliError(result.Error);

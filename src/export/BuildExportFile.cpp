@@ -126,7 +126,7 @@ using StatementSink = std::function<bool(const QByteArray& piece)>;
 ExportResult BuildStatement(const StatementSink& sink, const DocumentTable& documents,
                             const QString& templatePath, double exportDateTime,
                             const INIStorage& settings, const TextCoder& coder,
-                            FormatSettings& formats) {
+                            FormatSettings& formats, const ExportProgress& progress) {
     QString problem;
     const std::optional<QString> read = ReadTemplate(templatePath, &problem);
     if (!read) return Failed(ExportFailure::Template, problem);
@@ -242,8 +242,22 @@ ExportResult BuildStatement(const StatementSink& sink, const DocumentTable& docu
             piece = Cp1251::Encode(text);
         };
     };
-    if (!MakeInOrder(qsizetype(documents.Rows.size()), RowsPerPiece, newMaker, sink))
-        return {true, {}, ExportFailure::None, problems};
+    const qint64 total = qint64(documents.Rows.size());
+    qint64 done = 0;
+    bool stopped = false;
+    const auto counted = [&](const QByteArray& piece) {
+        done = std::min(total, done + RowsPerPiece);
+        if (progress && !progress(done, total)) {
+            stopped = true;
+            return false;
+        }
+        return sink(piece);
+    };
+    if (progress && !progress(0, total))
+        return Failed(ExportFailure::Stopped, ExportStoppedText);
+    if (!MakeInOrder(total, RowsPerPiece, newMaker, counted))
+        return stopped ? Failed(ExportFailure::Stopped, ExportStoppedText)
+                       : ExportResult{true, {}, ExportFailure::None, problems};
 
     out.truncate(0);
     QHash<QString, int> footerSlots;
@@ -267,13 +281,23 @@ ExportResult BuildExportBytes(QByteArray& bytes, const DocumentTable& documents,
             bytes += piece;
             return true;
         },
-        documents, templatePath, exportDateTime, settings, coder, formats);
+        documents, templatePath, exportDateTime, settings, coder, formats, {});
+}
+
+ExportResult BuildExportPieces(const std::function<bool(const QByteArray& piece)>& sink,
+                               const DocumentTable& documents, const QString& templatePath,
+                               double exportDateTime, const INIStorage& settings,
+                               const TextCoder& coder, FormatSettings& formats,
+                               const ExportProgress& progress) {
+    return BuildStatement(sink, documents, templatePath, exportDateTime, settings, coder, formats,
+                          progress);
 }
 
 ExportResult BuildExportFile(const QString& outputPath, const DocumentTable& documents,
                              const QString& templatePath, double exportDateTime,
                              const INIStorage& settings, const TextCoder& coder,
-                             FormatSettings& formats, const JournalPlace* journal) {
+                             FormatSettings& formats, const ExportProgress& progress,
+                             const JournalPlace* journal) {
     JournalSave recorded(journal ? *journal : JournalPlace{}, outputPath, templatePath, documents,
                          ReadOrganisation(settings));
     // The file is opened with the first piece: a template that cannot be read touches nothing.
@@ -285,9 +309,13 @@ ExportResult BuildExportFile(const QString& outputPath, const DocumentTable& doc
         recorded.Add(piece);
         return writer.Write(piece);
     };
-    const ExportResult built =
-        BuildStatement(write, documents, templatePath, exportDateTime, settings, coder, formats);
+    const ExportResult built = BuildStatement(write, documents, templatePath, exportDateTime,
+                                              settings, coder, formats, progress);
     if (!built.Ok) return built;
+    // A stop that comes after the last document still writes nothing.
+    const qint64 total = qint64(documents.Rows.size());
+    if (progress && !progress(total, total))
+        return Failed(ExportFailure::Stopped, ExportStoppedText);
     if (!opened) write({});
     if (opened) recorded.BeforeRename();
     // After a refused piece the commit gives up and says why.

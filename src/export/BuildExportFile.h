@@ -8,6 +8,7 @@
 #include <QString>
 #include <QStringList>
 
+#include <functional>
 #include <optional>
 
 class INIStorage;
@@ -35,7 +36,13 @@ enum class ExportFailure {
     None,
     Template, // the template could not be read: nothing was written
     Output,   // the statement could not be written: an existing file is left as it was
+    Stopped,  // the user stopped it: nothing was written, an existing file is left as it was
 };
+
+// Told how far an export has got (done of total documents), from the thread it runs on; false
+// stops it before anything is written.
+using ExportProgress = std::function<bool(qint64 done, qint64 total)>;
+inline const QString ExportStoppedText = QStringLiteral("остановлено, файл не записан");
 
 struct ExportResult {
     bool Ok = false;
@@ -56,6 +63,13 @@ ExportResult BuildExportBytes(QByteArray& bytes, const DocumentTable& documents,
                               const QString& templatePath, double exportDateTime,
                               const INIStorage& settings, const TextCoder& coder,
                               FormatSettings& formats);
+// The same bytes handed to sink in pieces of whole lines as they are made (the preview shows them
+// as they come); stopped when the sink or the progress says false.
+ExportResult BuildExportPieces(const std::function<bool(const QByteArray& piece)>& sink,
+                               const DocumentTable& documents, const QString& templatePath,
+                               double exportDateTime, const INIStorage& settings,
+                               const TextCoder& coder, FormatSettings& formats,
+                               const ExportProgress& progress = {});
 
 // Writes the checked rows of the table, in table order, through the template into a Windows-1251
 // statement. The file is written beside the target and renamed over it only when complete: after
@@ -64,7 +78,8 @@ ExportResult BuildExportBytes(QByteArray& bytes, const DocumentTable& documents,
 ExportResult BuildExportFile(const QString& outputPath, const DocumentTable& documents,
                              const QString& templatePath, double exportDateTime,
                              const INIStorage& settings, const TextCoder& coder,
-                             FormatSettings& formats, const JournalPlace* journal = nullptr);
+                             FormatSettings& formats, const ExportProgress& progress = {},
+                             const JournalPlace* journal = nullptr);
 
 // Why the template cannot make a statement (unreadable, or none of the blocks), in the words
 // the save command would use; empty when it can.

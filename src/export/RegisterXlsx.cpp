@@ -130,8 +130,10 @@ QString AddFindingsSheet(lxw_workbook* book, const FindingList& findings, lxw_fo
 } // namespace
 
 ExportResult WriteRegisterXlsx(const QString& path, const DocumentTable& table,
-                               const RegisterHeading& heading, const FindingList& findings) {
+                               const RegisterHeading& heading, const FindingList& findings,
+                               const ExportProgress& progress) {
     const auto failed = [&](const QString& why) { return RegisterFailure(path, why); };
+    const ExportResult stopped{false, ExportStoppedText, ExportFailure::Stopped, {}};
     // Refused before any work: the library would fail only at the row past the limit.
     const qint64 checked = std::count_if(table.Rows.cbegin(), table.Rows.cend(),
                                          [](const DocumentRow& row) { return row.Checked; });
@@ -250,6 +252,8 @@ ExportResult WriteRegisterXlsx(const QString& path, const DocumentTable& table,
     std::map<MoneyDirection, qint64> textAmounts;
     for (const DocumentRow& row : table.Rows) {
         if (!row.Checked) continue;
+        if (progress && (r - headerRow) % 256 == 0 && !progress(r - headerRow, rows))
+            return stopped;
         ++r;
         const MoneyDirection direction =
             heading.SideKnown ? side.Direction(row) : MoneyDirection::Other;
@@ -328,6 +332,7 @@ ExportResult WriteRegisterXlsx(const QString& path, const DocumentTable& table,
             return failed(why);
 
     if (!ok.Ok()) return failed(ok.Why());
+    if (progress && !progress(rows, rows)) return stopped;
     if (!FinishWorkbook(scratch, path, &why)) return failed(why);
     return {true, {}, ExportFailure::None, {}};
 }

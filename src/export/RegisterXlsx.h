@@ -9,7 +9,8 @@
 // kinds by RegisterCellKind. Rows are streamed to disk as they are made, so a large table costs
 // little memory. The workbook is written beside the target and renamed over it only when complete.
 ExportResult WriteRegisterXlsx(const QString& path, const DocumentTable& table,
-                               const RegisterHeading& heading, const FindingList& findings);
+                               const RegisterHeading& heading, const FindingList& findings,
+                               const ExportProgress& progress = {});
 
 // The findings alone as a workbook: the sheet "Замечания" of the register's, every cell text, so
 // that a spreadsheet keeps an ИНН or an account as written. Written as the register is.

@@ -2,6 +2,8 @@
 #include "WindowFixture.h"
 #include "app/CheckAllHeader.h"
 #include "app/PreviewDlg.h"
+#include "app/StatementLines.h"
+#include "app/StatementView.h"
 #include "app/StatusLine.h"
 #include "presentation/ReadingStatus.h"
 #include "reading/ReadingRun.h"
@@ -105,13 +107,14 @@ private slots:
             },
             [&](QWidget* dialog) {
                 if (auto* preview = qobject_cast<PreviewDlg*>(dialog)) {
+                    QTRY_VERIFY(!preview->IsBuilding());
                     txt = preview->Text();
                     totals = preview->findChild<QLabel*>("PreviewTotals")->text();
                     QTest::keyClicks(preview->findChild<QLineEdit*>("PreviewFind"), "10");
-                    found = preview->findChild<QPlainTextEdit*>("PreviewText")
-                                ->textCursor()
-                                .selectedText();
+                    found = preview->findChild<StatementLines*>()->Line(
+                        preview->findChild<StatementView*>("PreviewText")->CurrentLine());
                     preview->findChild<QComboBox*>("PreviewTemplate")->setCurrentIndex(1);
+                    QTRY_VERIFY(!preview->IsBuilding());
                     csv = preview->Text();
                     preview->findChild<QPushButton*>("PreviewSave")->click();
                 } else if (auto* files = qobject_cast<QFileDialog*>(dialog)) {
@@ -121,7 +124,7 @@ private slots:
             });
         QCOMPARE(txt, u"TXT 1 10.50 06.03.2024-06.03.2024\r\n7;10.5\r\nEND"_s);
         QCOMPARE(totals, u"Отмечено: 1 из 2 · 10,50 ₽"_s);
-        QCOMPARE(found, u"10"_s);
+        QCOMPARE(found, u"TXT 1 10.50 06.03.2024-06.03.2024"_s);
         QCOMPARE(filter, u"Таблица (*.csv)"_s);
         QCOMPARE(csv, Cp1251::Decode(ReadFile(target))); // "☺" is a "?" in both
         QCOMPARE(csv, u"CSV ?\r\n7\r\n"_s);

@@ -3,9 +3,9 @@
 #include "WindowFixture.h"
 #include "app/CheckAllHeader.h"
 #include "app/RegisterPrintDlg.h"
+#include "app/StatementCommands.h"
 #include "reading/ArchiveWalk.h"
 
-#include <QPrintPreviewWidget>
 
 #include <sys/stat.h>
 
@@ -449,6 +449,47 @@ private slots:
         QCOMPARE(Colour(), Red);
     }
 
+    // A save, a register or the printed register's layout runs with the other commands off and
+    // stops at the status line's button: nothing is written, an earlier file stays byte for
+    // byte with nothing left beside it, and the status line no longer says an older success.
+    void stopCommand_data() {
+        QTest::addColumn<int>("type"); // of the save dialog's file types; -1: the printed register
+        QTest::addColumn<QString>("name");
+        QTest::newRow("statement") << 0 << "out.txt";
+        QTest::newRow("workbook") << 2 << "out.xlsx";
+        QTest::newRow("PDF") << 3 << "out.pdf";
+        QTest::newRow("printed register") << -1 << "";
+    }
+    void stopCommand() {
+        QFETCH(int, type);
+        QFETCH(QString, name);
+        MakeForm();
+        ReadSource(Folder("docs", {"1;2024-03-05;10", "2;2024-03-06;20"}));
+        QVERIFY(m_form->SaveTo(Path("ok.txt"), 0));
+        QDir().mkpath(Path("out"));
+        if (type >= 0) WriteFile(Path("out/" + name), "earlier");
+        bool othersOff = false;
+        connect(m_form->findChild<StatementCommands*>(), &StatementCommands::RunningChanged,
+                m_form.get(), [&](bool running) {
+                    if (!running) return;
+                    othersOff = !Find<QToolButton>("CommandSaveAs")->isEnabled() &&
+                                !Find<QAction>("mnuPrintRegister")->isEnabled();
+                    Find<QToolButton>("CancelReading")->click();
+                });
+        bool dialog = false;
+        WhileModal(
+            [&] {
+                if (type < 0) return Find<QAction>("mnuPrintRegister")->trigger();
+                QVERIFY(!m_form->SaveTo(Path("out/" + name), type));
+            },
+            [&](QWidget* d) { dialog = true, qobject_cast<QDialog*>(d)->reject(); });
+        QVERIFY(othersOff && !dialog);
+        QVERIFY2(Status().contains(u"остановлен"_s), qPrintable(Status()));
+        QCOMPARE(QDir(Path("out")).entryList(QDir::Files), type < 0 ? QStringList() : QStringList{name});
+        if (type >= 0) QCOMPARE(ReadFile(Path("out/" + name)), "earlier");
+        QVERIFY(Find<QToolButton>("CommandSaveAs")->isEnabled());
+    }
+
     // "Печать реестра ..." and its keys open the printed pages; their "Сохранить PDF ..." asks
     // for a file (the extension added when none is typed) and writes the pages there, but never
     // over a document read: that is said, the document stays, and the name is asked again.
@@ -486,7 +527,7 @@ private slots:
             [&](QWidget* modal) {
                 if (auto* p = qobject_cast<RegisterPrintDlg*>(modal)) {
                     print = p;
-                    QVERIFY(p->findChild<QPrintPreviewWidget*>("RegisterPreview"));
+                    QVERIFY(p->findChild<QWidget*>("RegisterPreview"));
                     QTRY_VERIFY(p->PageCount() > 0);
                     pages = p->PageCount();
                     // Clicked once this answer is over, so that its file dialog is seen too.

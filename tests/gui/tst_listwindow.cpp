@@ -3,6 +3,9 @@
 #include "WindowFixture.h"
 #include "app/CheckAllHeader.h"
 #include "app/PreviewDlg.h"
+#include "app/StatementLines.h"
+#include "app/StatementView.h"
+#include "text/Cp1251.h"
 
 #include <QSortFilterProxyModel>
 
@@ -231,42 +234,50 @@ private slots:
         QVERIFY(list->columnWidth(0) >= list->sizeHintForIndex(list->model()->index(0, 0)).width());
     }
 
-    // A large statement fills the view piece by piece under a progress bar that goes when all
-    // of it is there, line for line; a small one shows at once, with no bar.
-    void previewFill_data() {
-        QTest::addColumn<int>("lines");
-        QTest::addColumn<bool>("barShown");
-        QTest::newRow("small") << 100 << false;
-        QTest::newRow("large") << 60000 << true;
+    // The preview shows the statement as it is made, line for line however it comes in pieces
+    // (cut inside a line, between CR and LF; a CR alone stays); closed midway, it stops the
+    // making and lets the lines go.
+    void previewPieces_data() {
+        QTest::addColumn<int>("pieceSize");
+        QTest::newRow("whole") << 100;
+        QTest::newRow("a byte at a time") << 1;
+        QTest::newRow("cut inside lines") << 7;
     }
-    void previewFill() {
-        QFETCH(int, lines);
-        QFETCH(bool, barShown);
-        QByteArray bytes;
-        for (int i = 0; i < lines; ++i)
-            bytes += "line " + QByteArray::number(i) + ";\r\n";
+    void previewPieces() {
+        QFETCH(int, pieceSize);
+        const QByteArray bytes = "H\r\nline\r1\r\n\r\n\xC0\xE1;end";
+        std::atomic_bool stopped = false;
         TemplateInfo info;
-        info.Title = u"T"_s;
         PreviewDlg preview(
             {info}, 0,
-            [&](const TemplateInfo&, QByteArray* out, QString*) {
-                *out = bytes;
-                return true;
+            [&](const TemplateInfo&, const PreviewDlg::PieceSink& sink,
+                const ExportProgress& progress) {
+                for (qsizetype at = 0; at < bytes.size(); at += pieceSize)
+                    sink(bytes.mid(at, pieceSize));
+                while (progress(1, 2)) // until the dialog closes
+                    QThread::msleep(1);
+                stopped = true;
+                return ExportResult{false, ExportStoppedText, ExportFailure::Stopped, {}};
             },
             QString());
         preview.show();
-        auto* bar = preview.findChild<QProgressBar*>("PreviewProgress");
-        auto* view = preview.findChild<QPlainTextEdit*>("PreviewText");
-        QCOMPARE(bar->isVisible(), barShown);
-        QVERIFY(QTest::qWaitFor([&] { return !bar->isVisible(); }, 20000));
-        QCOMPARE(view->blockCount(), lines + 1); // the last line end begins an empty line
-        QCOMPARE(view->document()->findBlockByNumber(lines - 1).text(),
-                 u"line %1;"_s.arg(lines - 1));
+        auto* lines = preview.findChild<StatementLines*>();
+        QTRY_COMPARE(preview.Text(), Cp1251::Decode(bytes));
+        QStringList shown;
+        for (int r = 0; r < lines->rowCount(); ++r)
+            shown << lines->Line(r);
+        QCOMPARE(shown, QStringList({"H", "line\r1", "", u"Аб;end"_s}));
+        QVERIFY(preview.IsBuilding() && preview.findChild<QProgressBar*>("PreviewProgress")->isVisible());
+        preview.reject();
+        QVERIFY(stopped && !preview.IsBuilding());
+        QCOMPARE(lines->rowCount(), 1);
     }
 
-    // Enter in the find box finds the next match, Shift+Enter the one before; neither saves.
+    // Enter in the find box finds the next match, Shift+Enter the one before, going round at
+    // either end and saying so, or saying that nothing is found; neither saves.
     void previewFind() {
         int found = -1, back = -1;
+        QString wrapped, notFound;
         bool saveAsked = false, done = false;
         WhileModal(
             [&] {
@@ -282,14 +293,20 @@ private slots:
                 auto* preview = qobject_cast<PreviewDlg*>(dialog);
                 if (!preview) return;
                 auto* find = preview->findChild<QLineEdit*>("PreviewFind");
-                auto* view = preview->findChild<QPlainTextEdit*>("PreviewText");
+                auto* view = preview->findChild<StatementView*>("PreviewText");
+                auto* said = preview->findChild<QLabel*>("PreviewFindStatus");
+                QTRY_VERIFY(!preview->IsBuilding());
                 find->setFocus();
                 QTest::keyClicks(find, "100"); // in the 1st and the 4th document
-                const int first = view->textCursor().blockNumber();
+                const int first = view->CurrentLine();
                 QTest::keyClick(find, Qt::Key_Return);
-                found = view->textCursor().blockNumber() - first;
+                found = view->CurrentLine() - first;
                 QTest::keyClick(find, Qt::Key_Return, Qt::ShiftModifier);
-                back = view->textCursor().blockNumber() - first;
+                back = view->CurrentLine() - first;
+                QTest::keyClick(find, Qt::Key_Return, Qt::ShiftModifier);
+                wrapped = said->text() + u'|' + QString::number(view->CurrentLine() - first);
+                QTest::keyClicks(find, "x");
+                notFound = said->text();
                 QTest::keyClick(find, Qt::Key_Enter);
                 QVERIFY(preview->isVisible());
                 preview->reject();
@@ -297,6 +314,8 @@ private slots:
             });
         QCOMPARE(found, 3);
         QCOMPARE(back, 0);
+        QCOMPARE(wrapped, u"поиск продолжен с конца|3"_s);
+        QCOMPARE(notFound, u"не найдено"_s);
         QVERIFY(!saveAsked);
     }
 };
