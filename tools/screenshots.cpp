@@ -4,6 +4,8 @@
 #include "app/Form1.h"
 #include "app/OptionsDlg.h"
 #include "app/RegisterPrintDlg.h"
+#include "journal/Journal.h"
+#include "journal/JournalSave.h"
 #include "settings/INIStorage.h"
 #include "shell/AppInfo.h"
 #include "shell/AppResources.h"
@@ -44,6 +46,23 @@ class TestScreenshots : public QObject {
         QVERIFY(QTest::qWaitForWindowExposed(&form));
         form.findChild<QLineEdit*>("TxtFileIn")->setText(source);
         QTRY_VERIFY(!form.Table().Rows.empty() && !form.IsReading());
+    }
+
+    // The window with one cell's tooltip: a window of its own, drawn onto the picture where it
+    // stands.
+    void SaveWithTip(QWidget& form, QTableView* list, const QModelIndex& cell, const QString& file) {
+        const QPoint at = list->viewport()->mapToGlobal(list->visualRect(cell).center());
+        QToolTip::showText(at, list->model()->data(cell, Qt::ToolTipRole).toString(), list);
+        QWidget* tip = nullptr;
+        QTRY_VERIFY((tip = QApplication::topLevelAt(at + QPoint(20, 20))) != nullptr &&
+                    tip->inherits("QTipLabel"));
+        QPixmap picture = form.grab();
+        {
+            QPainter painter(&picture);
+            painter.drawPixmap(tip->pos() - form.mapToGlobal(QPoint(0, 0)), tip->grab());
+        }
+        QToolTip::hideText();
+        QVERIFY(picture.save(file));
     }
 
     // The save dialog as it opens, then with an existing name chosen: Qt's own question over it.
@@ -173,19 +192,7 @@ private slots:
         list->selectionModel()->setCurrentIndex(list->model()->index(row, 0),
                                                 QItemSelectionModel::NoUpdate);
         QTest::qWait(50);
-        // The tooltip is a window of its own: drawn onto the picture where it stands.
-        const QPoint at = list->viewport()->mapToGlobal(list->visualRect(inn).center());
-        QToolTip::showText(at, list->model()->data(inn, Qt::ToolTipRole).toString(), list);
-        QWidget* tip = nullptr;
-        QTRY_VERIFY((tip = QApplication::topLevelAt(at + QPoint(20, 20))) != nullptr &&
-                    tip->inherits("QTipLabel"));
-        QPixmap picture = form.grab();
-        {
-            QPainter painter(&picture);
-            painter.drawPixmap(tip->pos() - form.mapToGlobal(QPoint(0, 0)), tip->grab());
-        }
-        QToolTip::hideText();
-        QVERIFY(picture.save(out.filePath("checks.png")));
+        SaveWithTip(form, list, inn, out.filePath("checks.png"));
 
         // The problems list in its tab on one kind, with the counts of the kinds, of the rows
         // shown and of all beside the status line.
@@ -230,6 +237,37 @@ private slots:
             preview->close();
         });
         form.ShowPreview();
+    }
+
+    // The list after yesterday's statement took five of the samples: their marks in the first
+    // column (beside a duplicate's), one's tooltip, "Отметить только новые" beside the filters.
+    void journal() {
+        if (qEnvironmentVariable("VYPISKA_SCREENSHOTS").isEmpty())
+            QSKIP("VYPISKA_SCREENSHOTS is not set");
+        const QDir out(qEnvironmentVariable("VYPISKA_SCREENSHOTS"));
+        QApplication::setFont(UiFont());
+        const SampleFolders folders;
+        QVERIFY(folders.Copied);
+        const QString &config = folders.Config, &docs = folders.Docs;
+        TextCoder coder(QLocale(QLocale::Russian, QLocale::Russia));
+        INIStorage settings(config);
+        {
+            Form1 first(coder, settings, config);
+            ShowAndRead(first, QDir::toNativeSeparators(docs));
+            DocumentTable sent = first.Table();
+            for (size_t r = 0; r < sent.Rows.size(); ++r)
+                sent.Rows[r].Checked =
+                    r % 3 == 1 || sent.Rows[r].SourcePath.endsWith(u"pp-0002.xml"_s);
+            Journal journal({JournalPlace::Kind::Sqlite, config + "journal.sqlite", config});
+            JournalStatement statement;
+            statement.File = folders.Dir.filePath("Выписка_0308.txt");
+            statement.Time = QDateTime::currentDateTimeUtc().addDays(-1);
+            QVERIFY(journal.Confirm(journal.AddPending(statement, JournalDocuments(sent))));
+        }
+        Form1 form(coder, settings, config);
+        ShowAndRead(form, QDir::toNativeSeparators(docs));
+        auto* list = form.findChild<QTableView*>("List");
+        SaveWithTip(form, list, list->model()->index(1, 0), out.filePath("journal.png"));
     }
 
     // The printed register of the samples in its preview, with the organisation set.

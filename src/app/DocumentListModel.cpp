@@ -3,7 +3,30 @@
 #include "text/TextCoder.h"
 
 #include <QApplication>
+#include <QPainter>
 #include <QStyle>
+
+// The first column's marks: a duplicate's warning, a document already exported, or both side by
+// side (either alone would hide the other).
+QVariant DocumentListModel::MarkIcon(bool duplicate, bool exported) {
+    if (!duplicate && !exported) return {};
+    QStyle* style = QApplication::style();
+    const QIcon warning = style->standardIcon(QStyle::SP_MessageBoxWarning);
+    const QIcon saved = style->standardIcon(QStyle::SP_DialogSaveButton);
+    if (!exported) return warning;
+    if (!duplicate) return saved;
+    // A pixmap, not an icon: the list gives a pixmap the room it needs.
+    static const QPixmap both = [&] {
+        const int side = style->pixelMetric(QStyle::PM_SmallIconSize);
+        QPixmap pair(2 * side + 2, side);
+        pair.fill(Qt::transparent);
+        QPainter painter(&pair);
+        painter.drawPixmap(0, 0, warning.pixmap(side));
+        painter.drawPixmap(side + 2, 0, saved.pixmap(side));
+        return pair;
+    }();
+    return both;
+}
 
 DocumentListModel::DocumentListModel(DocumentTable& table, const TextCoder& coder, QObject* parent)
     : QAbstractTableModel(parent), m_table(table), m_coder(coder) {}
@@ -214,12 +237,19 @@ QVariant DocumentListModel::CheckData(const DocumentRow& row, int column, int ro
                        "\nПовтор: те же номер, дата, сумма, счета и ИНН плательщика, что в\n") +
                    ShortTip(lines, std::max<qsizetype>(2, MostTipLines - above));
         }
+        if (column == 0) {
+            if (const auto where = m_checks.Exported.constFind(row.SourcePath);
+                where != m_checks.Exported.cend()) {
+                if (tip.isEmpty()) tip = row.DisplayText(0);
+                tip += QStringLiteral("\nУже выгружен: выписка ") + *where;
+            }
+        }
         if (!tip.isEmpty()) return tip;
         break;
     }
     case Qt::DecorationRole:
-        if (column == 0 && m_checks.IsDuplicate(row.SourcePath))
-            return QApplication::style()->standardIcon(QStyle::SP_MessageBoxWarning);
+        if (column == 0) return MarkIcon(m_checks.IsDuplicate(row.SourcePath),
+                                         m_checks.Exported.contains(row.SourcePath));
         break;
     default:
         break;

@@ -66,6 +66,7 @@ public:
 private:
     void ApplySort();
     QVariant CheckData(const DocumentRow& row, int column, int role) const;
+    static QVariant MarkIcon(bool duplicate, bool exported);
 
     DocumentTable& m_table;
     const TextCoder& m_coder;

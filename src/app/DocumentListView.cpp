@@ -182,14 +182,20 @@ void DocumentListView::FitColumns() {
         if (m_widthSetByUser[std::size_t(c)]) continue;
         int width = m_header->sectionSizeHint(c);
         // A duplicate's warning icon sits before its text: any sample might be the one marked.
-        const bool marked = c == 0 && !m_source.Checks().DuplicateGroups.empty();
+        const bool marked = c == 0 && (!m_source.Checks().DuplicateGroups.empty() ||
+                                       !m_source.Checks().Exported.isEmpty());
         for (const std::size_t r : WidthSampleRows(table, c, WidthSamples)) {
             const QModelIndex index = m_source.index(int(r), c);
             const bool icon = index.data(Qt::DecorationRole).isValid();
             width = std::max(
                 width, itemDelegateForIndex(m_shown.index(0, c))->sizeHint(option, index).width() +
                            2 * showGrid() +
-                           (marked && !icon ? option.decorationSize.width() + 4 : 0));
+                           (marked && !icon ? option.decorationSize.width() + 4 : 0) +
+                           // both marks side by side: a second icon's room
+                           (c == 0 && !m_source.Checks().DuplicateGroups.empty() &&
+                                    !m_source.Checks().Exported.isEmpty()
+                                ? option.decorationSize.width() + 2
+                                : 0));
         }
         setColumnWidth(c, std::min(width, std::max(WidestFit, m_header->sectionSizeHint(c))));
     }

@@ -7,6 +7,7 @@
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
+#include <QPushButton>
 #include <QShortcut>
 
 namespace {
@@ -54,17 +55,31 @@ FilterBar::FilterBar(DocumentFilterModel& model, QWidget* parent) : QWidget(pare
     auto* label = new QLabel(QStringLiteral("Показ&ать:"), this);
     label->setBuddy(m_quick);
 
+    m_onlyNew = new QPushButton(QStringLiteral("Отметить только новые"), this);
+    m_onlyNew->setObjectName(QStringLiteral("CheckOnlyNew"));
+    connect(m_onlyNew, &QPushButton::clicked, this, &FilterBar::CheckOnlyNewRequested);
+    SetJournalProblem(QStringLiteral("список еще не прочитан"));
+
     auto* layout = new QHBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);
     layout->addWidget(m_edit, 1);
     layout->addWidget(label);
     layout->addWidget(m_quick);
+    layout->addWidget(m_onlyNew);
 
     auto* find = new QShortcut(QKeySequence::Find, this);
     connect(find, &QShortcut::activated, this, [this] {
         m_edit->setFocus(Qt::ShortcutFocusReason);
         m_edit->selectAll();
     });
+}
+
+void FilterBar::SetJournalProblem(const QString& why) {
+    m_onlyNew->setEnabled(why.isEmpty());
+    m_onlyNew->setToolTip(why.isEmpty()
+                              ? QStringLiteral("Отметить документы, которых нет в журнале выгрузок, "
+                                               "и снять отметку с уже выгруженных")
+                              : QStringLiteral("Недоступно: %1").arg(why));
 }
 
 void FilterBar::Clear() {

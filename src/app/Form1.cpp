@@ -22,6 +22,7 @@
 #include "checks/OrganisationAccount.h"
 #include "checks/OrganisationSide.h"
 #include "export/TemplateFindings.h"
+#include "journal/JournalPlace.h"
 #include "reading/ColumnMap.h"
 #include "settings/INIStorage.h"
 #include "settings/ListColumns.h"
@@ -280,7 +281,8 @@ void Form1::StartReading(const QString& path) {
     m_statusBar->ShowBusy(true);
     m_model->ClearRows();
     UpdateSaveEnabled(); // nothing to save until the new rows arrive
-    m_reading->Start(path, m_table.Columns, ReadOrganisation(m_settings));
+    m_reading->Start(path, m_table.Columns, ReadOrganisation(m_settings),
+                     ResolveJournalPlace(m_configDir, m_settings));
 }
 
 void Form1::OnReadingProgress(qint64 done, qint64 total) {
@@ -300,6 +302,7 @@ void Form1::OnReadingFinished() {
     m_commands->SetReadingStopped(result.Outcome.Cancelled);
     m_totals->SetReadingStopped(result.Outcome.Cancelled);
     m_model->SetChecks(std::move(result.Checks));
+    m_filterBar->SetJournalProblem(m_model->Checks().JournalProblem);
     // After the checks: the duplicates' icons take room in the first column.
     if (!m_table.Rows.empty()) m_list->FitColumns();
     m_detail->SetReadingFindings(std::move(result.Outcome.Findings), std::move(result.Findings));

@@ -22,6 +22,7 @@
 #include "checks/DocumentChecks.h"
 #include "checks/OrganisationAccount.h"
 #include "export/SourceGuard.h"
+#include "journal/JournalMarks.h"
 #include "export/TemplateFindings.h"
 #include "reading/ColumnMap.h"
 #include "settings/INIStorage.h"
@@ -140,6 +141,16 @@ void Form1::BuildControls() {
     listLayout->setContentsMargins(0, 0, 0, 0);
     listLayout->setSpacing(3);
     listLayout->addWidget(m_filterBar);
+    // Exactly the documents the journal does not hold: the new ones checked, the others not.
+    connect(m_filterBar, &FilterBar::CheckOnlyNewRequested, this, [this] {
+        std::vector<int> fresh, exported;
+        for (int r = 0; r < int(m_table.Rows.size()); ++r)
+            (m_model->Checks().Exported.contains(m_table.Rows[size_t(r)].SourcePath) ? exported
+                                                                                   : fresh)
+                .push_back(r);
+        m_model->SetRowsChecked(exported, false);
+        m_model->SetRowsChecked(fresh, true);
+    });
     listLayout->addWidget(m_list, 1);
     drops->Watch(m_list->viewport());
     connect(m_list->selectionModel(), &QItemSelectionModel::currentRowChanged, this,
@@ -207,6 +218,17 @@ void Form1::BuildControls() {
         {*m_txtFileIn, *m_dtPicker, *m_mnuOpenAfter, *m_statusBar, *m_detail->Problems()}, this);
     connect(m_commands, &StatementCommands::CheckedFindingsRequested, m_detail,
             &DetailPanel::ShowCheckedFindings);
+    // What was just written is marked at once; the next reading asks the journal again.
+    connect(m_commands, &StatementCommands::Recorded, this, [this](const QString& path) {
+        DocumentChecks checks = m_model->Checks();
+        const QString where = ExportedWhere(path, QDateTime::currentDateTimeUtc());
+        for (const DocumentRow& row : m_table.Rows)
+            if (row.Checked && !checks.Exported.contains(row.SourcePath))
+                checks.Exported.insert(row.SourcePath, where);
+        checks.JournalProblem.clear(); // a journal begun anew knows something now
+        m_model->SetChecks(std::move(checks));
+        m_filterBar->SetJournalProblem({});
+    });
     connect(m_commands, &StatementCommands::RunningChanged, this, &Form1::OnCommandRunning);
     // The problems list is saved past the same guard as the statement.
     m_detail->Problems()->SetTargetGuard([this](const QString& path) {

@@ -158,6 +158,15 @@ OptionsDlg::OptionsDlg(const INIStorage& settings, QWidget* parent)
         MakeLabel(QStringLiteral("LabelW5"), QStringLiteral("&Гл. бухгалтер:"), m_chief, m_frame);
     for (QLineEdit* box : {m_director, m_chief})
         box->setPlaceholderText(QStringLiteral("Фамилия И. О."));
+    m_journal = new QLineEdit(this);
+    m_journal->setObjectName(QStringLiteral("txtJournal"));
+    m_journal->setPlaceholderText(QStringLiteral("journal.sqlite в папке настроек"));
+    m_journal->setToolTip(QStringLiteral("Журнал выгрузок: файл SQLite на этом компьютере или общий "
+                                         "для офиса сервер postgresql://пользователь@сервер/база "
+                                         "(пароль — в ~/.pgpass); off — не вести"));
+    m_labelJournal = MakeLabel(QStringLiteral("LabelJournal"), QStringLiteral("&Журнал выгрузок:"),
+                               m_journal, this);
+    m_labelJournal->setAlignment(Qt::AlignLeft | Qt::AlignVCenter);
     m_warning = new QLabel(this);
     m_warning->setObjectName(QStringLiteral("LabelWarning"));
     m_warning->setWordWrap(true);
@@ -173,7 +182,8 @@ OptionsDlg::OptionsDlg(const INIStorage& settings, QWidget* parent)
     setTabOrder(m_inn, m_acc);
     setTabOrder(m_acc, m_director);
     setTabOrder(m_director, m_chief);
-    setTabOrder(m_chief, m_ok);
+    setTabOrder(m_chief, m_journal);
+    setTabOrder(m_journal, m_ok);
     setTabOrder(m_ok, m_cancel);
     setTabOrder(m_cancel, m_apply);
 
@@ -181,6 +191,7 @@ OptionsDlg::OptionsDlg(const INIStorage& settings, QWidget* parent)
     m_ok->setDefault(true);
     m_apply->setEnabled(false);
 
+    connect(m_journal, &QLineEdit::textChanged, this, &OptionsDlg::OnTextChanged);
     for (QLineEdit* box : {m_name, m_inn, m_acc, m_director, m_chief}) {
         connect(box, &QLineEdit::textChanged, this, &OptionsDlg::OnTextChanged);
         connect(box, &QLineEdit::textChanged, this, &OptionsDlg::ShowWarnings);
@@ -241,6 +252,11 @@ void OptionsDlg::PlaceBottom() {
     const int margin = ToPixels(BottomMargin, m_scale);
     const QRect frame = m_frame->geometry();
     int top = frame.bottom() + 1 + margin;
+    const int labelHeight = m_labelJournal->sizeHint().height();
+    m_labelJournal->setGeometry(frame.left(), top, frame.width(), labelHeight);
+    top += labelHeight + 2;
+    m_journal->setGeometry(frame.left(), top, frame.width(), m_journal->sizeHint().height());
+    top = m_journal->geometry().bottom() + 1 + margin;
     m_warning->setVisible(!m_warning->text().isEmpty());
     if (m_warning->isVisibleTo(this)) {
         const int height = m_warning->heightForWidth(frame.width());
@@ -281,6 +297,8 @@ void OptionsDlg::Load() {
     m_chief->setText(m_settings.ReadVal(Organization, QStringLiteral("ChiefAccountant"), QString())
                          .toString()
                          .trimmed());
+    m_journal->setText(
+        m_settings.ReadVal(Main, QStringLiteral("Journal"), QString()).toString().trimmed());
     m_apply->setEnabled(false);
     m_loading = false;
 }
@@ -297,7 +315,11 @@ bool OptionsDlg::Apply() {
         m_settings.WriteVal(Organization, QStringLiteral("Director"),
                             m_director->text().trimmed()) &&
         m_settings.WriteVal(Organization, QStringLiteral("ChiefAccountant"),
-                            m_chief->text().trimmed());
+                            m_chief->text().trimmed()) &&
+        // CONFIG.INI gains no empty key for a journal nobody named.
+        (m_journal->text().trimmed() ==
+             m_settings.ReadVal(Main, QStringLiteral("Journal"), QString()).toString().trimmed() ||
+         m_settings.WriteVal(Main, QStringLiteral("Journal"), m_journal->text().trimmed()));
     if (!stored) {
         // Saying nothing would let the next statement go out with an old account number.
         QMessageBox::warning(this, windowTitle(),

@@ -46,6 +46,8 @@ private:
     QLabel* m_labelChief = nullptr;
     QLineEdit* m_director = nullptr;
     QLineEdit* m_chief = nullptr;
+    QLabel* m_labelJournal = nullptr;
+    QLineEdit* m_journal = nullptr; // [Main] Journal=: a SQLite file or postgresql://...
     QPushButton* m_ok = nullptr;
     QPushButton* m_cancel = nullptr;
     QPushButton* m_apply = nullptr;

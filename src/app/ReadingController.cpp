@@ -1,5 +1,7 @@
 #include "app/ReadingController.h"
 
+#include "journal/JournalMarks.h"
+
 #include <QThread>
 
 ReadingController::ReadingController(const TextCoder& coder, QObject* parent)
@@ -13,12 +15,12 @@ ReadingController::~ReadingController() {
 }
 
 void ReadingController::Start(const QString& path, const ColumnMap& columns,
-                              const Organisation& org) {
+                              const Organisation& org, const JournalPlace& journal) {
     if (m_worker) return;
     m_cancel = false;
     auto posted = m_progressPosted;
     *posted = false;
-    m_worker = QThread::create([this, path, columns, org, posted]() {
+    m_worker = QThread::create([this, path, columns, org, journal, posted]() {
         ReadingOutcome outcome = RunReading(
             path, columns, m_coder,
             [this, posted](qint64 done, qint64 total) {
@@ -38,6 +40,8 @@ void ReadingController::Start(const QString& path, const ColumnMap& columns,
         DocumentTable read{columns, std::move(outcome.Rows)};
         m_result.Checks = CheckDocuments(read, false, org);
         m_result.Findings = CheckFindings(read, m_result.Checks, org.Inn);
+        const FindingList marked = MarkExported(journal, read, m_result.Checks);
+        m_result.Findings.insert(m_result.Findings.end(), marked.begin(), marked.end());
         AddDocumentFields(outcome.Findings, read);
         outcome.Rows = std::move(read.Rows);
         m_result.Outcome = std::move(outcome);

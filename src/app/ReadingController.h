@@ -3,6 +3,7 @@
 #include "checks/DocumentChecks.h"
 #include "checks/CheckFindings.h"
 #include "findings/Findings.h"
+#include "journal/JournalPlace.h"
 #include "reading/ReadingRun.h"
 
 #include <QObject>
@@ -30,7 +31,9 @@ public:
 
     bool IsReading() const { return m_worker != nullptr; }
     // Starts a run; ignored while one runs. The organisation is for the checks.
-    void Start(const QString& path, const ColumnMap& columns, const Organisation& org);
+    // The journal marks the documents that went out already.
+    void Start(const QString& path, const ColumnMap& columns, const Organisation& org,
+               const JournalPlace& journal = {});
     // The run stops soon; the rows read so far stay.
     void Cancel() { m_cancel = true; }
     // The outcome of the run that has just finished.

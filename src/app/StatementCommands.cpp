@@ -11,6 +11,7 @@
 #include "checks/OrganisationAccount.h"
 #include "checks/OrganisationSide.h"
 #include "export/BuildExportFile.h"
+#include "journal/JournalPlace.h"
 #include "export/RegisterPdf.h"
 #include "export/SaveNames.h"
 #include "export/SourceGuard.h"
@@ -106,6 +107,7 @@ bool StatementCommands::SaveWith(const QString& path, const std::vector<Template
     const double when = OleDateFromDateTime(m_controls.Date.dateTime());
     const QDateTime now = QDateTime::currentDateTime();
     const FindingList findings = m_controls.Problems.Findings();
+    const JournalPlace journal = ResolveJournalPlace(m_configDir, m_settings);
     ExportResult result;
     // The outcome is the work's: a stop that comes once the file is in place changes nothing.
     m_runner->Run(QStringLiteral("Сохранение ..."), [&](const ExportProgress& progress) {
@@ -115,7 +117,7 @@ bool StatementCommands::SaveWith(const QString& path, const std::vector<Template
                          ? WriteRegister(path, type.Register, m_table, m_settings, now, findings,
                                          progress)
                          : BuildExportFile(path, m_table, type.Path, when, m_settings, m_coder,
-                                           formats, progress);
+                                           formats, progress, &journal);
         } catch (const std::exception& e) {
             result.Ok = false;
             result.Error = QStringLiteral("%1: %2").arg(path, QString::fromUtf8(e.what()));
@@ -134,13 +136,17 @@ bool StatementCommands::SaveWith(const QString& path, const std::vector<Template
     }
     m_controls.Status.ShowText(SaveSuccessText(qint64(m_table.Rows.size()), path),
                                StatusColorSuccess);
-    // What the writing named (amounts kept as written, ...): the first, and how many more.
+    // What the writing named (amounts kept as written, the journal ...): the first, and how many
+    // more.
+    for (const Finding& finding : result.Journal)
+        result.Problems << FindingLine(finding);
     m_controls.Status.ShowNotice(result.Problems.isEmpty() ? QString()
                                  : result.Problems.size() == 1
                                      ? result.Problems.first()
                                      : QStringLiteral("%1 (и ещё %2)")
                                            .arg(result.Problems.first())
                                            .arg(result.Problems.size() - 1));
+    if (result.Recorded) emit Recorded(path);
     WriteLastFolder(m_settings, LastFolder::Statement,
                     QDir::toNativeSeparators(QFileInfo(path).absolutePath()));
     if (m_controls.OpenAfter.isChecked()) ShowInFileManager(path);

@@ -56,6 +56,8 @@ signals:
     void RunningChanged(bool running);
     // "Показать" of the question before saving: the findings among the checked documents.
     void CheckedFindingsRequested();
+    // The checked documents went into the journal with the statement at path.
+    void Recorded(const QString& path);
 
 private:
     SaveReasons Reasons(const TemplateInfo& type) const;

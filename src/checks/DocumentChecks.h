@@ -32,8 +32,14 @@ struct DocumentChecks {
     std::vector<QStringList> DuplicateGroups;
     QHash<QString, int> DuplicateGroupOf; // SourcePath -> index into DuplicateGroups
     QString Account; // the organisation's account documents were compared with; empty: none
+    // What the export journal holds: SourcePath -> where the document went ("'b.txt' от
+    // 09.12.2026 14:05"); and why the journal cannot tell what is new (empty when it can).
+    QHash<QString, QString> Exported;
+    QString JournalProblem;
 
-    bool IsEmpty() const { return Cells.isEmpty() && DuplicateGroups.empty(); }
+    bool IsEmpty() const {
+        return Cells.isEmpty() && DuplicateGroups.empty() && Exported.isEmpty();
+    }
     // The first problem of one cell, or null when it passes.
     const CellProblem* CellAt(const QString& sourcePath, int column) const;
     bool IsDuplicate(const QString& sourcePath) const {

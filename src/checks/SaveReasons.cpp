@@ -34,6 +34,9 @@ QString KindCount(FindingKind kind, qint64 n) {
     case FindingKind::NotOrganisation:
         return Counted(n, QStringLiteral("чужой документ"), QStringLiteral("чужих документа"),
                        QStringLiteral("чужих документов"));
+    case FindingKind::Exported:
+        return Counted(n, QStringLiteral("уже выгружен"), QStringLiteral("уже выгружены"),
+                       QStringLiteral("уже выгружены"));
     default:
         return {};
     }
@@ -44,10 +47,12 @@ QString CheckedFindingsText(const FindingList& findings, const DocumentTable& ta
     QSet<QString> checked;
     for (const DocumentRow& row : table.Rows)
         if (row.Checked) checked.insert(row.SourcePath);
-    // In the order an accountant weighs them: the same payment twice first.
-    constexpr std::array<FindingKind, 4> kinds{FindingKind::Duplicate, FindingKind::Requisite,
-                                               FindingKind::Amount, FindingKind::NotOrganisation};
-    std::array<qint64, 4> counts{};
+    // In the order an accountant weighs them: the same payment twice first, then a payment 1C
+    // already has.
+    constexpr std::array<FindingKind, 5> kinds{FindingKind::Duplicate, FindingKind::Exported,
+                                               FindingKind::Requisite, FindingKind::Amount,
+                                               FindingKind::NotOrganisation};
+    std::array<qint64, 5> counts{};
     for (const Finding& finding : findings) {
         const auto kind = std::find(kinds.cbegin(), kinds.cend(), finding.Kind);
         if (kind != kinds.cend() && !finding.SourcePath.isEmpty() &&

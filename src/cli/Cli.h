@@ -18,3 +18,4 @@ int RunConvert(const QStringList& args);
 int RunRegister(const QStringList& args);
 int RunTemplates(const QStringList& args);
 int RunCheck(const QStringList& args);
+int RunJournal(const QStringList& args);

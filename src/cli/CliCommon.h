@@ -37,6 +37,7 @@ struct CliOptions {
     QString ConfigDir; // default: CONFIG/ beside the executable, else the user's folder
     QLocale Locale;    // default: the user's, as the window displays it
     QString Source;
+    QStringList Words; // journal: "show FILE", "forget FILE" or nothing
     QMap<QString, QString> Values;
     FindingList ConfigFindings; // why the user's settings folder could not be made
 };

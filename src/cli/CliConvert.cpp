@@ -1,6 +1,7 @@
 #include "cli/Cli.h"
 #include "cli/CliCommon.h"
 #include "cli/CliDate.h"
+#include "cli/CliJournal.h"
 #include "cli/CliSafety.h"
 #include "text/EscapeControls.h"
 
@@ -77,6 +78,8 @@ int RunConvert(const QStringList& args) {
     if (const std::optional<int> exit = run.Read(RowUse::Statement)) return *exit;
     if (const std::optional<int> exit = run.TakeForOutput(rows, toStdout ? QString() : output))
         return *exit;
+    if (options.Values.contains(QStringLiteral("--only-new")))
+        if (const std::optional<int> exit = LeaveOutExported(options, run.Table)) return *exit;
     const DocumentTable& table = run.Table;
 
     const INIStorage settings(options.ConfigDir);
@@ -100,8 +103,9 @@ int RunConvert(const QStringList& args) {
                       ExportFailure::Output,
                       {}};
     } else {
+        const JournalPlace journal = CliJournalPlace(options);
         result = BuildExportFile(output, table, templatePath, OleDateFromDateTime(when), settings,
-                                 coder, formats);
+                                 coder, formats, {}, &journal);
     }
     if (!result.Ok) {
         CliError(result.Error);
@@ -110,6 +114,9 @@ int RunConvert(const QStringList& args) {
     for (const QString& problem : std::as_const(result.Problems))
         CliError(problem);
     run.Problems += result.Problems.size();
+    // The journal never stops a save: what it met is said, and counted for --strict.
+    PrintFindings(result.Journal);
+    run.Problems += qsizetype(result.Journal.size());
     // With the statement on stdout, the status goes beside it.
     PrintLine(toStdout ? stderr : stdout, toStdout
                                               ? StdoutSaveSuccessText(qint64(table.Rows.size()))

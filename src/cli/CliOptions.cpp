@@ -77,7 +77,10 @@ QString Synopsis(const QString& lead, const QString& command) {
         words << (spec.Names.front().size() == 1 ? u'-' + spec.Names.front() : LongName(spec)) +
                      (spec.ValueName.isEmpty() ? QString() : u' ' + spec.ValueName);
     }
-    if (command != QLatin1String("templates")) words << QStringLiteral("SOURCE");
+    if (command == QLatin1String("journal"))
+        words << QStringLiteral("[show FILE | forget FILE]");
+    else if (command != QLatin1String("templates"))
+        words << QStringLiteral("SOURCE");
     return WrapWords(lead + Program + u' ' + command + u' ', words).join(u'\n');
 }
 
@@ -111,8 +114,8 @@ const std::vector<CliOptionSpec>& CliOptionTable() {
          {}},
         {{QStringLiteral("format")},
          QStringLiteral("tsv|json"),
-         QStringLiteral("list, check: TSV lines (default) or a JSON array of objects"),
-         {QStringLiteral("list"), QStringLiteral("check")}},
+         QStringLiteral("list, check, journal: TSV lines (default) or a JSON array of objects"),
+         {QStringLiteral("list"), QStringLiteral("check"), QStringLiteral("journal")}},
         {{QStringLiteral("template")},
          QStringLiteral("NAME|PATH"),
          QStringLiteral("convert: a template of the settings folder by its file name or its "
@@ -134,6 +137,25 @@ const std::vector<CliOptionSpec>& CliOptionTable() {
              "exit with 4 when the run went on past a problem (a file unreadable or left "
              "out, a damaged archive, a skipped TAG.INI line)"),
          {QStringLiteral("list"), QStringLiteral("convert"), QStringLiteral("register")}},
+        {{QStringLiteral("journal")},
+         QStringLiteral("PATH|URL"),
+         QStringLiteral("convert, journal: the export journal, a SQLite file or "
+                        "postgresql://user@host/db (default: [Main] Journal= of CONFIG.INI, else "
+                        "journal.sqlite in the settings folder)"),
+         {QStringLiteral("convert"), QStringLiteral("journal")}},
+        {{QStringLiteral("no-journal")},
+         {},
+         QStringLiteral("convert: record nothing in the export journal"),
+         {QStringLiteral("convert"), QStringLiteral("journal")}},
+        {{QStringLiteral("only-new")},
+         {},
+         QStringLiteral("convert: write only the documents the export journal does not hold "
+                        "(exit 2 when the journal cannot tell)"),
+         {QStringLiteral("convert")}},
+        {{QStringLiteral("since")},
+         QStringLiteral("YYYY-MM-DD"),
+         QStringLiteral("journal: only the statements written since that day"),
+         {QStringLiteral("journal")}},
         {{QStringLiteral("o"), QStringLiteral("output")},
          QStringLiteral("FILE"),
          QStringLiteral("convert: the statement to write, - for stdout; register: a .xlsx "
@@ -150,6 +172,7 @@ QString CliUsageText() {
            Synopsis(QStringLiteral("  or:  "), QStringLiteral("convert")) + u'\n' +
            Synopsis(QStringLiteral("  or:  "), QStringLiteral("register")) + u'\n' +
            Synopsis(QStringLiteral("  or:  "), QStringLiteral("templates")) + u'\n' +
+           Synopsis(QStringLiteral("  or:  "), QStringLiteral("journal")) + u'\n' +
            QStringLiteral("  or:  %1 --help | --version\n").arg(Program);
 }
 
@@ -186,14 +209,20 @@ QString CliHelpText() {
                      "per finding with its kind, file, field, value and why (as JSON: objects "
                      "with kind, file, field, value, why). convert writes the statement and prints "
                      "the save status (to stderr with -o -). templates lists the templates: "
-                     "display name, file type and file. register writes the checked documents as "
+                     "display name, file type and file. journal lists the statements the export "
+                     "journal holds (time, file, documents, template, ACC, INN); journal show FILE "
+                     "lists one statement's documents (key, source file), journal forget FILE "
+                     "drops its record. register writes the checked documents as "
                      "a register for people: an Excel workbook or a PDF, by the extension of -o. "
                      "The reading outcome and every problem go to "
                      "stderr."))
           << QString() << QStringLiteral("Exit status:")
           << paragraph(QStringLiteral("  "),
                        QStringLiteral("0 done; 1 the source gave no documents (nothing written); "
-                                      "2 a usage or configuration error; 3 the output could not "
+                                      "2 a usage or configuration error (also convert --only-new "
+                                      "while the export journal cannot tell what is new: off, "
+                                      "unreadable, unreachable or just begun anew after damage); "
+                                      "3 the output could not "
                                       "be written (an existing file stays intact), stdout "
                                       "included; 4 with --strict, the run went on past a "
                                       "problem (ACC missing included), and for check, there are "
@@ -261,12 +290,21 @@ std::optional<int> ParseCliOptions(const QString& command, const QStringList& ar
     }
 
     const QStringList sources = parser.positionalArguments();
-    if (sources.size() > 1) {
+    const bool journal = command == QLatin1String("journal");
+    if (journal) {
+        options->Words = sources;
+        if (!sources.isEmpty() &&
+            (sources.size() != 2 || (sources.front() != QLatin1String("show") &&
+                                     sources.front() != QLatin1String("forget")))) {
+            CliError(QStringLiteral("journal takes nothing, show FILE or forget FILE"));
+            return ExitUsage;
+        }
+    } else if (sources.size() > 1) {
         CliError(QStringLiteral("more than one SOURCE given ('%1' and '%2')")
                      .arg(sources.at(0), sources.at(1)));
         return ExitUsage;
     }
-    if (sources.isEmpty() && command != QLatin1String("templates")) {
+    if (sources.isEmpty() && command != QLatin1String("templates") && !journal) {
         CliError(QStringLiteral("no SOURCE given (a file, folder or .zip archive)"));
         return ExitUsage;
     }
@@ -276,7 +314,7 @@ std::optional<int> ParseCliOptions(const QString& command, const QStringList& ar
             return ExitUsage;
         }
     }
-    options->Source = sources.value(0);
+    if (!journal) options->Source = sources.value(0);
     options->Locale = DisplayLocale();
     for (const CliOptionSpec* spec : taken) {
         const QString name = spec->Names.back();
@@ -293,7 +331,8 @@ std::optional<int> ParseCliOptions(const QString& command, const QStringList& ar
             options->Values.insert(LongName(*spec), value);
         }
     }
-    if (command != QLatin1String("templates") && !QFileInfo::exists(options->Source)) {
+    if (command != QLatin1String("templates") && !journal &&
+        !QFileInfo::exists(options->Source)) {
         CliError(QStringLiteral("Источник '%1' не найден").arg(options->Source));
         return ExitUsage;
     }

@@ -54,6 +54,7 @@ int main(int argc, char** argv) {
     if (command == QLatin1String("register")) return RunRegister(args);
     if (command == QLatin1String("templates")) return RunTemplates(args);
     if (command == QLatin1String("check")) return RunCheck(args);
+    if (command == QLatin1String("journal")) return RunJournal(args);
     if (command == QLatin1String("--help") || command == QLatin1String("-h")) {
         std::fputs(CliHelpText().toUtf8().constData(), stdout);
         return ExitDone;

@@ -9,6 +9,7 @@
 #include "export/Register.h"
 #include "export/StatementSummary.h"
 #include "export/ValueFormatter.h"
+#include "journal/JournalSave.h"
 #include "reading/ColumnMap.h"
 #include "settings/INIStorage.h"
 #include "text/Cp1251.h"
@@ -295,13 +296,17 @@ ExportResult BuildExportPieces(const std::function<bool(const QByteArray& piece)
 ExportResult BuildExportFile(const QString& outputPath, const DocumentTable& documents,
                              const QString& templatePath, double exportDateTime,
                              const INIStorage& settings, const TextCoder& coder,
-                             FormatSettings& formats, const ExportProgress& progress) {
+                             FormatSettings& formats, const ExportProgress& progress,
+                             const JournalPlace* journal) {
+    JournalSave recorded(journal ? *journal : JournalPlace{}, outputPath, templatePath, documents,
+                         ReadOrganisation(settings));
     // The file is opened with the first piece: a template that cannot be read touches nothing.
     AtomicFileWriter writer(outputPath, ReadOnlyTarget::Replace);
     QString writeError;
     bool opened = false;
     const auto write = [&](const QByteArray& piece) {
         if (!opened && !(opened = writer.Open(&writeError))) return false;
+        recorded.Add(piece);
         return writer.Write(piece);
     };
     const ExportResult built = BuildStatement(write, documents, templatePath, exportDateTime,
@@ -312,8 +317,11 @@ ExportResult BuildExportFile(const QString& outputPath, const DocumentTable& doc
     if (progress && !progress(total, total))
         return Failed(ExportFailure::Stopped, ExportStoppedText);
     if (!opened) write({});
+    if (opened) recorded.BeforeRename();
     // After a refused piece the commit gives up and says why.
-    if (!opened || !writer.Commit(&writeError))
+    const bool committed = opened && writer.Commit(&writeError);
+    recorded.AfterRename(committed);
+    if (!committed)
         return Failed(ExportFailure::Output,
                       QStringLiteral("Не удалось сохранить '%1': %2")
                           .arg(QDir::toNativeSeparators(outputPath), writeError));
@@ -321,7 +329,8 @@ ExportResult BuildExportFile(const QString& outputPath, const DocumentTable& doc
         return Failed(ExportFailure::Output,
                       QStringLiteral("Не удалось сохранить '%1': после записи файла нет на месте")
                           .arg(QDir::toNativeSeparators(outputPath)));
-    return {true, {}, ExportFailure::None, built.Problems};
+    return {true, {}, ExportFailure::None, built.Problems, recorded.Findings(),
+            recorded.Recorded()};
 }
 
 QString TemplateProblem(const QString& templatePath) {

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "findings/Findings.h"
+#include "journal/JournalPlace.h"
 #include "reading/DocumentTable.h"
 
 #include <QByteArray>
@@ -50,6 +51,10 @@ struct ExportResult {
     // When Ok: values written otherwise than the template asks (an amount with more decimals
     // than <decimals>), one line each, naming the file.
     QStringList Problems;
+    // What the export journal met (a damaged, locked or unreachable journal): the statement is
+    // written all the same.
+    FindingList Journal = {};
+    bool Recorded = false; // the statement is in the journal, confirmed
 };
 
 // The statement's Windows-1251 bytes exactly as BuildExportFile writes them (the preview shows
@@ -69,10 +74,12 @@ ExportResult BuildExportPieces(const std::function<bool(const QByteArray& piece)
 // Writes the checked rows of the table, in table order, through the template into a Windows-1251
 // statement. The file is written beside the target and renamed over it only when complete: after
 // any failure an existing file at outputPath is left byte for byte.
+// With a journal, a statement for 1C is recorded there: pending before the rename, confirmed after.
 ExportResult BuildExportFile(const QString& outputPath, const DocumentTable& documents,
                              const QString& templatePath, double exportDateTime,
                              const INIStorage& settings, const TextCoder& coder,
-                             FormatSettings& formats, const ExportProgress& progress = {});
+                             FormatSettings& formats, const ExportProgress& progress = {},
+                             const JournalPlace* journal = nullptr);
 
 // Why the template cannot make a statement (unreadable, or none of the blocks), in the words
 // the save command would use; empty when it can.

@@ -33,7 +33,9 @@ const std::vector<std::pair<FindingKind, QString>>& KindTexts() {
         {FindingKind::NotOrganisation, QStringLiteral("чужой документ")},
         {FindingKind::OrganisationAccount, QStringLiteral("счет организации")},
         {FindingKind::Settings, QStringLiteral("настройки")},
-        {FindingKind::Altered, QStringLiteral("изменено")}};
+        {FindingKind::Altered, QStringLiteral("изменено")},
+        {FindingKind::Exported, QStringLiteral("уже выгружен")},
+        {FindingKind::Journal, QStringLiteral("журнал")}};
     return texts;
 }
 

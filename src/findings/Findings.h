@@ -18,6 +18,8 @@ enum class FindingKind {
     OrganisationAccount, // the organisation's own account is wrong
     Settings,            // a TAG.INI line, a template, the settings folder
     Altered,             // a value a file written cannot hold as it is: written otherwise
+    Exported,            // a document the export journal says went out already
+    Journal,             // the export journal: damaged, locked, unreachable
 };
 
 // "пропущен", "не прочитан", "архив", ... as the list and the command line show them.

@@ -28,7 +28,8 @@ QString SearchFold(QStringView text) {
 const QStringList& QuickFilterCaptions() {
     static const QStringList captions{QStringLiteral("все"), QStringLiteral("с замечаниями"),
                                       QStringLiteral("повторы"), QStringLiteral("отмеченные"),
-                                      QStringLiteral("неотмеченные")};
+                                      QStringLiteral("неотмеченные"),
+                                      QStringLiteral("не выгруженные")};
     return captions;
 }
 
@@ -249,6 +250,9 @@ bool DocumentFilter::Accepts(const DocumentTable& table, const DocumentChecks& c
         break;
     case QuickFilter::Duplicates:
         if (!checks.IsDuplicate(row.SourcePath)) return false;
+        break;
+    case QuickFilter::NotExported:
+        if (checks.Exported.contains(row.SourcePath)) return false;
         break;
     case QuickFilter::Checked:
         if (!row.Checked) return false;

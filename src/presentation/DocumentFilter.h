@@ -20,7 +20,7 @@ QString SearchFold(QStringView text);
 std::optional<qint64> AmountQuery(const QString& text);
 
 // The quick filters beside the search box, in the order the box offers them.
-enum class QuickFilter { All, WithProblems, Duplicates, Checked, Unchecked };
+enum class QuickFilter { All, WithProblems, Duplicates, Checked, Unchecked, NotExported };
 
 // The captions of the quick filters, in QuickFilter order ("все", "с замечаниями", ...).
 const QStringList& QuickFilterCaptions();

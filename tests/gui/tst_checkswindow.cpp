@@ -258,6 +258,56 @@ private slots:
         QCOMPARE(Find<QTabWidget>("DetailTabs")->tabText(1), u"Замечания (4 из %1)"_s.arg(all));
     }
 
+    // The export journal: a document already sent is marked beside a duplicate's mark, left out
+    // by "не выгруженные", counted by the save question and unchecked by "Отметить только новые";
+    // a journal that cannot tell disables that button, saying why.
+    void exportJournal() {
+        const QString journal = Path("j.sqlite");
+        const QString tpl = WriteFile(m_config + "1c.txt.tpl", "<header>\r\n1CClientBankExchange\r\n"
+                                                          "</header>\r\n<document>\r\n{Nomer}\r\n"
+                                                          "</document>\r\n");
+        const QString sent = Folder("sent", {"1;2024-03-05;10" + Valid, "2;2024-03-06;2" + Valid});
+        QCOMPARE(RunProgram(VYPISKA_CLI, {"convert", "--config", m_config, "--journal", journal,
+                                          "--template", tpl, "-o", Path("out.txt"), sent})
+                     .Exit,
+                 0);
+        qputenv("VYPISKA_JOURNAL", journal.toUtf8());
+        ReadSource(Folder("a", {"1;2024-03-05;10" + Valid, "1;05.03.2024;10,00" + Valid,
+                                "3;2024-03-07;30" + Valid}));
+        QCOMPARE(Model()->data(Model()->index(0, 0), Qt::DecorationRole).typeId(),
+                 QMetaType::QPixmap); // both marks
+        QVERIFY(Model()->data(Model()->index(2, 0), Qt::DecorationRole).isNull());
+        QVERIFY(Model()->data(Model()->index(1, 0), Qt::ToolTipRole).toString().contains(
+            u"Уже выгружен: выписка 'out.txt' от "_s));
+        QVERIFY2(Problems().contains(u"уже выгружен\tdoc0001.xml"_s), qPrintable(Problems()));
+        Find<QComboBox>("QuickFilter")->setCurrentText(u"не выгруженные"_s);
+        QCOMPARE(Model()->rowCount(), 1);
+        Find<QComboBox>("QuickFilter")->setCurrentIndex(0);
+        QString asked;
+        WhileModal([&] { Find<QToolButton>("CommandSaveAs")->click(); },
+                   [&](QWidget* dialog) {
+                       if (auto* files = qobject_cast<QFileDialog*>(dialog))
+                           return Choose(files, Path("b.txt"));
+                       asked = static_cast<QMessageBox*>(dialog)->text();
+                       QTest::keyClick(dialog, Qt::Key_Escape);
+                   });
+        QVERIFY2(asked.contains(u"2 повтора, 2 уже выгружены"_s), qPrintable(asked));
+        auto* onlyNew = Find<QPushButton>("CheckOnlyNew");
+        QVERIFY(onlyNew->isEnabled());
+        onlyNew->click();
+        QCOMPARE(Totals(), u"Отмечено: 1 из 3 · 30,00 ₽"_s);
+        // Saved, the new one is marked at once.
+        WithModal<QFileDialog>([&] { Find<QToolButton>("CommandSaveAs")->click(); },
+                               [&](QFileDialog* files) { Choose(files, Path("c.txt")); });
+        QVERIFY(!Model()->data(Model()->index(2, 0), Qt::DecorationRole).isNull());
+        WriteFile(journal, QByteArray(4096, 'x')); // damaged: moved aside, and a new one knows nothing
+        ReadSource(Folder("b", {"3;2024-03-07;30" + Valid}));
+        qputenv("VYPISKA_JOURNAL", "off");
+        QVERIFY(!onlyNew->isEnabled());
+        QVERIFY(onlyNew->toolTip().contains(u"заново"_s));
+        QVERIFY(Problems().contains(u"журнал\tj.sqlite"_s));
+    }
+
     // Files left out are counted in the status line, not in green, and a click on it opens them;
     // documents in a subfolder are said apart, neither left out nor a problem.
     void partialReading() {

@@ -97,6 +97,7 @@ private slots:
         Type(f.Box("txtOrgName"), u"  ООО Ромашка  "_s);
         Type(f.Box("txtDirector"), u"Иванов И. И. "_s);
         Type(f.Box("txtChiefAccountant"), u"Петрова А. С."_s);
+        Type(f.Box("txtJournal"), u"postgresql://buh@server/office"_s);
         if (apply) f.Click("CommandButtonW3");
         QVERIFY(f.dlg->isVisible());
         if (close == "enter") QTest::keyClick(f.Box("txtACC"), Qt::Key_Return);
@@ -106,6 +107,8 @@ private slots:
         QCOMPARE(f.Stored("ACC"), stored ? "111222" : "111");
         QCOMPARE(f.Stored("Director") + f.Stored("ChiefAccountant"),
                  stored ? u"Иванов И. И.Петрова А. С."_s : "");
+        QCOMPARE(f.settings.ReadVal(Main, "Journal", {}).toString(),
+                 stored ? "postgresql://buh@server/office" : "");
         // Shown again, the same dialog starts from what is stored, trimmed.
         f.dlg->show();
         QCOMPARE(f.Box("txtOrgName")->text(), f.Stored("Name"));
@@ -145,8 +148,9 @@ private slots:
         f.Box(box)->insert(typed); // as a paste: Type() cannot send half a surrogate pair
         QCOMPARE(label->isVisible(), !warning.isEmpty());
         QVERIFY2(label->text().contains(warning), qPrintable(label->text()));
-        // The buttons sit right under the group, or under the warning, never over it.
-        const QRect group = f.dlg->findChild<QGroupBox*>("FrameW1")->geometry();
+        // The buttons sit right under the journal's box below the group, or under the warning,
+        // never over it.
+        const QRect group = f.dlg->findChild<QLineEdit*>("txtJournal")->geometry();
         const QRect ok = f.Button("CommandButtonW1")->geometry();
         QVERIFY(ok.top() > group.bottom() && ok.top() - group.bottom() < 3 * ok.height());
         if (!warning.isEmpty()) {

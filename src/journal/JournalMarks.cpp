@@ -1,0 +1,58 @@
+#include "journal/JournalMarks.h"
+
+#include "checks/DocumentKey.h"
+#include "journal/Journal.h"
+
+#include <QDir>
+#include <QFileInfo>
+
+QString ExportedWhere(const QString& file, const QDateTime& time) {
+    return QStringLiteral("'%1' от %2")
+        .arg(QFileInfo(file).fileName(),
+             time.toLocalTime().toString(QStringLiteral("dd.MM.yyyy HH:mm")));
+}
+
+FindingList MarkExported(const JournalPlace& place, const DocumentTable& table,
+                         DocumentChecks& checks) {
+    checks.Exported.clear();
+    if (place.Type == JournalPlace::Kind::Off) {
+        checks.JournalProblem = QStringLiteral("журнал выгрузок не ведется");
+        return {};
+    }
+    Journal journal(place);
+    FindingList found = journal.Findings();
+    checks.JournalProblem =
+        journal.State() == JournalState::Ready ? QString() : journal.Problem();
+    const DocumentKeys keys(table.Columns);
+    QHash<QString, QString> dates;
+    QStringList asked;
+    std::vector<QString> rowKeys;
+    rowKeys.reserve(table.Rows.size());
+    for (const DocumentRow& row : table.Rows) {
+        rowKeys.push_back(keys.Key(row, &dates));
+        if (!rowKeys.back().isEmpty()) asked << rowKeys.back();
+    }
+    const QHash<QString, JournalMark> exported = journal.Exported(asked);
+    if (exported.isEmpty()) return found;
+    FindingList marks;
+    for (size_t r = 0; r < table.Rows.size(); ++r) {
+        const auto mark = exported.constFind(rowKeys[r]);
+        if (mark == exported.cend()) continue;
+        const DocumentRow& row = table.Rows[r];
+        const QString where = ExportedWhere(mark->File, mark->Time);
+        checks.Exported.insert(row.SourcePath, where);
+        Finding f = FileFinding(FindingKind::Exported, row.SourcePath,
+                                QStringLiteral("уже выгружен в выписке %1").arg(where));
+        f.SourcePath = row.SourcePath;
+        marks.push_back(std::move(f));
+    }
+    Finding count;
+    count.Kind = FindingKind::Exported;
+    count.File = QDir::toNativeSeparators(QFileInfo(journal.Place().Where).fileName());
+    count.Why = QStringLiteral("Уже выгружено документов: %1 из %2 (по журналу выгрузок)")
+                    .arg(marks.size())
+                    .arg(table.Rows.size());
+    found.push_back(std::move(count));
+    found.insert(found.end(), marks.begin(), marks.end());
+    return found;
+}
