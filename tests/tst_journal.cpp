@@ -2,6 +2,7 @@
 #include <QSqlDatabase>
 #include <QSqlQuery>
 #include <QtTest>
+#include "TestMain.h"
 
 #include "TestFiles.h"
 #include "journal/Journal.h"
@@ -252,5 +253,5 @@ private slots:
     }
 };
 
-QTEST_GUILESS_MAIN(TestJournal)
+VYPISKA_TEST_GUILESS_MAIN(TestJournal)
 #include "tst_journal.moc"
