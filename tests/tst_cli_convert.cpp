@@ -157,7 +157,6 @@ private slots:
             "--template CONFIG/Table.csv.tpl --rows 2 --date 2023-01-15T23:59:59 --output DIR/o "
             "DOCS",
             0, "row-2.csv");
-        row("no output", "DOCS", 2, "--output");
         row("bad date", "--date 15.01.2023 --output DIR/o DOCS", 2, "15.01.2023");
         row("row out of range", "--rows 1,4 --output DIR/o DOCS", 2, "row 4");
         row("malformed rows", "--rows 1,,2 --output DIR/o DOCS", 2, "--rows");

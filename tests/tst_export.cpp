@@ -286,18 +286,6 @@ private slots:
         QVERIFY(ReadFile(out).endsWith(ends));
     }
 
-    // A read-only statement is replaced and stays read-only; no document block without a row.
-    void readOnlyFileReplacedWithNoRowChecked() {
-        const QString out = m_dir.filePath("ro.txt");
-        WriteFile(out, QByteArray(5000, 'o'));
-        QFile::setPermissions(out, QFileDevice::ReadOwner | QFileDevice::ReadGroup);
-        DocumentTable table = Table();
-        table.Rows[0].Checked = table.Rows[2].Checked = false;
-        QVERIFY(Export(out, "<header>H</header><document>D</document>", table).Ok);
-        QCOMPARE(ReadFile(out), QByteArray("H\r\n"));
-        QVERIFY(!(QFileInfo(out).permissions() & QFileDevice::WriteOwner));
-    }
-
     // Each failure is one line naming the path; the older statement stays whole, alone. A size
     // makes a value so long that the write, limited to 4 KiB, fails on flush or in the write.
     void failures_data() {
