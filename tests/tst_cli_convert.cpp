@@ -216,27 +216,16 @@ private slots:
         QTest::addColumn<QString>("output");
         QTest::addColumn<QString>("source");
         QTest::addColumn<QString>("named"); // the source file the refusal names
-        QTest::newRow("the archive") << "DIR/src.zip"
-                                     << "DIR/src.zip"
-                                     << "DIR/src.zip";
-        QTest::newRow("a document of the folder") << "DIR/docs/b.xml"
-                                                  << "DIR/docs"
-                                                  << "DIR/docs/b.xml";
-        QTest::newRow("a link to a document") << "DIR/link"
-                                              << "DIR/docs"
-                                              << "DIR/docs/a.xml";
-        QTest::newRow("a hard link to the archive") << "DIR/hard"
-                                                    << "DIR/src.zip"
-                                                    << "DIR/src.zip";
-        QTest::newRow("the one document, spelt another way") << "DIR/docs/../docs/c.xml"
-                                                             << "DIR/docs/c.xml"
-                                                             << "DIR/docs/c.xml";
-        QTest::newRow("a document left out") << "DIR/docs/d.xml"
-                                             << "DIR/docs"
-                                             << "DIR/docs/d.xml";
-        QTest::newRow("a link to a document left out") << "DIR/left"
-                                                       << "DIR/docs"
-                                                       << "DIR/docs/d.xml";
+        const auto row = [](const char* name, const char* output, const char* source,
+                            const char* named) { QTest::newRow(name) << output << source << named; };
+        row("the archive", "DIR/src.zip", "DIR/src.zip", "DIR/src.zip");
+        row("a document of the folder", "DIR/docs/b.xml", "DIR/docs", "DIR/docs/b.xml");
+        row("a link to a document", "DIR/link", "DIR/docs", "DIR/docs/a.xml");
+        row("a hard link to the archive", "DIR/hard", "DIR/src.zip", "DIR/src.zip");
+        row("the one document, spelt another way", "DIR/docs/../docs/c.xml", "DIR/docs/c.xml",
+            "DIR/docs/c.xml");
+        row("a document left out", "DIR/docs/d.xml", "DIR/docs", "DIR/docs/d.xml");
+        row("a link to a document left out", "DIR/left", "DIR/docs", "DIR/docs/d.xml");
     }
     void sourceNeverReplaced() {
         QFETCH(QString, output);
@@ -290,25 +279,16 @@ private slots:
         const QString noAcc = u"vypiska-cli: Не указан расчетный счет организации: в выписке поле "
                               "РасчСчет будет пустым (ACC в 'DIR/CONFIG.INI')\n"_qs;
         QTest::newRow("all, no account")
-            << "1,2,3"
-            << ""
-            << "" << noAcc + u"Отмечено: 3 из 3 · 20,40 ₽\n"_qs + twins + inn;
+            << "1,2,3" << "" << "" << noAcc + u"Отмечено: 3 из 3 · 20,40 ₽\n"_qs + twins + inn;
         QTest::newRow("one of the twins left out, no account")
-            << "1,3"
-            << ""
-            << "" << noAcc + u"Отмечено: 2 из 3 · 10,30 ₽\n"_qs + inn;
+            << "1,3" << "" << "" << noAcc + u"Отмечено: 2 из 3 · 10,30 ₽\n"_qs + inn;
         QTest::newRow("no account, a template without it")
-            << "1,3"
-            << "" << u"Реестр.csv.tpl"_qs << u"Отмечено: 2 из 3 · 10,30 ₽\n"_qs + inn;
+            << "1,3" << "" << u"Реестр.csv.tpl"_qs << u"Отмечено: 2 из 3 · 10,30 ₽\n"_qs + inn;
         QTest::newRow("the account's income and outgo, a document not its own")
-            << "1,3"
-            << "40702810500000000001"
-            << ""
-            << u"Отмечено: 2 из 3 · 10,30 ₽ · поступило 10,10 · списано 0,00\n"_qs +
-                   inn +
+            << "1,3" << "40702810500000000001" << ""
+            << u"Отмечено: 2 из 3 · 10,30 ₽ · поступило 10,10 · списано 0,00\n"_qs + inn +
                    u"чужой документ: 'c.xml': Счет плательщика '40702810500000000002': документ "
-                   "не относится к "
-                   "счету организации 40702810500000000001\n"_qs;
+                   "не относится к счету организации 40702810500000000001\n"_qs;
     }
     void checksOfTheDocumentsWritten() {
         QFETCH(QString, rows);

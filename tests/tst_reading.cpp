@@ -591,18 +591,12 @@ private slots:
         QTest::newRow("largest, ru_RU")
             << "92233720368547758.07"
             << "ru_RU" << u"92\u00A0233\u00A0720\u00A0368\u00A0547\u00A0758,07\u00A0₽"_qs;
-        QTest::newRow("largest, en_US, grouped as sent") << "92,233,720,368,547,758.07"
-                                                         << "en_US"
-                                                         << "$92,233,720,368,547,758.07";
-        QTest::newRow("negative, en_US, as the locale writes it") << "-92233720368547758.07"
-                                                                  << "en_US"
-                                                                  << "($92,233,720,368,547,758.07)";
-        QTest::newRow("ordinary") << "1 234,50"
-                                  << "ru_RU"
-                                  << "";
-        QTest::newRow("past 64 bits") << "900 000 000 000 000 000 000"
-                                      << "en_US"
-                                      << "";
+        QTest::newRow("largest, en_US, grouped as sent")
+            << "92,233,720,368,547,758.07" << "en_US" << "$92,233,720,368,547,758.07";
+        QTest::newRow("negative, en_US, as the locale writes it")
+            << "-92233720368547758.07" << "en_US" << "($92,233,720,368,547,758.07)";
+        QTest::newRow("ordinary") << "1 234,50" << "ru_RU" << "";
+        QTest::newRow("past 64 bits") << "900 000 000 000 000 000 000" << "en_US" << "";
     }
     void amountShown() {
         QFETCH(QString, text);

@@ -123,6 +123,27 @@ protected:
             WriteFile(Path("%1/doc%2.xml").arg(name).arg(i, 4, 10, QChar('0')), Doc(docs[i]));
         return Path(name);
     }
+    // Saves through "Сохранить как" into the path and answers the question asked before it by
+    // the button of that name, Enter when none; returns the question, marked when it is not
+    // the save question with "Отмена" by default.
+    QString SaveAsking(const QString& path, const QString& answer = {}) {
+        QString asked;
+        WhileModal([&] { Find<QToolButton>("CommandSaveAs")->click(); },
+                   [&](QWidget* dialog) {
+                       if (auto* files = qobject_cast<QFileDialog*>(dialog))
+                           return Choose(files, path);
+                       auto* box = qobject_cast<QMessageBox*>(dialog);
+                       QAbstractButton* cancel = box ? box->defaultButton() : nullptr;
+                       if (!cancel || cancel != box->escapeButton() ||
+                           cancel->text() != QStringLiteral("Отмена") ||
+                           box->objectName() != "SaveQuestion")
+                           asked = QStringLiteral("(not the question, \"Отмена\" by default) ");
+                       asked += dialog->property("text").toString();
+                       if (answer.isEmpty()) return QTest::keyClick(dialog, Qt::Key_Return);
+                       box->findChild<QPushButton*>(answer)->click();
+                   });
+        return asked;
+    }
     // Types the path into the box (a null one leaves it) and waits for the read it starts.
     void ReadSource(const QString& path) {
         if (!path.isNull()) Find<QLineEdit>("TxtFileIn")->setText(path);

@@ -148,20 +148,10 @@ private slots:
                                               "2;2024-03-06;7,5" + Valid + ";" + acc});
         ReadSource(folder);
         const QString target = Path("out.txt");
-        QString asked, notice;
-        bool noByDefault = false;
-        WhileModal([&] { Find<QToolButton>("CommandSaveAs")->click(); },
-                   [&](QWidget* dialog) {
-                       if (auto* files = qobject_cast<QFileDialog*>(dialog))
-                           return Choose(files, target);
-                       auto* box = qobject_cast<QMessageBox*>(dialog);
-                       QVERIFY(box);
-                       asked = box->text();
-                       noByDefault = box->defaultButton()->objectName() == "SaveQuestionCancel";
-                       QTest::keyClick(box, Qt::Key_Return);
-                   });
-        QVERIFY2(asked.startsWith(u"Не указан расчетный счет"_s) && noByDefault, qPrintable(asked));
+        const QString asked = SaveAsking(target);
+        QVERIFY2(asked.startsWith(u"Не указан расчетный счет"_s), qPrintable(asked));
         QVERIFY(!QFile::exists(target));
+        QString notice;
         WhileModal([&] { m_form->ShowPreview(); },
                    [&](QWidget* dialog) {
                        notice = dialog->findChild<QLabel*>("PreviewNotice")->text();
@@ -225,22 +215,8 @@ private slots:
         for (const int r : unchecked)
             Model()->setData(Model()->index(r, 0), Qt::Unchecked, Qt::CheckStateRole);
         const QString target = Path("q.txt");
-        QString asked;
-        bool cancelByDefault = false;
-        WhileModal([&] { Find<QToolButton>("CommandSaveAs")->click(); },
-                   [&](QWidget* dialog) {
-                       if (auto* files = qobject_cast<QFileDialog*>(dialog))
-                           return Choose(files, target);
-                       auto* box = qobject_cast<QMessageBox*>(dialog);
-                       QVERIFY(box && box->objectName() == "SaveQuestion");
-                       asked = box->text();
-                       cancelByDefault = box->defaultButton() == box->escapeButton() &&
-                                         box->defaultButton()->text() == u"Отмена"_s;
-                       if (answer.isEmpty()) return QTest::keyClick(box, Qt::Key_Return);
-                       box->findChild<QPushButton*>(answer)->click();
-                   });
+        const QString asked = SaveAsking(target, answer);
         QTEST(asked, "question");
-        QVERIFY(asked.isEmpty() || cancelByDefault);
         QCOMPARE(QFile::exists(target), asked.isEmpty() || answer == "SaveQuestionSave");
         if (answer != "SaveQuestionShow") return;
         QCOMPARE(Find<QTabWidget>("DetailTabs")->currentWidget(), Find<QWidget>("ProblemsPanel"));
@@ -277,14 +253,7 @@ private slots:
         Find<QComboBox>("QuickFilter")->setCurrentText(u"не выгруженные"_s);
         QCOMPARE(Model()->rowCount(), 1);
         Find<QComboBox>("QuickFilter")->setCurrentIndex(0);
-        QString asked;
-        WhileModal([&] { Find<QToolButton>("CommandSaveAs")->click(); },
-                   [&](QWidget* dialog) {
-                       if (auto* files = qobject_cast<QFileDialog*>(dialog))
-                           return Choose(files, Path("b.txt"));
-                       asked = static_cast<QMessageBox*>(dialog)->text();
-                       QTest::keyClick(dialog, Qt::Key_Escape);
-                   });
+        const QString asked = SaveAsking(Path("b.txt"));
         QVERIFY2(asked.contains(u"2 повтора, 2 уже выгружены"_s), qPrintable(asked));
         auto* onlyNew = Find<QPushButton>("CheckOnlyNew");
         QVERIFY(onlyNew->isEnabled());
@@ -346,15 +315,7 @@ private slots:
         // A save asks first, the stop and the empty selection in one question.
         auto* header = qobject_cast<CheckAllHeader*>(Find<QTableView>("List")->horizontalHeader());
         QTest::mouseClick(header->viewport(), Qt::LeftButton, {}, header->CheckBoxRect().center());
-        QString asked;
-        WhileModal([&] { Find<QToolButton>("CommandSaveAs")->click(); },
-                   [&](QWidget* dialog) {
-                       if (auto* files = qobject_cast<QFileDialog*>(dialog))
-                           return Choose(files, Path("stopped.txt"));
-                       asked = qobject_cast<QMessageBox*>(dialog)->text();
-                       QTest::keyClick(dialog, Qt::Key_Escape);
-                   });
-        QCOMPARE(asked, u"Чтение было остановлено: прочитаны не все документы источника.\n"
+        QCOMPARE(SaveAsking(Path("stopped.txt")), u"Чтение было остановлено: прочитаны не все документы источника.\n"
                         "Не отмечено ни одного документа: выписка будет пустой.\n\nСохранить?"_s);
         QVERIFY(!QFile::exists(Path("stopped.txt")));
     }

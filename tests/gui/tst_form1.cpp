@@ -97,16 +97,11 @@ private slots:
     void hostileSettingsFiles_data() {
         QTest::addColumn<QString>("file");
         QTest::addColumn<QString>("kind"); // "pipe", "link to /dev/zero" or "folder"
-        QTest::newRow("CONFIG.INI, pipe") << "CONFIG.INI"
-                                          << "pipe";
-        QTest::newRow("USER.INI, pipe") << "USER.INI"
-                                        << "pipe";
-        QTest::newRow("USER.INI, folder") << "USER.INI"
-                                          << "folder";
-        QTest::newRow("TAG.INI, link to /dev/zero") << "TAG.INI"
-                                                    << "link to /dev/zero";
-        QTest::newRow("template, pipe") << "Выписка.txt.tpl"
-                                        << "pipe";
+        QTest::newRow("CONFIG.INI, pipe") << "CONFIG.INI" << "pipe";
+        QTest::newRow("USER.INI, pipe") << "USER.INI" << "pipe";
+        QTest::newRow("USER.INI, folder") << "USER.INI" << "folder";
+        QTest::newRow("TAG.INI, link to /dev/zero") << "TAG.INI" << "link to /dev/zero";
+        QTest::newRow("template, pipe") << "Выписка.txt.tpl" << "pipe";
     }
     void hostileSettingsFiles() {
         QFETCH(QString, file);
@@ -529,15 +524,9 @@ private slots:
         QTest::addColumn<QString>("type");
         QTest::addColumn<QString>("typed");
         QTest::addColumn<QString>("written");
-        QTest::newRow("workbook") << "Реестр Excel (*.xlsx)"
-                                  << "register"
-                                  << "register.xlsx";
-        QTest::newRow("workbook named .txt") << "Реестр Excel (*.xlsx)"
-                                             << "r.txt"
-                                             << "r.txt";
-        QTest::newRow("PDF") << "Реестр PDF (*.pdf)"
-                             << "register"
-                             << "register.pdf";
+        QTest::newRow("workbook") << "Реестр Excel (*.xlsx)" << "register" << "register.xlsx";
+        QTest::newRow("workbook named .txt") << "Реестр Excel (*.xlsx)" << "r.txt" << "r.txt";
+        QTest::newRow("PDF") << "Реестр PDF (*.pdf)" << "register" << "register.pdf";
     }
     void saveRegister() {
         QFETCH(QString, type);
