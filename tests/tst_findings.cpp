@@ -225,8 +225,7 @@ private slots:
         // "kind|document|how many"; document -1: none, -2: none, a valid account the value
         QTest::addColumn<QStringList>("found");
         QTest::addColumn<QString>("question"); // empty: none asked
-        QTest::newRow("nothing to ask") << false << ""
-                                        << "11" << QStringList{} << "";
+        QTest::newRow("nothing to ask") << false << "" << "11" << QStringList{} << "";
         QTest::newRow("a settings finding is no reason")
             << false << ""
             << "11" << QStringList{"настройки|-1|1", "счет организации|-1|1"} << "";
