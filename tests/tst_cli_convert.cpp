@@ -217,7 +217,9 @@ private slots:
         QTest::addColumn<QString>("source");
         QTest::addColumn<QString>("named"); // the source file the refusal names
         const auto row = [](const char* name, const char* output, const char* source,
-                            const char* named) { QTest::newRow(name) << output << source << named; };
+                            const char* named) {
+            QTest::newRow(name) << output << source << named;
+        };
         row("the archive", "DIR/src.zip", "DIR/src.zip", "DIR/src.zip");
         row("a document of the folder", "DIR/docs/b.xml", "DIR/docs", "DIR/docs/b.xml");
         row("a link to a document", "DIR/link", "DIR/docs", "DIR/docs/a.xml");

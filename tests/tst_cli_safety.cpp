@@ -281,12 +281,10 @@ private slots:
     void controlCharactersEscaped_data() {
         QTest::addColumn<QString>("command");
         QTest::addColumn<QString>("shown"); // on stdout
-        QTest::newRow("list: a value") << "list"
-                                       << "a\\x1B[2K\\x1B[1A\\u009B";
-        QTest::newRow("list as JSON: a value") << "list --format json"
-                                               << "a\\u001b[2K\\u001b[1A\\u009b";
-        QTest::newRow("check: a name") << "check"
-                                       << "b\\x1B]0;owned\\x07\\x1B[2J.xml";
+        QTest::newRow("list: a value") << "list" << "a\\x1B[2K\\x1B[1A\\u009B";
+        QTest::newRow("list as JSON: a value")
+            << "list --format json" << "a\\u001b[2K\\u001b[1A\\u009b";
+        QTest::newRow("check: a name") << "check" << "b\\x1B]0;owned\\x07\\x1B[2J.xml";
     }
     void controlCharactersEscaped() {
         QFETCH(QString, command);

@@ -358,12 +358,12 @@ private slots:
         QTest::addColumn<QString>("shown");
         const QString read = u"Успешно прочитано 3 документа в '/home/buh/docs/march'"_s;
         QTest::newRow("fits") << read << 100 << read;
-        QTest::newRow("path cut") << read << 44
-                                  << u"Успешно прочитано 3 документа в '/home…arch'"_s;
+        QTest::newRow("path cut")
+            << read << 44 << u"Успешно прочитано 3 документа в '/home…arch'"_s;
         QTest::newRow("no room for the path")
             << read << 10 << u"Успешно прочитано 3 документа в '…'"_s;
-        QTest::newRow("no path") << u"Ошибка! Не удалось сохранить файл!"_s << 20
-                                 << u"Ошибка! Не удалось …"_s;
+        QTest::newRow("no path")
+            << u"Ошибка! Не удалось сохранить файл!"_s << 20 << u"Ошибка! Не удалось …"_s;
     }
     void elide() {
         QFETCH(QString, text);

@@ -197,8 +197,8 @@ private slots:
         const QStringList troubles{"1;2024-03-05;1" + Valid, "1;2024-03-05;1" + Valid,
                                    "2;2024-03-05;1" + bad, "3;2024-03-05;1" + bad};
         const QString among = u"Среди отмеченных: 2 повтора, 1 ошибка в реквизитах. Сохранить?"_s;
-        QTest::newRow("nothing to ask") << QStringList{"1;2024-03-05;1" + Valid} << QList<int>{}
-                                        << "" << "";
+        QTest::newRow("nothing to ask")
+            << QStringList{"1;2024-03-05;1" + Valid} << QList<int>{} << "" << "";
         QTest::newRow("nothing checked")
             << QStringList{"1;2024-03-05;1" + Valid} << QList<int>{0}
             << u"Не отмечено ни одного документа: выписка будет пустой. Сохранить?"_s << "";
@@ -315,8 +315,9 @@ private slots:
         // A save asks first, the stop and the empty selection in one question.
         auto* header = qobject_cast<CheckAllHeader*>(Find<QTableView>("List")->horizontalHeader());
         QTest::mouseClick(header->viewport(), Qt::LeftButton, {}, header->CheckBoxRect().center());
-        QCOMPARE(SaveAsking(Path("stopped.txt")), u"Чтение было остановлено: прочитаны не все документы источника.\n"
-                        "Не отмечено ни одного документа: выписка будет пустой.\n\nСохранить?"_s);
+        QCOMPARE(SaveAsking(Path("stopped.txt")),
+                 u"Чтение было остановлено: прочитаны не все документы источника.\n"
+                 "Не отмечено ни одного документа: выписка будет пустой.\n\nСохранить?"_s);
         QVERIFY(!QFile::exists(Path("stopped.txt")));
     }
 };

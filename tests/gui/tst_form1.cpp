@@ -448,12 +448,9 @@ private slots:
         QTest::addColumn<bool>("byKeys");     // Ctrl+Shift+P, else the save menu's item
         QTest::addColumn<QString>("typed");   // in the PDF's file dialog
         QTest::addColumn<QString>("written"); // the PDF there after; empty: none
-        QTest::newRow("keys") << true << "printed.pdf"
-                              << "printed.pdf";
-        QTest::newRow("menu, no extension") << false << "printed"
-                                            << "printed.pdf";
-        QTest::newRow("a document read") << true << "docs_2024/doc0000.xml"
-                                         << "";
+        QTest::newRow("keys") << true << "printed.pdf" << "printed.pdf";
+        QTest::newRow("menu, no extension") << false << "printed" << "printed.pdf";
+        QTest::newRow("a document read") << true << "docs_2024/doc0000.xml" << "";
     }
     void printRegister() {
         QFETCH(bool, byKeys);
