@@ -101,6 +101,9 @@ protected:
     template <typename W> W* Find(const QString& name) { return m_form->findChild<W*>(name); }
     QString Path(const QString& name) const { return m_dir->filePath(name); }
     QString Status() { return Find<QLabel>("StatusText")->text(); }
+    QColor StatusColour() {
+        return Find<QLabel>("StatusText")->palette().color(QPalette::WindowText);
+    }
     // The notice beside the status line and every row of the problems list, as text.
     QString Problems() {
         return Find<QLabel>("StatusNotice")->toolTip() + u'\n' +

@@ -15,9 +15,6 @@ class TestChecksWindow : public QObject, WindowFixture {
     Q_OBJECT
     QString Totals() { return Find<QLabel>("TotalsPanel")->text(); }
     QAbstractItemModel* Model() { return Find<QTableView>("List")->model(); }
-    QColor StatusColour() {
-        return Find<QLabel>("StatusText")->palette().color(QPalette::WindowText);
-    }
 
 private slots:
     void init() {
