@@ -58,6 +58,7 @@
 namespace {
 
 const QString ProcessingText = QStringLiteral("Обработка ...");
+constexpr std::size_t FirstFitSamples = 30;
 const QString SortAfterReadingText = QStringLiteral("сортировка после чтения");
 constexpr double ColumnWidthTwips = 1200;
 
@@ -294,7 +295,8 @@ void Form1::StartReading(const QString& path) {
     shown.Add = [this](std::vector<DocumentRow> rows) {
         const bool first = m_table.Rows.empty();
         m_model->AppendRows(std::move(rows));
-        if (first && !m_table.Rows.empty()) m_list->FitColumns();
+        // A first fit to a few rows; the reading's end fits them all.
+        if (first && !m_table.Rows.empty()) m_list->FitColumns(FirstFitSamples);
     };
     shown.AllThere = [this, archive] {
         m_model->SetSortAfterReading(false);
