@@ -312,15 +312,6 @@ private slots:
         QVERIFY2(found[1].Why.contains("<document>"), qPrintable(found[1].Why));
         QTemporaryDir none;
         QCOMPARE(SettingsFolderFindings(none.path(), m_coder).size(), size_t(1));
-        // A map of more columns than a list can hold: the lines past them are named.
-        QByteArray many;
-        for (int i = 0; i <= LargestColumnCount; ++i)
-            many += "К" + QByteArray::number(i) + " = К" + QByteArray::number(i) + "\r\n";
-        WriteFile(dir.filePath("TAG.INI"), many);
-        const FindingList capped = LoadColumnMap(dir.filePath("TAG.INI")).Findings;
-        QCOMPARE(Shapes(capped).front(), u"настройки|TAG.INI||"_s);
-        QVERIFY2(capped.front().Why.startsWith(u"колонок больше 1000"_s),
-                 qPrintable(capped.front().Why));
     }
 
     // The forms a finding leaves in: the command line's line, clipboard text, CSV for a
@@ -334,15 +325,6 @@ private slots:
                                << "реквизит: 'a.xml': ИНН '7707083895': неверно"
                                << "реквизит\ta.xml\tИНН\t7707083895\tневерно"
                                << QByteArray("реквизит;a.xml;ИНН;7707083895;неверно");
-        QTest::newRow("separator and quote")
-            << "ООО \"Ромашка\"; филиал"
-            << "реквизит: 'a.xml': ИНН 'ООО \"Ромашка\"; филиал': неверно"
-            << "реквизит\ta.xml\tИНН\tООО \"Ромашка\"; филиал\tневерно"
-            << QByteArray("реквизит;a.xml;ИНН;\"ООО \"\"Ромашка\"\"; филиал\";неверно");
-        QTest::newRow("formula") << "=1+2"
-                                 << "реквизит: 'a.xml': ИНН '=1+2': неверно"
-                                 << "реквизит\ta.xml\tИНН\t=1+2\tневерно"
-                                 << QByteArray("реквизит;a.xml;ИНН;'=1+2;неверно");
         QTest::newRow("line breaks") << "a\tb\nc"
                                      << "реквизит: 'a.xml': ИНН 'a\tb\nc': неверно"
                                      << "реквизит\ta.xml\tИНН\ta b c\tневерно"

@@ -83,12 +83,6 @@ private slots:
         QCOMPARE(Totals(),
                  u"Показано 2 из 5 · Отмечено: 5 из 5 · 18 000 700,00 ₽ "
                  u"(скрыто отмеченных: 3)"_s);
-        // An amount typed as a bank or 1C prints it finds the amount by its value.
-        for (const auto& [query, shown] : {std::pair{"18000000.00", "5"}, {"100.00", "1 1"},
-                                           {"18 000 000,0", "5"}, {"100,5", ""}}) {
-            Type(QString::fromUtf8(query));
-            QCOMPARE(Shown(), QString::fromUtf8(shown));
-        }
         // A sort orders what is shown, and what is hidden with it.
         Type(u"7707083893"_s);
         QCOMPARE(Shown(), u"1 2 1 5"_s);
@@ -101,13 +95,9 @@ private slots:
         QVERIFY(Totals().startsWith(u"Отмечено: 5 из 5"_s));
 
         auto* quick = Find<QComboBox>("QuickFilter");
-        for (const auto& [caption, shown] : {std::pair{"с замечаниями", "3 1 1"},
-                                             {"повторы", "1 1"},
-                                             {"неотмеченные", ""},
-                                             {"все", "3 2 1 1 5"}}) {
-            quick->setCurrentIndex(quick->findText(QString::fromUtf8(caption)));
-            QCOMPARE(Shown(), QString::fromUtf8(shown));
-        }
+        quick->setCurrentIndex(quick->findText(u"повторы"_s));
+        QCOMPARE(Shown(), u"1 1"_s);
+        quick->setCurrentIndex(0);
         // The statement takes every checked document, the hidden ones too.
         Type(u"ромашка"_s);
         QCOMPARE(Shown(), u"3"_s);
