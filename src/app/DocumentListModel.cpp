@@ -102,14 +102,6 @@ void DocumentListModel::SetColumns(const ColumnMap& columns) {
     endResetModel();
 }
 
-void DocumentListModel::SetRows(std::vector<DocumentRow> rows, QStringList leftOut) {
-    beginResetModel();
-    m_table.Rows = std::move(rows);
-    m_table.LeftOut = std::move(leftOut);
-    ApplySort();
-    endResetModel();
-}
-
 void DocumentListModel::ClearRows() {
     m_table.LeftOut.clear();
     if (m_table.Rows.empty()) return;

@@ -32,9 +32,6 @@ public:
 
     const DocumentTable& Table() const { return m_table; }
     void SetColumns(const ColumnMap& columns);
-    // Replaces every row in one piece; a sort chosen earlier is applied to the new rows. The files
-    // the reading left out come along: a save must not replace them either.
-    void SetRows(std::vector<DocumentRow> rows, QStringList leftOut = {});
     void ClearRows();
     // The files the reading left out: a save must not replace them either.
     void SetLeftOut(QStringList leftOut) { m_table.LeftOut = std::move(leftOut); }
