@@ -5,7 +5,9 @@
 // - LARGE documents: peak memory of convert and of list (the reading the window does), and how
 //   the convert time scales from COUNT to LARGE.
 // Every measured command is a real process; wall time is the median of --runs, memory the
-// child's peak resident set. Usage: bench_cli [--count N] [--large N] [--runs N]
+// child's peak resident set. With --previous, an earlier build's vypiska-cli runs each command
+// in turn with ours, for a column beside it.
+// Usage: bench_cli [--count N] [--large N] [--runs N] [--previous PATH]
 #include "BenchCorpus.h"
 
 #include <QCoreApplication>
@@ -125,10 +127,20 @@ QString Ratio(double r) {
     return QString::number(r, 'f', 2) + QStringLiteral("×");
 }
 
+QString g_previous; // an earlier build's vypiska-cli, or none
+
 void Row(const QString& what, const QString& ours, const QString& floor, const QString& ratio,
-         const QString& goal) {
-    std::printf("| %s | %s | %s | %s | %s |\n", qPrintable(what), qPrintable(ours),
-                qPrintable(floor), qPrintable(ratio), qPrintable(goal));
+         const QString& goal, const QString& previous = QStringLiteral("-")) {
+    const QString before = g_previous.isEmpty() ? QString() : previous + QStringLiteral(" | ");
+    std::printf("| %s | %s | %s%s | %s | %s |\n", qPrintable(what), qPrintable(ours),
+                qPrintable(before), qPrintable(floor), qPrintable(ratio), qPrintable(goal));
+}
+
+// The same command run by the earlier build.
+Measure Previous(QStringList command, const QString& cli, int runs) {
+    if (g_previous.isEmpty()) return {};
+    command.replace(command.indexOf(cli), g_previous);
+    return Median(command, runs);
 }
 
 QString Thousands(int n) {
@@ -153,6 +165,8 @@ int main(int argc, char** argv) {
             large = args[i + 1].toInt();
         else if (args[i] == QLatin1String("--runs"))
             runs = args[i + 1].toInt();
+        else if (args[i] == QLatin1String("--previous"))
+            g_previous = args[i + 1];
     }
     if (count < 1 || runs < 1 || large < 0) {
         std::fprintf(stderr, "usage: bench_cli [--count N] [--large N] [--runs N]\n");
@@ -186,13 +200,19 @@ int main(int argc, char** argv) {
 
     std::printf("%s documents of %.2f kB on average, warm cache, median of %d runs\n\n",
                 qPrintable(Thousands(count)), double(bytes) / count / 1000.0, runs);
-    std::printf("| measure | vypiska-cli | floor | ratio | goal |\n|---|---|---|---|---|\n");
+    if (g_previous.isEmpty())
+        std::printf("| measure | vypiska-cli | floor | ratio | goal |\n|---|---|---|---|---|\n");
+    else
+        std::printf("| measure | vypiska-cli | previous build | floor | ratio | goal |\n"
+                    "|---|---|---|---|---|---|\n");
 
     const Measure floor = Median({self, QStringLiteral("--read-files"), folder}, runs);
     const Measure converted = Median(convert + QStringList{folder}, runs);
+    const Measure convertedBefore = Previous(convert + QStringList{folder}, cli, runs);
     Row(QStringLiteral("convert %1 documents from a folder").arg(Thousands(count)),
         Seconds(converted.Seconds), Seconds(floor.Seconds) + QStringLiteral(" reading the bytes"),
-        Ratio(converted.Seconds / floor.Seconds), QStringLiteral("≤ 1.5×"));
+        Ratio(converted.Seconds / floor.Seconds), QStringLiteral("≤ 1.5×"),
+        Seconds(convertedBefore.Seconds));
 
     const QString xsltproc = QStandardPaths::findExecutable(QStringLiteral("xsltproc"));
     if (xsltproc.isEmpty()) {
@@ -213,13 +233,14 @@ int main(int argc, char** argv) {
     }
 
     const Measure zipFloor = Median({self, QStringLiteral("--read-zip"), zip}, runs);
-    const Measure listed = Median(
-        {cli, QStringLiteral("list"), QStringLiteral("--locale"), QStringLiteral("ru_RU"), zip},
-        runs);
+    const QStringList listZip = {cli, QStringLiteral("list"), QStringLiteral("--locale"),
+                                 QStringLiteral("ru_RU"), zip};
+    const Measure listed = Median(listZip, runs);
     Row(QStringLiteral("list a .zip of %1 documents").arg(Thousands(count)),
         Seconds(listed.Seconds),
         Seconds(zipFloor.Seconds) + QStringLiteral(" reading the entries (libarchive)"),
-        Ratio(listed.Seconds / zipFloor.Seconds), QStringLiteral("≤ 1.5×"));
+        Ratio(listed.Seconds / zipFloor.Seconds), QStringLiteral("≤ 1.5×"),
+        Seconds(Previous(listZip, cli, runs).Seconds));
 
     if (large > 0) {
         QDir(folder).removeRecursively();
@@ -230,20 +251,22 @@ int main(int argc, char** argv) {
             return 2;
         }
         const int largeRuns = std::min(runs, 3);
+        const QStringList listBig = {cli, QStringLiteral("list"), QStringLiteral("--locale"),
+                                     QStringLiteral("ru_RU"), big};
         const Measure bigConvert = Median(convert + QStringList{big}, largeRuns);
-        const Measure bigList = Median(
-            {cli, QStringLiteral("list"), QStringLiteral("--locale"), QStringLiteral("ru_RU"), big},
-            largeRuns);
+        const Measure bigConvertBefore = Previous(convert + QStringList{big}, cli, largeRuns);
+        const Measure bigList = Median(listBig, largeRuns);
         Row(QStringLiteral("convert %1 documents: peak memory").arg(Thousands(large)),
             Mb(bigConvert.PeakMb), QStringLiteral("-"), QStringLiteral("-"),
-            QStringLiteral("< 300 MB"));
+            QStringLiteral("< 200 MB"), Mb(bigConvertBefore.PeakMb));
         Row(QStringLiteral("list (read) %1 documents: peak memory").arg(Thousands(large)),
             Mb(bigList.PeakMb), QStringLiteral("-"), QStringLiteral("-"),
-            QStringLiteral("< 300 MB"));
+            QStringLiteral("< 200 MB"), Mb(Previous(listBig, cli, largeRuns).PeakMb));
         Row(QStringLiteral("convert %1 vs %2 documents").arg(Thousands(large), Thousands(count)),
             Seconds(bigConvert.Seconds), Seconds(converted.Seconds),
             Ratio(bigConvert.Seconds / converted.Seconds),
-            QStringLiteral("≤ %1×").arg(1.1 * large / count, 0, 'f', 0));
+            QStringLiteral("≤ %1×").arg(1.1 * large / count, 0, 'f', 0),
+            Seconds(bigConvertBefore.Seconds));
     }
     return 0;
 }

@@ -25,8 +25,8 @@ DocumentTable Table(const QStringList& rows) {
         for (const QString& value : line.split(u'|'))
             row.Cells.push_back({value, value});
         // The amount as its sender wrote it: "18000,00".
-        row.Cells.back().RawValue =
-            QString(row.Cells.back().DisplayText).remove(u'₽').remove(u' ').remove(u'\u00A0');
+        const QString shown = row.Cells.back().DisplayText();
+        row.Cells.back() = {shown, QString(shown).remove(u'₽').remove(u' ').remove(u'\u00A0')};
         table.Rows.push_back(row);
     }
     return table;

@@ -330,7 +330,7 @@ private slots:
                 out << row.SourcePath.mid(row.SourcePath.startsWith(source + '/') ? source.size()
                                                                                   : 0);
                 for (const DocumentCell& cell : row.Cells)
-                    out.back() += '|' + cell.DisplayText + '|' + cell.RawValue;
+                    out.back() += '|' + cell.DisplayText() + '|' + cell.RawValue();
             }
             return out;
         };
@@ -679,10 +679,10 @@ private slots:
         if (!row) return;
         QStringList got;
         for (const DocumentCell& cell : row->Cells)
-            got << cell.DisplayText + QLatin1Char('|') + cell.RawValue;
+            got << cell.DisplayText() + QLatin1Char('|') + cell.RawValue();
         QCOMPARE(got, cells);
         QCOMPARE(row->ExportValue(0),
-                 row->Cells[0].RawValue); // the export never takes display text
+                 row->Cells[0].RawValue()); // the export never takes display text
     }
 
     // Document bytes to text: the encoding a mark or the declaration names; percent signs are

@@ -14,8 +14,8 @@ QString DayText(const QString& value) {
     return date ? QString::number(std::trunc(*date), 'f', 0) : text;
 }
 
-QString Requisite(const DocumentRow& row, int column) {
-    return column < 0 ? QString() : RequisiteText(row.ExportValue(column)).toString();
+QStringView Requisite(const DocumentRow& row, int column) {
+    return column < 0 ? QStringView() : RequisiteText(row.ExportValue(column));
 }
 
 } // namespace
@@ -48,12 +48,20 @@ QString DocumentKeys::Key(const DocumentRow& row, QHash<QString, QString>* dates
     }
 
     const std::optional<qint64> kopecks = AmountKopecks(row.ExportValue(m_amount));
-    QString inn = Requisite(row, m_payerInn);
-    if (inn == u"0") inn.clear();
+    QStringView inn = Requisite(row, m_payerInn);
+    if (inn == u"0") inn = {};
+    const QStringView payer = Requisite(row, m_payerAccount);
+    const QStringView payee = Requisite(row, m_payeeAccount);
+    const QString amount =
+        kopecks ? QString::number(*kopecks) : row.ExportValue(m_amount).trimmed();
+    // One allocation for the key: it is made for every document of every statement.
     const QChar gap(0x1f);
-    return number.toString() + gap + day + gap +
-           (kopecks ? QString::number(*kopecks) : row.ExportValue(m_amount).trimmed()) + gap +
-           Requisite(row, m_payerAccount) + gap + Requisite(row, m_payeeAccount) + gap + inn;
+    QString key;
+    key.reserve(number.size() + day.size() + amount.size() + payer.size() + payee.size() +
+                inn.size() + 5);
+    key.append(number).append(gap).append(day).append(gap).append(amount).append(gap);
+    key.append(payer).append(gap).append(payee).append(gap).append(inn);
+    return key;
 }
 
 QString DocumentKey(const ColumnMap& columns, const DocumentRow& row) {

@@ -189,7 +189,7 @@ void DocumentFilter::Index(const DocumentTable& table) {
     for (const DocumentRow& row : table.Rows) {
         const std::size_t held = std::min(m_columns, row.Cells.size());
         for (std::size_t c = 0; c < m_columns; ++c, ++cell) {
-            const QString& text = c < held ? row.Cells[c].DisplayText : row.DisplayText(int(c));
+            const QString& text = c < held ? row.Cells[c].DisplayText() : row.DisplayText(int(c));
             Last& l = last[c];
             if (text.constData() != l.data || text.size() != l.size)
                 l = {text.constData(), text.size(), ValueOf(text)};

@@ -16,8 +16,8 @@
 
 namespace {
 
-DocumentCell CellOf(const DocumentRow& row, int column) {
-    return {row.DisplayText(column), row.ExportValue(column)};
+const DocumentCell& CellOf(const DocumentRow& row, int column) {
+    return row.Cell(column);
 }
 
 template <typename Key>
@@ -95,14 +95,14 @@ SortKind SortKindFor(const DocumentCell& cell, bool amount, const QLocale& local
     if (amount) return SortKind::Number;
     // A date needs two separators, so no number is taken for one; but "05.03.2024" would read as
     // a number with grouped digits, so dates are asked first.
-    if (ParseDateText(cell.DisplayText, locale)) return SortKind::Date;
-    if (ReadDocumentNumber(cell.RawValue)) return SortKind::Number;
+    if (ParseDateText(cell.DisplayText(), locale)) return SortKind::Date;
+    if (ReadDocumentNumber(cell.RawValue())) return SortKind::Number;
     return SortKind::Text;
 }
 
 std::optional<double> SortNumber(const DocumentCell& cell, bool amount) {
-    if (amount) return AmountValue(cell.RawValue);
-    const std::optional<DocumentNumber> number = ReadDocumentNumber(cell.RawValue);
+    if (amount) return AmountValue(cell.RawValue());
+    const std::optional<DocumentNumber> number = ReadDocumentNumber(cell.RawValue());
     if (!number) return std::nullopt;
     return number->Value();
 }
@@ -123,7 +123,7 @@ std::vector<std::size_t> SortedOrder(const std::vector<DocumentRow>& rows, int c
         break;
     case SortKind::Date:
         SortByKey<double>(rows, order, column, collator, descending, [&](const DocumentCell& c) {
-            return ParseDateText(c.DisplayText, locale);
+            return ParseDateText(c.DisplayText(), locale);
         });
         break;
     case SortKind::Text: {

@@ -188,18 +188,14 @@ bool DocumentReader::TakeKnown(QStringView found, DocumentCell& cell) const {
         return false;
     // Looked up by the document's own characters: a value met before costs no copy at all.
     if (const auto known = m_known.constFind(found); known != m_known.cend()) {
-        cell.RawValue = known->Raw;
-        cell.DisplayText = known->Display;
+        cell = *known;
         return true;
     }
     if (std::size_t(m_known.size()) >= MostShared) m_known.clear();
-    KnownValue value{found.toString(), {}};
-    value.Display = m_use == RowUse::List ? DisplayText(value.Raw) : value.Raw;
-    cell.RawValue = value.Raw;
-    cell.DisplayText = value.Display;
+    const QString raw = found.toString();
+    cell = DocumentCell(m_use == RowUse::List ? DisplayText(raw) : raw, raw);
     // The key looks into the kept text, which never changes and lives as long as the entry.
-    const QStringView key(value.Raw);
-    m_known.emplace(key, std::move(value));
+    m_known.emplace(QStringView(cell.RawValue()), cell);
     return true;
 }
 
@@ -233,6 +229,7 @@ std::optional<DocumentRow> DocumentReader::ReadText(const QString& path, const Q
             row.Cells.push_back(std::move(cell));
             continue;
         }
+        QString display;
         if (column.IsAmount) {
             if (value.isEmpty()) {
                 // A document without an amount is not listed, but never without a word.
@@ -247,25 +244,24 @@ std::optional<DocumentRow> DocumentReader::ReadText(const QString& path, const Q
             // finding, naming the value.
             const bool number = ReadDocumentNumber(value).has_value();
             if (m_use == RowUse::List || !number)
-                cell.DisplayText = AmountDisplayText(value, m_coder.Locale());
+                display = AmountDisplayText(value, m_coder.Locale());
             if (!number)
                 AddProblem(problem,
                            QStringLiteral("Файл '%1': сумма '%2' не является числом (в списке: "
                                           "%3; в выписку она попадет как есть)")
-                               .arg(path, value, cell.DisplayText));
-            if (m_use == RowUse::Statement) cell.DisplayText = value;
+                               .arg(path, value, display));
+            if (m_use == RowUse::Statement) display = value;
         } else if (m_use == RowUse::List) {
-            cell.DisplayText = DisplayText(value);
+            display = DisplayText(value);
         } else {
-            cell.DisplayText = value;
+            display = value;
         }
-        cell.RawValue = std::move(value);
-        Share(cell.RawValue);
-        if (cell.DisplayText.isSharedWith(cell.RawValue))
-            cell.DisplayText = cell.RawValue;
+        Share(value);
+        if (display.isSharedWith(value) || display == value)
+            display = value;
         else
-            Share(cell.DisplayText);
-        row.Cells.push_back(std::move(cell));
+            Share(display);
+        row.Cells.emplace_back(display, value);
     }
     if (row.Cells.empty()) { // no columns: nothing to make a row of
         SaySkipped(path, QStringLiteral("в TAG.INI нет ни одной колонки"), problem, findings);

@@ -75,13 +75,10 @@ private:
 
     std::vector<PreparedColumn> m_columns;
     TagScanner m_scanner;
-    struct KnownValue {
-        QString Raw;
-        QString Display; // as the list shows it
-    };
     mutable QSet<QString> m_shared; // amounts and decoded values
-    // Short plain values of the text columns, keyed by a view into their own Raw.
-    mutable QHash<QStringView, KnownValue> m_known;
+    // Short plain values of the text columns, keyed by a view into their own raw text: the rows
+    // that hold one share its cell.
+    mutable QHash<QStringView, DocumentCell> m_known;
     const TextCoder& m_coder;
     const std::atomic<bool>* m_cancel;
     RowUse m_use;

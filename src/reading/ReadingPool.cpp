@@ -26,9 +26,9 @@ qint64 KeptBytes(const DocumentRow& row) {
     constexpr qsizetype Short = 64;
     qint64 kept = 0;
     for (const DocumentCell& cell : row.Cells) {
-        if (cell.RawValue.size() > Short) kept += cell.RawValue.size() * 2;
-        if (cell.DisplayText.size() > Short && !cell.DisplayText.isSharedWith(cell.RawValue))
-            kept += cell.DisplayText.size() * 2;
+        if (cell.RawValue().size() > Short) kept += cell.RawValue().size() * 2;
+        if (cell.DisplayText().size() > Short && !cell.DisplayText().isSharedWith(cell.RawValue()))
+            kept += cell.DisplayText().size() * 2;
     }
     return kept;
 }

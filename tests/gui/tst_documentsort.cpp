@@ -126,7 +126,7 @@ private slots:
         std::vector<DocumentRow> expected = rows;
         QCollator collator(Ru);
         std::stable_sort(expected.begin(), expected.end(), [&](const auto& a, const auto& b) {
-            return collator.compare(a.Cells[0].DisplayText, b.Cells[0].DisplayText) < 0;
+            return collator.compare(a.Cells[0].DisplayText(), b.Cells[0].DisplayText()) < 0;
         });
         SortDocumentRows(rows, 0, SortKind::Text, false, Ru);
         for (size_t i = 0; i < rows.size(); ++i)
