@@ -10,8 +10,12 @@ using Run = int (*)(int argc, char* argv[]);
 int Register(const char* file, Run run);
 } // namespace TestMain
 
+// A name of its own per use: a unity build compiles several test files as one.
+#define VYPISKA_TEST_JOIN2(a, b) a##b
+#define VYPISKA_TEST_JOIN(a, b) VYPISKA_TEST_JOIN2(a, b)
 #define VYPISKA_TEST_RUN(run)                                                                      \
-    [[maybe_unused]] static const int vypiskaTestRegistered = TestMain::Register(__FILE__, run);
+    [[maybe_unused]] static const int VYPISKA_TEST_JOIN(vypiskaTestRegistered, __COUNTER__) =     \
+        TestMain::Register(__FILE__, run);
 #define VYPISKA_TEST_WRAPPER(TestObject, ...)                                                      \
     VYPISKA_TEST_RUN([](int argc, char* argv[]) {                                                  \
         __VA_ARGS__                                                                                \

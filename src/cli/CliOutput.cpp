@@ -28,7 +28,7 @@
 #endif
 
 namespace {
-const QString Program = QStringLiteral("vypiska-cli");
+const QString ProgramName = QStringLiteral("vypiska-cli");
 } // namespace
 
 // Appends the text with what would break a TSV line or drive a terminal (backslash, every C0 and
@@ -90,7 +90,7 @@ void PrintLine(std::FILE* stream, const QString& text) {
 }
 
 void CliError(const QString& text) {
-    PrintLine(stderr, Program + QStringLiteral(": ") + text);
+    PrintLine(stderr, ProgramName + QStringLiteral(": ") + text);
 }
 
 void PrintFindings(const FindingList& findings) {

@@ -62,7 +62,7 @@ bool IsOneOf(const QByteArray& bytes, const std::array<const char*, N>& hashes) 
     return false;
 }
 
-std::optional<QByteArray> ReadBytes(const QString& path) {
+std::optional<QByteArray> ReadWhole(const QString& path) {
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly)) return std::nullopt;
     return file.readAll();
@@ -72,9 +72,9 @@ std::optional<QByteArray> ReadBytes(const QString& path) {
 template <std::size_t N>
 QString Upgrade(const QString& path, const QString& defaultPath,
                 const std::array<const char*, N>& earlier) {
-    const std::optional<QByteArray> old = ReadBytes(path);
+    const std::optional<QByteArray> old = ReadWhole(path);
     if (!old || !IsOneOf(*old, earlier)) return {};
-    const std::optional<QByteArray> fresh = ReadBytes(defaultPath);
+    const std::optional<QByteArray> fresh = ReadWhole(defaultPath);
     if (!fresh || *fresh == *old) return {};
     QString error;
     if (!WriteFileAtomically(path + QStringLiteral(".bak"), *old, ReadOnlyTarget::Refuse, &error) ||
