@@ -81,34 +81,48 @@ int main(int argc, char** argv) {
     // A heartbeat every 10 ms: the longest gap between beats is the longest the window froze.
     QElapsedTimer clock;
     clock.start();
-    // The rows arrive in one piece at the end: that hand-over is told apart from the reading.
-    qint64 lastBeat = 0, longestPause = 0, longestWhileReading = 0;
+    qint64 lastBeat = 0, longestPause = 0;
     QTimer beat;
     QObject::connect(&beat, &QTimer::timeout, [&] {
         const qint64 now = clock.elapsed();
         longestPause = std::max(longestPause, now - lastBeat);
-        if (form.IsReading()) longestWhileReading = std::max(longestWhileReading, now - lastBeat);
         lastBeat = now;
     });
     beat.start(10);
 
-    box->setText(folder);
-    QEventLoop waitForRows;
-    QTimer poll;
-    QObject::connect(&poll, &QTimer::timeout, [&] {
-        if (!form.IsReading() && form.Table().Rows.size() == size_t(count)) waitForRows.quit();
-    });
-    poll.start(5);
-    waitForRows.exec();
-    list->viewport()->repaint();
+    // Reads a source until its rows are listed and checked: when the first rows were shown, and
+    // when all.
+    const auto readAll = [&](const std::function<void()>& start) {
+        QElapsedTimer timer;
+        timer.start();
+        double firstRows = 0;
+        start();
+        QEventLoop wait;
+        QTimer poll;
+        QObject::connect(&poll, &QTimer::timeout, [&] {
+            if (firstRows == 0 && list->model()->rowCount() > 0) {
+                list->viewport()->repaint();
+                firstRows = timer.nsecsElapsed() / 1e9;
+            }
+            if (!form.IsReading() &&
+                !form.findChild<QTimer*>(QStringLiteral("ReadTimer"))->isActive() &&
+                form.Table().Rows.size() == size_t(count))
+                wait.quit();
+        });
+        poll.start(5);
+        wait.exec();
+        list->viewport()->repaint();
+        return firstRows;
+    };
+    const double firstRows = readAll([&] { box->setText(folder); });
     const double listed = clock.elapsed() / 1000.0;
     beat.stop();
 
     std::printf("| window, %d documents | value | goal |\n|---|---|---|\n", count);
-    std::printf("| listed (from setting the path to the rows shown) | %.2f s | |\n", listed);
-    std::printf("| longest pause of the window while reading | %lld ms | repaints throughout |\n",
-                longestWhileReading);
-    std::printf("| longest pause, the hand-over of the rows included | %lld ms | |\n",
+    std::printf("| first rows shown | %.2f s | |\n", firstRows);
+    std::printf("| listed (from setting the path to the rows checked) | %.2f s | |\n", listed);
+    std::printf("| longest pause of the window while reading, the end included | %lld ms | < 100 "
+                "ms |\n",
                 longestPause);
     std::printf("| peak memory once listed | %.0f MB | < 300 MB |\n", PeakMb());
 
@@ -226,20 +240,18 @@ int main(int argc, char** argv) {
     std::printf("| memory held after the print preview | %.0f MB | within 10 %% of listed |\n",
                 HeldMb());
 
-    timed("re-reading the same folder", [&] {
-        form.OpenSource(folder);
-        QEventLoop again;
-        QTimer wait;
-        QObject::connect(&wait, &QTimer::timeout, [&] {
-            if (!form.IsReading() &&
-                !form.findChild<QTimer*>(QStringLiteral("ReadTimer"))->isActive() &&
-                form.Table().Rows.size() == size_t(count))
-                again.quit();
-        });
-        wait.start(5);
-        again.exec();
-    });
+    // Again, sorted by the number (the last header clicked): the sort comes after the reading.
+    timed("re-reading the same folder, sorted", [&] { readAll([&] { form.OpenSource(folder); }); });
     std::printf("| memory held after re-reading | %.0f MB | within 10 %% of listed |\n", HeldMb());
+    // An archive whose entries are not in name order: its rows are put in name order, then
+    // sorted, once read.
+    QStringList names;
+    for (int i = count; i >= 1; --i)
+        names << BenchDocumentName(i);
+    const QString zip = dir.filePath(QStringLiteral("docs.zip"));
+    if (!QFileInfo(given).isDir() && MakeBenchZip(zip, folder, names))
+        timed("reading a .zip (entries in reverse name order), sorted",
+              [&] { readAll([&] { form.OpenSource(zip); }); });
     std::printf("| peak memory | %.0f MB | < 200 MB |\n", PeakMb());
     return 0;
 }

@@ -13,12 +13,15 @@ DocumentFilterModel::DocumentFilterModel(DocumentListModel& source, QObject* par
             [this] { m_filter.RowsMoving(m_source.Table()); });
     // New rows are indexed soon after the window has shown them (apart from the pause of their
     // hand-over), not at the first keystroke.
-    connect(&source, &QAbstractItemModel::modelReset, this, [this] {
-        QTimer::singleShot(100, this, [this] { m_filter.Prepare(m_source.Table()); });
-    });
+    connect(&source, &QAbstractItemModel::modelReset, this, &DocumentFilterModel::PrepareSoon);
+    connect(&source, &QAbstractItemModel::rowsInserted, this, [this] { m_filter.Forget(); });
     setSourceModel(&source);
     // A check box clicked under "отмеченные" takes its row out at once.
     setDynamicSortFilter(true);
+}
+
+void DocumentFilterModel::PrepareSoon() {
+    QTimer::singleShot(100, this, [this] { m_filter.Prepare(m_source.Table()); });
 }
 
 void DocumentFilterModel::SetSearch(const QString& text) {

@@ -19,6 +19,8 @@ public:
     void SetSearch(const QString& text);
     void SetQuick(QuickFilter quick);
     bool IsFiltering() const { return m_filter.IsActive(); }
+    // Learns the rows' values once the window is idle, so that the first keystroke need not.
+    void PrepareSoon();
 
     // The table rows shown, in the order shown.
     std::vector<int> ShownRows() const;

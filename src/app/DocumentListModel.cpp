@@ -102,14 +102,6 @@ void DocumentListModel::SetColumns(const ColumnMap& columns) {
     endResetModel();
 }
 
-void DocumentListModel::SetRows(std::vector<DocumentRow> rows, QStringList leftOut) {
-    beginResetModel();
-    m_table.Rows = std::move(rows);
-    m_table.LeftOut = std::move(leftOut);
-    ApplySort();
-    endResetModel();
-}
-
 void DocumentListModel::ClearRows() {
     m_table.LeftOut.clear();
     if (m_table.Rows.empty()) return;
@@ -117,6 +109,55 @@ void DocumentListModel::ClearRows() {
     m_table.Rows.clear();
     m_checks = {};
     endResetModel();
+}
+
+void DocumentListModel::AppendRows(std::vector<DocumentRow> rows) {
+    if (rows.empty()) return;
+    const int first = rowCount();
+    beginInsertRows({}, first, first + int(rows.size()) - 1);
+    m_table.Rows.insert(m_table.Rows.end(), std::make_move_iterator(rows.begin()),
+                        std::make_move_iterator(rows.end()));
+    endInsertRows();
+}
+
+std::function<std::vector<std::size_t>()> DocumentListModel::OrderAfterReading(bool byEntryName) {
+    const bool sorted = m_sortColumn >= 0 && m_sortColumn < columnCount();
+    if ((!sorted && !byEntryName) || m_table.Rows.empty()) return {};
+    if (sorted && !m_sortKindKnown) {
+        const DocumentRow& first = m_table.Rows.front();
+        m_sortKind =
+            SortKindFor({first.DisplayText(m_sortColumn), first.ExportValue(m_sortColumn)},
+                        m_table.Columns[std::size_t(m_sortColumn)].IsAmount(), m_coder.Locale());
+        m_sortKindKnown = true;
+    }
+    const DocumentTable& table = m_table;
+    const int column = sorted ? m_sortColumn : -1;
+    const bool amount = sorted && m_table.Columns[std::size_t(column)].IsAmount();
+    return [&table, byEntryName, column, kind = m_sortKind, amount, locale = m_coder.Locale(),
+            descending = m_sortDescending] {
+        std::vector<std::size_t> order;
+        if (byEntryName) order = EntryNameOrder(table.Rows);
+        if (column >= 0)
+            order = SortedOrder(table.Rows, column, kind, amount, locale, descending,
+                                std::move(order));
+        return order;
+    };
+}
+
+void DocumentListModel::ApplyOrder(const std::vector<std::size_t>& order) {
+    if (order.size() != m_table.Rows.size()) return;
+    emit layoutAboutToBeChanged({}, QAbstractItemModel::VerticalSortHint);
+    std::vector<int> placeOf(order.size());
+    for (std::size_t r = 0; r < order.size(); ++r)
+        placeOf[order[r]] = int(r);
+    const QModelIndexList before = persistentIndexList();
+    QModelIndexList after;
+    after.reserve(before.size());
+    for (const QModelIndex& i : before)
+        after.append(index(placeOf[std::size_t(i.row())], i.column()));
+    PutInOrder(m_table.Rows, order);
+    changePersistentIndexList(before, after);
+    emit layoutChanged({}, QAbstractItemModel::VerticalSortHint);
 }
 
 void DocumentListModel::SetAllChecked(bool checked) {
@@ -164,6 +205,10 @@ bool DocumentListModel::SortByColumn(int column) {
     if (m_frozen || m_table.Rows.empty() || column < 0 || column >= columnCount()) return false;
     m_sortColumn = column;
     m_sortKindKnown = false; // taken from the first row when the rows are sorted
+    if (m_sortAfterReading) {
+        emit SortPending();
+        return true;
+    }
     emit layoutAboutToBeChanged({}, QAbstractItemModel::VerticalSortHint);
     const QModelIndexList before = persistentIndexList();
     std::vector<QString> keys;

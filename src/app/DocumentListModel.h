@@ -7,6 +7,8 @@
 #include <QAbstractTableModel>
 #include <QColor>
 
+#include <functional>
+
 class TextCoder;
 
 // The document list over the window's DocumentTable: one row per document, one column per
@@ -30,10 +32,18 @@ public:
 
     const DocumentTable& Table() const { return m_table; }
     void SetColumns(const ColumnMap& columns);
-    // Replaces every row in one piece; a sort chosen earlier is applied to the new rows. The files
-    // the reading left out come along: a save must not replace them either.
-    void SetRows(std::vector<DocumentRow> rows, QStringList leftOut = {});
     void ClearRows();
+    // The files the reading left out: a save must not replace them either.
+    void SetLeftOut(QStringList leftOut) { m_table.LeftOut = std::move(leftOut); }
+    // Rows a reading has just read, after those listed; a sort waits for the reading's end.
+    void AppendRows(std::vector<DocumentRow> rows);
+    // The order the rows listed take once a reading has ended: by the entries' names (an
+    // archive's rows come in the archive's order), then by the sort chosen. Reads the table as it
+    // is then, so it may run on another thread while the list is frozen; empty when no order is
+    // asked for.
+    std::function<std::vector<std::size_t>()> OrderAfterReading(bool byEntryName);
+    // Puts the rows in such an order; the selection follows its documents.
+    void ApplyOrder(const std::vector<std::size_t>& order);
     void SetAllChecked(bool checked);
     // Checks or unchecks the rows (0-based, any order) in one change.
     void SetRowsChecked(const std::vector<int>& rows, bool checked);
@@ -62,6 +72,12 @@ public:
     SortKind CurrentSortKind() const { return m_sortKind; }
     // While a command writes the documents from another thread, their marks and order stay.
     void SetFrozen(bool frozen) { m_frozen = frozen; }
+    // While rows come in, a sort chosen is kept for the reading's end (OrderAfterReading).
+    void SetSortAfterReading(bool after) { m_sortAfterReading = after; }
+
+signals:
+    // A sort was chosen while rows come in: it comes once all are read.
+    void SortPending();
 
 private:
     void ApplySort();
@@ -76,4 +92,5 @@ private:
     bool m_sortKindKnown = false;
     bool m_sortDescending = false;
     bool m_frozen = false;
+    bool m_sortAfterReading = false;
 };

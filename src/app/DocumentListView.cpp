@@ -172,7 +172,7 @@ void DocumentListView::ShowSortArrow() {
                                                                      : Qt::AscendingOrder);
 }
 
-void DocumentListView::FitColumns() {
+void DocumentListView::FitColumns(std::size_t samples) {
     const DocumentTable& table = m_source.Table();
     m_fitting = true;
     m_widthSetByUser.resize(table.Columns.size(), 0);
@@ -184,7 +184,7 @@ void DocumentListView::FitColumns() {
         // A duplicate's warning icon sits before its text: any sample might be the one marked.
         const bool marked = c == 0 && (!m_source.Checks().DuplicateGroups.empty() ||
                                        !m_source.Checks().Exported.isEmpty());
-        for (const std::size_t r : WidthSampleRows(table, c, WidthSamples)) {
+        for (const std::size_t r : WidthSampleRows(table, c, samples ? samples : WidthSamples)) {
             const QModelIndex index = m_source.index(int(r), c);
             const bool icon = index.data(Qt::DecorationRole).isValid();
             width = std::max(

@@ -25,7 +25,8 @@ public:
     std::vector<int> SelectedRows() const;
 
     // Fits the widths the user has not set to the texts of the rows.
-    void FitColumns();
+    // samples: rows spread over the list to fit to (0: the usual number).
+    void FitColumns(std::size_t samples = 0);
     // The stored widths, places and sort of the current columns; then the user's own.
     void RestoreColumns(const INIStorage& settings);
     bool StoreColumns(const INIStorage& settings) const;

@@ -58,6 +58,8 @@
 namespace {
 
 const QString ProcessingText = QStringLiteral("Обработка ...");
+constexpr std::size_t FirstFitSamples = 30;
+const QString SortAfterReadingText = QStringLiteral("сортировка после чтения");
 constexpr double ColumnWidthTwips = 1200;
 
 } // namespace
@@ -70,6 +72,8 @@ Form1::Form1(TextCoder& coder, INIStorage& settings, const QString& configDir, Q
     m_reading = new ReadingController(m_coder, this);
     connect(m_reading, &ReadingController::Progress, this, &Form1::OnReadingProgress);
     connect(m_reading, &ReadingController::Finished, this, &Form1::OnReadingFinished);
+    connect(m_model, &DocumentListModel::SortPending, this,
+            [this] { ShowNotice(SortAfterReadingText); });
     BuildControls();
     BuildCheckControls();
 
@@ -224,7 +228,8 @@ void Form1::ChooseSource(const QString& path) {
 
 void Form1::UpdateSaveEnabled() {
     // One command at a time: none while another writes.
-    const bool can = !m_table.Rows.empty() && !(m_commands && m_commands->IsRunning());
+    const bool can = !m_table.Rows.empty() && !(m_commands && m_commands->IsRunning()) &&
+                     !IsReading();
     m_commandSaveAs->setEnabled(can);
     m_commandPreview->setEnabled(can);
     if (m_saveAction) m_saveAction->setEnabled(can);
@@ -280,9 +285,27 @@ void Form1::StartReading(const QString& path) {
     m_detail->SetReadingFindings({});
     m_statusBar->ShowBusy(true);
     m_model->ClearRows();
-    UpdateSaveEnabled(); // nothing to save until the new rows arrive
+    // The rows are shown as they come; an archive's come in its order, not by name, and a sort
+    // chosen is made once all are there.
+    const bool archive = DetectSourceKind(path, m_coder) == SourceKind::Zip;
+    m_model->SetSortAfterReading(true);
+    if (archive || m_model->SortColumn() >= 0) ShowNotice(SortAfterReadingText);
+    ReadingController::Shown shown;
+    shown.Table = &m_table;
+    shown.Add = [this](std::vector<DocumentRow> rows) {
+        const bool first = m_table.Rows.empty();
+        m_model->AppendRows(std::move(rows));
+        // A first fit to a few rows; the reading's end fits them all.
+        if (first && !m_table.Rows.empty()) m_list->FitColumns(FirstFitSamples);
+    };
+    shown.AllThere = [this, archive] {
+        m_model->SetSortAfterReading(false);
+        m_model->SetFrozen(true); // the checks read the rows meanwhile
+        return m_model->OrderAfterReading(archive);
+    };
+    UpdateSaveEnabled(); // nothing to save until the reading has ended
     m_reading->Start(path, m_table.Columns, ReadOrganisation(m_settings),
-                     ResolveJournalPlace(m_configDir, m_settings));
+                     ResolveJournalPlace(m_configDir, m_settings), std::move(shown));
 }
 
 void Form1::OnReadingProgress(qint64 done, qint64 total) {
@@ -291,8 +314,10 @@ void Form1::OnReadingProgress(qint64 done, qint64 total) {
 
 void Form1::OnReadingFinished() {
     ReadingController::Result result = m_reading->Take();
-    const ReadingStatus status = ReadingStatusOf(result.Outcome);
-    m_model->SetRows(std::move(result.Outcome.Rows), result.Outcome.Skipped);
+    m_model->SetFrozen(false);
+    const ReadingStatus status = ReadingStatusOf(result.Outcome, qint64(m_table.Rows.size()));
+    m_model->ApplyOrder(result.Order);
+    m_model->SetLeftOut(result.Outcome.Skipped);
     ShowStatusText(status.Text, status.Colour);
     m_statusBar->SetTextOpensSkipped(!result.Outcome.Skipped.isEmpty());
     QStringList notices;
@@ -302,6 +327,7 @@ void Form1::OnReadingFinished() {
     m_commands->SetReadingStopped(result.Outcome.Cancelled);
     m_totals->SetReadingStopped(result.Outcome.Cancelled);
     m_model->SetChecks(std::move(result.Checks));
+    m_filterModel->PrepareSoon();
     m_filterBar->SetJournalProblem(m_model->Checks().JournalProblem);
     // After the checks: the duplicates' icons take room in the first column.
     if (!m_table.Rows.empty()) m_list->FitColumns();

@@ -15,13 +15,16 @@ ReadingController::~ReadingController() {
 }
 
 void ReadingController::Start(const QString& path, const ColumnMap& columns,
-                              const Organisation& org, const JournalPlace& journal) {
+                              const Organisation& org, const JournalPlace& journal, Shown shown) {
     if (m_worker) return;
     m_cancel = false;
+    m_shown = std::move(shown);
+    m_org = org;
+    m_journal = journal;
     auto posted = m_progressPosted;
     *posted = false;
-    m_worker = QThread::create([this, path, columns, org, journal, posted]() {
-        ReadingOutcome outcome = RunReading(
+    m_worker = QThread::create([this, path, columns, posted]() {
+        m_result.Outcome = RunReading(
             path, columns, m_coder,
             [this, posted](qint64 done, qint64 total) {
                 // One progress event in flight at a time, however fast the files go by.
@@ -36,17 +39,33 @@ void ReadingController::Start(const QString& path, const ColumnMap& columns,
                 }
                 return !m_cancel.load();
             },
-            &m_cancel);
-        DocumentTable read{columns, std::move(outcome.Rows)};
-        m_result.Checks = CheckDocuments(read, false, org);
-        m_result.Findings = CheckFindings(read, m_result.Checks, org.Inn);
-        const FindingList marked = MarkExported(journal, read, m_result.Checks);
-        m_result.Findings.insert(m_result.Findings.end(), marked.begin(), marked.end());
-        AddDocumentFields(outcome.Findings, read);
-        outcome.Rows = std::move(read.Rows);
-        m_result.Outcome = std::move(outcome);
+            &m_cancel, RowUse::List, [this](std::vector<DocumentRow> rows) {
+                auto slice = std::make_shared<std::vector<DocumentRow>>(std::move(rows));
+                QMetaObject::invokeMethod(
+                    this, [this, slice] { m_shown.Add(std::move(*slice)); }, Qt::QueuedConnection);
+            });
     });
     m_worker->setObjectName(QStringLiteral("ReadingThread"));
+    // Queued after every slice the run posted.
+    connect(m_worker, &QThread::finished, this, &ReadingController::OnRead);
+    m_worker->start();
+}
+
+void ReadingController::OnRead() {
+    m_worker->wait();
+    delete std::exchange(m_worker, nullptr);
+    m_shown.Add(std::exchange(m_result.Outcome.Rows, {}));
+    std::function<std::vector<std::size_t>()> order = m_shown.AllThere();
+    m_worker = QThread::create([this, order = std::move(order)]() {
+        const DocumentTable& read = *m_shown.Table;
+        if (order) m_result.Order = order();
+        m_result.Checks = CheckDocuments(read, false, m_org);
+        m_result.Findings = CheckFindings(read, m_result.Checks, m_org.Inn);
+        const FindingList marked = MarkExported(m_journal, read, m_result.Checks);
+        m_result.Findings.insert(m_result.Findings.end(), marked.begin(), marked.end());
+        AddDocumentFields(m_result.Outcome.Findings, read);
+    });
+    m_worker->setObjectName(QStringLiteral("CheckingThread"));
     connect(m_worker, &QThread::finished, this, &ReadingController::OnFinished);
     m_worker->start();
 }

@@ -10,20 +10,31 @@
 #include <QStringList>
 
 #include <atomic>
+#include <functional>
 #include <memory>
 
 class QThread;
 class TextCoder;
 
-// Runs one reading at a time off the window's thread, with the checks of what it read, and
-// hands the outcome back in one piece once it has finished.
+// Runs one reading at a time off the window's thread: the rows go to the window in slices as
+// they are read, then the checks of all of them run, again off the window's thread, with the
+// order the rows take once read.
 class ReadingController : public QObject {
     Q_OBJECT
 public:
     struct Result {
-        ReadingOutcome Outcome;
+        ReadingOutcome Outcome; // its rows went to the window
         DocumentChecks Checks;
-        FindingList Findings; // what the checks found
+        FindingList Findings;           // what the checks found
+        std::vector<std::size_t> Order; // the rows' order once read; empty: as they are
+    };
+    // The window's side of a run, called on the window's thread.
+    struct Shown {
+        const DocumentTable* Table = nullptr; // where the rows go; read by the checks
+        std::function<void(std::vector<DocumentRow>)> Add; // a slice of rows read
+        // Every row is there: the list stops changing until Finished, and gives the order the
+        // rows are to take, to be found beside the checks (none: as they are).
+        std::function<std::function<std::vector<std::size_t>()>()> AllThere;
     };
 
     explicit ReadingController(const TextCoder& coder, QObject* parent = nullptr);
@@ -33,7 +44,7 @@ public:
     // Starts a run; ignored while one runs. The organisation is for the checks.
     // The journal marks the documents that went out already.
     void Start(const QString& path, const ColumnMap& columns, const Organisation& org,
-               const JournalPlace& journal = {});
+               const JournalPlace& journal, Shown shown);
     // The run stops soon; the rows read so far stay.
     void Cancel() { m_cancel = true; }
     // The outcome of the run that has just finished.
@@ -44,10 +55,14 @@ signals:
     void Finished();
 
 private:
+    void OnRead();
     void OnFinished();
 
     const TextCoder& m_coder;
     QThread* m_worker = nullptr;
+    Shown m_shown;
+    Organisation m_org;
+    JournalPlace m_journal;
     Result m_result; // written by the worker, read once it has finished
     std::atomic_bool m_cancel{false};
     std::shared_ptr<std::atomic_bool> m_progressPosted = std::make_shared<std::atomic_bool>(false);

@@ -8,11 +8,11 @@ TotalsPanel::TotalsPanel(const DocumentFilterModel& shown, QWidget* parent)
     : QLabel(parent), m_shown(shown) {
     setObjectName(QStringLiteral("TotalsPanel"));
     // Every check box and the check-all box (the table's own changes: a mark on a row the
-    // filter hides counts too) and every reading count again; a change of the filter changes
-    // only what is shown.
+    // filter hides counts too) and every reading count again, once its checks are there (not at
+    // every slice of rows: each would count all again); a change of the filter changes only
+    // what is shown.
     connect(&shown.Source(), &QAbstractItemModel::dataChanged, this, &TotalsPanel::Update);
     connect(&shown, &QAbstractItemModel::modelReset, this, &TotalsPanel::Update);
-    connect(&shown, &QAbstractItemModel::rowsInserted, this, &TotalsPanel::Update);
     connect(&shown, &QAbstractItemModel::rowsRemoved, this, &TotalsPanel::Update);
     connect(&shown, &DocumentFilterModel::FilterChanged, this, &TotalsPanel::Show);
     hide();

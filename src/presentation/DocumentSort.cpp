@@ -1,6 +1,7 @@
 #include "presentation/DocumentSort.h"
 
 #include "reading/DocumentReader.h"
+#include "reading/FolderListing.h"
 #include "text/DateParse.h"
 #include "text/DocumentNumber.h"
 
@@ -10,6 +11,7 @@
 
 #include <algorithm>
 #include <functional>
+#include <numeric>
 #include <thread>
 
 namespace {
@@ -19,16 +21,16 @@ const DocumentCell& CellOf(const DocumentRow& row, int column) {
 }
 
 template <typename Key>
-void SortByKey(std::vector<DocumentRow>& rows, int column, const QCollator& collator,
-               bool descending,
+void SortByKey(const std::vector<DocumentRow>& rows, std::vector<std::size_t>& order, int column,
+               const QCollator& collator, bool descending,
                const std::function<std::optional<Key>(const DocumentCell&)>& keyOf) {
     struct Entry {
         std::optional<Key> Value;
         std::size_t Index;
     };
     std::vector<Entry> entries;
-    entries.reserve(rows.size());
-    for (std::size_t i = 0; i < rows.size(); ++i) {
+    entries.reserve(order.size());
+    for (const std::size_t i : order) {
         entries.push_back({keyOf(CellOf(rows[i], column)), i});
     }
     std::stable_sort(entries.begin(), entries.end(), [&](const Entry& a, const Entry& b) {
@@ -39,11 +41,8 @@ void SortByKey(std::vector<DocumentRow>& rows, int column, const QCollator& coll
             collator.compare(rows[a.Index].DisplayText(column), rows[b.Index].DisplayText(column));
         return descending ? order > 0 : order < 0;
     });
-    std::vector<DocumentRow> sorted;
-    sorted.reserve(rows.size());
-    for (const Entry& e : entries)
-        sorted.push_back(std::move(rows[e.Index]));
-    rows = std::move(sorted);
+    for (std::size_t i = 0; i < entries.size(); ++i)
+        order[i] = entries[i].Index;
 }
 
 // Each row's collation key for its text in the column, paired with the row's index. A key is
@@ -108,34 +107,72 @@ std::optional<double> SortNumber(const DocumentCell& cell, bool amount) {
     return number->Value();
 }
 
-void SortDocumentRows(std::vector<DocumentRow>& rows, int column, SortKind kind, bool amount,
-                      const QLocale& locale, bool descending) {
+std::vector<std::size_t> SortedOrder(const std::vector<DocumentRow>& rows, int column,
+                                     SortKind kind, bool amount, const QLocale& locale,
+                                     bool descending, std::vector<std::size_t> order) {
+    if (order.empty()) {
+        order.resize(rows.size());
+        std::iota(order.begin(), order.end(), std::size_t(0));
+    }
     QCollator collator(locale);
     collator.setNumericMode(false);
     switch (kind) {
     case SortKind::Number:
-        SortByKey<double>(rows, column, collator, descending,
+        SortByKey<double>(rows, order, column, collator, descending,
                           [&](const DocumentCell& c) { return SortNumber(c, amount); });
         break;
     case SortKind::Date:
-        SortByKey<double>(rows, column, collator, descending, [&](const DocumentCell& c) {
+        SortByKey<double>(rows, order, column, collator, descending, [&](const DocumentCell& c) {
             return ParseDateText(c.DisplayText(), locale);
         });
         break;
     case SortKind::Text: {
         // Collation keys are computed once per distinct text rather than once per comparison,
         // on every core: a year of purposes of payment takes a second on one.
-        std::vector<std::pair<QCollatorSortKey, std::size_t>> keys =
+        std::vector<std::pair<QCollatorSortKey, std::size_t>> all =
             RowSortKeys(rows, column, locale);
+        std::vector<std::pair<QCollatorSortKey, std::size_t>> keys;
+        keys.reserve(order.size());
+        for (const std::size_t i : order)
+            keys.push_back(std::move(all[i]));
         std::stable_sort(keys.begin(), keys.end(), [descending](const auto& a, const auto& b) {
             return descending ? b.first.compare(a.first) < 0 : a.first.compare(b.first) < 0;
         });
-        std::vector<DocumentRow> sorted;
-        sorted.reserve(rows.size());
-        for (const auto& k : keys)
-            sorted.push_back(std::move(rows[k.second]));
-        rows = std::move(sorted);
+        for (std::size_t i = 0; i < keys.size(); ++i)
+            order[i] = keys[i].second;
         break;
     }
     }
+    return order;
+}
+
+void PutInOrder(std::vector<DocumentRow>& rows, const std::vector<std::size_t>& order) {
+    std::vector<DocumentRow> sorted;
+    sorted.reserve(order.size());
+    for (const std::size_t i : order)
+        sorted.push_back(std::move(rows[i]));
+    rows = std::move(sorted);
+}
+
+void SortDocumentRows(std::vector<DocumentRow>& rows, int column, SortKind kind, bool amount,
+                      const QLocale& locale, bool descending) {
+    PutInOrder(rows, SortedOrder(rows, column, kind, amount, locale, descending));
+}
+
+std::vector<std::size_t> EntryNameOrder(const std::vector<DocumentRow>& rows) {
+    std::vector<QStringView> names;
+    names.reserve(rows.size());
+    for (const DocumentRow& row : rows) {
+        QStringView name = QStringView(row.SourcePath);
+        name = name.mid(name.lastIndexOf(u'/') + 1);
+        const qsizetype mark = name.lastIndexOf(u'#');
+        if (mark > 0 && name.left(mark).endsWith(QLatin1String(".xml"), Qt::CaseInsensitive))
+            name = name.left(mark);
+        names.push_back(name);
+    }
+    std::vector<std::size_t> order(rows.size());
+    std::iota(order.begin(), order.end(), std::size_t(0));
+    std::stable_sort(order.begin(), order.end(),
+                     [&](std::size_t a, std::size_t b) { return NameBefore(names[a], names[b]); });
+    return order;
 }

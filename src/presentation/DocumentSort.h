@@ -24,3 +24,14 @@ std::optional<double> SortNumber(const DocumentCell& cell, bool amount);
 // kind asks come after those that do either way, in text order (the same way) among themselves.
 void SortDocumentRows(std::vector<DocumentRow>& rows, int column, SortKind kind, bool amount,
                       const QLocale& locale, bool descending = false);
+
+// The same sort as an order of the rows' indices, the rows left in place (it may then run on
+// another thread while the rows are shown). Sorts the order given, all the rows when none.
+std::vector<std::size_t> SortedOrder(const std::vector<DocumentRow>& rows, int column,
+                                     SortKind kind, bool amount, const QLocale& locale,
+                                     bool descending = false, std::vector<std::size_t> order = {});
+// Puts the rows in an order SortedOrder gave.
+void PutInOrder(std::vector<DocumentRow>& rows, const std::vector<std::size_t>& order);
+// The order of an archive's rows by their entries' names, as a folder's files are listed; a
+// second entry of a name (its key ends "#" and its place) after the first.
+std::vector<std::size_t> EntryNameOrder(const std::vector<DocumentRow>& rows);

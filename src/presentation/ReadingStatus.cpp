@@ -41,8 +41,8 @@ QString NotFoundText(const QString& path) {
     return QStringLiteral("Не найдено совместимых документов в '") + path + QLatin1Char('\'');
 }
 
-ReadingStatus ReadingStatusOf(const ReadingOutcome& outcome) {
-    const qint64 rows = qint64(outcome.Rows.size());
+ReadingStatus ReadingStatusOf(const ReadingOutcome& outcome, qint64 shown) {
+    const qint64 rows = shown + qint64(outcome.Rows.size());
     const QString& path = outcome.Source;
     // The user stopped it: say so, with what was read, even when that is nothing.
     if (outcome.Cancelled)

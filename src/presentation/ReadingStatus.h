@@ -28,5 +28,6 @@ struct ReadingStatus {
     qint32 Colour = StatusColorFailure;
 };
 // What the status line says after a reading, as the window and the CLI show it: the success,
-// the files left out, the cancel or the not-found text. Made before the rows are taken away.
-ReadingStatus ReadingStatusOf(const ReadingOutcome& outcome);
+// the files left out, the cancel or the not-found text. Made before the rows are taken away;
+// shown: the rows the window was handed while reading, which the outcome no longer holds.
+ReadingStatus ReadingStatusOf(const ReadingOutcome& outcome, qint64 shown = 0);

@@ -70,13 +70,18 @@ ArchiveLevel WalkArchiveLevel(const QString& archive, const QString& root, Readi
 
 bool ReadZipArchive(const QString& archive, const ColumnMap& columns, const TextCoder& coder,
                     ReadingOutcome* outcome, const ReadingProgress& progress,
-                    const UnzipLimits& limits, ReadingCancel cancel, RowUse use) {
+                    const UnzipLimits& limits, ReadingCancel cancel, RowUse use,
+                    const ReadingRowsReady& ready) {
     // The documents come from libarchive straight into memory and are read on every core while
     // the next ones inflate (by this thread until that pays); the rows then stand in name order,
     // as a folder's do.
     ReadingPool pool(columns, coder, cancel, use, true, limits.MaxKeptTextBytes);
+    pool.HandRowsTo(ready);
     QStringList names;
-    const auto keepGoing = [&] { return !Stopped(cancel) && (!progress || progress(0, 0)); };
+    const auto keepGoing = [&] {
+        pool.HandOver();
+        return !Stopped(cancel) && (!progress || progress(0, 0));
+    };
     ArchiveLevel level = WalkArchiveLevel(archive, {}, pool, names, limits, keepGoing);
     // "Compress this folder" puts everything under one folder: that folder is the top level.
     if (level.Walked && names.isEmpty() && !level.TopLevelFile && level.OnlyFolder &&
@@ -100,6 +105,7 @@ bool ReadZipArchive(const QString& archive, const ColumnMap& columns, const Text
     // A cancel keeps the documents read by then, as for a folder.
     const bool finished = (level.Walked || pool.Full()) && pool.Finish(progress);
     pool.Stop();
+    pool.HandOver(true);
     std::vector<size_t> order(size_t(names.size()));
     std::iota(order.begin(), order.end(), size_t(0));
     std::stable_sort(order.begin(), order.end(), [&](size_t a, size_t b) {

@@ -4,6 +4,7 @@
 #include "reading/DocumentFile.h"
 #include "reading/ReadingRun.h"
 
+#include <QElapsedTimer>
 #include <QThread>
 
 #include <algorithm>
@@ -31,6 +32,8 @@ struct Job {
     QByteArray Bytes; // an archive entry's, let go once read
     bool FromBytes = false;
     bool Read = false;
+    bool Ready = false;  // read, as seen under the pool's lock
+    bool Handed = false; // its row went on early (see HandOver)
     std::optional<DocumentRow> Row;
     QString Problem;
     FindingList Findings;
@@ -75,6 +78,7 @@ public:
         if (bytes) job.Bytes = *bytes;
         if (m_readWhileAdding && m_threads.empty() && qsizetype(m_jobs.size()) + 1 < ParallelFrom) {
             ReadOne(OwnReader(), job);
+            job.Ready = true;
             const std::lock_guard lock(m_mutex);
             m_jobs.push_back(std::move(job));
             ++m_next;
@@ -111,6 +115,7 @@ public:
         if (m_threads.empty()) {
             for (qsizetype i = 0; i < count && !m_full; ++i) {
                 if (!m_jobs[size_t(i)].Read) ReadOne(OwnReader(), m_jobs[size_t(i)]);
+                m_jobs[size_t(i)].Ready = true;
                 if (Stopped(m_cancel) || (progress && !progress(i + 1, count))) return false;
             }
             return true;
@@ -137,6 +142,7 @@ public:
             if (cancelled || now == told) continue;
             told = now;
             cancelled = progress && !progress(told, count);
+            HandOver();
         }
         Stop();
         return !cancelled;
@@ -148,10 +154,36 @@ public:
         outcome->Rows.reserve(outcome->Rows.size() + m_jobs.size());
         for (size_t i = 0; i < m_jobs.size(); ++i) {
             Job& job = m_jobs[order.empty() ? i : order[i]];
-            if (job.Read)
-                Take(job.Path, std::move(job.Row), job.Problem, std::move(job.Findings), outcome,
-                     m_cancel);
+            if (!job.Read) continue;
+            Take(job.Path, std::move(job.Row), job.Problem, std::move(job.Findings), outcome,
+                 m_cancel);
+            if (job.Handed) outcome->Rows.pop_back(); // its findings stay, the row went on
         }
+    }
+
+    // Rows are handed to ready as they are read, in the order added, at most every tenth of a
+    // second; called by the thread that adds and finishes.
+    void HandRowsTo(ReadingRowsReady ready) {
+        m_ready = std::move(ready);
+        m_sinceHanded.start();
+    }
+    // Hands on the rows read in an unbroken run from the last handed; now: whatever the time.
+    // The first ones go as soon as there are any.
+    void HandOver(bool now = false) {
+        constexpr qint64 EveryMs = 100;
+        if (!m_ready || (!now && m_handed > 0 && m_sinceHanded.elapsed() < EveryMs)) return;
+        m_sinceHanded.restart();
+        std::vector<DocumentRow> rows;
+        {
+            const std::lock_guard lock(m_mutex);
+            for (; m_handed < m_jobs.size() && m_jobs[m_handed].Ready; ++m_handed) {
+                Job& job = m_jobs[m_handed];
+                if (!job.Row) continue;
+                rows.push_back(std::move(*job.Row));
+                job.Handed = true;
+            }
+        }
+        if (!rows.empty()) m_ready(std::move(rows));
     }
 
     // Waits for the workers, stopping them first; for a cancelled walk too.
@@ -205,10 +237,12 @@ private:
 
     void Work() {
         const DocumentReader reader(m_columns, m_coder, m_cancel, m_use);
+        Job* job = nullptr;
         for (;;) {
-            Job* job = nullptr;
             {
                 std::unique_lock lock(m_mutex);
+                if (job) job->Ready = true;
+                job = nullptr;
                 ++m_idle;
                 m_work.wait(lock, [&] {
                     return m_stop || m_next < qsizetype(m_jobs.size()) || m_total >= 0;
@@ -263,6 +297,9 @@ private:
     bool m_stop = false;
     std::atomic<qsizetype> m_total{-1}; // the count once every document is added
     std::atomic<qsizetype> m_done{0};
+    ReadingRowsReady m_ready;
+    QElapsedTimer m_sinceHanded;
+    size_t m_handed = 0; // the jobs whose rows went on (or had none)
 };
 
 // Said once when the long text of the rows filled its budget and reading stopped.

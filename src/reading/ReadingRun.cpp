@@ -36,12 +36,14 @@ bool ReadDocumentFile(const QString& path, const ColumnMap& columns, const TextC
 
 bool ReadFolder(const QString& folder, const ColumnMap& columns, const TextCoder& coder,
                 ReadingOutcome* outcome, const ReadingProgress& progress, ReadingCancel cancel,
-                RowUse use) {
+                RowUse use, const ReadingRowsReady& ready) {
     const QString prefix = coder.RulePath(folder);
     ReadingPool pool(columns, coder, cancel, use);
+    pool.HandRowsTo(ready);
     for (const QString& name : DocumentFileNames(folder))
         pool.Add(prefix + name);
     const bool finished = pool.Finish(progress);
+    pool.HandOver(true);
     pool.TakeInto(outcome);
     SayFull(pool, folder, outcome);
     // Documents one level down are not read; they are counted, so that none goes unsaid.
@@ -54,14 +56,14 @@ bool ReadFolder(const QString& folder, const ColumnMap& columns, const TextCoder
 namespace {
 bool ReadSource(const QString& path, const ColumnMap& columns, const TextCoder& coder,
                 const ReadingProgress& progress, ReadingCancel cancel, RowUse use,
-                ReadingOutcome* outcome) {
+                const ReadingRowsReady& ready, ReadingOutcome* outcome) {
     switch (DetectSourceKind(path, coder)) {
     case SourceKind::Xml:
         return ReadDocumentFile(path, columns, coder, outcome, progress, cancel, use);
     case SourceKind::Zip:
-        return ReadZipArchive(path, columns, coder, outcome, progress, {}, cancel, use);
+        return ReadZipArchive(path, columns, coder, outcome, progress, {}, cancel, use, ready);
     case SourceKind::Folder:
-        return ReadFolder(path, columns, coder, outcome, progress, cancel, use);
+        return ReadFolder(path, columns, coder, outcome, progress, cancel, use, ready);
     case SourceKind::None:
         break;
     }
@@ -70,11 +72,12 @@ bool ReadSource(const QString& path, const ColumnMap& columns, const TextCoder& 
 } // namespace
 
 ReadingOutcome RunReading(const QString& path, const ColumnMap& columns, const TextCoder& coder,
-                          const ReadingProgress& progress, ReadingCancel cancel, RowUse use) {
+                          const ReadingProgress& progress, ReadingCancel cancel, RowUse use,
+                          const ReadingRowsReady& ready) {
     ReadingOutcome outcome;
     bool finished = true;
     try {
-        finished = ReadSource(path, columns, coder, progress, cancel, use, &outcome);
+        finished = ReadSource(path, columns, coder, progress, cancel, use, ready, &outcome);
     } catch (const std::bad_alloc&) {
         // Never an end on an allocation: say so, keep what was read.
         outcome.Problems << QStringLiteral("Не хватило памяти, чтобы прочитать '%1'; чтение "

@@ -26,6 +26,10 @@ using ReadingProgress = std::function<bool(qint64 done, qint64 total)>;
 // A flag another thread may raise to stop a run at once, also inside a long document.
 using ReadingCancel = const std::atomic<bool>*;
 
+// Rows handed on while the reading goes on, in reading order, so that they can be shown; they
+// are then not in the outcome's rows. An archive's come in the archive's order, not by name.
+using ReadingRowsReady = std::function<void(std::vector<DocumentRow> rows)>;
+
 // What the rows are read for. A statement needs only the values as written: the texts the list
 // shows (the locale's dates and currency) are then the values themselves, which spares a year
 // of documents most of the formatting.
@@ -52,7 +56,8 @@ bool ReadDocumentFile(const QString& path, const ColumnMap& columns, const TextC
 // rows and problems to the outcome. Returns false when cancelled.
 bool ReadFolder(const QString& folder, const ColumnMap& columns, const TextCoder& coder,
                 ReadingOutcome* outcome, const ReadingProgress& progress = {},
-                ReadingCancel cancel = nullptr, RowUse use = RowUse::List);
+                ReadingCancel cancel = nullptr, RowUse use = RowUse::List,
+                const ReadingRowsReady& ready = {});
 
 // Reads the top-level *.xml entries of a .zip archive in memory (nothing is written to disk),
 // chosen and ordered as a folder's files are. A row's SourcePath is the archive's path, "/" and
@@ -60,7 +65,7 @@ bool ReadFolder(const QString& folder, const ColumnMap& columns, const TextCoder
 bool ReadZipArchive(const QString& archive, const ColumnMap& columns, const TextCoder& coder,
                     ReadingOutcome* outcome, const ReadingProgress& progress = {},
                     const UnzipLimits& limits = {}, ReadingCancel cancel = nullptr,
-                    RowUse use = RowUse::List);
+                    RowUse use = RowUse::List, const ReadingRowsReady& ready = {});
 
 // The whole reading run that the window and the CLI share: decides the source kind, reads a file,
 // a folder or an archive, and says the outcome. Safe to run on a worker thread: it touches
@@ -68,7 +73,7 @@ bool ReadZipArchive(const QString& archive, const ColumnMap& columns, const Text
 // cancel.
 ReadingOutcome RunReading(const QString& path, const ColumnMap& columns, const TextCoder& coder,
                           const ReadingProgress& progress = {}, ReadingCancel cancel = nullptr,
-                          RowUse use = RowUse::List);
+                          RowUse use = RowUse::List, const ReadingRowsReady& ready = {});
 
 // Large sources are read on every core, and glibc gives each thread an allocation arena of its
 // own: the rows of a year of documents then take half as much memory again. Called once at

@@ -104,6 +104,15 @@ private slots:
         }
     }
 
+    // An archive's rows, come in its order, go in its entries' name order; a second entry of a
+    // name follows the first by its place in the archive, not by the text of that place.
+    void entryNameOrder() {
+        std::vector<DocumentRow> rows;
+        for (const char* path : {"z/b.xml", "z/a.xml", "z/c.xml", "z/a.xml#3", "z/a.xml#12"})
+            rows.emplace_back().SourcePath = QString::fromLatin1(path);
+        QCOMPARE(EntryNameOrder(rows), (std::vector<std::size_t>{1, 3, 4, 0, 2}));
+    }
+
     // A long list, its collation keys made on several threads, sorts as one collator compares,
     // equal texts in their order.
     void manyTextsSortAsOneCollatorCompares() {
