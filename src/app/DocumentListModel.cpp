@@ -6,6 +6,9 @@
 #include <QPainter>
 #include <QStyle>
 
+#include <memory>
+#include <utility>
+
 // The first column's marks: a duplicate's warning, a document already exported, or both side by
 // side (either alone would hide the other).
 QVariant DocumentListModel::MarkIcon(bool duplicate, bool exported) {
@@ -29,7 +32,9 @@ QVariant DocumentListModel::MarkIcon(bool duplicate, bool exported) {
 }
 
 DocumentListModel::DocumentListModel(DocumentTable& table, const TextCoder& coder, QObject* parent)
-    : QAbstractTableModel(parent), m_table(table), m_coder(coder) {}
+    : QAbstractTableModel(parent), m_table(table), m_coder(coder) {
+    m_freeing.setMaxThreadCount(1);
+}
 
 int DocumentListModel::rowCount(const QModelIndex& parent) const {
     return parent.isValid() ? 0 : int(m_table.Rows.size());
@@ -106,8 +111,11 @@ void DocumentListModel::ClearRows() {
     m_table.LeftOut.clear();
     if (m_table.Rows.empty()) return;
     beginResetModel();
-    m_table.Rows.clear();
-    m_checks = {};
+    // A hundred thousand rows take a while to free: a worker lets them go, the list is empty
+    // at once. Nothing else refers to them once moved out.
+    auto old = std::make_shared<std::pair<std::vector<DocumentRow>, DocumentChecks>>(
+        std::exchange(m_table.Rows, {}), std::exchange(m_checks, {}));
+    m_freeing.start([old = std::move(old)]() mutable { old.reset(); });
     endResetModel();
 }
 

@@ -6,6 +6,7 @@
 
 #include <QAbstractTableModel>
 #include <QColor>
+#include <QThreadPool>
 
 #include <functional>
 
@@ -93,4 +94,6 @@ private:
     bool m_sortDescending = false;
     bool m_frozen = false;
     bool m_sortAfterReading = false;
+    // Frees the rows of the last reading; waits for that when the list goes.
+    QThreadPool m_freeing;
 };

@@ -18,6 +18,8 @@ namespace {
 constexpr std::size_t WidthSamples = 200;
 // A long purpose of payment is read in the grid, not by widening its column off the screen.
 constexpr int WidestFit = 480;
+// Lists longer than this are fitted a column at a time (each column reads every row).
+constexpr std::size_t FitAtOnceRows = 5000;
 } // namespace
 
 DocumentListView::DocumentListView(DocumentFilterModel& shown, QWidget* parent)
@@ -25,6 +27,14 @@ DocumentListView::DocumentListView(DocumentFilterModel& shown, QWidget* parent)
     setObjectName(QStringLiteral("List"));
     m_header = new CheckAllHeader(this);
     setHorizontalHeader(m_header);
+    m_fitTimer = new QTimer(this);
+    m_fitTimer->setInterval(0);
+    connect(m_fitTimer, &QTimer::timeout, this, [this] {
+        if (m_source.Table().Rows.empty() || m_fitNext >= int(m_widthSetByUser.size()))
+            m_fitTimer->stop();
+        else
+            FitColumn(m_fitNext++, m_fitSamples);
+    });
     setModel(&shown);
     setSelectionBehavior(QAbstractItemView::SelectRows);
     setSelectionMode(QAbstractItemView::ExtendedSelection);
@@ -174,31 +184,42 @@ void DocumentListView::ShowSortArrow() {
 
 void DocumentListView::FitColumns(std::size_t samples) {
     const DocumentTable& table = m_source.Table();
-    m_fitting = true;
     m_widthSetByUser.resize(table.Columns.size(), 0);
+    m_fitSamples = samples;
+    m_fitTimer->stop();
+    if (table.Rows.size() > FitAtOnceRows) {
+        m_fitNext = 0;
+        m_fitTimer->start();
+        return;
+    }
+    for (int c = 0; c < int(table.Columns.size()); ++c)
+        FitColumn(c, samples);
+}
+
+void DocumentListView::FitColumn(int c, std::size_t samples) {
+    const DocumentTable& table = m_source.Table();
+    if (c >= int(m_widthSetByUser.size()) || m_widthSetByUser[std::size_t(c)]) return;
+    m_fitting = true;
     QStyleOptionViewItem option;
     initViewItemOption(&option);
-    for (int c = 0; c < int(table.Columns.size()); ++c) {
-        if (m_widthSetByUser[std::size_t(c)]) continue;
-        int width = m_header->sectionSizeHint(c);
-        // A duplicate's warning icon sits before its text: any sample might be the one marked.
-        const bool marked = c == 0 && (!m_source.Checks().DuplicateGroups.empty() ||
-                                       !m_source.Checks().Exported.isEmpty());
-        for (const std::size_t r : WidthSampleRows(table, c, samples ? samples : WidthSamples)) {
-            const QModelIndex index = m_source.index(int(r), c);
-            const bool icon = index.data(Qt::DecorationRole).isValid();
-            width = std::max(
-                width, itemDelegateForIndex(m_shown.index(0, c))->sizeHint(option, index).width() +
-                           2 * showGrid() +
-                           (marked && !icon ? option.decorationSize.width() + 4 : 0) +
-                           // both marks side by side: a second icon's room
-                           (c == 0 && !m_source.Checks().DuplicateGroups.empty() &&
-                                    !m_source.Checks().Exported.isEmpty()
-                                ? option.decorationSize.width() + 2
-                                : 0));
-        }
-        setColumnWidth(c, std::min(width, std::max(WidestFit, m_header->sectionSizeHint(c))));
+    int width = m_header->sectionSizeHint(c);
+    // A duplicate's warning icon sits before its text: any sample might be the one marked.
+    const bool marked = c == 0 && (!m_source.Checks().DuplicateGroups.empty() ||
+                                   !m_source.Checks().Exported.isEmpty());
+    for (const std::size_t r : WidthSampleRows(table, c, samples ? samples : WidthSamples)) {
+        const QModelIndex index = m_source.index(int(r), c);
+        const bool icon = index.data(Qt::DecorationRole).isValid();
+        width = std::max(
+            width, itemDelegateForIndex(m_shown.index(0, c))->sizeHint(option, index).width() +
+                       2 * showGrid() +
+                       (marked && !icon ? option.decorationSize.width() + 4 : 0) +
+                       // both marks side by side: a second icon's room
+                       (c == 0 && !m_source.Checks().DuplicateGroups.empty() &&
+                                !m_source.Checks().Exported.isEmpty()
+                            ? option.decorationSize.width() + 2
+                            : 0));
     }
+    setColumnWidth(c, std::min(width, std::max(WidestFit, m_header->sectionSizeHint(c))));
     m_fitting = false;
 }
 

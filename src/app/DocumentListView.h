@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QTableView>
+#include <QTimer>
 
 #include <vector>
 
@@ -24,7 +25,8 @@ public:
     // The table rows of the selection, or of the current row when nothing is selected.
     std::vector<int> SelectedRows() const;
 
-    // Fits the widths the user has not set to the texts of the rows.
+    // Fits the widths the user has not set to the texts of the rows: a short list at once, a
+    // long one a column per turn of the event loop, so that the window never freezes on it.
     // samples: rows spread over the list to fit to (0: the usual number).
     void FitColumns(std::size_t samples = 0);
     // The stored widths, places and sort of the current columns; then the user's own.
@@ -47,10 +49,15 @@ private:
     void ShowColumnsMenu(const QPoint& at);
     void ShowSortArrow();
     void UpdateCheckAll();
+    void FitColumn(int column, std::size_t samples);
 
     DocumentFilterModel& m_shown;
     DocumentListModel& m_source;
     CheckAllHeader* m_header = nullptr;
     std::vector<char> m_widthSetByUser; // per column
     bool m_fitting = false;
+    // The columns a long list has still to be fitted, from m_fitNext on.
+    QTimer* m_fitTimer = nullptr;
+    int m_fitNext = 0;
+    std::size_t m_fitSamples = 0;
 };
