@@ -116,6 +116,13 @@ int main(int argc, char** argv) {
     };
     const double firstRows = readAll([&] { box->setText(folder); });
     const double listed = clock.elapsed() / 1000.0;
+    // A moment idle, as before any user's first click: the columns are fitted and the filter
+    // learns the values then (both counted in the pauses).
+    {
+        QEventLoop idle;
+        QTimer::singleShot(300, &idle, &QEventLoop::quit);
+        idle.exec();
+    }
     beat.stop();
 
     std::printf("| window, %d documents | value | goal |\n|---|---|---|\n", count);
