@@ -222,6 +222,13 @@ private slots:
         ReadSource(Folder("long", {u"1000000000001;2024-03-05;1;ООО;7707083893"_s,
                                    u"1000000000001;2024-03-05;1;ООО;7707083893"_s}));
         QVERIFY(list->columnWidth(0) >= list->sizeHintForIndex(list->model()->index(0, 0)).width());
+        // A long list is fitted a column at a time, once all are read.
+        QStringList many(5001, u"1;2024-03-05;1;ООО;7707083893"_s);
+        many.last() = u"1000000000000001;2024-03-05;1;ООО;7707083893"_s;
+        ReadSource(Folder("many", many));
+        const QModelIndex widest = list->model()->match(list->model()->index(0, 0), Qt::DisplayRole,
+                                                        u"1000000000000001"_s)[0];
+        QTRY_VERIFY(list->columnWidth(0) >= list->sizeHintForIndex(widest).width());
     }
 
     // The preview shows the statement as it is made, line for line however it comes in pieces
