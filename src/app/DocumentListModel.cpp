@@ -131,13 +131,7 @@ void DocumentListModel::AppendRows(std::vector<DocumentRow> rows) {
 std::function<std::vector<std::size_t>()> DocumentListModel::OrderAfterReading(bool byEntryName) {
     const bool sorted = m_sortColumn >= 0 && m_sortColumn < columnCount();
     if ((!sorted && !byEntryName) || m_table.Rows.empty()) return {};
-    if (sorted && !m_sortKindKnown) {
-        const DocumentRow& first = m_table.Rows.front();
-        m_sortKind =
-            SortKindFor({first.DisplayText(m_sortColumn), first.ExportValue(m_sortColumn)},
-                        m_table.Columns[std::size_t(m_sortColumn)].IsAmount(), m_coder.Locale());
-        m_sortKindKnown = true;
-    }
+    if (sorted) KnowSortKind();
     const DocumentTable& table = m_table;
     const int column = sorted ? m_sortColumn : -1;
     const bool amount = sorted && m_table.Columns[std::size_t(column)].IsAmount();
@@ -217,41 +211,21 @@ bool DocumentListModel::SortByColumn(int column) {
         emit SortPending();
         return true;
     }
-    emit layoutAboutToBeChanged({}, QAbstractItemModel::VerticalSortHint);
-    const QModelIndexList before = persistentIndexList();
-    std::vector<QString> keys;
-    keys.reserve(std::size_t(before.size()));
-    for (const QModelIndex& i : before)
-        keys.push_back(m_table.Rows[std::size_t(i.row())].SourcePath);
-    ApplySort();
-    // Follow the selection and the current row to where their documents went.
-    QHash<QString, int> position;
-    for (std::size_t r = 0; r < m_table.Rows.size(); ++r) {
-        position.insert(m_table.Rows[r].SourcePath, int(r));
-    }
-    QModelIndexList after;
-    after.reserve(before.size());
-    for (qsizetype i = 0; i < before.size(); ++i) {
-        after.append(
-            index(position.value(keys[std::size_t(i)], before[i].row()), before[i].column()));
-    }
-    changePersistentIndexList(before, after);
-    emit layoutChanged({}, QAbstractItemModel::VerticalSortHint);
+    KnowSortKind();
+    ApplyOrder(SortedOrder(m_table.Rows, m_sortColumn, m_sortKind,
+                           m_table.Columns[std::size_t(m_sortColumn)].IsAmount(),
+                           m_coder.Locale(), m_sortDescending));
     return true;
 }
 
-void DocumentListModel::ApplySort() {
-    if (m_sortColumn < 0 || m_sortColumn >= columnCount() || m_table.Rows.empty()) return;
-    if (!m_sortKindKnown) {
-        const DocumentRow& first = m_table.Rows.front();
-        m_sortKind =
-            SortKindFor({first.DisplayText(m_sortColumn), first.ExportValue(m_sortColumn)},
-                        m_table.Columns[std::size_t(m_sortColumn)].IsAmount(), m_coder.Locale());
-        m_sortKindKnown = true;
-    }
-    SortDocumentRows(m_table.Rows, m_sortColumn, m_sortKind,
-                     m_table.Columns[std::size_t(m_sortColumn)].IsAmount(), m_coder.Locale(),
-                     m_sortDescending);
+// The kind is taken from the first row the column is sorted by.
+void DocumentListModel::KnowSortKind() {
+    if (m_sortKindKnown) return;
+    const DocumentRow& first = m_table.Rows.front();
+    m_sortKind = SortKindFor({first.DisplayText(m_sortColumn), first.ExportValue(m_sortColumn)},
+                             m_table.Columns[std::size_t(m_sortColumn)].IsAmount(),
+                             m_coder.Locale());
+    m_sortKindKnown = true;
 }
 
 void DocumentListModel::SetChecks(DocumentChecks checks) {

@@ -81,7 +81,7 @@ signals:
     void SortPending();
 
 private:
-    void ApplySort();
+    void KnowSortKind();
     QVariant CheckData(const DocumentRow& row, int column, int role) const;
     static QVariant MarkIcon(bool duplicate, bool exported);
 
