@@ -7,9 +7,12 @@
 #include "checks/OrganisationAccount.h"
 #include "checks/SaveReasons.h"
 
+#include <memory>
+
 DetailPanel::DetailPanel(const DocumentListModel& model, const INIStorage& settings,
                          QWidget* parent)
     : QTabWidget(parent), m_settings(settings) {
+    m_freeing.setMaxThreadCount(1);
     setObjectName(QStringLiteral("DetailTabs"));
     m_grid = new DetailGrid(model, this);
     m_problems = new ProblemsView(this);
@@ -46,16 +49,44 @@ void DetailPanel::AddSettingsFindings(const FindingList& findings) {
     ShowFindings();
 }
 
+namespace {
+// Room for the settings' and the account's findings before a joined reading's.
+constexpr std::size_t HeadRoom = 64;
+} // namespace
+
+FindingList DetailPanel::JoinReadingFindings(FindingList reading, FindingList checks) {
+    FindingList joined = ProblemsList({}, {}, std::move(reading), std::move(checks));
+    joined.reserve(joined.size() + HeadRoom);
+    return joined;
+}
+
 void DetailPanel::SetReadingFindings(FindingList reading, FindingList checks) {
-    m_readingFindings = std::move(reading);
-    m_checkFindings = std::move(checks);
-    ShowFindings();
+    SetJoinedReadingFindings(JoinReadingFindings(std::move(reading), std::move(checks)));
+}
+
+void DetailPanel::SetJoinedReadingFindings(FindingList joined) {
+    // A hundred thousand findings take a while to free: a worker lets them go.
+    auto old = std::make_shared<FindingList>(m_problems->TakeFindings());
+    m_freeing.start([old = std::move(old)]() mutable { old.reset(); });
+    m_headCount = 0;
+    ShowWithHead(std::move(joined));
 }
 
 void DetailPanel::ShowFindings() {
-    m_problems->SetFindings(ProblemsList(m_settingsFindings,
-                                         AccountFindings(ReadOrganisationAccount(m_settings)),
-                                         m_readingFindings, m_checkFindings));
+    FindingList all = m_problems->TakeFindings();
+    all.erase(all.begin(), all.begin() + std::ptrdiff_t(std::min(m_headCount, all.size())));
+    m_headCount = 0;
+    ShowWithHead(std::move(all));
+}
+
+void DetailPanel::ShowWithHead(FindingList joined) {
+    FindingList head = ProblemsList(m_settingsFindings,
+                                    AccountFindings(ReadOrganisationAccount(m_settings)), {}, {});
+    m_headCount = head.size();
+    // In place when there is room: the rows after are moved, not copied.
+    joined.insert(joined.begin(), std::make_move_iterator(head.begin()),
+                  std::make_move_iterator(head.end()));
+    m_problems->SetFindings(std::move(joined));
 }
 
 void DetailPanel::ShowProblems() {

@@ -3,6 +3,7 @@
 #include "findings/Findings.h"
 
 #include <QTabWidget>
+#include <QThreadPool>
 
 class DetailGrid;
 class DocumentListModel;
@@ -25,6 +26,11 @@ public:
     void AddSettingsFindings(const FindingList& findings);
     // What the reading said and what the checks found of its documents.
     void SetReadingFindings(FindingList reading, FindingList checks = {});
+    // The same joined in the problems list's order, off the window's thread (a hundred thousand
+    // findings moved into fresh memory stall it), with room for those the panel puts before
+    // them; shown by SetJoinedReadingFindings.
+    static FindingList JoinReadingFindings(FindingList reading, FindingList checks);
+    void SetJoinedReadingFindings(FindingList joined);
     // Merges the findings again: the account may have changed meanwhile.
     void ShowFindings();
     void ShowProblems();
@@ -39,10 +45,17 @@ signals:
     void FindingCountChanged(int count);
 
 private:
+    // Puts the settings' and the account's findings before these and shows them all; the last
+    // reading's findings are let go on a worker.
+    void ShowWithHead(FindingList joined);
+
     const INIStorage& m_settings;
     DetailGrid* m_grid = nullptr;
     ProblemsView* m_problems = nullptr;
     FindingList m_settingsFindings;
-    FindingList m_readingFindings;
-    FindingList m_checkFindings;
+    // The settings' and the account's findings first in the problems list; the reading's and
+    // the checks' follow, held only there.
+    std::size_t m_headCount = 0;
+    // Frees the last reading's findings; waits for that when the panel goes.
+    QThreadPool m_freeing;
 };

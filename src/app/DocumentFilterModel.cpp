@@ -15,6 +15,17 @@ DocumentFilterModel::DocumentFilterModel(DocumentListModel& source, QObject* par
     // hand-over), not at the first keystroke.
     connect(&source, &QAbstractItemModel::modelReset, this, &DocumentFilterModel::PrepareSoon);
     connect(&source, &QAbstractItemModel::rowsInserted, this, [this] { m_filter.Forget(); });
+    // The checks' marks and tints changed: a repaint, or a refilter when a quick filter may go by
+    // them. Not the source's change of every cell, which would test each row against the filter.
+    connect(&source, &DocumentListModel::ChecksChanged, this, [this] {
+        if (IsFiltering()) {
+            invalidateFilter();
+            emit FilterChanged();
+        } else if (rowCount() > 0) {
+            emit dataChanged(index(0, 0), index(rowCount() - 1, columnCount() - 1),
+                             {Qt::BackgroundRole, Qt::ToolTipRole, Qt::DecorationRole});
+        }
+    });
     setSourceModel(&source);
     // A check box clicked under "отмеченные" takes its row out at once.
     setDynamicSortFilter(true);

@@ -21,6 +21,8 @@ public:
     bool IsFiltering() const { return m_filter.IsActive(); }
     // Learns the rows' values once the window is idle, so that the first keystroke need not.
     void PrepareSoon();
+    // What a filter of its own learnt of the rows as they now stand (off the window's thread).
+    void AdoptIndex(DocumentFilter learnt) { m_filter.AdoptIndex(std::move(learnt)); }
 
     // The table rows shown, in the order shown.
     std::vector<int> ShownRows() const;

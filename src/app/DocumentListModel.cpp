@@ -230,9 +230,7 @@ void DocumentListModel::KnowSortKind() {
 
 void DocumentListModel::SetChecks(DocumentChecks checks) {
     m_checks = std::move(checks);
-    if (!m_table.Rows.empty())
-        emit dataChanged(index(0, 0), index(rowCount() - 1, columnCount() - 1),
-                         {Qt::BackgroundRole, Qt::ToolTipRole, Qt::DecorationRole});
+    emit ChecksChanged();
 }
 
 int DocumentListModel::RowOf(const QString& sourcePath) const {

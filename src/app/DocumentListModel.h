@@ -79,6 +79,8 @@ public:
 signals:
     // A sort was chosen while rows come in: it comes once all are read.
     void SortPending();
+    // SetChecks: the marks, tints and tooltips of any cell may have changed.
+    void ChecksChanged();
 
 private:
     void KnowSortKind();

@@ -53,6 +53,7 @@
 #include <QToolButton>
 #include <QVBoxLayout>
 
+#include <memory>
 #include <utility>
 
 namespace {
@@ -301,8 +302,23 @@ void Form1::StartReading(const QString& path) {
     shown.AllThere = [this, archive] {
         m_model->SetSortAfterReading(false);
         m_model->SetFrozen(true); // the checks read the rows meanwhile
-        return m_model->OrderAfterReading(archive);
+        // Beside the checks, off the window's thread: the rows' order, then the filter's index
+        // of the rows in it and their totals, taken in when the reading ends.
+        auto learnt = std::make_shared<DocumentFilter>();
+        auto counted = std::make_shared<DocumentTotals>();
+        m_takeLearnt = [this, learnt, counted] {
+            m_filterModel->AdoptIndex(std::move(*learnt));
+            m_totals->ShowCounted(std::move(*counted));
+        };
+        return [order = m_model->OrderAfterReading(archive), count = m_totals->CountLater(),
+                learnt, counted, &table = m_table] {
+            std::vector<std::size_t> placed = order ? order() : std::vector<std::size_t>();
+            learnt->Prepare(table, placed);
+            *counted = count();
+            return placed;
+        };
     };
+    shown.Join = &DetailPanel::JoinReadingFindings;
     UpdateSaveEnabled(); // nothing to save until the reading has ended
     m_reading->Start(path, m_table.Columns, ReadOrganisation(m_settings),
                      ResolveJournalPlace(m_configDir, m_settings), std::move(shown));
@@ -317,6 +333,7 @@ void Form1::OnReadingFinished() {
     m_model->SetFrozen(false);
     const ReadingStatus status = ReadingStatusOf(result.Outcome, qint64(m_table.Rows.size()));
     m_model->ApplyOrder(result.Order);
+    if (m_takeLearnt) std::exchange(m_takeLearnt, {})();
     m_model->SetLeftOut(result.Outcome.Skipped);
     ShowStatusText(status.Text, status.Colour);
     m_statusBar->SetTextOpensSkipped(!result.Outcome.Skipped.isEmpty());
@@ -331,7 +348,7 @@ void Form1::OnReadingFinished() {
     m_filterBar->SetJournalProblem(m_model->Checks().JournalProblem);
     // After the checks: the duplicates' icons take room in the first column.
     if (!m_table.Rows.empty()) m_list->FitColumns();
-    m_detail->SetReadingFindings(std::move(result.Outcome.Findings), std::move(result.Findings));
+    m_detail->SetJoinedReadingFindings(std::move(result.Joined));
     m_statusBar->ShowBusy(false);
     unsetCursor();
     UpdateSaveEnabled();

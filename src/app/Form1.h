@@ -11,6 +11,8 @@
 #include <QPoint>
 #include <QTimer>
 
+#include <functional>
+
 class AccountBar;
 class DetailGrid;
 class DetailPanel;
@@ -145,6 +147,8 @@ private:
 
     ReadingController* m_reading = nullptr;
     bool m_readAgain = false;
+    // Hands what was made beside the checks (the filter's index, the totals) to the window.
+    std::function<void()> m_takeLearnt;
 
     bool m_settingPicker = false;
 };

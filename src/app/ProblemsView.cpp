@@ -167,13 +167,34 @@ void ProblemsView::SetFindings(FindingList findings) {
     m_model->SetFindings(std::move(findings));
     FillKinds();
     ApplyFilter();
+    FitColumns();
+    m_save->setEnabled(!m_model->Findings().empty());
+}
+
+FindingList ProblemsView::TakeFindings() {
+    FindingList taken = m_model->TakeFindings();
+    FillKinds();
+    ApplyFilter();
+    m_save->setEnabled(false);
+    return taken;
+}
+
+void ProblemsView::FitColumns() {
+    // A hidden table sizes a column by every row it has, a shown one by the rows in sight and
+    // a thousand more: the fit waits for the tab to be shown.
+    m_fitPending = !m_view->isVisible();
+    if (m_fitPending) return;
     m_view->resizeColumnsToContents();
     // A long reason must not push the others out of sight.
     const int most = std::max(m_view->fontMetrics().horizontalAdvance(QString(24, u'x')),
                               m_view->width() / 3);
     for (int c = 0; c + 1 < m_proxy->columnCount(); ++c)
         m_view->setColumnWidth(c, std::min(m_view->columnWidth(c), most));
-    m_save->setEnabled(!m_model->Findings().empty());
+}
+
+void ProblemsView::showEvent(QShowEvent* event) {
+    QWidget::showEvent(event);
+    if (m_fitPending) FitColumns();
 }
 
 const FindingList& ProblemsView::Findings() const {

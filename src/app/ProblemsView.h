@@ -25,6 +25,8 @@ public:
     explicit ProblemsView(QWidget* parent = nullptr);
 
     void SetFindings(FindingList findings);
+    // Empties the list, handing its findings back (moved, not copied: a year has 100,000).
+    FindingList TakeFindings();
     const FindingList& Findings() const;
     // The rows shown, in the order shown.
     FindingList ShownFindings() const;
@@ -51,7 +53,11 @@ signals:
     void CountChanged(int shown, int all, bool filtered);
     void DocumentRequested(const QString& sourcePath);
 
+protected:
+    void showEvent(QShowEvent* event) override;
+
 private:
+    void FitColumns();
     void Activate(const QModelIndex& index);
     void SaveCommand();
     void CopySelection() const;
@@ -66,4 +72,5 @@ private:
     std::function<QSet<QString>()> m_checkedPaths;
     std::function<QString(const QString& path)> m_targetGuard;
     QToolButton* m_save = nullptr;
+    bool m_fitPending = false;
 };

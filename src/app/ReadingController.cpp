@@ -64,6 +64,9 @@ void ReadingController::OnRead() {
         const FindingList marked = MarkExported(m_journal, read, m_result.Checks);
         m_result.Findings.insert(m_result.Findings.end(), marked.begin(), marked.end());
         AddDocumentFields(m_result.Outcome.Findings, read);
+        if (m_shown.Join)
+            m_result.Joined = m_shown.Join(std::exchange(m_result.Outcome.Findings, {}),
+                                           std::exchange(m_result.Findings, {}));
     });
     m_worker->setObjectName(QStringLiteral("CheckingThread"));
     connect(m_worker, &QThread::finished, this, &ReadingController::OnFinished);

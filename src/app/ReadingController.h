@@ -27,6 +27,7 @@ public:
         DocumentChecks Checks;
         FindingList Findings;           // what the checks found
         std::vector<std::size_t> Order; // the rows' order once read; empty: as they are
+        FindingList Joined;             // by Shown's Join
     };
     // The window's side of a run, called on the window's thread.
     struct Shown {
@@ -35,6 +36,9 @@ public:
         // Every row is there: the list stops changing until Finished, and gives the order the
         // rows are to take, to be found beside the checks (none: as they are).
         std::function<std::function<std::vector<std::size_t>()>()> AllThere;
+        // Joins the reading's findings and the checks' on the checking thread into Result's
+        // Joined (both then empty); none: they stay apart.
+        std::function<FindingList(FindingList reading, FindingList checks)> Join;
     };
 
     explicit ReadingController(const TextCoder& coder, QObject* parent = nullptr);

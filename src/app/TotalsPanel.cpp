@@ -8,13 +8,15 @@ TotalsPanel::TotalsPanel(const DocumentFilterModel& shown, QWidget* parent)
     : QLabel(parent), m_shown(shown) {
     setObjectName(QStringLiteral("TotalsPanel"));
     // Every check box and the check-all box (the table's own changes: a mark on a row the
-    // filter hides counts too) and every reading count again, once its checks are there (not at
-    // every slice of rows: each would count all again); a change of the filter changes only
-    // what is shown.
+    // filter hides counts too) count again; a reading's rows are counted once, beside its checks
+    // (not at every slice of rows: each would count all again); a change of the filter changes
+    // only what is shown.
     connect(&shown.Source(), &QAbstractItemModel::dataChanged, this, &TotalsPanel::Update);
     connect(&shown, &QAbstractItemModel::modelReset, this, &TotalsPanel::Update);
     connect(&shown, &QAbstractItemModel::rowsRemoved, this, &TotalsPanel::Update);
     connect(&shown, &DocumentFilterModel::FilterChanged, this, &TotalsPanel::Show);
+    // The checks change no total, only what a quick filter shows.
+    connect(&shown.Source(), &DocumentListModel::ChecksChanged, this, &TotalsPanel::Show);
     hide();
 }
 
@@ -26,6 +28,18 @@ void TotalsPanel::SetOrganisation(const Organisation& org) {
 void TotalsPanel::SetReadingStopped(bool stopped) {
     m_stopped = stopped;
     m_totals.ReadingStopped = stopped;
+    Show();
+}
+
+std::function<DocumentTotals()> TotalsPanel::CountLater() {
+    m_countingOrg = m_org;
+    return [&table = m_shown.Source().Table(), org = m_org] { return ComputeTotals(table, org); };
+}
+
+void TotalsPanel::ShowCounted(DocumentTotals totals) {
+    if (m_countingOrg.Account != m_org.Account || m_countingOrg.Inn != m_org.Inn) return Update();
+    m_totals = std::move(totals);
+    m_totals.ReadingStopped = m_stopped;
     Show();
 }
 

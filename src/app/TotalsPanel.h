@@ -4,6 +4,8 @@
 
 #include <QLabel>
 
+#include <functional>
+
 class DocumentFilterModel;
 
 // Beside the status line: how many documents are checked, of how many, and their sum; with a
@@ -16,6 +18,11 @@ public:
 
     // Counts the checked documents and their sum again, then shows them.
     void Update();
+    // Counts the documents as they stand, to be run off the window's thread while the table does
+    // not change; ShowCounted shows the count.
+    std::function<DocumentTotals()> CountLater();
+    // Shows totals that CountLater counted, or counts again when the organisation changed since.
+    void ShowCounted(DocumentTotals totals);
     // The organisation, which tells incoming from outgoing payments.
     void SetOrganisation(const Organisation& org);
     // The documents are what a stopped reading had read: the totals say so.
@@ -28,5 +35,6 @@ private:
     const DocumentFilterModel& m_shown;
     DocumentTotals m_totals;
     Organisation m_org;
+    Organisation m_countingOrg; // what CountLater counted by
     bool m_stopped = false;
 };

@@ -82,12 +82,14 @@ Finding SettingsFinding(const QString& path, const QString& why, const QString& 
     return {FindingKind::Settings, name, field, {}, why, {}};
 }
 
-FindingList ProblemsList(FindingList settings, const FindingList& account,
-                         const FindingList& reading, const FindingList& checks) {
+FindingList ProblemsList(FindingList settings, const FindingList& account, FindingList reading,
+                         FindingList checks) {
     FindingList all = std::move(settings);
     all.reserve(all.size() + account.size() + reading.size() + checks.size());
-    for (const FindingList* part : {&account, &reading, &checks})
-        all.insert(all.end(), part->begin(), part->end());
+    all.insert(all.end(), account.begin(), account.end());
+    for (FindingList* part : {&reading, &checks})
+        all.insert(all.end(), std::make_move_iterator(part->begin()),
+                   std::make_move_iterator(part->end()));
     return all;
 }
 

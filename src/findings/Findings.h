@@ -57,8 +57,9 @@ Finding SettingsFinding(const QString& path, const QString& why, const QString& 
 
 // The problems list in the order the window, the command line and the workbook give it: the
 // settings, the organisation's own account, what the reading said, what the checks found.
-FindingList ProblemsList(FindingList settings, const FindingList& account,
-                         const FindingList& reading, const FindingList& checks);
+// The reading's and the checks' lists are taken by value: a window moves its hundred thousand in.
+FindingList ProblemsList(FindingList settings, const FindingList& account, FindingList reading,
+                         FindingList checks);
 
 // The findings as text for the clipboard: a caption line and one line per finding, TAB between
 // fields, LF line ends.

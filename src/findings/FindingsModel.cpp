@@ -1,5 +1,7 @@
 #include "findings/FindingsModel.h"
 
+#include <utility>
+
 int FindingsModel::rowCount(const QModelIndex& parent) const {
     return parent.isValid() ? 0 : int(m_findings.size());
 }
@@ -36,4 +38,11 @@ void FindingsModel::SetFindings(FindingList findings) {
     beginResetModel();
     m_findings = std::move(findings);
     endResetModel();
+}
+
+FindingList FindingsModel::TakeFindings() {
+    beginResetModel();
+    FindingList taken = std::exchange(m_findings, {});
+    endResetModel();
+    return taken;
 }

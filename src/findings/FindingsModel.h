@@ -20,6 +20,8 @@ public:
     QVariant headerData(int section, Qt::Orientation orientation, int role) const override;
 
     void SetFindings(FindingList findings);
+    // Empties the model, handing its findings back.
+    FindingList TakeFindings();
     const FindingList& Findings() const { return m_findings; }
     const Finding& At(int row) const { return m_findings[std::size_t(row)]; }
 

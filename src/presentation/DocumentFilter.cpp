@@ -115,8 +115,18 @@ void DocumentFilter::Forget() {
     m_matchCurrent = false;
 }
 
-void DocumentFilter::Prepare(const DocumentTable& table) {
-    if (!m_indexed && !table.Rows.empty()) Index(table);
+void DocumentFilter::Prepare(const DocumentTable& table, const std::vector<std::size_t>& order) {
+    if (!m_indexed && !table.Rows.empty()) Index(table, order);
+}
+
+void DocumentFilter::AdoptIndex(DocumentFilter&& learnt) {
+    learnt.m_search = std::move(m_search);
+    learnt.m_needle = std::move(m_needle);
+    learnt.m_amount = m_amount;
+    learnt.m_quick = m_quick;
+    *this = std::move(learnt);
+    m_matchedValid = false;
+    m_matchCurrent = false;
 }
 
 void DocumentFilter::RowsMoving(const DocumentTable& table) {
@@ -170,7 +180,7 @@ std::uint32_t DocumentFilter::ValueOf(const QString& text) {
     return value;
 }
 
-void DocumentFilter::Index(const DocumentTable& table) {
+void DocumentFilter::Index(const DocumentTable& table, const std::vector<std::size_t>& order) {
     m_columns = table.Columns.size();
     m_cell.assign(table.Rows.size() * m_columns, 0);
     if (m_slots.empty()) {
@@ -186,7 +196,9 @@ void DocumentFilter::Index(const DocumentTable& table) {
     };
     std::vector<Last> last(m_columns);
     std::uint32_t* cell = m_cell.data();
-    for (const DocumentRow& row : table.Rows) {
+    const bool ordered = order.size() == table.Rows.size();
+    for (std::size_t r = 0; r < table.Rows.size(); ++r) {
+        const DocumentRow& row = table.Rows[ordered ? order[r] : r];
         const std::size_t held = std::min(m_columns, row.Cells.size());
         for (std::size_t c = 0; c < m_columns; ++c, ++cell) {
             const QString& text = c < held ? row.Cells[c].DisplayText() : row.DisplayText(int(c));

@@ -43,8 +43,12 @@ public:
 
     // New rows (a reading): everything is learnt again, by Prepare or when next needed.
     void Forget();
-    // Learns which cells hold which values now, so that the first keystroke need not.
-    void Prepare(const DocumentTable& table);
+    // Learns which cells hold which values now, so that the first keystroke need not; with an
+    // order (as PutInOrder takes it), the rows as they will stand once put in it. Reads only the
+    // table, so a filter of its own may learn on another thread while the table stays as it is.
+    void Prepare(const DocumentTable& table, const std::vector<std::size_t>& order = {});
+    // Takes what another filter has learnt; the search and the quick filter stay this one's.
+    void AdoptIndex(DocumentFilter&& learnt);
     // The same rows are about to be put in another order (a sort): what is known of their
     // values is kept, and the index follows the rows when next needed.
     void RowsMoving(const DocumentTable& table);
@@ -60,7 +64,7 @@ private:
         std::uint32_t value = 0;
     };
     std::uint32_t ValueOf(const QString& text);
-    void Index(const DocumentTable& table);
+    void Index(const DocumentTable& table, const std::vector<std::size_t>& order = {});
     void FollowRows(const DocumentTable& table);
     void Match();
     bool Contains(std::uint32_t value);
