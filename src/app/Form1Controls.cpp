@@ -215,7 +215,9 @@ void Form1::BuildControls() {
 
     m_commands = new StatementCommands(
         m_table, m_coder, m_settings, m_configDir,
-        {*m_txtFileIn, *m_dtPicker, *m_mnuOpenAfter, *m_statusBar, *m_detail->Problems()}, this);
+        {*m_txtFileIn, *m_dtPicker, *m_mnuOpenAfter, *m_statusBar, *m_detail->Problems(),
+         [this]() -> const DocumentTotals& { return m_totals->Totals(); }},
+        this);
     connect(m_commands, &StatementCommands::CheckedFindingsRequested, m_detail,
             &DetailPanel::ShowCheckedFindings);
     // What was just written is marked at once; the next reading asks the journal again.

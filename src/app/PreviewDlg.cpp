@@ -10,11 +10,20 @@
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMutexLocker>
 #include <QProgressBar>
 #include <QPushButton>
 #include <QShortcut>
 #include <QThread>
 #include <QVBoxLayout>
+
+#include <optional>
+#include <utility>
+
+namespace {
+// Pieces shown in one turn of the event loop: each is a few hundred documents' lines.
+constexpr std::size_t PiecesPerTurn = 4;
+} // namespace
 
 PreviewDlg::PreviewDlg(std::vector<TemplateInfo> templates, int templateIndex, BuildPieces build,
                        const QString& totalsText, QWidget* parent)
@@ -164,15 +173,15 @@ void PreviewDlg::ShowTemplate(int index) {
 
     auto stop = m_stop = std::make_shared<std::atomic_bool>(false);
     auto posted = std::make_shared<std::atomic_bool>(false);
-    // The pieces come to this thread in order; the dialog waits for the job before it goes.
-    const PieceSink sink = [this, generation, stop](const QByteArray& piece) {
+    // The pieces come to this thread in order, a few at a turn of its event loop with one call
+    // in flight: pieces that came faster than they were shown must not all be shown in one
+    // pause. The dialog waits for the job before it goes.
+    auto waiting = std::make_shared<Waiting>();
+    const PieceSink sink = [this, generation, stop, waiting](const QByteArray& piece) {
         if (*stop) return false;
-        QMetaObject::invokeMethod(
-            this,
-            [this, generation, piece] {
-                if (generation == m_generation) m_lines->Append(piece);
-            },
-            Qt::QueuedConnection);
+        const QMutexLocker lock(&waiting->Lock);
+        waiting->Pieces.push_back(piece);
+        if (!std::exchange(waiting->Posted, true)) PostTake(generation, waiting);
         return true;
     };
     const ExportProgress progress = [this, generation, stop, posted](qint64 done, qint64 total) {
@@ -189,17 +198,42 @@ void PreviewDlg::ShowTemplate(int index) {
         return !*stop;
     };
     m_job =
-        QThread::create([this, info = m_templates[std::size_t(index)], sink, progress, generation] {
+        QThread::create([this, info = m_templates[std::size_t(index)], sink, progress, generation,
+                         waiting] {
             const ExportResult result = m_build(info, sink, progress);
-            QMetaObject::invokeMethod(
-                this,
-                [this, generation, result] {
-                    if (generation == m_generation) OnBuilt(result);
-                },
-                Qt::QueuedConnection);
+            // Said once the pieces before it are shown.
+            const QMutexLocker lock(&waiting->Lock);
+            waiting->Built = result;
+            if (!std::exchange(waiting->Posted, true)) PostTake(generation, waiting);
         });
     m_job->setObjectName(QStringLiteral("PreviewThread"));
     m_job->start();
+}
+
+void PreviewDlg::PostTake(quint64 generation, const std::shared_ptr<Waiting>& waiting) {
+    QMetaObject::invokeMethod(
+        this,
+        [this, generation, waiting] {
+            std::vector<QByteArray> pieces;
+            std::optional<ExportResult> built;
+            {
+                const QMutexLocker lock(&waiting->Lock);
+                const auto end = waiting->Pieces.begin() +
+                                 std::ptrdiff_t(std::min(PiecesPerTurn, waiting->Pieces.size()));
+                pieces.assign(std::make_move_iterator(waiting->Pieces.begin()),
+                              std::make_move_iterator(end));
+                waiting->Pieces.erase(waiting->Pieces.begin(), end);
+                waiting->Posted = !waiting->Pieces.empty();
+                if (waiting->Posted)
+                    PostTake(generation, waiting); // after what waits meanwhile
+                else
+                    built = std::exchange(waiting->Built, std::nullopt);
+            }
+            if (generation != m_generation) return;
+            m_lines->Append(pieces);
+            if (built) OnBuilt(*built);
+        },
+        Qt::QueuedConnection);
 }
 
 void PreviewDlg::OnBuilt(const ExportResult& result) {

@@ -4,11 +4,13 @@
 #include "export/TemplateCatalogue.h"
 
 #include <QDialog>
+#include <QMutex>
 #include <QString>
 
 #include <atomic>
 #include <functional>
 #include <memory>
+#include <optional>
 #include <vector>
 
 class QComboBox;
@@ -60,6 +62,14 @@ private:
     void Find(bool backward, bool fromCurrent);
     bool eventFilter(QObject* watched, QEvent* event) override;
     void ShowNotice();
+    // The pieces made and not yet shown, and whether a call to show them is in flight.
+    struct Waiting {
+        QMutex Lock;
+        std::vector<QByteArray> Pieces;
+        std::optional<ExportResult> Built; // the statement is made
+        bool Posted = false;
+    };
+    void PostTake(quint64 generation, const std::shared_ptr<Waiting>& waiting);
 
     std::vector<TemplateInfo> m_templates;
     BuildPieces m_build;

@@ -166,9 +166,7 @@ void StatementCommands::Preview() {
         return BuildExportPieces(sink, m_table, info.Path, when, m_settings, m_coder, formats,
                                  progress);
     };
-    DocumentTotals totals = ComputeTotals(m_table, ReadOrganisation(m_settings));
-    totals.ReadingStopped = m_readingStopped;
-    PreviewDlg preview(templates, 0, build, TotalsText(totals), m_window);
+    PreviewDlg preview(templates, 0, build, TotalsText(m_controls.Totals()), m_window);
     // What a save would ask, said over the statement instead.
     preview.SetNotice([this](const TemplateInfo& info) {
         QStringList lines;

@@ -1,10 +1,12 @@
 #pragma once
 
+#include "checks/DocumentTotals.h"
 #include "checks/SaveReasons.h"
 #include "export/TemplateCatalogue.h"
 
 #include <QObject>
 
+#include <functional>
 #include <vector>
 
 class CommandRunner;
@@ -31,6 +33,8 @@ public:
         StatusLine& Status;
         // What the problems list holds, for the workbook's sheet of findings.
         const ProblemsView& Problems;
+        // The totals the window shows, counted already: the preview's line.
+        std::function<const DocumentTotals&()> Totals;
     };
 
     StatementCommands(const DocumentTable& table, TextCoder& coder, INIStorage& settings,

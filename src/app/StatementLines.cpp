@@ -45,36 +45,43 @@ void StatementLines::Clear() {
     endResetModel();
 }
 
-void StatementLines::Append(const QByteArray& piece) {
-    if (piece.isEmpty()) return;
+void StatementLines::Append(const std::vector<QByteArray>& pieces) {
     const int lastRow = int(m_starts.size()) - 1;
-    const qsizetype base = m_size;
-    qsizetype lineStart = m_starts.back();
     std::vector<qsizetype> starts;
+    for (const QByteArray& piece : pieces)
+        Take(piece, starts);
+    emit dataChanged(index(lastRow), index(lastRow));
+    if (starts.empty()) return;
+    beginInsertRows({}, lastRow + 1, lastRow + int(starts.size()));
+    m_starts.insert(m_starts.end(), starts.begin(), starts.end());
+    endInsertRows();
+}
+
+void StatementLines::Take(const QByteArray& piece, std::vector<qsizetype>& starts) {
+    if (piece.isEmpty()) return;
+    const qsizetype base = m_size;
+    const qsizetype open = starts.empty() ? m_starts.back() : starts.back();
+    qsizetype lineStart = open;
+    bool ended = false;
     for (qsizetype at = 0; at < piece.size();) {
         const void* found = std::memchr(piece.constData() + at, '\n', size_t(piece.size() - at));
         if (!found) break;
         const qsizetype end = base + (static_cast<const char*>(found) - piece.constData());
         m_widest = std::max(m_widest, end - lineStart);
         starts.push_back(lineStart = end + 1);
+        ended = true;
         at = end + 1 - base;
     }
     m_widest = std::max(m_widest, base + piece.size() - lineStart);
     // Pieces are kept as they come (one whole copy would be copied again at every growth); a
     // line begun in the last one moves into the next with its end, so a line is never split.
-    const qsizetype open = m_starts.back();
     if (m_chunks.empty() || open == m_size)
         m_chunks.push_back({m_size, piece});
-    else if (starts.empty())
+    else if (!ended)
         m_chunks.back().Bytes += piece;
     else
         m_chunks.push_back({open, ChunkOf(open).Bytes.sliced(open - ChunkOf(open).Base) + piece});
     m_size += piece.size();
-    emit dataChanged(index(lastRow), index(lastRow));
-    if (starts.empty()) return;
-    beginInsertRows({}, lastRow + 1, lastRow + int(starts.size()));
-    m_starts.insert(m_starts.end(), starts.begin(), starts.end());
-    endInsertRows();
 }
 
 const StatementLines::Chunk& StatementLines::ChunkOf(qsizetype offset) const {

@@ -21,7 +21,9 @@ public:
 
     void Clear();
     // More of the statement, in its order; a piece may end in the middle of a line.
-    void Append(const QByteArray& piece);
+    void Append(const QByteArray& piece) { Append(std::vector<QByteArray>{piece}); }
+    // Several pieces in one change of the rows.
+    void Append(const std::vector<QByteArray>& pieces);
     QString Line(int row) const;
     // The longest line's length, in characters.
     qsizetype WidestLine() const { return m_widest; }
@@ -38,6 +40,8 @@ private:
         QByteArray Bytes;
     };
     const Chunk& ChunkOf(qsizetype offset) const;
+    // Keeps a piece's bytes; the starts of the lines it ends go to starts.
+    void Take(const QByteArray& piece, std::vector<qsizetype>& starts);
     QByteArray LineBytes(int row) const;
 
     std::vector<Chunk> m_chunks;

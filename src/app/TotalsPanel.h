@@ -16,6 +16,7 @@ class TotalsPanel : public QLabel {
 public:
     TotalsPanel(const DocumentFilterModel& shown, QWidget* parent = nullptr);
 
+    const DocumentTotals& Totals() const { return m_totals; }
     // Counts the checked documents and their sum again, then shows them.
     void Update();
     // Counts the documents as they stand, to be run off the window's thread while the table does
