@@ -16,6 +16,7 @@
 
 int main(int argc, char* argv[]) {
     ShareAllocationArenas();
+    ReturnFreedMemory();
     ReadTimeZoneOnce();
     QStringList arguments;
     for (int i = 0; i < argc; ++i)

@@ -5,6 +5,18 @@
 #include <QLibraryInfo>
 #include <QTranslator>
 
+#ifdef __GLIBC__
+#include <malloc.h>
+#endif
+
+void ReturnFreedMemory() {
+#ifdef __GLIBC__
+    // Setting either bound also stops glibc from moving them.
+    mallopt(M_MMAP_THRESHOLD, 128 * 1024);
+    mallopt(M_TRIM_THRESHOLD, 1024 * 1024);
+#endif
+}
+
 void SetApplicationInfo() {
     QCoreApplication::setApplicationName(QStringLiteral("vypiska"));
     QCoreApplication::setApplicationVersion(QStringLiteral("%1.%2.%3")

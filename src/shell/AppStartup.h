@@ -11,6 +11,12 @@ class QCoreApplication;
 // The desktop entry, the icon and the AppStream component share this name.
 inline const QString DesktopId = QStringLiteral("ru.vypiska.Vypiska");
 
+// Freed memory goes back to the system: blocks of 128 KiB and more are mapped on their own, and
+// a heap gives back what it has free at its end beyond a megabyte. glibc would otherwise raise
+// both bounds after the first big block freed, and a preview's or a register's memory, made on
+// another thread, stayed with the window once it was closed.
+void ReturnFreedMemory();
+
 // Name and version as --version and the desktop see them.
 void SetApplicationInfo();
 
