@@ -22,6 +22,7 @@
 #include <QTimer>
 
 #include <cstdio>
+#include <ctime>
 #include <functional>
 #include <malloc.h>
 #include <sys/resource.h>
@@ -32,6 +33,13 @@ double PeakMb() {
     rusage usage{};
     getrusage(RUSAGE_SELF, &usage);
     return double(usage.ru_maxrss) / 1024.0;
+}
+
+// The CPU time the calling thread has used.
+double ThreadCpuMs() {
+    timespec now{};
+    clock_gettime(CLOCK_THREAD_CPUTIME_ID, &now);
+    return double(now.tv_sec) * 1e3 + double(now.tv_nsec) / 1e6;
 }
 
 // What the process holds now, once glibc has given back what it keeps of freed memory.
@@ -83,12 +91,18 @@ int main(int argc, char** argv) {
     // A heartbeat every 10 ms: the longest gap between beats is the longest the window froze.
     QElapsedTimer clock;
     clock.start();
+    // On two shared cores the thread may also wait for a core: the most CPU it spent between two
+    // beats tells the window's own work from that.
     qint64 lastBeat = 0, longestPause = 0;
+    double lastCpu = ThreadCpuMs(), longestWork = 0;
     QTimer beat;
     QObject::connect(&beat, &QTimer::timeout, [&] {
         const qint64 now = clock.elapsed();
+        const double cpu = ThreadCpuMs();
         longestPause = std::max(longestPause, now - lastBeat);
+        longestWork = std::max(longestWork, cpu - lastCpu);
         lastBeat = now;
+        lastCpu = cpu;
     });
     beat.start(10);
 
@@ -130,9 +144,9 @@ int main(int argc, char** argv) {
     std::printf("| window, %d documents | value | goal |\n|---|---|---|\n", count);
     std::printf("| first rows shown | %.2f s | |\n", firstRows);
     std::printf("| listed (from setting the path to the rows checked) | %.2f s | |\n", listed);
-    std::printf("| longest pause of the window while reading, the end included | %lld ms | < 100 "
-                "ms |\n",
-                longestPause);
+    std::printf("| longest pause of the window while reading, the end included | %lld ms (%.0f ms "
+                "working) | < 100 ms |\n",
+                longestPause, longestWork);
     std::printf("| peak memory once listed | %.0f MB | < 300 MB |\n", PeakMb());
 
     QHeaderView* header = list->horizontalHeader();
@@ -195,13 +209,16 @@ int main(int argc, char** argv) {
         QElapsedTimer timer;
         timer.start();
         lastBeat = clock.elapsed();
+        lastCpu = ThreadCpuMs();
         longestPause = 0;
+        longestWork = 0;
         beat.start(10);
         run();
         beat.stop();
         const double seconds = timer.nsecsElapsed() / 1e9;
-        std::printf("| %s | %.2f s, longest pause %lld ms, %.0f MB held after | pause < 100 ms |\n",
-                    what, seconds, longestPause, HeldMb());
+        std::printf("| %s | %.2f s, longest pause %lld ms (%.0f ms working), %.0f MB held after | "
+                    "pause < 100 ms |\n",
+                    what, seconds, longestPause, longestWork, HeldMb());
     };
     const QString out = dir.filePath(QStringLiteral("out"));
     timed("save, the first template", [&] { form.SaveTo(out + QStringLiteral(".txt"), 0); });
