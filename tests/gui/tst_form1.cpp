@@ -242,7 +242,8 @@ private slots:
         QCoreApplication::processEvents();
     }
 
-    // Header clicks sort the table itself; the grid follows the current row; the check-all box.
+    // Header clicks sort the table itself, and the next reading the same way; the grid follows
+    // the current row.
     void theList() {
         MakeForm();
         auto* list = Find<QTableView>("List");
@@ -292,20 +293,6 @@ private slots:
         QTest::keyClick(list, Qt::Key_Up);
         QCOMPARE(grid->item(0, 1)->text(), u"9"_s);
         QCOMPARE(grid->item(3, 1)->text(), QString());
-        // One row unchecked by hand: the box shows some checked and checks all, then unchecks
-        // all, then checks all again; it is no sort click.
-        QVERIFY(model->setData(model->index(1, 0), Qt::Unchecked, Qt::CheckStateRole));
-        QVERIFY(!m_form->Table().Rows[1].Checked);
-        QCOMPARE(header->State(), Qt::PartiallyChecked);
-        for (const bool checked : {true, false, true}) {
-            QTest::mouseClick(header->viewport(), Qt::LeftButton, {},
-                              header->CheckBoxRect().center());
-            QCOMPARE(header->IsChecked(), checked);
-            for (int r = 0; r < 3; ++r)
-                QVERIFY(m_form->Table().Rows[r].Checked == checked &&
-                        model->index(r, 0).data(Qt::CheckStateRole).toBool() == checked);
-        }
-        QCOMPARE(numbers(), u"100 9 10"_s);
         click(0); // the next read is sorted the same way
         ReadSource(Folder("b", {"30;2024-03-05;1", "4;2024-03-05;2", "100;2024-03-05;2"}));
         QCOMPARE(numbers(), u"4 30 100"_s);
