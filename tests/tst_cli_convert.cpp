@@ -173,7 +173,8 @@ private slots:
         QVERIFY(QFileInfo(dir.filePath("link")).isSymLink());
     }
 
-    // After writing, stderr carries the totals and the checks of the documents written only;
+    // After writing, stderr carries the totals and the checks of the documents written only
+    // (data/written: a.xml and b.xml paid to the account, c.xml between two other accounts);
     // with the organisation's account, what it received and paid and the documents not its own;
     // without one, that the statement's РасчСчет is empty, which --strict counts as a problem.
     void checksOfTheDocumentsWritten_data() {
@@ -211,22 +212,6 @@ private slots:
             QVERIFY(QFile::copy(VYPISKA_SOURCE_CONFIG "/" + name, config + '/' + name));
         if (!acc.isEmpty())
             WriteFile(config + "/CONFIG.INI", "[Organization]\r\nACC=" + acc.toLatin1() + "\r\n");
-        // a.xml and b.xml are paid to the account, c.xml between two other accounts.
-        QDir().mkpath(dir.filePath("docs"));
-        for (const auto& [name, fields] :
-             {std::pair{"a.xml", "5;10.10;7707083893;40702810500000000001;"},
-              {"b.xml", "5;10.10;7707083893;40702810500000000001;"},
-              {"c.xml", "6;0.20;7707083894;40702810500000000003;40702810500000000002"}}) {
-            const QStringList f = QString::fromUtf8(fields).split(u';');
-            WriteFile(
-                dir.filePath("docs/") + name,
-                QStringLiteral("<Doc><Nomer>%1</Nomer><Data>2024-03-05</Data><Summa>%2</Summa>"
-                               "<PlatelshikINN>%3</PlatelshikINN>"
-                               "<PoluchatelSchet>%4</PoluchatelSchet>"
-                               "<PlatelshikSchet>%5</PlatelshikSchet></Doc>")
-                    .arg(f[0], f[1], f[2], f[3], f[4])
-                    .toUtf8());
-        }
         QStringList args{"convert",
                          "--config",
                          config,
@@ -234,7 +219,7 @@ private slots:
                          rows,
                          "--output",
                          dir.filePath("out.txt"),
-                         dir.filePath("docs")};
+                         VYPISKA_TEST_DATA "/written"};
         if (!tpl.isEmpty()) args << "--template" << tpl;
         const ProgramRun run = RunProgram(VYPISKA_CLI, args);
         QCOMPARE(run.Exit, 0);
