@@ -2,7 +2,6 @@
 // found from it, copy and CSV, and the status line with a long path.
 #include "WindowFixture.h"
 #include "app/StatusLine.h"
-#include "text/ElideStatus.h"
 
 using namespace Qt::StringLiterals;
 
@@ -158,8 +157,8 @@ private slots:
         QCOMPARE(ReadFile(doc), before);
     }
 
-    // The status text stays whole (for the tests and the tooltip) however long its path; what
-    // is painted is cut in the middle of the path, never overlapping the totals.
+    // The status text stays whole (for the tests and the tooltip) however long its path, and its
+    // label never runs under the totals.
     void longPathStatus() {
         const QString folder =
             Folder(QString(120, u'п') + "/" + QString(60, u'x'), {"1;2024-03-05;10.00;7707083893"});
@@ -171,13 +170,6 @@ private slots:
         auto* totals = Find<QLabel>("TotalsPanel");
         QVERIFY(totals->isVisible());
         QVERIFY(text->mapToGlobal(text->rect().topRight()).x() < totals->mapToGlobal(QPoint()).x());
-        const QString shown =
-            ElideStatusText(whole, text->contentsRect().width(), [&](const QString& s) {
-                return text->fontMetrics().horizontalAdvance(s);
-            });
-        QVERIFY2(shown.startsWith(u"Успешно прочитан 1 документ в '"_s) && shown.contains(u'…') &&
-                     shown.endsWith(u"x'"_s),
-                 qPrintable(shown));
     }
 };
 
