@@ -122,8 +122,7 @@ private slots:
         QCOMPARE(tip[2], u"'doc0001.xml'"_s);
     }
 
-    // Ctrl+C copies the selected rows as text, in the order shown; the CSV holds the rows shown,
-    // for a Russian spreadsheet.
+    // Ctrl+C copies the selected rows as text, in the order shown; the CSV holds the rows shown.
     void copyAndCsv() {
         const QString source = Troubles();
         ReadSource(source);
@@ -142,10 +141,7 @@ private slots:
         const QString csv = Path("out.csv");
         WriteFile(csv, "old");
         QVERIFY(Panel()->SaveTo(csv));
-        const QByteArray bytes = ReadFile(csv);
-        QVERIFY(bytes.startsWith("\xEF\xBB\xBF"
-                                 "Вид;Файл;Реквизит;Значение;Почему;Номер;Дата;Сумма\r\n"));
-        QCOMPARE(bytes.count("\r\n"), 3);
+        QCOMPARE(ReadFile(csv).count("\r\n"), 3); // the caption line and the two rows shown
         // A folder in the way: the save says why, nothing else changes.
         QDir().mkpath(Path("dir.csv"));
         QString error;
