@@ -36,18 +36,12 @@ class TestListWindow : public QObject, WindowFixture {
         }
         return numbers.join(' ');
     }
-    // Types into the widget key by key; keyClicks() takes Latin-1 only.
-    static void Keys(QWidget* widget, const QString& text) {
-        for (const QChar c : text)
-            QTest::sendKeyEvent(QTest::Click, widget, Qt::Key(c.toUpper().unicode()), QString(c),
-                                Qt::NoModifier);
-    }
     void Type(const QString& text) {
         auto* edit = Find<QLineEdit>("FilterEdit");
         edit->setFocus();
         edit->selectAll();
         QTest::keyClick(edit, Qt::Key_Backspace);
-        Keys(edit, text);
+        TypeText(edit, text);
     }
 
 private slots:
@@ -78,7 +72,7 @@ private slots:
         Type(QString());
         QTest::keyClick(m_form.get(), Qt::Key_F, Qt::ControlModifier);
         QVERIFY(Find<QLineEdit>("FilterEdit")->hasFocus());
-        Keys(Find<QLineEdit>("FilterEdit"), u"СЕМЕН"_s);
+        TypeText(Find<QLineEdit>("FilterEdit"), u"СЕМЕН"_s);
         QCOMPARE(Shown(), u"2 5"_s);
         QCOMPARE(Totals(),
                  u"Показано 2 из 5 · Отмечено: 5 из 5 · 18 000 700,00 ₽ "
