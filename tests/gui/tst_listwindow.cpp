@@ -167,7 +167,6 @@ private slots:
         QCOMPARE(header->logicalIndex(0), 4);
         QCOMPARE(header->sortIndicatorSection(), 2);
         QCOMPARE(header->sortIndicatorOrder(), Qt::DescendingOrder);
-        QCOMPARE(m_settings->ReadVal(User, "SortOrder", "").toString(), u"1"_s);
         splitter = Find<QSplitter>("ListSplitter");
         const QList<int> sizes = splitter->sizes();
         QVERIFY2(qAbs(sizes[0] * 4 - (sizes[0] + sizes[1])) < 20,
