@@ -791,7 +791,7 @@ private slots:
         QTest::addColumn<QString>("locale"); // the environment's LC_ALL
         QTest::addColumn<int>("exit");
         QTest::addColumn<QString>("err"); // a pattern for all of it
-        QTest::addColumn<QString>("out"); // the file in cli/expected stdout equals; empty: none
+        QTest::addColumn<QString>("out"); // a file of cli/expected, all of stdout; empty: none
         const QString config = Data + "/cli/CONFIG", docs = Data + "/cli/docs";
         const QString read = QRegularExpression::escape(
             "Прочитано 2 документа, пропущен 1 файл в '" + docs +
