@@ -300,3 +300,34 @@ void Form1::SetUpKeyboard() {
     for (qsizetype i = 1; i < order.size(); ++i)
         setTabOrder(order[i - 1], order[i]);
 }
+
+// ---- totals, checks, preview
+
+void Form1::BuildCheckControls() {
+    m_commandPreview = new QToolButton(m_picCont);
+    m_commandPreview->setObjectName(QStringLiteral("CommandPreview"));
+    m_commandPreview->setText(QStringLiteral("Просмотр"));
+    m_commandPreview->setToolButtonStyle(Qt::ToolButtonTextOnly);
+    m_commandPreview->setToolTip(QStringLiteral("Просмотр выписки (Ctrl+P)"));
+    m_commandPreview->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_P));
+    m_commandPreview->setEnabled(false);
+    connect(m_commandPreview, &QToolButton::clicked, this, &Form1::ShowPreview);
+
+    auto* escape = new QShortcut(QKeySequence(Qt::Key_Escape), this);
+    connect(escape, &QShortcut::activated, this, &Form1::CancelReading);
+
+    m_totals = new TotalsPanel(*m_filterModel, m_statusBar);
+    m_statusBar->addPermanentWidget(m_totals);
+    m_totals->SetOrganisation(ReadOrganisation(m_settings));
+
+    m_accountBar = new AccountBar(m_settings, m_client);
+    connect(m_accountBar, &AccountBar::SetAccountRequested, this, &Form1::ShowOptions);
+    connect(m_accountBar, &AccountBar::Shown, this, &Form1::ApplyLayout);
+}
+
+void Form1::PlacePreviewButton() {
+    constexpr int gap = 6;
+    const QRect save = m_commandSaveAs->geometry();
+    const int width = m_commandPreview->sizeHint().width();
+    m_commandPreview->setGeometry(save.left() - gap - width, save.top(), width, save.height());
+}
