@@ -11,11 +11,16 @@
 
 // The first column's marks: a duplicate's warning, a document already exported, or both side by
 // side (either alone would hide the other).
-QVariant DocumentListModel::MarkIcon(bool duplicate, bool exported) {
+QVariant DocumentListModel::MarkIcon(bool duplicate, bool exported) const {
     if (!duplicate && !exported) return {};
     QStyle* style = QApplication::style();
-    const QIcon warning = style->standardIcon(QStyle::SP_MessageBoxWarning);
-    const QIcon saved = style->standardIcon(QStyle::SP_DialogSaveButton);
+    // Taken from the style once: every row drawn or measured asks, a year's list 100,000 times.
+    if (m_warningIcon.isNull()) {
+        m_warningIcon = style->standardIcon(QStyle::SP_MessageBoxWarning);
+        m_savedIcon = style->standardIcon(QStyle::SP_DialogSaveButton);
+    }
+    const QIcon& warning = m_warningIcon;
+    const QIcon& saved = m_savedIcon;
     if (!exported) return warning;
     if (!duplicate) return saved;
     // A pixmap, not an icon: the list gives a pixmap the room it needs.

@@ -6,6 +6,7 @@
 
 #include <QAbstractTableModel>
 #include <QColor>
+#include <QIcon>
 #include <QThreadPool>
 
 #include <functional>
@@ -85,7 +86,7 @@ signals:
 private:
     void KnowSortKind();
     QVariant CheckData(const DocumentRow& row, int column, int role) const;
-    static QVariant MarkIcon(bool duplicate, bool exported);
+    QVariant MarkIcon(bool duplicate, bool exported) const;
 
     DocumentTable& m_table;
     const TextCoder& m_coder;
@@ -98,4 +99,5 @@ private:
     bool m_sortAfterReading = false;
     // Frees the rows of the last reading; waits for that when the list goes.
     QThreadPool m_freeing;
+    mutable QIcon m_warningIcon, m_savedIcon; // the marks, once the first is drawn
 };
