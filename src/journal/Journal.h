@@ -70,11 +70,13 @@ public:
     // Drops the records of the statements written into this file; how many, or -1 on failure.
     int Forget(const QString& file);
 
-    // A save's two steps: the record, pending, in one transaction before the statement is put in
-    // its place; confirmed after (or dropped when the rename failed). 0 when not recorded (the
+    // A save's steps: the record, pending, in one transaction, while the statement is made; its
+    // hash and time once the statement is whole, before it is put in its place; confirmed after
+    // (or dropped when the rename failed). 0 when not recorded, false when not sealed (the
     // findings say why).
     qint64 AddPending(const JournalStatement& statement,
                       const std::vector<JournalDocument>& documents);
+    bool Seal(qint64 id, const QString& hash, const QDateTime& written);
     bool Confirm(qint64 id);
     void Drop(qint64 id);
 

@@ -161,6 +161,25 @@ qint64 Journal::AddPending(const JournalStatement& statement,
     return id;
 }
 
+bool Journal::Seal(qint64 id, const QString& hash, const QDateTime& written) {
+    if (m_queue) return m_queue->Seal(id, hash, written);
+    if (!m_db || id <= 0) return false;
+    QSqlQuery q(m_db->Db());
+    q.prepare(QStringLiteral("UPDATE statements SET hash = ?, written = ? WHERE id = ? AND "
+                             "confirmed = 0"));
+    q.addBindValue(hash);
+    q.addBindValue(TimeText(written));
+    q.addBindValue(id);
+    if (!q.exec() || q.numRowsAffected() != 1) {
+        // Gone meanwhile: settled away by another program that took this one for dead.
+        const QString error = q.lastError().isValid() ? q.lastError().text()
+                                                      : QStringLiteral("запись выписки пропала");
+        Said(QStringLiteral("выписка не записана в журнал: %1").arg(error));
+        return false;
+    }
+    return true;
+}
+
 bool Journal::Confirm(qint64 id) {
     if (m_queue) return m_queue->Confirm(id);
     if (!m_db || id <= 0) return false;
