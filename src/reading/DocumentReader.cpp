@@ -62,7 +62,8 @@ QString WhereLooked(const QStringList& names, const QString& caption) {
 
 QString XmlText(const QString& raw, const std::atomic<bool>* cancel) {
     static const QString CdataOpen = QStringLiteral("<![CDATA[");
-    if (!raw.contains(u'&') && !raw.contains(CdataOpen)) return raw;
+    // Mostly neither a reference nor a CDATA section: two quick looks for a character.
+    if (!raw.contains(u'&') && !raw.contains(u'<')) return raw;
     QString text;
     text.reserve(raw.size());
     const QStringView all(raw);

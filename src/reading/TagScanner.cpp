@@ -1,6 +1,7 @@
 #include "reading/TagScanner.h"
 
 #include <algorithm>
+#include <cstring>
 
 namespace {
 
@@ -13,8 +14,9 @@ QStringView ContentFrom(QStringView text, qsizetype from, QStringView closer) {
     qsizetype stop = from;
     while (stop < size && chars[stop] != u'<')
         ++stop;
-    const bool closes = size - stop >= closer.size() &&
-                        std::equal(closer.begin(), closer.end(), chars + stop);
+    const bool closes =
+        size - stop >= closer.size() &&
+        std::memcmp(chars + stop, closer.data(), size_t(closer.size()) * sizeof(QChar)) == 0;
     if (stop == size)
         stop = -1;
     else if (!closes)
