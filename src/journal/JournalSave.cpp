@@ -77,12 +77,12 @@ void JournalSave::Serve() {
 }
 
 void JournalSave::Add(const QByteArray& piece) {
-    if (m_active) m_hash.addData(piece);
+    if (m_active) m_hash.Add(piece);
 }
 
 void JournalSave::BeforeRename() {
     if (!m_active) return;
-    const QString hash = QString::fromLatin1(m_hash.result().toHex());
+    const QString hash = m_hash.Hex();
     OnJournalThread(
         [this, hash] {
             if (m_id > 0 && !m_journal->Seal(m_id, hash, QDateTime::currentDateTimeUtc())) {

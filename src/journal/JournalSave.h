@@ -3,9 +3,9 @@
 #include "checks/OrganisationSide.h"
 #include "findings/Findings.h"
 #include "journal/JournalPlace.h"
+#include "journal/StatementHash.h"
 #include "reading/DocumentTable.h"
 
-#include <QCryptographicHash>
 #include <QString>
 
 #include <condition_variable>
@@ -51,7 +51,7 @@ private:
     QString m_template;
     const DocumentTable& m_documents;
     Organisation m_org;
-    QCryptographicHash m_hash{QCryptographicHash::Sha256};
+    StatementHash m_hash;
     std::unique_ptr<Journal> m_journal; // made, used and let go on the journal's thread
     qint64 m_id = 0;
     FindingList m_findings;
