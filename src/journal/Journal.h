@@ -8,6 +8,8 @@
 #include <QString>
 #include <QStringList>
 
+#include <atomic>
+
 #include <memory>
 #include <vector>
 
@@ -73,9 +75,10 @@ public:
     // A save's steps: the record, pending, in one transaction, while the statement is made; its
     // hash and time once the statement is whole, before it is put in its place; confirmed after
     // (or dropped when the rename failed). 0 when not recorded, false when not sealed (the
-    // findings say why).
+    // findings say why); 0 and nothing said when stop was raised meanwhile.
     qint64 AddPending(const JournalStatement& statement,
-                      const std::vector<JournalDocument>& documents);
+                      const std::vector<JournalDocument>& documents,
+                      const std::atomic<bool>* stop = nullptr);
     bool Seal(qint64 id, const QString& hash, const QDateTime& written);
     bool Confirm(qint64 id);
     void Drop(qint64 id);

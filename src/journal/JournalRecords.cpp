@@ -111,13 +111,14 @@ int Journal::Forget(const QString& file) {
 }
 
 qint64 Journal::AddPending(const JournalStatement& statement,
-                           const std::vector<JournalDocument>& documents) {
+                           const std::vector<JournalDocument>& documents,
+                           const std::atomic<bool>* stop) {
     if (m_place.Type == JournalPlace::Kind::Postgres && m_state == JournalState::Unusable) {
         // The server is away: the local queue keeps the record until it answers again.
         if (!m_queue)
             m_queue = std::make_unique<Journal>(JournalPlace{
                 JournalPlace::Kind::Sqlite, QueueFile(m_place.ConfigDir), m_place.ConfigDir});
-        return m_queue->AddPending(statement, documents);
+        return m_queue->AddPending(statement, documents, stop);
     }
     if (!m_db || m_state == JournalState::Unusable) return 0;
     QSqlDatabase db = m_db->Db();
@@ -147,16 +148,24 @@ qint64 Journal::AddPending(const JournalStatement& statement,
     const qint64 id = q.value(0).toLongLong();
     q.finish();
     q.prepare(QStringLiteral("INSERT INTO documents (statement, doc_key, source) VALUES (?, ?, ?)"));
-    QVariantList ids, keys, sources;
-    for (const JournalDocument& d : documents) {
-        ids << id;
-        keys << d.Key;
-        sources << d.Source;
+    // In slices, so that a save stopped meanwhile need not wait for a year's documents.
+    constexpr size_t Slice = 4096;
+    for (size_t from = 0; from < documents.size(); from += Slice) {
+        if (stop && stop->load()) {
+            db.rollback();
+            return 0;
+        }
+        QVariantList ids, keys, sources;
+        for (size_t i = from; i < std::min(documents.size(), from + Slice); ++i) {
+            ids << id;
+            keys << documents[i].Key;
+            sources << documents[i].Source;
+        }
+        q.addBindValue(ids);
+        q.addBindValue(keys);
+        q.addBindValue(sources);
+        if (!q.execBatch()) return failed(q.lastError().text());
     }
-    q.addBindValue(ids);
-    q.addBindValue(keys);
-    q.addBindValue(sources);
-    if (!documents.empty() && !q.execBatch()) return failed(q.lastError().text());
     if (!db.commit()) return failed(db.lastError().text());
     return id;
 }

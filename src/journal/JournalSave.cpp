@@ -30,7 +30,7 @@ JournalSave::JournalSave(const JournalPlace& place, const QString& target,
             statement.Template = QFileInfo(m_template).fileName();
             statement.Acc = m_org.Account;
             statement.Inn = m_org.Inn;
-            m_id = m_journal->AddPending(statement, JournalDocuments(m_documents));
+            m_id = m_journal->AddPending(statement, JournalDocuments(m_documents), &m_stop);
         },
         false);
 }
@@ -38,6 +38,7 @@ JournalSave::JournalSave(const JournalPlace& place, const QString& target,
 JournalSave::~JournalSave() {
     if (!m_thread.joinable()) return;
     // A save that never reached its rename: the record it began goes.
+    m_stop = !m_settled;
     if (!m_settled)
         OnJournalThread(
             [this] {

@@ -8,6 +8,7 @@
 
 #include <QString>
 
+#include <atomic>
 #include <condition_variable>
 #include <deque>
 #include <functional>
@@ -57,6 +58,7 @@ private:
     FindingList m_findings;
     bool m_recorded = false;
     bool m_settled = false; // renamed or not, the record was confirmed or dropped
+    std::atomic<bool> m_stop{false}; // the save ended before its rename: the record is not wanted
 
     std::thread m_thread;
     std::mutex m_mutex;
