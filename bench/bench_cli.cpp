@@ -1,7 +1,9 @@
 // The command line against its floors, all measured in one run on generated documents:
 // - convert of COUNT documents from a folder vs a process that only reads the same files' bytes,
-//   and vs xsltproc with a stylesheet doing the same job (skipped where xsltproc is missing);
-// - list of a .zip of them vs a process that only reads every entry's bytes with libarchive;
+//   vs cat of them, and vs xsltproc with a stylesheet doing the same job (skipped where xsltproc
+//   is missing);
+// - list of a .zip of them vs a process that only reads every entry's bytes with libarchive, and
+//   vs unzip -p (where it is installed);
 // - LARGE documents: peak memory of convert and of list (the reading the window does), and how
 //   the convert time scales from COUNT to LARGE.
 // Every measured command is a real process; wall time is the median of --runs, memory the
@@ -214,6 +216,18 @@ int main(int argc, char** argv) {
         Ratio(converted.Seconds / floor.Seconds), QStringLiteral("≤ 1.5×"),
         Seconds(convertedBefore.Seconds));
 
+    // The floor the goal names: cat of the same files, one process for them all.
+    if (const QString cat = QStandardPaths::findExecutable(QStringLiteral("cat")); !cat.isEmpty()) {
+        QStringList command{cat};
+        for (const QString& name : names)
+            command << folder + QLatin1Char('/') + name;
+        const Measure catted = Median(command, runs);
+        Row(QStringLiteral("convert vs cat of the same files"), Seconds(converted.Seconds),
+            Seconds(catted.Seconds) + QStringLiteral(" cat"),
+            Ratio(converted.Seconds / catted.Seconds), QStringLiteral("≤ 1×"),
+            Seconds(convertedBefore.Seconds));
+    }
+
     const QString xsltproc = QStandardPaths::findExecutable(QStringLiteral("xsltproc"));
     if (xsltproc.isEmpty()) {
         Row(QStringLiteral("convert vs xsltproc"), Seconds(converted.Seconds),
@@ -236,11 +250,20 @@ int main(int argc, char** argv) {
     const QStringList listZip = {cli, QStringLiteral("list"), QStringLiteral("--locale"),
                                  QStringLiteral("ru_RU"), zip};
     const Measure listed = Median(listZip, runs);
+    const Measure listedBefore = Previous(listZip, cli, runs);
     Row(QStringLiteral("list a .zip of %1 documents").arg(Thousands(count)),
         Seconds(listed.Seconds),
         Seconds(zipFloor.Seconds) + QStringLiteral(" reading the entries (libarchive)"),
         Ratio(listed.Seconds / zipFloor.Seconds), QStringLiteral("≤ 1.5×"),
-        Seconds(Previous(listZip, cli, runs).Seconds));
+        Seconds(listedBefore.Seconds));
+    if (const QString unzip = QStandardPaths::findExecutable(QStringLiteral("unzip"));
+        !unzip.isEmpty()) {
+        const Measure unzipped = Median({unzip, QStringLiteral("-p"), zip}, runs);
+        Row(QStringLiteral("list vs unzip -p of the same .zip"), Seconds(listed.Seconds),
+            Seconds(unzipped.Seconds) + QStringLiteral(" unzip -p"),
+            Ratio(listed.Seconds / unzipped.Seconds), QStringLiteral("≤ 1×"),
+            Seconds(listedBefore.Seconds));
+    }
 
     if (large > 0) {
         QDir(folder).removeRecursively();
