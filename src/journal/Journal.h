@@ -9,6 +9,7 @@
 #include <QStringList>
 
 #include <atomic>
+#include <functional>
 
 #include <memory>
 #include <vector>
@@ -78,6 +79,11 @@ public:
     // findings say why); 0 and nothing said when stop was raised meanwhile.
     qint64 AddPending(const JournalStatement& statement,
                       const std::vector<JournalDocument>& documents,
+                      const std::atomic<bool>* stop = nullptr);
+    // The same with the documents of items [from, from + count) of all made by slice as they go
+    // in, so that the keys of a year of documents are not all held at once.
+    using DocumentSlice = std::function<std::vector<JournalDocument>(size_t from, size_t count)>;
+    qint64 AddPending(const JournalStatement& statement, size_t all, const DocumentSlice& slice,
                       const std::atomic<bool>* stop = nullptr);
     bool Seal(qint64 id, const QString& hash, const QDateTime& written);
     bool Confirm(qint64 id);

@@ -113,12 +113,23 @@ int Journal::Forget(const QString& file) {
 qint64 Journal::AddPending(const JournalStatement& statement,
                            const std::vector<JournalDocument>& documents,
                            const std::atomic<bool>* stop) {
+    return AddPending(
+        statement, documents.size(),
+        [&](size_t from, size_t count) {
+            return std::vector<JournalDocument>(documents.begin() + qsizetype(from),
+                                                documents.begin() + qsizetype(from + count));
+        },
+        stop);
+}
+
+qint64 Journal::AddPending(const JournalStatement& statement, size_t all,
+                           const DocumentSlice& slice, const std::atomic<bool>* stop) {
     if (m_place.Type == JournalPlace::Kind::Postgres && m_state == JournalState::Unusable) {
         // The server is away: the local queue keeps the record until it answers again.
         if (!m_queue)
             m_queue = std::make_unique<Journal>(JournalPlace{
                 JournalPlace::Kind::Sqlite, QueueFile(m_place.ConfigDir), m_place.ConfigDir});
-        return m_queue->AddPending(statement, documents, stop);
+        return m_queue->AddPending(statement, all, slice, stop);
     }
     if (!m_db || m_state == JournalState::Unusable) return 0;
     QSqlDatabase db = m_db->Db();
@@ -150,17 +161,18 @@ qint64 Journal::AddPending(const JournalStatement& statement,
     q.prepare(QStringLiteral("INSERT INTO documents (statement, doc_key, source) VALUES (?, ?, ?)"));
     // In slices, so that a save stopped meanwhile need not wait for a year's documents.
     constexpr size_t Slice = 4096;
-    for (size_t from = 0; from < documents.size(); from += Slice) {
+    for (size_t from = 0; from < all; from += Slice) {
         if (stop && stop->load()) {
             db.rollback();
             return 0;
         }
         QVariantList ids, keys, sources;
-        for (size_t i = from; i < std::min(documents.size(), from + Slice); ++i) {
+        for (const JournalDocument& d : slice(from, std::min(Slice, all - from))) {
             ids << id;
-            keys << documents[i].Key;
-            sources << documents[i].Source;
+            keys << d.Key;
+            sources << d.Source;
         }
+        if (keys.isEmpty()) continue;
         q.addBindValue(ids);
         q.addBindValue(keys);
         q.addBindValue(sources);

@@ -5,12 +5,16 @@
 
 #include <QFileInfo>
 
-std::vector<JournalDocument> JournalDocuments(const DocumentTable& documents) {
+std::vector<JournalDocument> JournalDocuments(const DocumentTable& documents, size_t from,
+                                              size_t count) {
     std::vector<JournalDocument> list;
     const DocumentKeys keys(documents.Columns);
     QHash<QString, QString> dates;
-    for (const DocumentRow& row : documents.Rows)
-        if (row.Checked) list.push_back({keys.Key(row, &dates), row.SourcePath});
+    const size_t size = documents.Rows.size();
+    const size_t end = from >= size || count >= size - from ? size : from + count;
+    for (size_t r = from; r < end; ++r)
+        if (const DocumentRow& row = documents.Rows[r]; row.Checked)
+            list.push_back({keys.Key(row, &dates), row.SourcePath});
     return list;
 }
 
@@ -30,7 +34,14 @@ JournalSave::JournalSave(const JournalPlace& place, const QString& target,
             statement.Template = QFileInfo(m_template).fileName();
             statement.Acc = m_org.Account;
             statement.Inn = m_org.Inn;
-            m_id = m_journal->AddPending(statement, JournalDocuments(m_documents), &m_stop);
+            // The keys are made a slice at a time as they go in: beside the checks' own, a
+            // year's keys at once were the peak of a save's memory.
+            m_id = m_journal->AddPending(
+                statement, m_documents.Rows.size(),
+                [this](size_t from, size_t count) {
+                    return JournalDocuments(m_documents, from, count);
+                },
+                &m_stop);
         },
         false);
 }

@@ -10,6 +10,7 @@
 
 #include <atomic>
 #include <condition_variable>
+#include <cstdint>
 #include <deque>
 #include <functional>
 #include <memory>
@@ -68,5 +69,6 @@ private:
     bool m_quit = false;
 };
 
-// The key and source of every checked document, in table order.
-std::vector<struct JournalDocument> JournalDocuments(const DocumentTable& documents);
+// The key and source of every checked document among rows [from, from + count), in table order.
+std::vector<struct JournalDocument> JournalDocuments(const DocumentTable& documents,
+                                                     size_t from = 0, size_t count = SIZE_MAX);
