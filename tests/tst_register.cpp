@@ -423,37 +423,9 @@ private slots:
     // sums, the print set-up, no sheet of findings without findings, the document's properties.
     void workbookReadByOpenpyxl_data() {
         QTest::addColumn<QString>("account");
-        QTest::addColumn<QString>("expected");
-        const QString heading = u"A1 Реестр платежных документов\n"
-                                "A2 ООО \"Север\", ИНН 7707083893%1\n"
-                                "A3 за период 04.03.2024 – 12.03.2024\n"
-                                "A4 Составлен 12.03.2024 09:30\n\n"_qs;
-        const QString documents =
-            u"A7 17 | C7 1234.56 | E7 40702810938000012345 | J7 =1+2%1\n"
-            "A8 18 | C8 0.1 | E8 40702810500000000001 | J8 Оплата по счету № 18%2\n"
-            "A9 19 | C9 5 | E9 40702810500000000001 | J9 Оплата по счету № 19\n"_qs;
-        const QString properties = u"['Реестр'] True 2024-03-05 00:00:00 dd.mm.yyyy #,##0.00 "
-                                   "0501007322 Реестр платежных документов ООО \"Север\" "
-                                   "2024-03-12\n"_qs;
-        QTest::newRow("in, out and others")
-            << Own
-            << heading.arg(u", счет 40702810938000012345"_qs) +
-                   u"A6 Номер caption | C6 Сумма caption | E6 ПлательщикСчет caption | J6 "
-                   "НазначениеПлатежа caption | K6 Направление\n"_qs +
-                   documents.arg(u" | K7 списание"_qs, u" | K8 поступление"_qs) +
-                   u"A10 Поступило: 1 документ | C10 =SUMIF(K7:K9,\"поступление\",C7:C9) = 0.1\n"
-                   "A11 Списано: 1 документ | C11 =SUMIF(K7:K9,\"списание\",C7:C9) = 1234.56\n"
-                   "A12 Прочие: 1 документ | C12 =SUMIF(K7:K9,\"\",C7:C9) = 5\n"
-                   "A7 A6:K9 landscape 9 True 0 $6:$6 Стр. &P из &N\n"_qs + properties;
-        QTest::newRow("no account")
-            << QString()
-            << heading.arg(QString()) +
-                   u"A6 Номер caption | C6 Сумма caption | E6 ПлательщикСчет caption | J6 "
-                   "НазначениеПлатежа caption\n"_qs +
-                   documents.arg(QString(), QString()) +
-                   u"A10 Итого: 3 документа | C10 =SUM(C7:C9) = 1239.66\n"
-                   "A11 Направление не определено: не указан расчетный счет организации\n"
-                   "A7 A6:J9 landscape 9 True 0 $6:$6 Стр. &P из &N\n"_qs + properties;
+        QTest::addColumn<QString>("expected"); // a file of data/register
+        QTest::newRow("in, out and others") << Own << u"openpyxl-in-out.txt"_qs;
+        QTest::newRow("no account") << QString() << u"openpyxl-no-account.txt"_qs;
     }
     void workbookReadByOpenpyxl() {
         QFETCH(QString, account);
@@ -486,7 +458,9 @@ print(wb.sheetnames, ws["A6"].font.b, ws["B7"].value, ws["B7"].number_format, ws
 )"_qs;
         const ProgramRun run = RunProgram(python, {u"-c"_qs, script, path});
         QVERIFY2(run.Exit == 0, qPrintable(run.Err));
-        QTEST(QString::fromUtf8(run.Out), "expected");
+        QFETCH(QString, expected);
+        QCOMPARE(QString::fromUtf8(run.Out),
+                 QString::fromUtf8(ReadFile(VYPISKA_TEST_DATA "/register/" + expected)));
     }
 
     // A failed write leaves what was at the target: here a folder of the same name.
@@ -535,23 +509,8 @@ print(wb.sheetnames, ws["A6"].font.b, ws["B7"].value, ws["B7"].number_format, ws
         const QString words = u"Оплата по договору поставки № 44 без НДС "_qs.repeated(250);
         QTest::newRow("70 documents in and out")
             << 70 << Own << u"100.25"_qs << QString()
-            << QStringList{
-                   u"Реестр платежных документов"_qs,
-                   u"ООО \"Север\", ИНН 7707083893, счет 40702810938000012345"_qs,
-                   u"за период 04.03.2024 – 12.03.2024"_qs,
-                   u"Составлен 12.03.2024 09:30"_qs,
-                   u"п/п"_qs,
-                   u"1 N1001 05.03.2024 100,25 ООО \"Север\""_qs,
-                   u"2* N1002"_qs,
-                   u"сч. 40702810938000012345"_qs,
-                   u"ИНН 0501007322 сч. 40702810500000000001"_qs,
-                   u"70 N1070"_qs,
-                   u"Поступило: 35 документов на сумму 3 508,75 ₽"_qs,
-                   u"Три тысячи пятьсот восемь рублей 75 копеек"_qs,
-                   u"Списано: 35 документов на сумму 3 508,75 ₽"_qs,
-                   u"* — у документа есть замечания проверки (повтор)"_qs,
-                   u"Руководитель ____________________ / Иванов И. И. /"_qs,
-                   u"Главный бухгалтер ____________________ / ____________________ /"_qs};
+            << QString::fromUtf8(ReadFile(VYPISKA_TEST_DATA "/register/pdf-70-documents.txt"))
+                   .split(u'\n', Qt::SkipEmptyParts);
         QTest::newRow("no account")
             << 3 << QString() << u"0.10"_qs << QString()
             << QStringList{u"Итого: 3 документа на сумму 200,60 ₽"_qs,

@@ -26,11 +26,6 @@ namespace {
 const QLocale Ru(QLocale::Russian, QLocale::Russia);
 const QLocale En(QLocale::English, QLocale::UnitedStates);
 
-QLocale Ungrouped(QLocale locale) {
-    locale.setNumberOptions(QLocale::OmitGroupSeparator);
-    return locale;
-}
-
 const QByteArray All = [] {
     QByteArray bytes;
     for (int i = 0; i < 256; ++i)
@@ -41,18 +36,9 @@ QDateTime Iso(const QString& text) {
     return QDateTime::fromString(text, Qt::ISODate);
 }
 
-// The result, or "error N: message" when the operation raises one.
-QString Try(const std::function<QString()>& operation) {
-    try {
-        return operation();
-    } catch (const TextCoderError& e) {
-        return QStringLiteral("error %1: %2").arg(e.Number).arg(e.Message);
-    }
-}
-
 // One text operation by name, under the Russian locale unless the name ends in another.
 QString Apply(const QString& op, const QString& a, const QString& b) {
-    TextCoder c(op.endsWith("En") ? En : op.endsWith("Ungrouped") ? Ungrouped(Ru) : Ru);
+    TextCoder c(op.endsWith("En") ? En : Ru);
     const QLocale& l = c.Locale();
     const QMap<QString, std::function<QString()>> ops{
         {"ReadTag", [&] { return c.ReadTag(a, b); }},
@@ -61,8 +47,6 @@ QString Apply(const QString& op, const QString& a, const QString& b) {
         {"OnlyName", [&] { return c.OnlyName(a); }},
         {"UnicPart", [&] { return c.GetFnameUnicPart(a); }},
         {"RulePath", [&] { return c.RulePath(a); }},
-        {"IsNumber", [&] { return QString::number(c.IsNumber(a)); }},
-        {"Utf8", [&] { return c.DecodeUTF8(a.toUtf8()); }},
         {"Cp1251",
          [&] { return Cp1251::Encode(a).toHex() + (Cp1251::CanEncode(a) ? "" : " partial"); }},
         {"Cp1251Dec", [&] { return Cp1251::Decode(QByteArray::fromHex(a.toLatin1())); }},
@@ -70,8 +54,8 @@ QString Apply(const QString& op, const QString& a, const QString& b) {
         {"General", [&] { return GeneralDateText(a.toDouble(), l); }},
         {"Ole", [&] { return QString::number(OleDateFromDateTime(Iso(a)), 'g', 12); }},
         {"FromOle", [&] { return DateTimeFromOleDate(a.toDouble()).toString(Qt::ISODate); }}};
-    const QString base = QString(op).remove(QRegularExpression("(En|Ungrouped)$"));
-    return Try(ops.value(base, [] { return QString("<unknown operation>"); }));
+    const QString base = QString(op).remove(QRegularExpression("En$"));
+    return ops.value(base, [] { return QString("<unknown operation>"); })();
 }
 } // namespace
 
@@ -110,11 +94,6 @@ private slots:
             {"DateEn", "1/15/23 3:30 PM", "", "15.01.2023 15:30:00"},
             {"GeneralEn", "44941.75", "", "1/15/23 6:00:00 PM"},
             {"General", "nan", "", ""},
-            {"Utf8", "%D0%9F%4a%20ok", "", u"ПJ ok"_qs},
-            {"Utf8", u"20% НДС"_qs, "", u"20% НДС"_qs},
-            {"Utf8", "a%4", "", "a%4"},
-            {"Utf8", "%%41", "", "%A"},
-            {"Utf8", u"\uFEFF%41"_qs, "", u"\uFEFFA"_qs},
             {"Cp1251", u"При№€\u001A"_qs, "", "cff0e8b9881a"},
             {"Cp1251", u"a中b"_qs, "", "613f62 partial"},
             {"Cp1251", u"x😀y"_qs, "", "783f79 partial"},
@@ -131,11 +110,6 @@ private slots:
             for (const QString& in : inputs)
                 QTest::addRow("%s %s", op, qPrintable(in)) << op << in << "" << out;
         };
-        same("IsNumber", {"1.234,56", "12.50", "1.2.3", u"1234,50₽"_qs}, "1");
-        same("IsNumber", {Ru.toCurrencyString(-12), Ru.toCurrencyString(1234567.89)}, "1");
-        same("IsNumberEn", {"1,234.56", En.toCurrencyString(-12), En.toCurrencyString(1e6)}, "1");
-        same("IsNumberUngrouped", {"0", "1000", Ungrouped(Ru).toCurrencyString(1234.5)}, "1");
-        same("IsNumber", {"", "12a", "nan", "-inf", " ., "}, "0");
         // Texts that are no date: amounts, impossible days and times, other forms.
         same("Date",
              {"12", u"1\u00A0234,50\u00A0₽"_qs, "2023-02-30", "31.04.2023", "2023-01",
@@ -148,9 +122,7 @@ private slots:
         QFETCH(QString, op);
         QFETCH(QString, a);
         QFETCH(QString, b);
-        QFETCH(QString, expected);
-        const QString actual = Apply(op, a, b);
-        QCOMPARE(expected.endsWith(':') ? actual.left(expected.size()) : actual, expected);
+        QTEST(Apply(op, a, b), "expected");
     }
 
     // The one safe write, by what stands at the path: a regular file is replaced whole keeping its

@@ -27,20 +27,6 @@ QString FormatDateTime(double value, const FormatSettings& formats) {
     return FormatDatePattern(pattern, date, time, StatementLocale());
 }
 
-// The next occurrence in any letter case. A placeholder begins with "{", which has no other
-// case: only the places of that character are compared, much faster than a case-folding scan.
-qsizetype FindPlaceholder(const QString& block, const QString& placeholder, qsizetype from) {
-    const QChar first = placeholder.front();
-    if (first.toLower() != first || first.toUpper() != first)
-        return block.indexOf(placeholder, from, Qt::CaseInsensitive);
-    const QStringView rest = QStringView(placeholder).mid(1);
-    for (qsizetype at = block.indexOf(first, from); at >= 0; at = block.indexOf(first, at + 1)) {
-        if (QStringView(block).mid(at + 1, rest.size()).compare(rest, Qt::CaseInsensitive) == 0)
-            return at;
-    }
-    return -1;
-}
-
 // Every run of CR and LF inside a value becomes one space: the statement is read line by line,
 // and a value's second line would be a line without its key.
 QString OnOneLine(const QString& text) {
@@ -124,26 +110,4 @@ void PlaceholderBlock::Fill(QString& out, const std::vector<QString>& texts) con
         out += piece.Text;
         if (piece.Slot >= 0) out += texts[size_t(piece.Slot)];
     }
-}
-
-void ReplacePlaceholderText(QString& block, const QString& placeholder, const QString& text) {
-    if (placeholder.isEmpty()) return;
-    qsizetype at = FindPlaceholder(block, placeholder, 0);
-    if (at < 0) return;
-    QString out;
-    out.reserve(block.size() + text.size());
-    qsizetype from = 0;
-    while (at >= 0) {
-        out += QStringView(block).mid(from, at - from);
-        out += text;
-        from = at + placeholder.size();
-        at = FindPlaceholder(block, placeholder, from);
-    }
-    out += QStringView(block).mid(from);
-    block = std::move(out);
-}
-
-void ApplyPlaceholder(QString& block, const QString& placeholder, const PlaceholderValue& value,
-                      const FormatSettings& formats) {
-    ReplacePlaceholderText(block, placeholder, FormatValue(value, formats));
 }

@@ -31,10 +31,6 @@ QString FormatAmount(const QString& value, const FormatSettings& formats);
 // them all).
 bool HasExtraDecimals(const QString& value, const FormatSettings& formats);
 
-// Replaces every occurrence of the placeholder, in any letter case, from left to right; the text
-// put in is not searched again.
-void ReplacePlaceholderText(QString& block, const QString& placeholder, const QString& text);
-
 // A block of template text cut at its placeholders once, then filled for every row. Only the
 // template's own text is searched: what is put in is never searched again, so a value holding
 // braces ("ООО {ПолучательСчет}") reaches the statement as its sender wrote it.
@@ -53,7 +49,3 @@ private:
     };
     std::vector<Piece> m_pieces;
 };
-
-// FormatValue, then ReplacePlaceholderText.
-void ApplyPlaceholder(QString& block, const QString& placeholder, const PlaceholderValue& value,
-                      const FormatSettings& formats);

@@ -36,12 +36,6 @@ QString TextCoder::GetName(const QString& PathName) const {
     return path;
 }
 
-QString TextCoder::GetPath(const QString& PathName) const {
-    const qsizetype cut = LastSeparator(PathName);
-    if (cut >= 1 && cut < PathName.size() - 1) return PathName.left(cut);
-    return {};
-}
-
 QString TextCoder::RulePath(const QString& Path) const {
     if (!Path.isEmpty() && IsSeparator(Path.back())) return Path;
     // A path written with backslashes only is a Windows path and keeps its own style.

@@ -69,6 +69,13 @@ inline bool WithModal(const std::function<void()>& trigger, A action) {
     return seen;
 }
 
+// Types the text key by key: QTest::keyClicks() takes Latin-1 only.
+inline void TypeText(QWidget* widget, const QString& text) {
+    for (const QChar c : text)
+        QTest::sendKeyEvent(QTest::Click, widget, Qt::Key(c.toUpper().unicode()), QString(c),
+                            Qt::NoModifier);
+}
+
 // Fills the name box of a non-native file dialog and accepts it; an empty name cancels.
 inline void Choose(QFileDialog* dialog, const QString& path) {
     if (path.isEmpty()) return dialog->reject();

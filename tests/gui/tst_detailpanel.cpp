@@ -86,21 +86,6 @@ private slots:
         QCOMPARE(panel.tabText(panel.indexOf(panel.Problems())),
                  u"Замечания (%1)"_s.arg(shown.size()));
     }
-
-    // The account is read again each time: set in the options, its finding goes.
-    void accountSetLater() {
-        INIStorage ini(m_dir.path());
-        QVERIFY(ini.WriteVal(Organization, "ACC", QString()));
-        DocumentListModel model(m_table, m_coder);
-        DetailPanel panel(model, ini);
-        panel.SetReadingFindings(Make(FindingKind::Requisite, {"r1"}));
-        QCOMPARE(Shown(panel), (QStringList{"ACC", "r1"}));
-        QVERIFY(ini.WriteVal(Organization, "ACC", GoodAccount));
-        panel.ShowFindings();
-        QCOMPARE(Shown(panel), QStringList{"r1"});
-        panel.ShowProblems();
-        QCOMPARE(panel.currentWidget(), panel.Problems());
-    }
 };
 
 VYPISKA_TEST_MAIN(TestDetailPanel)

@@ -1,17 +1,5 @@
+#include "WindowFixture.h"
 #include "app/OptionsDlg.h"
-#include "settings/INIStorage.h"
-#include "text/Cp1251.h"
-
-#include "TestMain.h"
-
-#include <QApplication>
-#include <QGroupBox>
-#include <QLabel>
-#include <QLineEdit>
-#include <QMessageBox>
-#include <QPushButton>
-#include <QTemporaryDir>
-#include <QTimer>
 
 using namespace Qt::StringLiterals;
 
@@ -30,13 +18,6 @@ struct Fixture {
     INIStorage settings;
     std::unique_ptr<OptionsDlg> dlg;
 };
-
-// keyClicks() takes Latin-1 only; this types any text, one key event per character.
-static void Type(QWidget* w, const QString& text) {
-    for (QChar c : text)
-        for (auto action : {QTest::Press, QTest::Release})
-            QTest::sendKeyEvent(action, w, Qt::Key_unknown, QString(c), Qt::NoModifier);
-}
 
 class TestOptionsDlg : public QObject {
     Q_OBJECT
@@ -72,7 +53,7 @@ private slots:
         edit->setText(before);
         edit->setCursorPosition(before.size() / 2);
         QGuiApplication::clipboard()->setText(input);
-        if (how == "type") Type(edit, input);
+        if (how == "type") TypeText(edit, input);
         if (how == "paste") QTest::keySequence(edit, QKeySequence::Paste);
         if (how == "insert") edit->insert(input);
         QTEST(edit->text(), "expected");
@@ -93,11 +74,11 @@ private slots:
         QFETCH(QString, close);
         QFETCH(bool, stored);
         Fixture f({}, u"111"_s);
-        Type(f.Box("txtACC"), u"222"_s);
-        Type(f.Box("txtOrgName"), u"  ООО Ромашка  "_s);
-        Type(f.Box("txtDirector"), u"Иванов И. И. "_s);
-        Type(f.Box("txtChiefAccountant"), u"Петрова А. С."_s);
-        Type(f.Box("txtJournal"), u"postgresql://buh@server/office"_s);
+        TypeText(f.Box("txtACC"), u"222"_s);
+        TypeText(f.Box("txtOrgName"), u"  ООО Ромашка  "_s);
+        TypeText(f.Box("txtDirector"), u"Иванов И. И. "_s);
+        TypeText(f.Box("txtChiefAccountant"), u"Петрова А. С."_s);
+        TypeText(f.Box("txtJournal"), u"postgresql://buh@server/office"_s);
         if (apply) f.Click("CommandButtonW3");
         QVERIFY(f.dlg->isVisible());
         if (close == "enter") QTest::keyClick(f.Box("txtACC"), Qt::Key_Return);
@@ -142,7 +123,7 @@ private slots:
         Fixture f;
         auto* label = f.dlg->findChild<QLabel*>("LabelWarning");
         const int compact = f.dlg->height();
-        f.Box(box)->insert(typed); // as a paste: Type() cannot send half a surrogate pair
+        f.Box(box)->insert(typed); // as a paste: TypeText() cannot send half a surrogate pair
         QCOMPARE(label->isVisible(), !warning.isEmpty());
         QVERIFY2(label->text().contains(warning), qPrintable(label->text()));
         // The buttons sit right under the journal's box below the group, or under the warning,
@@ -171,7 +152,7 @@ private slots:
             if (auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget()))
                 warning = box->text(), box->accept();
         });
-        Type(f.Box("txtACC"), u"4070"_s);
+        TypeText(f.Box("txtACC"), u"4070"_s);
         f.Click("CommandButtonW1");
         QVERIFY(warning.contains(f.settings.MainIniFile()) && f.dlg->isVisible());
         QCOMPARE(f.Box("txtACC")->text(), u"4070"_s);

@@ -2,7 +2,6 @@
 // found from it, copy and CSV, and the status line with a long path.
 #include "WindowFixture.h"
 #include "app/StatusLine.h"
-#include "text/ElideStatus.h"
 
 using namespace Qt::StringLiterals;
 
@@ -123,8 +122,7 @@ private slots:
         QCOMPARE(tip[2], u"'doc0001.xml'"_s);
     }
 
-    // Ctrl+C copies the selected rows as text, in the order shown; the CSV holds the rows shown,
-    // for a Russian spreadsheet.
+    // Ctrl+C copies the selected rows as text, in the order shown; the CSV holds the rows shown.
     void copyAndCsv() {
         const QString source = Troubles();
         ReadSource(source);
@@ -143,10 +141,7 @@ private slots:
         const QString csv = Path("out.csv");
         WriteFile(csv, "old");
         QVERIFY(Panel()->SaveTo(csv));
-        const QByteArray bytes = ReadFile(csv);
-        QVERIFY(bytes.startsWith("\xEF\xBB\xBF"
-                                 "Вид;Файл;Реквизит;Значение;Почему;Номер;Дата;Сумма\r\n"));
-        QCOMPARE(bytes.count("\r\n"), 3);
+        QCOMPARE(ReadFile(csv).count("\r\n"), 3); // the caption line and the two rows shown
         // A folder in the way: the save says why, nothing else changes.
         QDir().mkpath(Path("dir.csv"));
         QString error;
@@ -158,8 +153,8 @@ private slots:
         QCOMPARE(ReadFile(doc), before);
     }
 
-    // The status text stays whole (for the tests and the tooltip) however long its path; what
-    // is painted is cut in the middle of the path, never overlapping the totals.
+    // The status text stays whole (for the tests and the tooltip) however long its path, and its
+    // label never runs under the totals.
     void longPathStatus() {
         const QString folder =
             Folder(QString(120, u'п') + "/" + QString(60, u'x'), {"1;2024-03-05;10.00;7707083893"});
@@ -171,13 +166,6 @@ private slots:
         auto* totals = Find<QLabel>("TotalsPanel");
         QVERIFY(totals->isVisible());
         QVERIFY(text->mapToGlobal(text->rect().topRight()).x() < totals->mapToGlobal(QPoint()).x());
-        const QString shown =
-            ElideStatusText(whole, text->contentsRect().width(), [&](const QString& s) {
-                return text->fontMetrics().horizontalAdvance(s);
-            });
-        QVERIFY2(shown.startsWith(u"Успешно прочитан 1 документ в '"_s) && shown.contains(u'…') &&
-                     shown.endsWith(u"x'"_s),
-                 qPrintable(shown));
     }
 };
 
