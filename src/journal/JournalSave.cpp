@@ -3,7 +3,10 @@
 #include "checks/DocumentKey.h"
 #include "journal/Journal.h"
 
+#include <QDir>
 #include <QFileInfo>
+
+#include <new>
 
 std::vector<JournalDocument> JournalDocuments(const DocumentTable& documents, size_t from,
                                               size_t count) {
@@ -53,7 +56,7 @@ JournalSave::~JournalSave() {
     if (!m_settled)
         OnJournalThread(
             [this] {
-                if (m_id > 0) m_journal->Drop(m_id);
+                if (m_id > 0 && m_journal) m_journal->Drop(m_id);
                 m_journal.reset();
             },
             false);
@@ -81,7 +84,15 @@ void JournalSave::Serve() {
         std::function<void()> step = std::move(m_steps.front());
         m_steps.pop_front();
         lock.unlock();
-        step();
+        try {
+            step();
+        } catch (const std::bad_alloc&) {
+            // Never an end on an allocation: the statement is written without its record, and
+            // that is said.
+            m_id = 0;
+            m_journal.reset();
+            m_outOfMemory = true;
+        }
         lock.lock();
         ++m_doneSteps;
         m_wake.notify_all();
@@ -97,7 +108,8 @@ void JournalSave::BeforeRename() {
     const QString hash = m_hash.Hex();
     OnJournalThread(
         [this, hash] {
-            if (m_id > 0 && !m_journal->Seal(m_id, hash, QDateTime::currentDateTimeUtc())) {
+            if (m_id > 0 && m_journal &&
+                !m_journal->Seal(m_id, hash, QDateTime::currentDateTimeUtc())) {
                 m_journal->Drop(m_id);
                 m_id = 0;
             }
@@ -111,8 +123,15 @@ void JournalSave::AfterRename(bool renamed) {
         [this, renamed] {
             if (m_id > 0 && renamed) m_recorded = m_journal->Confirm(m_id);
             if (m_id > 0 && !renamed) m_journal->Drop(m_id);
-            m_findings = m_journal->Findings();
+            if (m_journal) m_findings = m_journal->Findings();
             m_journal.reset();
+            if (m_outOfMemory) {
+                m_findings.push_back(SettingsFinding(
+                    QDir::toNativeSeparators(m_place.Where),
+                    QStringLiteral("выписка '%1' не записана в журнал: не хватило памяти")
+                        .arg(QDir::toNativeSeparators(m_target))));
+                m_findings.back().Kind = FindingKind::Journal;
+            }
         },
         true);
     m_settled = true;

@@ -59,6 +59,7 @@ private:
     FindingList m_findings;
     bool m_recorded = false;
     bool m_settled = false; // renamed or not, the record was confirmed or dropped
+    bool m_outOfMemory = false; // on the journal's thread: the record was given up
     std::atomic<bool> m_stop{false}; // the save ended before its rename: the record is not wanted
 
     std::thread m_thread;
