@@ -154,6 +154,7 @@ DocumentReader::DocumentReader(const ColumnMap& columns, const TextCoder& coder,
         prepared.Caption = column.Caption;
         m_columns.push_back(std::move(prepared));
     }
+    m_lastCells.resize(m_columns.size());
 }
 
 QString DocumentReader::DisplayText(const QString& value) const {
@@ -210,7 +211,8 @@ std::optional<DocumentRow> DocumentReader::ReadText(const QString& path, const Q
     std::vector<QStringView> contents;
     m_scanner.Scan(text, contents, m_cancel);
     if (Cancelled()) return std::nullopt;
-    for (const PreparedColumn& column : m_columns) {
+    for (size_t c = 0; c < m_columns.size(); ++c) {
+        const PreparedColumn& column = m_columns[c];
         DocumentCell cell;
         QString value;
         bool known = false;
@@ -218,7 +220,14 @@ std::optional<DocumentRow> DocumentReader::ReadText(const QString& path, const Q
         for (const int slot : column.Slots) {
             const QStringView found = contents[size_t(slot)];
             if (found.isEmpty()) continue;
+            DocumentCell& last = m_lastCells[c];
+            if (!column.IsAmount && !last.IsEmpty() && found == last.RawValue()) {
+                cell = last;
+                known = true;
+                break;
+            }
             if (!column.IsAmount && TakeKnown(found, cell)) {
+                last = cell;
                 known = true;
                 break;
             }
