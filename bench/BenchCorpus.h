@@ -16,7 +16,7 @@ inline QByteArray BenchDocument(int n) {
     const QByteArray num = QByteArray::number(n);
     return "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<PlatezhnoePoruchenie>\n"
            "  <Nomer>" +
-           num + "</Nomer>\n  <Data>2024-03-" + QByteArray::number(n % 28 + 10) +
+           num + "</Nomer>\n  <Data>2024-03-" + QByteArray::number(n % 19 + 10) +
            "</Data>\n"
            "  <Summa>" +
            QByteArray::number(n * 17 % 100000) +

@@ -1,7 +1,9 @@
 // The command line against its floors, all measured in one run on generated documents:
 // - convert of COUNT documents from a folder vs a process that only reads the same files' bytes,
-//   and vs xsltproc with a stylesheet doing the same job (skipped where xsltproc is missing);
-// - list of a .zip of them vs a process that only reads every entry's bytes with libarchive;
+//   vs cat of them, and vs xsltproc with a stylesheet doing the same job (skipped where xsltproc
+//   is missing);
+// - list of a .zip of them vs a process that only reads every entry's bytes with libarchive, and
+//   vs unzip -p (where it is installed);
 // - LARGE documents: peak memory of convert and of list (the reading the window does), and how
 //   the convert time scales from COUNT to LARGE.
 // Every measured command is a real process; wall time is the median of --runs, memory the
@@ -31,6 +33,7 @@ namespace {
 
 struct Measure {
     double Seconds = 0;
+    double CpuSeconds = 0; // user and system, of every thread: steadier than wall on a busy machine
     double PeakMb = 0;
     bool Ok = true;
 };
@@ -67,6 +70,8 @@ Measure RunOnce(const QStringList& command) {
     wait4(pid, &status, 0, &usage);
     m.Seconds = Now() - start;
     m.PeakMb = double(usage.ru_maxrss) / 1024.0; // kilobytes on Linux
+    m.CpuSeconds = double(usage.ru_utime.tv_sec + usage.ru_stime.tv_sec) +
+                   double(usage.ru_utime.tv_usec + usage.ru_stime.tv_usec) / 1e6;
     m.Ok = WIFEXITED(status) && WEXITSTATUS(status) == 0;
     posix_spawn_file_actions_destroy(&actions);
     if (!m.Ok)
@@ -77,16 +82,19 @@ Measure RunOnce(const QStringList& command) {
 
 // Median time and the largest peak over the runs.
 Measure Median(const QStringList& command, int runs) {
-    std::vector<double> times;
+    std::vector<double> times, cpu;
     Measure all;
     for (int i = 0; i < runs; ++i) {
         const Measure m = RunOnce(command);
         times.push_back(m.Seconds);
+        cpu.push_back(m.CpuSeconds);
         all.PeakMb = std::max(all.PeakMb, m.PeakMb);
         all.Ok = all.Ok && m.Ok;
     }
     std::sort(times.begin(), times.end());
+    std::sort(cpu.begin(), cpu.end());
     all.Seconds = times[times.size() / 2];
+    all.CpuSeconds = cpu[cpu.size() / 2];
     return all;
 }
 
@@ -119,6 +127,10 @@ int ReadZipFloor(const QString& zip) {
 
 QString Seconds(double s) {
     return QString::number(s, 'f', 3) + QStringLiteral(" s");
+}
+// Wall time, then the CPU time it took in brackets.
+QString Seconds(const Measure& m) {
+    return Seconds(m.Seconds) + QStringLiteral(" (%1 CPU)").arg(QString::number(m.CpuSeconds, 'f', 2));
 }
 QString Mb(double mb) {
     return QString::number(mb, 'f', 0) + QStringLiteral(" MB");
@@ -198,7 +210,8 @@ int main(int argc, char** argv) {
                                  QStringLiteral("--output"),
                                  out};
 
-    std::printf("%s documents of %.2f kB on average, warm cache, median of %d runs\n\n",
+    std::printf("%s documents of %.2f kB on average, warm cache, median of %d runs (wall time, "
+                "the CPU time of all threads in brackets)\n\n",
                 qPrintable(Thousands(count)), double(bytes) / count / 1000.0, runs);
     if (g_previous.isEmpty())
         std::printf("| measure | vypiska-cli | floor | ratio | goal |\n|---|---|---|---|---|\n");
@@ -210,9 +223,27 @@ int main(int argc, char** argv) {
     const Measure converted = Median(convert + QStringList{folder}, runs);
     const Measure convertedBefore = Previous(convert + QStringList{folder}, cli, runs);
     Row(QStringLiteral("convert %1 documents from a folder").arg(Thousands(count)),
-        Seconds(converted.Seconds), Seconds(floor.Seconds) + QStringLiteral(" reading the bytes"),
+        Seconds(converted), Seconds(floor) + QStringLiteral(" reading the bytes"),
         Ratio(converted.Seconds / floor.Seconds), QStringLiteral("≤ 1.5×"),
-        Seconds(convertedBefore.Seconds));
+        Seconds(convertedBefore));
+
+    // What the export journal adds (its transaction, its flush to disk, the statement's hash).
+    const QStringList unjournaled = convert + QStringList{QStringLiteral("--no-journal"), folder};
+    Row(QStringLiteral("convert without the journal (--no-journal)"),
+        Seconds(Median(unjournaled, runs)), QStringLiteral("-"), QStringLiteral("-"),
+        QStringLiteral("-"), Seconds(Previous(unjournaled, cli, runs)));
+
+    // The floor the goal names: cat of the same files, one process for them all.
+    if (const QString cat = QStandardPaths::findExecutable(QStringLiteral("cat")); !cat.isEmpty()) {
+        QStringList command{cat};
+        for (const QString& name : names)
+            command << folder + QLatin1Char('/') + name;
+        const Measure catted = Median(command, runs);
+        Row(QStringLiteral("convert vs cat of the same files"), Seconds(converted),
+            Seconds(catted) + QStringLiteral(" cat"),
+            Ratio(converted.Seconds / catted.Seconds), QStringLiteral("≤ 1×"),
+            Seconds(convertedBefore));
+    }
 
     const QString xsltproc = QStandardPaths::findExecutable(QStringLiteral("xsltproc"));
     if (xsltproc.isEmpty()) {
@@ -236,11 +267,19 @@ int main(int argc, char** argv) {
     const QStringList listZip = {cli, QStringLiteral("list"), QStringLiteral("--locale"),
                                  QStringLiteral("ru_RU"), zip};
     const Measure listed = Median(listZip, runs);
-    Row(QStringLiteral("list a .zip of %1 documents").arg(Thousands(count)),
-        Seconds(listed.Seconds),
-        Seconds(zipFloor.Seconds) + QStringLiteral(" reading the entries (libarchive)"),
+    const Measure listedBefore = Previous(listZip, cli, runs);
+    Row(QStringLiteral("list a .zip of %1 documents").arg(Thousands(count)), Seconds(listed),
+        Seconds(zipFloor) + QStringLiteral(" reading the entries (libarchive)"),
         Ratio(listed.Seconds / zipFloor.Seconds), QStringLiteral("≤ 1.5×"),
-        Seconds(Previous(listZip, cli, runs).Seconds));
+        Seconds(listedBefore));
+    if (const QString unzip = QStandardPaths::findExecutable(QStringLiteral("unzip"));
+        !unzip.isEmpty()) {
+        const Measure unzipped = Median({unzip, QStringLiteral("-p"), zip}, runs);
+        Row(QStringLiteral("list vs unzip -p of the same .zip"), Seconds(listed),
+            Seconds(unzipped) + QStringLiteral(" unzip -p"),
+            Ratio(listed.Seconds / unzipped.Seconds), QStringLiteral("≤ 1×"),
+            Seconds(listedBefore));
+    }
 
     if (large > 0) {
         QDir(folder).removeRecursively();

@@ -5,6 +5,10 @@ set(VYPISKA_APP_ID ru.vypiska.Vypiska)
 set(VYPISKA_PACKAGING ${CMAKE_SOURCE_DIR}/packaging)
 
 install(TARGETS vypiska vypiska-cli RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
+# vypiska-cli hands `register` to its twin, which it looks for beside itself.
+if(TARGET vypiska-cli-register)
+  install(TARGETS vypiska-cli-register RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
+endif()
 # The defaults that every user's own CONFIG/ starts from (../share/vypiska/CONFIG from bin/).
 install(FILES ${VYPISKA_CONFIG_FILES} DESTINATION ${CMAKE_INSTALL_DATADIR}/vypiska/CONFIG)
 

@@ -201,8 +201,10 @@ private slots:
                                 "FROM documents WHERE statement = s.id) <> 3000"_s),
                  0);
         Journal after({JournalPlace::Kind::Sqlite, journal, d});
-        for (const JournalStatement& s : after.Statements())
+        for (const JournalStatement& s : after.Statements()) {
             QCOMPARE(FileHash(s.File), s.Hash);
+            QCOMPARE(s.Hash.toLatin1(), QCryptographicHash::hash(ReadFile(s.File), QCryptographicHash::Sha256).toHex());
+        }
     }
 
     void concurrentSaves() {

@@ -86,6 +86,11 @@ void PrintFindings(const FindingList& findings);
 // ConfigDir/TAG.INI, read SOURCE as the window does, and count the problems --strict ends on.
 class CliRun {
 public:
+    CliRun() = default;
+    ~CliRun();
+    CliRun(const CliRun&) = delete;
+    CliRun& operator=(const CliRun&) = delete;
+
     // Parses the words after the command name (ParseCliOptions): nothing when the run goes on,
     // else the exit status to end with.
     std::optional<int> Parse(const QString& command, const QStringList& args);

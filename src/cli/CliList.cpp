@@ -88,7 +88,10 @@ void WriteTsv(const ColumnMap& columns, const std::vector<DocumentRow>& rows) {
     AppendTsvLine(header, count, [&](int c) { return columns[size_t(c)].Caption; });
     Write(header.toUtf8());
     WriteRows(rows, [&](QString& out, qsizetype r) {
-        AppendTsvLine(out, count, [&](int c) { return rows[size_t(r)].DisplayText(c); });
+        // The cell's own text, not a copy: texts shared by many rows would have their counts
+        // raised and lowered by every core at once.
+        AppendTsvLine(out, count,
+                      [&](int c) -> const QString& { return rows[size_t(r)].DisplayText(c); });
     });
 }
 } // namespace

@@ -1,8 +1,8 @@
 #include "journal/Journal.h"
 #include "journal/JournalConnection.h"
+#include "journal/StatementHash.h"
 
 #include <QAtomicInt>
-#include <QCryptographicHash>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -294,7 +294,11 @@ QString QueueFile(const QString& configDir) {
 QString FileHash(const QString& path) {
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly)) return {};
-    QCryptographicHash hash(QCryptographicHash::Sha256);
-    if (!hash.addData(&file)) return {};
-    return QString::fromLatin1(hash.result().toHex());
+    StatementHash hash;
+    char chunk[64 * 1024];
+    for (qint64 n; (n = file.read(chunk, sizeof chunk)) != 0;) {
+        if (n < 0) return {};
+        hash.Add(QByteArrayView(chunk, n));
+    }
+    return hash.Hex();
 }

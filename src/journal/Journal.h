@@ -8,6 +8,9 @@
 #include <QString>
 #include <QStringList>
 
+#include <atomic>
+#include <functional>
+
 #include <memory>
 #include <vector>
 
@@ -70,11 +73,19 @@ public:
     // Drops the records of the statements written into this file; how many, or -1 on failure.
     int Forget(const QString& file);
 
-    // A save's two steps: the record, pending, in one transaction before the statement is put in
-    // its place; confirmed after (or dropped when the rename failed). 0 when not recorded (the
-    // findings say why).
+    // A save's steps: the record, pending, in one transaction, while the statement is made; its
+    // hash and time once the statement is whole, before it is put in its place; confirmed after
+    // (or dropped when the rename failed). 0 when not recorded, false when not sealed (the
+    // findings say why); 0 and nothing said when stop was raised meanwhile.
     qint64 AddPending(const JournalStatement& statement,
-                      const std::vector<JournalDocument>& documents);
+                      const std::vector<JournalDocument>& documents,
+                      const std::atomic<bool>* stop = nullptr);
+    // The same with the documents of items [from, from + count) of all made by slice as they go
+    // in, so that the keys of a year of documents are not all held at once.
+    using DocumentSlice = std::function<std::vector<JournalDocument>(size_t from, size_t count)>;
+    qint64 AddPending(const JournalStatement& statement, size_t all, const DocumentSlice& slice,
+                      const std::atomic<bool>* stop = nullptr);
+    bool Seal(qint64 id, const QString& hash, const QDateTime& written);
     bool Confirm(qint64 id);
     void Drop(qint64 id);
 

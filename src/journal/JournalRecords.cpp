@@ -111,13 +111,25 @@ int Journal::Forget(const QString& file) {
 }
 
 qint64 Journal::AddPending(const JournalStatement& statement,
-                           const std::vector<JournalDocument>& documents) {
+                           const std::vector<JournalDocument>& documents,
+                           const std::atomic<bool>* stop) {
+    return AddPending(
+        statement, documents.size(),
+        [&](size_t from, size_t count) {
+            return std::vector<JournalDocument>(documents.begin() + qsizetype(from),
+                                                documents.begin() + qsizetype(from + count));
+        },
+        stop);
+}
+
+qint64 Journal::AddPending(const JournalStatement& statement, size_t all,
+                           const DocumentSlice& slice, const std::atomic<bool>* stop) {
     if (m_place.Type == JournalPlace::Kind::Postgres && m_state == JournalState::Unusable) {
         // The server is away: the local queue keeps the record until it answers again.
         if (!m_queue)
             m_queue = std::make_unique<Journal>(JournalPlace{
                 JournalPlace::Kind::Sqlite, QueueFile(m_place.ConfigDir), m_place.ConfigDir});
-        return m_queue->AddPending(statement, documents);
+        return m_queue->AddPending(statement, all, slice, stop);
     }
     if (!m_db || m_state == JournalState::Unusable) return 0;
     QSqlDatabase db = m_db->Db();
@@ -147,18 +159,46 @@ qint64 Journal::AddPending(const JournalStatement& statement,
     const qint64 id = q.value(0).toLongLong();
     q.finish();
     q.prepare(QStringLiteral("INSERT INTO documents (statement, doc_key, source) VALUES (?, ?, ?)"));
-    QVariantList ids, keys, sources;
-    for (const JournalDocument& d : documents) {
-        ids << id;
-        keys << d.Key;
-        sources << d.Source;
+    // In slices, so that a save stopped meanwhile need not wait for a year's documents.
+    constexpr size_t Slice = 4096;
+    for (size_t from = 0; from < all; from += Slice) {
+        if (stop && stop->load()) {
+            db.rollback();
+            return 0;
+        }
+        QVariantList ids, keys, sources;
+        for (const JournalDocument& d : slice(from, std::min(Slice, all - from))) {
+            ids << id;
+            keys << d.Key;
+            sources << d.Source;
+        }
+        if (keys.isEmpty()) continue;
+        q.addBindValue(ids);
+        q.addBindValue(keys);
+        q.addBindValue(sources);
+        if (!q.execBatch()) return failed(q.lastError().text());
     }
-    q.addBindValue(ids);
-    q.addBindValue(keys);
-    q.addBindValue(sources);
-    if (!documents.empty() && !q.execBatch()) return failed(q.lastError().text());
     if (!db.commit()) return failed(db.lastError().text());
     return id;
+}
+
+bool Journal::Seal(qint64 id, const QString& hash, const QDateTime& written) {
+    if (m_queue) return m_queue->Seal(id, hash, written);
+    if (!m_db || id <= 0) return false;
+    QSqlQuery q(m_db->Db());
+    q.prepare(QStringLiteral("UPDATE statements SET hash = ?, written = ? WHERE id = ? AND "
+                             "confirmed = 0"));
+    q.addBindValue(hash);
+    q.addBindValue(TimeText(written));
+    q.addBindValue(id);
+    if (!q.exec() || q.numRowsAffected() != 1) {
+        // Gone meanwhile: settled away by another program that took this one for dead.
+        const QString error = q.lastError().isValid() ? q.lastError().text()
+                                                      : QStringLiteral("запись выписки пропала");
+        Said(QStringLiteral("выписка не записана в журнал: %1").arg(error));
+        return false;
+    }
+    return true;
 }
 
 bool Journal::Confirm(qint64 id) {

@@ -62,7 +62,8 @@ QString WhereLooked(const QStringList& names, const QString& caption) {
 
 QString XmlText(const QString& raw, const std::atomic<bool>* cancel) {
     static const QString CdataOpen = QStringLiteral("<![CDATA[");
-    if (!raw.contains(u'&') && !raw.contains(CdataOpen)) return raw;
+    // Mostly neither a reference nor a CDATA section: two quick looks for a character.
+    if (!raw.contains(u'&') && !raw.contains(u'<')) return raw;
     QString text;
     text.reserve(raw.size());
     const QStringView all(raw);
@@ -153,6 +154,7 @@ DocumentReader::DocumentReader(const ColumnMap& columns, const TextCoder& coder,
         prepared.Caption = column.Caption;
         m_columns.push_back(std::move(prepared));
     }
+    m_lastCells.resize(m_columns.size());
 }
 
 QString DocumentReader::DisplayText(const QString& value) const {
@@ -209,7 +211,8 @@ std::optional<DocumentRow> DocumentReader::ReadText(const QString& path, const Q
     std::vector<QStringView> contents;
     m_scanner.Scan(text, contents, m_cancel);
     if (Cancelled()) return std::nullopt;
-    for (const PreparedColumn& column : m_columns) {
+    for (size_t c = 0; c < m_columns.size(); ++c) {
+        const PreparedColumn& column = m_columns[c];
         DocumentCell cell;
         QString value;
         bool known = false;
@@ -217,7 +220,14 @@ std::optional<DocumentRow> DocumentReader::ReadText(const QString& path, const Q
         for (const int slot : column.Slots) {
             const QStringView found = contents[size_t(slot)];
             if (found.isEmpty()) continue;
+            DocumentCell& last = m_lastCells[c];
+            if (!column.IsAmount && !last.IsEmpty() && found == last.RawValue()) {
+                cell = last;
+                known = true;
+                break;
+            }
             if (!column.IsAmount && TakeKnown(found, cell)) {
+                last = cell;
                 known = true;
                 break;
             }

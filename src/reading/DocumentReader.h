@@ -79,6 +79,8 @@ private:
     // Short plain values of the text columns, keyed by a view into their own raw text: the rows
     // that hold one share its cell.
     mutable QHash<QStringView, DocumentCell> m_known;
+    // Each column's last such cell: the next document mostly has the same payer, bank, ...
+    mutable std::vector<DocumentCell> m_lastCells;
     const TextCoder& m_coder;
     const std::atomic<bool>* m_cancel;
     RowUse m_use;
