@@ -5,6 +5,7 @@
 
 #include <QDir>
 #include <QFileInfo>
+#include <QHash>
 
 QString ExportedWhere(const QString& file, const QDateTime& time) {
     return QStringLiteral("'%1' от %2")
@@ -21,8 +22,7 @@ FindingList MarkExported(const JournalPlace& place, const DocumentTable& table,
     }
     Journal journal(place);
     FindingList found = journal.Findings();
-    checks.JournalProblem =
-        journal.State() == JournalState::Ready ? QString() : journal.Problem();
+    checks.JournalProblem = journal.State() == JournalState::Ready ? QString() : journal.Problem();
     const DocumentKeys keys(table.Columns);
     QHash<QString, QString> dates;
     QStringList asked;
@@ -34,15 +34,26 @@ FindingList MarkExported(const JournalPlace& place, const DocumentTable& table,
     }
     const QHash<QString, JournalMark> exported = journal.Exported(asked);
     if (exported.isEmpty()) return found;
+    // The documents of one save share its texts: a hundred thousand marks would otherwise hold
+    // a hundred thousand copies of the same few words.
+    struct Said {
+        QString Where, Why;
+    };
+    QHash<std::pair<QString, qint64>, Said> said;
     FindingList marks;
     for (size_t r = 0; r < table.Rows.size(); ++r) {
         const auto mark = exported.constFind(rowKeys[r]);
         if (mark == exported.cend()) continue;
         const DocumentRow& row = table.Rows[r];
-        const QString where = ExportedWhere(mark->File, mark->Time);
-        checks.Exported.insert(row.SourcePath, where);
-        Finding f = FileFinding(FindingKind::Exported, row.SourcePath,
-                                QStringLiteral("уже выгружен в выписке %1").arg(where));
+        const std::pair<QString, qint64> save{mark->File, mark->Time.toMSecsSinceEpoch()};
+        auto texts = said.find(save);
+        if (texts == said.end()) {
+            const QString where = ExportedWhere(mark->File, mark->Time);
+            texts =
+                said.insert(save, {where, QStringLiteral("уже выгружен в выписке %1").arg(where)});
+        }
+        checks.Exported.insert(row.SourcePath, texts->Where);
+        Finding f = FileFinding(FindingKind::Exported, row.SourcePath, texts->Why);
         f.SourcePath = row.SourcePath;
         marks.push_back(std::move(f));
     }
