@@ -223,8 +223,9 @@ private slots:
                      .Exit,
                  0);
         qputenv("VYPISKA_JOURNAL", journal.toUtf8());
-        ReadSource(Folder("a", {"1;2024-03-05;10" + Valid, "1;05.03.2024;10,00" + Valid,
-                                "3;2024-03-07;30" + Valid}));
+        const QString a = Folder("a", {"1;2024-03-05;10" + Valid, "1;05.03.2024;10,00" + Valid,
+                                       "3;2024-03-07;30" + Valid});
+        ReadSource(a);
         QCOMPARE(Model()->data(Model()->index(0, 0), Qt::DecorationRole).typeId(),
                  QMetaType::QPixmap); // both marks
         QVERIFY(Model()->data(Model()->index(2, 0), Qt::DecorationRole).isNull());
@@ -244,6 +245,11 @@ private slots:
         WithModal<QFileDialog>([&] { Find<QToolButton>("CommandSaveAs")->click(); },
                                [&](QFileDialog* files) { Choose(files, Path("c.txt")); });
         QVERIFY(!Model()->data(Model()->index(2, 0), Qt::DecorationRole).isNull());
+        m_form->OpenSource(a); // read again, each document names its own statement
+        ReadSource({});
+        QVERIFY2(Problems().contains(u"выписке 'c.txt'"_s) &&
+                     Problems().contains(u"выписке 'out.txt'"_s),
+                 qPrintable(Problems()));
         WriteFile(journal, QByteArray(4096, 'x')); // damaged: moved aside, and a new one knows nothing
         ReadSource(Folder("b", {"3;2024-03-07;30" + Valid}));
         qputenv("VYPISKA_JOURNAL", "off");
