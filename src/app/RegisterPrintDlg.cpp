@@ -1,12 +1,11 @@
 #include "app/RegisterPrintDlg.h"
 
 #include "app/RegisterPageView.h"
+#include "app/SaveDialog.h"
 #include "export/RegisterPdf.h"
-#include "export/SourceGuard.h"
 
 #include <QDateTime>
 #include <QDialogButtonBox>
-#include <QDir>
 #include <QFileDialog>
 #include <QMessageBox>
 #include <QPrintDialog>
@@ -78,10 +77,6 @@ int RegisterPrintDlg::PageCount() const {
 }
 
 bool RegisterPrintDlg::SavePdf(const QString& path) {
-    if (const QString refused = ReplacedSourceText(path, m_source, m_table); !refused.isEmpty()) {
-        QMessageBox::warning(this, windowTitle(), refused);
-        return false;
-    }
     const ExportResult result = WriteRegisterPdf(path, m_layout, m_heading.Organisation);
     if (!result.Ok) QMessageBox::warning(this, windowTitle(), result.Error);
     return result.Ok;
@@ -101,6 +96,5 @@ void RegisterPrintDlg::AskAndSavePdf() {
     dialog.setDefaultSuffix(QStringLiteral("pdf"));
     dialog.selectFile(QStringLiteral("Реестр.pdf"));
     // Asked again until the file is written or the user gives up.
-    while (dialog.exec() == QDialog::Accepted && !dialog.selectedFiles().isEmpty())
-        if (SavePdf(QDir::toNativeSeparators(dialog.selectedFiles().front()))) return;
+    AskUntilTaken(dialog, m_source, m_table, [this](const QString& path) { return SavePdf(path); });
 }

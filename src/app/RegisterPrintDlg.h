@@ -31,11 +31,10 @@ public:
     ~RegisterPrintDlg() override;
 
     int PageCount() const;
-    // Writes the register as a PDF file; false with the reason said in the dialog (a source
-    // document as the target among them).
-    bool SavePdf(const QString& path);
 
 private:
+    // Writes the register as a PDF file; false with the reason said in the dialog.
+    bool SavePdf(const QString& path);
     void Print();
     void AskAndSavePdf();
 

@@ -19,7 +19,6 @@ AskStatementFile(QWidget* parent, const std::vector<TemplateInfo>& templates, in
     dialog.setAcceptMode(QFileDialog::AcceptSave);
     dialog.setFileMode(QFileDialog::AnyFile);
     if (!nativeDialog) dialog.setOption(QFileDialog::DontUseNativeDialog);
-    dialog.setOption(QFileDialog::DontConfirmOverwrite, false);
     dialog.setNameFilters(filters);
     const std::size_t first = shown > 0 && shown < int(templates.size()) ? std::size_t(shown) : 0;
     dialog.selectNameFilter(filters[qsizetype(first)]);
@@ -36,19 +35,28 @@ AskStatementFile(QWidget* parent, const std::vector<TemplateInfo>& templates, in
         if (!typed.fileName().isEmpty() && !typed.isDir())
             dialog.selectFile(NameForFileType(typed.fileName(), templates, extension));
     });
-    // A statement never replaces its own source: say so and ask again.
-    QString refused;
-    do {
-        if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
-            return std::nullopt;
-        refused = ReplacedSourceText(dialog.selectedFiles().front(), sourcePath, documents);
-        if (!refused.isEmpty())
-            QMessageBox::warning(&dialog, parent ? parent->window()->windowTitle() : QString(),
-                                 refused);
-    } while (!refused.isEmpty());
+    if (!AskUntilTaken(dialog, sourcePath, documents, [](const QString&) { return true; }))
+        return std::nullopt;
     // The chosen file type names the template, whatever extension was typed.
     return StatementChoice{QDir::toNativeSeparators(dialog.selectedFiles().front()),
                            std::max(0, int(filters.indexOf(dialog.selectedNameFilter())))};
+}
+
+bool AskUntilTaken(QFileDialog& dialog, const QString& sourcePath, const DocumentTable& documents,
+                   const std::function<bool(const QString&)>& take) {
+    dialog.setOption(QFileDialog::DontConfirmOverwrite, false);
+    const QWidget* owner = dialog.parentWidget();
+    while (dialog.exec() == QDialog::Accepted && !dialog.selectedFiles().isEmpty()) {
+        const QString path = QDir::toNativeSeparators(dialog.selectedFiles().front());
+        // Nothing saved ever replaces what the documents were read from.
+        if (const QString refused = ReplacedSourceText(path, sourcePath, documents);
+            !refused.isEmpty())
+            QMessageBox::warning(&dialog, owner ? owner->window()->windowTitle() : QString(),
+                                 refused);
+        else if (take(path))
+            return true;
+    }
+    return false;
 }
 
 bool UseNativeDialogs() {

@@ -430,7 +430,6 @@ private slots:
         RegisterPrintDlg* print = nullptr;
         QFileDialog* files = nullptr;
         int pages = 0;
-        bool replaceAsked = false, askedAgain = false;
         QString warned;
         WhileModal(
             [&] {
@@ -456,30 +455,20 @@ private slots:
                         if (!written.isEmpty()) QTimer::singleShot(0, print, &QDialog::reject);
                     });
                 } else if (auto* box = qobject_cast<QMessageBox*>(modal)) {
-                    if (auto* yes = box->button(QMessageBox::Yes)) {
-                        replaceAsked = true;
-                        return yes->click();
-                    }
+                    if (auto* yes = box->button(QMessageBox::Yes)) return yes->click();
                     warned = box->text();
                     box->accept();
                     // Asked for a name again, the user gives up and closes the preview.
-                    QTimer::singleShot(200, files, [&] {
-                        askedAgain = files->isVisible();
-                        files->reject();
-                        QTimer::singleShot(0, print, &QDialog::reject);
-                    });
+                    QTimer::singleShot(200, files, [&] { files->reject(), print->reject(); });
                 }
             });
         QVERIFY(print && files);
         QCOMPARE(pages, 1);
         QCOMPARE(ReadFile(document), kept);
-        if (written.isEmpty()) {
-            QVERIFY(replaceAsked && askedAgain);
+        if (written.isEmpty())
             QCOMPARE(warned, u"Выписка не может заменить исходный файл '%1'"_s.arg(document));
-        } else {
-            QVERIFY2(warned.isEmpty(), qPrintable(warned));
+        else
             QVERIFY(ReadFile(Path(written)).startsWith("%PDF"));
-        }
     }
 
     // The save dialog's last two types write a workbook and a PDF of the checked documents,
@@ -547,7 +536,7 @@ private slots:
         const QString document = Path("docs_2024/doc0000.xml"), second = "statement.txt";
         const QByteArray kept = ReadFile(document);
         QFileDialog* files = nullptr;
-        bool askedAgain = false;
+        bool replaceAsked = false, askedAgain = false;
         QString warned;
         WhileModal([&] { Find<QToolButton>("CommandSaveAs")->click(); },
                    [&](QWidget* modal) {
@@ -555,7 +544,8 @@ private slots:
                            files = d;
                            QTimer::singleShot(0, d, [&] { Choose(files, document); });
                        } else if (auto* box = qobject_cast<QMessageBox*>(modal)) {
-                           if (auto* yes = box->button(QMessageBox::Yes)) return yes->click();
+                           if (auto* yes = box->button(QMessageBox::Yes))
+                               return replaceAsked = true, yes->click();
                            warned = box->text();
                            box->accept();
                            // The same dialog comes back: the user gives another name.
@@ -567,7 +557,7 @@ private slots:
                    });
         QCOMPARE(ReadFile(document), kept);
         QCOMPARE(warned, u"Выписка не может заменить исходный файл '%1'"_s.arg(document));
-        QVERIFY(askedAgain);
+        QVERIFY(replaceAsked && askedAgain);
         QCOMPARE(Status(), u"Документы успешно сохранены в '%1'"_s.arg(Path(second)));
         QVERIFY(!ReadFile(Path(second)).isEmpty());
     }
