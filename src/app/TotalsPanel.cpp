@@ -37,7 +37,7 @@ std::function<DocumentTotals()> TotalsPanel::CountLater() {
 }
 
 void TotalsPanel::ShowCounted(DocumentTotals totals) {
-    if (m_countingOrg.Account != m_org.Account || m_countingOrg.Inn != m_org.Inn) return Update();
+    if (m_countingOrg != m_org) return Update();
     m_totals = std::move(totals);
     m_totals.ReadingStopped = m_stopped;
     Show();

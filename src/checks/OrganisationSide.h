@@ -11,6 +11,8 @@ class INIStorage;
 struct Organisation {
     QString Account;
     QString Inn;
+
+    bool operator==(const Organisation&) const = default;
 };
 
 Organisation ReadOrganisation(const INIStorage& settings);

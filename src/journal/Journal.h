@@ -78,8 +78,7 @@ public:
     // (or dropped when the rename failed). 0 when not recorded, false when not sealed (the
     // findings say why); 0 and nothing said when stop was raised meanwhile.
     qint64 AddPending(const JournalStatement& statement,
-                      const std::vector<JournalDocument>& documents,
-                      const std::atomic<bool>* stop = nullptr);
+                      const std::vector<JournalDocument>& documents);
     // The same with the documents of items [from, from + count) of all made by slice as they go
     // in, so that the keys of a year of documents are not all held at once.
     using DocumentSlice = std::function<std::vector<JournalDocument>(size_t from, size_t count)>;

@@ -111,15 +111,11 @@ int Journal::Forget(const QString& file) {
 }
 
 qint64 Journal::AddPending(const JournalStatement& statement,
-                           const std::vector<JournalDocument>& documents,
-                           const std::atomic<bool>* stop) {
-    return AddPending(
-        statement, documents.size(),
-        [&](size_t from, size_t count) {
-            return std::vector<JournalDocument>(documents.begin() + qsizetype(from),
-                                                documents.begin() + qsizetype(from + count));
-        },
-        stop);
+                           const std::vector<JournalDocument>& documents) {
+    return AddPending(statement, documents.size(), [&](size_t from, size_t count) {
+        return std::vector<JournalDocument>(documents.begin() + qsizetype(from),
+                                            documents.begin() + qsizetype(from + count));
+    });
 }
 
 qint64 Journal::AddPending(const JournalStatement& statement, size_t all,
