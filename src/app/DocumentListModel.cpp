@@ -167,15 +167,6 @@ void DocumentListModel::ApplyOrder(const std::vector<std::size_t>& order) {
     emit layoutChanged({}, QAbstractItemModel::VerticalSortHint);
 }
 
-void DocumentListModel::SetAllChecked(bool checked) {
-    if (m_frozen) return;
-    for (DocumentRow& row : m_table.Rows)
-        row.Checked = checked;
-    if (!m_table.Rows.empty()) {
-        emit dataChanged(index(0, 0), index(rowCount() - 1, 0), {Qt::CheckStateRole});
-    }
-}
-
 void DocumentListModel::SetRowsChecked(const std::vector<int>& rows, bool checked) {
     if (m_frozen) return;
     int first = rowCount(), last = -1;

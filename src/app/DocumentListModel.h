@@ -46,7 +46,6 @@ public:
     std::function<std::vector<std::size_t>()> OrderAfterReading(bool byEntryName);
     // Puts the rows in such an order; the selection follows its documents.
     void ApplyOrder(const std::vector<std::size_t>& order);
-    void SetAllChecked(bool checked);
     // Checks or unchecks the rows (0-based, any order) in one change.
     void SetRowsChecked(const std::vector<int>& rows, bool checked);
 
@@ -71,7 +70,6 @@ public:
     void SetSortColumn(int column);
     // The row of a document by its key, in the order shown; -1 when it is not listed.
     int RowOf(const QString& sourcePath) const;
-    SortKind CurrentSortKind() const { return m_sortKind; }
     // While a command writes the documents from another thread, their marks and order stay.
     void SetFrozen(bool frozen) { m_frozen = frozen; }
     // While rows come in, a sort chosen is kept for the reading's end (OrderAfterReading).

@@ -37,8 +37,6 @@ public:
     // Both return whether anything changed.
     bool SetSearch(const QString& text);
     bool SetQuick(QuickFilter quick);
-    const QString& Search() const { return m_search; }
-    QuickFilter Quick() const { return m_quick; }
     bool IsActive() const { return !m_needle.isEmpty() || m_quick != QuickFilter::All; }
 
     // New rows (a reading): everything is learnt again, by Prepare or when next needed.

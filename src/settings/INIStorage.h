@@ -27,7 +27,6 @@ public:
                         const QVariant& def) const;
 
     QString MainIniFile() const { return m_mainIniFile; }
-    void SetMainIniFile(const QString& path) { m_mainIniFile = path; }
     QString UserIniFile() const { return m_userIniFile; }
 
     // Throw IniSectionError for indexes other than 0, 1, 2.

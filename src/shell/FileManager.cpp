@@ -11,10 +11,6 @@
 #include <QDBusMessage>
 #endif
 
-QString ExplorerCommandLine(const QString& path) {
-    return QStringLiteral("Explorer /n, /select, \"") + path + QLatin1Char('"');
-}
-
 #ifdef VYPISKA_HAVE_DBUS
 // The freedesktop file-manager interface, offered by most Linux desktops.
 static bool ShowItemsOverDBus(const QString& path) {

@@ -2,9 +2,6 @@
 
 #include <QString>
 
-// The Windows command line that opens Explorer with the file selected.
-QString ExplorerCommandLine(const QString& path);
-
 // Shows the file selected in the desktop's file manager; where that cannot be asked for, opens
 // the folder that holds it. False when nothing could be opened.
 bool ShowInFileManager(const QString& path);
