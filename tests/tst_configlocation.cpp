@@ -123,28 +123,21 @@ private slots:
     }
 
     // The installed program finds its settings by itself: the defaults become the user's folder
-    // (XDG_CONFIG_HOME), and a writable CONFIG/ beside it wins.
-    void cliFindsItsSettings_data() {
-        QTest::addColumn<bool>("portable");
-        QTest::newRow("installed") << false;
-        QTest::newRow("portable") << true;
-    }
+    // (XDG_CONFIG_HOME).
     void cliFindsItsSettings() {
-        QFETCH(bool, portable);
         const Layout l({"share"});
         const QString cli = l.Bin() + "/vypiska-cli";
         QVERIFY(QFile::copy(VYPISKA_CLI, cli));
         // The number column captioned after where it lives; "Сумма" in Windows-1251.
         const QByteArray amount = "Summa = " + QByteArray::fromHex("d1f3ecec") + ";Summa\r\n";
         WriteFile(l.Share() + "/TAG.INI", "Installed = N;Nomer\r\n" + amount);
-        if (portable) WriteFile(l.Bin() + "/CONFIG/TAG.INI", "Portable = N;Nomer\r\n" + amount);
         WriteFile(l.dir.filePath("docs/a.xml"), "<Doc><Nomer>7</Nomer><Summa>5</Summa></Doc>");
         const ProgramRun run = RunProgram(cli, {"list", l.dir.filePath("docs")}, [&](QProcess& p) {
             p.setProcessEnvironment(EnvironmentWith({{"XDG_CONFIG_HOME", l.dir.filePath("home")}}));
         });
         QCOMPARE(run.Exit, 0);
-        QVERIFY(run.Out.startsWith(portable ? "Portable\t" : "Installed\t"));
-        QCOMPARE(QFileInfo(l.User()).isDir(), !portable);
+        QVERIFY(run.Out.startsWith("Installed\t"));
+        QVERIFY(QFileInfo(l.User()).isDir());
     }
 };
 
