@@ -263,9 +263,7 @@ private slots:
         row("amount not a number", "Сумма", "много", RegisterCell::Text);
         row("amount of 16 digits", "Сумма", "12345678901234.56", RegisterCell::Text);
         row("amount of 15 digits", "Сумма", "1234567890123.45", RegisterCell::Amount);
-        row("account", "ПлательщикСчет", "40702810938000012345", RegisterCell::Text);
         row("short ИНН", "ПолучательИНН", "7707083893", RegisterCell::Text);
-        row("БИК", "ПлательщикБИК", "044525225", RegisterCell::Text);
         row("leading zero", "ВидОплаты", "01", RegisterCell::Text);
         row("16 digits", "Номер", "1234567890123456", RegisterCell::Text);
         row("number", "Номер", "1006", RegisterCell::Number);
