@@ -35,39 +35,13 @@ void CompareWithReadTag(const QString& text, const QStringList& names) {
 class TestTagScanner : public QObject {
     Q_OBJECT
 private slots:
+    // The rules themselves are met by the random texts below; these rows hold what their
+    // alphabet lacks: a name past Latin-1, and a null text.
     void sameAsReadTag_data() {
         QTest::addColumn<QString>("text");
-        const QString crlf = QStringLiteral("\r\n");
-        const QList<QPair<const char*, QString>> rows = {
-            {"plain", QStringLiteral("<a><b>12</b></a>")},
-            {"first occurrence counts", QStringLiteral("<b>1</b><b>2</b>")},
-            {"nested same name", QStringLiteral("<b><b>1</b></b>")},
-            {"closing tag missing: next closing tag", QStringLiteral("<b>x</c><bb>y")},
-            {"no closing mark at all", QStringLiteral("<b>x")},
-            {"case matters", QStringLiteral("<B>x</B><b>y</b>")},
-            {"attributes and spaces are no opening tag",
-             QStringLiteral("<b attr='1'>x</b><b >y</b><b/><b>z</b>")},
-            {"longer name first", QStringLiteral("<bb>1</bb><b>2</b>")},
-            {"'<' inside the tag text", QStringLiteral("<<b>x</b>")},
-            {"'>' before any tag", QStringLiteral("> <a>1</a>")},
-            {"opening tag inside an attribute", QStringLiteral("<a x=\"<b>\">q</a>")},
-            {"empty name", QStringLiteral("x<>y</>z")},
-            {"name with a space", QStringLiteral("<a b>v</a b>")},
-            {"name with '>'", QStringLiteral("<a>b>w</a>b><a>")},
-            {"name starting with '<'", QStringLiteral("<<b>v</<b>")},
-            {"name starting with '/'", QStringLiteral("<b>1</b></b>t<//b>")},
-            {"Cyrillic name", QStringLiteral("<Сумма>1 234,50</Сумма>")},
-            {"CR LF trimmed once each side",
-             QStringLiteral("<b>") + crlf + crlf + "x" + crlf + crlf + "</b>"},
-            {"only CR LF", QStringLiteral("<b>") + crlf + "</b>"},
-            {"lone LF kept", QStringLiteral("<b>\nx\n</b>")},
-            {"empty content", QStringLiteral("<b></b><a></a>")},
-            {"unterminated tag at the end", QStringLiteral("<a>1</a><b")},
-            {"entities and CDATA as written", QStringLiteral("<b>&lt;5<![CDATA[<a>]]></b>")},
-            {"empty text", QString()},
-        };
-        for (const auto& [name, text] : rows)
-            QTest::newRow(name) << text;
+        QTest::newRow("plain") << QStringLiteral("<a><b>12</b></a>");
+        QTest::newRow("Cyrillic name") << QStringLiteral("<Сумма>1 234,50</Сумма>");
+        QTest::newRow("empty text") << QString();
     }
     void sameAsReadTag() {
         QFETCH(QString, text);
