@@ -33,9 +33,6 @@ private slots:
         row("amount by its raw value, de", De, true, "7.300,00_€", "7300.00", Num, 7300.0);
         row("non-numeric amount is zero", Ru, true, "0,00_₽", "нет", Num, 0.0);
         row("sender's decimal comma under en", En, false, "12,5", "12,5", Num, 12.5);
-        row("sender's decimal point under ru", Ru, false, "12.5", "12.5", Num, 12.5);
-        row("both marks under de", De, false, "1,234.56", "1,234.56", Num, 1234.56);
-        row("spaced groups", Ru, false, "1_234_567,8", "1_234_567,8", Num, 1234567.8);
         row("date as shown, ru", Ru, false, "05.03.2024", "2024-03-05", Date, none);
         row("date as shown, en", En, false, "3/5/24", "2024-03-05", Date, none);
         row("time of day", Ru, false, "10:30:00", "10:30", Date, none);
