@@ -97,7 +97,6 @@ private slots:
             "стандартный вывод");
         row("statement over the file size limit", "convert --output DIR/o DOCS", "", 100, 3,
             "DIR/o");
-        row("damaged archive listed", "list DAMAGED", "", 0, 0, "zz.xml");
         row("damaged archive listed, strict", "list --strict DAMAGED", "", 0, 4, "zz.xml");
         row("damaged archive converted, strict",
             "convert --strict --date 2023-01-15T14:05 --output DIR/o DAMAGED", "", 0, 4, "zz.xml");
