@@ -61,12 +61,19 @@ void ReadingController::OnRead() {
         if (order) m_result.Order = order();
         m_result.Checks = CheckDocuments(read, false, m_org);
         m_result.Findings = CheckFindings(read, m_result.Checks, m_org.Inn);
-        const FindingList marked = MarkExported(m_journal, read, m_result.Checks);
-        m_result.Findings.insert(m_result.Findings.end(), marked.begin(), marked.end());
+        FindingRows marked = MarkExported(m_journal, read, m_result.Checks);
+        m_result.Findings.insert(m_result.Findings.end(), marked.Whole().begin(),
+                                 marked.Whole().end());
         AddDocumentFields(m_result.Outcome.Findings, read);
-        if (m_shown.Join)
+        if (m_shown.Join) {
             m_result.Joined = m_shown.Join(std::exchange(m_result.Outcome.Findings, {}),
                                            std::exchange(m_result.Findings, {}));
+            m_result.Joined.TakeExported(std::move(marked));
+        } else {
+            marked.Whole().clear();
+            const FindingList documents = marked.List();
+            m_result.Findings.insert(m_result.Findings.end(), documents.begin(), documents.end());
+        }
     });
     m_worker->setObjectName(QStringLiteral("CheckingThread"));
     connect(m_worker, &QThread::finished, this, &ReadingController::OnFinished);

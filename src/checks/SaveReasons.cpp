@@ -97,16 +97,6 @@ QString SaveQuestionText(const SaveReasons& reasons) {
            (reasons.size() == 1 ? QStringLiteral(" Сохранить?") : QStringLiteral("\n\nСохранить?"));
 }
 
-std::vector<std::pair<FindingKind, qint64>> FindingKindCounts(const FindingList& findings) {
-    std::vector<std::pair<FindingKind, qint64>> counts;
-    for (const FindingKind kind : AllFindingKinds()) {
-        const qint64 n = std::count_if(findings.cbegin(), findings.cend(),
-                                       [kind](const Finding& f) { return f.Kind == kind; });
-        if (n > 0) counts.emplace_back(kind, n);
-    }
-    return counts;
-}
-
 QString ProblemsTitle(qint64 shown, qint64 all, bool filtered) {
     return filtered ? QStringLiteral("Замечания (%1 из %2)").arg(shown).arg(all)
                     : QStringLiteral("Замечания (%1)").arg(all);

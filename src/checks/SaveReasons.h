@@ -30,8 +30,6 @@ QString SaveQuestionText(const SaveReasons& reasons);
 // checked; empty when there are none.
 QString CheckedFindingsText(const FindingList& findings, const DocumentTable& table);
 
-// How many findings of each kind there are, kinds in their order, kinds with none left out.
-std::vector<std::pair<FindingKind, qint64>> FindingKindCounts(const FindingList& findings);
 
 // The problems tab's title: "Замечания (12)", or under a filter "Замечания (3 из 12)".
 QString ProblemsTitle(qint64 shown, qint64 all, bool filtered);

@@ -13,7 +13,7 @@ QString ExportedWhere(const QString& file, const QDateTime& time) {
              time.toLocalTime().toString(QStringLiteral("dd.MM.yyyy HH:mm")));
 }
 
-FindingList MarkExported(const JournalPlace& place, const DocumentTable& table,
+FindingRows MarkExported(const JournalPlace& place, const DocumentTable& table,
                          DocumentChecks& checks) {
     checks.Exported.clear();
     if (place.Type == JournalPlace::Kind::Off) {
@@ -40,7 +40,7 @@ FindingList MarkExported(const JournalPlace& place, const DocumentTable& table,
         QString Where, Why;
     };
     QHash<std::pair<QString, qint64>, Said> said;
-    FindingList marks;
+    FindingRows marks;
     for (size_t r = 0; r < table.Rows.size(); ++r) {
         const auto mark = exported.constFind(rowKeys[r]);
         if (mark == exported.cend()) continue;
@@ -53,9 +53,7 @@ FindingList MarkExported(const JournalPlace& place, const DocumentTable& table,
                 said.insert(save, {where, QStringLiteral("уже выгружен в выписке %1").arg(where)});
         }
         checks.Exported.insert(row.SourcePath, texts->Where);
-        Finding f = FileFinding(FindingKind::Exported, row.SourcePath, texts->Why);
-        f.SourcePath = row.SourcePath;
-        marks.push_back(std::move(f));
+        marks.AddExported(row.SourcePath, texts->Why);
     }
     Finding count;
     count.Kind = FindingKind::Exported;
@@ -64,6 +62,6 @@ FindingList MarkExported(const JournalPlace& place, const DocumentTable& table,
                     .arg(marks.size())
                     .arg(table.Rows.size());
     found.push_back(std::move(count));
-    found.insert(found.end(), marks.begin(), marks.end());
-    return found;
+    marks.Whole() = std::move(found);
+    return marks;
 }

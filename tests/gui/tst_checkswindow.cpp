@@ -250,6 +250,14 @@ private slots:
         QVERIFY2(Problems().contains(u"выписке 'c.txt'"_s) &&
                      Problems().contains(u"выписке 'out.txt'"_s),
                  qPrintable(Problems()));
+        // Their rows filter, show and lead to their document as the others do.
+        auto* kinds = Find<QComboBox>("ProblemsKind");
+        kinds->setCurrentIndex(kinds->findData(int(FindingKind::Exported)));
+        QCOMPARE(kinds->currentText(), u"уже выгружен (4)"_s); // the count, then each document
+        QCOMPARE(Find<QTableView>("ProblemsView")->model()->rowCount(), 4);
+        Find<ProblemsView>("ProblemsPanel")->SelectDocument(a + u"/doc0002.xml"_s);
+        QCOMPARE(Find<QTableView>("ProblemsView")->currentIndex().siblingAtColumn(1).data(),
+                 QVariant(u"doc0002.xml"_s));
         WriteFile(journal, QByteArray(4096, 'x')); // damaged: moved aside, and a new one knows nothing
         ReadSource(Folder("b", {"3;2024-03-07;30" + Valid}));
         qputenv("VYPISKA_JOURNAL", "off");
