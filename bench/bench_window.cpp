@@ -223,9 +223,10 @@ int main(int argc, char** argv) {
         run();
         beat.stop();
         const double seconds = timer.nsecsElapsed() / 1e9;
-        std::printf("| %s | %.2f s, longest pause %lld ms (%.0f ms working), %.0f MB held after | "
-                    "pause < 100 ms |\n",
-                    what, seconds, longestPause, longestWork, HeldMb());
+        const double held = HeldMb();
+        std::printf("| %s | %.2f s, longest pause %lld ms (%.0f ms working), %.0f MB held after "
+                    "(heap %s MB) | pause < 100 ms |\n",
+                    what, seconds, longestPause, longestWork, held, HeapMb().constData());
     };
     const QString out = dir.filePath(QStringLiteral("out"));
     timed("save, the first template", [&] { form.SaveTo(out + QStringLiteral(".txt"), 0); });

@@ -95,7 +95,7 @@ private slots:
             f.Why = u"пропущен, не прочитан: архив"_s;
         FindingsModel model;
         model.SetFindings(ProblemsList({}, {}, all, {}));
-        QCOMPARE(Shapes(model.Findings()), shapes);
+        QCOMPARE(Shapes(model.Findings().List()), shapes);
         for (int r = 0; r < model.rowCount(); ++r) {
             const FindingKind kind = model.At(r).Kind;
             QCOMPARE(model.index(r, 0).data(FindingsModel::KindRole).toInt(), int(kind));

@@ -8,15 +8,15 @@ FindingKind FindingRows::KindAt(std::size_t row) const {
 
 const QString& FindingRows::SourcePathAt(std::size_t row) const {
     return row < m_whole.size() ? m_whole[row].SourcePath
-                                : m_exported[row - m_whole.size()].SourcePath;
+                                : m_marks.SourcePathOf(m_exported[row - m_whole.size()]);
 }
 
 Finding FindingRows::At(std::size_t row) const {
     if (row < m_whole.size()) return m_whole[row];
-    const Exported& document = m_exported[row - m_whole.size()];
-    Finding finding = FileFinding(FindingKind::Exported, document.SourcePath,
-                                  m_whys[document.Why]);
-    finding.SourcePath = document.SourcePath;
+    const std::uint32_t mark = m_exported[row - m_whole.size()];
+    Finding finding =
+        FileFinding(FindingKind::Exported, m_marks.SourcePathOf(mark), m_marks.WhyOf(mark));
+    finding.SourcePath = m_marks.SourcePathOf(mark);
     return finding;
 }
 
@@ -45,24 +45,11 @@ std::vector<std::pair<FindingKind, qint64>> FindingRows::KindCounts() const {
     return counts;
 }
 
-void FindingRows::AddExported(const QString& sourcePath, const QString& why) {
-    // The documents of one save mostly come together: the last text is looked at first.
-    std::uint32_t index = std::uint32_t(m_whys.size() - 1);
-    if (m_whys.empty() || m_whys.back().constData() != why.constData()) {
-        const auto known = m_whyIndex.constFind(why);
-        index = known != m_whyIndex.cend() ? *known : std::uint32_t(m_whys.size());
-        if (known == m_whyIndex.cend()) {
-            m_whyIndex.insert(why, index);
-            m_whys.push_back(why);
-        }
-    }
-    m_exported.push_back({sourcePath, index});
+void FindingRows::SetExported(ExportedMarks marks, std::vector<std::uint32_t> documents) {
+    m_marks = std::move(marks);
+    m_exported = std::move(documents);
 }
 
 void FindingRows::TakeExported(FindingRows&& other) {
-    for (const Exported& document : other.m_exported)
-        AddExported(document.SourcePath, other.m_whys[document.Why]);
-    other.m_exported.clear();
-    other.m_whys.clear();
-    other.m_whyIndex.clear();
+    SetExported(std::exchange(other.m_marks, {}), std::exchange(other.m_exported, {}));
 }

@@ -1,8 +1,8 @@
 #pragma once
 
+#include "findings/ExportedMarks.h"
 #include "findings/Findings.h"
 
-#include <QHash>
 #include <QString>
 
 #include <cstdint>
@@ -10,9 +10,9 @@
 #include <vector>
 
 // The problems list's findings: those made whole, then the documents the export journal says
-// went out already, kept as their row keys and their save's reason. A re-reading after a save
+// went out already, kept as their places among the journal's marks. A re-reading after a save
 // finds every document exported: as whole findings a year's 100,000 would hold 40 MB, as these
-// 3 MB. Each becomes a Finding of kind "уже выгружен" only when asked for.
+// 0.4 MB beside the marks. Each becomes a Finding of kind "уже выгружен" only when asked for.
 class FindingRows {
 public:
     FindingRows() = default;
@@ -34,18 +34,13 @@ public:
     // The findings made whole, all before the exported documents.
     FindingList& Whole() { return m_whole; }
     const FindingList& Whole() const { return m_whole; }
-    // A document gone out already, why ("уже выгружен в выписке ...") shared by its save's.
-    void AddExported(const QString& sourcePath, const QString& why);
-    // Takes the other's exported documents after these.
+    // The documents gone out already, in the order given, after the findings made whole.
+    void SetExported(ExportedMarks marks, std::vector<std::uint32_t> documents);
+    // Takes the other's exported documents in place of these.
     void TakeExported(FindingRows&& other);
 
 private:
     FindingList m_whole;
-    std::vector<QString> m_whys; // one a save
-    QHash<QString, std::uint32_t> m_whyIndex;
-    struct Exported {
-        QString SourcePath;
-        std::uint32_t Why = 0; // into m_whys
-    };
-    std::vector<Exported> m_exported;
+    ExportedMarks m_marks;
+    std::vector<std::uint32_t> m_exported; // into m_marks
 };

@@ -13,6 +13,10 @@ QString ExportedWhere(const QString& file, const QDateTime& time) {
              time.toLocalTime().toString(QStringLiteral("dd.MM.yyyy HH:mm")));
 }
 
+std::pair<QString, QString> ExportedTexts(const QString& where) {
+    return {where, QStringLiteral("уже выгружен в выписке %1").arg(where)};
+}
+
 FindingRows MarkExported(const JournalPlace& place, const DocumentTable& table,
                          DocumentChecks& checks) {
     checks.Exported.clear();
@@ -36,32 +40,32 @@ FindingRows MarkExported(const JournalPlace& place, const DocumentTable& table,
     if (exported.isEmpty()) return found;
     // The documents of one save share its texts: a hundred thousand marks would otherwise hold
     // a hundred thousand copies of the same few words.
-    struct Said {
-        QString Where, Why;
-    };
-    QHash<std::pair<QString, qint64>, Said> said;
-    FindingRows marks;
+    QHash<std::pair<QString, qint64>, std::pair<QString, QString>> said;
+    std::vector<std::pair<QString, std::pair<QString, QString>>> marks;
     for (size_t r = 0; r < table.Rows.size(); ++r) {
         const auto mark = exported.constFind(rowKeys[r]);
         if (mark == exported.cend()) continue;
-        const DocumentRow& row = table.Rows[r];
         const std::pair<QString, qint64> save{mark->File, mark->Time.toMSecsSinceEpoch()};
         auto texts = said.find(save);
-        if (texts == said.end()) {
-            const QString where = ExportedWhere(mark->File, mark->Time);
-            texts =
-                said.insert(save, {where, QStringLiteral("уже выгружен в выписке %1").arg(where)});
-        }
-        checks.Exported.insert(row.SourcePath, texts->Where);
-        marks.AddExported(row.SourcePath, texts->Why);
+        if (texts == said.end())
+            texts = said.insert(save, ExportedTexts(ExportedWhere(mark->File, mark->Time)));
+        marks.emplace_back(table.Rows[r].SourcePath, *texts);
     }
+    checks.Exported.Add(marks);
+    // The problems list's rows, in the table's order.
+    std::vector<std::uint32_t> documents;
+    documents.reserve(marks.size());
+    for (const auto& each : marks)
+        documents.push_back(std::uint32_t(checks.Exported.Find(each.first)));
+    FindingRows rows;
+    rows.SetExported(checks.Exported, std::move(documents));
     Finding count;
     count.Kind = FindingKind::Exported;
     count.File = QDir::toNativeSeparators(QFileInfo(journal.Place().Where).fileName());
     count.Why = QStringLiteral("Уже выгружено документов: %1 из %2 (по журналу выгрузок)")
-                    .arg(marks.size())
+                    .arg(rows.size())
                     .arg(table.Rows.size());
     found.push_back(std::move(count));
-    marks.Whole() = std::move(found);
-    return marks;
+    rows.Whole() = std::move(found);
+    return rows;
 }

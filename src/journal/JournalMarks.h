@@ -14,3 +14,7 @@ FindingRows MarkExported(const JournalPlace& place, const DocumentTable& table,
 
 // "'b.txt' от 09.12.2026 14:05": a statement and when it was written, in local time.
 QString ExportedWhere(const QString& file, const QDateTime& time);
+
+// A save's texts for its documents' marks: where, as ExportedWhere gives it, and the problems
+// list's reason "уже выгружен в выписке ...".
+std::pair<QString, QString> ExportedTexts(const QString& where);
