@@ -58,8 +58,9 @@ void ReadingController::OnRead() {
     std::function<std::vector<std::size_t>()> order = m_shown.AllThere();
     m_worker = QThread::create([this, order = std::move(order)]() {
         const DocumentTable& read = *m_shown.Table;
-        if (order) m_result.Order = order();
+        // The checks' own keys and tables are let go before the filter's index is made.
         m_result.Checks = CheckDocuments(read, false, m_org);
+        if (order) m_result.Order = order();
         m_result.Findings = CheckFindings(read, m_result.Checks, m_org.Inn);
         FindingRows marked = MarkExported(m_journal, read, m_result.Checks);
         m_result.Findings.insert(m_result.Findings.end(), marked.Whole().begin(),

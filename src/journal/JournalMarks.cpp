@@ -29,28 +29,34 @@ FindingRows MarkExported(const JournalPlace& place, const DocumentTable& table,
     checks.JournalProblem = journal.State() == JournalState::Ready ? QString() : journal.Problem();
     const DocumentKeys keys(table.Columns);
     QHash<QString, QString> dates;
-    QStringList asked;
-    std::vector<QString> rowKeys;
-    rowKeys.reserve(table.Rows.size());
-    for (const DocumentRow& row : table.Rows) {
-        rowKeys.push_back(keys.Key(row, &dates));
-        if (!rowKeys.back().isEmpty()) asked << rowKeys.back();
-    }
-    const QHash<QString, JournalMark> exported = journal.Exported(asked);
-    if (exported.isEmpty()) return found;
     // The documents of one save share its texts: a hundred thousand marks would otherwise hold
     // a hundred thousand copies of the same few words.
     QHash<std::pair<QString, qint64>, std::pair<QString, QString>> said;
     std::vector<std::pair<QString, std::pair<QString, QString>>> marks;
-    for (size_t r = 0; r < table.Rows.size(); ++r) {
-        const auto mark = exported.constFind(rowKeys[r]);
-        if (mark == exported.cend()) continue;
-        const std::pair<QString, qint64> save{mark->File, mark->Time.toMSecsSinceEpoch()};
-        auto texts = said.find(save);
-        if (texts == said.end())
-            texts = said.insert(save, ExportedTexts(ExportedWhere(mark->File, mark->Time)));
-        marks.emplace_back(table.Rows[r].SourcePath, *texts);
+    // The keys of a slice of rows at a time: a hundred thousand of them at once were a tenth of
+    // the window's memory at the end of a reading.
+    constexpr std::size_t Slice = 4000;
+    for (std::size_t from = 0; from < table.Rows.size(); from += Slice) {
+        const std::size_t to = std::min(table.Rows.size(), from + Slice);
+        QStringList asked;
+        std::vector<QString> rowKeys;
+        rowKeys.reserve(to - from);
+        for (std::size_t r = from; r < to; ++r) {
+            rowKeys.push_back(keys.Key(table.Rows[r], &dates));
+            if (!rowKeys.back().isEmpty()) asked << rowKeys.back();
+        }
+        const QHash<QString, JournalMark> exported = journal.Exported(asked);
+        for (std::size_t r = from; r < to && !exported.isEmpty(); ++r) {
+            const auto mark = exported.constFind(rowKeys[r - from]);
+            if (mark == exported.cend()) continue;
+            const std::pair<QString, qint64> save{mark->File, mark->Time.toMSecsSinceEpoch()};
+            auto texts = said.find(save);
+            if (texts == said.end())
+                texts = said.insert(save, ExportedTexts(ExportedWhere(mark->File, mark->Time)));
+            marks.emplace_back(table.Rows[r].SourcePath, *texts);
+        }
     }
+    if (marks.empty()) return found;
     checks.Exported.Add(marks);
     // The problems list's rows, in the table's order.
     std::vector<std::uint32_t> documents;
