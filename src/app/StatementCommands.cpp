@@ -73,7 +73,7 @@ SaveReasons StatementCommands::Reasons(const TemplateInfo& type) const {
     return StatementSaveReasons(
         m_table, m_readingStopped,
         TemplateAccountProblem(ReadOrganisationAccount(m_settings), type.Path),
-        m_controls.Problems.Findings());
+        m_controls.Problems.Rows());
 }
 
 bool StatementCommands::SaveTo(const QString& path, int templateIndex) {
