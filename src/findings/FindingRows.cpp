@@ -21,8 +21,15 @@ Finding FindingRows::At(std::size_t row) const {
 }
 
 QString FindingRows::FieldAt(std::size_t row, int column) const {
-    return row < m_whole.size() ? FindingField(m_whole[row], column)
-                                : FindingField(At(row), column);
+    if (row < m_whole.size()) return FindingField(m_whole[row], column);
+    // A sort asks at every comparison: the file's name (column 1, "Файл") is made only for its
+    // own column.
+    const std::uint32_t mark = m_exported[row - m_whole.size()];
+    Finding finding;
+    finding.Kind = FindingKind::Exported;
+    finding.Why = m_marks.WhyOf(mark);
+    if (column == 1) finding.File = DocumentName(m_marks.SourcePathOf(mark));
+    return FindingField(finding, column);
 }
 
 FindingList FindingRows::List() const {
