@@ -71,12 +71,20 @@ void TagScanner::Scan(QStringView text, std::vector<QStringView>& contents,
     qsizetype left = m_plain.size();
     qsizetype close = -1;
     qsizetype tried = 0;
-    for (qsizetype open = text.indexOf(u'<'); open >= 0 && left > 0;
-         open = text.indexOf(u'<', open + 1)) {
+    // Plain loops rather than the library's searches: the next '<' or '>' is mostly a few dozen
+    // characters on, where a call costs more than the looking.
+    const QChar* const chars = text.data();
+    const qsizetype size = text.size();
+    const auto next = [&](char16_t c, qsizetype from) {
+        while (from < size && chars[from] != c)
+            ++from;
+        return from < size ? from : qsizetype(-1);
+    };
+    for (qsizetype open = next(u'<', 0); open >= 0 && left > 0; open = next(u'<', open + 1)) {
         // A document of megabytes of '<' is scanned a while: look at the cancel now and then.
         if (cancel && (++tried & 0xFFFF) == 0 && cancel->load(std::memory_order_relaxed)) return;
-        if (open + 1 < text.size() && !m_firsts.testBit(text[open + 1].unicode())) continue;
-        if (close < open && (close = text.indexOf(u'>', open + 1)) < 0) break;
+        if (open + 1 < size && !m_firsts.testBit(chars[open + 1].unicode())) continue;
+        if (close < open && (close = next(u'>', open + 1)) < 0) break;
         const qsizetype length = close - open - 1;
         if (length > m_longest) continue;
         const auto hit = m_plain.constFind(text.mid(open + 1, length));
