@@ -209,10 +209,15 @@ private:
             return !Halted();
         }
         const qint64 size = job.Queued;
+        const bool packed = job.Packed.has_value();
         // Workers that caught up are woken for a handful at a time, not for every document: a
         // wake-up costs about what reading a small document does.
         constexpr qsizetype WakeFor = 32;
+        // Entries handed on as stored cost the walk little: when this many wait, this thread
+        // reads one itself rather than run ahead, its core busy and their bytes not piling up.
+        constexpr qsizetype HelpFrom = 64;
         bool wake = false;
+        bool help = false;
         {
             std::unique_lock lock(m_mutex);
             // Inflating can outrun reading by far (a few huge entries): wait for the workers.
@@ -223,12 +228,34 @@ private:
             m_jobs.push_back(std::move(job));
             wake = (m_idle > 0 && qsizetype(m_jobs.size()) - m_next >= WakeFor) ||
                    m_queued > MostQueuedBytes;
+            help = packed && !m_threads.empty() && qsizetype(m_jobs.size()) - m_next > HelpFrom;
         }
         if (wake)
             m_work.notify_all();
         else if (m_threads.empty() && m_workers > 1 && qsizetype(m_jobs.size()) >= ParallelFrom)
             Hire(m_workers - 1); // this thread keeps a core for adding: inflating, as a rule
+        if (help) ReadNext();
         return !Halted();
+    }
+
+    // The next waiting document, read by the adding thread.
+    void ReadNext() {
+        Job* job = nullptr;
+        {
+            const std::lock_guard lock(m_mutex);
+            if (m_stop || Halted() || Stopped(m_cancel) || m_next >= qsizetype(m_jobs.size()))
+                return;
+            job = &m_jobs[size_t(m_next++)];
+            m_queued -= job->Queued;
+            ++m_busy;
+        }
+        ReadOne(OwnReader(), *job);
+        --m_busy;
+        {
+            const std::lock_guard lock(m_mutex);
+            job->Ready = true;
+        }
+        ++m_done;
     }
 
     void Hire(int workers) {
