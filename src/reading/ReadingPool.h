@@ -50,11 +50,11 @@ constexpr qsizetype ParallelFrom = 64;
 // A document beyond this is read alone, one at a time: its text takes several times its size
 // while it is read.
 constexpr qsizetype LargeDocumentBytes = qsizetype(1) << 20;
-// Entries inflated and waiting for a worker; the inflating thread waits beyond it.
+// Entries waiting for a worker, counted unpacked; the adding thread waits beyond it.
 constexpr qint64 MostQueuedBytes = qint64(64) << 20;
 
 // Reads documents on every core, each worker with a reader of its own, while more are still being
-// added: an archive's entries are read as libarchive inflates the next ones. The workers start
+// added: an archive's entries are read while the walk goes on. The workers start
 // once enough documents are known to pay for them; until then, with readWhileAdding, the adding
 // thread reads each document as it comes, so that a cancel keeps what was read. The long text
 // the rows keep is bounded by keptBudget: past it, or when memory runs out, reading stops and
@@ -233,7 +233,7 @@ private:
         if (wake)
             m_work.notify_all();
         else if (m_threads.empty() && m_workers > 1 && qsizetype(m_jobs.size()) >= ParallelFrom)
-            Hire(m_workers - 1); // this thread keeps a core for adding: inflating, as a rule
+            Hire(m_workers - 1); // this thread keeps a core for adding (and helping, see help)
         if (help) ReadNext();
         return !Halted();
     }

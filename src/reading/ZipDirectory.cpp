@@ -16,12 +16,26 @@ ArchiveBytes::ArchiveBytes(const ArchiveSource& source) : m_source(source) {
     }
 }
 
+namespace {
+constexpr qint64 Window = qint64(1) << 20;
+} // namespace
+
+QByteArray ArchiveBytes::Read(qint64 at, qint64 length) {
+    // A central directory or an entry of a window's size or more is read straight into its own
+    // bytes, not through the window and then copied.
+    if (m_source.Bytes || length < Window || at < 0 || at >= m_size)
+        return View(at, length).toByteArray();
+    QByteArray bytes(qsizetype(std::min(length, m_size - at)), Qt::Uninitialized);
+    const qint64 got = m_file.seek(at) ? m_file.read(bytes.data(), bytes.size()) : -1;
+    bytes.resize(qsizetype(std::max<qint64>(got, 0)));
+    return bytes;
+}
+
 QByteArrayView ArchiveBytes::View(qint64 at, qint64 length) {
     if (at < 0 || length <= 0 || at >= m_size) return {};
     length = std::min(length, m_size - at);
     if (m_source.Bytes) return QByteArrayView(*m_source.Bytes).sliced(at, length);
     if (at < m_windowAt || at + length > m_windowAt + m_window.size()) {
-        constexpr qint64 Window = qint64(1) << 20;
         m_window.resize(qsizetype(std::min(std::max(length, Window), m_size - at)));
         m_windowAt = at;
         const qint64 got = m_file.seek(at) ? m_file.read(m_window.data(), m_window.size()) : -1;
@@ -129,11 +143,13 @@ ZipDirectory ReadZipDirectory(const ArchiveSource& source, bool withRecords) {
         directory.Records.push_back(std::move(record));
         at = next;
     }
-    // libarchive hands out the entries in the order of their local headers.
-    std::stable_sort(directory.Records.begin(), directory.Records.end(),
-                     [](const ZipDirectoryRecord& a, const ZipDirectoryRecord& b) {
-                         return a.LocalOffset < b.LocalOffset;
-                     });
+    // libarchive hands out the entries in the order of their local headers; archivers mostly
+    // write the records in that order already.
+    const auto before = [](const ZipDirectoryRecord& a, const ZipDirectoryRecord& b) {
+        return a.LocalOffset < b.LocalOffset;
+    };
+    if (!std::is_sorted(directory.Records.begin(), directory.Records.end(), before))
+        std::stable_sort(directory.Records.begin(), directory.Records.end(), before);
     return directory;
 }
 

@@ -40,7 +40,7 @@ public:
     qint64 Size() const { return m_size; }
     // The bytes at, shorter at the end of the archive; valid until the next call.
     QByteArrayView View(qint64 at, qint64 length);
-    QByteArray Read(qint64 at, qint64 length) { return View(at, length).toByteArray(); }
+    QByteArray Read(qint64 at, qint64 length);
 
 private:
     const ArchiveSource& m_source;
