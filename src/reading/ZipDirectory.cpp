@@ -17,7 +17,7 @@ ArchiveBytes::ArchiveBytes(const ArchiveSource& source) : m_source(source) {
 }
 
 namespace {
-constexpr qint64 Window = qint64(1) << 20;
+constexpr qint64 Window = qint64(256) << 10;
 } // namespace
 
 QByteArray ArchiveBytes::Read(qint64 at, qint64 length) {

@@ -32,7 +32,7 @@ struct ZipDirectory {
 };
 
 // Bytes of an archive by their offset, from memory or from the file, never more than it holds.
-// Reads from a file go through a window of a megabyte or more: an archive's headers and entries
+// Reads from a file go through a window of 256 KB: an archive's headers and entries
 // are asked for in the order they lie.
 class ArchiveBytes {
 public:
