@@ -369,6 +369,14 @@ private slots:
         QVERIFY(Said(outcome.Problems, {"zz.xml", "up.xml"}));
         QCOMPARE(outcome.Skipped, QStringList({zip + "/zz.xml", zip + "/../up.xml"}));
         QCOMPARE(outcome.Outside, qint64(1));
+        // Rows handed on while reading come once, though the damage has the archive read again.
+        QStringList handed;
+        const ReadingOutcome shown = RunReading(zip, Map, Coder, {}, nullptr, RowUse::List,
+                                                [&](std::vector<DocumentRow> rows) {
+                                                    for (const DocumentRow& row : rows)
+                                                        handed << row.DisplayText(0);
+                                                });
+        QCOMPARE(handed + Numbers(shown), QStringList({"1", "3", "2"}));
 
         // cancelled after two, when all three had been read while walking; at the start
         const QStringList numbers[] = {{"3", "1", "2"}, {}};
