@@ -1,5 +1,4 @@
-// vypiska-cli check: the problems list on stdout as TSV or JSON, its exit status, and the same
-// bytes whatever the locale.
+// vypiska-cli check: the problems list on stdout as TSV or JSON, and its exit status.
 #include <QTemporaryDir>
 #include <QtTest>
 #include "TestMain.h"
@@ -95,34 +94,6 @@ private slots:
         const ProgramRun run = batch.Check({"--locale", "ru_RU", "--format", format});
         QTEST(run.Exit, "exit");
         QTEST(QString::fromUtf8(run.Out), "out");
-    }
-
-    // The same batch gives the same bytes on stdout under any locale, given or from the
-    // environment; amounts that cannot be added keep their own spelling.
-    void anyLocale_data() {
-        QTest::addColumn<QStringList>("options");
-        QTest::addColumn<QString>("environment"); // LC_ALL
-        QTest::newRow("en_US") << QStringList{"--locale", "en_US"} << "C.UTF-8";
-        QTest::newRow("environment de_DE") << QStringList{} << "de_DE.UTF-8";
-    }
-    void anyLocale() {
-        QFETCH(QStringList, options);
-        QFETCH(QString, environment);
-        const Batch batch({"1;1.005;7707083893", "2;десять;7707083893", "3;7,10;7707083894"}, Acc);
-        const ProgramRun ru = batch.Check({"--locale", "ru_RU"});
-        QCOMPARE(ru.Exit, 4);
-        QVERIFY2(ru.Out.contains("\t1.005\t") && ru.Out.contains("\tдесять\t"), ru.Out.constData());
-        const ProgramRun other = RunProgram(
-            VYPISKA_CLI,
-            QStringList{"check", "--config", batch.Config} + options + QStringList{batch.Docs},
-            [&](QProcess& p) {
-                QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-                env.insert("LC_ALL", environment);
-                env.insert("LANG", environment);
-                p.setProcessEnvironment(env);
-            });
-        QCOMPARE(other.Exit, 4);
-        QCOMPARE(other.Out, ru.Out);
     }
 };
 

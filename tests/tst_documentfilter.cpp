@@ -95,20 +95,11 @@ private slots:
         QCOMPARE(Shown(filter, table, checks), shown);
     }
 
-    // Typing on and deleting back reuse what the last keystroke matched; rows sorted or read
-    // anew are indexed again.
+    // Rows sorted or read anew are indexed again; a search cleared leaves the filter idle.
     void typingAndNewRows() {
         DocumentTable table = Table(Rows);
         const DocumentChecks none;
         DocumentFilter filter;
-        const QStringList typed = {u"с"_s, u"се"_s, u"сем"_s, u"се"_s, u"з"_s, u""_s};
-        const QStringList expected = {u"2 -5"_s, u"2 -5"_s,   u"2 -5"_s,
-                                      u"2 -5"_s, u"1 -3 4"_s, u"1 2 -3 4 -5"_s};
-        for (qsizetype i = 0; i < typed.size(); ++i) {
-            filter.SetSearch(typed[i]);
-            QCOMPARE(Shown(filter, table, none), expected[i]);
-        }
-        QVERIFY(!filter.IsActive());
         filter.SetSearch(u"семенов"_s);
         QCOMPARE(Shown(filter, table, none), u"2 -5"_s);
         std::reverse(table.Rows.begin(), table.Rows.end()); // a sort
@@ -117,6 +108,8 @@ private slots:
         table = Table({u"9|Семёнова|1 ₽"_s}); // a new reading
         filter.Forget();
         QCOMPARE(Shown(filter, table, none), u"9"_s);
+        filter.SetSearch({});
+        QVERIFY(!filter.IsActive());
     }
 
     // Texts are folded a character at a time while searched; those whose case does not map one

@@ -71,7 +71,6 @@ private slots:
             Cp1251::Encode(u"[User]\r\nGotoAfterSave=Да\r\n"_qs));
         row("line break in a value cannot add a key", "", "a\r\nACC=1",
             "[User]\r\nGotoAfterSave=a  ACC=1\r\n");
-        row("fails on flush", "[User]\r\n", QString(3000, u'x'), "[User]\r\n");
         row("fails on write", Missing, QString(100000, u'x'), Missing);
     }
     void write() {

@@ -29,14 +29,6 @@ std::vector<TemplateInfo> TemplateList(const QString& configDir, const TextCoder
     return list;
 }
 
-QString SaveDialogFilter(const std::vector<TemplateInfo>& templates) {
-    QString filter;
-    for (const TemplateInfo& t : templates)
-        filter += t.Title + QStringLiteral(" (*.") + t.Extension + QStringLiteral(")|*.") +
-                  t.Extension + u'|';
-    return filter;
-}
-
 QStringList SaveDialogNameFilters(const std::vector<TemplateInfo>& templates) {
     QStringList filters;
     for (const TemplateInfo& t : templates)

@@ -32,7 +32,5 @@ std::vector<TemplateInfo> SavableTemplates(std::vector<TemplateInfo> templates);
 // (*.pdf)".
 std::vector<TemplateInfo> WithRegisterTypes(std::vector<TemplateInfo> templates);
 
-// "Statement (*.txt)|*.txt|Table (*.csv)|*.csv|", as the save dialog's filter is written.
-QString SaveDialogFilter(const std::vector<TemplateInfo>& templates);
-// The same entries as Qt's name filters: "Statement (*.txt)".
+// The save dialog's entries as Qt's name filters: "Statement (*.txt)".
 QStringList SaveDialogNameFilters(const std::vector<TemplateInfo>& templates);

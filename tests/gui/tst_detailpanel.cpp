@@ -50,8 +50,6 @@ private slots:
                               << QStringList{};
         QTest::newRow("account unset")
             << QString() << QList<QStringList>{} << QList<QStringList>{} << QStringList{"ACC"};
-        QTest::newRow("account short")
-            << u"4070"_s << QList<QStringList>{} << QList<QStringList>{} << QStringList{"ACC"};
         QTest::newRow("settings, account, reading")
             << QString() << QList<QStringList>{{"s1", "s2"}, {"s3"}}
             << QList<QStringList>{{"r1", "r2"}} << QStringList{"s1", "s2", "s3", "ACC", "r1", "r2"};

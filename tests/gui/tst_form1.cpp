@@ -92,10 +92,9 @@ private slots:
     // template out.
     void hostileSettingsFiles_data() {
         QTest::addColumn<QString>("file");
-        QTest::addColumn<QString>("kind"); // "pipe", "link to /dev/zero" or "folder"
+        QTest::addColumn<QString>("kind"); // "pipe" or "link to /dev/zero"
         QTest::newRow("CONFIG.INI, pipe") << "CONFIG.INI" << "pipe";
         QTest::newRow("USER.INI, pipe") << "USER.INI" << "pipe";
-        QTest::newRow("USER.INI, folder") << "USER.INI" << "folder";
         QTest::newRow("TAG.INI, link to /dev/zero") << "TAG.INI" << "link to /dev/zero";
         QTest::newRow("template, pipe") << "Выписка.txt.tpl" << "pipe";
     }
@@ -106,8 +105,6 @@ private slots:
         QFile::remove(path);
         if (kind == "pipe")
             QCOMPARE(mkfifo(QFile::encodeName(path).constData(), 0600), 0);
-        else if (kind == "folder")
-            QVERIFY(QDir().mkpath(path));
         else
             QVERIFY(QFile::link("/dev/zero", path));
         MakeForm();

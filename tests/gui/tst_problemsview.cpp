@@ -85,7 +85,6 @@ private slots:
         QTest::addColumn<QString>("file");
         QTest::addColumn<bool>("jumps");
         QTest::newRow("duplicate") << "doc0001.xml" << true;
-        QTest::newRow("amount") << "doc0004.xml" << true;
         QTest::newRow("left out") << "doc0002.xml" << false;
     }
     void activation() {
