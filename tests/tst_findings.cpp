@@ -3,6 +3,7 @@
 #include "checks/CheckFindings.h"
 #include "checks/SaveReasons.h"
 #include "export/TemplateFindings.h"
+#include "findings/ExportedMarks.h"
 #include "findings/Findings.h"
 #include "findings/FindingsModel.h"
 #include "reading/ColumnMap.h"
@@ -95,7 +96,7 @@ private slots:
             f.Why = u"пропущен, не прочитан: архив"_s;
         FindingsModel model;
         model.SetFindings(ProblemsList({}, {}, all, {}));
-        QCOMPARE(Shapes(model.Findings()), shapes);
+        QCOMPARE(Shapes(model.Findings().List()), shapes);
         for (int r = 0; r < model.rowCount(); ++r) {
             const FindingKind kind = model.At(r).Kind;
             QCOMPARE(model.index(r, 0).data(FindingsModel::KindRole).toInt(), int(kind));
@@ -381,6 +382,24 @@ private slots:
         QCOMPARE(tip.size(), 15);
         QCOMPARE(tip.back(), u"ещё 26 — в списке замечаний"_s);
         QCOMPARE(ShortTip(lines.mid(0, 15)), lines.mid(0, 15).join('\n'));
+    }
+
+    // A year's documents share short hashes: each keeps its own mark, a later save none taken.
+    void exportedMarks() {
+        QHash<std::uint32_t, QString> seen;
+        QString a, b;
+        for (int i = 0; b.isEmpty(); ++i) {
+            const QString path = u"/in/doc%1.xml"_s.arg(i);
+            const QString other = seen.value(std::uint32_t(qHash(path)));
+            other.isEmpty() ? void(seen.insert(std::uint32_t(qHash(path)), path))
+                            : void((a = other, b = path));
+        }
+        ExportedMarks marks;
+        marks.Add({{a, {u"A"_s, u"a"_s}}});
+        marks.Add({{b, {u"B"_s, u"b"_s}}, {a, {u"B"_s, u"b"_s}}});
+        QCOMPARE(*marks.Where(a) + *marks.Where(b), u"AB"_s);
+        QCOMPARE(marks.size(), 2);
+        QVERIFY(!marks.contains(u"/in/other.xml"_s));
     }
 };
 

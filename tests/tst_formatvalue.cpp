@@ -22,9 +22,10 @@ private slots:
         QTest::addColumn<PlaceholderValue>("value");
         QTest::addColumn<QString>("expected");
         QTest::addColumn<bool>("afterColon");
+        QTest::addColumn<QString>("pattern"); // of dates; empty: as is
         auto row = [](const char* name, const char* separator, const PlaceholderValue& value,
-                      const QString& out, bool afterColon = false) {
-            QTest::newRow(name) << separator << value << out << afterColon;
+                      const QString& out, bool afterColon = false, const char* pattern = "") {
+            QTest::newRow(name) << separator << value << out << afterColon << QString(pattern);
         };
         row("ISO date", ",", u"2023-01-15"_qs, "15.01.2023");
         row("date-time at midnight", ",", 44941.0, "15.01.2023");
@@ -48,15 +49,28 @@ private slots:
         row("comma amount", ".", u"12,50"_qs, "12.50");
         row("no-break spaces", ".", u"1\u00a0234\u00a0567,8"_qs, "1234567.8");
         row("separator of one space stays", " ", u"1234.50"_qs, "1234 50");
+        // For 1C on a Russian system: Russian names, "." for "/".
+        const double sunday = 44990.0 + (7 * 3600 + 4 * 60 + 9) / 86400.0; // 5 March 2023
+        row("a month's name", ",", sunday, u"5 марта"_qs, false, "d MMMM");
+        row("the date separator", ",", sunday, "05.03.2023", false, "dd/mm/yyyy");
     }
     void values() {
         QFETCH(QString, separator);
         QFETCH(PlaceholderValue, value);
+        QFETCH(bool, afterColon);
+        QFETCH(QString, pattern);
         FormatSettings formats;
         formats.DecimalSeparator = separator;
-        QFETCH(bool, afterColon);
         formats.AfterColon = afterColon;
-        QTEST(FormatValue(value, formats), "expected");
+        if (!pattern.isEmpty()) formats.DateFormat = pattern;
+        // Whatever locale the machine making the statement runs under.
+        const QLocale before;
+        for (const QLocale& machine : {En, QLocale(QLocale::German, QLocale::Germany)}) {
+            QLocale::setDefault(machine);
+            const QString got = FormatValue(value, formats);
+            QLocale::setDefault(before);
+            QTEST(got, "expected");
+        }
     }
 
     // The export formats repeated values once: the results stay FormatValue's, for repeats, for
@@ -71,29 +85,6 @@ private slots:
         ValueFormatter formatter(formats);
         for (const QString& value : std::as_const(values))
             QCOMPARE(formatter.Format(value), FormatValue(value, formats));
-    }
-
-    // The statement's dates are for 1C on a Russian system: Russian names, "." for "/", whatever
-    // locale the machine making it runs under.
-    void statementDates_data() {
-        QTest::addColumn<QString>("pattern");
-        QTest::addColumn<QString>("expected"); // of Sunday 5 March 2023, 07:04:09
-        QTest::newRow("day and month") << "d MMMM" << u"5 марта"_qs;
-        QTest::newRow("date separator") << "dd/mm/yyyy"
-                                        << "05.03.2023";
-    }
-    void statementDates() {
-        QFETCH(QString, pattern);
-        FormatSettings formats;
-        formats.DateFormat = pattern;
-        const double sunday = 44990.0 + (7 * 3600 + 4 * 60 + 9) / 86400.0;
-        const QLocale before;
-        for (const QLocale& machine : {En, QLocale(QLocale::German, QLocale::Germany)}) {
-            QLocale::setDefault(machine);
-            const QString got = FormatValue(sunday, formats);
-            QLocale::setDefault(before);
-            QTEST(got, "expected");
-        }
     }
 
     void datePatterns_data() {

@@ -431,14 +431,23 @@ private slots:
             QVERIFY(!problem.contains(u'\n'));
         if (maker == "posing header")
             QCOMPARE(outcome.Rows[1].SourcePath, zip + u"/b\uFFFD\uFFFD.xml"_qs);
-        if (maker == "twins") QCOMPARE(outcome.Rows[2].SourcePath, zip + "/twin.xml#4");
         if (maker.startsWith("zip"))
             QCOMPARE(outcome.Rows[2].SourcePath,
                      zip + (maker == "zip" ? "" : "/docs") + u"/Я.xml"_qs);
+        if (maker != "twins") return;
+        QCOMPARE(outcome.Rows[2].SourcePath, zip + "/twin.xml#4");
+        // Rows handed on while reading come once, though the damage has the archive read again.
+        QStringList handed;
+        const ReadingOutcome shown = RunReading(zip, Map, Coder, {}, nullptr, RowUse::List,
+                                                [&](std::vector<DocumentRow> rows) {
+                                                    for (const DocumentRow& row : rows)
+                                                        handed << row.DisplayText(0);
+                                                });
+        QCOMPARE(handed + Numbers(shown), QStringList({"1", "3", "2"}));
     }
 
     // A stop keeps the documents read by then, in name order, and says how many: from a folder
-    // (stopped by the progress), a small archive read on this thread alone and a large one read
+    // (stopped by its first progress: on a busy machine the workers may read all before a second), a small archive read on this thread alone and a large one read
     // on every core (stopped by the flag while walked; stored backwards, so that the rows' order
     // is not the archive's); or before the start. A stop inside a document: longDocuments.
     void cancel_data() {
@@ -446,7 +455,7 @@ private slots:
         QTest::addColumn<int>("count");
         QTest::addColumn<int>("cancelAt"); // progress calls; 0: before the start
         for (const auto& [source, count, at] :
-             {std::tuple{"folder", 500, 2}, {"small zip", 30, 30}, {"large zip", 400, 600}})
+             {std::tuple{"folder", 500, 1}, {"small zip", 30, 30}, {"large zip", 400, 600}})
             for (const int cancelAt : {0, at})
                 QTest::addRow("%s, %s", source, cancelAt ? "mid-run" : "at start")
                     << QString(source) << count << cancelAt;

@@ -651,20 +651,9 @@ print(wb.sheetnames, ws["A6"].font.b, ws["B7"].value, ws["B7"].number_format, ws
     }
 
     // The workbook's "Замечания" sheet lists, under the same captions, the rows `vypiska-cli
-    // check` prints for the same source: the findings of a folder's reading and checks, of
-    // settings.
-    void cliSheetListsCheckFindings_data() {
-        QTest::addColumn<QString>("config");
-        QTest::addColumn<QString>("source");
-        const QString data = VYPISKA_TEST_DATA;
-        QTest::newRow("folder: skipped, duplicates, requisite, account")
-            << VYPISKA_SOURCE_CONFIG << VYPISKA_SAMPLES "/folder";
-        QTest::newRow("no template")
-            << data + u"/reading/cli/CONFIG"_qs << data + u"/reading/cli/docs"_qs;
-    }
+    // check` prints for the same folder: its reading, its checks, the organisation's account.
     void cliSheetListsCheckFindings() {
-        QFETCH(QString, config);
-        QFETCH(QString, source);
+        const QString config = VYPISKA_SOURCE_CONFIG, source = VYPISKA_SAMPLES "/folder";
         bool anyPython = false;
         const QString python = PythonWithOpenpyxl(&anyPython);
         if (!anyPython) QSKIP("python3 is not installed: the workbook is not read back");

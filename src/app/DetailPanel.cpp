@@ -64,28 +64,30 @@ void DetailPanel::SetReadingFindings(FindingList reading, FindingList checks) {
     SetJoinedReadingFindings(JoinReadingFindings(std::move(reading), std::move(checks)));
 }
 
-void DetailPanel::SetJoinedReadingFindings(FindingList joined) {
+void DetailPanel::SetJoinedReadingFindings(FindingRows joined) {
     // A hundred thousand findings take a while to free: a worker lets them go.
-    auto old = std::make_shared<FindingList>(m_problems->TakeFindings());
+    auto old = std::make_shared<FindingRows>(m_problems->TakeFindings());
     m_freeing.start([old = std::move(old)]() mutable { old.reset(); });
     m_headCount = 0;
     ShowWithHead(std::move(joined));
 }
 
 void DetailPanel::ShowFindings() {
-    FindingList all = m_problems->TakeFindings();
-    all.erase(all.begin(), all.begin() + std::ptrdiff_t(std::min(m_headCount, all.size())));
+    FindingRows all = m_problems->TakeFindings();
+    FindingList& whole = all.Whole();
+    whole.erase(whole.begin(),
+                whole.begin() + std::ptrdiff_t(std::min(m_headCount, whole.size())));
     m_headCount = 0;
     ShowWithHead(std::move(all));
 }
 
-void DetailPanel::ShowWithHead(FindingList joined) {
+void DetailPanel::ShowWithHead(FindingRows joined) {
     FindingList head = ProblemsList(m_settingsFindings,
                                     AccountFindings(ReadOrganisationAccount(m_settings)), {}, {});
     m_headCount = head.size();
     // In place when there is room: the rows after are moved, not copied.
-    joined.insert(joined.begin(), std::make_move_iterator(head.begin()),
-                  std::make_move_iterator(head.end()));
+    joined.Whole().insert(joined.Whole().begin(), std::make_move_iterator(head.begin()),
+                          std::make_move_iterator(head.end()));
     m_problems->SetFindings(std::move(joined));
 }
 

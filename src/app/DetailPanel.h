@@ -1,6 +1,6 @@
 #pragma once
 
-#include "findings/Findings.h"
+#include "findings/FindingRows.h"
 
 #include <QTabWidget>
 #include <QThreadPool>
@@ -30,7 +30,7 @@ public:
     // findings moved into fresh memory stall it), with room for those the panel puts before
     // them; shown by SetJoinedReadingFindings.
     static FindingList JoinReadingFindings(FindingList reading, FindingList checks);
-    void SetJoinedReadingFindings(FindingList joined);
+    void SetJoinedReadingFindings(FindingRows joined);
     // Merges the findings again: the account may have changed meanwhile.
     void ShowFindings();
     void ShowProblems();
@@ -47,7 +47,7 @@ signals:
 private:
     // Puts the settings' and the account's findings before these and shows them all; the last
     // reading's findings are let go on a worker.
-    void ShowWithHead(FindingList joined);
+    void ShowWithHead(FindingRows joined);
 
     const INIStorage& m_settings;
     DetailGrid* m_grid = nullptr;

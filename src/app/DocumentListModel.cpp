@@ -259,8 +259,7 @@ QVariant DocumentListModel::CheckData(const DocumentRow& row, int column, int ro
                    ShortTip(lines, std::max<qsizetype>(2, MostTipLines - above));
         }
         if (column == 0) {
-            if (const auto where = m_checks.Exported.constFind(row.SourcePath);
-                where != m_checks.Exported.cend()) {
+            if (const QString* where = m_checks.Exported.Where(row.SourcePath)) {
                 if (tip.isEmpty()) tip = row.DisplayText(0);
                 tip += QStringLiteral("\nУже выгружен: выписка ") + *where;
             }

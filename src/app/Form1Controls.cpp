@@ -223,10 +223,12 @@ void Form1::BuildControls() {
     // What was just written is marked at once; the next reading asks the journal again.
     connect(m_commands, &StatementCommands::Recorded, this, [this](const QString& path) {
         DocumentChecks checks = m_model->Checks();
-        const QString where = ExportedWhere(path, QDateTime::currentDateTimeUtc());
+        const std::pair<QString, QString> save =
+            ExportedTexts(ExportedWhere(path, QDateTime::currentDateTimeUtc()));
+        std::vector<std::pair<QString, std::pair<QString, QString>>> marks;
         for (const DocumentRow& row : m_table.Rows)
-            if (row.Checked && !checks.Exported.contains(row.SourcePath))
-                checks.Exported.insert(row.SourcePath, where);
+            if (row.Checked) marks.emplace_back(row.SourcePath, save);
+        checks.Exported.Add(marks);
         checks.JournalProblem.clear(); // a journal begun anew knows something now
         m_model->SetChecks(std::move(checks));
         m_filterBar->SetJournalProblem({});

@@ -1,7 +1,6 @@
 #include "app/ProblemsView.h"
 
 #include "findings/FindingsModel.h"
-#include "checks/SaveReasons.h"
 #include "export/RegisterXlsx.h"
 #include "text/SafeWrite.h"
 
@@ -37,9 +36,9 @@ public:
 
 protected:
     bool filterAcceptsRow(int row, const QModelIndex&) const override {
-        const Finding& finding = static_cast<const FindingsModel*>(sourceModel())->At(row);
-        if (Kind && finding.Kind != *Kind) return false;
-        return !CheckedOnly || Checked.contains(finding.SourcePath);
+        const FindingRows& rows = static_cast<const FindingsModel*>(sourceModel())->Findings();
+        if (Kind && rows.KindAt(std::size_t(row)) != *Kind) return false;
+        return !CheckedOnly || Checked.contains(rows.SourcePathAt(std::size_t(row)));
     }
 };
 
@@ -108,7 +107,7 @@ void ProblemsView::FillKinds() {
     const QSignalBlocker quiet(m_kind);
     m_kind->clear();
     m_kind->addItem(QStringLiteral("Все замечания (%1)").arg(m_model->Findings().size()));
-    for (const auto& [kind, count] : FindingKindCounts(m_model->Findings()))
+    for (const auto& [kind, count] : m_model->Findings().KindCounts())
         m_kind->addItem(QStringLiteral("%1 (%2)").arg(FindingKindText(kind)).arg(count),
                         int(kind));
     m_kind->setCurrentIndex(std::max(0, m_kind->findData(chosen)));
@@ -163,7 +162,7 @@ void ProblemsView::SelectDocument(const QString& sourcePath) {
     m_view->scrollTo(found);
 }
 
-void ProblemsView::SetFindings(FindingList findings) {
+void ProblemsView::SetFindings(FindingRows findings) {
     m_model->SetFindings(std::move(findings));
     FillKinds();
     ApplyFilter();
@@ -171,8 +170,8 @@ void ProblemsView::SetFindings(FindingList findings) {
     m_save->setEnabled(!m_model->Findings().empty());
 }
 
-FindingList ProblemsView::TakeFindings() {
-    FindingList taken = m_model->TakeFindings();
+FindingRows ProblemsView::TakeFindings() {
+    FindingRows taken = m_model->TakeFindings();
     FillKinds();
     ApplyFilter();
     m_save->setEnabled(false);
@@ -197,8 +196,12 @@ void ProblemsView::showEvent(QShowEvent* event) {
     if (m_fitPending) FitColumns();
 }
 
-const FindingList& ProblemsView::Findings() const {
+const FindingRows& ProblemsView::Rows() const {
     return m_model->Findings();
+}
+
+FindingList ProblemsView::Findings() const {
+    return m_model->Findings().List();
 }
 
 FindingList ProblemsView::ShownFindings() const {

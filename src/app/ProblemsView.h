@@ -1,6 +1,6 @@
 #pragma once
 
-#include "findings/Findings.h"
+#include "findings/FindingRows.h"
 
 #include <QSet>
 #include <QWidget>
@@ -24,10 +24,12 @@ class ProblemsView : public QWidget {
 public:
     explicit ProblemsView(QWidget* parent = nullptr);
 
-    void SetFindings(FindingList findings);
+    void SetFindings(FindingRows findings);
     // Empties the list, handing its findings back (moved, not copied: a year has 100,000).
-    FindingList TakeFindings();
-    const FindingList& Findings() const;
+    FindingRows TakeFindings();
+    const FindingRows& Rows() const;
+    // Every finding, each made whole.
+    FindingList Findings() const;
     // The rows shown, in the order shown.
     FindingList ShownFindings() const;
     // The selected rows as text, in the order shown; what Ctrl+C puts on the clipboard.

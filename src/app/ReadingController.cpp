@@ -58,15 +58,23 @@ void ReadingController::OnRead() {
     std::function<std::vector<std::size_t>()> order = m_shown.AllThere();
     m_worker = QThread::create([this, order = std::move(order)]() {
         const DocumentTable& read = *m_shown.Table;
-        if (order) m_result.Order = order();
+        // The checks' own keys and tables are let go before the filter's index is made.
         m_result.Checks = CheckDocuments(read, false, m_org);
+        if (order) m_result.Order = order();
         m_result.Findings = CheckFindings(read, m_result.Checks, m_org.Inn);
-        const FindingList marked = MarkExported(m_journal, read, m_result.Checks);
-        m_result.Findings.insert(m_result.Findings.end(), marked.begin(), marked.end());
+        FindingRows marked = MarkExported(m_journal, read, m_result.Checks);
+        m_result.Findings.insert(m_result.Findings.end(), marked.Whole().begin(),
+                                 marked.Whole().end());
         AddDocumentFields(m_result.Outcome.Findings, read);
-        if (m_shown.Join)
+        if (m_shown.Join) {
             m_result.Joined = m_shown.Join(std::exchange(m_result.Outcome.Findings, {}),
                                            std::exchange(m_result.Findings, {}));
+            m_result.Joined.TakeExported(std::move(marked));
+        } else {
+            marked.Whole().clear();
+            const FindingList documents = marked.List();
+            m_result.Findings.insert(m_result.Findings.end(), documents.begin(), documents.end());
+        }
     });
     m_worker->setObjectName(QStringLiteral("CheckingThread"));
     connect(m_worker, &QThread::finished, this, &ReadingController::OnFinished);

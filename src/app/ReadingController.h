@@ -2,7 +2,7 @@
 
 #include "checks/DocumentChecks.h"
 #include "checks/CheckFindings.h"
-#include "findings/Findings.h"
+#include "findings/FindingRows.h"
 #include "journal/JournalPlace.h"
 #include "reading/ReadingRun.h"
 
@@ -27,7 +27,7 @@ public:
         DocumentChecks Checks;
         FindingList Findings;           // what the checks found
         std::vector<std::size_t> Order; // the rows' order once read; empty: as they are
-        FindingList Joined;             // by Shown's Join
+        FindingRows Joined; // by Shown's Join, the exported documents after
     };
     // The window's side of a run, called on the window's thread.
     struct Shown {

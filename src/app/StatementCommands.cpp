@@ -73,7 +73,7 @@ SaveReasons StatementCommands::Reasons(const TemplateInfo& type) const {
     return StatementSaveReasons(
         m_table, m_readingStopped,
         TemplateAccountProblem(ReadOrganisationAccount(m_settings), type.Path),
-        m_controls.Problems.Findings());
+        m_controls.Problems.Rows());
 }
 
 bool StatementCommands::SaveTo(const QString& path, int templateIndex) {
@@ -106,7 +106,8 @@ bool StatementCommands::SaveWith(const QString& path, const std::vector<Template
     const TemplateInfo type = templates[std::size_t(templateIndex)];
     const double when = OleDateFromDateTime(m_controls.Date.dateTime());
     const QDateTime now = QDateTime::currentDateTime();
-    const FindingList findings = m_controls.Problems.Findings();
+    // Made whole on the work's thread: a year's exported documents are 100,000 findings.
+    const FindingRows findings = m_controls.Problems.Rows();
     const JournalPlace journal = ResolveJournalPlace(m_configDir, m_settings);
     ExportResult result;
     // The outcome is the work's: a stop that comes once the file is in place changes nothing.
@@ -114,8 +115,8 @@ bool StatementCommands::SaveWith(const QString& path, const std::vector<Template
         try {
             FormatSettings formats;
             result = type.Register != RegisterFormat::None
-                         ? WriteRegister(path, type.Register, m_table, m_settings, now, findings,
-                                         progress)
+                         ? WriteRegister(path, type.Register, m_table, m_settings, now,
+                                         findings.List(), progress)
                          : BuildExportFile(path, m_table, type.Path, when, m_settings, m_coder,
                                            formats, progress, &journal);
         } catch (const std::exception& e) {
@@ -183,14 +184,14 @@ void StatementCommands::Preview() {
 
 void StatementCommands::PrintRegister() {
     if (m_table.Rows.empty() || m_runner->IsRunning()) return;
-    const FindingList findings = m_controls.Problems.Findings();
+    const FindingRows findings = m_controls.Problems.Rows();
     const QDateTime now = QDateTime::currentDateTime();
     const QString text = m_controls.Status.Text();
     const qint32 colour = m_controls.Status.ColourValue();
     std::optional<RegisterPrintDlg::Prepared> prepared;
     // Laid out off the window's thread; a stop drops what was laid out.
     if (!m_runner->Run(QStringLiteral("Подготовка реестра ..."), [&](const ExportProgress&) {
-            prepared = RegisterPrintDlg::Prepare(m_table, m_settings, findings, now);
+            prepared = RegisterPrintDlg::Prepare(m_table, m_settings, findings.List(), now);
         })) {
         m_controls.Status.ShowText(QStringLiteral("Печать реестра остановлена"),
                                    StatusColorNeutral);

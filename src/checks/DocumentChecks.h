@@ -1,6 +1,7 @@
 #pragma once
 
 #include "checks/OrganisationSide.h"
+#include "findings/ExportedMarks.h"
 #include "findings/Findings.h"
 #include "reading/DocumentTable.h"
 
@@ -32,9 +33,9 @@ struct DocumentChecks {
     std::vector<QStringList> DuplicateGroups;
     QHash<QString, int> DuplicateGroupOf; // SourcePath -> index into DuplicateGroups
     QString Account; // the organisation's account documents were compared with; empty: none
-    // What the export journal holds: SourcePath -> where the document went ("'b.txt' от
-    // 09.12.2026 14:05"); and why the journal cannot tell what is new (empty when it can).
-    QHash<QString, QString> Exported;
+    // What the export journal holds: where each document went ("'b.txt' от 09.12.2026
+    // 14:05"); and why the journal cannot tell what is new (empty when it can).
+    ExportedMarks Exported;
     QString JournalProblem;
 
     bool IsEmpty() const {

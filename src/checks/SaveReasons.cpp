@@ -43,7 +43,7 @@ QString KindCount(FindingKind kind, qint64 n) {
 }
 } // namespace
 
-QString CheckedFindingsText(const FindingList& findings, const DocumentTable& table) {
+QString CheckedFindingsText(const FindingRows& findings, const DocumentTable& table) {
     QSet<QString> checked;
     for (const DocumentRow& row : table.Rows)
         if (row.Checked) checked.insert(row.SourcePath);
@@ -53,10 +53,11 @@ QString CheckedFindingsText(const FindingList& findings, const DocumentTable& ta
                                                FindingKind::Requisite, FindingKind::Amount,
                                                FindingKind::NotOrganisation};
     std::array<qint64, 5> counts{};
-    for (const Finding& finding : findings) {
-        const auto kind = std::find(kinds.cbegin(), kinds.cend(), finding.Kind);
-        if (kind != kinds.cend() && !finding.SourcePath.isEmpty() &&
-            checked.contains(finding.SourcePath))
+    // By kind and row key only: a year's exported documents are not made whole for a count.
+    for (std::size_t f = 0; f < findings.size(); ++f) {
+        const auto kind = std::find(kinds.cbegin(), kinds.cend(), findings.KindAt(f));
+        const QString& path = findings.SourcePathAt(f);
+        if (kind != kinds.cend() && !path.isEmpty() && checked.contains(path))
             ++counts[size_t(kind - kinds.cbegin())];
     }
     QStringList parts;
@@ -68,7 +69,7 @@ QString CheckedFindingsText(const FindingList& findings, const DocumentTable& ta
 }
 
 SaveReasons StatementSaveReasons(const DocumentTable& table, bool readingStopped,
-                                 const QString& accountProblem, const FindingList& findings) {
+                                 const QString& accountProblem, const FindingRows& findings) {
     SaveReasons reasons;
     if (readingStopped)
         reasons.push_back({QStringLiteral("Чтение было остановлено: прочитаны не все документы "
@@ -80,7 +81,7 @@ SaveReasons StatementSaveReasons(const DocumentTable& table, bool readingStopped
                                           "пустой.")});
     // The organisation's account, valid but met in few documents: the checks said it once (a
     // missing or malformed one is the template's concern, above).
-    for (const Finding& finding : findings)
+    for (const Finding& finding : findings.Whole())
         if (finding.Kind == FindingKind::OrganisationAccount && !finding.Value.isEmpty() &&
             OrganisationAccountProblem(finding.Value).isEmpty())
             reasons.push_back({finding.Why + u'.', true});
@@ -95,16 +96,6 @@ QString SaveQuestionText(const SaveReasons& reasons) {
         lines << reason.Text;
     return lines.join(u'\n') +
            (reasons.size() == 1 ? QStringLiteral(" Сохранить?") : QStringLiteral("\n\nСохранить?"));
-}
-
-std::vector<std::pair<FindingKind, qint64>> FindingKindCounts(const FindingList& findings) {
-    std::vector<std::pair<FindingKind, qint64>> counts;
-    for (const FindingKind kind : AllFindingKinds()) {
-        const qint64 n = std::count_if(findings.cbegin(), findings.cend(),
-                                       [kind](const Finding& f) { return f.Kind == kind; });
-        if (n > 0) counts.emplace_back(kind, n);
-    }
-    return counts;
 }
 
 QString ProblemsTitle(qint64 shown, qint64 all, bool filtered) {

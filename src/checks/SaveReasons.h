@@ -1,6 +1,6 @@
 #pragma once
 
-#include "findings/Findings.h"
+#include "findings/FindingRows.h"
 #include "reading/DocumentTable.h"
 
 #include <QString>
@@ -21,17 +21,15 @@ using SaveReasons = std::vector<SaveReason>;
 // template needs (accountProblem, empty when none), nothing checked, findings of the kinds that
 // touch money among the checked documents, an organisation account no document carries.
 SaveReasons StatementSaveReasons(const DocumentTable& table, bool readingStopped,
-                                 const QString& accountProblem, const FindingList& findings);
+                                 const QString& accountProblem, const FindingRows& findings);
 
 // The reasons and "Сохранить?": one reason on one line with the question, several one a line.
 QString SaveQuestionText(const SaveReasons& reasons);
 
 // "Среди отмеченных: 2 повтора, 167 ошибок в реквизитах." over the findings whose document is
 // checked; empty when there are none.
-QString CheckedFindingsText(const FindingList& findings, const DocumentTable& table);
+QString CheckedFindingsText(const FindingRows& findings, const DocumentTable& table);
 
-// How many findings of each kind there are, kinds in their order, kinds with none left out.
-std::vector<std::pair<FindingKind, qint64>> FindingKindCounts(const FindingList& findings);
 
 // The problems tab's title: "Замечания (12)", or under a filter "Замечания (3 из 12)".
 QString ProblemsTitle(qint64 shown, qint64 all, bool filtered);

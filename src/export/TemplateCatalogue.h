@@ -32,5 +32,5 @@ std::vector<TemplateInfo> SavableTemplates(std::vector<TemplateInfo> templates);
 // (*.pdf)".
 std::vector<TemplateInfo> WithRegisterTypes(std::vector<TemplateInfo> templates);
 
-// The save dialog's name filters: "Statement (*.txt)".
+// The save dialog's entries as Qt's name filters: "Statement (*.txt)".
 QStringList SaveDialogNameFilters(const std::vector<TemplateInfo>& templates);

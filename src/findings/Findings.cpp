@@ -69,6 +69,12 @@ QString FindingLine(const Finding& finding) {
 }
 
 QString DocumentName(const QString& sourcePath) {
+    // Without a backslash or a drive every system names it alike, and without asking QFileInfo
+    // 100,000 exported documents are named in a blink when the problems list shows them.
+    if (!sourcePath.contains(u'\\') && !sourcePath.contains(u':')) {
+        const qsizetype slash = sourcePath.lastIndexOf(u'/');
+        return slash + 1 < sourcePath.size() ? sourcePath.mid(slash + 1) : sourcePath;
+    }
     const QString name = QFileInfo(sourcePath).fileName();
     return name.isEmpty() ? sourcePath : name;
 }

@@ -12,18 +12,19 @@ int FindingsModel::columnCount(const QModelIndex& parent) const {
 
 QVariant FindingsModel::data(const QModelIndex& index, int role) const {
     if (!index.isValid() || index.row() >= rowCount()) return {};
-    const Finding& finding = At(index.row());
+    const std::size_t row = std::size_t(index.row());
     switch (role) {
     case Qt::DisplayRole:
-        return FindingField(finding, index.column());
+        return m_findings.FieldAt(row, index.column());
     case Qt::ToolTipRole:
         // The file column names where it is; the others show a text the column may cut.
-        if (index.column() == 1 && !finding.SourcePath.isEmpty()) return finding.SourcePath;
-        return FindingField(finding, index.column());
+        if (index.column() == 1 && !m_findings.SourcePathAt(row).isEmpty())
+            return m_findings.SourcePathAt(row);
+        return m_findings.FieldAt(row, index.column());
     case SourcePathRole:
-        return finding.SourcePath;
+        return m_findings.SourcePathAt(row);
     case KindRole:
-        return int(finding.Kind);
+        return int(m_findings.KindAt(row));
     default:
         return {};
     }
@@ -34,15 +35,15 @@ QVariant FindingsModel::headerData(int section, Qt::Orientation orientation, int
     return FindingCaptions().value(section);
 }
 
-void FindingsModel::SetFindings(FindingList findings) {
+void FindingsModel::SetFindings(FindingRows findings) {
     beginResetModel();
     m_findings = std::move(findings);
     endResetModel();
 }
 
-FindingList FindingsModel::TakeFindings() {
+FindingRows FindingsModel::TakeFindings() {
     beginResetModel();
-    FindingList taken = std::exchange(m_findings, {});
+    FindingRows taken = std::exchange(m_findings, {});
     endResetModel();
     return taken;
 }

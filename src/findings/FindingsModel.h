@@ -1,6 +1,6 @@
 #pragma once
 
-#include "findings/Findings.h"
+#include "findings/FindingRows.h"
 
 #include <QAbstractTableModel>
 
@@ -19,12 +19,12 @@ public:
     QVariant data(const QModelIndex& index, int role) const override;
     QVariant headerData(int section, Qt::Orientation orientation, int role) const override;
 
-    void SetFindings(FindingList findings);
+    void SetFindings(FindingRows findings);
     // Empties the model, handing its findings back.
-    FindingList TakeFindings();
-    const FindingList& Findings() const { return m_findings; }
-    const Finding& At(int row) const { return m_findings[std::size_t(row)]; }
+    FindingRows TakeFindings();
+    const FindingRows& Findings() const { return m_findings; }
+    Finding At(int row) const { return m_findings.At(std::size_t(row)); }
 
 private:
-    FindingList m_findings;
+    FindingRows m_findings;
 };

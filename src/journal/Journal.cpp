@@ -215,7 +215,10 @@ bool Journal::Prepare(bool* damaged) {
             return false;
         }
     }
-    if (!db.transaction()) return failed(db.lastError());
+    // SQLite takes the write lock at once: a read transaction that later writes fails without
+    // waiting when another program wrote in between (two saves making a new journal together).
+    if (m_db->Postgres ? !db.transaction() : !q.exec(QStringLiteral("BEGIN IMMEDIATE")))
+        return failed(m_db->Postgres ? db.lastError() : q.lastError());
     if (!q.exec(QStringLiteral("CREATE TABLE IF NOT EXISTS journal_meta (name TEXT PRIMARY KEY, "
                                "value TEXT)")) ||
         !q.exec(QStringLiteral("SELECT value FROM journal_meta WHERE name = 'schema'"))) {

@@ -99,9 +99,15 @@ private:
     bool Open(archive* a, bool streaming);
     Step Entry(archive* a, archive_entry* entry);
     Step ReadData(archive* a, const ArchiveEntry& entry);
+    bool WithinBounds(qint64 read) const {
+        return read <= m_limits.MaxTotalBytes &&
+               !(read >= m_limits.RatioCheckBytes &&
+                 double(read) > m_limits.MaxRatio * double(qMax<qint64>(m_archiveSize, 1)));
+    }
     std::optional<QString> EntryName(archive_entry* entry);
     QString StoredName(const QString& name);
     const ZipDirectory& Directory();
+    void LearnNames();
     // Each problem is a sentence naming the archive and a finding of it, or, for an entry left
     // out, of that entry.
     void Tell(const QString& line, const QString& why) {
@@ -131,7 +137,9 @@ private:
     qint64 m_read = 0;                        // bytes of wanted entries, for the bounds
     qint64 m_entries = 0;                     // headers seen
     QString m_lastName;                       // of the last entry whose header was whole
-    std::optional<ZipDirectory> m_directory;  // read once, when a name needs it
+    std::optional<ZipDirectory> m_directory;  // read once, when a name or m_packed needs it
+    bool m_namesLearnt = false;
+    std::optional<PackedEntries> m_packed;    // for a visitor that takes entries as stored
     std::vector<QByteArray> m_falseUtf8Names; // flagged UTF-8 and not, in entry order
     size_t m_nameless = 0;                    // of them, used so far
     // Names Info-ZIP wrote in UTF-8 without the flag, by what libarchive makes of them (CP866).
@@ -220,6 +228,9 @@ Walk::Pass Walk::Read(bool streaming, QString* firstFailure) {
     m_nameless = 0;
     std::unique_ptr<archive, ArchiveFree> a(archive_read_new());
     if (!Open(a.get(), streaming)) return Pass::NotOpened;
+    // Read by their local headers alone, entries have no record to be checked against.
+    m_packed.reset();
+    if (!streaming && m_visitor.TakesPacked()) m_packed.emplace(m_source, Directory().Records);
     for (;;) {
         if (!m_visitor.KeepGoing()) return Pass::Cancelled;
         archive_entry* entry = nullptr;
@@ -247,25 +258,27 @@ Walk::Pass Walk::Read(bool streaming, QString* firstFailure) {
 }
 
 const ZipDirectory& Walk::Directory() {
-    if (!m_directory) {
-        m_directory = ReadZipDirectory(m_source, true);
-        for (const ZipDirectoryRecord& record : m_directory->Records) {
-            QStringDecoder utf8(QStringDecoder::Utf8);
-            const QString decoded = utf8(record.Name);
-            if (record.Utf8Flag && utf8.hasError())
-                m_falseUtf8Names.push_back(record.Name);
-            else if (!record.Utf8Flag && !utf8.hasError() && !IsAscii(decoded))
-                m_unflaggedUtf8.insert(DecodeCp866(record.Name), decoded);
-        }
-    }
+    if (!m_directory) m_directory = ReadZipDirectory(m_source, true);
     return *m_directory;
+}
+
+void Walk::LearnNames() {
+    if (std::exchange(m_namesLearnt, true)) return;
+    for (const ZipDirectoryRecord& record : Directory().Records) {
+        QStringDecoder utf8(QStringDecoder::Utf8);
+        const QString decoded = utf8(record.Name);
+        if (record.Utf8Flag && utf8.hasError())
+            m_falseUtf8Names.push_back(record.Name);
+        else if (!record.Utf8Flag && !utf8.hasError() && !IsAscii(decoded))
+            m_unflaggedUtf8.insert(DecodeCp866(record.Name), decoded);
+    }
 }
 
 QString Walk::StoredName(const QString& name) {
     // Info-ZIP's zip writes UTF-8 names without the flag, and libarchive reads them as CP866. A
     // name that is valid UTF-8 and not plain ASCII is hardly ever meant as CP866.
     if (IsAscii(name)) return name;
-    Directory();
+    LearnNames();
     return m_unflaggedUtf8.value(name, name);
 }
 
@@ -277,12 +290,13 @@ std::optional<QString> Walk::EntryName(archive_entry* entry) {
     // A name flagged UTF-8 that is not: libarchive gives none. The k-th such entry is the k-th
     // record of the central directory with the flag and a name that is not UTF-8; its bytes are
     // decoded here, each bad sequence as U+FFFD.
-    Directory();
+    LearnNames();
     if (m_nameless >= m_falseUtf8Names.size()) return std::nullopt;
     return QString::fromUtf8(m_falseUtf8Names.at(m_nameless++));
 }
 
 Walk::Step Walk::Entry(archive* a, archive_entry* header) {
+    const qint64 dataAt = archive_filter_bytes(a, -1); // libarchive stands where the data starts
     const std::optional<QString> name = EntryName(header);
     if (!name) {
         Refuse(QStringLiteral("№%1").arg(m_entries),
@@ -318,6 +332,19 @@ Walk::Step Walk::Entry(archive* a, archive_entry* header) {
     entry.Size = archive_entry_size_is_set(header) ? archive_entry_size(header) : -1;
     entry.Folder = type == AE_IFDIR;
     if (!m_visitor.Wants(entry) || entry.Folder) return Step::Next;
+    // A plain entry goes on as stored when the bounds hold for all of it; near them, and for
+    // anything else, libarchive unpacks it here and the bounds are kept block by block.
+    if (m_packed && entry.Size >= 0 && WithinBounds(m_read + entry.Size)) {
+        if (std::optional<PackedEntry> packed = m_packed->At(dataAt, entry.Size)) {
+            m_read += entry.Size;
+            if (!m_visitor.KeepGoing()) {
+                m_visitor.Done(false);
+                return Step::Cancel;
+            }
+            m_visitor.Packed(std::move(*packed));
+            return Step::Next;
+        }
+    }
     return ReadData(a, entry);
 }
 
@@ -337,17 +364,14 @@ Walk::Step Walk::ReadData(archive* a, const ArchiveEntry& entry) {
             return Step::Next;
         }
         m_read += n;
-        if (m_read > m_limits.MaxTotalBytes) {
-            Say(QStringLiteral("архив распаковывается больше чем в %1 байт; чтение остановлено")
-                    .arg(m_limits.MaxTotalBytes));
-            m_visitor.Done(false);
-            return Step::Stop;
-        }
-        if (m_read >= m_limits.RatioCheckBytes &&
-            double(m_read) > m_limits.MaxRatio * double(qMax<qint64>(m_archiveSize, 1))) {
-            Say(QStringLiteral("архив распаковывается в объем, более чем в %1 раз больший его "
-                               "размера; чтение остановлено")
-                    .arg(m_limits.MaxRatio));
+        if (!WithinBounds(m_read)) {
+            Say(m_read > m_limits.MaxTotalBytes
+                    ? QStringLiteral("архив распаковывается больше чем в %1 байт; чтение "
+                                     "остановлено")
+                          .arg(m_limits.MaxTotalBytes)
+                    : QStringLiteral("архив распаковывается в объем, более чем в %1 раз больший "
+                                     "его размера; чтение остановлено")
+                          .arg(m_limits.MaxRatio));
             m_visitor.Done(false);
             return Step::Stop;
         }
@@ -368,9 +392,9 @@ public:
     MemoryReader(const ArchiveSource& source, const ArchiveEntryFilter& wanted,
                  const ArchiveEntryTake& take, QStringList& problems,
                  const std::function<bool()>& keepGoing, QStringList* refused,
-                 FindingList* findings)
-        : m_source(source), m_wanted(wanted), m_take(take), m_problems(problems),
-          m_keepGoing(keepGoing), m_refused(refused), m_findings(findings) {}
+                 FindingList* findings, const ArchivePackedTake& takePacked)
+        : m_source(source), m_wanted(wanted), m_take(take), m_takePacked(takePacked),
+          m_problems(problems), m_keepGoing(keepGoing), m_refused(refused), m_findings(findings) {}
 
     bool Wants(const ArchiveEntry& entry) override {
         if (entry.Folder || (m_wanted && !m_wanted(entry))) return false;
@@ -396,6 +420,10 @@ public:
         if (complete && m_take && !m_take(m_entry, m_bytes)) m_cancelled = true;
         m_bytes = QByteArray();
     }
+    bool TakesPacked() const override { return bool(m_takePacked); }
+    void Packed(PackedEntry entry) override {
+        if (!m_takePacked(m_entry, std::move(entry))) m_cancelled = true;
+    }
     bool KeepGoing() override { return !m_cancelled && (!m_keepGoing || m_keepGoing()); }
     void Refused(const QString& name) override {
         if (m_refused) *m_refused << name;
@@ -414,6 +442,7 @@ private:
     const ArchiveSource& m_source;
     const ArchiveEntryFilter& m_wanted;
     const ArchiveEntryTake& m_take;
+    const ArchivePackedTake& m_takePacked;
     QStringList& m_problems;
     const std::function<bool()>& m_keepGoing;
     QStringList* m_refused;
@@ -432,7 +461,8 @@ bool WalkArchive(const ArchiveSource& source, ArchiveVisitor& visitor, QStringLi
 bool ReadArchiveEntries(const ArchiveSource& source, const ArchiveEntryFilter& wanted,
                         const ArchiveEntryTake& take, QStringList& problems,
                         const UnzipLimits& limits, const std::function<bool()>& keepGoing,
-                        QStringList* refused, FindingList* findings) {
-    MemoryReader reader(source, wanted, take, problems, keepGoing, refused, findings);
+                        QStringList* refused, FindingList* findings,
+                        const ArchivePackedTake& takePacked) {
+    MemoryReader reader(source, wanted, take, problems, keepGoing, refused, findings, takePacked);
     return WalkArchive(source, reader, problems, limits, findings);
 }

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "findings/Findings.h"
+#include "reading/PackedEntry.h"
 
 #include <QByteArray>
 #include <QString>
@@ -53,6 +54,10 @@ public:
     virtual bool Data(const char* bytes, qsizetype size) = 0;
     // Once for every wanted file: complete when every byte arrived, intact and taken.
     virtual void Done(bool complete) = 0;
+    // A visitor that takes plain entries as stored is handed those whole, instead of Data and
+    // Done; unpacking them (Unpack) is then its part, and a fault met there its to say.
+    virtual bool TakesPacked() const { return false; }
+    virtual void Packed(PackedEntry entry) { Q_UNUSED(entry); }
     // Asked between entries and between blocks: false cancels the walk, silently.
     virtual bool KeepGoing() { return true; }
     // An entry the walk left out with a problem (a link, a damaged entry, ...), by its name.
@@ -73,12 +78,15 @@ bool WalkArchive(const ArchiveSource& source, ArchiveVisitor& visitor, QStringLi
 using ArchiveEntryFilter = std::function<bool(const ArchiveEntry& entry)>;
 // Takes one entry's bytes; false cancels the walk.
 using ArchiveEntryTake = std::function<bool(const ArchiveEntry& entry, const QByteArray& bytes)>;
+using ArchivePackedTake = std::function<bool(const ArchiveEntry& entry, PackedEntry packed)>;
 
 // The walk in memory: every file entry the filter wants is read whole and handed to take, in
 // stored order; nothing is written to disk. A file over LargestDocumentBytes is left out with a
 // problem. keepGoing is asked between entries and blocks. refused receives the name of every
-// entry left out with a problem. False when cancelled.
+// entry left out with a problem. takePacked, when given, takes the plain entries as stored, to be
+// unpacked by the taker; take then gets the others. False when cancelled.
 bool ReadArchiveEntries(const ArchiveSource& source, const ArchiveEntryFilter& wanted,
                         const ArchiveEntryTake& take, QStringList& problems,
                         const UnzipLimits& limits = {}, const std::function<bool()>& keepGoing = {},
-                        QStringList* refused = nullptr, FindingList* findings = nullptr);
+                        QStringList* refused = nullptr, FindingList* findings = nullptr,
+                        const ArchivePackedTake& takePacked = {});

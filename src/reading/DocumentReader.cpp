@@ -96,12 +96,17 @@ QString XmlText(const QString& raw, const std::atomic<bool>* cancel) {
     return text;
 }
 
-double AmountValue(const QString& text) {
-    const std::optional<DocumentNumber> number = AmountNumber(text);
+namespace {
+double ValueOf(const std::optional<DocumentNumber>& number) {
     if (!number) return 0.0;
     double value = number->Value();
     if (std::fabs(value) < FixedPointLimit) value = std::nearbyint(value * 10000.0) / 10000.0;
     return value == 0.0 ? 0.0 : value; // no "-0"
+}
+} // namespace
+
+double AmountValue(const QString& text) {
+    return ValueOf(AmountNumber(text));
 }
 
 namespace {
@@ -120,16 +125,23 @@ std::optional<QString> ExactCurrencyText(qint64 kopecks, const QLocale& locale) 
 }
 } // namespace
 
-QString AmountDisplayText(const QString& text, const QLocale& locale) {
+namespace {
+// The amount as the list shows it, of its number as AmountNumber reads it.
+QString CurrencyText(const std::optional<DocumentNumber>& number, const QLocale& locale) {
     // Past 2^53 kopecks a double loses kopecks (92233720368547758.07 would show ...758,00): such
     // an amount is shown from its digits.
     constexpr qint64 DoubleExact = qint64(1) << 53;
-    if (const std::optional<DocumentNumber> number = AmountNumber(text)) {
+    if (number) {
         const std::optional<qint64> kopecks = number->Scaled(2);
         if (kopecks && (*kopecks > DoubleExact || *kopecks < -DoubleExact))
             if (std::optional<QString> exact = ExactCurrencyText(*kopecks, locale)) return *exact;
     }
-    return locale.toCurrencyString(AmountValue(text));
+    return locale.toCurrencyString(ValueOf(number));
+}
+} // namespace
+
+QString AmountDisplayText(const QString& text, const QLocale& locale) {
+    return CurrencyText(AmountNumber(text), locale);
 }
 
 namespace {
@@ -252,9 +264,12 @@ std::optional<DocumentRow> DocumentReader::ReadText(const QString& path, const Q
             // The statement takes the amount as written; when it is no number, the list's
             // figure is not what 1C will get, and the user must know. The checks make its
             // finding, naming the value.
-            const bool number = ReadDocumentNumber(value).has_value();
+            // Read once: the number a list shows is the one read, or what AmountNumber makes of
+            // a text that is none.
+            const std::optional<DocumentNumber> read = ReadDocumentNumber(value);
+            const bool number = read.has_value();
             if (m_use == RowUse::List || !number)
-                display = AmountDisplayText(value, m_coder.Locale());
+                display = CurrencyText(number ? read : AmountNumber(value), m_coder.Locale());
             if (!number)
                 AddProblem(problem,
                            QStringLiteral("Файл '%1': сумма '%2' не является числом (в списке: "

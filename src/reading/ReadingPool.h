@@ -2,6 +2,7 @@
 
 #include "reading/DocumentReader.h"
 #include "reading/DocumentFile.h"
+#include "reading/PackedEntry.h"
 #include "reading/ReadingRun.h"
 
 #include <QElapsedTimer>
@@ -30,7 +31,10 @@ qint64 KeptBytes(const DocumentRow& row);
 struct Job {
     QString Path;
     QByteArray Bytes; // an archive entry's, let go once read
+    std::optional<PackedEntry> Packed; // or its bytes as stored, unpacked by the reader
+    qint64 Queued = 0; // bytes it holds, or will once unpacked
     bool FromBytes = false;
+    bool Damaged = false; // its stored bytes did not unpack
     bool Read = false;
     bool Ready = false;  // read, as seen under the pool's lock
     bool Handed = false; // its row went on early (see HandOver)
@@ -46,11 +50,11 @@ constexpr qsizetype ParallelFrom = 64;
 // A document beyond this is read alone, one at a time: its text takes several times its size
 // while it is read.
 constexpr qsizetype LargeDocumentBytes = qsizetype(1) << 20;
-// Entries inflated and waiting for a worker; the inflating thread waits beyond it.
+// Entries waiting for a worker, counted unpacked; the adding thread waits beyond it.
 constexpr qint64 MostQueuedBytes = qint64(64) << 20;
 
 // Reads documents on every core, each worker with a reader of its own, while more are still being
-// added: an archive's entries are read as libarchive inflates the next ones. The workers start
+// added: an archive's entries are read while the walk goes on. The workers start
 // once enough documents are known to pay for them; until then, with readWhileAdding, the adding
 // thread reads each document as it comes, so that a cancel keeps what was read. The long text
 // the rows keep is bounded by keptBudget: past it, or when memory runs out, reading stops and
@@ -67,6 +71,12 @@ public:
     // Reading stopped short of the end: the budget of long text spent, or the memory.
     bool Full() const { return m_full.load(); }
     bool OutOfMemory() const { return m_outOfMemory.load(); }
+    // An entry taken as stored did not unpack: reading stopped, for the whole source to be read
+    // again with libarchive, which names the fault in its own words.
+    bool Damaged() const { return m_damaged.load(); }
+    // Rows handed on so far; a reading again of the same source skips as many.
+    size_t RowsHanded() const { return m_rowsHanded; }
+    void HandedAlready(size_t rows) { m_skipRows = m_rowsHanded = rows; }
     qint64 KeptBudget() const { return m_keptBudget; }
 
     // A file to read or, with its bytes, an archive entry. False once reading has stopped (full
@@ -76,36 +86,16 @@ public:
         job.Path = path;
         job.FromBytes = bytes.has_value();
         if (bytes) job.Bytes = *bytes;
-        if (m_readWhileAdding && m_threads.empty() && qsizetype(m_jobs.size()) + 1 < ParallelFrom) {
-            ReadOne(OwnReader(), job);
-            job.Ready = true;
-            const std::lock_guard lock(m_mutex);
-            m_jobs.push_back(std::move(job));
-            ++m_next;
-            ++m_done;
-            return !m_full;
-        }
-        const qint64 size = job.Bytes.size();
-        // Workers that caught up are woken for a handful at a time, not for every document: a
-        // wake-up costs about what reading a small document does.
-        constexpr qsizetype WakeFor = 32;
-        bool wake = false;
-        {
-            std::unique_lock lock(m_mutex);
-            // Inflating can outrun reading by far (a few huge entries): wait for the workers.
-            while (!m_threads.empty() && m_queued > MostQueuedBytes && !m_full &&
-                   !Stopped(m_cancel))
-                m_room.wait_for(lock, std::chrono::milliseconds(20));
-            m_queued += size;
-            m_jobs.push_back(std::move(job));
-            wake = (m_idle > 0 && qsizetype(m_jobs.size()) - m_next >= WakeFor) ||
-                   m_queued > MostQueuedBytes;
-        }
-        if (wake)
-            m_work.notify_all();
-        else if (m_threads.empty() && m_workers > 1 && qsizetype(m_jobs.size()) >= ParallelFrom)
-            Hire(m_workers - 1); // this thread keeps a core for adding: inflating, as a rule
-        return !m_full;
+        job.Queued = job.Bytes.size();
+        return AddJob(std::move(job));
+    }
+    bool Add(const QString& path, PackedEntry packed) {
+        Job job;
+        job.Path = path;
+        job.FromBytes = true;
+        job.Queued = packed.Size;
+        job.Packed = std::move(packed);
+        return AddJob(std::move(job));
     }
 
     // Reads every document added and tells progress from this thread. False when cancelled; what
@@ -113,7 +103,7 @@ public:
     bool Finish(const ReadingProgress& progress) {
         const qsizetype count = qsizetype(m_jobs.size());
         if (m_threads.empty()) {
-            for (qsizetype i = 0; i < count && !m_full; ++i) {
+            for (qsizetype i = 0; i < count && !Halted(); ++i) {
                 if (!m_jobs[size_t(i)].Read) ReadOne(OwnReader(), m_jobs[size_t(i)]);
                 m_jobs[size_t(i)].Ready = true;
                 if (Stopped(m_cancel) || (progress && !progress(i + 1, count))) return false;
@@ -129,11 +119,12 @@ public:
         // Progress at most every few milliseconds: the window repaints from it, and a call per
         // document would keep it busy for nothing.
         bool cancelled = false;
-        for (qsizetype told = 0; told < count && !cancelled && !(m_full && m_busy == 0);) {
+        for (qsizetype told = 0; told < count && !cancelled && !(Halted() && m_busy == 0);) {
             {
                 std::unique_lock lock(m_mutex);
                 m_progress.wait_for(lock, std::chrono::milliseconds(20), [&] {
-                    return m_done == count || (told == 0 && m_done > 0) || (m_full && m_busy == 0);
+                    return m_done == count || (told == 0 && m_done > 0) ||
+                           (Halted() && m_busy == 0);
                 });
             }
             // A raised flag stops the workers too: nothing more would come.
@@ -154,7 +145,7 @@ public:
         outcome->Rows.reserve(outcome->Rows.size() + m_jobs.size());
         for (size_t i = 0; i < m_jobs.size(); ++i) {
             Job& job = m_jobs[order.empty() ? i : order[i]];
-            if (!job.Read) continue;
+            if (!job.Read || job.Damaged) continue;
             Take(job.Path, std::move(job.Row), job.Problem, std::move(job.Findings), outcome,
                  m_cancel);
             if (job.Handed) outcome->Rows.pop_back(); // its findings stay, the row went on
@@ -176,13 +167,19 @@ public:
         std::vector<DocumentRow> rows;
         {
             const std::lock_guard lock(m_mutex);
-            for (; m_handed < m_jobs.size() && m_jobs[m_handed].Ready; ++m_handed) {
+            // Nothing past an entry that did not unpack: the reading again hands on the rest.
+            for (; m_handed < m_jobs.size() && m_jobs[m_handed].Ready && !m_jobs[m_handed].Damaged;
+                 ++m_handed) {
                 Job& job = m_jobs[m_handed];
                 if (!job.Row) continue;
-                rows.push_back(std::move(*job.Row));
                 job.Handed = true;
+                if (m_skipRows > 0)
+                    --m_skipRows;
+                else
+                    rows.push_back(std::move(*job.Row));
             }
         }
+        m_rowsHanded += rows.size();
         if (!rows.empty()) m_ready(std::move(rows));
     }
 
@@ -199,6 +196,68 @@ public:
     }
 
 private:
+    bool Halted() const { return m_full.load() || m_damaged.load(); }
+
+    bool AddJob(Job job) {
+        if (m_readWhileAdding && m_threads.empty() && qsizetype(m_jobs.size()) + 1 < ParallelFrom) {
+            ReadOne(OwnReader(), job);
+            job.Ready = true;
+            const std::lock_guard lock(m_mutex);
+            m_jobs.push_back(std::move(job));
+            ++m_next;
+            ++m_done;
+            return !Halted();
+        }
+        const qint64 size = job.Queued;
+        const bool packed = job.Packed.has_value();
+        // Workers that caught up are woken for a handful at a time, not for every document: a
+        // wake-up costs about what reading a small document does.
+        constexpr qsizetype WakeFor = 32;
+        // Entries handed on as stored cost the walk little: when this many wait, this thread
+        // reads one itself rather than run ahead, its core busy and their bytes not piling up.
+        constexpr qsizetype HelpFrom = 64;
+        bool wake = false;
+        bool help = false;
+        {
+            std::unique_lock lock(m_mutex);
+            // Inflating can outrun reading by far (a few huge entries): wait for the workers.
+            while (!m_threads.empty() && m_queued > MostQueuedBytes && !Halted() &&
+                   !Stopped(m_cancel))
+                m_room.wait_for(lock, std::chrono::milliseconds(20));
+            m_queued += size;
+            m_jobs.push_back(std::move(job));
+            wake = (m_idle > 0 && qsizetype(m_jobs.size()) - m_next >= WakeFor) ||
+                   m_queued > MostQueuedBytes;
+            help = packed && !m_threads.empty() && qsizetype(m_jobs.size()) - m_next > HelpFrom;
+        }
+        if (wake)
+            m_work.notify_all();
+        else if (m_threads.empty() && m_workers > 1 && qsizetype(m_jobs.size()) >= ParallelFrom)
+            Hire(m_workers - 1); // this thread keeps a core for adding (and helping, see help)
+        if (help) ReadNext();
+        return !Halted();
+    }
+
+    // The next waiting document, read by the adding thread.
+    void ReadNext() {
+        Job* job = nullptr;
+        {
+            const std::lock_guard lock(m_mutex);
+            if (m_stop || Halted() || Stopped(m_cancel) || m_next >= qsizetype(m_jobs.size()))
+                return;
+            job = &m_jobs[size_t(m_next++)];
+            m_queued -= job->Queued;
+            ++m_busy;
+        }
+        ReadOne(OwnReader(), *job);
+        --m_busy;
+        {
+            const std::lock_guard lock(m_mutex);
+            job->Ready = true;
+        }
+        ++m_done;
+    }
+
     void Hire(int workers) {
         for (int t = 0; t < workers; ++t)
             m_threads.emplace_back([this] { Work(); });
@@ -212,7 +271,15 @@ private:
     void ReadOne(const DocumentReader& reader, Job& job) {
         try {
             std::optional<QByteArray> bytes;
-            if (job.FromBytes)
+            if (job.Packed) {
+                bytes = Unpack(*job.Packed);
+                job.Packed.reset();
+                if (!bytes) {
+                    job.Damaged = m_damaged = true;
+                    job.Read = true;
+                    return;
+                }
+            } else if (job.FromBytes)
                 bytes = std::exchange(job.Bytes, {});
             else
                 bytes = ReadDocumentBytes(job.Path, &job.Problem, &job.Findings);
@@ -248,16 +315,16 @@ private:
                     return m_stop || m_next < qsizetype(m_jobs.size()) || m_total >= 0;
                 });
                 --m_idle;
-                if (m_stop || m_full || Stopped(m_cancel) || m_next >= qsizetype(m_jobs.size()))
+                if (m_stop || Halted() || Stopped(m_cancel) || m_next >= qsizetype(m_jobs.size()))
                     return;
                 job = &m_jobs[size_t(m_next++)]; // a deque's elements stay where they are
-                m_queued -= job->Bytes.size();
+                m_queued -= job->Queued;
                 ++m_busy;
             }
             m_room.notify_one();
             ReadOne(reader, *job);
             --m_busy;
-            if (m_full) {
+            if (Halted()) {
                 { const std::lock_guard lock(m_mutex); }
                 m_progress.notify_one();
             }
@@ -292,6 +359,7 @@ private:
     std::atomic<qint64> m_kept{0};
     std::atomic<bool> m_full{false};
     std::atomic<bool> m_outOfMemory{false};
+    std::atomic<bool> m_damaged{false};
     qsizetype m_next = 0; // the next document to hand out
     int m_idle = 0;       // workers waiting for documents
     bool m_stop = false;
@@ -300,6 +368,8 @@ private:
     ReadingRowsReady m_ready;
     QElapsedTimer m_sinceHanded;
     size_t m_handed = 0; // the jobs whose rows went on (or had none)
+    size_t m_rowsHanded = 0;
+    size_t m_skipRows = 0; // rows a reading before this one handed on
 };
 
 // Said once when the long text of the rows filled its budget and reading stopped.

@@ -30,7 +30,17 @@ public:
 private:
     QStringList m_names;             // one per slot
     QStringList m_closers;           // "</name>" per slot
-    QHash<QStringView, int> m_plain; // names found by the scan: those without '>'
+    // Names found by the scan, those without '>', by a cheap mark of their first and last
+    // characters and length: a tag's look-up is then mostly one comparison, no hashing of text.
+    static size_t Bucket(QStringView name) {
+        return name.isEmpty() ? 0
+                              : (size_t(name.front().unicode()) * 31 + size_t(name.size()) * 7 +
+                                 size_t(name.back().unicode())) % BucketCount;
+    }
+    static constexpr size_t BucketCount = 1021;
+    int PlainSlot(QStringView name) const;
+    std::vector<std::vector<int>> m_plain = std::vector<std::vector<int>>(BucketCount);
+    qsizetype m_plainCount = 0;
     QBitArray m_firsts;              // first characters of those names: "</..." is mostly skipped
     std::vector<int> m_odd;          // slots of names holding '>', searched for on their own
     QHash<QString, int> m_slots;

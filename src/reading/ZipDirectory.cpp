@@ -7,35 +7,47 @@
 
 #include <algorithm>
 
+ArchiveBytes::ArchiveBytes(const ArchiveSource& source) : m_source(source) {
+    if (source.Bytes) {
+        m_size = source.Bytes->size();
+    } else {
+        m_file.setFileName(source.Path);
+        if (m_file.open(QIODevice::ReadOnly)) m_size = m_file.size();
+    }
+}
+
+namespace {
+constexpr qint64 Window = qint64(256) << 10;
+} // namespace
+
+QByteArray ArchiveBytes::Read(qint64 at, qint64 length) {
+    // A central directory or an entry of a window's size or more is read straight into its own
+    // bytes, not through the window and then copied.
+    if (m_source.Bytes || length < Window || at < 0 || at >= m_size)
+        return View(at, length).toByteArray();
+    QByteArray bytes(qsizetype(std::min(length, m_size - at)), Qt::Uninitialized);
+    const qint64 got = m_file.seek(at) ? m_file.read(bytes.data(), bytes.size()) : -1;
+    bytes.resize(qsizetype(std::max<qint64>(got, 0)));
+    return bytes;
+}
+
+QByteArrayView ArchiveBytes::View(qint64 at, qint64 length) {
+    if (at < 0 || length <= 0 || at >= m_size) return {};
+    length = std::min(length, m_size - at);
+    if (m_source.Bytes) return QByteArrayView(*m_source.Bytes).sliced(at, length);
+    if (at < m_windowAt || at + length > m_windowAt + m_window.size()) {
+        m_window.resize(qsizetype(std::min(std::max(length, Window), m_size - at)));
+        m_windowAt = at;
+        const qint64 got = m_file.seek(at) ? m_file.read(m_window.data(), m_window.size()) : -1;
+        m_window.resize(qsizetype(std::max<qint64>(got, 0)));
+        if (got < length) return QByteArrayView(m_window);
+    }
+    return QByteArrayView(m_window).sliced(at - m_windowAt, length);
+}
+
 namespace {
 constexpr qint64 EndRecordSize = 22;
 constexpr qint64 LongestComment = 0xFFFF;
-
-// Bytes of the archive by their offset, from memory or from the file, never more than it holds.
-class ArchiveBytes {
-public:
-    explicit ArchiveBytes(const ArchiveSource& source) : m_source(source) {
-        if (source.Bytes) {
-            m_size = source.Bytes->size();
-        } else {
-            m_file.setFileName(source.Path);
-            if (m_file.open(QIODevice::ReadOnly)) m_size = m_file.size();
-        }
-    }
-    qint64 Size() const { return m_size; }
-    QByteArray Read(qint64 at, qint64 length) {
-        if (at < 0 || length <= 0 || at >= m_size) return {};
-        length = std::min(length, m_size - at);
-        if (m_source.Bytes) return m_source.Bytes->mid(at, length);
-        if (!m_file.seek(at)) return {};
-        return m_file.read(length);
-    }
-
-private:
-    const ArchiveSource& m_source;
-    QFile m_file;
-    qint64 m_size = 0;
-};
 
 quint64 Le(const QByteArray& bytes, qint64 at, int width) {
     if (at < 0 || at + width > bytes.size()) return 0;
@@ -119,16 +131,25 @@ ZipDirectory ReadZipDirectory(const ArchiveSource& source, bool withRecords) {
         if (next > dir.size()) break;
         ZipDirectoryRecord record;
         record.Name = dir.mid(at + 46, nameLength);
-        record.Utf8Flag = Le(dir, at + 8, 2) & 0x0800;
+        record.Flags = quint16(Le(dir, at + 8, 2));
+        record.Utf8Flag = record.Flags & 0x0800;
+        record.Method = quint16(Le(dir, at + 10, 2));
+        record.Crc = quint32(Le(dir, at + 16, 4));
+        if (const quint64 packed = Le(dir, at + 20, 4); packed != 0xFFFFFFFF)
+            record.PackedSize = qint64(packed);
+        if (const quint64 size = Le(dir, at + 24, 4); size != 0xFFFFFFFF)
+            record.Size = qint64(size);
         record.LocalOffset = LocalOffset(dir, at, at + 46 + nameLength, extraLength);
         directory.Records.push_back(std::move(record));
         at = next;
     }
-    // libarchive hands out the entries in the order of their local headers.
-    std::stable_sort(directory.Records.begin(), directory.Records.end(),
-                     [](const ZipDirectoryRecord& a, const ZipDirectoryRecord& b) {
-                         return a.LocalOffset < b.LocalOffset;
-                     });
+    // libarchive hands out the entries in the order of their local headers; archivers mostly
+    // write the records in that order already.
+    const auto before = [](const ZipDirectoryRecord& a, const ZipDirectoryRecord& b) {
+        return a.LocalOffset < b.LocalOffset;
+    };
+    if (!std::is_sorted(directory.Records.begin(), directory.Records.end(), before))
+        std::stable_sort(directory.Records.begin(), directory.Records.end(), before);
     return directory;
 }
 

@@ -226,6 +226,15 @@ private slots:
         QVERIFY2(Problems().contains(u"выписке 'c.txt'"_s) &&
                      Problems().contains(u"выписке 'out.txt'"_s),
                  qPrintable(Problems()));
+        // Their rows filter, show and lead to their document as the others do.
+        auto* kinds = Find<QComboBox>("ProblemsKind");
+        kinds->setCurrentIndex(kinds->findData(int(FindingKind::Exported)));
+        QCOMPARE(kinds->currentText(), u"уже выгружен (4)"_s); // the count, then each document
+        QCOMPARE(Find<QTableView>("ProblemsView")->model()->rowCount(), 4);
+        Find<ProblemsView>("ProblemsPanel")->SelectDocument(a + u"/doc0002.xml"_s);
+        const QModelIndex found = Find<QTableView>("ProblemsView")->currentIndex();
+        QCOMPARE(found.siblingAtColumn(1).data(), QVariant(u"doc0002.xml"_s));
+        QVERIFY(found.siblingAtColumn(4).data().toString().contains(u"выписке 'c.txt'"_s));
         WriteFile(journal, QByteArray(4096, 'x')); // damaged: moved aside, and a new one knows nothing
         ReadSource(Folder("b", {"3;2024-03-07;30" + Valid}));
         qputenv("VYPISKA_JOURNAL", "off");
@@ -234,8 +243,8 @@ private slots:
         QVERIFY(Problems().contains(u"журнал\tj.sqlite"_s));
     }
 
-    // A click on the status line of files left out opens them; documents in a subfolder are
-    // said apart, neither left out nor a problem.
+    // A click on the status line opens the files left out; documents in a subfolder are said
+    // apart, neither left out nor a problem. (The status line itself: tst_form1 sources.)
     void partialReading() {
         const QString folder = Folder("part", {"1;2024-03-05;1" + Valid, "2;2024-03-05;"});
         Folder("part/sub", {"3;2024-03-05;1" + Valid});

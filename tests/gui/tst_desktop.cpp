@@ -131,7 +131,6 @@ private slots:
         QTest::addColumn<QString>("name");
         QTest::addColumn<int>("rows"); // -1: not taken
         QTest::addColumn<QString>("problem");
-        QTest::newRow("folder") << "docs" << 3 << "";
         QTest::newRow("document") << "docs/doc0001.xml" << 1 << "";
         QTest::newRow("another kind of file") << "CONFIG/TAG.INI" << -1 << "не открыт";
         QTest::newRow("missing") << "gone.xml" << -1 << "не найден";

@@ -64,9 +64,9 @@ private slots:
         QCOMPARE(kind->count(), kinds.size() + 1);
         kind->setCurrentIndex(kind->count() - 1);
         const auto chosen = FindingKind(kind->currentData().toInt());
-        const auto left =
-            std::count_if(Panel()->Findings().begin(), Panel()->Findings().end(),
-                          [&](const Finding& f) { return f.Kind == chosen; });
+        const FindingList all = Panel()->Findings();
+        const auto left = std::count_if(all.begin(), all.end(),
+                                        [&](const Finding& f) { return f.Kind == chosen; });
         QCOMPARE(kind->currentText(), u"%1 (%2)"_s.arg(FindingKindText(chosen)).arg(left));
         QCOMPARE(View()->model()->rowCount(), int(left));
         QCOMPARE(Panel()->ShownFindings().size(), size_t(left));
@@ -85,7 +85,6 @@ private slots:
         QTest::addColumn<QString>("file");
         QTest::addColumn<bool>("jumps");
         QTest::newRow("duplicate") << "doc0001.xml" << true;
-        QTest::newRow("amount") << "doc0004.xml" << true;
         QTest::newRow("left out") << "doc0002.xml" << false;
     }
     void activation() {
