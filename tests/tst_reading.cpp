@@ -277,54 +277,6 @@ private slots:
         QCOMPARE(outcome.Rows[6].SourcePath, dir.filePath("0007.xml")); // 0003.xml has no amount
     }
 
-    // The same documents from a folder and from a .zip give the same rows in the same order,
-    // and the .zip is read without a file under the temporary folder.
-    void archiveReadInMemoryLikeAFolder() {
-        QTemporaryDir dir;
-        Entries entries;
-        for (const char* name : {"b.xml", "A.XML", "c.Xml", "a2.xml", ".h.xml", "sub/d.xml",
-                                 "t.txt", "x", "n.xml", "Я.xml"})
-            entries.push_back({name, Doc(QFileInfo(name).baseName().toUtf8())});
-        entries.push_back({"e.xml", "\xEF\xBB\xBF<N>№ 5</N><S>1</S>"});
-        entries.push_back({"m.xml", "<N>no amount</N>"});
-        entries.push_back({"dir.xml/", "", AE_IFDIR});
-        const QString zip = dir.filePath("docs.zip"), folder = dir.filePath("docs");
-        QVERIFY(WriteTestZip(zip, entries));
-        QVERIFY(QDir().mkpath(folder + "/dir.xml"));
-        for (const TestZipEntry& e : std::as_const(entries))
-            if (e.Type == AE_IFREG) WriteFile(folder + '/' + QString::fromUtf8(e.Name), e.Data);
-
-        const ReadingOutcome fromFolder = RunReading(folder, Map, Coder);
-        const QTemporaryDir temp;
-        qputenv("TMPDIR", QFile::encodeName(temp.path()));
-        ReadingOutcome fromZip = RunReading(zip, Map, Coder);
-        qputenv("TMPDIR", QFile::encodeName(m_tempRoot.path()));
-        QVERIFY(Listing(temp.path()).isEmpty());
-        QCOMPARE(Numbers(fromZip), QStringList({"A", "a2", "b", "c", "№ 5", "n", "Я"}));
-        // The document in a sub-folder is counted apart by both, neither left out nor a problem.
-        QCOMPARE(fromZip.Outside, qint64(1));
-        QCOMPARE(fromFolder.Outside, qint64(1));
-        // Each row as its path within the source and every cell's "display|raw".
-        const auto rows = [](const ReadingOutcome& outcome, const QString& source) {
-            QStringList out;
-            for (const DocumentRow& row : outcome.Rows) {
-                out << row.SourcePath.mid(row.SourcePath.startsWith(source + '/') ? source.size()
-                                                                                  : 0);
-                for (const DocumentCell& cell : row.Cells)
-                    out.back() += '|' + cell.DisplayText() + '|' + cell.RawValue();
-            }
-            return out;
-        };
-        QCOMPARE(rows(fromZip, zip), rows(fromFolder, folder));
-        // The same said of the same files, by their place in the archive.
-        QStringList problems = fromFolder.Problems, skipped = fromFolder.Skipped;
-        problems.replaceInStrings(folder + '/', zip + '/');
-        skipped.replaceInStrings(folder + '/', zip + '/');
-        QCOMPARE(fromZip.Problems, problems);
-        QCOMPARE(fromZip.Skipped, skipped);
-        QCOMPARE(skipped, QStringList{zip + "/m.xml"});
-    }
-
     // Archives as archivers make them. The archive is made by the row's maker; the rows come in
     // name order, every file left out is named, and every problem is one line.
     void archivesAsPeopleMakeThem_data() {
