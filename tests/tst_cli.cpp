@@ -55,7 +55,6 @@ private slots:
             u"^Не найдено совместимых документов в .*"_s);
         row("an unknown option before the command", "cli", "--foo list DOCS", 2, "^$",
             e + "unknown option '--foo'\n$");
-        row("unknown short option", "cli", "list -x DOCS", 2, "^$", e + "unknown option '-x'\n$");
         row("the other command's option", "cli", "list -o out DOCS", 2, "^$",
             e + "unknown option '-o'\n$");
         row("no value", "cli", "list DOCS --locale", 2, "^$",
