@@ -55,15 +55,13 @@ private slots:
     void numbers() {
         QFETCH(QString, text);
         QFETCH(QString, point);
-        QFETCH(QString, comma);
-        QFETCH(QString, kopecks);
         const std::optional<DocumentNumber> number = ReadDocumentNumber(text);
         QCOMPARE(number.has_value(), point != u"-");
         if (!number) return;
         QCOMPARE(number->Text(u"."_qs), point);
-        QCOMPARE(number->Text(u","_qs), comma);
+        QTEST(number->Text(u","_qs), "comma");
         const std::optional<qint64> scaled = number->Scaled(2);
-        QCOMPARE(scaled ? QString::number(*scaled) : u"none"_qs, kopecks);
+        QTEST(scaled ? QString::number(*scaled) : u"none"_qs, "kopecks");
         if (scaled) QCOMPARE(number->Value(), double(*scaled) / 100);
     }
 
@@ -79,9 +77,8 @@ private slots:
     }
     void leading() {
         QFETCH(QString, text);
-        QFETCH(QString, number);
         const std::optional<DocumentNumber> read = ReadLeadingNumber(text);
-        QCOMPARE(read ? read->Text(u"."_qs) : u"-"_qs, number);
+        QTEST(read ? read->Text(u"."_qs) : u"-"_qs, "number");
     }
 };
 

@@ -82,7 +82,6 @@ private slots:
     }
     void buttonMenus() {
         QFETCH(QString, button);
-        QFETCH(QString, menu);
         QFETCH(int, key);
         QFETCH(int, modifiers);
         MakeForm();
@@ -93,7 +92,7 @@ private slots:
         QVERIFY(WithModal<QMenu>(
             [&] { QTest::keyClick(b, Qt::Key(key), Qt::KeyboardModifiers(modifiers)); },
             [&](QMenu* m) { opened = m->objectName(), m->close(); }));
-        QCOMPARE(opened, menu);
+        QTEST(opened, "menu");
     }
 
     // Tab goes from control to control, leaving the list and the grid in one press; Shift+Tab
