@@ -198,20 +198,6 @@ private slots:
         QCOMPARE(qobject_cast<CheckAllHeader*>(list->horizontalHeader())->IsChecked(), rows > 0);
     }
 
-    // Choosing the source already in the box reads it again: files added since are seen.
-    // Every way of choosing goes through one place: a drop stands for them all.
-    void sameSourceAgain() {
-        MakeForm();
-        const QString docs = Folder("docs", {"1;2024-03-05;1"});
-        ReadSource(docs);
-        QCOMPARE(m_form->Table().Rows.size(), std::size_t(1));
-        WriteFile(Path("docs/new.xml"), Doc("2;2024-03-05;2"));
-        QVERIFY(Drop(Find<QTableView>("List")->viewport(), {docs}));
-        QVERIFY(Find<QTimer>("ReadTimer")->isActive() || m_form->IsReading());
-        ReadSource(QString());
-        QCOMPARE(m_form->Table().Rows.size(), std::size_t(2));
-    }
-
     void sourceChosenDuringARunWaits() {
         const QString big = Folder("big", QStringList(400, "1;2024-03-05;1")),
                       small = Folder("small", {"1;2024-03-05;1"});
