@@ -5,6 +5,15 @@
 // each of them in a process of its own. The macros set up the application as QTest's do.
 #include <QTest>
 
+#include <array>
+
+// Adds a data table's columns: one name for each type, in order.
+template <typename... Types>
+void AddColumns(const std::array<const char*, sizeof...(Types)>& names) {
+    std::size_t i = 0;
+    (QTest::addColumn<Types>(names[i++]), ...);
+}
+
 namespace TestMain {
 using Run = int (*)(int argc, char* argv[]);
 int Register(const char* file, Run run);

@@ -187,9 +187,7 @@ private slots:
     }
 
     void fieldsByKeySuffix_data() {
-        QTest::addColumn<QString>("key");
-        QTest::addColumn<int>("kind");
-        QTest::addColumn<QString>("side");
+        AddColumns<QString, int, QString>({"key", "kind", "side"});
         QTest::newRow("payer's ИНН") << "ПлательщикИНН" << int(RequisiteKind::Inn) << "Плательщик";
         QTest::newRow("corr. account, not an account")
             << "ПолучательКорсчет" << int(RequisiteKind::CorrAccount) << "Получатель";

@@ -31,11 +31,8 @@ private slots:
     // program: "cli" or "window"; DOCS stands for a folder of documents. out and err are
     // patterns for the whole of each stream.
     void commandLine_data() {
-        QTest::addColumn<QString>("program");
-        QTest::addColumn<QString>("args");
-        QTest::addColumn<int>("exit");
-        QTest::addColumn<QString>("out");
-        QTest::addColumn<QString>("err");
+        AddColumns<QString, QString, int, QString, QString>(
+            {"program", "args", "exit", "out", "err"});
         auto row = [](const char* name, const char* program, const char* args, int exit,
                       const QString& out, const QString& err) {
             QTest::newRow(name) << program << args << exit << out << err;

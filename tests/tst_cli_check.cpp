@@ -52,11 +52,8 @@ private slots:
     // The whole of stdout and the exit status: 0 with nothing found, 4 with findings, 1 with no
     // documents; values are escaped as list escapes them.
     void check_data() {
-        QTest::addColumn<QStringList>("docs");
-        QTest::addColumn<QString>("acc");
-        QTest::addColumn<QString>("format");
-        QTest::addColumn<int>("exit");
-        QTest::addColumn<QString>("out");
+        AddColumns<QStringList, QString, QString, int, QString>(
+            {"docs", "acc", "format", "exit", "out"});
         const QStringList fine{"1;5.00;7707083893"}, badInn{"1;5.00;7707083894"};
         const QString inn =
             u"реквизит\td0.xml\tИНН\t7707083894\tневерное контрольное число ИНН\t1\t\t5.00\n"_s;

@@ -222,9 +222,7 @@ private slots:
     // each named; so does the first template when none is asked for, rather than giving way to
     // the next one's layout. Unreadable ones are read as nobody (root reads anything).
     void hostileSettingsFiles_data() {
-        QTest::addColumn<QString>("file");
-        QTest::addColumn<QString>("kind");
-        QTest::addColumn<int>("exit");
+        AddColumns<QString, QString, int>({"file", "kind", "exit"});
         for (const char* file : {"CONFIG.INI", "USER.INI", "TAG.INI", "Statement.txt.tpl"})
             for (const char* kind : {"pipe", "link to /dev/zero", "folder", "100 MB", "unreadable"})
                 QTest::addRow("%s, %s", file, kind)

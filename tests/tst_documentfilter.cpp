@@ -50,9 +50,7 @@ class TestDocumentFilter : public QObject {
     Q_OBJECT
 private slots:
     void filter_data() {
-        QTest::addColumn<QString>("search");
-        QTest::addColumn<int>("quick");
-        QTest::addColumn<QString>("shown");
+        AddColumns<QString, int, QString>({"search", "quick", "shown"});
         const auto row = [](const char* name, const QString& search, QuickFilter quick,
                             const char* shown) {
             QTest::newRow(name) << search << int(quick) << QString::fromUtf8(shown);
@@ -115,9 +113,7 @@ private slots:
     // Texts are folded a character at a time while searched; those whose case does not map one
     // character to one (a surrogate pair, "İ") must still match as their whole folded text does.
     void foldedMatch_data() {
-        QTest::addColumn<QString>("value");
-        QTest::addColumn<QString>("search");
-        QTest::addColumn<bool>("found");
+        AddColumns<QString, QString, bool>({"value", "search", "found"});
         QTest::newRow("plain, any case") << u"Оплата ПО СЧЁТУ"_s << u"по счет"_s << true;
         QTest::newRow("match at the very end") << u"abc"_s << u"BC"_s << true;
         QTest::newRow("search longer than the text") << u"ab"_s << u"abc"_s << false;
@@ -197,10 +193,7 @@ private slots:
     }
 
     void totalsText_data() {
-        QTest::addColumn<bool>("filtered");
-        QTest::addColumn<qint64>("shown");
-        QTest::addColumn<qint64>("hidden");
-        QTest::addColumn<QString>("text");
+        AddColumns<bool, qint64, qint64, QString>({"filtered", "shown", "hidden", "text"});
         const QString totals = u"Отмечено: 11 из 12 · 97 386,64 ₽"_s;
         QTest::newRow("no filter") << false << 12LL << 0LL << totals;
         QTest::newRow("filter, nothing hidden")

@@ -352,11 +352,8 @@ private slots:
     // first file): the tail of its name after the last '_' (else its whole name) with the
     // extension of the first type, the one shown; and a typed name once the last type is picked.
     void saveDialog_data() {
-        QTest::addColumn<QString>("files");
-        QTest::addColumn<QString>("filter");
-        QTest::addColumn<QString>("suggested");
-        QTest::addColumn<QString>("typed");
-        QTest::addColumn<QString>("switched");
+        AddColumns<QString, QString, QString, QString, QString>(
+            {"files", "filter", "suggested", "typed", "switched"});
         auto row = [](const char* name, const char* files, const char* filter, const char* out,
                       const char* typed, const char* switched) {
             QTest::newRow(name) << files << filter << out << typed << switched;

@@ -354,9 +354,7 @@ private slots:
     // A status text cut to a width (here one unit a character): the path loses its middle, the
     // words stay whole; a text without a path loses whole words.
     void elide_data() {
-        QTest::addColumn<QString>("text");
-        QTest::addColumn<int>("width");
-        QTest::addColumn<QString>("shown");
+        AddColumns<QString, int, QString>({"text", "width", "shown"});
         const QString read = u"Успешно прочитано 3 документа в '/home/buh/docs/march'"_s;
         QTest::newRow("fits") << read << 100 << read;
         QTest::newRow("path cut")

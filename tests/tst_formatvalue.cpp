@@ -18,10 +18,8 @@ private slots:
     // A value as the statement writes it; dates "dd.MM.yyyy", times "hh:mm". The reader's
     // locale plays no part: the numbers are the sender's.
     void values_data() {
-        QTest::addColumn<QString>("separator");
-        QTest::addColumn<PlaceholderValue>("value");
-        QTest::addColumn<QString>("expected");
-        QTest::addColumn<bool>("afterColon");
+        AddColumns<QString, PlaceholderValue, QString, bool>(
+            {"separator", "value", "expected", "afterColon"});
         QTest::addColumn<QString>("pattern"); // of dates; empty: as is
         auto row = [](const char* name, const char* separator, const PlaceholderValue& value,
                       const QString& out, bool afterColon = false, const char* pattern = "") {
@@ -88,10 +86,8 @@ private slots:
     }
 
     void datePatterns_data() {
-        QTest::addColumn<QString>("pattern");
-        QTest::addColumn<QDateTime>("value");
-        QTest::addColumn<QLocale>("locale");
-        QTest::addColumn<QString>("expected");
+        AddColumns<QString, QDateTime, QLocale, QString>(
+            {"pattern", "value", "locale", "expected"});
         // Sunday 5 March 2023, 07:04:09; Friday 15 December 2023, 14:30:05.
         const QDateTime sun(QDate(2023, 3, 5), QTime(7, 4, 9));
         const QDateTime fri(QDate(2023, 12, 15), QTime(14, 30, 5));

@@ -20,10 +20,7 @@ class TestIniFile : public QObject {
 private slots:
     // The stored text, or the default itself (42) when there is none or it is empty or blank.
     void read_data() {
-        QTest::addColumn<QByteArray>("file");
-        QTest::addColumn<QString>("section");
-        QTest::addColumn<QString>("key");
-        QTest::addColumn<QVariant>("value");
+        AddColumns<QByteArray, QString, QString, QVariant>({"file", "section", "key", "value"});
         auto row = [](const char* name, const QByteArray& file, const char* section,
                       const char* key, const QVariant& value) {
             QTest::newRow(name) << file << section << key << value;
@@ -54,9 +51,7 @@ private slots:
     // User/GotoAfterSave: the file before and after. Files are limited to 1 KiB, so a longer value
     // fails part-way; a failed write leaves the old file (or none) and nothing beside it.
     void write_data() {
-        QTest::addColumn<QByteArray>("before");
-        QTest::addColumn<QString>("value");
-        QTest::addColumn<QByteArray>("after");
+        AddColumns<QByteArray, QString, QByteArray>({"before", "value", "after"});
         auto row = [](const char* name, const QByteArray& before, const QString& value,
                       const QByteArray& after) { QTest::newRow(name) << before << value << after; };
         row("created on first write", Missing, "1", "[User]\r\nGotoAfterSave=1\r\n");

@@ -603,9 +603,7 @@ private slots:
     // Document bytes to text: the encoding a mark or the declaration names; percent signs are
     // the sender's text. problem: a word of what is said, empty when nothing is.
     void decode_data() {
-        QTest::addColumn<QByteArray>("bytes");
-        QTest::addColumn<QString>("text");
-        QTest::addColumn<QString>("problem");
+        AddColumns<QByteArray, QString, QString>({"bytes", "text", "problem"});
         const QString body = u"<N>Платёж 20%16 a%20b</N>"_qs;
         const QByteArray cp1251 = "<N>\xCF\xEB\xE0\xF2\xB8\xE6 20%16 a%20b</N>";
         const QByteArray koi8 = "<N>\xF0\xCC\xC1\xD4\xA3\xD6 20%16 a%20b</N>";

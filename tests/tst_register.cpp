@@ -248,9 +248,7 @@ private slots:
     }
 
     void cellKinds_data() {
-        QTest::addColumn<QString>("key");
-        QTest::addColumn<QString>("value");
-        QTest::addColumn<int>("kind");
+        AddColumns<QString, QString, int>({"key", "value", "kind"});
         auto row = [](const char* name, const char* key, const char* value, RegisterCell kind) {
             QTest::newRow(name) << QString::fromUtf8(key) << QString::fromUtf8(value) << int(kind);
         };
@@ -275,9 +273,7 @@ private slots:
     // What a cell can hold: U+FFFE and U+FFFF (no reader opens a sheet with them) become U+FFFD,
     // a text over 32,767 characters is cut there, never through a character; both are said.
     void cellTexts_data() {
-        QTest::addColumn<QString>("text");
-        QTest::addColumn<QString>("kept");
-        QTest::addColumn<bool>("said");
+        AddColumns<QString, QString, bool>({"text", "kept", "said"});
         const QString most(XlsxLongestText, u'a');
         const QString emoji = u"\U0001F600"_qs;
         QTest::newRow("as it is") << u"Оплата № 5"_qs << u"Оплата № 5"_qs << false;
@@ -592,9 +588,7 @@ print(wb.sheetnames, ws["A6"].font.b, ws["B7"].value, ws["B7"].number_format, ws
 
     // vypiska-cli register: the format by the extension, the statement's exit codes.
     void cli_data() {
-        QTest::addColumn<QString>("output");
-        QTest::addColumn<QString>("source");
-        QTest::addColumn<int>("exit");
+        AddColumns<QString, QString, int>({"output", "source", "exit"});
         QTest::addColumn<QByteArray>("magic"); // the written file begins with it
         const QString folder = VYPISKA_SAMPLES "/folder";
         QTest::addColumn<QString>("date"); // --date, and the PDF then says so

@@ -63,10 +63,7 @@ class TestTextCoder : public QObject {
     Q_OBJECT
 private slots:
     void texts_data() {
-        QTest::addColumn<QString>("op");
-        QTest::addColumn<QString>("a");
-        QTest::addColumn<QString>("b");
-        QTest::addColumn<QString>("expected");
+        AddColumns<QString, QString, QString, QString>({"op", "a", "b", "expected"});
         const std::initializer_list<std::array<QString, 4>> rows{
             {"ReadTag", "<a><b>12</b></a>", "a", "<b>12</b>"},
             {"ReadTag", "<b>\r\n\r\nx\r\n\r\n</b>", "b", "\r\nx\r\n"},

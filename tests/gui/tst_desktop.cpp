@@ -28,9 +28,7 @@ private slots:
 
     // Each shortcut opens what its action does; with nothing read, Ctrl+S does nothing.
     void shortcuts_data() {
-        QTest::addColumn<QKeySequence>("keys");
-        QTest::addColumn<bool>("read");
-        QTest::addColumn<QString>("opens");
+        AddColumns<QKeySequence, bool, QString>({"keys", "read", "opens"});
         QTest::newRow("Ctrl+O") << QKeySequence("Ctrl+O") << false << "file";
         QTest::newRow("Ctrl+Shift+O") << QKeySequence("Ctrl+Shift+O") << false << "folder";
         QTest::newRow("Ctrl+S") << QKeySequence("Ctrl+S") << true << "save";
@@ -69,10 +67,7 @@ private slots:
 
     // The split buttons' menus open from the keyboard as well as by the arrow.
     void buttonMenus_data() {
-        QTest::addColumn<QString>("button");
-        QTest::addColumn<QString>("menu");
-        QTest::addColumn<int>("key");
-        QTest::addColumn<int>("modifiers");
+        AddColumns<QString, QString, int, int>({"button", "menu", "key", "modifiers"});
         for (const auto& [button, menu] :
              {std::pair{"CommandOpen", "mnuOpn"}, {"CommandSaveAs", "mnuSave"}}) {
             QTest::addRow("%s, Alt+Down", button)
@@ -152,9 +147,7 @@ private slots:
     // The window comes back where it was left: on the screen it was on, maximised or not; a
     // place no screen shows well is fitted to the screens, one on none is centred on the first.
     void placement_data() {
-        QTest::addColumn<QRect>("saved");
-        QTest::addColumn<bool>("maximized");
-        QTest::addColumn<QRect>("restored");
+        AddColumns<QRect, bool, QRect>({"saved", "maximized", "restored"});
         auto row = [](const char* name, QRect saved, QRect restored, bool maximized = false) {
             QTest::newRow(name) << saved << maximized << restored;
         };

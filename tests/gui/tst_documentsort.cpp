@@ -17,11 +17,8 @@ private slots:
     // an amount in the locale's currency form, any other number as its sender wrote it: neither
     // is read with the locale's marks.
     void kindAndValue_data() {
-        QTest::addColumn<QLocale>("locale");
-        QTest::addColumn<bool>("amount");
-        QTest::addColumn<QString>("shown");
-        QTest::addColumn<QString>("raw");
-        QTest::addColumn<int>("kind");
+        AddColumns<QLocale, bool, QString, QString, int>(
+            {"locale", "amount", "shown", "raw", "kind"});
         QTest::addColumn<double>("value"); // NaN: no number
         const double none = qQNaN();
         auto row = [](const char* name, const QLocale& locale, bool amount, const char* shown,

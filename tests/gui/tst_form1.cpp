@@ -143,9 +143,7 @@ private slots:
     // A source typed into the box, dropped on the box or the list, or picked in an open dialog;
     // rows is what the list shows after the read, -1 when the source is not taken.
     void sources_data() {
-        QTest::addColumn<QString>("how");
-        QTest::addColumn<QStringList>("names");
-        QTest::addColumn<int>("rows");
+        AddColumns<QString, QStringList, int>({"how", "names", "rows"});
         QTest::newRow("typed folder") << "type" << QStringList{"docs"} << 3;
         QTest::newRow("typed other extension") << "type" << QStringList{"doc.txt"} << 0;
         QTest::newRow("archive on the list") << "List" << QStringList{"a.ZIP"} << 1;
@@ -457,9 +455,7 @@ private slots:
     // The save dialog's last two types write a workbook and a PDF of the checked documents,
     // with their total, whatever extension the typed name has; with none, the type's is added.
     void saveRegister_data() {
-        QTest::addColumn<QString>("type");
-        QTest::addColumn<QString>("typed");
-        QTest::addColumn<QString>("written");
+        AddColumns<QString, QString, QString>({"type", "typed", "written"});
         QTest::newRow("workbook") << "Реестр Excel (*.xlsx)" << "register" << "register.xlsx";
         QTest::newRow("workbook named .txt") << "Реестр Excel (*.xlsx)" << "r.txt" << "r.txt";
         QTest::newRow("PDF") << "Реестр PDF (*.pdf)" << "register" << "register.pdf";

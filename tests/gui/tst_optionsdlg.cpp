@@ -26,9 +26,7 @@ private slots:
     void input_data() {
         QTest::addColumn<QString>("box");
         QTest::addColumn<QString>("before"); // the cursor in its middle
-        QTest::addColumn<QString>("how");
-        QTest::addColumn<QString>("input");
-        QTest::addColumn<QString>("expected");
+        AddColumns<QString, QString, QString>({"how", "input", "expected"});
         auto row = [](const char* name, const char* box, const char* before, const char* how,
                       const QString& input, const QString& expected) {
             QTest::newRow(name) << box << before << how << input << expected;
@@ -61,9 +59,7 @@ private slots:
 
     // ACC "111" is stored; "222" is typed after it and a name with blanks around it.
     void closing_data() {
-        QTest::addColumn<bool>("apply");
-        QTest::addColumn<QString>("close");
-        QTest::addColumn<bool>("stored");
+        AddColumns<bool, QString, bool>({"apply", "close", "stored"});
         QTest::newRow("Ok") << false << "CommandButtonW1" << true;
         QTest::newRow("Enter") << false << "enter" << true;
         QTest::newRow("Отмена") << false << "CommandButtonW2" << false;
