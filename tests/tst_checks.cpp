@@ -63,8 +63,7 @@ class TestChecks : public QObject {
     Q_OBJECT
 private slots:
     void requisites_data() {
-        QTest::addColumn<QString>("kind");
-        QTest::addColumn<QString>("value");
+        AddColumns<QString, QString>({"kind", "value"});
         QTest::addColumn<QString>("bic"); // for accounts
         QTest::addColumn<bool>("valid");
         auto row = [](const char* name, const char* kind, const char* value, bool valid,
@@ -394,8 +393,7 @@ private slots:
     // Two documents are one payment when their keys agree.
     void documentKey_data() {
         QTest::addColumn<QString>("first"); // key=value, ";" between: changes to a valid document
-        QTest::addColumn<QString>("second");
-        QTest::addColumn<bool>("same");
+        AddColumns<QString, bool>({"second", "same"});
         QTest::newRow("the same") << "" << "" << true;
         QTest::newRow("leading zeros of the number") << "Номер=000055" << "Номер=55" << true;
         QTest::newRow("the date written another way") << "" << "Дата=05.03.2024" << true;

@@ -43,8 +43,7 @@ private slots:
     // documents), 2 (usage, settings, template) or 3 (output), saying why and keeping the older
     // file whole.
     void convert_data() {
-        QTest::addColumn<QString>("args");
-        QTest::addColumn<int>("exit");
+        AddColumns<QString, int>({"args", "exit"});
         QTest::addColumn<QString>("result"); // an expected file, or what stderr says
         auto row = [](const char* name, const char* args, int exit, const char* result) {
             QTest::newRow(name) << args << exit << result;
@@ -121,8 +120,7 @@ private slots:
     // written).
     // DIR stands for a fresh folder with the fixture's documents in DIR/docs and DIR/src.zip.
     void sourceNeverReplaced_data() {
-        QTest::addColumn<QString>("output");
-        QTest::addColumn<QString>("source");
+        AddColumns<QString, QString>({"output", "source"});
         QTest::addColumn<QString>("named"); // the source file the refusal names
         const auto row = [](const char* name, const char* output, const char* source,
                             const char* named) {

@@ -148,8 +148,7 @@ private slots:
     // Whatever was typed before, and however the rows were sorted meanwhile, a search shows
     // the rows a fresh filter shows. Steps: a search, or "sort N" by column N, or "prepare".
     void sameAsFresh_data() {
-        QTest::addColumn<QStringList>("steps");
-        QTest::addColumn<bool>("samePaths");
+        AddColumns<QStringList, bool>({"steps", "samePaths"});
         QTest::newRow("typing on and deleting back")
             << QStringList{u"о"_s, u"оо"_s, u"ооо"_s, u"оо"_s, u"о"_s, u"а"_s} << false;
         QTest::newRow("a sort between keystrokes")

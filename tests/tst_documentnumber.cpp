@@ -11,8 +11,7 @@ private slots:
     void numbers_data() {
         QTest::addColumn<QString>("text");
         QTest::addColumn<QString>("point"); // "-": not a number
-        QTest::addColumn<QString>("comma");
-        QTest::addColumn<QString>("kopecks");
+        AddColumns<QString, QString>({"comma", "kopecks"});
         auto row = [](const char* name, const QString& text, const char* point, const char* comma,
                       const char* kopecks) {
             QTest::newRow(name) << text << point << comma << kopecks;

@@ -58,8 +58,7 @@ class TestExport : public QObject {
 private slots:
     // Rows 1 and 3 are checked.
     void blocks_data() {
-        QTest::addColumn<QString>("tpl");
-        QTest::addColumn<QByteArray>("expected");
+        AddColumns<QString, QByteArray>({"tpl", "expected"});
         auto row = [](const char* name, const char* tpl, const char* expected) {
             QTest::newRow(name) << tpl << QByteArray(expected);
         };

@@ -57,8 +57,7 @@ private slots:
     // One file of a folder each: what the reading and the checks say of it, as findings. The
     // why never repeats the path, and every file left out has one.
     void fileFindings_data() {
-        QTest::addColumn<QByteArray>("bytes");
-        QTest::addColumn<QStringList>("shapes");
+        AddColumns<QByteArray, QStringList>({"bytes", "shapes"});
         QTest::addColumn<QString>("why"); // words of the first finding's why
         QTest::newRow("fine") << Doc("1", "10.00", "7707083893") << QStringList() << "";
         QTest::newRow("no amount")
@@ -317,8 +316,7 @@ private slots:
     // The forms a finding leaves in: the command line's line, clipboard text, CSV for a
     // Russian spreadsheet (BOM, ';', quotes, no formulas, CR LF).
     void forms_data() {
-        QTest::addColumn<QString>("value");
-        QTest::addColumn<QString>("line");
+        AddColumns<QString, QString>({"value", "line"});
         QTest::addColumn<QString>("text"); // the row under the caption line
         QTest::addColumn<QByteArray>("csv");
         QTest::newRow("plain") << "7707083895"

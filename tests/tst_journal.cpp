@@ -111,8 +111,7 @@ class TestJournal : public QObject {
 private slots:
     void journaledSave_data() {
         QTest::addColumn<QString>("tpl"); // the template's text; "" for the default 1C one
-        QTest::addColumn<QString>("target");
-        QTest::addColumn<bool>("recorded");
+        AddColumns<QString, bool>({"target", "recorded"});
         QTest::newRow("a statement for 1C") << "" << "out.txt" << true;
         QTest::newRow("the standard output") << "" << "-" << false;
         QTest::newRow("a device") << "" << "/dev/null" << false;
@@ -136,8 +135,7 @@ private slots:
         QTest::addColumn<int>("first");    // 0: no first statement
         QTest::addColumn<QString>("setup"); // "forget", "damage", or ""
         QTest::addColumn<QString>("more");  // more options of the second convert
-        QTest::addColumn<int>("second");
-        QTest::addColumn<int>("exit");
+        AddColumns<int, int>({"second", "exit"});
         QTest::addColumn<int>("written"); // documents of the second statement in the journal
         QTest::newRow("only the new ones") << 3 << "" << "" << 5 << 0 << 2;
         QTest::newRow("nothing new") << 3 << "" << "" << 3 << 1 << 0;

@@ -226,8 +226,7 @@ private slots:
     // A name made on another system may hold bytes that are no UTF-8: the file is read by its
     // own bytes, and the name shows each such byte written out.
     void namesThatAreNoUtf8_data() {
-        QTest::addColumn<QByteArray>("name");
-        QTest::addColumn<QString>("shown");
+        AddColumns<QByteArray, QString>({"name", "shown"});
         QTest::newRow("Latin-1") << QByteArray("caf\xE9.xml") << "caf\\xE9.xml";
         QTest::newRow("UTF-8") << QByteArray("caf\xC3\xA9.xml") << "café.xml";
         QTest::newRow("sequence cut short") << QByteArray("\xD0.xml") << "\\xD0.xml";
@@ -280,8 +279,7 @@ private slots:
     // Archives as archivers make them. The archive is made by the row's maker; the rows come in
     // name order, every file left out is named, and every problem is one line.
     void archivesAsPeopleMakeThem_data() {
-        QTest::addColumn<QString>("maker");
-        QTest::addColumn<QStringList>("numbers");
+        AddColumns<QString, QStringList>({"maker", "numbers"});
         QTest::addColumn<QStringList>("skipped"); // inside the archive
         QTest::addColumn<QStringList>("said");    // a word of each problem, in order
         QTest::newRow("Info-ZIP: UTF-8 names without the flag, in the folder's order")
@@ -403,8 +401,7 @@ private slots:
     // on every core (stopped by the flag while walked; stored backwards, so that the rows' order
     // is not the archive's); or before the start. A stop inside a document: longDocuments.
     void cancel_data() {
-        QTest::addColumn<QString>("source");
-        QTest::addColumn<int>("count");
+        AddColumns<QString, int>({"source", "count"});
         QTest::addColumn<int>("cancelAt"); // progress calls; 0: before the start
         for (const auto& [source, count, at] :
              {std::tuple{"folder", 500, 1}, {"small zip", 30, 30}, {"large zip", 400, 600}})
@@ -489,8 +486,7 @@ private slots:
     }
 
     void amount_data() {
-        QTest::addColumn<QString>("text");
-        QTest::addColumn<double>("value");
+        AddColumns<QString, double>({"text", "value"});
         QTest::newRow("no-break spaces, mark") << "1\u00A0234,5" + Rub << 1234.5;
         QTest::newRow("blanks inside ignored") << " 7 5 .2\u20095 " << 75.25;
         QTest::newRow("words after the number") << "12,5 руб." << 12.5;
@@ -506,8 +502,7 @@ private slots:
     }
     // Amounts too large for a double's kopecks are shown from their digits; others as before.
     void amountShown_data() {
-        QTest::addColumn<QString>("text");
-        QTest::addColumn<QString>("locale");
+        AddColumns<QString, QString>({"text", "locale"});
         QTest::addColumn<QString>("shown"); // empty: as the locale shows the double
         QTest::newRow("largest, ru_RU")
             << "92233720368547758.07"
@@ -529,8 +524,7 @@ private slots:
     }
 
     void extraction_data() {
-        QTest::addColumn<QStringList>("tagLists");
-        QTest::addColumn<QString>("document");
+        AddColumns<QStringList, QString>({"tagLists", "document"});
         QTest::addColumn<QStringList>("cells"); // "display|raw" each; empty: no row
         QTest::addColumn<QStringList>("said");  // what the problem says besides the path
         const QStringList nad{"Номер;N1;N2", "Сумма;S1;S2", "Дата;D"};

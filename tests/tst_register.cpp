@@ -120,8 +120,7 @@ class TestRegister : public QObject {
     Q_OBJECT
 private slots:
     void amountInWords_data() {
-        QTest::addColumn<qint64>("kopecks");
-        QTest::addColumn<QString>("words");
+        AddColumns<qint64, QString>({"kopecks", "words"});
         auto row = [](const char* name, qint64 kopecks, const char* words) {
             QTest::newRow(name) << kopecks << QString::fromUtf8(words);
         };
@@ -157,8 +156,7 @@ private slots:
     // the window's totals do, never rounded or read in part.
     void totalLines_data() {
         QTest::addColumn<QStringList>("documents"); // "amount way"
-        QTest::addColumn<QString>("account");
-        QTest::addColumn<QString>("lines");
+        AddColumns<QString, QString>({"account", "lines"});
         const QString unknown = u"\nНаправление не определено: не указан расчетный счет "
                                 "организации"_qs;
         QTest::newRow("in and out")
@@ -200,8 +198,7 @@ private slots:
     // One field of a CSV file for a Russian spreadsheet: RFC 4180 quoting for ";", and no value
     // a spreadsheet would run as a formula.
     void csvField_data() {
-        QTest::addColumn<QString>("value");
-        QTest::addColumn<QString>("field");
+        AddColumns<QString, QString>({"value", "field"});
         QTest::newRow("plain") << u"Оплата"_qs << u"Оплата"_qs;
         QTest::newRow("semicolon") << u"по счету 15; НДС"_qs << u"\"по счету 15; НДС\""_qs;
         QTest::newRow("quotes") << u"\"Ромашка\" ООО"_qs << u"\"\"\"Ромашка\"\" ООО\""_qs;
@@ -488,8 +485,7 @@ print(wb.sheetnames, ws["A6"].font.b, ws["B7"].value, ws["B7"].number_format, ws
     // header only over rows, every value whole, the totals in figures and in words, the marks,
     // the signatures.
     void pdf_data() {
-        QTest::addColumn<int>("count");
-        QTest::addColumn<QString>("account");
+        AddColumns<int, QString>({"count", "account"});
         QTest::addColumn<QString>("amount");    // of the first document
         QTest::addColumn<QString>("purpose");   // of the first document, when not the usual one
         QTest::addColumn<QStringList>("texts"); // all found, in this order

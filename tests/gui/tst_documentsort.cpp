@@ -53,8 +53,7 @@ private slots:
     // Cells are "shown" or "shown=raw".
     void sortRows_data() {
         QTest::addColumn<QString>("cells"); // '|' between rows
-        QTest::addColumn<bool>("amount");
-        QTest::addColumn<int>("kind");
+        AddColumns<bool, int>({"amount", "kind"});
         QTest::addColumn<QString>("order"); // the rows' first positions, after the sort
         QTest::addColumn<bool>("descending");
         auto row = [](const char* name, const char* cells, int kind, const char* order,

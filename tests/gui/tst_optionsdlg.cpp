@@ -97,8 +97,7 @@ private slots:
     // Said in the dialog while typing, and stored all the same: a wrong-length or miscounted
     // ИНН, an account that is not 20 digits, a name the settings file would turn into "?".
     void warnings_data() {
-        QTest::addColumn<QString>("box");
-        QTest::addColumn<QString>("typed");
+        AddColumns<QString, QString>({"box", "typed"});
         QTest::addColumn<QString>("warning"); // empty: none
         auto row = [](const char* name, const char* box, const QString& typed,
                       const QString& says) { QTest::newRow(name) << box << typed << says; };

@@ -82,8 +82,7 @@ private slots:
     // Enter or a double click on a finding selects its document in the list, after any sort of
     // either; a finding without a document (a file left out) leaves the list as it is.
     void activation_data() {
-        QTest::addColumn<QString>("file");
-        QTest::addColumn<bool>("jumps");
+        AddColumns<QString, bool>({"file", "jumps"});
         QTest::newRow("duplicate") << "doc0001.xml" << true;
         QTest::newRow("left out") << "doc0002.xml" << false;
     }
