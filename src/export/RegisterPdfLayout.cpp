@@ -281,14 +281,13 @@ RegisterPdfLayout LayOutRegisterPdf(const DocumentTable& table, const RegisterHe
         const int number = int(r) + 1;
         const bool last = r + 1 == rows.size();
         const double reserve = last ? endHeight : 0;
-        // Where each cell's lines go on from; a cut of the row: where each cell's lines taken
-        // end, and the height of the piece they make.
+        // A cut of the row: where the lines taken of each cell end, and the piece's height.
         struct Cut {
             std::array<std::size_t, RegisterPdfLayout::MaxColumns> To{};
             double Height = 0;
             bool Any = false; // a line taken
         };
-        std::array<std::size_t, RegisterPdfLayout::MaxColumns> from{};
+        std::array<std::size_t, RegisterPdfLayout::MaxColumns> from{}; // each cell's next line
         bool continued = false;
         // The lines of every cell from `from` on that fit the height (all of them by default).
         const auto take = [&](double limit) {
