@@ -26,6 +26,8 @@ constexpr PrintedColumn PrintedColumns[] = {
     {"Номер", 0, false},         {"Дата", 0, false},          {"Сумма", 0, true},
     {"Плательщик1", 1.0, false}, {"Получатель1", 1.0, false}, {"НазначениеПлатежа", 1.5, false},
 };
+static_assert(std::size(PrintedColumns) + 1 <= RegisterPdfLayout::MaxColumns,
+              "a piece keeps the line ranges of at most MaxColumns cells");
 // A fixed column never takes more than this share of the width: a value longer than that wraps.
 constexpr double WidestFixedShare = 0.2;
 
