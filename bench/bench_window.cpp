@@ -22,6 +22,8 @@
 #include <QTimer>
 
 #include <cstdio>
+#include <cstdlib>
+#include <cstring>
 #include <ctime>
 #include <functional>
 #include <malloc.h>
@@ -59,11 +61,63 @@ QByteArray HeapMb() {
     return QByteArray::number(double(info.uordblks + info.hblkhd) / 1048576.0, 'f', 0) + " + " +
            QByteArray::number(double(info.fordblks) / 1048576.0, 'f', 0);
 }
+// With BENCH_DIAG set: where the resident memory is (the main thread's heap, the other threads'
+// heaps, other anonymous memory, mapped files) and each heap's size and what is in use in it.
+// Resident beyond in use, once trimmed, is pages that some live block keeps.
+void PrintWhereHeld(const char* when) {
+    if (qEnvironmentVariableIsEmpty("BENCH_DIAG")) return;
+    double resident[4] = {}; // [heap], 64 MiB-aligned anonymous (the threads' heaps), anon, file
+    if (FILE* smaps = std::fopen("/proc/self/smaps", "r")) {
+        char line[512], name[256];
+        int kind = 0;
+        unsigned long from = 0, to = 0, kb = 0;
+        while (std::fgets(line, sizeof line, smaps)) {
+            name[0] = 0;
+            if (std::sscanf(line, "%lx-%lx %*s %*s %*s %*s %255s", &from, &to, name) >= 2 &&
+                std::strchr(line, '-') < std::strchr(line, ' ')) {
+                kind = std::strcmp(name, "[heap]") == 0                  ? 0
+                       : name[0] == 0 && from % (64ul << 20) == 0        ? 1
+                       : name[0] == 0 || name[0] == '['                  ? 2
+                                                                         : 3;
+            } else if (std::sscanf(line, "Rss: %lu kB", &kb) == 1) {
+                resident[kind] += double(kb) / 1024.0;
+            }
+        }
+        std::fclose(smaps);
+    }
+    std::printf("  %s, resident MB: main heap %.0f, threads' heaps %.0f, other anonymous %.0f, "
+                "files %.0f\n",
+                when, resident[0], resident[1], resident[2], resident[3]);
+    char* text = nullptr;
+    size_t size = 0;
+    FILE* info = open_memstream(&text, &size);
+    if (!info) return;
+    malloc_info(0, info);
+    std::fclose(info);
+    int heap = -1;
+    unsigned long count = 0, bytes = 0, fast = 0, rest = 0;
+    for (const char* at = std::strchr(text, '<'); at; at = std::strchr(at + 1, '<')) {
+        if (std::sscanf(at, "<heap nr=\"%d\">", &heap) == 1)
+            fast = rest = 0;
+        else if (heap >= 0 && std::sscanf(at, "<total type=\"fast\" count=\"%lu\" size=\"%lu\"",
+                                          &count, &fast) == 2) {
+        } else if (heap >= 0 && std::sscanf(at, "<total type=\"rest\" count=\"%lu\" size=\"%lu\"",
+                                            &count, &rest) == 2) {
+        } else if (heap >= 0 && std::sscanf(at, "<system type=\"current\" size=\"%lu\"", &bytes) == 1) {
+            std::printf("  heap %d: %.0f MB, %.0f MB of it in use\n", heap, double(bytes) / 1048576.0,
+                        double(bytes - fast - rest) / 1048576.0);
+            heap = -1;
+        }
+    }
+    std::free(text);
+}
 } // namespace
 
 int main(int argc, char** argv) {
     ShareAllocationArenas();
     ReturnFreedMemory(); // as the window's main() does
+    // BENCH_ARENAS=1 puts every thread's blocks in the one heap (the window keeps two).
+    if (const int arenas = qEnvironmentVariableIntValue("BENCH_ARENAS")) mallopt(M_ARENA_MAX, arenas);
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
     QApplication app(argc, argv);
     // A folder of documents already made, or a count of documents to make.
@@ -213,6 +267,7 @@ int main(int argc, char** argv) {
     // longest the window froze meanwhile.
     const double firstHeld = HeldMb();
     std::printf("| memory held once listed (after malloc_trim) | %.0f MB (heap %s MB) | |\n", firstHeld, HeapMb().constData());
+    PrintWhereHeld("listed");
     const auto timed = [&](const char* what, const std::function<void()>& run) {
         QElapsedTimer timer;
         timer.start();
@@ -275,10 +330,12 @@ int main(int argc, char** argv) {
     });
     std::printf("| memory held after the print preview | %.0f MB | within 10 %% of listed |\n",
                 HeldMb());
+    PrintWhereHeld("after the print preview");
 
     // Again, sorted by the number (the last header clicked): the sort comes after the reading.
     timed("re-reading the same folder, sorted", [&] { readAll([&] { form.OpenSource(folder); }); });
     std::printf("| memory held after re-reading | %.0f MB (heap %s MB) | within 10 %% of listed |\n", HeldMb(), HeapMb().constData());
+    PrintWhereHeld("after re-reading");
     // BENCH_STOP ends here (or once listed, =listed) without freeing: a heap profile
     // (heaptrack) then shows what the window holds as what was never freed.
     if (qEnvironmentVariableIsSet("BENCH_STOP")) std::exit(0);
