@@ -13,8 +13,10 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <algorithm>
 #include <memory>
 #include <thread>
+#include <vector>
 
 #ifdef __GLIBC__
 #include <malloc.h>
@@ -64,12 +66,30 @@ int RunRegisterApart(char** argv) {
 #endif
 
 #ifdef __GLIBC__
-// Marks for huge pages the whole pages of memory between from and to.
-void HugePages(char* from, char* to) {
-    constexpr uintptr_t Huge = uintptr_t(2) << 20;
-    char* const first = reinterpret_cast<char*>((reinterpret_cast<uintptr_t>(from) + Huge - 1) &
-                                                ~(Huge - 1));
-    if (to > first) madvise(first, size_t(to - first), MADV_HUGEPAGE);
+constexpr uintptr_t HugePage = uintptr_t(2) << 20;
+
+uintptr_t Address(const void* p) {
+    return reinterpret_cast<uintptr_t>(p);
+}
+uintptr_t HugePageAfter(uintptr_t at) {
+    return (at + HugePage - 1) & ~(HugePage - 1);
+}
+
+// Marks for huge pages the memory between from and to (the system takes only whole huge pages
+// that nothing has touched yet).
+void HugePages(uintptr_t from, uintptr_t to) {
+    from &= ~(uintptr_t(4096) - 1);
+    if (to > from) madvise(reinterpret_cast<void*>(from), size_t(to - from), MADV_HUGEPAGE);
+}
+
+// A heap's huge page that is partly in use already is taken 4 kB at a time. A block that the
+// heap's next blocks would take from there, up to the next huge page, is held instead: the
+// address space only, never touched.
+void SkipToHugePage(uintptr_t heapTop, uintptr_t from) {
+    static std::vector<void*> held;
+    constexpr uintptr_t Headers = 64;
+    const uintptr_t next = HugePageAfter(std::max(heapTop, from));
+    if (next > heapTop + Headers) held.push_back(std::malloc(size_t(next - heapTop - Headers)));
 }
 #endif
 
@@ -84,18 +104,27 @@ void GrowHeapsInLargeSteps() {
     mallopt(M_MMAP_THRESHOLD, Step / 2); // large blocks from the heaps too, not a mapping each
     mallopt(M_TRIM_THRESHOLD, 2 * Step);
     mallopt(M_TOP_PAD, Step);
-    // The first block the main heap cannot hold grows it by the step.
-    char* const from = static_cast<char*>(sbrk(0));
-    void* volatile probe = std::malloc(1 << 20);
+    // The first block the main heap cannot hold grows it by the step; one just past its free top
+    // (keepcost) touches nothing of the growth.
+    const uintptr_t from = Address(sbrk(0));
+    void* volatile probe = std::malloc(mallinfo2().keepcost + 256);
     std::free(probe);
-    if (from != reinterpret_cast<char*>(-1)) HugePages(from, static_cast<char*>(sbrk(0)));
+    const uintptr_t to = Address(sbrk(0));
+    if (from != Address(reinterpret_cast<void*>(-1)) && to > from) {
+        HugePages(from, to);
+        SkipToHugePage(to - mallinfo2().keepcost, from);
+    }
     // The other threads' heap is made by the first thread that allocates, and grows a page at a
-    // time: a block of its size reserves it at once.
+    // time: it is marked before it grows, and grown by a block of the step's size at once.
     std::thread([] {
-        constexpr size_t Others = size_t(24) << 20;
-        char* volatile block = static_cast<char*>(std::malloc(Others));
-        if (block) HugePages(block, block + Others);
-        std::free(block);
+        char* const first = static_cast<char*>(std::malloc(16));
+        if (!first) return;
+        const uintptr_t next = HugePageAfter(Address(first));
+        HugePages(next, next + Step);
+        SkipToHugePage(Address(first) + 16, Address(first));
+        void* volatile grown = std::malloc(Step / 2 - HugePage);
+        std::free(grown);
+        std::free(first);
     }).join();
 #endif
 }
