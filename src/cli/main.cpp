@@ -114,16 +114,17 @@ void GrowHeapsInLargeSteps() {
         HugePages(from, to);
         SkipToHugePage(to - mallinfo2().keepcost, from);
     }
-    // The other threads' heap is made by the first thread that allocates, and grows a page at a
-    // time: it is marked before it grows, and grown by a block of the step's size at once.
+    // The other threads' heap is made by the first thread that allocates, all of it at once for
+    // the pad above: glibc places such a heap on a boundary of its size (64 MB) and its first
+    // block just after its header. Where that does not hold, it is left as it is.
     std::thread([] {
+        constexpr uintptr_t HeapSize = uintptr_t(64) << 20;
         char* const first = static_cast<char*>(std::malloc(16));
-        if (!first) return;
-        const uintptr_t next = HugePageAfter(Address(first));
-        HugePages(next, next + Step);
-        SkipToHugePage(Address(first) + 16, Address(first));
-        void* volatile grown = std::malloc(Step / 2 - HugePage);
-        std::free(grown);
+        const uintptr_t heap = Address(first) & ~(HeapSize - 1);
+        if (first && Address(first) - heap < 4096) {
+            HugePages(HugePageAfter(Address(first)), heap + HeapSize);
+            SkipToHugePage(Address(first) + 16, Address(first));
+        }
         std::free(first);
     }).join();
 #endif
