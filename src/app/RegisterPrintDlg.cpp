@@ -33,11 +33,9 @@ RegisterPrintDlg::RegisterPrintDlg(const DocumentTable& table, const INIStorage&
 RegisterPrintDlg::RegisterPrintDlg(const DocumentTable& table, Prepared prepared,
                                    const QString& source, QWidget* parent)
     : QDialog(parent), m_table(table), m_source(source), m_heading(std::move(prepared.Heading)),
-      m_layout(std::move(prepared.Layout)), m_printer(new QPrinter(QPrinter::HighResolution)) {
+      m_layout(std::move(prepared.Layout)) {
     setObjectName(QStringLiteral("RegisterPrintDlg"));
     setWindowTitle(QStringLiteral("Печать реестра"));
-    m_printer->setDocName(RegisterTitle);
-    SetRegisterPage(*m_printer);
 
     m_preview = new RegisterPageView(m_layout, this);
     m_preview->setObjectName(QStringLiteral("RegisterPreview"));
@@ -83,6 +81,12 @@ bool RegisterPrintDlg::SavePdf(const QString& path) {
 }
 
 void RegisterPrintDlg::Print() {
+    // Made only to print: a printer loads the system's printing libraries, which stay loaded.
+    if (!m_printer) {
+        m_printer = new QPrinter(QPrinter::HighResolution);
+        m_printer->setDocName(RegisterTitle);
+        SetRegisterPage(*m_printer);
+    }
     QPrintDialog dialog(m_printer, this);
     if (dialog.exec() != QDialog::Accepted) return;
     PaintRegister(*m_printer, m_layout);

@@ -33,11 +33,15 @@ void PaintRegisterPage(QPainter& painter, const RegisterPdfLayout& layout, int p
     };
     const double width = layout.Width;
     const double pad = layout.Pad;
-    const auto drawLine = [&](const Line& line, double left, double top, double room,
-                              Qt::Alignment align) {
+    const auto drawText = [&](const QString& text, const Line& line, double left, double top,
+                              double room, Qt::Alignment align) {
         useFont(line.Kind);
         painter.drawText(QRectF(left, top + line.Top, room, line.Height),
-                         align | Qt::AlignTop | Qt::TextDontClip | Qt::TextSingleLine, line.Text);
+                         align | Qt::AlignTop | Qt::TextDontClip | Qt::TextSingleLine, text);
+    };
+    const auto drawLine = [&](const Line& line, double left, double top, double room,
+                              Qt::Alignment align) {
+        drawText(layout.Text(line), line, left, top, room, align);
     };
     painter.setPen(QPen(Qt::black, 0.2 * RegisterPdfLayout::Dpi / 25.4));
     const int pages = int(layout.Pages.size());
@@ -63,14 +67,14 @@ void PaintRegisterPage(QPainter& painter, const RegisterPdfLayout& layout, int p
         for (std::size_t c = 0; c < layout.Columns.size(); ++c) {
             const RegisterPdfLayout::Column& column = layout.Columns[c];
             painter.drawRect(QRectF(column.Left, piece.Top, column.Width, piece.Height));
-            for (const Line& line : piece.Cells[c])
+            for (const Line& line : layout.CellLines(piece, c))
                 drawLine(line, column.Left + pad, piece.Top, column.Width - 2 * pad,
                          column.Right && line.Kind == Style::Normal ? Qt::AlignRight
                                                                     : Qt::AlignLeft);
         }
         if (piece.Continued) {
-            const Line line{Continued, Style::Small, pad, piece.Height};
-            drawLine(line, pad, piece.Top, width, Qt::AlignLeft);
+            const Line line{0, 0, Style::Small, pad, piece.Height};
+            drawText(Continued, line, pad, piece.Top, width, Qt::AlignLeft);
         }
     }
     if (shown.EndTop >= 0)

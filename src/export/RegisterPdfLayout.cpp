@@ -26,13 +26,16 @@ constexpr PrintedColumn PrintedColumns[] = {
     {"Номер", 0, false},         {"Дата", 0, false},          {"Сумма", 0, true},
     {"Плательщик1", 1.0, false}, {"Получатель1", 1.0, false}, {"НазначениеПлатежа", 1.5, false},
 };
+static_assert(std::size(PrintedColumns) + 1 <= RegisterPdfLayout::MaxColumns,
+              "a piece keeps the line ranges of at most MaxColumns cells");
 // A fixed column never takes more than this share of the width: a value longer than that wraps.
 constexpr double WidestFixedShare = 0.2;
 
-// The device every measure is taken on: a PDF of the layout's resolution, as the file is.
+// The device every measure is taken on: a PDF of the layout's resolution, as the file is. The
+// lines it wraps keep their characters in texts.
 class Measure {
 public:
-    Measure() : m_writer(&m_buffer) {
+    explicit Measure(QString& texts) : m_texts(texts), m_writer(&m_buffer) {
         m_buffer.open(QIODevice::WriteOnly);
         m_writer.setResolution(int(RegisterPdfLayout::Dpi));
         m_writer.setPageLayout(QPageLayout(QPageSize(QPageSize::A4), QPageLayout::Landscape,
@@ -46,11 +49,11 @@ public:
     double LineHeight(Style style) {
         return QFontMetricsF(RegisterFont(style), &m_writer).lineSpacing();
     }
-    // The text broken into lines no wider than width: at blanks, or anywhere in a word longer
-    // than a line, so that nothing is ever cut off.
-    std::vector<Line> Wrap(const QString& text, Style style, double width) {
+    // The text broken into lines no wider than width, added to lines: at blanks, or anywhere in
+    // a word longer than a line, so that nothing is ever cut off.
+    void Wrap(const QString& text, Style style, double width, std::vector<Line>& lines) {
         const double height = LineHeight(style);
-        std::vector<Line> lines;
+        const std::size_t first = lines.size();
         QTextLayout layout(text, RegisterFont(style), &m_writer);
         QTextOption option;
         option.setWrapMode(QTextOption::WrapAtWordBoundaryOrAnywhere);
@@ -58,17 +61,18 @@ public:
         layout.beginLayout();
         for (QTextLine line = layout.createLine(); line.isValid(); line = layout.createLine()) {
             line.setLineWidth(std::max(width, 1.0));
-            QString piece = text.mid(line.textStart(), line.textLength());
+            QStringView piece = QStringView(text).mid(line.textStart(), line.textLength());
             while (!piece.isEmpty() && piece.back().isSpace())
                 piece.chop(1);
-            lines.push_back({piece, style, 0, height});
+            lines.push_back({m_texts.size(), piece.size(), style, 0, height});
+            m_texts.append(piece);
         }
         layout.endLayout();
-        if (lines.empty()) lines.push_back({QString(), style, 0, height});
-        return lines;
+        if (lines.size() == first) lines.push_back({m_texts.size(), 0, style, 0, height});
     }
 
 private:
+    QString& m_texts;
     QBuffer m_buffer;
     QPdfWriter m_writer;
 };
@@ -95,12 +99,6 @@ QString CellText(const DocumentTable& table, const DocumentRow& row, int column)
         return date->toString(QStringLiteral("dd.MM.yyyy"));
     return value;
 }
-
-// The lines of one document's row, by printed column, before they are put on pages.
-struct RowLines {
-    int Number = 0;
-    std::vector<std::vector<Line>> Cells;
-};
 
 } // namespace
 
@@ -139,8 +137,8 @@ QString SignatureLine(const QString& role, const QString& name) {
 
 RegisterPdfLayout LayOutRegisterPdf(const DocumentTable& table, const RegisterHeading& heading,
                                     const RegisterMarks& marks) {
-    Measure measure;
     RegisterPdfLayout out;
+    Measure measure(out.Texts);
     out.Width = measure.Width();
     out.Height = measure.Height();
     const double mm = RegisterPdfLayout::Dpi / 25.4;
@@ -202,14 +200,13 @@ RegisterPdfLayout LayOutRegisterPdf(const DocumentTable& table, const RegisterHe
         if (sources[c].Share > 0) column.Width = textRoom * sources[c].Share / shares;
         column.Left = left;
         left += column.Width;
-        column.CaptionLines = measure.Wrap(column.Caption, Style::Bold, column.Width - 2 * pad);
+        measure.Wrap(column.Caption, Style::Bold, column.Width - 2 * pad, column.CaptionLines);
         out.HeaderHeight = std::max(out.HeaderHeight, Stack(column.CaptionLines) + 2 * pad);
     }
 
     // The title block and the end block.
     const auto addLines = [&](std::vector<Line>& block, const QString& text, Style style) {
-        for (Line& line : measure.Wrap(text, style, out.Width))
-            block.push_back(line);
+        measure.Wrap(text, style, out.Width, block);
     };
     addLines(out.TitleLines, RegisterTitle, Style::Title);
     for (const QString& line :
@@ -232,21 +229,42 @@ RegisterPdfLayout LayOutRegisterPdf(const DocumentTable& table, const RegisterHe
         addLines(out.EndLines, line, Style::Heading);
     const double endHeight = 3 * mm + Stack(out.EndLines, 3 * mm);
 
-    // Every row's lines, wrapped to its columns.
+    // Pages: a row that fits goes whole; one that would fit an empty page starts one; a taller
+    // one is cut at a line and goes on over the next pages. The totals need room under the last
+    // row: when it lacks, that row starts the page they go on. One row's lines are held at a
+    // time, in blocks kept from row to row.
     const double smallHeight = measure.LineHeight(Style::Small);
-    std::vector<RowLines> rowLines;
-    rowLines.reserve(rows.size());
+    const double bottom = out.Height - out.FootHeight;
+    std::vector<std::size_t> pageStarts{0}; // each page's first piece
+    out.Pages.push_back({});
+    double y = titleHeight;
+    const auto newPage = [&] {
+        out.Pages.push_back({});
+        pageStarts.push_back(out.Pieces.size());
+        y = 0;
+    };
+    const auto pageTop = [&](RegisterPdfLayout::Page& page) {
+        if (!page.Header) {
+            page.Header = true;
+            page.HeaderTop = y;
+            y += out.HeaderHeight;
+        }
+    };
+    const auto pageEmpty = [&] { return pageStarts.back() == out.Pieces.size(); };
+    const double continuedHeight = smallHeight;
+    std::vector<std::vector<Line>> cells(sources.size());
     for (std::size_t r = 0; r < rows.size(); ++r) {
         const DocumentRow& row = *rows[r];
-        RowLines lines{int(r) + 1, {}};
         for (std::size_t c = 0; c < sources.size(); ++c) {
+            std::vector<Line>& cell = cells[c];
+            cell.clear();
             const double width = out.Columns[c].Width - 2 * pad;
             const int index = sources[c].Index;
             QString text =
                 index < 0 ? QString::number(r + 1) +
                                 (marks.Marked.contains(row.SourcePath) ? DocumentMark : QString())
                           : CellText(table, row, index);
-            std::vector<Line> cell = measure.Wrap(text, Style::Normal, width);
+            measure.Wrap(text, Style::Normal, width, cell);
             // The payer and the payee: their INN and account under the name, smaller.
             const QString key = index < 0 ? QString() : table.Columns[size_t(index)].FieldKey();
             const bool payer = key.compare(u"Плательщик1", Qt::CaseInsensitive) == 0;
@@ -258,82 +276,67 @@ RegisterPdfLayout LayOutRegisterPdf(const DocumentTable& table, const RegisterHe
                      {std::pair{QStringLiteral("ИНН "), inn}, {QStringLiteral("сч. "), account}}) {
                     const QString value = at < 0 ? QString() : row.ExportValue(at).simplified();
                     if (value.isEmpty()) continue;
-                    for (Line& line : measure.Wrap(prefix + value, Style::Small, width))
-                        cell.push_back(line);
+                    measure.Wrap(prefix + value, Style::Small, width, cell);
                 }
             }
-            lines.Cells.push_back(std::move(cell));
         }
-        rowLines.push_back(std::move(lines));
-    }
-
-    // Pages: a row that fits goes whole; one that would fit an empty page starts one; a taller
-    // one is cut at a line and goes on over the next pages. The totals need room under the last
-    // row: when it lacks, that row starts the page they go on.
-    const double bottom = out.Height - out.FootHeight;
-    out.Pages.push_back({});
-    double y = titleHeight;
-    const auto newPage = [&] {
-        out.Pages.push_back({});
-        y = 0;
-    };
-    const auto pageTop = [&](RegisterPdfLayout::Page& page) {
-        if (!page.Header) {
-            page.Header = true;
-            page.HeaderTop = y;
-            y += out.HeaderHeight;
-        }
-    };
-    const double continuedHeight = smallHeight;
-    for (std::size_t r = 0; r < rowLines.size(); ++r) {
-        const RowLines& row = rowLines[r];
-        const bool last = r + 1 == rowLines.size();
+        const int number = int(r) + 1;
+        const bool last = r + 1 == rows.size();
         const double reserve = last ? endHeight : 0;
-        std::vector<std::size_t> from(row.Cells.size(), 0);
+        // A cut of the row: where the lines taken of each cell end, and the piece's height.
+        struct Cut {
+            std::array<std::size_t, RegisterPdfLayout::MaxColumns> To{};
+            double Height = 0;
+            bool Any = false; // a line taken
+        };
+        std::array<std::size_t, RegisterPdfLayout::MaxColumns> from{}; // each cell's next line
         bool continued = false;
-        // The lines of every cell from `from` on that fit the height (all of them by default),
-        // and the piece's own height.
-        const auto take = [&](double limit, std::vector<std::size_t>& to, bool& any) {
-            RegisterPdfLayout::Piece piece{row.Number, continued, y, 0, {}};
+        // The lines of every cell from `from` on that fit the height (all of them by default).
+        const auto take = [&](double limit) {
+            Cut cut;
             const double top = pad + (continued ? continuedHeight : 0);
             double used = 0;
-            any = false;
-            to = from;
-            for (std::size_t c = 0; c < row.Cells.size(); ++c) {
-                std::vector<Line> cell;
+            for (std::size_t c = 0; c < cells.size(); ++c) {
+                std::size_t to = from[c];
                 double h = 0;
-                while (to[c] < row.Cells[c].size() && h + row.Cells[c][to[c]].Height <= limit) {
-                    h += row.Cells[c][to[c]].Height;
-                    cell.push_back(row.Cells[c][to[c]++]);
-                    any = true;
+                while (to < cells[c].size() && h + cells[c][to].Height <= limit) {
+                    h += cells[c][to++].Height;
+                    cut.Any = true;
                 }
-                Stack(cell, top);
-                piece.Cells.push_back(std::move(cell));
+                cut.To[c] = to;
                 used = std::max(used, h);
             }
-            piece.Height = used + top + pad;
-            return piece;
+            cut.Height = used + top + pad;
+            return cut;
         };
-        const auto place = [&](RegisterPdfLayout::Piece piece) {
-            RegisterPdfLayout::Page& page = out.Pages.back();
-            piece.Top = y;
+        const auto place = [&](const Cut& cut) {
+            RegisterPdfLayout::Piece piece{number, continued, y, cut.Height, {}};
+            for (std::size_t c = 0; c < cells.size(); ++c) {
+                piece.Cells[c] = out.Lines.size();
+                double top = pad + (continued ? continuedHeight : 0);
+                for (std::size_t i = from[c]; i < cut.To[c]; ++i) {
+                    Line line = cells[c][i];
+                    line.Top = top;
+                    top += line.Height;
+                    out.Lines.push_back(line);
+                }
+            }
+            piece.Cells[cells.size()] = out.Lines.size();
             y += piece.Height;
-            page.Pieces.push_back(std::move(piece));
+            out.Pieces.push_back(piece);
         };
-        std::vector<std::size_t> to;
-        bool any = false;
         while (true) {
             RegisterPdfLayout::Page& page = out.Pages.back();
             const double room = bottom - y - (page.Header ? 0 : out.HeaderHeight);
             const double fresh = bottom - out.HeaderHeight;
             const double lineTop = 2 * pad + (continued ? continuedHeight : 0);
-            RegisterPdfLayout::Piece whole = take(1e18, to, any);
+            const Cut whole = take(1e18);
             if (whole.Height + reserve <= room) {
                 pageTop(page);
-                place(std::move(whole));
+                place(whole);
                 break;
             }
-            if (!continued && !page.Pieces.empty() && whole.Height + reserve <= fresh) {
+            if (!continued && !pageEmpty() && whole.Height + reserve <= fresh) {
                 newPage();
                 continue;
             }
@@ -341,28 +344,32 @@ RegisterPdfLayout LayOutRegisterPdf(const DocumentTable& table, const RegisterHe
             // row keeps a line back for the page the totals go on.
             double limit = room - lineTop;
             if (last && whole.Height <= room) limit -= reserve;
-            RegisterPdfLayout::Piece part = take(limit, to, any);
-            if (!any && page.Pieces.empty()) part = take(room - lineTop, to, any);
-            if (!any && !page.Pieces.empty()) {
+            Cut part = take(limit);
+            if (!part.Any && pageEmpty()) part = take(room - lineTop);
+            if (!part.Any && !pageEmpty()) {
                 newPage();
                 continue;
             }
             pageTop(page);
             bool allTaken = true;
-            for (std::size_t c = 0; c < to.size(); ++c)
-                allTaken = allTaken && to[c] == row.Cells[c].size();
-            if (!any || allTaken) {
+            for (std::size_t c = 0; c < cells.size(); ++c)
+                allTaken = allTaken && part.To[c] == cells[c].size();
+            if (!part.Any || allTaken) {
                 // Nothing more can be cut: the row goes whole, the totals after it.
-                place(std::move(whole));
+                place(whole);
                 break;
             }
-            place(std::move(part));
-            from = to;
+            place(part);
+            from = part.To;
             continued = true;
             newPage();
         }
     }
-    if (y + endHeight > bottom && !out.Pages.back().Pieces.empty()) newPage();
+    if (y + endHeight > bottom && !pageEmpty()) newPage();
     out.Pages.back().EndTop = y;
+    pageStarts.push_back(out.Pieces.size());
+    for (std::size_t p = 0; p < out.Pages.size(); ++p)
+        out.Pages[p].Pieces = std::span<const RegisterPdfLayout::Piece>(out.Pieces).subspan(
+            pageStarts[p], pageStarts[p + 1] - pageStarts[p]);
     return out;
 }

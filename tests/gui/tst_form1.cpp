@@ -201,9 +201,15 @@ private slots:
                       small = Folder("small", {"1;2024-03-05;1"});
         MakeForm();
         auto* box = Find<QLineEdit>("TxtFileIn");
-        box->setText(big);
-        QTRY_VERIFY(m_form->IsReading() || Status() != Ready);
-        box->setText(small);
+        // Chosen without the box's wait, so that the second comes while the first is read.
+        const auto choose = [&](const QString& path) {
+            box->setText(path);
+            Find<QTimer>("ReadTimer")->start(0);
+            QCoreApplication::processEvents();
+        };
+        choose(big);
+        QTRY_VERIFY(m_form->IsReading());
+        choose(small);
         QTRY_COMPARE(Status(), One.arg(small));
         ReadSource(QString());
         QCOMPARE(Status(), One.arg(small));
