@@ -8,12 +8,12 @@
 #include <QGuiApplication>
 #endif
 
+#include <algorithm>
 #include <cerrno>
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
-#include <algorithm>
 #include <memory>
 #include <system_error>
 #include <thread>

@@ -2,7 +2,7 @@
 
 #include <QDateTime>
 #include <QDir>
-#include <QDirIterator>
+#include <QFile>
 #include <QFileInfo>
 
 #include <algorithm>
@@ -12,6 +12,8 @@
 #include <unistd.h>
 
 #include <cstring>
+#else
+#include <QDirIterator>
 #endif
 
 QString TempFolderRoot() {
