@@ -188,7 +188,8 @@ bool Walk::Run() {
     const Pass pass = Read(false, &failure);
     if (pass == Pass::Cancelled) return false;
     if (pass == Pass::NotOpened || pass == Pass::Stopped) return true;
-    const qint64 claimed = ReadZipDirectory(m_source, false).Claimed;
+    const qint64 claimed =
+        m_directory ? m_directory->Claimed : ReadZipDirectory(m_source, false).Claimed;
     const bool directoryFailed = pass == Pass::FirstHeaderFailed && claimed >= 0;
     if (directoryFailed || (pass == Pass::Done && m_entries == 0 && claimed > 0)) {
         // libarchive trusts the central directory whole: one bad record there would lose every
@@ -283,6 +284,12 @@ QString Walk::StoredName(const QString& name) {
 }
 
 std::optional<QString> Walk::EntryName(archive_entry* entry) {
+    // A name in plain ASCII is the same in every character set: no conversion to UTF-8 needed.
+    if (const char* name = archive_entry_pathname(entry)) {
+        const QLatin1StringView plain(name);
+        if (std::all_of(plain.begin(), plain.end(), [](char c) { return uchar(c) < 0x80; }))
+            return QString(plain);
+    }
     if (const char* utf8 = archive_entry_pathname_utf8(entry))
         return StoredName(QString::fromUtf8(utf8));
     if (const char* name = archive_entry_pathname(entry))

@@ -25,8 +25,9 @@ std::optional<QByteArray> Unpack(const PackedEntry& entry);
 // archive. Whatever else, libarchive unpacks itself. Asked in the order the entries lie.
 class PackedEntries {
 public:
-    PackedEntries(const ArchiveSource& source, std::vector<ZipDirectoryRecord> records)
-        : m_bytes(source), m_records(std::move(records)) {}
+    // records: the central directory's, kept by the caller while this is used.
+    PackedEntries(const ArchiveSource& source, const std::vector<ZipDirectoryRecord>& records)
+        : m_bytes(source), m_records(records) {}
 
     // The entry whose data starts at dataAt, when it is plain and size is its stated size.
     std::optional<PackedEntry> At(qint64 dataAt, qint64 size);
@@ -36,6 +37,6 @@ private:
                                      qint64 dataAt, qint64 size);
 
     ArchiveBytes m_bytes;
-    std::vector<ZipDirectoryRecord> m_records; // by their local headers' offsets
+    const std::vector<ZipDirectoryRecord>& m_records; // by their local headers' offsets
     size_t m_next = 0;
 };

@@ -123,6 +123,10 @@ ZipDirectory ReadZipDirectory(const ArchiveSource& source, bool withRecords) {
     QByteArray dir = archive.Read(end->DirectoryOffset, end->DirectorySize);
     if (!dir.startsWith("PK\x01\x02"))
         dir = archive.Read(end->At - end->DirectorySize, end->DirectorySize);
+    // Sized once: a vector doubling its way to a hundred thousand records held half as much again.
+    constexpr qint64 SmallestRecord = 46;
+    directory.Records.reserve(
+        size_t(std::clamp<qint64>(end->Claimed, 0, dir.size() / SmallestRecord)));
     for (qint64 at = 0; at + 46 <= dir.size() && dir.mid(at, 4) == "PK\x01\x02";) {
         const qint64 nameLength = qint64(Le(dir, at + 28, 2));
         const qint64 extraLength = qint64(Le(dir, at + 30, 2));
