@@ -95,15 +95,12 @@ void PrintWhereHeld(const char* when) {
     malloc_info(0, info);
     std::fclose(info);
     int heap = -1;
-    unsigned long count = 0, bytes = 0, fast = 0, rest = 0;
+    unsigned long bytes = 0, fast = 0, rest = 0;
     for (const char* at = std::strchr(text, '<'); at; at = std::strchr(at + 1, '<')) {
-        if (std::sscanf(at, "<heap nr=\"%d\">", &heap) == 1)
-            fast = rest = 0;
-        else if (heap >= 0 && std::sscanf(at, "<total type=\"fast\" count=\"%lu\" size=\"%lu\"",
-                                          &count, &fast) == 2) {
-        } else if (heap >= 0 && std::sscanf(at, "<total type=\"rest\" count=\"%lu\" size=\"%lu\"",
-                                            &count, &rest) == 2) {
-        } else if (heap >= 0 && std::sscanf(at, "<system type=\"current\" size=\"%lu\"", &bytes) == 1) {
+        if (std::sscanf(at, "<heap nr=\"%d\">", &heap) == 1) fast = rest = 0;
+        std::sscanf(at, "<total type=\"fast\" count=\"%*u\" size=\"%lu\"", &fast);
+        std::sscanf(at, "<total type=\"rest\" count=\"%*u\" size=\"%lu\"", &rest);
+        if (heap >= 0 && std::sscanf(at, "<system type=\"current\" size=\"%lu\"", &bytes) == 1) {
             std::printf("  heap %d: %.0f MB, %.0f MB of it in use\n", heap, double(bytes) / 1048576.0,
                         double(bytes - fast - rest) / 1048576.0);
             heap = -1;
