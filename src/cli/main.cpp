@@ -110,7 +110,6 @@ void SkipToHugePage(uintptr_t heapTop, uintptr_t from) {
 void GrowHeapsInLargeSteps() {
 #if defined(__GLIBC__) && !defined(VYPISKA_SANITIZED_ALLOCATOR)
     constexpr int Step = 64 << 20;
-    mallopt(M_ARENA_MAX, 2); // one heap for every thread would have them wait on its lock
     mallopt(M_MMAP_THRESHOLD, Step / 2); // large blocks from the heaps too, not a mapping each
     mallopt(M_TRIM_THRESHOLD, 2 * Step);
     mallopt(M_TOP_PAD, Step);
@@ -148,6 +147,7 @@ void GrowHeapsInLargeSteps() {
 } // namespace
 
 int main(int argc, char** argv) {
+    ShareAllocationArenas(); // one heap for every thread would have them wait on its lock
     GrowHeapsInLargeSteps();
     ReadTimeZoneOnce();
     // Only the PDF register paints, and it needs fonts: a GUI application on the offscreen
