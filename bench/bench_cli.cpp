@@ -10,6 +10,7 @@
 // child's peak resident set. With --previous, an earlier build's vypiska-cli runs each command
 // in turn with ours, for a column beside it.
 // Usage: bench_cli [--count N] [--large N] [--runs N] [--previous PATH]
+//        bench_cli --write-corpus DIR N   (only writes the corpus of N documents and its .zip)
 #include "BenchCorpus.h"
 
 #include <QCoreApplication>
@@ -167,6 +168,14 @@ int main(int argc, char** argv) {
     if (args.size() == 3 && args[1] == QLatin1String("--read-files"))
         return ReadFilesFloor(args[2]);
     if (args.size() == 3 && args[1] == QLatin1String("--read-zip")) return ReadZipFloor(args[2]);
+    // The corpus alone, for measuring by hand: DIR/docs (the documents) and DIR/docs.zip.
+    if (args.size() == 4 && args[1] == QLatin1String("--write-corpus")) {
+        const QString folder = args[2] + QStringLiteral("/docs");
+        const QStringList names = WriteBenchCorpus(folder, args[3].toInt());
+        return !names.isEmpty() && MakeBenchZip(args[2] + QStringLiteral("/docs.zip"), folder, names)
+                   ? 0
+                   : 2;
+    }
 
     // A shared machine varies from run to run; the median of nine holds still.
     int count = 10000, large = 100000, runs = 9;

@@ -592,6 +592,16 @@ private slots:
         QCOMPARE(got, cells);
         QCOMPARE(row->ExportValue(0),
                  row->Cells[0].RawValue()); // the export never takes display text
+        // The same document's UTF-8 bytes, looked through without a decoded copy.
+        reader.ReadBytes("/in/0.xml", "<N1>1</N1><S1>2</S1><D>2024-03-06</D><D>2024-03-05</D>");
+        reader.ReadBytes("/in/1.xml", document.toUtf8());
+        QString bytesProblem;
+        const auto fromBytes = reader.ReadBytes("/in/a.xml", document.toUtf8(), &bytesProblem);
+        QCOMPARE(bytesProblem, problem);
+        QStringList gotFromBytes;
+        for (const DocumentCell& cell : fromBytes->Cells)
+            gotFromBytes << cell.DisplayText() + QLatin1Char('|') + cell.RawValue();
+        QCOMPARE(gotFromBytes, cells);
     }
 
     // Document bytes to text: the encoding a mark or the declaration names; percent signs are
@@ -651,6 +661,11 @@ private slots:
         QString said;
         QTEST(DecodeDocument(bytes, &said), "text");
         QVERIFY2(problem.isEmpty() ? said.isEmpty() : said.contains(problem), qPrintable(said));
+        // Bytes read as they are only where decoding would give their UTF-8 and say nothing.
+        if (IsPlainUtf8(bytes)) {
+            QVERIFY(said.isEmpty());
+            QTEST(QString::fromUtf8(bytes), "text");
+        }
     }
 
     void columnMap_data() {

@@ -20,14 +20,19 @@ void CompareWithReadTag(const QString& text, const QStringList& names) {
     std::vector<QStringView> contents;
     scanner.Scan(text, contents);
     QCOMPARE(int(contents.size()), scanner.SlotCount());
+    // The same scan on the text's UTF-8 bytes.
+    const QByteArray utf8 = text.toUtf8();
+    std::vector<QByteArrayView> bytes;
+    scanner.Scan(utf8, bytes);
     for (const QString& name : names) {
         const int slot = scanner.Slot(name);
         QVERIFY(slot >= 0);
-        const QString got = contents[size_t(slot)].toString();
         const QString want = coder.ReadTag(text, name);
-        if (got != want)
-            QFAIL(qPrintable(QStringLiteral("name '%1' in '%2': '%3' instead of '%4'")
-                                 .arg(name, text, got, want)));
+        for (const QString& got : {contents[size_t(slot)].toString(),
+                                   QString::fromUtf8(bytes[size_t(slot)])})
+            if (got != want)
+                QFAIL(qPrintable(QStringLiteral("name '%1' in '%2': '%3' instead of '%4'")
+                                     .arg(name, text, got, want)));
     }
 }
 } // namespace
@@ -41,6 +46,7 @@ private slots:
         QTest::addColumn<QString>("text");
         QTest::newRow("plain") << QStringLiteral("<a><b>12</b></a>");
         QTest::newRow("Cyrillic name") << QStringLiteral("<Сумма>1 234,50</Сумма>");
+        QTest::newRow("Cyrillic around") << QStringLiteral("<Сум><Сумма>Ф<b>я</b></Сумма>");
         QTest::newRow("empty text") << QString();
     }
     void sameAsReadTag() {

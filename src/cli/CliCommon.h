@@ -58,6 +58,8 @@ enum class CliEscape { Tsv, Json };
 // Appends the text with what would break a TSV line or drive a terminal (backslash, every C0 and
 // C1 control character) or a JSON string (those and quotes) escaped.
 void AppendEscaped(QString& out, const QString& text, CliEscape how);
+// The same in UTF-8, as the text's toUtf8() would be with the escapes made.
+void AppendEscapedUtf8(QByteArray& out, const QString& text, CliEscape how);
 // The text as a JSON string, quotes included.
 void AppendJsonString(QString& out, const QString& text);
 

@@ -9,6 +9,9 @@
 #include <QSet>
 
 #include <cstdio>
+#include <memory>
+#include <string>
+#include <vector>
 
 namespace {
 
@@ -18,18 +21,61 @@ void Write(const QByteArray& bytes) {
     std::fwrite(bytes.constData(), 1, size_t(bytes.size()), stdout);
 }
 
-// The rows' lines are made on every core and written in order.
+// The escaped UTF-8 of the texts written last, by where their characters lie: most cells share
+// their text with many rows (the same payer, bank, account), and such a text is then escaped
+// once. The rows, and so their texts, stay as they are while the listing is written: a place
+// holds one text all along.
+class EscapedTexts {
+public:
+    explicit EscapedTexts(CliEscape how) : m_how(how), m_slots(SlotCount) {}
+
+    void Append(std::string& out, const QString& text) {
+        if (text.size() > LongestKept) {
+            m_scratch.truncate(0);
+            AppendEscapedUtf8(m_scratch, text, m_how);
+            out.append(m_scratch.constData(), size_t(m_scratch.size()));
+            return;
+        }
+        const auto place = reinterpret_cast<quintptr>(text.constData());
+        Slot& slot = m_slots[(place >> 4 ^ place >> 16) % SlotCount];
+        if (slot.Place != place || slot.Size != text.size()) {
+            m_scratch.truncate(0);
+            AppendEscapedUtf8(m_scratch, text, m_how);
+            slot.Place = place;
+            slot.Size = text.size();
+            slot.Bytes.assign(m_scratch.constData(), size_t(m_scratch.size()));
+        }
+        out += slot.Bytes;
+    }
+
+private:
+    static constexpr size_t SlotCount = 4096;
+    static constexpr qsizetype LongestKept = 64;
+    struct Slot {
+        quintptr Place = 0;
+        qsizetype Size = -1;
+        std::string Bytes;
+    };
+    CliEscape m_how;
+    std::vector<Slot> m_slots;
+    QByteArray m_scratch;
+};
+
+// The rows' lines are made on every core, in UTF-8 as they go, and written in order.
 constexpr qsizetype RowsPerPiece = 512;
-void WriteRows(const std::vector<DocumentRow>& rows,
-               const std::function<void(QString& out, qsizetype r)>& appendRow) {
+void WriteRows(const std::vector<DocumentRow>& rows, CliEscape how,
+               const std::function<void(EscapedTexts& texts, std::string& out, qsizetype r)>&
+                   appendRow) {
     MakeInOrder(
         qsizetype(rows.size()), RowsPerPiece,
         [&]() -> BatchMaker {
-            return [&, out = QString()](qsizetype from, qsizetype to, QByteArray& piece) mutable {
-                out.truncate(0);
+            return [&, texts = std::make_shared<EscapedTexts>(how),
+                    out = std::make_shared<std::string>()](qsizetype from, qsizetype to,
+                                                           QByteArray& piece) {
+                out->clear();
                 for (qsizetype r = from; r < to; ++r)
-                    appendRow(out, r);
-                piece = out.toUtf8();
+                    appendRow(*texts, *out, r);
+                piece = QByteArray(out->data(), qsizetype(out->size()));
             };
         },
         [](const QByteArray& piece) {
@@ -61,23 +107,33 @@ QStringList JsonKeys(const ColumnMap& columns, bool withAmount) {
 // count it; null when the totals leave it out (no number, a fraction of a kopeck).
 void WriteJson(const ColumnMap& columns, const std::vector<DocumentRow>& rows) {
     const int amountColumn = AmountColumn(columns);
-    const QStringList keys = JsonKeys(columns, amountColumn >= 0);
+    // Each column's key as it goes before its value: ,"key":
+    std::vector<QByteArray> keys;
+    for (const QString& key : JsonKeys(columns, amountColumn >= 0)) {
+        QString text;
+        if (!keys.empty()) text += u',';
+        AppendJsonString(text, key);
+        text += u':';
+        keys.push_back(text.toUtf8());
+    }
     Write("[");
-    WriteRows(rows, [&](QString& out, qsizetype r) {
+    WriteRows(rows, CliEscape::Json, [&](EscapedTexts& texts, std::string& out, qsizetype r) {
         const DocumentRow& row = rows[size_t(r)];
-        out += r ? QStringLiteral(",\n{") : QStringLiteral("\n{");
+        out += r ? ",\n{" : "\n{";
         for (int c = 0; c < int(columns.size()); ++c) {
-            if (c) out += u',';
-            AppendJsonString(out, keys[c]);
-            out += u':';
-            AppendJsonString(out, row.DisplayText(c));
+            out.append(keys[size_t(c)].constData(), size_t(keys[size_t(c)].size()));
+            out += '"';
+            // The cell's own text, not a copy: texts shared by many rows would have their
+            // counts raised and lowered by every core at once.
+            texts.Append(out, row.DisplayText(c));
+            out += '"';
         }
         if (amountColumn >= 0) {
             const std::optional<qint64> kopecks = AmountKopecks(row.ExportValue(amountColumn));
-            out += QStringLiteral(",\"%1\":").arg(JsonAmountKey);
-            out += kopecks ? KopecksText(*kopecks, QStringLiteral(".")) : QStringLiteral("null");
+            out += ",\"" + JsonAmountKey.toStdString() + "\":";
+            out += kopecks ? KopecksText(*kopecks, QStringLiteral(".")).toStdString() : "null";
         }
-        out += u'}';
+        out += '}';
     });
     Write(rows.empty() ? "]\n" : "\n]\n");
 }
@@ -87,11 +143,13 @@ void WriteTsv(const ColumnMap& columns, const std::vector<DocumentRow>& rows) {
     QString header;
     AppendTsvLine(header, count, [&](int c) { return columns[size_t(c)].Caption; });
     Write(header.toUtf8());
-    WriteRows(rows, [&](QString& out, qsizetype r) {
-        // The cell's own text, not a copy: texts shared by many rows would have their counts
-        // raised and lowered by every core at once.
-        AppendTsvLine(out, count,
-                      [&](int c) -> const QString& { return rows[size_t(r)].DisplayText(c); });
+    WriteRows(rows, CliEscape::Tsv, [&](EscapedTexts& texts, std::string& out, qsizetype r) {
+        const DocumentRow& row = rows[size_t(r)];
+        for (int c = 0; c < count; ++c) {
+            if (c > 0) out += '\t';
+            texts.Append(out, row.DisplayText(c));
+        }
+        out += '\n';
     });
 }
 } // namespace

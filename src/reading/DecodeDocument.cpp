@@ -4,6 +4,10 @@
 
 #include <QStringDecoder>
 
+#include <cstring>
+#ifdef __SSE2__
+#include <emmintrin.h>
+#endif
 #include <optional>
 
 namespace {
@@ -11,17 +15,17 @@ namespace {
 // The encoding named by an XML declaration at the start of single-byte-readable text:
 // <?xml version="1.0" encoding="windows-1251"?>. None when there is no declaration or it
 // names no encoding (XML then means UTF-8).
-std::optional<QByteArray> DeclaredEncoding(const QByteArray& bytes) {
+std::optional<QByteArrayView> DeclaredEncoding(QByteArrayView bytes) {
     qsizetype at = 0;
     // Blanks before the declaration are not allowed by XML, but some exporters write them.
     while (at < bytes.size() &&
            (bytes[at] == ' ' || bytes[at] == '\t' || bytes[at] == '\r' || bytes[at] == '\n'))
         ++at;
-    if (!QByteArrayView(bytes).sliced(at).startsWith("<?xml")) return std::nullopt;
+    if (!bytes.sliced(at).startsWith("<?xml")) return std::nullopt;
     constexpr qsizetype LongestDeclaration = 1024;
     const qsizetype end = bytes.indexOf("?>", at);
     if (end < 0 || end - at > LongestDeclaration) return std::nullopt;
-    const QByteArrayView declaration = QByteArrayView(bytes).sliced(at, end - at);
+    const QByteArrayView declaration = bytes.sliced(at, end - at);
     qsizetype pos = declaration.indexOf(QByteArrayView("encoding"));
     if (pos < 0) return std::nullopt;
     pos += 8;
@@ -38,12 +42,14 @@ std::optional<QByteArray> DeclaredEncoding(const QByteArray& bytes) {
     const char quote = declaration[pos++];
     const qsizetype close = declaration.indexOf(quote, pos);
     if (close < 0) return std::nullopt;
-    return declaration.sliced(pos, close - pos).trimmed().toByteArray();
+    return declaration.sliced(pos, close - pos).trimmed();
 }
 
-bool IsUtf8Name(const QByteArray& name) {
+bool IsUtf8Name(QByteArrayView name) {
     // ASCII is a part of UTF-8: a document that says ASCII and is, reads the same.
-    return name == "utf-8" || name == "utf8" || name == "us-ascii" || name == "ascii";
+    for (const char* utf8 : {"utf-8", "utf8", "us-ascii", "ascii"})
+        if (name.compare(utf8, Qt::CaseInsensitive) == 0) return true;
+    return false;
 }
 
 bool IsCp1251Name(const QByteArray& name) {
@@ -155,9 +161,9 @@ QString DecodeDocument(const QByteArray& bytes, QString* problem) {
     if (all.startsWith(QByteArrayView("\0<\0?", 4)))
         return Utf16(QStringDecoder(QStringConverter::Utf16BE), all, problem);
 
-    const std::optional<QByteArray> declared = DeclaredEncoding(bytes);
+    const std::optional<QByteArrayView> declared = DeclaredEncoding(bytes);
     if (!declared) return Undeclared(all, {}, problem);
-    const QByteArray name = declared->toLower();
+    const QByteArray name = declared->toByteArray().toLower();
     if (IsUtf8Name(name))
         return WithDecoder(QStringDecoder(QStringConverter::Utf8), all, QStringLiteral("UTF-8"),
                            problem);
@@ -173,4 +179,57 @@ QString DecodeDocument(const QByteArray& bytes, QString* problem) {
             all, QStringLiteral("кодировка '%1' из объявления XML не поддерживается").arg(shown),
             problem);
     return WithDecoder(std::move(decoder), all, shown, problem);
+}
+
+namespace {
+// Every sequence a well-formed UTF-8 character: no stray or missing continuation byte, no
+// overlong form, no surrogate, nothing past U+10FFFF. Mostly ASCII: sixteen bytes at a look.
+bool WellFormedUtf8(QByteArrayView bytes) {
+    const auto* p = reinterpret_cast<const uchar*>(bytes.data());
+    const uchar* const end = p + bytes.size();
+    const auto continues = [&](const uchar* at) { return at < end && (*at & 0xC0) == 0x80; };
+    while (p < end) {
+        const uchar c = *p;
+        if (c < 0x80) {
+#ifdef __SSE2__
+            if (end - p >= 16) {
+                const int high =
+                    _mm_movemask_epi8(_mm_loadu_si128(reinterpret_cast<const __m128i*>(p)));
+                p += high == 0 ? 16 : __builtin_ctz(unsigned(high));
+                continue;
+            }
+#endif
+            ++p;
+        } else if (c < 0xC2) {
+            return false;
+        } else if (c < 0xE0) {
+            if (!continues(p + 1)) return false;
+            p += 2;
+        } else if (c < 0xF0) {
+            if (!continues(p + 1) || !continues(p + 2)) return false;
+            if ((c == 0xE0 && p[1] < 0xA0) || (c == 0xED && p[1] > 0x9F)) return false;
+            p += 3;
+        } else if (c < 0xF5) {
+            if (!continues(p + 1) || !continues(p + 2) || !continues(p + 3)) return false;
+            if ((c == 0xF0 && p[1] < 0x90) || (c == 0xF4 && p[1] > 0x8F)) return false;
+            p += 4;
+        } else {
+            return false;
+        }
+    }
+    return true;
+}
+} // namespace
+
+bool IsPlainUtf8(QByteArrayView bytes) {
+    // The marks and the unmarked UTF-16 that DecodeDocument looks for first.
+    for (const QByteArrayView mark :
+         {QByteArrayView("\xFF\xFE", 2), QByteArrayView("\xFE\xFF", 2),
+          QByteArrayView("\xEF\xBB\xBF", 3), QByteArrayView("\0\0\xFE\xFF", 4),
+          QByteArrayView("<\0?\0", 4), QByteArrayView("\0<\0?", 4)})
+        if (bytes.startsWith(mark)) return false;
+    if (const std::optional<QByteArrayView> declared = DeclaredEncoding(bytes);
+        declared && !IsUtf8Name(*declared))
+        return false;
+    return WellFormedUtf8(bytes);
 }

@@ -12,3 +12,8 @@
 // problem, when given, receives a sentence (without the file's name) when the text had to be
 // guessed or holds bytes that its encoding does not allow; it is left alone otherwise.
 QString DecodeDocument(const QByteArray& bytes, QString* problem = nullptr);
+
+// True when DecodeDocument gives exactly the UTF-8 reading of every byte and says nothing: no
+// byte-order mark, no declaration or one of UTF-8, and well-formed UTF-8 throughout. Such a
+// document can be looked through as bytes and only its values decoded.
+bool IsPlainUtf8(QByteArrayView bytes);

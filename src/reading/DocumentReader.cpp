@@ -167,6 +167,8 @@ DocumentReader::DocumentReader(const ColumnMap& columns, const TextCoder& coder,
         m_columns.push_back(std::move(prepared));
     }
     m_lastCells.resize(m_columns.size());
+    m_lastCells8.resize(m_columns.size());
+    m_lastRaw8.resize(m_columns.size());
 }
 
 QString DocumentReader::DisplayText(const QString& value) const {
@@ -213,16 +215,84 @@ bool DocumentReader::TakeKnown(QStringView found, DocumentCell& cell) const {
     return true;
 }
 
+bool DocumentReader::TakeKnown(QByteArrayView found, DocumentCell& cell) const {
+    // A value's characters are at most its bytes: longer ones may still be short enough, and are
+    // decoded to see.
+    if (found.isEmpty() || found.size() > 4 * LongestShared || found.contains('&') ||
+        found.contains('<'))
+        return false;
+    const std::string_view key(found.data(), size_t(found.size()));
+    if (const auto known = m_known8.find(key); known != m_known8.end()) {
+        cell = known->second;
+        return true;
+    }
+    const QString raw = QString::fromUtf8(found);
+    if (raw.size() > LongestShared) return false;
+    if (m_known8.size() >= MostShared) m_known8.clear();
+    cell = DocumentCell(m_use == RowUse::List ? DisplayText(raw) : raw, raw);
+    m_known8.emplace(key, cell);
+    return true;
+}
+
+bool DocumentReader::SameAsLast(size_t column, QStringView found, DocumentCell& cell) const {
+    const DocumentCell& last = m_lastCells[column];
+    if (last.IsEmpty() || found != last.RawValue()) return false;
+    cell = last;
+    return true;
+}
+
+bool DocumentReader::SameAsLast(size_t column, QByteArrayView found, DocumentCell& cell) const {
+    const DocumentCell& last = m_lastCells8[column];
+    if (last.IsEmpty() || std::string_view(found.data(), size_t(found.size())) != m_lastRaw8[column])
+        return false;
+    cell = last;
+    return true;
+}
+
+void DocumentReader::KeepLast(size_t column, QStringView, const DocumentCell& cell) const {
+    m_lastCells[column] = cell;
+}
+
+void DocumentReader::KeepLast(size_t column, QByteArrayView found, const DocumentCell& cell) const {
+    m_lastCells8[column] = cell;
+    m_lastRaw8[column].assign(found.data(), size_t(found.size()));
+}
+
 std::optional<DocumentRow> DocumentReader::ReadText(const QString& path, const QString& text,
                                                     QString* problem,
                                                     FindingList* findings) const {
+    std::vector<QStringView> contents;
+    m_scanner.Scan(text, contents, m_cancel);
+    if (Cancelled()) return std::nullopt;
+    return ReadContents(path, contents, problem, findings);
+}
+
+std::optional<DocumentRow> DocumentReader::ReadUtf8(const QString& path, QByteArrayView bytes,
+                                                    QString* problem,
+                                                    FindingList* findings) const {
+    m_scanner.Scan(bytes, m_contents8, m_cancel);
+    if (Cancelled()) return std::nullopt;
+    return ReadContents(path, m_contents8, problem, findings);
+}
+
+namespace {
+QString Decoded(QStringView found) {
+    return found.toString();
+}
+QString Decoded(QByteArrayView found) {
+    return QString::fromUtf8(found);
+}
+} // namespace
+
+template <typename View>
+std::optional<DocumentRow> DocumentReader::ReadContents(const QString& path,
+                                                        const std::vector<View>& contents,
+                                                        QString* problem,
+                                                        FindingList* findings) const {
     DocumentRow row;
     row.SourcePath = path;
     row.Checked = true;
     row.Cells.reserve(m_columns.size());
-    std::vector<QStringView> contents;
-    m_scanner.Scan(text, contents, m_cancel);
-    if (Cancelled()) return std::nullopt;
     for (size_t c = 0; c < m_columns.size(); ++c) {
         const PreparedColumn& column = m_columns[c];
         DocumentCell cell;
@@ -230,20 +300,18 @@ std::optional<DocumentRow> DocumentReader::ReadText(const QString& path, const Q
         bool known = false;
         // A value is empty when its decoded text is: "<![CDATA[]]>" gives way to the next alias.
         for (const int slot : column.Slots) {
-            const QStringView found = contents[size_t(slot)];
+            const View found = contents[size_t(slot)];
             if (found.isEmpty()) continue;
-            DocumentCell& last = m_lastCells[c];
-            if (!column.IsAmount && !last.IsEmpty() && found == last.RawValue()) {
-                cell = last;
+            if (!column.IsAmount && SameAsLast(c, found, cell)) {
                 known = true;
                 break;
             }
             if (!column.IsAmount && TakeKnown(found, cell)) {
-                last = cell;
+                KeepLast(c, found, cell);
                 known = true;
                 break;
             }
-            value = XmlText(found.toString(), m_cancel);
+            value = XmlText(Decoded(found), m_cancel);
             if (Cancelled()) return std::nullopt;
             if (!value.isEmpty()) break;
         }
@@ -298,6 +366,8 @@ std::optional<DocumentRow> DocumentReader::ReadText(const QString& path, const Q
 std::optional<DocumentRow> DocumentReader::ReadBytes(const QString& path, const QByteArray& bytes,
                                                      QString* problem,
                                                      FindingList* findings) const {
+    // Mostly UTF-8 that says so: looked through as it is, with no decoded copy of the whole.
+    if (IsPlainUtf8(bytes)) return ReadUtf8(path, bytes, problem, findings);
     QString encoding;
     const QString text = DecodeDocument(bytes, &encoding);
     if (!encoding.isEmpty()) {

@@ -13,6 +13,9 @@
 
 #include <atomic>
 #include <optional>
+#include <string>
+#include <string_view>
+#include <unordered_map>
 #include <vector>
 
 class TextCoder;
@@ -71,6 +74,19 @@ private:
     // The cell of a short text value without markup, from the values met before when it is one
     // of them (its text and display shared); false for a value that needs decoding or is long.
     bool TakeKnown(QStringView found, DocumentCell& cell) const;
+    bool TakeKnown(QByteArrayView utf8, DocumentCell& cell) const;
+    // The column's last such cell when found is its text; kept as the last after TakeKnown.
+    bool SameAsLast(size_t column, QStringView found, DocumentCell& cell) const;
+    bool SameAsLast(size_t column, QByteArrayView utf8, DocumentCell& cell) const;
+    void KeepLast(size_t column, QStringView found, const DocumentCell& cell) const;
+    void KeepLast(size_t column, QByteArrayView utf8, const DocumentCell& cell) const;
+    // The row of a plain UTF-8 document (IsPlainUtf8), scanned as bytes.
+    std::optional<DocumentRow> ReadUtf8(const QString& path, QByteArrayView bytes, QString* problem,
+                                        FindingList* findings) const;
+    // The row of the elements' contents found by the scan, as views into the document.
+    template <typename View>
+    std::optional<DocumentRow> ReadContents(const QString& path, const std::vector<View>& contents,
+                                            QString* problem, FindingList* findings) const;
     bool Cancelled() const { return m_cancel && m_cancel->load(std::memory_order_relaxed); }
 
     std::vector<PreparedColumn> m_columns;
@@ -81,6 +97,17 @@ private:
     mutable QHash<QStringView, DocumentCell> m_known;
     // Each column's last such cell: the next document mostly has the same payer, bank, ...
     mutable std::vector<DocumentCell> m_lastCells;
+    // The same for documents read as UTF-8 bytes, keyed by their bytes.
+    struct BytesHash {
+        using is_transparent = void;
+        size_t operator()(std::string_view bytes) const {
+            return std::hash<std::string_view>()(bytes);
+        }
+    };
+    mutable std::unordered_map<std::string, DocumentCell, BytesHash, std::equal_to<>> m_known8;
+    mutable std::vector<DocumentCell> m_lastCells8;
+    mutable std::vector<std::string> m_lastRaw8;
+    mutable std::vector<QByteArrayView> m_contents8;
     const TextCoder& m_coder;
     const std::atomic<bool>* m_cancel;
     RowUse m_use;
