@@ -62,6 +62,8 @@ private slots:
         const std::optional<qint64> scaled = number->Scaled(2);
         QTEST(scaled ? QString::number(*scaled) : u"none"_qs, "kopecks");
         if (scaled) QCOMPARE(number->Value(), double(*scaled) / 100);
+        if (const std::optional<qint64> plain = PlainKopecks(text))
+            QTEST(QString::number(*plain), "kopecks"); // the quick reading agrees
     }
 
     // An amount with words after it is read up to them.

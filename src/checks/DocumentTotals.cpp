@@ -22,6 +22,7 @@ QString KopecksText(qint64 kopecks, const QString& decimalSeparator,
 }
 
 std::optional<qint64> AmountKopecks(const QString& text, QString* why) {
+    if (const std::optional<qint64> plain = PlainKopecks(text)) return plain;
     // Only a whole number counts: the statement writes "50 руб." or "1e3" as they stand, so a
     // total with 50,00 or 1,00 for them would not agree with its lines.
     const std::optional<DocumentNumber> number = ReadDocumentNumber(text);

@@ -5,6 +5,7 @@
 #include "reading/ReadingRun.h"
 #include "text/DateParse.h"
 #include "text/DocumentNumber.h"
+#include "text/PlainCurrency.h"
 #include "text/TextCoder.h"
 
 #include <algorithm>
@@ -197,6 +198,11 @@ void DocumentReader::Share(QString& value) const {
     value = *m_shared.insert(value);
 }
 
+const PlainCurrency& DocumentReader::Currency() const {
+    if (!m_currency) m_currency = std::make_unique<PlainCurrency>(m_coder.Locale());
+    return *m_currency;
+}
+
 bool DocumentReader::TakeKnown(QStringView found, DocumentCell& cell) const {
     // '&' may begin a reference and '<' a CDATA section: those values take the decoding path.
     if (found.isEmpty() || found.size() > LongestShared ||
@@ -332,6 +338,16 @@ std::optional<DocumentRow> DocumentReader::ReadContents(const QString& path,
             // The statement takes the amount as written; when it is no number, the list's
             // figure is not what 1C will get, and the user must know. The checks make its
             // finding, naming the value.
+            // Mostly plain digits: read and shown without the general rule and the locale's
+            // own writing of the amount.
+            if (const std::optional<qint64> plain = PlainKopecks(value);
+                plain && (m_use == RowUse::Statement || Currency().Usable(*plain))) {
+                const QString shown =
+                    m_use == RowUse::Statement ? value : Currency().Text(*plain);
+                Share(value);
+                row.Cells.emplace_back(shown, value);
+                continue;
+            }
             // Read once: the number a list shows is the one read, or what AmountNumber makes of
             // a text that is none.
             const std::optional<DocumentNumber> read = ReadDocumentNumber(value);

@@ -4,6 +4,7 @@
 #include "reading/ReadingRun.h"
 #include "reading/TagScanner.h"
 #include "text/DocumentNumber.h"
+#include "text/PlainCurrency.h"
 
 #include <QHash>
 #include <QLocale>
@@ -12,6 +13,7 @@
 #include <QStringList>
 
 #include <atomic>
+#include <memory>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -87,6 +89,8 @@ private:
     template <typename View>
     std::optional<DocumentRow> ReadContents(const QString& path, const std::vector<View>& contents,
                                             QString* problem, FindingList* findings) const;
+    // The list's amounts, written as the locale writes them; made at the first.
+    const PlainCurrency& Currency() const;
     bool Cancelled() const { return m_cancel && m_cancel->load(std::memory_order_relaxed); }
 
     std::vector<PreparedColumn> m_columns;
@@ -108,6 +112,7 @@ private:
     mutable std::vector<DocumentCell> m_lastCells8;
     mutable std::vector<std::string> m_lastRaw8;
     mutable std::vector<QByteArrayView> m_contents8;
+    mutable std::unique_ptr<PlainCurrency> m_currency;
     const TextCoder& m_coder;
     const std::atomic<bool>* m_cancel;
     RowUse m_use;

@@ -84,6 +84,27 @@ std::optional<qint64> DocumentNumber::Scaled(int decimals) const {
     return Sign == u'-' ? -value : value;
 }
 
+std::optional<qint64> PlainKopecks(QStringView text) {
+    constexpr qsizetype MostWholeDigits = 15;
+    const qsizetype size = text.size();
+    qsizetype at = 0;
+    qint64 kopecks = 0;
+    for (; at < size && IsDigit(text[at]); ++at) {
+        if (at == MostWholeDigits) return std::nullopt;
+        kopecks = kopecks * 10 + (text[at].unicode() - u'0');
+    }
+    if (at == 0) return std::nullopt;
+    int decimals = 0;
+    if (at < size && (text[at] == u'.' || text[at] == u',')) {
+        for (++at; at < size && decimals < 2 && IsDigit(text[at]); ++at, ++decimals)
+            kopecks = kopecks * 10 + (text[at].unicode() - u'0');
+    }
+    if (at != size) return std::nullopt;
+    for (; decimals < 2; ++decimals)
+        kopecks *= 10;
+    return kopecks;
+}
+
 std::optional<DocumentNumber> ReadDocumentNumber(QStringView text) {
     text = Trimmed(text);
     DocumentNumber number;
