@@ -8,6 +8,9 @@
 
 #include <QFileInfo>
 
+#include <array>
+#include <utility>
+
 namespace {
 
 const QString PayerAccountKey = QStringLiteral("ПлательщикСчет");
@@ -66,6 +69,54 @@ QString RequisiteProblem(const PreparedColumn& column, const DocumentRow& row, i
     return {};
 }
 
+// The last problem found in each column, by where the texts it was found from lie: the next
+// document mostly shares the same texts (a reader keeps one copy of a recurring value), and the
+// rows stay as they are while they are checked, so a place holds one text all along.
+class LastProblems {
+public:
+    explicit LastProblems(const std::vector<PreparedColumn>& columns)
+        : m_columns(columns), m_last(columns.size()) {}
+
+    const QString& Of(const DocumentRow& row, int c) {
+        const PreparedColumn& column = m_columns[size_t(c)];
+        Last& last = m_last[size_t(c)];
+        const Places places{PlaceOf(row, c), PlaceOf(row, column.SideBic),
+                            PlaceOf(row, column.SideAccount)};
+        if (!last.Known || last.From != places) {
+            last.Why = column.Field.Kind == RequisiteKind::Date ? DateWhy(row.ExportValue(c))
+                                                                 : RequisiteProblem(column, row, c);
+            last.From = places;
+            last.Known = true;
+        }
+        return last.Why;
+    }
+
+private:
+    // The few dates of a statement take turns from document to document: each is read once.
+    QString DateWhy(const QString& date) {
+        if (const auto found = m_dates.constFind(date); found != m_dates.cend()) return *found;
+        constexpr qsizetype MostKnown = 4096;
+        if (m_dates.size() >= MostKnown) m_dates.clear();
+        return *m_dates.insert(date, DateProblem(RequisiteText(date)));
+    }
+
+    using Place = std::pair<const QChar*, qsizetype>;
+    using Places = std::array<Place, 3>;
+    static Place PlaceOf(const DocumentRow& row, int c) {
+        if (c < 0) return {};
+        const QString& text = row.ExportValue(c);
+        return {text.constData(), text.size()};
+    }
+    struct Last {
+        bool Known = false;
+        Places From;
+        QString Why;
+    };
+    const std::vector<PreparedColumn>& m_columns;
+    std::vector<Last> m_last;
+    QHash<QString, QString> m_dates;
+};
+
 } // namespace
 
 const CellProblem* DocumentChecks::CellAt(const QString& sourcePath, int column) const {
@@ -106,13 +157,15 @@ DocumentChecks CheckDocuments(const DocumentTable& table, bool checkedOnly,
     constexpr qsizetype RowsPerPart = 2048;
     RunInParts(qsizetype(found.size()), RowsPerPart, [&](qsizetype from, qsizetype to) {
         QHash<QString, QString> dates; // date text -> the day it stands for
+        LastProblems last(columns);
         for (qsizetype r = from; r < to; ++r) {
             const DocumentRow& row = table.Rows[size_t(r)];
             if (checkedOnly && !row.Checked) continue;
             Findings& findings = found[size_t(r)];
             findings.Looked = true;
             for (std::size_t c = 0; c < columns.size(); ++c) {
-                const QString why = RequisiteProblem(columns[c], row, int(c));
+                if (columns[c].Field.Kind == RequisiteKind::None) continue;
+                const QString& why = last.Of(row, int(c));
                 if (!why.isEmpty()) findings.Problems.push_back({int(c), why});
             }
             if (side.Known() && side.Direction(row) == MoneyDirection::Other)
