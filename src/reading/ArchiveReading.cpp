@@ -32,7 +32,17 @@ ArchiveLevel WalkArchiveLevel(const QString& archive, const QString& root, Readi
     // key of its own.
     const auto pathOf = [&](const ArchiveEntry& entry) {
         const QString& name = entry.Parts.back();
-        QString path = archive + u'/' + entry.Parts.join(u'/');
+        // Made at its size: a hundred thousand paths are kept, one per row.
+        QString path;
+        qsizetype length = archive.size();
+        for (const QString& part : entry.Parts)
+            length += 1 + part.size();
+        path.reserve(length);
+        path += archive;
+        for (const QString& part : entry.Parts) {
+            path += u'/';
+            path += part;
+        }
         const qsizetype before = seen.size();
         seen.insert(name);
         if (seen.size() == before) path += u'#' + QString::number(entry.Position);

@@ -221,6 +221,44 @@ bool DocumentReader::TakeKnown(QStringView found, DocumentCell& cell) const {
     return true;
 }
 
+namespace {
+QString Decoded(QStringView found) {
+    return found.toString();
+}
+// Well-formed UTF-8 (the document was checked whole) into a text of exactly its length: the
+// library's decoding takes room for a unit per byte, and a row keeps its values for good.
+QString Decoded(QByteArrayView found) {
+    const auto* const bytes = reinterpret_cast<const uchar*>(found.data());
+    const qsizetype size = found.size();
+    qsizetype units = 0;
+    for (qsizetype i = 0; i < size; ++i)
+        units += (bytes[i] & 0xC0) != 0x80 ? (bytes[i] >= 0xF0 ? 2 : 1) : 0;
+    if (units == size) return QString::fromLatin1(found); // ASCII
+    QString text(units, Qt::Uninitialized);
+    char16_t* out = reinterpret_cast<char16_t*>(text.data());
+    for (qsizetype i = 0; i < size;) {
+        const uchar c = bytes[i];
+        if (c < 0x80) {
+            *out++ = c;
+            i += 1;
+        } else if (c < 0xE0) {
+            *out++ = char16_t((c & 0x1F) << 6 | (bytes[i + 1] & 0x3F));
+            i += 2;
+        } else if (c < 0xF0) {
+            *out++ = char16_t((c & 0x0F) << 12 | (bytes[i + 1] & 0x3F) << 6 | (bytes[i + 2] & 0x3F));
+            i += 3;
+        } else {
+            const char32_t code = char32_t(c & 0x07) << 18 | char32_t(bytes[i + 1] & 0x3F) << 12 |
+                                  char32_t(bytes[i + 2] & 0x3F) << 6 | (bytes[i + 3] & 0x3F);
+            *out++ = QChar::highSurrogate(code);
+            *out++ = QChar::lowSurrogate(code);
+            i += 4;
+        }
+    }
+    return text;
+}
+} // namespace
+
 bool DocumentReader::TakeKnown(QByteArrayView found, DocumentCell& cell) const {
     // A value's characters are at most its bytes: longer ones may still be short enough, and are
     // decoded to see.
@@ -232,7 +270,7 @@ bool DocumentReader::TakeKnown(QByteArrayView found, DocumentCell& cell) const {
         cell = known->second;
         return true;
     }
-    const QString raw = QString::fromUtf8(found);
+    const QString raw = Decoded(found);
     if (raw.size() > LongestShared) return false;
     if (m_known8.size() >= MostShared) m_known8.clear();
     cell = DocumentCell(m_use == RowUse::List ? DisplayText(raw) : raw, raw);
@@ -281,14 +319,6 @@ std::optional<DocumentRow> DocumentReader::ReadUtf8(const QString& path, QByteAr
     return ReadContents(path, m_contents8, problem, findings);
 }
 
-namespace {
-QString Decoded(QStringView found) {
-    return found.toString();
-}
-QString Decoded(QByteArrayView found) {
-    return QString::fromUtf8(found);
-}
-} // namespace
 
 template <typename View>
 std::optional<DocumentRow> DocumentReader::ReadContents(const QString& path,

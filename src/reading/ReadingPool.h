@@ -12,7 +12,7 @@
 #include <atomic>
 #include <chrono>
 #include <condition_variable>
-#include <deque>
+#include <memory>
 #include <mutex>
 #include <new>
 #include <thread>
@@ -27,20 +27,47 @@ void Take(const QString& path, std::optional<DocumentRow> row, const QString& pr
 // What a row keeps beyond the shared short values: the text of its long ones.
 qint64 KeptBytes(const DocumentRow& row);
 
-// One document to read: a file by its path, or an archive entry's bytes.
+// What was said about a document: held apart, since most documents have nothing said.
+struct JobSaid {
+    QString Problem;
+    FindingList Findings;
+};
+
+// One document to read: a file by its path, or an archive entry's bytes. Kept small: a reading
+// holds one for every document until its rows are taken.
 struct Job {
+    enum class From : quint8 { File, Bytes, Packed };
     QString Path;
-    QByteArray Bytes; // an archive entry's, let go once read
-    std::optional<PackedEntry> Packed; // or its bytes as stored, unpacked by the reader
-    qint64 Queued = 0; // bytes it holds, or will once unpacked
-    bool FromBytes = false;
+    // An archive entry's bytes (let go once read), or its bytes as stored, unpacked by the
+    // reader; Size is what they come to either way.
+    PackedEntry Stored;
+    From Source = From::File;
     bool Damaged = false; // its stored bytes did not unpack
     bool Read = false;
     bool Ready = false;  // read, as seen under the pool's lock
     bool Handed = false; // its row went on early (see HandOver)
     std::optional<DocumentRow> Row;
-    QString Problem;
-    FindingList Findings;
+    std::unique_ptr<JobSaid> Said;
+
+    qint64 Queued() const { return Source == From::File ? 0 : Stored.Size; } // bytes it brings
+};
+
+// The jobs in the order added, in blocks that never move: a worker keeps its job's address while
+// more are added.
+class JobList {
+public:
+    size_t size() const { return m_size; }
+    Job& operator[](size_t i) { return m_blocks[i / BlockSize][i % BlockSize]; }
+    void push_back(Job&& job) {
+        if (m_size % BlockSize == 0) m_blocks.push_back(std::make_unique<Job[]>(BlockSize));
+        (*this)[m_size] = std::move(job);
+        ++m_size;
+    }
+
+private:
+    static constexpr size_t BlockSize = 256;
+    std::vector<std::unique_ptr<Job[]>> m_blocks;
+    size_t m_size = 0;
 };
 
 // Below this many documents the threads would cost more than they save; reading them one by one
@@ -84,17 +111,18 @@ public:
     bool Add(const QString& path, const std::optional<QByteArray>& bytes = std::nullopt) {
         Job job;
         job.Path = path;
-        job.FromBytes = bytes.has_value();
-        if (bytes) job.Bytes = *bytes;
-        job.Queued = job.Bytes.size();
+        if (bytes) {
+            job.Source = Job::From::Bytes;
+            job.Stored.Packed = *bytes;
+            job.Stored.Size = bytes->size();
+        }
         return AddJob(std::move(job));
     }
     bool Add(const QString& path, PackedEntry packed) {
         Job job;
         job.Path = path;
-        job.FromBytes = true;
-        job.Queued = packed.Size;
-        job.Packed = std::move(packed);
+        job.Source = Job::From::Packed;
+        job.Stored = std::move(packed);
         return AddJob(std::move(job));
     }
 
@@ -146,7 +174,8 @@ public:
         for (size_t i = 0; i < m_jobs.size(); ++i) {
             Job& job = m_jobs[order.empty() ? i : order[i]];
             if (!job.Read || job.Damaged) continue;
-            Take(job.Path, std::move(job.Row), job.Problem, std::move(job.Findings), outcome,
+            JobSaid said = job.Said ? std::move(*job.Said) : JobSaid();
+            Take(job.Path, std::move(job.Row), said.Problem, std::move(said.Findings), outcome,
                  m_cancel);
             if (job.Handed) outcome->Rows.pop_back(); // its findings stay, the row went on
         }
@@ -208,8 +237,8 @@ private:
             ++m_done;
             return !Halted();
         }
-        const qint64 size = job.Queued;
-        const bool packed = job.Packed.has_value();
+        const qint64 size = job.Queued();
+        const bool packed = job.Source == Job::From::Packed;
         // Workers that caught up are woken for a handful at a time, not for every document: a
         // wake-up costs about what reading a small document does.
         constexpr qsizetype WakeFor = 32;
@@ -246,7 +275,7 @@ private:
             if (m_stop || Halted() || Stopped(m_cancel) || m_next >= qsizetype(m_jobs.size()))
                 return;
             job = &m_jobs[size_t(m_next++)];
-            m_queued -= job->Queued;
+            m_queued -= job->Queued();
             ++m_busy;
         }
         ReadOne(OwnReader(), *job);
@@ -269,35 +298,40 @@ private:
     }
 
     void ReadOne(const DocumentReader& reader, Job& job) {
+        QString problem;
+        FindingList findings;
         try {
             std::optional<QByteArray> bytes;
-            if (job.Packed) {
-                bytes = Unpack(*job.Packed);
-                job.Packed.reset();
+            if (job.Source == Job::From::Packed) {
+                bytes = Unpack(job.Stored);
+                job.Stored.Packed = QByteArray();
                 if (!bytes) {
                     job.Damaged = m_damaged = true;
                     job.Read = true;
                     return;
                 }
-            } else if (job.FromBytes)
-                bytes = std::exchange(job.Bytes, {});
-            else
-                bytes = ReadDocumentBytes(job.Path, &job.Problem, &job.Findings);
+            } else if (job.Source == Job::From::Bytes) {
+                bytes = std::exchange(job.Stored.Packed, {});
+            } else {
+                bytes = ReadDocumentBytes(job.Path, &problem, &findings);
+            }
             if (bytes) {
                 // A large document's text is many times its bytes while it is read: one at a time.
                 std::unique_lock large(m_large, std::defer_lock);
                 if (bytes->size() > LargeDocumentBytes) large.lock();
-                job.Row = reader.ReadBytes(job.Path, *bytes, &job.Problem, &job.Findings);
+                job.Row = reader.ReadBytes(job.Path, *bytes, &problem, &findings);
             }
         } catch (const std::bad_alloc&) {
             // The program never ends on an allocation: the document is named, reading stops.
             job.Row.reset();
             const QString why = QStringLiteral("не хватило памяти; чтение остановлено");
-            job.Problem = QStringLiteral("Файл '%1' пропущен: %2").arg(job.Path, why);
-            job.Findings = {FileFinding(FindingKind::Skipped, job.Path, why)};
+            problem = QStringLiteral("Файл '%1' пропущен: %2").arg(job.Path, why);
+            findings = {FileFinding(FindingKind::Skipped, job.Path, why)};
             m_outOfMemory = true;
             m_full = true;
         }
+        if (!problem.isEmpty() || !findings.empty())
+            job.Said.reset(new JobSaid{std::move(problem), std::move(findings)});
         if (job.Row && (m_kept += KeptBytes(*job.Row)) > m_keptBudget) m_full = true;
         job.Read = true;
     }
@@ -317,8 +351,8 @@ private:
                 --m_idle;
                 if (m_stop || Halted() || Stopped(m_cancel) || m_next >= qsizetype(m_jobs.size()))
                     return;
-                job = &m_jobs[size_t(m_next++)]; // a deque's elements stay where they are
-                m_queued -= job->Queued;
+                job = &m_jobs[size_t(m_next++)]; // a job stays where it is
+                m_queued -= job->Queued();
                 ++m_busy;
             }
             m_room.notify_one();
@@ -347,7 +381,7 @@ private:
     const bool m_readWhileAdding;
     const qint64 m_keptBudget;
     std::optional<DocumentReader> m_own; // of the thread that adds and finishes
-    std::deque<Job> m_jobs;
+    JobList m_jobs;
     std::vector<std::thread> m_threads;
     std::mutex m_mutex;
     std::condition_variable m_work;     // the workers wait here for documents

@@ -134,7 +134,11 @@ ZipDirectory ReadZipDirectory(const ArchiveSource& source, bool withRecords) {
         const qint64 next = at + 46 + nameLength + extraLength + commentLength;
         if (next > dir.size()) break;
         ZipDirectoryRecord record;
-        record.Name = dir.mid(at + 46, nameLength);
+        // A name in plain ASCII reads the same in every character set and is never looked up:
+        // a hundred thousand of them are not kept.
+        const QByteArrayView name = QByteArrayView(dir).sliced(at + 46, nameLength);
+        if (std::any_of(name.begin(), name.end(), [](char c) { return uchar(c) >= 0x80; }))
+            record.Name = name.toByteArray();
         record.Flags = quint16(Le(dir, at + 8, 2));
         record.Utf8Flag = record.Flags & 0x0800;
         record.Method = quint16(Le(dir, at + 10, 2));

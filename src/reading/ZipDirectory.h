@@ -13,7 +13,7 @@ struct ArchiveSource;
 
 // One record of a .zip's central directory, the name as its bytes.
 struct ZipDirectoryRecord {
-    QByteArray Name;
+    QByteArray Name; // as stored, when it is not all ASCII; empty otherwise
     bool Utf8Flag = false;
     qint64 LocalOffset = 0;
     quint16 Flags = 0;
