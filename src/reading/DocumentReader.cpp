@@ -170,6 +170,7 @@ DocumentReader::DocumentReader(const ColumnMap& columns, const TextCoder& coder,
     m_lastCells.resize(m_columns.size());
     m_lastCells8.resize(m_columns.size());
     m_lastRaw8.resize(m_columns.size());
+    m_recurrence.resize(m_columns.size());
 }
 
 QString DocumentReader::DisplayText(const QString& value) const {
@@ -203,7 +204,7 @@ const PlainCurrency& DocumentReader::Currency() const {
     return *m_currency;
 }
 
-bool DocumentReader::TakeKnown(QStringView found, DocumentCell& cell) const {
+bool DocumentReader::TakeKnown(size_t, QStringView found, DocumentCell& cell) const {
     // '&' may begin a reference and '<' a CDATA section: those values take the decoding path.
     if (found.isEmpty() || found.size() > LongestShared ||
         std::any_of(found.begin(), found.end(), [](QChar c) { return c == u'&' || c == u'<'; }))
@@ -259,21 +260,33 @@ QString Decoded(QByteArrayView found) {
 }
 } // namespace
 
-bool DocumentReader::TakeKnown(QByteArrayView found, DocumentCell& cell) const {
+bool DocumentReader::TakeKnown(size_t column, QByteArrayView found, DocumentCell& cell) const {
     // A value's characters are at most its bytes: longer ones may still be short enough, and are
     // decoded to see.
     if (found.isEmpty() || found.size() > 4 * LongestShared || found.contains('&') ||
         found.contains('<'))
         return false;
+    // A column whose values have not recurred for a while (a document's number, its purpose)
+    // is not looked up for the next many documents: each look and keeping cost a hash and a
+    // node, for nothing. The cell is the same either way.
+    constexpr int MissesToSkip = 32, Skipped = 1024;
+    Recurrence& recurs = m_recurrence[column];
     const std::string_view key(found.data(), size_t(found.size()));
-    if (const auto known = m_known8.find(key); known != m_known8.end()) {
-        cell = known->second;
-        return true;
+    if (recurs.Skip == 0) {
+        if (const auto known = m_known8.find(key); known != m_known8.end()) {
+            cell = known->second;
+            recurs.Misses = 0;
+            return true;
+        }
+        if (++recurs.Misses == MissesToSkip) recurs.Skip = Skipped;
+    } else if (--recurs.Skip == 0) {
+        recurs.Misses = 0;
     }
     const QString raw = Decoded(found);
     if (raw.size() > LongestShared) return false;
-    if (m_known8.size() >= MostShared) m_known8.clear();
     cell = DocumentCell(m_use == RowUse::List ? DisplayText(raw) : raw, raw);
+    if (recurs.Skip > 0) return true;
+    if (m_known8.size() >= MostShared) m_known8.clear();
     m_known8.emplace(key, cell);
     return true;
 }
@@ -342,7 +355,7 @@ std::optional<DocumentRow> DocumentReader::ReadContents(const QString& path,
                 known = true;
                 break;
             }
-            if (!column.IsAmount && TakeKnown(found, cell)) {
+            if (!column.IsAmount && TakeKnown(c, found, cell)) {
                 KeepLast(c, found, cell);
                 known = true;
                 break;

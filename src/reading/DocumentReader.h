@@ -75,8 +75,8 @@ private:
     void Share(QString& value) const;
     // The cell of a short text value without markup, from the values met before when it is one
     // of them (its text and display shared); false for a value that needs decoding or is long.
-    bool TakeKnown(QStringView found, DocumentCell& cell) const;
-    bool TakeKnown(QByteArrayView utf8, DocumentCell& cell) const;
+    bool TakeKnown(size_t column, QStringView found, DocumentCell& cell) const;
+    bool TakeKnown(size_t column, QByteArrayView utf8, DocumentCell& cell) const;
     // The column's last such cell when found is its text; kept as the last after TakeKnown.
     bool SameAsLast(size_t column, QStringView found, DocumentCell& cell) const;
     bool SameAsLast(size_t column, QByteArrayView utf8, DocumentCell& cell) const;
@@ -112,6 +112,12 @@ private:
     mutable std::vector<DocumentCell> m_lastCells8;
     mutable std::vector<std::string> m_lastRaw8;
     mutable std::vector<QByteArrayView> m_contents8;
+    // Per column, how its values have recurred lately (see TakeKnown).
+    struct Recurrence {
+        int Misses = 0; // looked up in a row and not found
+        int Skip = 0;   // values still to take without a look
+    };
+    mutable std::vector<Recurrence> m_recurrence;
     mutable std::unique_ptr<PlainCurrency> m_currency;
     const TextCoder& m_coder;
     const std::atomic<bool>* m_cancel;
