@@ -9,6 +9,7 @@
 #include <emmintrin.h>
 #endif
 #include <optional>
+#include <string_view>
 
 namespace {
 
@@ -16,21 +17,24 @@ namespace {
 // <?xml version="1.0" encoding="windows-1251"?>. None when there is no declaration or it
 // names no encoding (XML then means UTF-8).
 std::optional<QByteArrayView> DeclaredEncoding(QByteArrayView bytes) {
-    qsizetype at = 0;
+    // Looked for in every document: the standard library's searches, not the general ones.
+    const std::string_view all(bytes.data(), size_t(bytes.size()));
+    size_t at = 0;
     // Blanks before the declaration are not allowed by XML, but some exporters write them.
-    while (at < bytes.size() &&
-           (bytes[at] == ' ' || bytes[at] == '\t' || bytes[at] == '\r' || bytes[at] == '\n'))
+    while (at < all.size() && (all[at] == ' ' || all[at] == '\t' || all[at] == '\r' || all[at] == '\n'))
         ++at;
-    if (!bytes.sliced(at).startsWith("<?xml")) return std::nullopt;
-    constexpr qsizetype LongestDeclaration = 1024;
-    const qsizetype end = bytes.indexOf("?>", at);
-    if (end < 0 || end - at > LongestDeclaration) return std::nullopt;
-    const QByteArrayView declaration = bytes.sliced(at, end - at);
-    qsizetype pos = declaration.indexOf(QByteArrayView("encoding"));
-    if (pos < 0) return std::nullopt;
+    if (!all.substr(at).starts_with("<?xml")) return std::nullopt;
+    constexpr size_t LongestDeclaration = 1024;
+    const size_t end = all.find("?>", at);
+    if (end == std::string_view::npos || end - at > LongestDeclaration) return std::nullopt;
+    const std::string_view declaration = all.substr(at, end - at);
+    size_t pos = declaration.find("encoding");
+    if (pos == std::string_view::npos) return std::nullopt;
     pos += 8;
     auto skipBlanks = [&] {
-        while (pos < declaration.size() && QByteArrayView(" \t\r\n").contains(declaration[pos]))
+        while (pos < declaration.size() &&
+               (declaration[pos] == ' ' || declaration[pos] == '\t' || declaration[pos] == '\r' ||
+                declaration[pos] == '\n'))
             ++pos;
     };
     skipBlanks();
@@ -40,9 +44,9 @@ std::optional<QByteArrayView> DeclaredEncoding(QByteArrayView bytes) {
     if (pos >= declaration.size() || (declaration[pos] != '"' && declaration[pos] != '\''))
         return std::nullopt;
     const char quote = declaration[pos++];
-    const qsizetype close = declaration.indexOf(quote, pos);
-    if (close < 0) return std::nullopt;
-    return declaration.sliced(pos, close - pos).trimmed();
+    const size_t close = declaration.find(quote, pos);
+    if (close == std::string_view::npos) return std::nullopt;
+    return QByteArrayView(declaration.data() + pos, qsizetype(close - pos)).trimmed();
 }
 
 bool IsUtf8Name(QByteArrayView name) {

@@ -231,10 +231,11 @@ QString Decoded(QStringView found) {
 QString Decoded(QByteArrayView found) {
     const auto* const bytes = reinterpret_cast<const uchar*>(found.data());
     const qsizetype size = found.size();
+    if (std::all_of(bytes, bytes + size, [](uchar c) { return c < 0x80; }))
+        return QString::fromLatin1(found);
     qsizetype units = 0;
     for (qsizetype i = 0; i < size; ++i)
         units += (bytes[i] & 0xC0) != 0x80 ? (bytes[i] >= 0xF0 ? 2 : 1) : 0;
-    if (units == size) return QString::fromLatin1(found); // ASCII
     QString text(units, Qt::Uninitialized);
     char16_t* out = reinterpret_cast<char16_t*>(text.data());
     for (qsizetype i = 0; i < size;) {

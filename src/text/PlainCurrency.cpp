@@ -1,5 +1,7 @@
 #include "text/PlainCurrency.h"
 
+#include <algorithm>
+
 namespace {
 constexpr qint64 Beyond = qint64(10000000000000); // kopecks: 10^11 rubles
 } // namespace
@@ -37,16 +39,23 @@ QString PlainCurrency::Text(qint64 kopecks) const {
         digits[count++] = char('0' + rubles % 10);
         rubles /= 10;
     } while (rubles > 0);
-    QString text;
-    text.reserve(m_prefix.size() + m_suffix.size() + count * 2 + 4);
-    text += m_prefix;
+    const qsizetype groups = (count - 1) / 3;
+    QString text(m_prefix.size() + count + groups * m_group.size() + m_decimal.size() + 2 +
+                     m_suffix.size(),
+                 Qt::Uninitialized);
+    QChar* out = text.data();
+    const auto put = [&](const QString& piece) {
+        std::copy(piece.cbegin(), piece.cend(), out);
+        out += piece.size();
+    };
+    put(m_prefix);
     for (int i = count - 1; i >= 0; --i) {
-        text += QLatin1Char(digits[i]);
-        if (i > 0 && i % 3 == 0) text += m_group;
+        *out++ = QLatin1Char(digits[i]);
+        if (i > 0 && i % 3 == 0) put(m_group);
     }
-    text += m_decimal;
-    text += QLatin1Char(char('0' + kopecks % 100 / 10));
-    text += QLatin1Char(char('0' + kopecks % 10));
-    text += m_suffix;
+    put(m_decimal);
+    *out++ = QLatin1Char(char('0' + kopecks % 100 / 10));
+    *out++ = QLatin1Char(char('0' + kopecks % 10));
+    put(m_suffix);
     return text;
 }
