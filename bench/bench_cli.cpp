@@ -4,8 +4,8 @@
 //   is missing);
 // - list of a .zip of them vs a process that only reads every entry's bytes with libarchive, and
 //   vs unzip -p (where it is installed);
-// - LARGE documents: peak memory of convert and of list (the reading the window does), and how
-//   the convert time scales from COUNT to LARGE.
+// - LARGE documents: peak memory of convert and of list (the reading the window does) of a folder,
+//   and of list of a .zip of them, and how the convert time scales from COUNT to LARGE.
 // Every measured command is a real process; wall time is the median of --runs, memory the
 // child's peak resident set. With --previous, an earlier build's vypiska-cli runs each command
 // in turn with ours, for a column beside it.
@@ -310,6 +310,18 @@ int main(int argc, char** argv) {
         Row(QStringLiteral("list (read) %1 documents: peak memory").arg(Thousands(large)),
             Mb(bigList.PeakMb), QStringLiteral("-"), QStringLiteral("-"),
             QStringLiteral("< 200 MB"), Mb(Previous(listBig, cli, largeRuns).PeakMb));
+        // The same documents in a .zip: the archive's directory is held beside the rows.
+        const QString bigZip = dir.filePath(QStringLiteral("large.zip"));
+        QStringList bigNames;
+        for (int i = 1; i <= large; ++i)
+            bigNames << BenchDocumentName(i);
+        if (MakeBenchZip(bigZip, big, bigNames)) {
+            const QStringList listBigZip = {cli, QStringLiteral("list"), QStringLiteral("--locale"),
+                                            QStringLiteral("ru_RU"), bigZip};
+            Row(QStringLiteral("list a .zip of %1 documents: peak memory").arg(Thousands(large)),
+                Mb(Median(listBigZip, largeRuns).PeakMb), QStringLiteral("-"), QStringLiteral("-"),
+                QStringLiteral("< 200 MB"), Mb(Previous(listBigZip, cli, largeRuns).PeakMb));
+        }
         Row(QStringLiteral("convert %1 vs %2 documents").arg(Thousands(large), Thousands(count)),
             Seconds(bigConvert.Seconds), Seconds(converted.Seconds),
             Ratio(bigConvert.Seconds / converted.Seconds),
