@@ -12,6 +12,8 @@ const QStringList Names = {
     QStringLiteral(""),   QStringLiteral("a b"),   QStringLiteral("a>b"), QStringLiteral("<b"),
     QStringLiteral("/b"), QStringLiteral("Сумма"), QStringLiteral("b"), // given twice: one slot
 };
+// Without a name that begins with '/', a closing tag is passed over whole.
+const QStringList NoSlash = QStringList(Names).filter(QRegularExpression("^[^/]"));
 
 // Each name's scanned content next to what ReadTag gives, for a readable failure message.
 void CompareWithReadTag(const QString& text, const QStringList& names) {
@@ -47,11 +49,13 @@ private slots:
         QTest::newRow("plain") << QStringLiteral("<a><b>12</b></a>");
         QTest::newRow("Cyrillic name") << QStringLiteral("<Сумма>1 234,50</Сумма>");
         QTest::newRow("Cyrillic around") << QStringLiteral("<Сум><Сумма>Ф<b>я</b></Сумма>");
+        QTest::newRow("one after another") << QStringLiteral("<a>1</a><b>2</b><bb>3</bb>");
         QTest::newRow("empty text") << QString();
     }
     void sameAsReadTag() {
         QFETCH(QString, text);
         CompareWithReadTag(text, Names);
+        CompareWithReadTag(text, NoSlash);
     }
 
     // Texts made of the characters that matter to the rules, many times over.
@@ -64,6 +68,7 @@ private slots:
             for (int j = 0; j < length; ++j)
                 text += alphabet.at(int(random.bounded(alphabet.size())));
             CompareWithReadTag(text, Names);
+            CompareWithReadTag(text, NoSlash);
             if (QTest::currentTestFailed()) return;
         }
     }

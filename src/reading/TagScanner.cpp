@@ -134,9 +134,11 @@ void ScanForm(const TagScanner::Form<Char>& form, View<Char> text, std::vector<O
             ContentFrom<Char>(text, close + 1, form.Closers[size_t(hit)], &plainEnd);
         contents[size_t(hit)] = content.data() ? Viewed<Out>(content)
                                                : Out(text.data() + close + 1, 0);
-        // Content without a '<' holds no tag to try: the next '<' is its closing tag's.
+        // Content without a '<' holds no tag to try: the next '<' is its closing tag's, which is
+        // a tag to try only when a name begins with '/'.
         if (plainEnd != None && plainEnd > close && name.find(Char('<')) == None)
-            open = plainEnd - 1;
+            open = form.Firsts[size_t('/')] ? plainEnd - 1
+                                            : plainEnd + form.Closers[size_t(hit)].size() - 1;
     }
 }
 
