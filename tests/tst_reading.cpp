@@ -638,6 +638,11 @@ private slots:
             "<?xml version=\"1.0\"?>" + body, "Windows-1251");
         row("declared UTF-8, a bad byte", decl("utf-8") + "a\xFF", decl("utf-8") + u"a\uFFFD"_qs,
             "UTF-8");
+        // Each beside a well-formed Cyrillic word, which is read as it goes.
+        for (const char* bad : {"\xC0\x80", "\xED\xA0\x80", "\xD0 ", "\xF4\x90\x80\x80"}) {
+            const QByteArray bytes = decl("utf-8") + "\xD0\x9F\xD0\xB8" + bad + "z";
+            row(QByteArray(bad).toHex(' ').constData(), bytes, QString::fromUtf8(bytes), "UTF-8");
+        }
         row("unknown encoding", decl("x-nonsense") + body.toUtf8(), decl("x-nonsense") + body,
             "x-nonsense");
         row("UTF-16 named in a one-byte declaration", decl("UTF-16") + cp1251,

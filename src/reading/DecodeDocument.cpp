@@ -209,6 +209,9 @@ bool WellFormedUtf8(QByteArrayView bytes) {
         } else if (c < 0xE0) {
             if (!continues(p + 1)) return false;
             p += 2;
+            // Cyrillic comes in words of two-byte characters: the rest of the word at once.
+            while (end - p >= 2 && p[0] >= 0xC2 && p[0] < 0xE0 && (p[1] & 0xC0) == 0x80)
+                p += 2;
         } else if (c < 0xF0) {
             if (!continues(p + 1) || !continues(p + 2)) return false;
             if ((c == 0xE0 && p[1] < 0xA0) || (c == 0xED && p[1] > 0x9F)) return false;
