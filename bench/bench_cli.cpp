@@ -172,9 +172,8 @@ int main(int argc, char** argv) {
     if (args.size() == 4 && args[1] == QLatin1String("--write-corpus")) {
         const QString folder = args[2] + QStringLiteral("/docs");
         const QStringList names = WriteBenchCorpus(folder, args[3].toInt());
-        return !names.isEmpty() && MakeBenchZip(args[2] + QStringLiteral("/docs.zip"), folder, names)
-                   ? 0
-                   : 2;
+        const QString zip = args[2] + QStringLiteral("/docs.zip");
+        return !names.isEmpty() && MakeBenchZip(zip, folder, names) ? 0 : 2;
     }
 
     // A shared machine varies from run to run; the median of nine holds still.

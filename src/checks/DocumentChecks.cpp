@@ -84,7 +84,7 @@ public:
                             PlaceOf(row, column.SideAccount)};
         if (!last.Known || last.From != places) {
             last.Why = column.Field.Kind == RequisiteKind::Date ? DateWhy(row.ExportValue(c))
-                                                                 : RequisiteProblem(column, row, c);
+                                                                : RequisiteProblem(column, row, c);
             last.From = places;
             last.Known = true;
         }

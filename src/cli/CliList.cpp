@@ -63,9 +63,9 @@ private:
 
 // The rows' lines are made on every core, in UTF-8 as they go, and written in order.
 constexpr qsizetype RowsPerPiece = 512;
-void WriteRows(const std::vector<DocumentRow>& rows, CliEscape how,
-               const std::function<void(EscapedTexts& texts, std::string& out, qsizetype r)>&
-                   appendRow) {
+void WriteRows(
+    const std::vector<DocumentRow>& rows, CliEscape how,
+    const std::function<void(EscapedTexts& texts, std::string& out, qsizetype r)>& appendRow) {
     MakeInOrder(
         qsizetype(rows.size()), RowsPerPiece,
         [&]() -> BatchMaker {

@@ -100,10 +100,11 @@ void AppendEscapedUtf8(QByteArray& out, const QString& text, CliEscape how) {
         } else {
             // Controls, a backslash or quote, surrogates: as AppendEscaped and Qt's UTF-8 write
             // them. A pair goes whole, so that each half is not taken for a lone one.
-            const bool pair = QChar::isHighSurrogate(c) && i + 1 < size &&
-                              QChar::isLowSurrogate(units[i + 1]);
-            const QByteArray bytes = Special(text, i, how) ? Escaped(text, i, how).toUtf8()
-                                                           : QStringView(units + i, pair ? 2 : 1).toUtf8();
+            const bool pair =
+                QChar::isHighSurrogate(c) && i + 1 < size && QChar::isLowSurrogate(units[i + 1]);
+            const QByteArray bytes = Special(text, i, how)
+                                         ? Escaped(text, i, how).toUtf8()
+                                         : QStringView(units + i, pair ? 2 : 1).toUtf8();
             std::memcpy(p, bytes.constData(), size_t(bytes.size()));
             p += bytes.size();
             i += pair ? 1 : 0;

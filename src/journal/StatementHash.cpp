@@ -27,8 +27,8 @@ const std::optional<Crypto>& CryptoLibrary() {
         if (!handle) return std::nullopt;
         Crypto c;
         const auto take = [&](auto& function, const char* name) {
-            function = reinterpret_cast<std::remove_reference_t<decltype(function)>>(
-                dlsym(handle, name));
+            function =
+                reinterpret_cast<std::remove_reference_t<decltype(function)>>(dlsym(handle, name));
             return function != nullptr;
         };
         if (!take(c.New, "EVP_MD_CTX_new") || !take(c.Free, "EVP_MD_CTX_free") ||
@@ -61,8 +61,8 @@ void StatementHash::Add(QByteArrayView bytes) {
     if (m_state->Portable)
         m_state->Portable->addData(bytes);
     else if (m_state->Ok)
-        m_state->Ok = m_state->Library->Update(m_state->Context, bytes.data(),
-                                               size_t(bytes.size())) == 1;
+        m_state->Ok =
+            m_state->Library->Update(m_state->Context, bytes.data(), size_t(bytes.size())) == 1;
 }
 
 QString StatementHash::Hex() {

@@ -21,7 +21,8 @@ std::optional<QByteArrayView> DeclaredEncoding(QByteArrayView bytes) {
     const std::string_view all(bytes.data(), size_t(bytes.size()));
     size_t at = 0;
     // Blanks before the declaration are not allowed by XML, but some exporters write them.
-    while (at < all.size() && (all[at] == ' ' || all[at] == '\t' || all[at] == '\r' || all[at] == '\n'))
+    while (at < all.size() &&
+           (all[at] == ' ' || all[at] == '\t' || all[at] == '\r' || all[at] == '\n'))
         ++at;
     if (!all.substr(at).starts_with("<?xml")) return std::nullopt;
     constexpr size_t LongestDeclaration = 1024;
@@ -32,9 +33,8 @@ std::optional<QByteArrayView> DeclaredEncoding(QByteArrayView bytes) {
     if (pos == std::string_view::npos) return std::nullopt;
     pos += 8;
     auto skipBlanks = [&] {
-        while (pos < declaration.size() &&
-               (declaration[pos] == ' ' || declaration[pos] == '\t' || declaration[pos] == '\r' ||
-                declaration[pos] == '\n'))
+        while (pos < declaration.size() && (declaration[pos] == ' ' || declaration[pos] == '\t' ||
+                                            declaration[pos] == '\r' || declaration[pos] == '\n'))
             ++pos;
     };
     skipBlanks();

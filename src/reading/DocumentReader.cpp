@@ -247,7 +247,8 @@ QString Decoded(QByteArrayView found) {
             *out++ = char16_t((c & 0x1F) << 6 | (bytes[i + 1] & 0x3F));
             i += 2;
         } else if (c < 0xF0) {
-            *out++ = char16_t((c & 0x0F) << 12 | (bytes[i + 1] & 0x3F) << 6 | (bytes[i + 2] & 0x3F));
+            *out++ = char16_t((c & 0x0F) << 12 | (bytes[i + 1] & 0x3F) << 6 |
+                              (bytes[i + 2] & 0x3F));
             i += 3;
         } else {
             const char32_t code = char32_t(c & 0x07) << 18 | char32_t(bytes[i + 1] & 0x3F) << 12 |
@@ -301,8 +302,8 @@ bool DocumentReader::SameAsLast(size_t column, QStringView found, DocumentCell& 
 
 bool DocumentReader::SameAsLast(size_t column, QByteArrayView found, DocumentCell& cell) const {
     const DocumentCell& last = m_lastCells8[column];
-    if (last.IsEmpty() || std::string_view(found.data(), size_t(found.size())) != m_lastRaw8[column])
-        return false;
+    const std::string_view bytes(found.data(), size_t(found.size()));
+    if (last.IsEmpty() || bytes != m_lastRaw8[column]) return false;
     cell = last;
     return true;
 }

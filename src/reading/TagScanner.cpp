@@ -10,9 +10,10 @@ template <typename Char> using View = std::basic_string_view<Char>;
 constexpr size_t BucketCount = 1021;
 template <typename Char> size_t Bucket(View<Char> name) {
     using Unit = std::make_unsigned_t<Char>;
-    return name.empty() ? 0
-                        : (size_t(Unit(name.front())) * 31 + name.size() * 7 +
-                           size_t(Unit(name.back()))) % BucketCount;
+    return name.empty()
+               ? 0
+               : (size_t(Unit(name.front())) * 31 + name.size() * 7 + size_t(Unit(name.back()))) %
+                     BucketCount;
 }
 
 // The next c at or after from; npos when there is none. Bytes go to the library's vector search;
@@ -55,8 +56,7 @@ View<Char> ContentFrom(View<Char> text, size_t from, View<Char> closer, size_t* 
     return content;
 }
 
-template <typename Char>
-void Prepare(TagScanner::Form<Char>& form, std::basic_string<Char> name) {
+template <typename Char> void Prepare(TagScanner::Form<Char>& form, std::basic_string<Char> name) {
     const int slot = int(form.Names.size());
     std::basic_string<Char> closer{Char('<'), Char('/')};
     closer += name;
@@ -78,8 +78,7 @@ void Prepare(TagScanner::Form<Char>& form, std::basic_string<Char> name) {
     form.Longest = std::max(form.Longest, qsizetype(kept.size()));
 }
 
-template <typename Char>
-int PlainSlot(const TagScanner::Form<Char>& form, View<Char> name) {
+template <typename Char> int PlainSlot(const TagScanner::Form<Char>& form, View<Char> name) {
     for (const int slot : form.Plain[Bucket(name)])
         if (View<Char>(form.Names[size_t(slot)]) == name) return slot;
     return -1;
@@ -132,8 +131,8 @@ void ScanForm(const TagScanner::Form<Char>& form, View<Char> text, std::vector<O
         --left;
         const View<Char> content =
             ContentFrom<Char>(text, close + 1, form.Closers[size_t(hit)], &plainEnd);
-        contents[size_t(hit)] = content.data() ? Viewed<Out>(content)
-                                               : Out(text.data() + close + 1, 0);
+        contents[size_t(hit)] =
+            content.data() ? Viewed<Out>(content) : Out(text.data() + close + 1, 0);
         // Content without a '<' holds no tag to try: the next '<' is its closing tag's, which is
         // a tag to try only when a name begins with '/'.
         if (plainEnd != None && plainEnd > close && name.find(Char('<')) == None)

@@ -20,7 +20,8 @@ PlainCurrency::PlainCurrency(const QLocale& locale) {
     qint64 nines = 9;
     for (qint64 probe = 1; probe < Beyond; probe *= 10, nines = nines * 10 + 9) {
         for (const qint64 kopecks : {probe, probe + probe / 3, nines}) {
-            if (kopecks >= Beyond || Text(kopecks) != locale.toCurrencyString(double(kopecks) / 100))
+            if (kopecks >= Beyond ||
+                Text(kopecks) != locale.toCurrencyString(double(kopecks) / 100))
                 m_usable = false;
         }
     }
