@@ -334,7 +334,6 @@ std::optional<DocumentRow> DocumentReader::ReadUtf8(const QString& path, QByteAr
     return ReadContents(path, m_contents8, problem, findings);
 }
 
-
 template <typename View>
 std::optional<DocumentRow> DocumentReader::ReadContents(const QString& path,
                                                         const std::vector<View>& contents,
@@ -380,19 +379,18 @@ std::optional<DocumentRow> DocumentReader::ReadContents(const QString& path,
                            problem, findings);
                 return std::nullopt;
             }
-            // The statement takes the amount as written; when it is no number, the list's
-            // figure is not what 1C will get, and the user must know. The checks make its
-            // finding, naming the value.
             // Mostly plain digits: read and shown without the general rule and the locale's
             // own writing of the amount.
             if (const std::optional<qint64> plain = PlainKopecks(value);
                 plain && (m_use == RowUse::Statement || Currency().Usable(*plain))) {
-                const QString shown =
-                    m_use == RowUse::Statement ? value : Currency().Text(*plain);
                 Share(value);
-                row.Cells.emplace_back(shown, value);
+                row.Cells.emplace_back(
+                    m_use == RowUse::Statement ? value : Currency().Text(*plain), value);
                 continue;
             }
+            // The statement takes the amount as written; when it is no number, the list's
+            // figure is not what 1C will get, and the user must know. The checks make its
+            // finding, naming the value.
             // Read once: the number a list shows is the one read, or what AmountNumber makes of
             // a text that is none.
             const std::optional<DocumentNumber> read = ReadDocumentNumber(value);
