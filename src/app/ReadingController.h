@@ -73,5 +73,5 @@ private:
     std::shared_ptr<std::atomic_bool> m_progressPosted = std::make_shared<std::atomic_bool>(false);
     // Ended in this order: the run (cancelled first), then the reading's workers.
     KeptThreads m_readers; // the reading's workers
-    KeptThreads m_side;    // the reading, then the checks
+    KeptThreads m_side{1}; // the reading, then the checks, on one thread
 };

@@ -18,7 +18,7 @@ void KeptThreads::Run(std::function<void()> task) {
     {
         const std::lock_guard lock(m_mutex);
         m_tasks.push_back(std::move(task));
-        if (m_tasks.size() > m_idle) {
+        if (m_tasks.size() > m_idle && m_threads.size() < m_most) {
             m_threads.emplace_back([this] { Serve(); });
             return; // it finds the task when it starts
         }

@@ -13,13 +13,14 @@
 // beside the rows in the second. A kept thread keeps its arena.
 class KeptThreads {
 public:
-    KeptThreads() = default;
+    // At most that many threads: a task waits for one when all are busy.
+    explicit KeptThreads(std::size_t most = std::size_t(-1)) : m_most(most) {}
     KeptThreads(const KeptThreads&) = delete;
     KeptThreads& operator=(const KeptThreads&) = delete;
     // Lets the tasks running end, drops those waiting, and ends the threads.
     ~KeptThreads();
 
-    // Runs the task on an idle thread, a new one when none is.
+    // Runs the task on an idle thread, a new one when none is and there may be more.
     void Run(std::function<void()> task);
 
 private:
@@ -29,6 +30,7 @@ private:
     std::condition_variable m_wake;
     std::deque<std::function<void()>> m_tasks;
     std::vector<std::thread> m_threads;
+    const std::size_t m_most;
     std::size_t m_idle = 0;
     bool m_stop = false;
 };
