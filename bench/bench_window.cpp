@@ -94,15 +94,21 @@ void PrintWhereHeld(const char* when) {
     if (!info) return;
     malloc_info(0, info);
     std::fclose(info);
+    // The free end of a heap (its top) is in no bin: what the bins hold is told by size, the top
+    // is the rest. malloc_trim gives back the main heap's top only.
     int heap = -1;
-    unsigned long bytes = 0, fast = 0, rest = 0;
+    unsigned long bytes = 0, fast = 0, rest = 0, binned = 0, chunks = 0;
     for (const char* at = std::strchr(text, '<'); at; at = std::strchr(at + 1, '<')) {
-        if (std::sscanf(at, "<heap nr=\"%d\">", &heap) == 1) fast = rest = 0;
+        if (std::sscanf(at, "<heap nr=\"%d\">", &heap) == 1) fast = rest = binned = 0;
+        if (std::sscanf(at, "<size from=\"%*u\" to=\"%*u\" total=\"%lu\"", &chunks) == 1 ||
+            std::sscanf(at, "<unsorted from=\"%*u\" to=\"%*u\" total=\"%lu\"", &chunks) == 1)
+            binned += chunks;
         std::sscanf(at, "<total type=\"fast\" count=\"%*u\" size=\"%lu\"", &fast);
         std::sscanf(at, "<total type=\"rest\" count=\"%*u\" size=\"%lu\"", &rest);
         if (heap >= 0 && std::sscanf(at, "<system type=\"current\" size=\"%lu\"", &bytes) == 1) {
-            std::printf("  heap %d: %.0f MB, %.0f MB of it in use\n", heap, double(bytes) / 1048576.0,
-                        double(bytes - fast - rest) / 1048576.0);
+            std::printf("  heap %d: %.0f MB, %.0f MB of it in use, its free end %.1f MB\n", heap,
+                        double(bytes) / 1048576.0, double(bytes - fast - rest) / 1048576.0,
+                        double(rest + fast - binned) / 1048576.0);
             heap = -1;
         }
     }

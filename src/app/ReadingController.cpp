@@ -2,28 +2,25 @@
 
 #include "journal/JournalMarks.h"
 
-#include <QThread>
-
 ReadingController::ReadingController(const TextCoder& coder, QObject* parent)
     : QObject(parent), m_coder(coder) {}
 
 ReadingController::~ReadingController() {
-    if (!m_worker) return;
-    m_cancel = true;
-    m_worker->wait();
-    delete m_worker;
+    m_cancel = true; // m_side then waits for the run
 }
 
 void ReadingController::Start(const QString& path, const ColumnMap& columns,
                               const Organisation& org, const JournalPlace& journal, Shown shown) {
-    if (m_worker) return;
+    if (m_running) return;
+    m_running = true;
     m_cancel = false;
     m_shown = std::move(shown);
     m_org = org;
     m_journal = journal;
     auto posted = m_progressPosted;
     *posted = false;
-    m_worker = QThread::create([this, path, columns, posted]() {
+    m_side.Run([this, path, columns, posted]() {
+        HireReadersFrom(&m_readers);
         m_result.Outcome = RunReading(
             path, columns, m_coder,
             [this, posted](qint64 done, qint64 total) {
@@ -33,7 +30,7 @@ void ReadingController::Start(const QString& path, const ColumnMap& columns,
                         this,
                         [this, posted, done, total] {
                             *posted = false;
-                            if (m_worker) emit Progress(done, total);
+                            if (m_running) emit Progress(done, total);
                         },
                         Qt::QueuedConnection);
                 }
@@ -44,19 +41,15 @@ void ReadingController::Start(const QString& path, const ColumnMap& columns,
                 QMetaObject::invokeMethod(
                     this, [this, slice] { m_shown.Add(std::move(*slice)); }, Qt::QueuedConnection);
             });
+        // Queued after every slice the run posted.
+        QMetaObject::invokeMethod(this, &ReadingController::OnRead, Qt::QueuedConnection);
     });
-    m_worker->setObjectName(QStringLiteral("ReadingThread"));
-    // Queued after every slice the run posted.
-    connect(m_worker, &QThread::finished, this, &ReadingController::OnRead);
-    m_worker->start();
 }
 
 void ReadingController::OnRead() {
-    m_worker->wait();
-    delete std::exchange(m_worker, nullptr);
     m_shown.Add(std::exchange(m_result.Outcome.Rows, {}));
     std::function<std::vector<std::size_t>()> order = m_shown.AllThere();
-    m_worker = QThread::create([this, order = std::move(order)]() {
+    m_side.Run([this, order = std::move(order)]() {
         const DocumentTable& read = *m_shown.Table;
         // The checks' own keys and tables are let go before the filter's index is made.
         m_result.Checks = CheckDocuments(read, false, m_org);
@@ -75,15 +68,11 @@ void ReadingController::OnRead() {
             const FindingList documents = marked.List();
             m_result.Findings.insert(m_result.Findings.end(), documents.begin(), documents.end());
         }
+        QMetaObject::invokeMethod(this, &ReadingController::OnFinished, Qt::QueuedConnection);
     });
-    m_worker->setObjectName(QStringLiteral("CheckingThread"));
-    connect(m_worker, &QThread::finished, this, &ReadingController::OnFinished);
-    m_worker->start();
 }
 
 void ReadingController::OnFinished() {
-    m_worker->wait();
-    delete m_worker;
-    m_worker = nullptr;
+    m_running = false;
     emit Finished();
 }

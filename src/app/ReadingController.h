@@ -4,6 +4,7 @@
 #include "checks/CheckFindings.h"
 #include "findings/FindingRows.h"
 #include "journal/JournalPlace.h"
+#include "reading/KeptThreads.h"
 #include "reading/ReadingRun.h"
 
 #include <QObject>
@@ -13,12 +14,12 @@
 #include <functional>
 #include <memory>
 
-class QThread;
 class TextCoder;
 
 // Runs one reading at a time off the window's thread: the rows go to the window in slices as
 // they are read, then the checks of all of them run, again off the window's thread, with the
-// order the rows take once read.
+// order the rows take once read. The threads stay for the next reading: its rows then go where
+// the last reading's were freed (see KeptThreads).
 class ReadingController : public QObject {
     Q_OBJECT
 public:
@@ -44,7 +45,7 @@ public:
     explicit ReadingController(const TextCoder& coder, QObject* parent = nullptr);
     ~ReadingController() override; // stops a run and waits for it
 
-    bool IsReading() const { return m_worker != nullptr; }
+    bool IsReading() const { return m_running; }
     // Starts a run; ignored while one runs. The organisation is for the checks.
     // The journal marks the documents that went out already.
     void Start(const QString& path, const ColumnMap& columns, const Organisation& org,
@@ -63,11 +64,14 @@ private:
     void OnFinished();
 
     const TextCoder& m_coder;
-    QThread* m_worker = nullptr;
+    bool m_running = false;
     Shown m_shown;
     Organisation m_org;
     JournalPlace m_journal;
     Result m_result; // written by the worker, read once it has finished
     std::atomic_bool m_cancel{false};
     std::shared_ptr<std::atomic_bool> m_progressPosted = std::make_shared<std::atomic_bool>(false);
+    // Ended in this order: the run (cancelled first), then the reading's workers.
+    KeptThreads m_readers; // the reading's workers
+    KeptThreads m_side{1}; // the reading, then the checks, on one thread
 };

@@ -2,6 +2,7 @@
 
 #include "reading/DocumentReader.h"
 #include "reading/DocumentFile.h"
+#include "reading/KeptThreads.h"
 #include "reading/PackedEntry.h"
 #include "reading/ReadingRun.h"
 
@@ -15,7 +16,6 @@
 #include <memory>
 #include <mutex>
 #include <new>
-#include <thread>
 
 bool Stopped(ReadingCancel cancel);
 
@@ -92,7 +92,9 @@ public:
                 bool readWhileAdding = false, qint64 keptBudget = UnzipLimits().MaxKeptTextBytes)
         : m_columns(columns), m_coder(coder), m_cancel(cancel), m_use(use),
           m_workers(std::max(1, QThread::idealThreadCount())), m_readWhileAdding(readWhileAdding),
-          m_keptBudget(keptBudget) {}
+          m_keptBudget(keptBudget), m_threads(ReadersToHire()) {
+        if (!m_threads) m_threads = &m_ownThreads.emplace();
+    }
     ~ReadingPool() { Stop(); }
 
     // Reading stopped short of the end: the budget of long text spent, or the memory.
@@ -130,7 +132,7 @@ public:
     // was read by then stays.
     bool Finish(const ReadingProgress& progress) {
         const qsizetype count = qsizetype(m_jobs.size());
-        if (m_threads.empty()) {
+        if (m_hired == 0) {
             for (qsizetype i = 0; i < count && !Halted(); ++i) {
                 if (!m_jobs[size_t(i)].Read) ReadOne(OwnReader(), m_jobs[size_t(i)]);
                 m_jobs[size_t(i)].Ready = true;
@@ -143,7 +145,7 @@ public:
             m_total = count;
         }
         m_work.notify_all();
-        Hire(m_workers - int(m_threads.size()));
+        Hire(m_workers - m_hired);
         // Progress at most every few milliseconds: the window repaints from it, and a call per
         // document would keep it busy for nothing.
         bool cancelled = false;
@@ -219,16 +221,15 @@ public:
             m_stop = true;
         }
         m_work.notify_all();
-        for (std::thread& thread : m_threads)
-            thread.join();
-        m_threads.clear();
+        std::unique_lock lock(m_mutex);
+        m_ended.wait(lock, [this] { return m_working == 0; });
     }
 
 private:
     bool Halted() const { return m_full.load() || m_damaged.load(); }
 
     bool AddJob(Job job) {
-        if (m_readWhileAdding && m_threads.empty() && qsizetype(m_jobs.size()) + 1 < ParallelFrom) {
+        if (m_readWhileAdding && m_hired == 0 && qsizetype(m_jobs.size()) + 1 < ParallelFrom) {
             ReadOne(OwnReader(), job);
             job.Ready = true;
             const std::lock_guard lock(m_mutex);
@@ -250,18 +251,18 @@ private:
         {
             std::unique_lock lock(m_mutex);
             // Inflating can outrun reading by far (a few huge entries): wait for the workers.
-            while (!m_threads.empty() && m_queued > MostQueuedBytes && !Halted() &&
+            while (m_hired > 0 && m_queued > MostQueuedBytes && !Halted() &&
                    !Stopped(m_cancel))
                 m_room.wait_for(lock, std::chrono::milliseconds(20));
             m_queued += size;
             m_jobs.push_back(std::move(job));
             wake = (m_idle > 0 && qsizetype(m_jobs.size()) - m_next >= WakeFor) ||
                    m_queued > MostQueuedBytes;
-            help = packed && !m_threads.empty() && qsizetype(m_jobs.size()) - m_next > HelpFrom;
+            help = packed && m_hired > 0 && qsizetype(m_jobs.size()) - m_next > HelpFrom;
         }
         if (wake)
             m_work.notify_all();
-        else if (m_threads.empty() && m_workers > 1 && qsizetype(m_jobs.size()) >= ParallelFrom)
+        else if (m_hired == 0 && m_workers > 1 && qsizetype(m_jobs.size()) >= ParallelFrom)
             Hire(m_workers - 1); // this thread keeps a core for adding (and helping, see help)
         if (help) ReadNext();
         return !Halted();
@@ -288,8 +289,18 @@ private:
     }
 
     void Hire(int workers) {
-        for (int t = 0; t < workers; ++t)
-            m_threads.emplace_back([this] { Work(); });
+        for (int t = 0; t < workers; ++t) {
+            {
+                const std::lock_guard lock(m_mutex);
+                ++m_working;
+            }
+            ++m_hired;
+            m_threads->Run([this] {
+                Work();
+                const std::lock_guard lock(m_mutex);
+                if (--m_working == 0) m_ended.notify_all(); // the pool may go once unlocked
+            });
+        }
     }
 
     const DocumentReader& OwnReader() {
@@ -382,11 +393,15 @@ private:
     const qint64 m_keptBudget;
     std::optional<DocumentReader> m_own; // of the thread that adds and finishes
     JobList m_jobs;
-    std::vector<std::thread> m_threads;
+    std::optional<KeptThreads> m_ownThreads; // when the readings hire from none kept
+    KeptThreads* m_threads;
+    int m_hired = 0;   // workers hired, on the adding thread's side
+    int m_working = 0; // workers hired and not yet ended, under the lock
     std::mutex m_mutex;
     std::condition_variable m_work;     // the workers wait here for documents
     std::condition_variable m_progress; // the reporter waits here for the workers
     std::condition_variable m_room;     // the adding thread waits here for the queue to shrink
+    std::condition_variable m_ended;    // Stop waits here for the workers to end
     std::mutex m_large;                 // held while a large document is read
     qint64 m_queued = 0;                // bytes of entries added and not yet handed out
     std::atomic<int> m_busy{0};         // workers reading a document
