@@ -67,7 +67,9 @@ std::optional<PackedEntry> PackedEntries::Plain(const ZipDirectoryRecord& record
     const quint32 stated[] = {record.Crc, quint32(record.PackedSize), quint32(record.Size)};
     if (!(flags & SizesAfter) && !std::equal(said, said + 3, stated)) return std::nullopt;
     PackedEntry entry;
-    entry.Packed = m_bytes.Read(dataAt, record.PackedSize);
+    // Stored entries become the document's bytes themselves, and are copied whole.
+    entry.Packed = record.Method == 8 ? m_bytes.Shared(dataAt, record.PackedSize)
+                                      : m_bytes.Read(dataAt, record.PackedSize);
     if (entry.Packed.size() != record.PackedSize) return std::nullopt;
     entry.Size = size;
     entry.Crc = record.Crc;

@@ -31,12 +31,26 @@ QByteArray ArchiveBytes::Read(qint64 at, qint64 length) {
     return bytes;
 }
 
+QByteArray ArchiveBytes::Shared(qint64 at, qint64 length) {
+    const QByteArrayView view = View(at, length);
+    if (m_source.Bytes || view.size() != length || view.isEmpty()) return Read(at, length);
+    QByteArray::DataPointer& window = m_window.data_ptr();
+    window.ref();
+    return QByteArray(QByteArray::DataPointer(window.d_ptr(), const_cast<char*>(view.data()),
+                                              view.size()));
+}
+
 QByteArrayView ArchiveBytes::View(qint64 at, qint64 length) {
     if (at < 0 || length <= 0 || at >= m_size) return {};
     length = std::min(length, m_size - at);
     if (m_source.Bytes) return QByteArrayView(*m_source.Bytes).sliced(at, length);
     if (at < m_windowAt || at + length > m_windowAt + m_window.size()) {
-        m_window.resize(qsizetype(std::min(std::max(length, Window), m_size - at)));
+        const qsizetype size = qsizetype(std::min(std::max(length, Window), m_size - at));
+        // A window that entries still share stays theirs: the next is a new one.
+        if (m_window.isDetached())
+            m_window.resize(size);
+        else
+            m_window = QByteArray(size, Qt::Uninitialized);
         m_windowAt = at;
         const qint64 got = m_file.seek(at) ? m_file.read(m_window.data(), m_window.size()) : -1;
         m_window.resize(qsizetype(std::max<qint64>(got, 0)));

@@ -41,6 +41,10 @@ public:
     // The bytes at, shorter at the end of the archive; valid until the next call.
     QByteArrayView View(qint64 at, qint64 length);
     QByteArray Read(qint64 at, qint64 length);
+    // As Read, but bytes that lie in the window share it rather than being copied: an entry's
+    // stored bytes are then freed by the thread that unpacks them with no lock on this thread's
+    // heap, the window at once when its last entry is done. Never to be written into.
+    QByteArray Shared(qint64 at, qint64 length);
 
 private:
     const ArchiveSource& m_source;
