@@ -92,12 +92,9 @@ public:
     }
 
 private:
-    // The few dates of a statement take turns from document to document: each is read once.
     QString DateWhy(const QString& date) {
-        if (const auto found = m_dates.constFind(date); found != m_dates.cend()) return *found;
-        constexpr qsizetype MostKnown = 4096;
-        if (m_dates.size() >= MostKnown) m_dates.clear();
-        return *m_dates.insert(date, DateProblem(RequisiteText(date)));
+        return Remembered(m_dates, date,
+                          [](const QString& text) { return DateProblem(RequisiteText(text)); });
     }
 
     using Place = std::pair<const QChar*, qsizetype>;

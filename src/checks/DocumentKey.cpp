@@ -35,17 +35,7 @@ QString DocumentKeys::Key(const DocumentRow& row, QHash<QString, QString>* dates
         number = number.sliced(1);
 
     const QString& dateValue = row.ExportValue(m_date);
-    QString day;
-    if (!dates) {
-        day = DayText(dateValue);
-    } else if (const auto found = dates->constFind(dateValue); found != dates->cend()) {
-        day = *found;
-    } else {
-        // The few dates of a statement recur in every document: each is read once.
-        constexpr qsizetype MostKnown = 4096;
-        if (dates->size() >= MostKnown) dates->clear();
-        day = *dates->insert(dateValue, DayText(dateValue));
-    }
+    const QString day = dates ? Remembered(*dates, dateValue, DayText) : DayText(dateValue);
 
     const std::optional<qint64> kopecks = AmountKopecks(row.ExportValue(m_amount));
     QStringView inn = Requisite(row, m_payerInn);

@@ -29,5 +29,15 @@ private:
     int m_payerInn = -1;
 };
 
+// What make gives for text, worked out once and kept in known: the few dates of a statement recur
+// in every document. Texts that never recur are let go past a bound.
+template <typename Make>
+QString Remembered(QHash<QString, QString>& known, const QString& text, Make make) {
+    if (const auto found = known.constFind(text); found != known.cend()) return *found;
+    constexpr qsizetype MostKnown = 4096;
+    if (known.size() >= MostKnown) known.clear();
+    return *known.insert(text, make(text));
+}
+
 // The key of one document; for many, make one DocumentKeys and ask it.
 QString DocumentKey(const ColumnMap& columns, const DocumentRow& row);
